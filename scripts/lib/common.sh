@@ -1,0 +1,30 @@
+# Shared by the scripts: package installation and the build.
+# shellcheck shell=bash
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BUILD_DIR="${NORVANE_BUILD_DIR:-$ROOT/build}"
+
+# Installs the packages of scripts/deps.txt that are missing (apt-get; through sudo when not root).
+ensure_deps() {
+  local wanted missing=()
+  wanted=$(grep -v -E '^\s*(#|$)' "$ROOT/scripts/deps.txt")
+  for pkg in $wanted; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Instalando paquetes: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Configures (once) and builds everything in $BUILD_DIR. Extra arguments go to the configure step.
+build_all() {
+  export CCACHE_BASEDIR="$ROOT"
+  if [ ! -f "$BUILD_DIR/build.ninja" ] || [ $# -gt 0 ]; then
+    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja "$@"
+  fi
+  cmake --build "$BUILD_DIR" --parallel "$(nproc)"
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The provider's default servers, fixed at build time (NORVANE_PROVIDER_BASES).
+class NorvaneServers
+{
+public:
+    // Base URLs (scheme, host, port; no trailing slash), primary first.
+    static const QStringList &all();
+    static QString primary() { return all().value(0); }
+
+    // The order in which sign-in tries the servers: the preferred one first when it is a default.
+    static QStringList candidates(const std::optional<QString> &preferring);
+};

@@ -1,0 +1,51 @@
+#include "TestMain.h"
+
+#include <QGuiApplication>
+#include <QStandardPaths>
+#include <atomic>
+
+namespace {
+
+std::atomic_bool qmlWarningSeen{false};
+QtMessageHandler previousHandler = nullptr;
+
+bool isQmlWarning(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type != QtWarningMsg && type != QtCriticalMsg)
+        return false;
+    const QByteArray category(context.category ? context.category : "");
+    if (category == "qml" || category == "js" || category.startsWith("qt.qml"))
+        return true;
+    return message.contains(QLatin1String(".qml:"));
+}
+
+void handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (isQmlWarning(type, context, message)) {
+        qmlWarningSeen = true;
+        if (QTest::currentTestFunction()) {
+            const QByteArray text = "QML warning: " + message.toUtf8();
+            QTest::qFail(text.constData(), __FILE__, __LINE__);
+        }
+    }
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+} // namespace
+
+namespace norvane::test {
+
+void prepareTestProcess()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    previousHandler = qInstallMessageHandler(handler);
+}
+
+bool sawQmlWarning()
+{
+    return qmlWarningSeen;
+}
+
+} // namespace norvane::test

@@ -1,0 +1,38 @@
+#include "NorvaneServers.h"
+#include "TestMain.h"
+
+class TestServers : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void defaultsAreTheConfiguredBases()
+    {
+        QCOMPARE(NorvaneServers::all(),
+                 QStringList({QStringLiteral("http://127.0.0.1:8080"), QStringLiteral("http://127.0.0.2:8080")}));
+    }
+
+    void candidates_data()
+    {
+        QTest::addColumn<QString>("preferred");
+        QTest::addColumn<bool>("hasPreferred");
+        QTest::addColumn<QStringList>("expected");
+        const QString a = QStringLiteral("http://127.0.0.1:8080");
+        const QString b = QStringLiteral("http://127.0.0.2:8080");
+        QTest::newRow("none") << QString() << false << QStringList{a, b};
+        QTest::newRow("primary") << a << true << QStringList{a, b};
+        QTest::newRow("secondary first") << b << true << QStringList{b, a};
+        QTest::newRow("unknown base keeps defaults") << QStringLiteral("http://old.example:8080") << true
+                                                     << QStringList{a, b};
+    }
+    void candidates()
+    {
+        QFETCH(QString, preferred);
+        QFETCH(bool, hasPreferred);
+        QFETCH(QStringList, expected);
+        const std::optional<QString> pref = hasPreferred ? std::optional<QString>(preferred) : std::nullopt;
+        QCOMPARE(NorvaneServers::candidates(pref), expected);
+    }
+};
+
+NORVANE_TEST_MAIN(TestServers)
+#include "tst_servers.moc"
