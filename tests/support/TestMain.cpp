@@ -40,6 +40,16 @@ void prepareTestProcess()
 {
     QStandardPaths::setTestModeEnabled(true);
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+}
+
+void installQmlWarningGuard()
+{
+    // QtTest installs its own handler when the run starts, so ours must be put on top of it from
+    // inside the run; it forwards everything to QtTest's handler.
+    static bool installed = false;
+    if (installed)
+        return;
+    installed = true;
     previousHandler = qInstallMessageHandler(handler);
 }
 

@@ -4,9 +4,12 @@
 
 namespace norvane::test {
 
-// Installs a message handler that turns every QML/JS warning into a test failure, and sets the
-// process up the way the whole suite expects (test-mode standard paths, offscreen platform).
+// Sets the process up the way the whole suite expects (test-mode standard paths, offscreen platform).
 void prepareTestProcess();
+
+// Makes every later QML/JS warning fail the running test function. Call it from inside a test
+// (QmlHarness does); the suite's QML tests go through QmlHarness.
+void installQmlWarningGuard();
 
 // True once a QML warning was seen outside a test function (the process then exits non-zero).
 bool sawQmlWarning();

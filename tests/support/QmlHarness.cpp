@@ -1,0 +1,54 @@
+#include "QmlHarness.h"
+
+#include <QQmlComponent>
+#include <QQmlExtensionPlugin>
+#include <QtTest>
+
+#include "TestMain.h"
+
+Q_IMPORT_QML_PLUGIN(NorvanePlugin)
+Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+
+namespace norvane::test {
+
+QmlHarness::QmlHarness() : m_window(std::make_unique<QQuickWindow>())
+{
+    installQmlWarningGuard();
+    m_engine.addImportPath(QStringLiteral("qrc:/"));
+    m_window->resize(1280, 800);
+}
+
+QmlHarness::~QmlHarness()
+{
+    delete m_root;
+}
+
+QObject *QmlHarness::create(const QByteArray &qml, const QVariantMap &initialProperties)
+{
+    QQmlComponent component(&m_engine);
+    component.setData(qml, QUrl(QStringLiteral("qrc:/test/Harness.qml")));
+    if (component.isError()) {
+        qWarning().noquote() << component.errorString();
+        return nullptr;
+    }
+    delete m_root;
+    m_root = component.createWithInitialProperties(initialProperties);
+    if (!m_root) {
+        qWarning().noquote() << component.errorString();
+        return nullptr;
+    }
+    if (auto *item = qobject_cast<QQuickItem *>(m_root)) {
+        item->setParentItem(m_window->contentItem());
+        if (item->width() <= 0 || item->height() <= 0)
+            item->setSize(m_window->size());
+    }
+    m_window->show();
+    return m_root;
+}
+
+QImage QmlHarness::grab()
+{
+    return m_window->grabWindow();
+}
+
+} // namespace norvane::test
