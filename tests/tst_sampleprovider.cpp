@@ -1,3 +1,4 @@
+#include "LivePlaylist.h"
 #include "ProviderJson.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
@@ -586,6 +587,8 @@ private Q_SLOTS:
         QCOMPARE(playlist.status, 200);
         QCOMPARE(playlist.contentType, QByteArray("application/vnd.apple.mpegurl"));
         QVERIFY(playlist.body.startsWith("#EXTM3U"));
+        // A live channel: no end, so players keep reloading it.
+        QVERIFY(!playlist.body.contains("#EXT-X-ENDLIST"));
         int segments = 0;
         for (const QByteArray &line : playlist.body.split('\n')) {
             if (line.isEmpty() || line.startsWith('#'))
@@ -597,7 +600,40 @@ private Q_SLOTS:
             QCOMPARE(piece.status, 206);
             QCOMPARE(piece.body.at(0), char(0x47)); // MPEG-TS sync byte
         }
-        QCOMPARE(segments, SampleMedia::liveSegments().size());
+        QCOMPARE(segments, 5);
+    }
+
+    void livePlaylistLoopsWithTheClock()
+    {
+        QFile recording(SampleMedia::path(SampleMedia::Kind::LivePlaylist));
+        QVERIFY(recording.open(QIODevice::ReadOnly));
+        const QList<LivePlaylist::Segment> segments = LivePlaylist::segmentsOf(recording.readAll());
+        QCOMPARE(segments.size(), SampleMedia::liveSegments().size());
+        qint64 cycleMs = 0;
+        for (const auto &segment : segments)
+            cycleMs += qint64(segment.seconds * 1000);
+        QCOMPARE(cycleMs, qint64(SampleMedia::liveSeconds) * 1000);
+
+        const auto field = [](const QByteArray &text, const QByteArray &tag) {
+            for (const QByteArray &line : text.split('\n'))
+                if (line.startsWith(tag))
+                    return line.mid(tag.size()).toLongLong();
+            return qint64(-1);
+        };
+        const qint64 start = qint64(1'800'000'000) * 1000 / cycleMs * cycleMs; // a loop starts here
+        // Just after a loop starts: the window reaches back into the previous loop, over a discontinuity.
+        const QByteArray wrapped = LivePlaylist::render(segments, "9/", start + 100);
+        QCOMPARE(wrapped.count("#EXT-X-DISCONTINUITY\n"), 1);
+        QVERIFY(wrapped.trimmed().endsWith("9/" + segments.first().uri));
+        QCOMPARE(wrapped.count("#EXTINF:"), 5);
+        // One loop later the same position comes back with the sequence numbers advanced by a loop.
+        const QByteArray later = LivePlaylist::render(segments, "9/", start + 100 + cycleMs);
+        QCOMPARE(field(later, "#EXT-X-MEDIA-SEQUENCE:") - field(wrapped, "#EXT-X-MEDIA-SEQUENCE:"), segments.size());
+        QCOMPARE(field(later, "#EXT-X-DISCONTINUITY-SEQUENCE:") - field(wrapped, "#EXT-X-DISCONTINUITY-SEQUENCE:"), 1);
+        // In the middle of a loop there is no discontinuity.
+        const QByteArray middle = LivePlaylist::render(segments, "9/", start + cycleMs - 1);
+        QCOMPARE(middle.count("#EXT-X-DISCONTINUITY\n"), 0);
+        QVERIFY(LivePlaylist::render({}, "9/", start).isEmpty());
     }
 
     void images_data()
