@@ -125,21 +125,21 @@ void RemoteImage::updatePlaceholder()
 QSGNode *RemoteImage::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
 {
     auto *node = static_cast<QSGImageNode *>(oldNode);
-    if (m_image.isNull() || width() <= 0 || height() <= 0) {
+    // A new picture gets a new node: some scene-graph backends do not free a replaced texture.
+    if (m_imageDirty || m_image.isNull() || width() <= 0 || height() <= 0) {
         delete node;
-        return nullptr;
+        node = nullptr;
     }
+    if (m_image.isNull() || width() <= 0 || height() <= 0)
+        return nullptr;
     if (!node) {
         node = window()->createImageNode();
         node->setOwnsTexture(true);
-        m_imageDirty = true;
-    }
-    if (m_imageDirty) {
         node->setTexture(window()->createTextureFromImage(m_image));
+        node->setFiltering(QSGTexture::Linear);
         m_imageDirty = false;
     }
     node->setRect(boundingRect());
     node->setSourceRect(QRectF(QPointF(0, 0), QSizeF(m_image.size())));
-    node->setFiltering(QSGTexture::Linear);
     return node;
 }
