@@ -195,6 +195,7 @@ private Q_SLOTS:
         QTest::newRow("1200x800 png") << picture(1200, 800, "PNG") << QSize(600, 400);
         QTest::newRow("2000x3000 jpeg") << picture(2000, 3000, "JPEG") << QSize(400, 600);
         QTest::newRow("300x200 kept") << picture(300, 200, "JPEG") << QSize(300, 200);
+        QTest::newRow("1200x800 webp") << picture(1200, 800, "WEBP") << QSize(600, 400);
         QTest::newRow("600x600 kept") << picture(600, 600, "PNG") << QSize(600, 600);
         QTest::newRow("1-bit 4000x3000") << pngOfSize(4000, 3000, true) << QSize(600, 450);
         QTest::newRow("a thin strip keeps a pixel") << picture(6000, 2, "PNG") << QSize(600, 1);
