@@ -34,7 +34,11 @@ void RemoteImage::setPlaceholder(QQmlComponent *placeholder)
     if (m_placeholder == placeholder)
         return;
     m_placeholder = placeholder;
-    delete m_placeholderItem.data();
+    if (m_placeholderItem) {
+        m_placeholderItem->setParentItem(nullptr);
+        m_placeholderItem->deleteLater();
+    }
+    m_placeholderItem = nullptr;
     Q_EMIT placeholderChanged();
     if (isComponentComplete())
         updatePlaceholder();
