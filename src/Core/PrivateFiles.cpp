@@ -33,8 +33,10 @@ std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    // Reads one byte past the limit so a file that grew past it is caught without trusting size().
-    QByteArray bytes = file.read(maxBytes + 1);
+    if (file.size() > maxBytes)
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    // Checked again: the file may have grown since size() was asked.
     if (bytes.size() > maxBytes || file.error() != QFileDevice::NoError)
         return std::nullopt;
     return bytes;
