@@ -1,3 +1,7 @@
+#include "LibVlcPlayer.h"
+#include "MediaRoutes.h"
+#include "SampleMedia.h"
+#include "SampleProvider.h"
 #include "ScriptedPlayer.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
@@ -8,6 +12,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+using norvane::test::mediaUrl;
 using norvane::test::ScriptedPlayer;
 using Status = VLCEngine::Status;
 
@@ -53,6 +58,20 @@ QByteArray captureStderr(const std::function<void()> &action)
     return file.readAll();
 }
 
+// Statuses the engine went through, recorded as they were observed.
+struct StatusLog
+{
+    explicit StatusLog(VLCEngine *engine)
+    {
+        QObject::connect(engine, &VLCEngine::statusChanged, &context, [this, engine] { seen.append(engine->status()); });
+    }
+    bool reached(Status status) const { return seen.contains(status); }
+    QObject context;
+    QList<Status> seen;
+};
+
+constexpr int playbackTimeoutMs = 10'000;
+
 } // namespace
 
 // The engine's rules over a scripted player: options, status table, tracks, play and its guards.
@@ -60,6 +79,20 @@ class TestVLCEngine : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // Headless: no sound device. Must be set before the shared engine exists.
+        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
+        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
+        QVERIFY(m_provider.listenOn());
+        norvane::test::serveSampleMedia(m_provider);
+    }
+
+    void cleanup()
+    {
+        VLCEngine::shared()->stop();
+    }
+
     void libraryOptions_data()
     {
         QTest::addColumn<QVariant>("extra");
@@ -177,6 +210,9 @@ private Q_SLOTS:
         QCOMPARE(s.engine->durationMs(), 0);
         QVERIFY(s.engine->audioTracks().isEmpty());
         QVERIFY(s.engine->subtitleTracks().isEmpty());
+        // The "stopped" of the media that was replaced does not count for the new one.
+        s.settle();
+        QCOMPARE(s.engine->status(), Status::Opening);
     }
 
     void unparsableAddressChangesNothing_data()
@@ -323,6 +359,134 @@ private Q_SLOTS:
                                      "[NORVANE] estado=playing t=40ms video=640x360\n"
                                      "[NORVANE] estado=playing t=80ms video=640x360\n"));
     }
+
+    // Real libVLC from here on, on media served over loopback.
+
+    void statusSequenceOfWorkingStreams_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("hls") << QStringLiteral("live-hls/index.m3u8");
+        QTest::newRow("ts") << QStringLiteral("live.ts");
+        QTest::newRow("mp4") << QStringLiteral("movie-plain.mp4");
+    }
+    void statusSequenceOfWorkingStreams()
+    {
+        QFETCH(QString, file);
+        VLCEngine *engine = VLCEngine::shared();
+        StatusLog log(engine);
+        engine->play(mediaUrl(m_provider, file), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(log.reached(Status::Playing) || log.reached(Status::Error), playbackTimeoutMs);
+        QCOMPARE(log.seen.first(), Status::Opening);
+        const qsizetype playing = log.seen.indexOf(Status::Playing);
+        QVERIFY2(playing > 0, qPrintable(QDebug::toString(log.seen)));
+        for (qsizetype i = 1; i < playing; ++i)
+            QVERIFY2(log.seen[i] == Status::Opening || log.seen[i] == Status::Buffering,
+                     qPrintable(QDebug::toString(log.seen)));
+        QTRY_VERIFY_WITH_TIMEOUT(engine->currentTimeMs() >= 500, playbackTimeoutMs);
+        QCOMPARE(engine->status(), Status::Playing);
+    }
+
+    void durationKnownForFilesAndZeroForLive_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<qint64>("expectedMs");
+        QTest::newRow("mp4") << QStringLiteral("movie-plain.mp4") << qint64(SampleMedia::movieSeconds * 1000);
+        QTest::newRow("live ts") << QStringLiteral("endless/live.ts") << qint64(0);
+    }
+    void durationKnownForFilesAndZeroForLive()
+    {
+        QFETCH(QString, file);
+        QFETCH(qint64, expectedMs);
+        VLCEngine *engine = VLCEngine::shared();
+        engine->play(mediaUrl(m_provider, file), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing && engine->currentTimeMs() >= 1000,
+                                 playbackTimeoutMs);
+        QVERIFY2(std::abs(engine->durationMs() - expectedMs) <= 500, qPrintable(QString::number(engine->durationMs())));
+    }
+
+    void resumePositionIsHonoured()
+    {
+        VLCEngine *engine = VLCEngine::shared();
+        engine->play(mediaUrl(m_provider, QStringLiteral("movie-plain.mp4")), 20);
+        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing && engine->currentTimeMs() > 0, playbackTimeoutMs);
+        QVERIFY2(engine->currentTimeMs() >= 19'000 && engine->currentTimeMs() < 30'000,
+                 qPrintable(QString::number(engine->currentTimeMs())));
+    }
+
+    void missingStreamEndsInError()
+    {
+        VLCEngine *engine = VLCEngine::shared();
+        engine->play(mediaUrl(m_provider, QStringLiteral("no-such-file.ts")), 0);
+        QCOMPARE(engine->status(), Status::Opening);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Error, playbackTimeoutMs);
+    }
+
+    void tracksOfASpanishAndEnglishMovie()
+    {
+        VLCEngine *engine = VLCEngine::shared();
+        engine->play(mediaUrl(m_provider, QStringLiteral("movie-tracks.mp4")), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Playing, playbackTimeoutMs);
+        QStringList audio;
+        for (const Track &t : engine->audioTracks())
+            audio << t.name();
+        QCOMPARE(audio, (QStringList{"Español", "Inglés"}));
+        QCOMPARE(engine->subtitleTracks().size(), 1);
+        QCOMPARE(engine->subtitleTracks().first().name(), QStringLiteral("Español"));
+        QVERIFY(engine->audioTracks().at(0).id() != engine->audioTracks().at(1).id());
+        // Choosing a track and switching subtitles off keep it playing.
+        engine->selectAudioTrack(engine->audioTracks().at(1).id());
+        engine->selectSubtitleTrack(-1);
+        QTest::qWait(200);
+        QCOMPARE(engine->status(), Status::Playing);
+    }
+
+    void stopWhileOpeningIsSafe()
+    {
+        ProviderFault stall;
+        stall.stall = true;
+        m_provider.setPathFault(QStringLiteral("/stalled/"), stall);
+        VLCEngine *engine = VLCEngine::shared();
+        engine->play(m_provider.baseUrl() + QStringLiteral("/stalled/live.ts"), 0);
+        QTest::qWait(100);
+        engine->stop();
+        QCOMPARE(engine->status(), Status::Stopped);
+        QTest::qWait(200);
+        QCOMPARE(engine->status(), Status::Stopped);
+        // And the next play works.
+        engine->play(mediaUrl(m_provider, QStringLiteral("episode.mp4")), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Playing, playbackTimeoutMs);
+    }
+
+    void quickPlaysLeaveTheLastOnePlaying()
+    {
+        VLCEngine *engine = VLCEngine::shared();
+        const QStringList files{"movie-plain.mp4", "live.ts", "movie-tracks.mp4", "live-hls/index.m3u8",
+                                "movie-plain.mp4", "episode.mp4"};
+        for (const QString &file : files) {
+            engine->play(mediaUrl(m_provider, file), 0);
+            QCoreApplication::processEvents();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing && engine->durationMs() > 0, playbackTimeoutMs);
+        QVERIFY2(std::abs(engine->durationMs() - SampleMedia::episodeSeconds * 1000) <= 500,
+                 qPrintable(QString::number(engine->durationMs())));
+        QTest::qWait(300);
+        QCOMPARE(engine->status(), Status::Playing);
+    }
+
+    void engineGoneWhilePlaying()
+    {
+        auto surface = std::make_unique<VideoSurface>();
+        auto player = std::make_unique<LibVlcPlayer>(VLCEngine::libraryOptionsFromEnvironment(), false, surface.get());
+        QVERIFY(player->isValid());
+        auto engine = std::make_unique<VLCEngine>(std::move(player), std::move(surface));
+        engine->play(mediaUrl(m_provider, QStringLiteral("live.ts")), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Playing, playbackTimeoutMs);
+        engine.reset();
+        QTest::qWait(50); // callbacks queued before the end must not reach the dead engine
+    }
+
+private:
+    SampleProvider m_provider;
 };
 
 NORVANE_TEST_MAIN(TestVLCEngine)

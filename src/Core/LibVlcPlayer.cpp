@@ -93,7 +93,7 @@ LibVlcPlayer::~LibVlcPlayer()
 {
     if (m_player) {
         // Synchronous: afterwards no frame and no event arrives any more.
-        libvlc_media_player_stop(m_player);
+        stop();
         attachEvents(false);
         libvlc_media_player_release(m_player);
     }
@@ -115,35 +115,44 @@ void LibVlcPlayer::attachEvents(bool attach)
 void LibVlcPlayer::onEvent(const libvlc_event_t *event, void *self)
 {
     auto *player = static_cast<LibVlcPlayer *>(self);
+    std::optional<int> state;
     switch (event->type) {
     case libvlc_MediaPlayerOpening:
-        player->m_state = Opening;
+        state = Opening;
         break;
     case libvlc_MediaPlayerBuffering:
-        player->m_state = Buffering;
+        state = Buffering;
         break;
     case libvlc_MediaPlayerPlaying:
-        player->m_state = Playing;
+        state = Playing;
         break;
     case libvlc_MediaPlayerPaused:
-        player->m_state = Paused;
+        state = Paused;
         break;
-    case libvlc_MediaPlayerStopped:
-        player->m_state = Stopped;
+    case libvlc_MediaPlayerStopped: {
+        // libVLC 3 follows an error or the end with a "stopped" of its own as the input winds
+        // down; only a stop that was asked for counts, so a failed or finished item stays so.
+        const int last = player->m_state.load();
+        if (!player->m_stopping && (last == Error || last == Ended))
+            return;
+        state = Stopped;
         break;
+    }
     case libvlc_MediaPlayerEndReached:
-        player->m_state = Ended;
+        state = Ended;
         break;
     case libvlc_MediaPlayerEncounteredError:
-        player->m_state = Error;
+        state = Error;
         break;
     case libvlc_MediaPlayerESAdded:
-        player->m_state = ElementaryStreamAdded;
+        state = ElementaryStreamAdded;
         break;
     default:
-        break; // time changes leave the state as it is
+        break; // a time change: the state stays as it is
     }
-    player->notifyChanged();
+    if (state)
+        player->m_state = *state;
+    player->notifyChanged(state);
 }
 
 void LibVlcPlayer::setMedia(const QUrl &url, const QStringList &options)
@@ -168,7 +177,7 @@ void LibVlcPlayer::play()
     if (!m_player || libvlc_media_player_play(m_player) != 0) {
         // No library or no media: say so the way a failing stream would.
         m_state = Error;
-        notifyChanged();
+        notifyChanged(Error);
     }
 }
 
@@ -180,8 +189,11 @@ void LibVlcPlayer::pause()
 
 void LibVlcPlayer::stop()
 {
-    if (m_player)
-        libvlc_media_player_stop(m_player);
+    if (!m_player)
+        return;
+    m_stopping = true;
+    libvlc_media_player_stop(m_player);
+    m_stopping = false;
 }
 
 void LibVlcPlayer::setTimeMs(qint32 ms)

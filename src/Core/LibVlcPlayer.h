@@ -30,7 +30,6 @@ public:
     void setSubtitleTrack(int index) override;
 
     bool isPlaying() const override;
-    int state() const override { return m_state.load(); }
     qint64 timeMs() const override;
     qint64 mediaLengthMs() const override;
     QSize videoSize() const override;
@@ -46,6 +45,8 @@ private:
 
     libvlc_instance_t *m_vlc = nullptr;
     libvlc_media_player_t *m_player = nullptr;
+    // The last state reported, and whether a stop that we asked for is under way.
     std::atomic_int m_state{Stopped};
+    std::atomic_bool m_stopping{false};
     QStringList m_mediaOptions;
 };

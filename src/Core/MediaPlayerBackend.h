@@ -5,6 +5,7 @@
 #include <QUrl>
 #include <QVariantList>
 #include <functional>
+#include <optional>
 
 // What the engine asks of a media player. The real one is libVLC (LibVlcPlayer); tests put a
 // scripted player in its place to exercise the engine's rules without any media.
@@ -33,9 +34,11 @@ public:
 
     virtual ~MediaPlayerBackend() = default;
 
-    // Called on any thread after every state change and time change of the player. Set before
-    // the first media is given; the callee must not call back into the player from there.
-    void setChangeCallback(std::function<void()> callback) { m_changed = std::move(callback); }
+    // Called on any thread after every state change (with the new state) and every time change
+    // (without one) of the player. Set before the first media is given; the callee must not call
+    // back into the player from there.
+    using ChangeCallback = std::function<void(std::optional<int> state)>;
+    void setChangeCallback(ChangeCallback callback) { m_changed = std::move(callback); }
 
     // Replaces the media (the player must be stopped first) with the address and media options.
     virtual void setMedia(const QUrl &url, const QStringList &options) = 0;
@@ -48,7 +51,6 @@ public:
     virtual void setSubtitleTrack(int index) = 0;
 
     virtual bool isPlaying() const = 0;
-    virtual int state() const = 0;
     virtual qint64 timeMs() const = 0;
     // Length of the current media in milliseconds; 0 or less while unknown (live streams).
     virtual qint64 mediaLengthMs() const = 0;
@@ -57,12 +59,12 @@ public:
     virtual TrackDescriptions subtitleTracks() const = 0;
 
 protected:
-    void notifyChanged() const
+    void notifyChanged(std::optional<int> state) const
     {
         if (m_changed)
-            m_changed();
+            m_changed(state);
     }
 
 private:
-    std::function<void()> m_changed;
+    ChangeCallback m_changed;
 };

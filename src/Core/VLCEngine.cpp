@@ -68,8 +68,15 @@ VLCEngine::VLCEngine(std::unique_ptr<MediaPlayerBackend> player, std::unique_ptr
     m_surface->setFillScreen(false);
     // Runs on the player's threads: only queue the work. Queued calls still pending when the
     // engine goes are dropped with it, and the player is released before that can happen.
-    m_player->setChangeCallback([this] {
-        QMetaObject::invokeMethod(this, &VLCEngine::syncFromPlayer, Qt::QueuedConnection);
+    m_player->setChangeCallback([this](std::optional<int> playerState) {
+        const quint64 generation = m_mediaGeneration.load();
+        QMetaObject::invokeMethod(
+            this,
+            [this, playerState, generation] {
+                if (generation == m_mediaGeneration.load())
+                    syncFromPlayer(playerState);
+            },
+            Qt::QueuedConnection);
     });
     m_surface->setVisibleSizeSource([this] { return m_player->videoSize(); });
 }
@@ -209,6 +216,8 @@ void VLCEngine::play(const QString &urlString, int startTimeSeconds)
     if (urlString.isEmpty() || !url.isValid())
         return;
     m_player->stop();
+    ++m_mediaGeneration;
+    m_playerState = MediaPlayerBackend::Opening;
     QStringList options;
     if (startTimeSeconds >= 1)
         options.append(QStringLiteral(":start-time=%1").arg(startTimeSeconds));
@@ -257,9 +266,11 @@ void VLCEngine::selectSubtitleTrack(int id)
     m_player->setSubtitleTrack(id);
 }
 
-void VLCEngine::syncFromPlayer()
+void VLCEngine::syncFromPlayer(std::optional<int> playerState)
 {
-    const Status next = statusFor(m_player->isPlaying(), m_player->state(), m_status);
+    if (playerState)
+        m_playerState = *playerState;
+    const Status next = statusFor(m_player->isPlaying(), m_playerState, m_status);
     if (next != m_status) {
         setStatus(next);
         if (next == Status::Playing)

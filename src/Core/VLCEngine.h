@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -88,7 +89,7 @@ Q_SIGNALS:
     void fillScreenChanged();
 
 private:
-    void syncFromPlayer();
+    void syncFromPlayer(std::optional<int> playerState);
     void refreshTracks();
     void setStatus(Status status);
     void setCurrentTimeMs(qint64 ms);
@@ -103,6 +104,11 @@ private:
     QList<Track> m_subtitleTracks;
     bool m_fillScreen = false;
     bool m_diagnostics = false;
+    // The player's state as its callbacks have told it so far (main thread).
+    int m_playerState = MediaPlayerBackend::Stopped;
+    // One number per media given to the player. Callbacks carry the number that was current
+    // when they fired, so those of the media that play() just replaced are dropped.
+    std::atomic<quint64> m_mediaGeneration{0};
 
     // The surface outlives the player: the player writes into its buffers until it is released.
     std::unique_ptr<VideoSurface> m_surface;

@@ -22,24 +22,23 @@ public:
 
     // What the player reports.
     bool playing = false;
-    int playerState = Stopped;
     qint64 time = 0;
     qint64 length = 0;
     QSize size;
     TrackDescriptions audio;
     TrackDescriptions subtitles;
 
-    // One callback, from another thread (the engine handles it later on the main thread).
-    void report() const
+    // One callback, from another thread (the engine handles it later on the main thread): a
+    // state change, or a time change when no state is given.
+    void report(std::optional<int> state = std::nullopt) const
     {
-        std::thread([this] { notifyChanged(); }).join();
+        std::thread([this, state] { notifyChanged(state); }).join();
     }
     void report(int state, bool isPlaying, qint64 timeMs = 0)
     {
-        playerState = state;
         playing = isPlaying;
         time = timeMs;
-        report();
+        report(std::optional<int>(state));
     }
 
     void setMedia(const QUrl &u, const QStringList &o) override
@@ -50,7 +49,13 @@ public:
     }
     void play() override { calls << QStringLiteral("play"); }
     void pause() override { calls << QStringLiteral("pause"); }
-    void stop() override { calls << QStringLiteral("stop"); }
+    // Like libVLC, stopping reports "stopped" at once, on the caller's thread.
+    void stop() override
+    {
+        calls << QStringLiteral("stop");
+        playing = false;
+        notifyChanged(Stopped);
+    }
     void setTimeMs(qint32 ms) override
     {
         calls << QStringLiteral("seek");
@@ -60,7 +65,6 @@ public:
     void setSubtitleTrack(int index) override { subtitleTrack = index; }
 
     bool isPlaying() const override { return playing; }
-    int state() const override { return playerState; }
     qint64 timeMs() const override { return time; }
     qint64 mediaLengthMs() const override { return length; }
     QSize videoSize() const override { return size; }
