@@ -2,6 +2,7 @@
 
 #include "MediaPlayerBackend.h"
 #include "Track.h"
+#include "VideoSurface.h"
 
 #include <QList>
 #include <QObject>
@@ -13,7 +14,6 @@
 
 class QJSEngine;
 class QQmlEngine;
-class VideoSurface;
 
 // The application's one media player. Every screen that plays something drives this engine;
 // starting an item replaces what played before. It turns the player's callbacks into a small
