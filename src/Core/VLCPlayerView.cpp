@@ -110,13 +110,13 @@ QSGNode *VLCPlayerView::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
         m_shownSerial = 0;
         return node;
     }
-    if (!node->picture) {
+    const bool newPicture = !node->picture;
+    if (newPicture) {
         node->picture = window()->createImageNode();
         node->picture->setOwnsTexture(true);
         node->picture->setFiltering(QSGTexture::Linear);
-        node->appendChildNode(node->picture);
     }
-    if (frame.serial != m_shownSerial || !node->picture->texture()) {
+    if (newPicture || frame.serial != m_shownSerial) {
         // The texture shares the decoded buffer (software) or uploads it (OpenGL); no copy here.
         node->picture->setTexture(window()->createTextureFromImage(frame.image));
         m_shownSerial = frame.serial;
@@ -124,5 +124,7 @@ QSGNode *VLCPlayerView::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
     const Placement placement = place(size(), frame.visible, video->fillScreen());
     node->picture->setRect(placement.target);
     node->picture->setSourceRect(placement.source);
+    if (newPicture)
+        node->appendChildNode(node->picture); // only with its texture: the renderer draws it at once
     return node;
 }
