@@ -1,5 +1,6 @@
 #include "LibVlcPlayer.h"
 #include "MediaRoutes.h"
+#include "QmlHarness.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "ScriptedPlayer.h"
@@ -361,6 +362,26 @@ private Q_SLOTS:
     }
 
     // Real libVLC from here on, on media served over loopback.
+
+    void reachableFromQml()
+    {
+        norvane::test::QmlHarness harness;
+        QObject *root = harness.create(R"(
+import QtQuick
+import Norvane
+Item {
+    property bool known: VLCEngine.status !== VLCEngine.Error
+    property int audioCount: VLCEngine.audioTracks.length
+    function toggleFill() { VLCEngine.fillScreen = !VLCEngine.fillScreen }
+}
+)");
+        QVERIFY(root);
+        QVERIFY(root->property("known").toBool());
+        QCOMPARE(root->property("audioCount").toInt(), 0);
+        QMetaObject::invokeMethod(root, "toggleFill");
+        QVERIFY(VLCEngine::shared()->fillScreen());
+        VLCEngine::shared()->setFillScreen(false);
+    }
 
     void statusSequenceOfWorkingStreams_data()
     {
