@@ -151,7 +151,7 @@ Result runDiscard(const QString &file, int frames)
                                      pitches[0] = *width * 4;
                                      lines[0] = *height;
                                      static_cast<DiscardTarget *>(*opaque)->bytes.resize(size_t(pitches[0]) * *height);
-                                     return 1;
+                                     return VideoSurface::playerBufferCount; // as many as the engine's path
                                  },
                                  nullptr);
                          });
