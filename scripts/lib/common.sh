@@ -20,9 +20,21 @@ ensure_deps() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# CMake's automatic moc step misses headers that appear after it first ran (the sources are
+# globbed): when the set of source files changed since the last build, make it scan again.
+refresh_moc_when_files_changed() {
+  local list stamp="$BUILD_DIR/.source-files"
+  list=$(cd "$ROOT" && find src tests tools bench -name '*.h' -o -name '*.cpp' | sort | md5sum)
+  if [ -f "$stamp" ] && [ "$(cat "$stamp")" != "$list" ]; then
+    find "$BUILD_DIR" -path '*_autogen/timestamp' -delete 2>/dev/null || true
+  fi
+  mkdir -p "$BUILD_DIR" && echo "$list" > "$stamp"
+}
+
 # Configures (once) and builds everything in $BUILD_DIR. Extra arguments go to the configure step.
 build_all() {
   export CCACHE_BASEDIR="$ROOT"
+  refresh_moc_when_files_changed
   if [ ! -f "$BUILD_DIR/build.ninja" ] || [ $# -gt 0 ]; then
     cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja "$@"
   fi
