@@ -308,7 +308,7 @@ private Q_SLOTS:
         QCOMPARE(model->loginUser(), QString());
         QCOMPARE(model->loginPassword(), QString());
         QVERIFY(!model->hasClient());
-        for (const QString &item : {SessionStore::usernameItem, SessionStore::passwordItem,
+        for (QLatin1String item : {SessionStore::usernameItem, SessionStore::passwordItem,
                                     SessionStore::lastUsernameItem, SessionStore::lastPasswordItem})
             QCOMPARE(Keychain::read(item), std::nullopt);
         QCOMPARE(Keychain::read(SessionStore::serverUrlItem), m_second.baseUrl());
@@ -381,7 +381,7 @@ private:
 
     static void clearKeyring()
     {
-        for (const QString &item : {SessionStore::usernameItem, SessionStore::passwordItem,
+        for (QLatin1String item : {SessionStore::usernameItem, SessionStore::passwordItem,
                                     SessionStore::lastUsernameItem, SessionStore::lastPasswordItem,
                                     SessionStore::serverUrlItem})
             Keychain::remove(item);
