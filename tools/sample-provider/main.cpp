@@ -13,6 +13,15 @@
 
 namespace {
 
+// The demo prints where it listens and nothing else; Qt's note about a missing XDG_RUNTIME_DIR
+// (a headless session) is noise here.
+void quietMessages(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    QTextStream(stderr) << qFormatLogMessage(type, context, message) << '\n';
+}
+
 int usage()
 {
     QTextStream(stderr) << "Uso: norvane-sample-provider [--size default|large|extreme]\n"
@@ -49,6 +58,7 @@ int writeCatalog(const QString &kindName, const QString &sizeName, const QString
 int main(int argc, char *argv[])
 {
     // The provider draws its images with QPainter but never opens a window: no display needed.
+    qInstallMessageHandler(quietMessages);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);

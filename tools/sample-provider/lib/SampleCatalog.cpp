@@ -267,6 +267,11 @@ QByteArray SampleCatalog::channelTitle(int index) const
     return name + pick(channelTags, h >> 16);
 }
 
+bool SampleCatalog::movieWithoutCategory(int index)
+{
+    return index % 331 == 9;
+}
+
 int SampleCatalog::seasonCount(int seriesIndex) const
 {
     return 1 + int(hash(2, seriesIndex, 4) % 4);
@@ -436,7 +441,8 @@ QByteArray SampleCatalog::streams(Kind kind, std::optional<int> categoryIndex, c
     JsonWriter out(categoryIndex ? 0 : count * perRecord);
     out.beginArray();
     for (int i = 0; i < count; ++i) {
-        if (categoryIndex && categoryOf(kind, i) != *categoryIndex)
+        // A movie sent without a category is listed only in the whole catalog.
+        if (categoryIndex && (categoryOf(kind, i) != *categoryIndex || (kind == Kind::Vod && movieWithoutCategory(i))))
             continue;
         if (kind == Kind::Live)
             writeChannel(out, i, baseUtf8);
@@ -521,7 +527,7 @@ void SampleCatalog::writeMovie(JsonWriter &out, int index, const QByteArray &bas
     writeRating(out, "rating", h);
     out.field("rating_5based", double(h % 11) / 2.0);
     writeStamp(out, "added", epochFrom + qint64((h >> 4) % epochSpan), h >> 24);
-    if (index % 331 == 9)
+    if (movieWithoutCategory(index))
         out.nullField("category_id");
     else
         writeId(out, "category_id", vodCategoryBase + categoryOf(Kind::Vod, index), index % 6 != 3);

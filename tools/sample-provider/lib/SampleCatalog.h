@@ -93,6 +93,7 @@ private:
 
     std::optional<int> categoryIndexOf(Kind kind, const QString &categoryId) const;
     int categoryOf(Kind kind, int index) const;
+    static bool movieWithoutCategory(int index);
     int seasonCount(int seriesIndex) const;
     int episodeCount(int seriesIndex, int season) const;
     std::optional<EpisodeRef> episodeRef(qint64 episodeId) const;

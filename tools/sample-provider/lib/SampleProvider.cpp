@@ -3,6 +3,7 @@
 #include "ByteRange.h"
 #include "ImagePainter.h"
 #include "JsonWriter.h"
+#include "LivePlaylist.h"
 #include "SampleMedia.h"
 
 #include <QDir>
@@ -459,19 +460,16 @@ bool SampleProvider::serveStream(const QHttpServerRequest &request, QTcpSocket *
 
 void SampleProvider::serveHlsPlaylist(QTcpSocket *socket, const QString &channelId)
 {
-    QFile playlist(SampleMedia::path(SampleMedia::Kind::LivePlaylist));
-    if (!playlist.open(QIODevice::ReadOnly)) {
+    QFile recording(SampleMedia::path(SampleMedia::Kind::LivePlaylist));
+    const QList<LivePlaylist::Segment> segments =
+        recording.open(QIODevice::ReadOnly) ? LivePlaylist::segmentsOf(recording.readAll()) : QList<LivePlaylist::Segment>();
+    if (segments.isEmpty()) {
         respond(socket, 503, "text/html", htmlPage(503));
         return;
     }
     // The segments live under the channel's own path, so the relative addresses resolve there.
-    QByteArray body;
-    for (const QByteArray &line : playlist.readAll().split('\n')) {
-        if (line.isEmpty())
-            continue;
-        body += (line.startsWith('#') ? line : channelId.toUtf8() + '/' + line) + '\n';
-    }
-    respond(socket, 200, "application/vnd.apple.mpegurl", body);
+    respond(socket, 200, "application/vnd.apple.mpegurl",
+            LivePlaylist::render(segments, channelId.toUtf8() + '/', QDateTime::currentMSecsSinceEpoch()));
 }
 
 void SampleProvider::serveFile(const QHttpServerRequest &request, QTcpSocket *socket, const QString &path,
