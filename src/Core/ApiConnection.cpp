@@ -1,0 +1,66 @@
+#include "ApiConnection.h"
+
+#include "NorvaneError.h"
+#include "ReplyWatchdog.h"
+
+#include <QCoreApplication>
+#include <QCoroNetworkReply>
+#include <QMutex>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPointer>
+#include <QThread>
+#include <memory>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::chrono::milliseconds s_idleTimeout = 20s;
+std::chrono::milliseconds s_totalTimeout = 120s;
+std::chrono::milliseconds s_catalogTimeout = 60s;
+
+struct DeleteLater
+{
+    void operator()(QObject *object) const { object->deleteLater(); }
+};
+
+} // namespace
+
+QNetworkAccessManager *ApiConnection::shared()
+{
+    static QMutex mutex;
+    static QPointer<QNetworkAccessManager> manager;
+    QMutexLocker lock(&mutex);
+    if (!manager) {
+        QCoreApplication *app = QCoreApplication::instance();
+        manager = new QNetworkAccessManager(); // the connection outlives any caller
+        if (app) {
+            manager->moveToThread(app->thread());
+            manager->setParent(app);
+        }
+    }
+    return manager;
+}
+
+std::chrono::milliseconds ApiConnection::idleTimeout() { return s_idleTimeout; }
+void ApiConnection::setIdleTimeout(std::chrono::milliseconds timeout) { s_idleTimeout = timeout; }
+std::chrono::milliseconds ApiConnection::totalTimeout() { return s_totalTimeout; }
+void ApiConnection::setTotalTimeout(std::chrono::milliseconds timeout) { s_totalTimeout = timeout; }
+std::chrono::milliseconds ApiConnection::catalogTimeout() { return s_catalogTimeout; }
+void ApiConnection::setCatalogTimeout(std::chrono::milliseconds timeout) { s_catalogTimeout = timeout; }
+
+QCoro::Task<Result<QByteArray>> ApiConnection::get(QUrl url)
+{
+    std::unique_ptr<QNetworkReply, DeleteLater> reply(shared()->get(QNetworkRequest(url)));
+    ReplyWatchdog watchdog(reply.get(), s_idleTimeout, s_totalTimeout);
+    co_await reply.get();
+
+    // A status answer is never a transport error: the status decides first.
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
+        co_return HTTPError{status.toInt()};
+    if (reply->error() != QNetworkReply::NoError)
+        co_return NorvaneError::transportError(reply->error(), watchdog.fired(), reply->errorString());
+    co_return reply->readAll();
+}

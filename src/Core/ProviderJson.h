@@ -1,0 +1,33 @@
+#pragma once
+
+#include "AuthResponse.h"
+#include "Category.h"
+#include "LiveStream.h"
+#include "Result.h"
+#include "VodInfoResponse.h"
+#include "VodStream.h"
+
+#include <QByteArray>
+#include <QList>
+
+// Decoding of the provider's answers into records. A list fails as a whole when the answer is
+// not a JSON array or one element is not an object; an object answer fails only when it is not
+// an object. Fields never fail: they are read with the tolerant readers and take their defaults.
+// The body is taken by value: its buffer may be grown for the parser's padding.
+namespace ProviderJson {
+
+template <typename T>
+Result<T> decode(QByteArray body) = delete;
+
+template <>
+Result<QList<Category>> decode(QByteArray body);
+template <>
+Result<QList<LiveStream>> decode(QByteArray body);
+template <>
+Result<QList<VodStream>> decode(QByteArray body);
+template <>
+Result<VodInfoResponse> decode(QByteArray body);
+template <>
+Result<AuthResponse> decode(QByteArray body);
+
+} // namespace ProviderJson

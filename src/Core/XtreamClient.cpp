@@ -1,0 +1,87 @@
+#include "XtreamClient.h"
+
+#include "ApiConnection.h"
+#include "NorvaneError.h"
+
+namespace {
+
+// Stream addresses keep what a path segment may hold as it is, so ordinary credentials give
+// the plain address; "/", "?", "#", "%", blanks and non-ASCII letters are encoded.
+const QByteArray segmentSafe = QByteArrayLiteral("!$&'()*+,;=:@");
+
+QString pathSegment(const QString &text)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(text, segmentSafe));
+}
+
+QByteArray queryItem(const QString &name, const QString &value)
+{
+    // toPercentEncoding leaves exactly the unreserved characters as they are.
+    return QUrl::toPercentEncoding(name) + '=' + QUrl::toPercentEncoding(value);
+}
+
+} // namespace
+
+std::optional<QUrl> XtreamClient::url(const std::optional<QString> &action, const QueryItems &extra) const
+{
+    QUrl address(m_base + QLatin1String("/player_api.php"), QUrl::StrictMode);
+    if (!address.isValid() || address.scheme().isEmpty() || address.host().isEmpty())
+        return std::nullopt;
+    QByteArrayList items{queryItem(QStringLiteral("username"), m_username),
+                         queryItem(QStringLiteral("password"), m_password)};
+    if (action)
+        items.append(queryItem(QStringLiteral("action"), *action));
+    for (auto it = extra.cbegin(); it != extra.cend(); ++it)
+        items.append(queryItem(it.key(), it.value()));
+    address.setQuery(QString::fromLatin1(items.join('&')), QUrl::StrictMode);
+    if (!address.isValid())
+        return std::nullopt;
+    return address;
+}
+
+QString XtreamClient::streamUrl(const QString &kind, const QString &id, const QString &extension) const
+{
+    QString base = m_base;
+    if (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    return base + QLatin1Char('/') + kind + QLatin1Char('/') + pathSegment(m_username) + QLatin1Char('/')
+           + pathSegment(m_password) + QLatin1Char('/') + pathSegment(id) + QLatin1Char('.')
+           + pathSegment(extension);
+}
+
+QCoro::Task<Result<QByteArray>> XtreamClient::rawData(std::optional<QString> action, QueryItems extra) const
+{
+    const std::optional<QUrl> address = url(action, extra);
+    if (!address)
+        co_return TransportError{TransportError::Kind::badURL, {}};
+    co_return co_await ApiConnection::get(*address);
+}
+
+QCoro::Task<Result<QList<LiveStream>>> XtreamClient::liveStreams(std::optional<QString> categoryId) const
+{
+    QueryItems extra;
+    if (categoryId)
+        extra.insert(QStringLiteral("category_id"), *categoryId);
+    return fetch<QList<LiveStream>>(QStringLiteral("get_live_streams"), std::move(extra));
+}
+
+QCoro::Task<Result<VodInfoResponse>> XtreamClient::vodInfo(QString vodId) const
+{
+    return fetch<VodInfoResponse>(QStringLiteral("get_vod_info"), {{QStringLiteral("vod_id"), vodId}});
+}
+
+QCoro::Task<LoginOutcome> XtreamClient::authenticate() const
+{
+    const Result<AuthResponse> answer = co_await fetch<AuthResponse>(std::nullopt);
+    if (!answer)
+        co_return LoginOutcome::failed(NorvaneError::message(answer.failure()));
+    const std::optional<UserInfo> &info = answer->userInfo();
+    if (!info || info->auth() != 1)
+        co_return LoginOutcome::invalidCredentials();
+    const QString status = info->status().toLower();
+    if (status == QLatin1String("expired"))
+        co_return LoginOutcome::expired();
+    if (status == QLatin1String("banned") || status == QLatin1String("disabled"))
+        co_return LoginOutcome::disabled();
+    co_return LoginOutcome::success();
+}
