@@ -42,7 +42,7 @@ QVariantList specialRows()
 
 QQuickItem *item(QmlHarness &harness, const QString &objectName)
 {
-    auto *found = harness.find<QQuickItem>(objectName);
+    auto *found = findByName<QQuickItem>(harness.root(), objectName);
     if (!found)
         qWarning("no item %s", qPrintable(objectName));
     return found;
@@ -71,7 +71,7 @@ private Q_SLOTS:
         QFETCH(QStringList, selections);
         QFETCH(QStringList, lockedClicks);
         QmlHarness harness;
-        QObject *root = harness.create(categoryColumnQml, {{QStringLiteral("specials"), specialRows()}});
+        QObject *root = createShown(harness, categoryColumnQml, {{QStringLiteral("specials"), specialRows()}});
         QVERIFY(root);
         QQuickItem *row = item(harness, QStringLiteral("categoryRow_") + clicked);
         QVERIFY(row);
@@ -83,7 +83,7 @@ private Q_SLOTS:
     void specialRowsComeFirstAndOnlyCategoriesLock()
     {
         QmlHarness harness;
-        QObject *root = harness.create(categoryColumnQml, {{QStringLiteral("specials"), specialRows()}});
+        QObject *root = createShown(harness, categoryColumnQml, {{QStringLiteral("specials"), specialRows()}});
         QVERIFY(root);
         const QStringList order{"__continue__", "__recent__", "10", "14", "15"};
         qreal previousY = -1;
@@ -117,7 +117,7 @@ private Q_SLOTS:
         QVariantMap properties{{QStringLiteral("specials"), specialRows()}};
         if (selectedId.isValid())
             properties.insert(QStringLiteral("selectedId"), selectedId);
-        QVERIFY(harness.create(categoryColumnQml, properties));
+        QVERIFY(createShown(harness, categoryColumnQml, properties));
         for (const QString id : {"__continue__", "__recent__", "10", "14", "15"}) {
             QQuickItem *row = item(harness, QStringLiteral("categoryRow_") + id);
             QVERIFY(row);
@@ -128,7 +128,7 @@ private Q_SLOTS:
     void pinPromptWrongThenRight()
     {
         QmlHarness harness;
-        QObject *root = harness.create(R"(
+        QObject *root = createShown(harness, R"(
 import QtQuick
 import Norvane
 PinPrompt {
@@ -146,7 +146,7 @@ PinPrompt {
         QVERIFY(!wrongText->isVisible());
 
         field->forceActiveFocus();
-        QTest::keyClicks(&harness.window(), QStringLiteral("1111"));
+        typeText(&harness.window(), QStringLiteral("1111"));
         QTest::keyClick(&harness.window(), Qt::Key_Return);
         QCOMPARE(root->property("tried").toStringList(), QStringList{"1111"});
         QVERIFY(root->property("wrong").toBool());
@@ -156,9 +156,9 @@ PinPrompt {
         QCOMPARE(field->property("text").toString(), QString());
 
         // Typing again keeps the message until the next submit.
-        QTest::keyClicks(&harness.window(), QStringLiteral("43"));
+        typeText(&harness.window(), QStringLiteral("43"));
         QVERIFY(wrongText->isVisible());
-        QTest::keyClicks(&harness.window(), QStringLiteral("21"));
+        typeText(&harness.window(), QStringLiteral("21"));
         QCOMPARE(root->property("pin").toString(), QStringLiteral("4321"));
         clickItem(item(harness, QStringLiteral("pinAccept")));
         QCOMPARE(root->property("tried").toStringList(), (QStringList{"1111", "4321"}));
@@ -217,7 +217,7 @@ PinPrompt {
     void catalogLoadingViewShowsBarOrSpinner()
     {
         QmlHarness harness;
-        QObject *root = harness.create("import QtQuick\nimport Norvane\nCatalogLoadingView { }\n",
+        QObject *root = createShown(harness, "import QtQuick\nimport Norvane\nCatalogLoadingView { }\n",
                                        {{QStringLiteral("fraction"), 0.999}});
         QVERIFY(root);
         auto *text = item(harness, QStringLiteral("catalogProgressText"));
@@ -237,7 +237,7 @@ PinPrompt {
     void retryBoxShowsMessageAndRetries()
     {
         QmlHarness harness;
-        QObject *root = harness.create(R"(
+        QObject *root = createShown(harness, R"(
 import QtQuick
 import Norvane
 RetryBox {
@@ -258,7 +258,7 @@ RetryBox {
     void backButtonClicksAndHovers()
     {
         QmlHarness harness;
-        auto *button = qobject_cast<QQuickItem *>(harness.create(R"(
+        auto *button = qobject_cast<QQuickItem *>(createShown(harness, R"(
 import QtQuick
 import Norvane
 BackButton { x: 40; y: 40; property int backs: 0; onClicked: backs += 1 }

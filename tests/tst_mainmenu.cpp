@@ -41,7 +41,7 @@ HomeView {
 
 QQuickItem *card(QmlHarness &harness, int index)
 {
-    return harness.find<QQuickItem>(QStringLiteral("menuCard%1").arg(index));
+    return findByName<QQuickItem>(harness.root(), QStringLiteral("menuCard%1").arg(index));
 }
 
 AppModel *appOf(QObject *view)
@@ -80,7 +80,7 @@ private Q_SLOTS:
     void cardsShareTheMeasuredRow()
     {
         QmlHarness harness;
-        QVERIFY(harness.create(menuQml));
+        QVERIFY(createShown(harness, menuQml));
         for (int i = 0; i < 6; ++i) {
             QQuickItem *c = card(harness, i);
             QVERIFY(c);
@@ -95,7 +95,7 @@ private Q_SLOTS:
     void cardsAreNamedForAssistiveTechnology()
     {
         QmlHarness harness;
-        QVERIFY(harness.create(menuQml));
+        QVERIFY(createShown(harness, menuQml));
         const QStringList names{"TV en vivo", "Películas", "Series", "Buscar", "Ajustes", "Salir"};
         const QStringList images{"MenuCardLive", "MenuCardMovies", "MenuCardSeries", "MenuCardSearch",
                                  "MenuCardSettings", "MenuCardExit"};
@@ -106,19 +106,24 @@ private Q_SLOTS:
             auto *face = card(harness, i)->findChild<QObject *>(QStringLiteral("cardFace"));
             QVERIFY(face && face->property("hasImage").toBool());
         }
-        QVERIFY(!accessibleName(harness.find<QQuickItem>(QStringLiteral("logoButton"))).isEmpty());
+        QVERIFY(!accessibleName(findByName<QQuickItem>(harness.root(), QStringLiteral("logoButton"))).isEmpty());
     }
 
     void hoverSoundsOncePerCardEntered()
     {
         QmlHarness harness;
-        QVERIFY(harness.create(menuQml));
+        QVERIFY(createShown(harness, menuQml));
         MenuSound *sound = MenuSound::shared();
         sound->setLastIndex(-1);
         QSignalSpy played(sound, &MenuSound::played);
-        auto *header = harness.find<QQuickItem>(QStringLiteral("menuHeader"));
+        auto *header = findByName<QQuickItem>(harness.root(), QStringLiteral("menuHeader"));
 
+        QCOMPARE(sound->poolSize(), MenuSound::maxPlayers);
+        // The menu's MenuSound is the process-wide one.
+        const int soundType = qmlTypeId("Norvane.Core", 1, 0, "MenuSound");
+        QCOMPARE(harness.engine().singletonInstance<MenuSound *>(soundType), sound);
         hoverItem(card(harness, 2));
+        QVERIFY(card(harness, 2)->property("hovering").toBool());
         QCOMPARE(sound->lastIndex(), 2);
         hoverPoint(&harness.window(), sceneCenter(card(harness, 2)) + QPointF(5, 40)); // inside card 2
         hoverItem(card(harness, 3));
@@ -134,7 +139,7 @@ private Q_SLOTS:
     void hoverGrowsTheCardAndDrawsTheBorder()
     {
         QmlHarness harness;
-        QVERIFY(harness.create(menuQml));
+        QVERIFY(createShown(harness, menuQml));
         QQuickItem *c = card(harness, 1);
         auto *face = c->findChild<QObject *>(QStringLiteral("cardFace"));
         QCOMPARE(c->scale(), 1.0);
@@ -143,7 +148,7 @@ private Q_SLOTS:
         QVERIFY(c->property("hovering").toBool());
         QTRY_COMPARE(c->scale(), 1.05);
         QTRY_COMPARE(face->property("borderWidth").toReal(), 3.0);
-        hoverItem(harness.find<QQuickItem>(QStringLiteral("menuHeader")));
+        hoverItem(findByName<QQuickItem>(harness.root(), QStringLiteral("menuHeader")));
         QVERIFY(!c->property("hovering").toBool());
         QTRY_COMPARE(c->scale(), 1.0);
     }
@@ -164,7 +169,7 @@ private Q_SLOTS:
         QFETCH(int, index);
         QFETCH(int, tab);
         QmlHarness harness;
-        QObject *menu = harness.create(menuQml);
+        QObject *menu = createShown(harness, menuQml);
         QVERIFY(menu);
         QSignalSpy quit(&harness.engine(), &QQmlEngine::quit);
         clickItem(card(harness, index));
@@ -175,7 +180,7 @@ private Q_SLOTS:
     void exitCardQuits()
     {
         QmlHarness harness;
-        QObject *menu = harness.create(menuQml);
+        QObject *menu = createShown(harness, menuQml);
         QVERIFY(menu);
         QSignalSpy quit(&harness.engine(), &QQmlEngine::quit);
         clickItem(card(harness, 5));
@@ -204,14 +209,14 @@ private Q_SLOTS:
         // The test program has no version of its own: the popover falls back to 1.0.
         QCoreApplication::setApplicationVersion(QString());
         QmlHarness harness;
-        QObject *menu = harness.create(menuQml);
+        QObject *menu = createShown(harness, menuQml);
         QVERIFY(menu);
-        auto *popover = harness.find<QObject>(QStringLiteral("versionPopover"));
+        auto *popover = findByName<QObject>(harness.root(), QStringLiteral("versionPopover"));
         QVERIFY(popover && !popover->property("visible").toBool());
-        clickItem(harness.find<QQuickItem>(QStringLiteral("logoButton")));
+        clickItem(findByName<QQuickItem>(harness.root(), QStringLiteral("logoButton")));
         QVERIFY(menu->property("showVersion").toBool());
         QTRY_VERIFY(popover->property("opened").toBool());
-        QCOMPARE(harness.find<QObject>(QStringLiteral("versionText"))->property("text").toString(),
+        QCOMPARE(findByName<QObject>(harness.root(), QStringLiteral("versionText"))->property("text").toString(),
                  QStringLiteral("Norvane 1.0"));
         QTRY_VERIFY(!menu->property("showVersion").toBool());
         QTRY_VERIFY(!popover->property("visible").toBool());
@@ -221,11 +226,11 @@ private Q_SLOTS:
     {
         QmlHarness harness;
         const Snapshot before = ClockText().snapshot();
-        QObject *menu = harness.create(menuQml);
+        QObject *menu = createShown(harness, menuQml);
         QVERIFY(menu);
         const Snapshot after = ClockText().snapshot();
-        auto *time = harness.find<QObject>(QStringLiteral("clockTime"));
-        auto *date = harness.find<QObject>(QStringLiteral("clockDate"));
+        auto *time = findByName<QObject>(harness.root(), QStringLiteral("clockTime"));
+        auto *date = findByName<QObject>(harness.root(), QStringLiteral("clockDate"));
         const QString shownTime = time->property("text").toString();
         QVERIFY2(shownTime == before.time() || shownTime == after.time(), qPrintable(shownTime));
         const QString shownDate = date->property("text").toString();
@@ -239,9 +244,9 @@ private Q_SLOTS:
     void glowsFollowTheWindow()
     {
         QmlHarness harness;
-        QVERIFY(harness.create(menuQml));
-        auto *purple = harness.find<RadialGlow>(QStringLiteral("purpleGlow"));
-        auto *blue = harness.find<RadialGlow>(QStringLiteral("blueGlow"));
+        QVERIFY(createShown(harness, menuQml));
+        auto *purple = findByName<RadialGlow>(harness.root(), QStringLiteral("purpleGlow"));
+        auto *blue = findByName<RadialGlow>(harness.root(), QStringLiteral("blueGlow"));
         QVERIFY(purple && blue);
         const QSizeF size(1000, 640);
         QCOMPARE(purple->centerPoint(size), QPointF(120, 672));
@@ -257,29 +262,29 @@ private Q_SLOTS:
     void homeRoutesBetweenMenuAndSections()
     {
         QmlHarness harness;
-        QObject *home = harness.create(homeQml);
+        QObject *home = createShown(harness, homeQml);
         QVERIFY(home);
         AppModel *app = appOf(home);
-        QVERIFY(harness.find<QObject>(QStringLiteral("mainMenu")));
+        QVERIFY(findByName<QObject>(harness.root(), QStringLiteral("mainMenu")));
 
         app->setOpenTab(AppModel::AppTab::Settings);
-        QTRY_VERIFY(harness.find<QObject>(QStringLiteral("settingsView")));
-        QVERIFY(!harness.find<QObject>(QStringLiteral("mainMenu")));
-        QCOMPARE(harness.find<QObject>(QStringLiteral("sectionTitle"))->property("text").toString(),
+        QTRY_VERIFY(findByName<QObject>(harness.root(), QStringLiteral("settingsView")));
+        QTRY_VERIFY(!findByName<QObject>(harness.root(), QStringLiteral("mainMenu")));
+        QCOMPARE(findByName<QObject>(harness.root(), QStringLiteral("sectionTitle"))->property("text").toString(),
                  QStringLiteral("Ajustes"));
 
-        clickItem(harness.find<QQuickItem>(QStringLiteral("backButton")));
+        clickItem(findByName<QQuickItem>(harness.root(), QStringLiteral("backButton")));
         QCOMPARE(app->openTab(), std::nullopt);
-        QTRY_VERIFY(harness.find<QObject>(QStringLiteral("mainMenu")));
+        QTRY_VERIFY(findByName<QObject>(harness.root(), QStringLiteral("mainMenu")));
 
         // Without a client a section shows its frame with the placeholder.
         app->setOpenTab(AppModel::AppTab::Movies);
-        QTRY_VERIFY(harness.find<QObject>(QStringLiteral("comingSoon")));
-        QCOMPARE(harness.find<QObject>(QStringLiteral("sectionTitle"))->property("text").toString(),
+        QTRY_VERIFY(findByName<QObject>(harness.root(), QStringLiteral("comingSoon")));
+        QCOMPARE(findByName<QObject>(harness.root(), QStringLiteral("sectionTitle"))->property("text").toString(),
                  QStringLiteral("Películas"));
-        QCOMPARE(harness.find<QObject>(QStringLiteral("comingSoonText"))->property("text").toString(),
+        QCOMPARE(findByName<QObject>(harness.root(), QStringLiteral("comingSoonText"))->property("text").toString(),
                  QStringLiteral("\u201CPelículas\u201D \u2014 en construcción"));
-        QVERIFY(!harness.find<QObject>(QStringLiteral("settingsView")));
+        QTRY_VERIFY(!findByName<QObject>(harness.root(), QStringLiteral("settingsView")));
     }
 };
 

@@ -11,7 +11,7 @@ class TestMenuSound : public QObject
 private Q_SLOTS:
     void poolHoldsFourPlayersOfTheBundledSound()
     {
-        MenuSound sound;
+        MenuSound sound(MenuSound::defaultSource());
         QCOMPARE(sound.poolSize(), MenuSound::maxPlayers);
         QCOMPARE(sound.next(), 0);
         QCOMPARE(sound.lastIndex(), -1);
@@ -19,7 +19,7 @@ private Q_SLOTS:
 
     void differentCardsRotateThroughTheSlots()
     {
-        MenuSound sound;
+        MenuSound sound(MenuSound::defaultSource());
         QSignalSpy played(&sound, &MenuSound::played);
         for (int card = 0; card < 5; ++card)
             sound.play(card);
@@ -33,7 +33,7 @@ private Q_SLOTS:
 
     void sameCardSoundsOnceUntilTheMouseLeaves()
     {
-        MenuSound sound;
+        MenuSound sound(MenuSound::defaultSource());
         QSignalSpy played(&sound, &MenuSound::played);
         sound.play(2);
         sound.play(2); // moving inside card 2
@@ -48,7 +48,7 @@ private Q_SLOTS:
 
     void lastIndexNotifiesOnlyOnChange()
     {
-        MenuSound sound;
+        MenuSound sound(MenuSound::defaultSource());
         QSignalSpy changed(&sound, &MenuSound::lastIndexChanged);
         sound.setLastIndex(-1);
         QCOMPARE(changed.size(), 0);

@@ -44,7 +44,7 @@ void saveSignIn(const QString &user, const QString &password)
 
 QString textOf(QmlHarness &harness, const QString &objectName)
 {
-    auto *object = harness.find<QObject>(objectName);
+    auto *object = findByName<QObject>(harness.root(), objectName);
     return object ? object->property("text").toString() : QStringLiteral("<missing %1>").arg(objectName);
 }
 
@@ -77,29 +77,29 @@ private Q_SLOTS:
         if (!saved.isEmpty())
             saveSignIn(saved, QStringLiteral("secreto"));
         QmlHarness harness;
-        QVERIFY(harness.create(settingsQml));
-        auto *signedIn = harness.find<QQuickItem>(QStringLiteral("signedInRow"));
+        QVERIFY(createShown(harness, settingsQml));
+        auto *signedIn = findByName<QQuickItem>(harness.root(), QStringLiteral("signedInRow"));
         QVERIFY(signedIn);
         QCOMPARE(signedIn->isVisible(), !saved.isEmpty());
         if (!saved.isEmpty())
             QCOMPARE(signedIn->property("title").toString(), QStringLiteral("Sesión de ") + saved);
 
         // The two actions are always there, named for assistive technology.
-        auto *logout = harness.find<QQuickItem>(QStringLiteral("logoutRow"));
-        auto *forget = harness.find<QQuickItem>(QStringLiteral("forgetRow"));
+        auto *logout = findByName<QQuickItem>(harness.root(), QStringLiteral("logoutRow"));
+        auto *forget = findByName<QQuickItem>(harness.root(), QStringLiteral("forgetRow"));
         QVERIFY(logout->isVisible() && forget->isVisible());
         QCOMPARE(accessibleName(logout), QStringLiteral("Cerrar sesión"));
         QCOMPARE(accessibleName(forget), QStringLiteral("Olvidar credenciales guardadas"));
-        QCOMPARE(logout->property("icon").toString(), QStringLiteral("rectangle.portrait.and.arrow.right"));
-        QCOMPARE(forget->property("icon").toString(), QStringLiteral("key.slash"));
+        QCOMPARE(logout->property("symbol").toString(), QStringLiteral("rectangle.portrait.and.arrow.right"));
+        QCOMPARE(forget->property("symbol").toString(), QStringLiteral("key.slash"));
     }
 
     void versionRowFallsBackToOnePointZero()
     {
         QCoreApplication::setApplicationVersion(QString());
         QmlHarness harness;
-        QVERIFY(harness.create(settingsQml));
-        auto *row = harness.find<QObject>(QStringLiteral("versionRow"));
+        QVERIFY(createShown(harness, settingsQml));
+        auto *row = findByName<QObject>(harness.root(), QStringLiteral("versionRow"));
         QCOMPARE(row->property("title").toString(), QStringLiteral("Norvane"));
         QCOMPARE(row->property("trailing").toString(), QStringLiteral("1.0"));
     }
@@ -130,12 +130,12 @@ private Q_SLOTS:
         QFETCH(QString, confirm);
         saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"));
         QmlHarness harness;
-        QVERIFY(harness.create(settingsQml));
-        QObject *settings = harness.find<QObject>(QStringLiteral("settings"));
-        auto *box = harness.find<QObject>(dialog);
+        QVERIFY(createShown(harness, settingsQml));
+        QObject *settings = findByName<QObject>(harness.root(), QStringLiteral("settings"));
+        auto *box = findByName<QObject>(harness.root(), dialog);
         QVERIFY(box);
 
-        clickItem(harness.find<QQuickItem>(row));
+        clickItem(findByName<QQuickItem>(harness.root(), row));
         QVERIFY(settings->property(qPrintable(flag)).toBool());
         QTRY_VERIFY(box->property("opened").toBool());
         QCOMPARE(box->property("title").toString(), title);
@@ -152,7 +152,7 @@ private Q_SLOTS:
         QCOMPARE(Keychain::read(QStringLiteral("username")), std::optional<QString>(QStringLiteral("demo")));
 
         // Closing it any other way (Escape) clears the flag too.
-        clickItem(harness.find<QQuickItem>(row));
+        clickItem(findByName<QQuickItem>(harness.root(), row));
         QTRY_VERIFY(box->property("opened").toBool());
         QTest::keyClick(&harness.window(), Qt::Key_Escape);
         QTRY_VERIFY(!box->property("visible").toBool());
@@ -163,18 +163,18 @@ private Q_SLOTS:
     {
         saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"));
         QmlHarness harness;
-        QObject *root = harness.create(settingsQml);
+        QObject *root = createShown(harness, settingsQml);
         QVERIFY(root);
         auto *app = root->property("app").value<AppModel *>();
-        clickItem(harness.find<QQuickItem>(QStringLiteral("logoutRow")));
-        auto *box = harness.find<QObject>(QStringLiteral("logoutDialog"));
+        clickItem(findByName<QQuickItem>(harness.root(), QStringLiteral("logoutRow")));
+        auto *box = findByName<QObject>(harness.root(), QStringLiteral("logoutDialog"));
         QTRY_VERIFY(box->property("opened").toBool());
         clickItem(box->findChild<QQuickItem *>(QStringLiteral("confirmButton")));
 
         QCOMPARE(app->phase(), AppModel::Phase::Login);
         QCOMPARE(Keychain::read(QStringLiteral("username")), std::nullopt);
         QCOMPARE(Keychain::read(QStringLiteral("last_username")), std::optional<QString>(QStringLiteral("demo")));
-        QTRY_VERIFY(harness.find<QQuickItem>(QStringLiteral("login"))->isVisible());
+        QTRY_VERIFY(findByName<QQuickItem>(harness.root(), QStringLiteral("login"))->isVisible());
         QCOMPARE(textOf(harness, QStringLiteral("userField")), QStringLiteral("demo"));
         QCOMPARE(textOf(harness, QStringLiteral("passwordField")), QStringLiteral("demo1234"));
     }
@@ -183,13 +183,13 @@ private Q_SLOTS:
     {
         saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"));
         QmlHarness harness;
-        QObject *root = harness.create(settingsQml);
+        QObject *root = createShown(harness, settingsQml);
         QVERIFY(root);
         auto *app = root->property("app").value<AppModel *>();
         QCOMPARE(app->loginUser(), QStringLiteral("demo"));
 
-        clickItem(harness.find<QQuickItem>(QStringLiteral("forgetRow")));
-        auto *box = harness.find<QObject>(QStringLiteral("forgetDialog"));
+        clickItem(findByName<QQuickItem>(harness.root(), QStringLiteral("forgetRow")));
+        auto *box = findByName<QObject>(harness.root(), QStringLiteral("forgetDialog"));
         QTRY_VERIFY(box->property("opened").toBool());
         clickItem(box->findChild<QQuickItem *>(QStringLiteral("confirmButton")));
 
@@ -200,7 +200,7 @@ private Q_SLOTS:
         QVERIFY(Keychain::read(QStringLiteral("server_url")).has_value());
         QCOMPARE(app->loginUser(), QString());
         QCOMPARE(app->loginPassword(), QString());
-        QTRY_VERIFY(harness.find<QQuickItem>(QStringLiteral("login"))->isVisible());
+        QTRY_VERIFY(findByName<QQuickItem>(harness.root(), QStringLiteral("login"))->isVisible());
         QCOMPARE(textOf(harness, QStringLiteral("userField")), QString());
         QCOMPARE(textOf(harness, QStringLiteral("passwordField")), QString());
     }

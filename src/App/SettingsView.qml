@@ -53,7 +53,7 @@ Item {
     component InfoRow: Control {
         id: infoRow
 
-        property string icon
+        property string symbol
         property string title
         property string trailing
 
@@ -66,7 +66,7 @@ Item {
             spacing: 10
             SystemSymbol {
                 Layout.preferredWidth: 24
-                name: infoRow.icon
+                name: infoRow.symbol
                 size: 20
                 color: Brand.secondaryText
             }
@@ -89,7 +89,7 @@ Item {
     component ActionRow: AbstractButton {
         id: actionRow
 
-        property string icon
+        property string symbol
 
         Layout.fillWidth: true
         padding: 14
@@ -101,7 +101,7 @@ Item {
             spacing: 10
             SystemSymbol {
                 Layout.preferredWidth: 24
-                name: actionRow.icon
+                name: actionRow.symbol
                 size: 20
                 color: Brand.primary
             }
@@ -134,7 +134,6 @@ Item {
         focus: true
         padding: 20
         topPadding: 8
-        Accessible.name: title
 
         background: Rectangle {
             radius: 14
@@ -207,18 +206,18 @@ Item {
                 InfoRow {
                     objectName: "signedInRow"
                     visible: settings.savedUsername.length > 0
-                    icon: "person.crop.circle"
+                    symbol: "person.crop.circle"
                     title: "Sesión de " + settings.savedUsername
                 }
                 ActionRow {
                     objectName: "logoutRow"
-                    icon: "rectangle.portrait.and.arrow.right"
+                    symbol: "rectangle.portrait.and.arrow.right"
                     text: "Cerrar sesión"
                     onClicked: settings.confirmLogout = true
                 }
                 ActionRow {
                     objectName: "forgetRow"
-                    icon: "key.slash"
+                    symbol: "key.slash"
                     text: "Olvidar credenciales guardadas"
                     onClicked: settings.confirmForget = true
                 }
@@ -230,7 +229,7 @@ Item {
 
                 InfoRow {
                     objectName: "versionRow"
-                    icon: "info.circle"
+                    symbol: "info.circle"
                     title: "Norvane"
                     trailing: AppInfo.version
                 }

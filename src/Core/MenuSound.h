@@ -25,7 +25,8 @@ class MenuSound : public QObject
 public:
     static constexpr int maxPlayers = 4;
 
-    explicit MenuSound(const QUrl &source = defaultSource(), QObject *parent = nullptr);
+    // Not default-constructible on purpose: QML then takes the one instance from create().
+    explicit MenuSound(const QUrl &source, QObject *parent = nullptr);
     ~MenuSound() override;
 
     // The process-wide instance, created on first use.
