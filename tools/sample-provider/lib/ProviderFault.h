@@ -15,4 +15,11 @@ struct ProviderFault
     bool stall = false;                 // never answer (the client has to give up)
     bool stallAfterHeaders = false;     // send the headers, then nothing more
     std::optional<QByteArray> body;     // this body instead of the normal answer
+
+    // True when the fault replaces what is answered (not only how it is delivered).
+    bool changesAnswer() const { return status != 0 || htmlBody || emptyBody || body.has_value(); }
+    bool isSet() const
+    {
+        return changesAnswer() || delayMs > 0 || bytesPerSecond > 0 || dropMidBody || stall || stallAfterHeaders;
+    }
 };

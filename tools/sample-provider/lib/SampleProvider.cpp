@@ -1,6 +1,16 @@
 #include "SampleProvider.h"
 
+#include "ByteRange.h"
+#include "ImagePainter.h"
+#include "JsonWriter.h"
+#include "LivePlaylist.h"
+#include "SampleMedia.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHttpServerRequest>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QDateTime>
@@ -32,13 +42,16 @@ QByteArray htmlPage(int status)
            + "</h1><p>nginx</p></body></html>";
 }
 
-QByteArray headerBlock(int status, const QByteArray &contentType, qint64 length)
+QByteArray headerBlock(int status, const QByteArray &contentType, qint64 length,
+                       const SampleProvider::Headers &extraHeaders = {})
 {
     QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasonPhrase(status) + "\r\n";
     head += "Server: nginx\r\n";
     if (!contentType.isEmpty())
         head += "Content-Type: " + contentType + "\r\n";
     head += "Content-Length: " + QByteArray::number(length) + "\r\n";
+    for (const auto &header : extraHeaders)
+        head += header.first + ": " + header.second + "\r\n";
     head += "Connection: keep-alive\r\n\r\n";
     return head;
 }
@@ -133,24 +146,79 @@ bool SampleProvider::handleRequest(const QHttpServerRequest &request, QTcpSocket
         handleApi(request, socket);
         return true;
     }
-    for (const auto &fault : std::as_const(m_pathFaults)) {
-        if (path.startsWith(fault.first)) {
-            const int status = fault.second.status ? fault.second.status : 200;
-            respond(socket, status, "text/html", htmlPage(status), fault.second);
-            return true;
+    const ProviderFault fault = pathFault(path);
+    if (fault.changesAnswer()) {
+        const int status = fault.status ? fault.status : 200;
+        QByteArray body = htmlPage(status);
+        if (fault.emptyBody)
+            body.clear();
+        if (fault.body)
+            body = *fault.body;
+        respond(socket, status, "text/html", body, fault);
+        return true;
+    }
+    // A fault that only changes the delivery (delay, slow body, drop, stall) applies to the real answer.
+    m_dispatchFault = fault;
+    bool handled = false;
+    for (const auto &handler : std::as_const(m_pathHandlers)) {
+        if (path.startsWith(handler.first) && handler.second(request, socket)) {
+            handled = true;
+            break;
         }
     }
-    for (const auto &handler : std::as_const(m_pathHandlers)) {
-        if (path.startsWith(handler.first) && handler.second(request, socket))
-            return true;
-    }
-    respond(socket, 404, "text/html", htmlPage(404));
+    if (!handled && path.startsWith(QLatin1String("/images/")))
+        handled = serveImage(request, socket);
+    if (!handled)
+        handled = serveStream(request, socket);
+    if (!handled)
+        notFound(socket);
+    m_dispatchFault = {};
     return true;
+}
+
+ProviderFault SampleProvider::pathFault(const QString &path) const
+{
+    const QPair<QString, ProviderFault> *best = nullptr;
+    for (const auto &fault : m_pathFaults) {
+        if (path.startsWith(fault.first) && (!best || fault.first.size() > best->first.size()))
+            best = &fault;
+    }
+    return best ? best->second : ProviderFault{};
+}
+
+void SampleProvider::notFound(QTcpSocket *socket)
+{
+    respond(socket, 404, "text/html", htmlPage(404));
+}
+
+QString SampleProvider::addressOf(const QTcpSocket *socket)
+{
+    const QHostAddress address = socket->localAddress();
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    const QString host = isV4 ? QHostAddress(v4).toString() : '[' + address.toString() + ']';
+    return QStringLiteral("http://%1:%2").arg(host).arg(socket->localPort());
+}
+
+void SampleProvider::setCatalogSize(SampleCatalog::Size size)
+{
+    if (m_catalog && m_catalog->size() == size)
+        return;
+    m_catalogSize = size;
+    m_catalog.reset();
+    m_imageCache.clear();
+}
+
+const SampleCatalog &SampleProvider::catalog()
+{
+    if (!m_catalog)
+        m_catalog = std::make_unique<SampleCatalog>(m_catalogSize);
+    return *m_catalog;
 }
 
 void SampleProvider::missingHandler(const QHttpServerRequest &, QTcpSocket *socket)
 {
-    respond(socket, 404, "text/html", htmlPage(404));
+    notFound(socket);
 }
 
 void SampleProvider::handleApi(const QHttpServerRequest &request, QTcpSocket *socket)
@@ -170,7 +238,7 @@ void SampleProvider::handleApi(const QHttpServerRequest &request, QTcpSocket *so
         // Real panels answer wrong credentials with this, whatever the action.
         body = R"({"user_info":{"auth":0}})";
     } else {
-        body = m_apiHandler ? m_apiHandler(action, query) : defaultApiAnswer(action, query);
+        body = m_apiHandler ? m_apiHandler(action, query) : defaultApiAnswer(action, query, addressOf(socket));
     }
     if (fault.status)
         status = fault.status;
@@ -186,22 +254,59 @@ void SampleProvider::handleApi(const QHttpServerRequest &request, QTcpSocket *so
     respond(socket, status, contentType, body, fault);
 }
 
-QByteArray SampleProvider::defaultApiAnswer(const QString &action, const QUrlQuery &) const
+QByteArray SampleProvider::defaultApiAnswer(const QString &action, const QUrlQuery &query, const QString &base)
 {
-    if (!action.isEmpty())
-        return "[]";
-    return QStringLiteral(R"({"user_info":{"username":"%1","password":"%2","auth":1,"status":"Active",)"
-                          R"("exp_date":"1893456000","is_trial":"0","active_cons":"0","max_connections":"1"},)"
-                          R"("server_info":{"url":"127.0.0.1","port":"8080","server_protocol":"http",)"
-                          R"("timezone":"America/Santiago","timestamp_now":%3}})")
-        .arg(m_username, m_password)
-        .arg(QDateTime::currentSecsSinceEpoch())
-        .toUtf8();
+    if (action.isEmpty())
+        return signInAnswer(base);
+    return catalog().answer(action, query, base);
+}
+
+QByteArray SampleProvider::signInAnswer(const QString &base) const
+{
+    const QUrl url(base);
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    JsonWriter out;
+    out.beginObject();
+    out.key("user_info").beginObject();
+    out.field("username", m_username.toUtf8());
+    out.field("password", m_password.toUtf8());
+    out.field("message", "Bienvenido a Norvane");
+    out.field("auth", qint64(1));
+    out.field("status", "Active");
+    out.field("exp_date", "1893456000");
+    out.field("is_trial", "0");
+    out.field("active_cons", "0");
+    out.field("created_at", "1672531200");
+    out.field("max_connections", "1");
+    out.key("allowed_output_formats").beginArray();
+    out.string("m3u8");
+    out.string("ts");
+    out.endArray();
+    out.endObject();
+    out.key("server_info").beginObject();
+    out.field("url", url.host().toUtf8());
+    out.field("port", QByteArray::number(url.port(80)));
+    out.field("https_port", "443");
+    out.field("server_protocol", "http");
+    out.field("rtmp_port", "8880");
+    out.field("timezone", "America/Santiago");
+    out.field("timestamp_now", now);
+    out.field("time_now", QDateTime::fromSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8());
+    out.endObject();
+    out.endObject();
+    return out.take();
 }
 
 void SampleProvider::respond(QTcpSocket *socket, int status, const QByteArray &contentType,
                              const QByteArray &body, const ProviderFault &fault)
 {
+    respond(socket, status, contentType, body, fault, {});
+}
+
+void SampleProvider::respond(QTcpSocket *socket, int status, const QByteArray &contentType,
+                             const QByteArray &body, const ProviderFault &givenFault, const Headers &extraHeaders)
+{
+    const ProviderFault fault = givenFault.isSet() ? givenFault : m_dispatchFault;
     if (fault.stall) {
         m_stalled.append(socket);
         return;
@@ -210,17 +315,17 @@ void SampleProvider::respond(QTcpSocket *socket, int status, const QByteArray &c
         QPointer<QTcpSocket> guard(socket);
         QTimer::singleShot(fault.delayMs, this, [=, this] {
             if (guard)
-                writeNow(guard, status, contentType, body, fault);
+                writeNow(guard, status, contentType, body, fault, extraHeaders);
         });
         return;
     }
-    writeNow(socket, status, contentType, body, fault);
+    writeNow(socket, status, contentType, body, fault, extraHeaders);
 }
 
 void SampleProvider::writeNow(QTcpSocket *socket, int status, const QByteArray &contentType,
-                              const QByteArray &body, const ProviderFault &fault)
+                              const QByteArray &body, const ProviderFault &fault, const Headers &extraHeaders)
 {
-    socket->write(headerBlock(status, contentType, body.size()));
+    socket->write(headerBlock(status, contentType, body.size(), extraHeaders));
     if (fault.stallAfterHeaders) {
         m_stalled.append(socket);
         return;
@@ -262,4 +367,137 @@ void SampleProvider::writeSlowly(QTcpSocket *socket, const QByteArray &body, int
         }
     });
     timer->start();
+}
+
+bool SampleProvider::serveImage(const QHttpServerRequest &request, QTcpSocket *socket)
+{
+    static const QRegularExpression pattern(QStringLiteral(R"(^/images/(poster|cover|logo|still)/(\d{1,15})(-xl|-sm)?\.(jpg|png)$)"));
+    const QString path = request.url().path();
+    const auto match = pattern.match(path);
+    if (!match.hasMatch())
+        return false;
+    const QString kind = match.captured(1);
+    const qint64 id = match.captured(2).toLongLong();
+    const QString variant = match.captured(3);
+    const bool png = match.captured(4) == QLatin1String("png");
+    std::optional<QString> title;
+    QSize size(400, 600);
+    if (kind == QLatin1String("poster")) {
+        title = catalog().movieName(id);
+        if (variant == QLatin1String("-xl"))
+            size = QSize(2000, 3000);
+        else if (variant == QLatin1String("-sm"))
+            size = QSize(200, 300);
+    } else if (variant.isEmpty() && kind == QLatin1String("cover")) {
+        title = catalog().seriesName(id);
+    } else if (variant.isEmpty() && kind == QLatin1String("logo")) {
+        title = catalog().channelName(id);
+        size = QSize(256, 256);
+    } else if (variant.isEmpty() && kind == QLatin1String("still")) {
+        title = catalog().episodeTitle(id);
+        size = QSize(640, 360);
+    }
+    // Logos are PNG, the rest JPEG; the other extension is not served.
+    if (!title || png != (kind == QLatin1String("logo")))
+        return false;
+
+    auto cached = m_imageCache.constFind(path);
+    if (cached == m_imageCache.cend()) {
+        if (m_imageCache.size() >= 512)
+            m_imageCache.clear();
+        cached = m_imageCache.insert(
+            path, ImagePainter::draw(*title, size, png ? ImagePainter::Format::Png : ImagePainter::Format::Jpeg));
+    }
+    respond(socket, 200, png ? "image/png" : "image/jpeg", *cached);
+    return true;
+}
+
+bool SampleProvider::serveStream(const QHttpServerRequest &request, QTcpSocket *socket)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^/(live|movie|series)/([^/]+)/([^/]+)/(\d{1,15})(?:\.([A-Za-z0-9]{1,8})|/(seg\d{3}\.ts))$)"));
+    const auto match = pattern.match(request.url().path(QUrl::FullyEncoded));
+    if (!match.hasMatch())
+        return false;
+    const QString user = QUrl::fromPercentEncoding(match.captured(2).toUtf8());
+    const QString pass = QUrl::fromPercentEncoding(match.captured(3).toUtf8());
+    if (user != m_username || pass != m_password) {
+        respond(socket, 403, "text/html", htmlPage(403));
+        return true;
+    }
+    const QString type = match.captured(1);
+    const qint64 id = match.captured(4).toLongLong();
+    const QString extension = match.captured(5).toLower();
+    const QString segment = match.captured(6);
+
+    std::optional<SampleMedia::Kind> media;
+    if (type == QLatin1String("live"))
+        media = catalog().liveMedia(id, segment.isEmpty() ? extension : QStringLiteral("m3u8"));
+    else if (!segment.isEmpty())
+        media = std::nullopt;
+    else if (type == QLatin1String("movie"))
+        media = catalog().movieMedia(id);
+    else
+        media = catalog().episodeMedia(id);
+    if (!media)
+        return false;
+
+    if (*media == SampleMedia::Kind::LivePlaylist && segment.isEmpty()) {
+        serveHlsPlaylist(socket, match.captured(4));
+        return true;
+    }
+    QString file = SampleMedia::path(*media);
+    if (!file.isEmpty() && !segment.isEmpty())
+        file = QFileInfo(file).absoluteDir().absoluteFilePath(segment);
+    if (file.isEmpty()) {
+        respond(socket, 503, "text/html", htmlPage(503));
+        return true;
+    }
+    const bool transportStream = *media == SampleMedia::Kind::LiveTs || !segment.isEmpty();
+    serveFile(request, socket, file, transportStream ? "video/mp2t" : "video/mp4");
+    return true;
+}
+
+void SampleProvider::serveHlsPlaylist(QTcpSocket *socket, const QString &channelId)
+{
+    QFile recording(SampleMedia::path(SampleMedia::Kind::LivePlaylist));
+    const QList<LivePlaylist::Segment> segments =
+        recording.open(QIODevice::ReadOnly) ? LivePlaylist::segmentsOf(recording.readAll()) : QList<LivePlaylist::Segment>();
+    if (segments.isEmpty()) {
+        respond(socket, 503, "text/html", htmlPage(503));
+        return;
+    }
+    // The segments live under the channel's own path, so the relative addresses resolve there.
+    respond(socket, 200, "application/vnd.apple.mpegurl",
+            LivePlaylist::render(segments, channelId.toUtf8() + '/', QDateTime::currentMSecsSinceEpoch()));
+}
+
+void SampleProvider::serveFile(const QHttpServerRequest &request, QTcpSocket *socket, const QString &path,
+                               const QByteArray &contentType)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        notFound(socket);
+        return;
+    }
+    const qint64 size = file.size();
+    const ByteRange range = ByteRange::parse(request.value("range"), size);
+    Headers headers{{"Accept-Ranges", "bytes"}};
+    if (range.outcome == ByteRange::Outcome::Unsatisfiable) {
+        headers.append({"Content-Range", "bytes */" + QByteArray::number(size)});
+        respond(socket, 416, "text/html", htmlPage(416), {}, headers);
+        return;
+    }
+    int status = 200;
+    if (range.outcome == ByteRange::Outcome::Partial) {
+        status = 206;
+        headers.append({"Content-Range", "bytes " + QByteArray::number(range.first) + '-'
+                                             + QByteArray::number(range.last) + '/' + QByteArray::number(size)});
+    }
+    if (request.method() == QHttpServerRequest::Method::Head) {
+        socket->write(headerBlock(status, contentType, range.length(), headers));
+        return;
+    }
+    file.seek(range.first);
+    respond(socket, status, contentType, file.read(range.length()), {}, headers);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ProviderFault.h"
+#include "SampleCatalog.h"
 
 #include <QAbstractHttpServer>
 #include <QHash>
@@ -12,6 +13,7 @@
 #include <QString>
 #include <QUrlQuery>
 #include <functional>
+#include <memory>
 
 class QTcpSocket;
 
@@ -29,6 +31,15 @@ struct ProviderRequest
 
 // A provider's HTTP API on loopback. The answers of every action come from the provider's
 // catalog; tests can replace any answer and add faults per action.
+//
+// Besides player_api.php it serves what the records point at:
+//   /images/poster/<movie id>.jpg (400x600), /images/poster/<movie id>-xl.jpg (2000x3000),
+//   /images/poster/<movie id>-sm.jpg (200x300), /images/cover/<series id>.jpg (400x600),
+//   /images/logo/<channel id>.png (256x256), /images/still/<episode id>.jpg (640x360);
+//   /images/missing.jpg and any other image path answer 404 with an HTML page.
+//   /live/<user>/<pass>/<id>.m3u8 (segments at /live/<user>/<pass>/<id>/segNNN.ts), /live/<user>/<pass>/<id>.ts,
+//   /movie/<user>/<pass>/<id>.<ext>, /series/<user>/<pass>/<episode id>.<ext>, with Range support;
+//   wrong credentials answer 403, unknown or broken streams 404.
 class SampleProvider : public QAbstractHttpServer
 {
     Q_OBJECT
@@ -52,6 +63,10 @@ public:
     QString baseUrl() const;
 
     void setCredentials(const QString &username, const QString &password);
+
+    // The catalog behind the default answers (made on first use; Default size unless set before).
+    void setCatalogSize(SampleCatalog::Size size);
+    const SampleCatalog &catalog();
     QString username() const { return m_username; }
     QString password() const { return m_password; }
 
@@ -62,6 +77,8 @@ public:
     void setFault(const QString &action, const ProviderFault &fault);
     // Faults for paths outside the API (images and streams), matched by path prefix.
     void setPathFault(const QString &pathPrefix, const ProviderFault &fault);
+    // The fault of the longest matching prefix (none set: a default ProviderFault).
+    ProviderFault pathFault(const QString &path) const;
     void clearScript();
 
     // Serves other paths (images, streams): the first handler whose prefix matches gets the request.
@@ -72,8 +89,15 @@ public:
     void clearLog() { m_log.clear(); }
 
     // Writes an HTTP answer with the fault applied (used by the path handlers too).
+    // Inside a path handler, a fault that is not set takes the path's own fault (setPathFault).
     void respond(QTcpSocket *socket, int status, const QByteArray &contentType, const QByteArray &body,
                  const ProviderFault &fault = {});
+    using Headers = QList<QPair<QByteArray, QByteArray>>;
+    void respond(QTcpSocket *socket, int status, const QByteArray &contentType, const QByteArray &body,
+                 const ProviderFault &fault, const Headers &extraHeaders);
+
+    // "http://<local address>:<port>" of the connection: where a client reached this provider.
+    static QString addressOf(const QTcpSocket *socket);
 
 protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
@@ -81,9 +105,16 @@ protected:
 
 private:
     void handleApi(const QHttpServerRequest &request, QTcpSocket *socket);
-    QByteArray defaultApiAnswer(const QString &action, const QUrlQuery &query) const;
+    QByteArray defaultApiAnswer(const QString &action, const QUrlQuery &query, const QString &base);
+    QByteArray signInAnswer(const QString &base) const;
+    bool serveImage(const QHttpServerRequest &request, QTcpSocket *socket);
+    bool serveStream(const QHttpServerRequest &request, QTcpSocket *socket);
+    void serveFile(const QHttpServerRequest &request, QTcpSocket *socket, const QString &file,
+                   const QByteArray &contentType);
+    void serveHlsPlaylist(QTcpSocket *socket, const QString &channelId);
+    void notFound(QTcpSocket *socket);
     void writeNow(QTcpSocket *socket, int status, const QByteArray &contentType, const QByteArray &body,
-                  const ProviderFault &fault);
+                  const ProviderFault &fault, const Headers &extraHeaders);
     void writeSlowly(QTcpSocket *socket, const QByteArray &body, int bytesPerSecond, bool drop);
     void logRequest(const QHttpServerRequest &request, QTcpSocket *socket);
 
@@ -98,4 +129,9 @@ private:
     QList<QPair<QString, PathHandler>> m_pathHandlers;
     QList<ProviderRequest> m_log;
     QList<QPointer<QTcpSocket>> m_stalled;
+    SampleCatalog::Size m_catalogSize = SampleCatalog::Size::Default;
+    std::unique_ptr<SampleCatalog> m_catalog;
+    QHash<QString, QByteArray> m_imageCache;
+    // The path fault of the request being dispatched to a path handler.
+    ProviderFault m_dispatchFault;
 };
