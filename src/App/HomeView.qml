@@ -1,45 +1,78 @@
 import QtQuick
-import QtQuick.Controls
-import QtQuick.Layouts
 import Norvane
 
-// Home until the main menu exists: who is signed in, and a working sign-out.
+// Home: the main menu while no section is open, otherwise the open section inside its frame.
+// Section screens that are not available yet show the "en construcción" placeholder.
 Rectangle {
     id: home
 
     required property AppModel app
 
+    readonly property bool menuShown: app.openTab === undefined || app.openTab === null
+
+    // The open tab's label; empty while the menu is coming back.
+    function titleFor(tab) {
+        return tab === undefined || tab === null ? "" : app.title(tab)
+    }
+
+    function closeSection() {
+        app.openTab = undefined
+    }
+
+    // What the open tab shows: the section's own screen when there is a client, else the frame.
+    function screenFor(tab) {
+        if (tab === AppModel.Settings || !app.hasClient)
+            return scaffoldScreen
+        return sectionScreens[tab] ?? scaffoldScreen
+    }
+
+    // The section screens that exist, by AppTab; the others fall back to the placeholder frame.
+    readonly property var sectionScreens: ({})
+
     color: Brand.background
 
-    ColumnLayout {
-        anchors.centerIn: parent
-        spacing: 16
+    Loader {
+        id: content
+        objectName: "homeContent"
+        anchors.fill: parent
+        sourceComponent: home.menuShown ? mainMenu : home.screenFor(home.app.openTab)
+    }
 
-        Image {
-            Layout.alignment: Qt.AlignHCenter
-            Layout.preferredWidth: 110
-            Layout.preferredHeight: 110
-            source: "qrc:/assets/Logo.svg"
-            sourceSize: Qt.size(220, 220)
-            Accessible.role: Accessible.Graphic
-            Accessible.name: "Norvane"
+    Component {
+        id: mainMenu
+        MainMenuView {
+            objectName: "mainMenu"
+            app: home.app
         }
+    }
 
-        Label {
-            objectName: "signedInAs"
-            Layout.alignment: Qt.AlignHCenter
-            text: "Sesión iniciada como " + home.app.client.username
-            color: Brand.onBackground
-            font.pixelSize: TextStyle.headline
-            font.bold: true
+    Component {
+        id: scaffoldScreen
+        SectionScaffold {
+            objectName: "sectionScaffold"
+            title: home.titleFor(home.app.openTab)
+            onBack: home.closeSection()
+
+            Loader {
+                sourceComponent: home.app.openTab === AppModel.Settings ? settingsScreen : comingSoon
+            }
         }
+    }
 
-        Button {
-            objectName: "logOutButton"
-            Layout.alignment: Qt.AlignHCenter
-            text: "Cerrar sesión"
-            onClicked: home.app.logOut()
-            Accessible.name: text
+    Component {
+        id: settingsScreen
+        SettingsView {
+            objectName: "settingsView"
+            app: home.app
+        }
+    }
+
+    Component {
+        id: comingSoon
+        ComingSoon {
+            objectName: "comingSoon"
+            tab: home.app.openTab ?? -1
+            title: home.titleFor(home.app.openTab)
         }
     }
 }
