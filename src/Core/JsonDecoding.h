@@ -65,7 +65,10 @@ readFlat(simdjson::ondemand::object &object, const std::string_view (&keys)[N], 
 template <typename Record, typename Reader>
 Result<QList<Record>> decodeList(QByteArray body, Reader read)
 {
-    simdjson::ondemand::parser parser;
+    // One parser per thread, reused: a fresh one touches fresh memory for every catalog, and
+    // those page faults cost more than the parse. Catalog decodes run on pool threads, which
+    // exit (freeing it) after half a minute idle.
+    thread_local simdjson::ondemand::parser parser;
     simdjson::ondemand::document document;
     if (const auto error = parser.iterate(FlexibleJson::paddedView(body)).get(document))
         return decodingError(error);
@@ -73,8 +76,9 @@ Result<QList<Record>> decodeList(QByteArray body, Reader read)
     if (const auto error = document.get_array().get(array))
         return decodingError(error);
     QList<Record> records;
-    // Catalog entries take a few hundred bytes each: one allocation for the usual case.
-    records.reserve(body.size() / 384);
+    // Catalog entries take a few hundred bytes each: one allocation for the usual case, and
+    // the spare room is given back below when the guess was far too high.
+    records.reserve(body.size() / 192);
     Scratch scratch;
     for (auto element : array) {
         simdjson::ondemand::object object;
@@ -87,6 +91,8 @@ Result<QList<Record>> decodeList(QByteArray body, Reader read)
     }
     if (!atEnd(document))
         return DecodingError{QStringLiteral("content after the list")};
+    if (records.capacity() > 2 * records.size() + 16)
+        records.squeeze();
     return records;
 }
 
@@ -94,7 +100,7 @@ Result<QList<Record>> decodeList(QByteArray body, Reader read)
 template <typename MemberReader>
 std::optional<DecodingError> decodeObject(QByteArray body, MemberReader member)
 {
-    simdjson::ondemand::parser parser;
+    thread_local simdjson::ondemand::parser parser; // reused, as in decodeList
     simdjson::ondemand::document document;
     if (const auto error = parser.iterate(FlexibleJson::paddedView(body)).get(document))
         return decodingError(error);
