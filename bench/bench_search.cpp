@@ -14,7 +14,7 @@
 #include <QCoroTask>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
+#include <QCoreApplication>
 #include <QTextStream>
 #include <algorithm>
 
@@ -139,7 +139,7 @@ QString ms(double value)
 
 int main(int argc, char *argv[])
 {
-    QGuiApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addOption({"size", "Sample catalog: large (100,000 movies), extreme (250,000) or both.", "size", "both"});
     parser.addOption({"catalog", "A file holding a get_vod_streams answer to search instead.", "file"});
