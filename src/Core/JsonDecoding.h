@@ -23,6 +23,15 @@ inline DecodingError decodingError(simdjson::error_code error)
     return DecodingError{QString::fromLatin1(simdjson::error_message(error))};
 }
 
+// One parser per thread, reused by every decode: a fresh one touches fresh memory for every
+// catalog, and those page faults cost more than the parse itself. Catalog decodes run on pool
+// threads, which exit (freeing theirs) after half a minute idle. Decodes never nest.
+inline simdjson::ondemand::parser &threadParser()
+{
+    thread_local simdjson::ondemand::parser parser;
+    return parser;
+}
+
 // True when nothing but blanks follows what has been read.
 inline bool atEnd(simdjson::ondemand::document &document)
 {
@@ -65,10 +74,7 @@ readFlat(simdjson::ondemand::object &object, const std::string_view (&keys)[N], 
 template <typename Record, typename Reader>
 Result<QList<Record>> decodeList(QByteArray body, Reader read)
 {
-    // One parser per thread, reused: a fresh one touches fresh memory for every catalog, and
-    // those page faults cost more than the parse. Catalog decodes run on pool threads, which
-    // exit (freeing it) after half a minute idle.
-    thread_local simdjson::ondemand::parser parser;
+    simdjson::ondemand::parser &parser = threadParser();
     simdjson::ondemand::document document;
     if (const auto error = parser.iterate(FlexibleJson::paddedView(body)).get(document))
         return decodingError(error);
@@ -100,7 +106,7 @@ Result<QList<Record>> decodeList(QByteArray body, Reader read)
 template <typename MemberReader>
 std::optional<DecodingError> decodeObject(QByteArray body, MemberReader member)
 {
-    thread_local simdjson::ondemand::parser parser; // reused, as in decodeList
+    simdjson::ondemand::parser &parser = threadParser();
     simdjson::ondemand::document document;
     if (const auto error = parser.iterate(FlexibleJson::paddedView(body)).get(document))
         return decodingError(error);
