@@ -267,15 +267,6 @@ private Q_SLOTS:
         QCOMPARE(index.find(needle, 1), plain.first(std::min<qsizetype>(1, plain.size())));
     }
 
-    void kindsAndTheirLabels()
-    {
-        QCOMPARE(SearchModel::kindLabels(), (QStringList{"Canales", "Películas", "Series"}));
-        QCOMPARE(SearchModel::action(SearchModel::Live), QStringLiteral("get_live_streams"));
-        QCOMPARE(SearchModel::action(SearchModel::Movies), QStringLiteral("get_vod_streams"));
-        QCOMPARE(SearchModel::action(SearchModel::Series), QStringLiteral("get_series"));
-        QCOMPARE(m_model->kind(), SearchModel::Live);
-    }
-
     void usableFromQml()
     {
         m_provider.setAnswer(QStringLiteral("get_vod_streams"), moviesNamed({"Amor eterno", "Otra", "AMORES"}));
