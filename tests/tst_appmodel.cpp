@@ -4,6 +4,7 @@
 #include "SampleProvider.h"
 #include "SessionStore.h"
 #include "TestMain.h"
+#include "VLCEngine.h"
 
 #include <QCoroTask>
 #include <QElapsedTimer>
@@ -372,6 +373,24 @@ class TestAppModel : public QObject
         QCOMPARE(titles, QStringList({QStringLiteral("TV en vivo"), QStringLiteral("Películas"),
                                       QStringLiteral("Series"), QStringLiteral("Buscar"),
                                       QStringLiteral("Ajustes")}));
+    }
+
+    void signingOutStopsTheEngineOnlyOnceItExists()
+    {
+        qputenv("NORVANE_VLC_OPTS", "--aout=adummy,--vout=dummy");
+        auto model = makeModel();
+        fillForm(*model, QStringLiteral("demo"), QStringLiteral("demo1234"));
+        QCoro::waitFor(model->runLogin());
+        model->logOut();
+        // Nothing played yet: signing out must not start libVLC just to stop it.
+        QVERIFY(!VLCEngine::existing());
+
+        VLCEngine *engine = VLCEngine::shared();
+        QCOMPARE(VLCEngine::existing(), engine);
+        QCOMPARE(engine->status(), VLCEngine::Status::Idle);
+        QCoro::waitFor(model->runLogin());
+        model->logOut();
+        QCOMPARE(engine->status(), VLCEngine::Status::Stopped);
     }
 
     void leavingTheForegroundAsksForPause()

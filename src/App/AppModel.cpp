@@ -2,6 +2,7 @@
 
 #include "NorvaneServers.h"
 #include "SessionStore.h"
+#include "VLCEngine.h"
 
 #include <QCoroTimer>
 #include <QElapsedTimer>
@@ -13,6 +14,15 @@ AppModel::AppModel(QObject *parent)
     : QObject(parent), m_session(&SessionStore::shared()), m_servers(NorvaneServers::all())
 {
     fillFormFromLastSignIn();
+    // Signing out stops playback; leaving the foreground pauses it, but never creates the engine.
+    connect(this, &AppModel::playbackStopRequested, this, [] {
+        if (VLCEngine *engine = VLCEngine::existing())
+            engine->stop();
+    });
+    connect(this, &AppModel::playbackPauseRequested, this, [] {
+        if (VLCEngine *engine = VLCEngine::existing())
+            engine->pauseIfPlaying();
+    });
     if (qGuiApp)
         connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
             if (state != Qt::ApplicationActive)
@@ -276,7 +286,6 @@ void AppModel::logOut()
     m_session->clearSignIn();
     setClient(std::nullopt);
     setOpenTab(std::nullopt);
-    // Engine hook: the shared playback engine stops here (connected to playbackStopRequested).
     Q_EMIT playbackStopRequested();
     fillFormFromLastSignIn();
     setPhase(Phase::Login);

@@ -88,6 +88,15 @@ VLCEngine::~VLCEngine()
     m_player.reset();
 }
 
+namespace {
+VLCEngine *sharedEngine = nullptr;
+}
+
+VLCEngine *VLCEngine::existing()
+{
+    return sharedEngine;
+}
+
 VLCEngine *VLCEngine::shared()
 {
     static VLCEngine *engine = [] {
@@ -99,6 +108,7 @@ VLCEngine *VLCEngine::shared()
         // The engine lives as long as the process; its player must be quiet before Qt winds down.
         if (QCoreApplication *app = QCoreApplication::instance())
             QObject::connect(app, &QCoreApplication::aboutToQuit, created, &VLCEngine::stop);
+        sharedEngine = created;
         return created;
     }();
     return engine;
@@ -245,6 +255,12 @@ void VLCEngine::stop()
 void VLCEngine::pause()
 {
     m_player->pause();
+}
+
+void VLCEngine::pauseIfPlaying()
+{
+    if (m_player->isPlaying())
+        m_player->pause();
 }
 
 void VLCEngine::togglePause()

@@ -40,6 +40,8 @@ public:
     ~VLCEngine() override;
 
     static VLCEngine *shared();
+    // The shared engine when something has already created it, else null (never creates it).
+    static VLCEngine *existing();
     static VLCEngine *create(QQmlEngine *, QJSEngine *);
 
     // The media library's options: the fixed ones, then NORVANE_VLC_OPTS split at every ",".
@@ -71,6 +73,8 @@ public:
     Q_INVOKABLE void play(const QString &urlString, int startTimeSeconds = 0);
     Q_INVOKABLE void stop();
     Q_INVOKABLE void pause();
+    // Pauses only when the player reports that it is playing (the app going to the background).
+    void pauseIfPlaying();
     Q_INVOKABLE void togglePause();
     Q_INVOKABLE void seek(qint32 ms);
     Q_INVOKABLE void selectAudioTrack(int id);
