@@ -2,8 +2,11 @@
 
 #include "AuthResponse.h"
 #include "Category.h"
+#include "EPGResponse.h"
 #include "LiveStream.h"
 #include "Result.h"
+#include "SeriesInfoResponse.h"
+#include "SeriesStream.h"
 #include "VodInfoResponse.h"
 #include "VodStream.h"
 
@@ -29,5 +32,11 @@ template <>
 Result<VodInfoResponse> decode(QByteArray body);
 template <>
 Result<AuthResponse> decode(QByteArray body);
+template <>
+Result<QList<SeriesStream>> decode(QByteArray body);
+template <>
+Result<SeriesInfoResponse> decode(QByteArray body);
+template <>
+Result<EPGResponse> decode(QByteArray body);
 
 } // namespace ProviderJson

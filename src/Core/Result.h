@@ -11,6 +11,8 @@ template <typename T>
 class Result
 {
 public:
+    // Empty results exist only as placeholders (QCoro's waitFor needs one); they hold a failure.
+    Result() : m_state(std::in_place_index<1>, TransportError{TransportError::Kind::other, {}}) {}
     Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
     Result(NorvaneFailure failure) : m_state(std::in_place_index<1>, std::move(failure)) {}
     template <typename F>

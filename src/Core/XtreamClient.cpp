@@ -2,6 +2,7 @@
 
 #include "ApiConnection.h"
 #include "NorvaneError.h"
+#include "ProgressDownloader.h"
 
 namespace {
 
@@ -57,6 +58,16 @@ QCoro::Task<Result<QByteArray>> XtreamClient::rawData(std::optional<QString> act
     co_return co_await ApiConnection::get(*address);
 }
 
+QCoro::Task<Result<QByteArray>> XtreamClient::rawData(std::optional<QString> action, QueryItems extra,
+                                                      std::function<void(qint64)> onProgress) const
+{
+    const std::optional<QUrl> address = url(action, extra);
+    if (!address)
+        co_return TransportError{TransportError::Kind::badURL, {}};
+    ProgressDownloader downloader(std::move(onProgress));
+    co_return co_await downloader.download(QNetworkRequest(*address), ApiConnection::catalogTimeout());
+}
+
 QCoro::Task<Result<QList<LiveStream>>> XtreamClient::liveStreams(std::optional<QString> categoryId) const
 {
     QueryItems extra;
@@ -84,4 +95,19 @@ QCoro::Task<LoginOutcome> XtreamClient::authenticate() const
     if (status == QLatin1String("banned") || status == QLatin1String("disabled"))
         co_return LoginOutcome::disabled();
     co_return LoginOutcome::success();
+}
+
+QCoro::Task<Result<QList<EPGListing>>> XtreamClient::shortEPG(QString streamId, int limit) const
+{
+    // QLatin1String here: GCC 12 cannot compile QStringLiteral inside a coroutine.
+    const QueryItems extra{{QLatin1String("stream_id"), streamId}, {QLatin1String("limit"), QString::number(limit)}};
+    const Result<EPGResponse> guide = co_await fetch<EPGResponse>(QLatin1String("get_short_epg"), extra);
+    if (!guide)
+        co_return guide.failure();
+    co_return guide->listings();
+}
+
+QCoro::Task<Result<SeriesInfoResponse>> XtreamClient::seriesInfo(QString seriesId) const
+{
+    return fetch<SeriesInfoResponse>(QStringLiteral("get_series_info"), {{QStringLiteral("series_id"), seriesId}});
 }

@@ -54,6 +54,12 @@ public:
     // The body of an answer; badURL, a transport error, or HTTPError for a status outside 2xx.
     QCoro::Task<Result<QByteArray>> rawData(std::optional<QString> action, QueryItems extra = {}) const;
 
+    // The same request as a whole-catalog download: the body streamed to a temporary file with
+    // running byte totals to `onProgress`, a 60 s limit without data, and HTTPStatusError (not
+    // HTTPError) for a status outside 2xx.
+    QCoro::Task<Result<QByteArray>> rawData(std::optional<QString> action, QueryItems extra,
+                                            std::function<void(qint64)> onProgress) const;
+
     // rawData decoded as a record or a list of records.
     template <typename T>
     QCoro::Task<Result<T>> fetch(std::optional<QString> action, QueryItems extra = {}) const
@@ -68,6 +74,10 @@ public:
     QCoro::Task<Result<QList<LiveStream>>> liveStreams(std::optional<QString> categoryId = std::nullopt) const;
     // "get_vod_info" of one movie.
     QCoro::Task<Result<VodInfoResponse>> vodInfo(QString vodId) const;
+    // "get_short_epg": the guide entries of one channel, at most `limit` of them.
+    QCoro::Task<Result<QList<EPGListing>>> shortEPG(QString streamId, int limit) const;
+    // "get_series_info" of one series.
+    QCoro::Task<Result<SeriesInfoResponse>> seriesInfo(QString seriesId) const;
 
     // The sign-in verdict. Never fails: every failure becomes a verdict.
     QCoro::Task<LoginOutcome> authenticate() const;

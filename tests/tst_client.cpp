@@ -1,0 +1,413 @@
+#include "ApiConnection.h"
+#include "NorvaneError.h"
+#include "SampleProvider.h"
+#include "TestMain.h"
+#include "XtreamClient.h"
+
+#include <QCoroTask>
+#include <QTcpServer>
+#include <QTimer>
+
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(LoginOutcome)
+Q_DECLARE_METATYPE(ProviderFault)
+
+char *toString(const LoginOutcome &outcome)
+{
+    return QTest::toString(QStringLiteral("LoginOutcome(%1, %2)").arg(int(outcome.kind)).arg(outcome.message));
+}
+
+namespace {
+
+const QString decodingText = QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo.");
+const QString timeoutText = QStringLiteral("La conexión tardó demasiado.\nInténtalo de nuevo.");
+const QString offlineText = QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
+const QString connectionText = QStringLiteral("Problema de conexión.\nRevisa tu internet e inténtalo de nuevo.");
+const QString unexpectedText = QStringLiteral("Ocurrió un error inesperado.\nInténtalo de nuevo.");
+
+QString httpText(int status)
+{
+    return QStringLiteral("El servidor respondió con un error (%1).\nInténtalo más tarde.").arg(status);
+}
+
+// Counts 5 ms ticks while a request runs: a blocked main thread would count none.
+struct TickCounter
+{
+    QTimer timer;
+    int ticks = 0;
+    TickCounter()
+    {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] { ++ticks; });
+        timer.start();
+    }
+};
+
+} // namespace
+
+// The provider client against the in-process provider: addresses, verdicts, failure texts.
+class TestClient : public QObject
+{
+    Q_OBJECT
+
+    SampleProvider *m_provider = nullptr;
+
+    XtreamClient client() const;
+
+private Q_SLOTS:
+    void initTestCase();
+
+    void init();
+
+    void cleanup();
+
+    void credentialsArriveExactlyAsTyped_data();
+    void credentialsArriveExactlyAsTyped();
+
+    void queryItemsInOrder();
+
+    void liveStreamsSendsCategoryOnlyWhenGiven();
+
+    void vodInfoThroughTheProvider();
+
+    void streamAddresses_data();
+    void streamAddresses();
+
+    void verdicts_data();
+    void verdicts();
+
+    void wrongCredentials();
+
+    // Every failure text, each produced by a real failing request.
+    void failureTexts_data();
+    void failureTexts();
+
+    void arrayWhereAnObjectIsExpected();
+
+    void refusedConnection();
+
+    void badBase_data();
+    void badBase();
+
+    // Data that keeps trickling in never trips the idle limit, but the total limit still holds.
+    void totalTimeLimit();
+
+    void transportKinds_data();
+    void transportKinds();
+
+    void otherFailuresGetTheGenericText();
+};
+
+XtreamClient TestClient::client() const
+{
+    return XtreamClient(m_provider->baseUrl(), m_provider->username(), m_provider->password());
+}
+
+void TestClient::initTestCase()
+{
+    ApiConnection::setIdleTimeout(300ms);
+}
+
+void TestClient::init()
+{
+    m_provider = new SampleProvider(this);
+    QVERIFY(m_provider->listenOn());
+}
+
+void TestClient::cleanup()
+{
+    delete m_provider;
+    m_provider = nullptr;
+    ApiConnection::setIdleTimeout(300ms);
+    ApiConnection::setTotalTimeout(120s);
+}
+
+void TestClient::credentialsArriveExactlyAsTyped_data()
+{
+    QTest::addColumn<QString>("username");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QByteArray>("encodedPassword");
+    QTest::newRow("ordinary") << QStringLiteral("demo") << QStringLiteral("demo1234") << QByteArray("demo1234");
+    QTest::newRow("plus") << QStringLiteral("ana") << QStringLiteral("a+b") << QByteArray("a%2Bb");
+    QTest::newRow("reserved") << QStringLiteral("j&o=s#e") << QStringLiteral("%;/?") << QByteArray("%25%3B%2F%3F");
+    QTest::newRow("blank and non-ASCII") << QStringLiteral("José Peña") << QStringLiteral("ñ ü")
+                                         << QByteArray("%C3%B1%20%C3%BC");
+    QTest::newRow("unreserved untouched") << QStringLiteral("a-b.c_d~e") << QStringLiteral("Z9-._~")
+                                          << QByteArray("Z9-._~");
+}
+
+void TestClient::credentialsArriveExactlyAsTyped()
+{
+    QFETCH(QString, username);
+    QFETCH(QString, password);
+    QFETCH(QByteArray, encodedPassword);
+    m_provider->setCredentials(username, password);
+    const LoginOutcome outcome = QCoro::waitFor(client().authenticate());
+    QCOMPARE(outcome, LoginOutcome::success());
+    const QList<ProviderRequest> requests = m_provider->requests(QString());
+    QCOMPARE(requests.size(), 1);
+    QCOMPARE(requests[0].query.value(QStringLiteral("username")), username);
+    QCOMPARE(requests[0].query.value(QStringLiteral("password")), password);
+    // Sign-in carries the two credentials and nothing else, in this order.
+    QCOMPARE(requests[0].query.size(), 2);
+    QVERIFY2(requests[0].rawQuery.startsWith("username="), requests[0].rawQuery);
+    QVERIFY2(requests[0].rawQuery.endsWith("&password=" + encodedPassword), requests[0].rawQuery);
+}
+
+void TestClient::queryItemsInOrder()
+{
+    const XtreamClient c(QStringLiteral("http://h:1"), QStringLiteral("u"), QStringLiteral("p"));
+    const std::optional<QUrl> url = c.url(QStringLiteral("get_vod_info"), {{QStringLiteral("vod_id"), QStringLiteral("1 2")}});
+    QVERIFY(url);
+    QCOMPARE(url->toString(QUrl::FullyEncoded),
+             QStringLiteral("http://h:1/player_api.php?username=u&password=p&action=get_vod_info&vod_id=1%202"));
+    // A base ending in "/" keeps the doubled slash in the API path.
+    const XtreamClient slashed(QStringLiteral("http://h:1/"), QStringLiteral("u"), QStringLiteral("p"));
+    QCOMPARE(slashed.url(std::nullopt)->path(), QStringLiteral("//player_api.php"));
+}
+
+void TestClient::liveStreamsSendsCategoryOnlyWhenGiven()
+{
+    m_provider->setAnswer(QStringLiteral("get_live_streams"), R"([{"name":"Uno","stream_id":1}])");
+    const auto all = QCoro::waitFor(client().liveStreams());
+    QVERIFY(all);
+    QCOMPARE(all->size(), 1);
+    const auto one = QCoro::waitFor(client().liveStreams(QStringLiteral("5")));
+    QVERIFY(one);
+    const auto requests = m_provider->requests(QStringLiteral("get_live_streams"));
+    QCOMPARE(requests.size(), 2);
+    QVERIFY(!requests[0].query.contains(QStringLiteral("category_id")));
+    QVERIFY(!requests[0].rawQuery.contains("category_id"));
+    QCOMPARE(requests[1].query.value(QStringLiteral("category_id")), QStringLiteral("5"));
+}
+
+void TestClient::vodInfoThroughTheProvider()
+{
+    m_provider->setAnswer(QStringLiteral("get_vod_info"),
+                          R"({"info":{"plot":"Trama","rating":8.0},"movie_data":{"stream_id":42,"container_extension":"mkv"}})");
+    const auto detail = QCoro::waitFor(client().vodInfo(QStringLiteral("42")));
+    QVERIFY(detail);
+    QCOMPARE(detail->info()->rating(), QStringLiteral("8"));
+    QCOMPARE(detail->movieData()->containerExtension(), QStringLiteral("mkv"));
+    QCOMPARE(m_provider->requests(QStringLiteral("get_vod_info")).at(0).query.value(QStringLiteral("vod_id")),
+             QStringLiteral("42"));
+}
+
+void TestClient::streamAddresses_data()
+{
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<QString>("username");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("live") << QStringLiteral("http://h:8080") << QStringLiteral("demo") << QStringLiteral("demo1234")
+                          << QStringLiteral("live") << QStringLiteral("http://h:8080/live/demo/demo1234/7.m3u8");
+    QTest::newRow("one trailing slash dropped")
+        << QStringLiteral("http://h:8080/") << QStringLiteral("demo") << QStringLiteral("pw") << QStringLiteral("movie")
+        << QStringLiteral("http://h:8080/movie/demo/pw/7.m3u8");
+    QTest::newRow("segment characters stay")
+        << QStringLiteral("http://h") << QStringLiteral("a@b") << QStringLiteral("x+y=z") << QStringLiteral("series")
+        << QStringLiteral("http://h/series/a@b/x+y=z/7.m3u8");
+    QTest::newRow("path breakers encoded")
+        << QStringLiteral("http://h") << QStringLiteral("jo sé") << QStringLiteral("a/b?c#d%e") << QStringLiteral("live")
+        << QStringLiteral("http://h/live/jo%20s%C3%A9/a%2Fb%3Fc%23d%25e/7.m3u8");
+}
+
+void TestClient::streamAddresses()
+{
+    QFETCH(QString, base);
+    QFETCH(QString, username);
+    QFETCH(QString, password);
+    QFETCH(QString, kind);
+    QFETCH(QString, expected);
+    const XtreamClient c(base, username, password);
+    QCOMPARE(c.streamUrl(kind, QStringLiteral("7"), QStringLiteral("m3u8")), expected);
+    // The address decodes back to exactly the typed credentials.
+    const QStringList segments = QUrl(expected).path(QUrl::FullyEncoded).split(u'/');
+    QCOMPARE(QUrl::fromPercentEncoding(segments.at(2).toUtf8()), username);
+    QCOMPARE(QUrl::fromPercentEncoding(segments.at(3).toUtf8()), password);
+}
+
+void TestClient::verdicts_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<LoginOutcome>("expected");
+    QTest::newRow("auth 0") << QByteArray(R"({"user_info":{"auth":0}})") << 200 << LoginOutcome::invalidCredentials();
+    QTest::newRow("auth text 1, ACTIVE") << QByteArray(R"({"user_info":{"auth":"1","status":"ACTIVE"}})") << 200
+                                         << LoginOutcome::success();
+    QTest::newRow("no status") << QByteArray(R"({"user_info":{"auth":1}})") << 200 << LoginOutcome::success();
+    QTest::newRow("Expired") << QByteArray(R"({"user_info":{"auth":1,"status":"Expired"}})") << 200
+                             << LoginOutcome::expired();
+    QTest::newRow("Banned") << QByteArray(R"({"user_info":{"auth":1,"status":"Banned"}})") << 200
+                            << LoginOutcome::disabled();
+    QTest::newRow("disabled") << QByteArray(R"({"user_info":{"auth":1.0,"status":"disabled"}})") << 200
+                              << LoginOutcome::disabled();
+    QTest::newRow("auth true") << QByteArray(R"({"user_info":{"auth":true,"status":"Active"}})") << 200
+                               << LoginOutcome::invalidCredentials();
+    QTest::newRow("user_info null") << QByteArray(R"({"user_info":null})") << 200 << LoginOutcome::invalidCredentials();
+    QTest::newRow("empty object") << QByteArray("{}") << 200 << LoginOutcome::invalidCredentials();
+    QTest::newRow("html page") << QByteArray("<html><body>Login</body></html>") << 200
+                               << LoginOutcome::failed(decodingText);
+    QTest::newRow("empty array") << QByteArray("[]") << 200 << LoginOutcome::failed(decodingText);
+    QTest::newRow("401") << QByteArray(R"({"user_info":{"auth":1}})") << 401 << LoginOutcome::failed(httpText(401));
+}
+
+void TestClient::verdicts()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(int, status);
+    QFETCH(LoginOutcome, expected);
+    m_provider->setAnswer(QString(), body, status);
+    QCOMPARE(QCoro::waitFor(client().authenticate()), expected);
+}
+
+void TestClient::wrongCredentials()
+{
+    const XtreamClient wrong(m_provider->baseUrl(), QStringLiteral("demo"), QStringLiteral("nope"));
+    QCOMPARE(QCoro::waitFor(wrong.authenticate()), LoginOutcome::invalidCredentials());
+}
+
+void TestClient::failureTexts_data()
+{
+    QTest::addColumn<ProviderFault>("fault");
+    QTest::addColumn<QString>("expected");
+    ProviderFault html;
+    html.htmlBody = true;
+    ProviderFault empty;
+    empty.emptyBody = true;
+    ProviderFault object;
+    object.body = QByteArray(R"({"user_info":{"auth":1}})");
+    ProviderFault unauthorized;
+    unauthorized.status = 401;
+    ProviderFault serverError;
+    serverError.status = 500;
+    serverError.htmlBody = true;
+    ProviderFault notFoundJson;
+    notFoundJson.status = 404;
+    ProviderFault stall;
+    stall.stall = true;
+    ProviderFault headersThenStall;
+    headersThenStall.stallAfterHeaders = true;
+    ProviderFault dropped;
+    dropped.dropMidBody = true;
+    dropped.body = QByteArray(R"([{"category_id":"1","category_name":"Uno"},{"category_id":"2","category_name":"Dos"}])");
+    QTest::newRow("html body") << html << decodingText;
+    QTest::newRow("empty body") << empty << decodingText;
+    QTest::newRow("object where a list is expected") << object << decodingText;
+    QTest::newRow("401") << unauthorized << httpText(401);
+    QTest::newRow("500 with a page") << serverError << httpText(500);
+    QTest::newRow("404") << notFoundJson << httpText(404);
+    QTest::newRow("no answer") << stall << timeoutText;
+    QTest::newRow("headers then nothing") << headersThenStall << timeoutText;
+    QTest::newRow("dropped mid-body") << dropped << offlineText;
+}
+
+void TestClient::failureTexts()
+{
+    QFETCH(ProviderFault, fault);
+    QFETCH(QString, expected);
+    m_provider->setFault(QStringLiteral("get_live_categories"), fault);
+    TickCounter counter;
+    QElapsedTimer clock;
+    clock.start();
+    const auto result = QCoro::waitFor(client().fetch<QList<Category>>(QStringLiteral("get_live_categories")));
+    QVERIFY(!result);
+    QCOMPARE(NorvaneError::message(result.failure()), expected);
+    // While a request waits (up to the 300 ms limit here), the event loop keeps running.
+    if (clock.elapsed() >= 100)
+        QVERIFY2(counter.ticks >= clock.elapsed() / 20, qPrintable(QString::number(counter.ticks)));
+}
+
+void TestClient::arrayWhereAnObjectIsExpected()
+{
+    m_provider->setAnswer(QStringLiteral("get_vod_info"), "[]");
+    const auto result = QCoro::waitFor(client().vodInfo(QStringLiteral("1")));
+    QVERIFY(!result);
+    QCOMPARE(NorvaneError::message(result.failure()), decodingText);
+}
+
+void TestClient::refusedConnection()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    const quint16 port = server.serverPort();
+    server.close();
+    const XtreamClient closed(QStringLiteral("http://127.0.0.1:%1").arg(port), QStringLiteral("u"), QStringLiteral("p"));
+    const auto result = QCoro::waitFor(closed.rawData(QStringLiteral("get_live_categories")));
+    QVERIFY(!result);
+    QCOMPARE(std::get<TransportError>(result.failure()).kind, TransportError::Kind::cannotConnectToHost);
+    QCOMPARE(NorvaneError::message(result.failure()), offlineText);
+    QCOMPARE(QCoro::waitFor(closed.authenticate()), LoginOutcome::failed(offlineText));
+}
+
+void TestClient::badBase_data()
+{
+    QTest::addColumn<QString>("base");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("no scheme") << QStringLiteral("127.0.0.1:8080");
+    QTest::newRow("broken") << QStringLiteral("http://[::1");
+}
+
+void TestClient::badBase()
+{
+    QFETCH(QString, base);
+    const XtreamClient broken(base, QStringLiteral("u"), QStringLiteral("p"));
+    QVERIFY(!broken.url(std::nullopt));
+    const auto result = QCoro::waitFor(broken.rawData(std::nullopt));
+    QCOMPARE(std::get<TransportError>(result.failure()).kind, TransportError::Kind::badURL);
+    QCOMPARE(NorvaneError::message(result.failure()), connectionText);
+}
+
+void TestClient::totalTimeLimit()
+{
+    ApiConnection::setIdleTimeout(1s);
+    ApiConnection::setTotalTimeout(400ms);
+    ProviderFault slow;
+    slow.bytesPerSecond = 100;
+    slow.body = QByteArray(2000, ' ');
+    m_provider->setFault(QStringLiteral("get_live_categories"), slow);
+    QElapsedTimer clock;
+    clock.start();
+    const auto result = QCoro::waitFor(client().rawData(QStringLiteral("get_live_categories")));
+    QVERIFY(!result);
+    QCOMPARE(NorvaneError::message(result.failure()), timeoutText);
+    QVERIFY(clock.elapsed() < 1000);
+}
+
+void TestClient::transportKinds_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<bool>("ourTimeout");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("timeout") << int(QNetworkReply::TimeoutError) << false << timeoutText;
+    QTest::newRow("our time limit") << int(QNetworkReply::OperationCanceledError) << true << timeoutText;
+    QTest::newRow("host not found") << int(QNetworkReply::HostNotFoundError) << false << offlineText;
+    QTest::newRow("refused") << int(QNetworkReply::ConnectionRefusedError) << false << offlineText;
+    QTest::newRow("closed") << int(QNetworkReply::RemoteHostClosedError) << false << offlineText;
+    QTest::newRow("temporary failure") << int(QNetworkReply::TemporaryNetworkFailureError) << false << offlineText;
+    QTest::newRow("session failure") << int(QNetworkReply::NetworkSessionFailedError) << false << offlineText;
+    QTest::newRow("cancelled") << int(QNetworkReply::OperationCanceledError) << false << connectionText;
+    QTest::newRow("ssl") << int(QNetworkReply::SslHandshakeFailedError) << false << connectionText;
+    QTest::newRow("protocol") << int(QNetworkReply::ProtocolFailure) << false << connectionText;
+}
+
+void TestClient::transportKinds()
+{
+    QFETCH(int, error);
+    QFETCH(bool, ourTimeout);
+    QFETCH(QString, expected);
+    const TransportError mapped = NorvaneError::transportError(QNetworkReply::NetworkError(error), ourTimeout);
+    QCOMPARE(NorvaneError::message(mapped), expected);
+}
+
+void TestClient::otherFailuresGetTheGenericText()
+{
+    QCOMPARE(NorvaneError::message(HTTPStatusError{404}), unexpectedText);
+    QCOMPARE(NorvaneError::message(FileError{QStringLiteral("gone")}), unexpectedText);
+}
+
+
+NORVANE_TEST_MAIN(TestClient)
+#include "tst_client.moc"
