@@ -1,0 +1,136 @@
+#include "FavoritesStore.h"
+
+#include <QCollator>
+#include <QJSEngine>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QStandardPaths>
+#include <algorithm>
+
+namespace {
+
+QVariantList toVariantList(const QList<Favorite> &favorites)
+{
+    QVariantList list;
+    list.reserve(favorites.size());
+    for (const Favorite &f : favorites)
+        list.append(QVariant::fromValue(f));
+    return list;
+}
+
+} // namespace
+
+FavoritesStore::FavoritesStore(const QString &filePath, QObject *parent)
+    : QObject(parent), m_file(filePath)
+{
+    m_file.ensureFolder();
+    load();
+}
+
+FavoritesStore *FavoritesStore::shared()
+{
+    static FavoritesStore *instance = new FavoritesStore(defaultFilePath());
+    return instance;
+}
+
+FavoritesStore *FavoritesStore::create(QQmlEngine *, QJSEngine *)
+{
+    FavoritesStore *store = shared();
+    QJSEngine::setObjectOwnership(store, QJSEngine::CppOwnership);
+    return store;
+}
+
+QString FavoritesStore::defaultFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+           + QLatin1String("/Norvane/favorites.json");
+}
+
+QList<Favorite> FavoritesStore::items(const QString &ofType) const
+{
+    QList<Favorite> list;
+    for (const Favorite &f : m_items) {
+        if (f.contentType() == ofType)
+            list.append(f);
+    }
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(list.begin(), list.end(), [&collator](const Favorite &a, const Favorite &b) {
+        return collator.compare(a.name(), b.name()) < 0;
+    });
+    return list;
+}
+
+QVariantList FavoritesStore::itemsOfType(const QString &type) const
+{
+    return toVariantList(items(type));
+}
+
+bool FavoritesStore::isFavorite(const QString &type, const QString &id) const
+{
+    return std::any_of(m_items.cbegin(), m_items.cend(), [&](const Favorite &f) {
+        return f.contentType() == type && f.contentId() == id;
+    });
+}
+
+void FavoritesStore::add(const Favorite &favorite)
+{
+    if (isFavorite(favorite.contentType(), favorite.contentId()))
+        return;
+    m_items.append(favorite);
+    Q_EMIT itemsChanged();
+    save();
+}
+
+void FavoritesStore::remove(const QString &type, const QString &id)
+{
+    const auto removed = m_items.removeIf([&](const Favorite &f) {
+        return f.contentType() == type && f.contentId() == id;
+    });
+    if (removed > 0)
+        Q_EMIT itemsChanged();
+    save();
+}
+
+Favorite FavoritesStore::makeFavorite(const QString &type, const QString &id, const QString &name,
+                                      const QString &imageUrl)
+{
+    return Favorite(type, id, name, imageUrl.isEmpty() ? std::nullopt : std::optional(imageUrl));
+}
+
+void FavoritesStore::load()
+{
+    const auto bytes = m_file.read();
+    if (!bytes)
+        return;
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
+    if (!document.isArray()) {
+        m_file.markUnloadable();
+        return;
+    }
+    QList<Favorite> loaded;
+    const QJsonArray array = document.array();
+    for (const QJsonValue &value : array) {
+        const auto favorite = value.isObject() ? Favorite::fromJson(value.toObject()) : std::nullopt;
+        if (!favorite) {
+            m_file.markUnloadable();
+            return;
+        }
+        loaded.append(*favorite);
+    }
+    m_items = std::move(loaded);
+}
+
+void FavoritesStore::save()
+{
+    QJsonArray array;
+    for (const Favorite &f : std::as_const(m_items))
+        array.append(f.toJson());
+    // A failed write keeps the change in memory for this run.
+    m_file.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
+}
+
+QVariantList FavoritesStore::itemsForQml() const
+{
+    return toVariantList(m_items);
+}

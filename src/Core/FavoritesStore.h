@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Favorite.h"
+#include "StoreFile.h"
+
+#include <QList>
+#include <QObject>
+#include <QUrl>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
+
+class QJSEngine;
+class QQmlEngine;
+
+// The user's favourite channels and series, in the order they were added, kept in
+// "favorites.json" and written after every change. One instance (shared()); main thread only.
+class FavoritesStore : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+    // Every favorite, in the order of addition.
+    Q_PROPERTY(QVariantList items READ itemsForQml NOTIFY itemsChanged FINAL)
+    Q_PROPERTY(QUrl fileURL READ fileURL CONSTANT FINAL)
+
+public:
+    explicit FavoritesStore(const QString &filePath, QObject *parent = nullptr);
+
+    static FavoritesStore *shared();
+    static FavoritesStore *create(QQmlEngine *, QJSEngine *);
+    // "Norvane/favorites.json" in the user's data folder.
+    static QString defaultFilePath();
+
+    const QList<Favorite> &items() const { return m_items; }
+    // The favorites of one type by name (localized, case-insensitive); equal names keep their order.
+    QList<Favorite> items(const QString &ofType) const;
+    Q_INVOKABLE QVariantList itemsOfType(const QString &type) const;
+    QUrl fileURL() const { return QUrl::fromLocalFile(m_file.path()); }
+
+    Q_INVOKABLE bool isFavorite(const QString &type, const QString &id) const;
+    // Appends the favorite unless one with its type and id is already there.
+    Q_INVOKABLE void add(const Favorite &favorite);
+    // Removes every favorite with that type and id; the file is written either way.
+    Q_INVOKABLE void remove(const QString &type, const QString &id);
+
+    // Builds a favorite from QML, where an empty image address means none.
+    Q_INVOKABLE static Favorite makeFavorite(const QString &type, const QString &id, const QString &name,
+                                             const QString &imageUrl);
+
+Q_SIGNALS:
+    void itemsChanged();
+
+private:
+    void load();
+    void save();
+    QVariantList itemsForQml() const;
+
+    StoreFile m_file;
+    QList<Favorite> m_items;
+};

@@ -1,0 +1,187 @@
+#include "ImageCache.h"
+
+#include "PrivateFiles.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QImageReader>
+#include <QJSEngine>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStandardPaths>
+#include <QCoroNetworkReply>
+#include <algorithm>
+
+namespace {
+
+constexpr qsizetype maxPlainNameLength = 180;
+constexpr qsizetype hashedNamePrefixLength = 116;
+// Large enough for the biggest source accepted (48 MP at 4 bytes); a tighter process limit stays.
+constexpr int allocationLimitMb = 256;
+
+void limitDecoderAllocations()
+{
+    static const bool applied = [] {
+        const int current = QImageReader::allocationLimit();
+        if (current == 0 || current > allocationLimitMb)
+            QImageReader::setAllocationLimit(allocationLimitMb);
+        return true;
+    }();
+    Q_UNUSED(applied);
+}
+
+// A JPEG cut short (a dropped download) still "decodes" into a half-grey picture: refuse it when no
+// end-of-image marker follows its last scan. Markers cannot occur inside entropy-coded data.
+bool isTruncatedJpeg(const QByteArray &bytes)
+{
+    if (!bytes.startsWith(QByteArrayView("\xFF\xD8", 2)))
+        return false;
+    const qsizetype lastScan = bytes.lastIndexOf(QByteArrayView("\xFF\xDA", 2));
+    if (lastScan < 0)
+        return true;
+    return bytes.indexOf(QByteArrayView("\xFF\xD9", 2), lastScan) < 0;
+}
+
+QSize thumbnailSize(const QSize &source)
+{
+    if (std::max(source.width(), source.height()) <= ImageCache::thumbnailSide)
+        return source;
+    QSize scaled = source.scaled(ImageCache::thumbnailSide, ImageCache::thumbnailSide, Qt::KeepAspectRatio);
+    return scaled.expandedTo(QSize(1, 1));
+}
+
+// An answer with an HTTP status still carries the body the server sent, whatever the status;
+// everything else (no connection, time-out, a body cut off) is a failed request.
+bool failedInTransport(const QNetworkReply &reply)
+{
+    const int error = reply.error();
+    if (error == QNetworkReply::NoError)
+        return false;
+    const bool answered = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+    const bool fromStatus = (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError)
+                            || (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
+    return !(answered && fromStatus);
+}
+
+} // namespace
+
+ImageCache::ImageCache(const QString &diskDir, QNetworkAccessManager *network, QObject *parent)
+    : QObject(parent), m_diskDir(diskDir), m_network(network)
+{
+    if (!m_network)
+        m_network = new QNetworkAccessManager(this);
+    PrivateFiles::ensureFolder(m_diskDir);
+}
+
+ImageCache *ImageCache::shared()
+{
+    static ImageCache *instance = new ImageCache(defaultDiskDir());
+    return instance;
+}
+
+ImageCache *ImageCache::create(QQmlEngine *, QJSEngine *)
+{
+    ImageCache *cache = shared();
+    QJSEngine::setObjectOwnership(cache, QJSEngine::CppOwnership);
+    return cache;
+}
+
+QString ImageCache::defaultDiskDir()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
+           + QLatin1String("/NorvaneImages");
+}
+
+QString ImageCache::diskPath(const QString &url) const
+{
+    return m_diskDir + QLatin1Char('/') + diskFileName(url);
+}
+
+QString ImageCache::diskFileName(const QString &url)
+{
+    const QByteArray utf8 = url.toUtf8();
+    QByteArray name = utf8.toBase64();
+    name.replace('/', '_').replace('+', '-');
+    if (name.size() <= maxPlainNameLength)
+        return QString::fromLatin1(name);
+    // Short names stay as they always were, so files already on disk keep serving their URLs.
+    const QByteArray digest = QCryptographicHash::hash(utf8, QCryptographicHash::Sha256).toHex();
+    return QString::fromLatin1(name.left(hashedNamePrefixLength) + digest);
+}
+
+std::optional<QImage> ImageCache::decode(const QByteArray &bytes)
+{
+    if (bytes.isEmpty() || isTruncatedJpeg(bytes))
+        return std::nullopt;
+    limitDecoderAllocations();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+
+    // The header's size decides before a single pixel is allocated.
+    const QSize source = reader.size();
+    if (source.isValid()) {
+        if (source.isEmpty() || qint64(source.width()) * source.height() > maxSourcePixels)
+            return std::nullopt;
+        reader.setScaledSize(thumbnailSize(source));
+    }
+    QImage image;
+    if (!reader.read(&image) || image.isNull())
+        return std::nullopt;
+    // A format that could not tell its size up front was bounded by the allocation limit only.
+    if (!source.isValid() && std::max(image.width(), image.height()) > thumbnailSide)
+        image = image.scaled(thumbnailSize(image.size()), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+QCoro::Task<std::optional<QImage>> ImageCache::fetch(QString url)
+{
+    const QString path = diskPath(url);
+    if (const auto stored = PrivateFiles::readAll(path, maxBodyBytes)) {
+        if (auto image = decode(*stored))
+            co_return image;
+    }
+    QPointer<ImageCache> self(this);
+    const std::optional<QByteArray> body = co_await download(url);
+    if (!self || !body)
+        co_return std::nullopt;
+    auto image = decode(*body);
+    if (!image)
+        co_return std::nullopt; // nothing that does not decode is kept
+    // A failed write only means the next launch downloads it again.
+    PrivateFiles::ensureFolder(m_diskDir);
+    PrivateFiles::writeAtomically(path, *body);
+    co_return image;
+}
+
+QCoro::Task<std::optional<QByteArray>> ImageCache::download(QString url)
+{
+    const QUrl address(url);
+    if (!address.isValid() || address.isRelative() || !m_network)
+        co_return std::nullopt;
+    QNetworkRequest request(address);
+    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("okhttp/4.9.0"));
+    request.setTransferTimeout(int(m_timeout.count()));
+    QPointer<QNetworkReply> reply = m_network->get(request);
+    QNetworkReply *watched = reply.data();
+    connect(watched, &QNetworkReply::downloadProgress, watched, [watched](qint64 received, qint64) {
+        if (received > maxBodyBytes)
+            watched->abort();
+    });
+    co_await qCoro(watched).waitForFinished();
+    if (!reply)
+        co_return std::nullopt;
+    reply->deleteLater();
+    if (failedInTransport(*reply))
+        co_return std::nullopt;
+    co_return reply->readAll();
+}
+
+void ImageCache::remember(const QString &url, const QImage &image)
+{
+    m_memory.insert(url, image);
+    Q_EMIT memoryChanged();
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+// Owner-only files and folders of the app, written atomically.
+namespace PrivateFiles {
+
+// Creates the folder with any missing parents and makes it owner-only (0700). False on failure.
+bool ensureFolder(const QString &path);
+
+// Writes the bytes to the path through a temporary file that replaces it in one step, owner-only
+// (0600). False when anything failed; the earlier file, if any, is then untouched.
+bool writeAtomically(const QString &path, const QByteArray &bytes);
+
+// The whole file, or none when it is missing, unreadable or larger than maxBytes (read no further).
+std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes);
+
+} // namespace PrivateFiles

@@ -1,0 +1,134 @@
+#include "ProgressStore.h"
+
+#include <QDateTime>
+#include <QJSEngine>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QStandardPaths>
+#include <algorithm>
+
+ProgressStore::ProgressStore(const QString &filePath, QObject *parent)
+    : QObject(parent), m_file(filePath)
+{
+    m_file.ensureFolder();
+    load();
+}
+
+ProgressStore *ProgressStore::shared()
+{
+    static ProgressStore *instance = new ProgressStore(defaultFilePath());
+    return instance;
+}
+
+ProgressStore *ProgressStore::create(QQmlEngine *, QJSEngine *)
+{
+    ProgressStore *store = shared();
+    QJSEngine::setObjectOwnership(store, QJSEngine::CppOwnership);
+    return store;
+}
+
+QString ProgressStore::defaultFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+           + QLatin1String("/Norvane/progress.json");
+}
+
+std::optional<ProgressEntry> ProgressStore::find(const QString &key) const
+{
+    const auto it = m_entries.constFind(key);
+    if (it == m_entries.cend())
+        return std::nullopt;
+    return *it;
+}
+
+QVariant ProgressStore::entry(const QString &key) const
+{
+    const auto found = find(key);
+    return found ? QVariant::fromValue(*found) : QVariant();
+}
+
+QList<ProgressEntry> ProgressStore::inProgress(const QString &contentType) const
+{
+    QList<ProgressEntry> list;
+    for (const ProgressEntry &e : m_entries) {
+        if (e.contentType() == contentType && e.isUnfinished())
+            list.append(e);
+    }
+    // Ties are ordered by key so the listing does not depend on the hash's order.
+    std::sort(list.begin(), list.end(), [](const ProgressEntry &a, const ProgressEntry &b) {
+        if (a.updatedAt() != b.updatedAt())
+            return a.updatedAt() > b.updatedAt();
+        return a.key() < b.key();
+    });
+    return list;
+}
+
+QVariantList ProgressStore::inProgressList(const QString &contentType) const
+{
+    QVariantList list;
+    for (const ProgressEntry &e : inProgress(contentType))
+        list.append(QVariant::fromValue(e));
+    return list;
+}
+
+void ProgressStore::recordPosition(const QString &key, const QString &contentType,
+                                   const QString &contentId, const QString &name,
+                                   const std::optional<QString> &imageUrl, const QString &url,
+                                   qint64 positionMs, qint64 durationMs)
+{
+    if (positionMs < 1 || durationMs < 1)
+        return;
+    const double now = double(QDateTime::currentMSecsSinceEpoch());
+    m_entries.insert(key, ProgressEntry(key, contentType, contentId, name, imageUrl, positionMs,
+                                        durationMs, now, url));
+    Q_EMIT entriesChanged();
+    persist();
+}
+
+void ProgressStore::removeEntry(const QString &key)
+{
+    if (m_entries.remove(key))
+        Q_EMIT entriesChanged();
+    persist();
+}
+
+void ProgressStore::load()
+{
+    const auto bytes = m_file.read();
+    if (!bytes)
+        return;
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
+    if (!document.isArray()) {
+        m_file.markUnloadable();
+        return;
+    }
+    QHash<QString, ProgressEntry> loaded;
+    const QJsonArray array = document.array();
+    for (const QJsonValue &value : array) {
+        const auto entry = value.isObject() ? ProgressEntry::fromJson(value.toObject()) : std::nullopt;
+        if (!entry) {
+            m_file.markUnloadable();
+            return;
+        }
+        // A key written twice (by another program) keeps its later record: keys stay unique.
+        loaded.insert(entry->key(), *entry);
+    }
+    m_entries = std::move(loaded);
+}
+
+void ProgressStore::persist()
+{
+    QJsonArray array;
+    for (const ProgressEntry &e : std::as_const(m_entries))
+        array.append(e.toJson());
+    // A failed write keeps this run's positions in memory only.
+    m_file.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
+}
+
+QVariantMap ProgressStore::entriesForQml() const
+{
+    QVariantMap map;
+    for (auto it = m_entries.cbegin(); it != m_entries.cend(); ++it)
+        map.insert(it.key(), QVariant::fromValue(it.value()));
+    return map;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "ProgressEntry.h"
+#include "StoreFile.h"
+
+#include <QHash>
+#include <QObject>
+#include <QUrl>
+#include <QVariantMap>
+#include <QtQml/qqmlregistration.h>
+#include <optional>
+
+class QJSEngine;
+class QQmlEngine;
+
+// Where each movie and episode stopped, kept in "progress.json" and written after every change.
+// One instance for the process (shared()); main thread only.
+class ProgressStore : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+    // Key -> progressEntry.
+    Q_PROPERTY(QVariantMap entries READ entriesForQml NOTIFY entriesChanged FINAL)
+    Q_PROPERTY(QUrl fileURL READ fileURL CONSTANT FINAL)
+
+public:
+    using Entry = ProgressEntry;
+
+    // A store over the given file, loaded at once (tests use their own files).
+    explicit ProgressStore(const QString &filePath, QObject *parent = nullptr);
+
+    static ProgressStore *shared();
+    static ProgressStore *create(QQmlEngine *, QJSEngine *);
+    // "Norvane/progress.json" in the user's data folder.
+    static QString defaultFilePath();
+
+    const QHash<QString, ProgressEntry> &entries() const { return m_entries; }
+    QUrl fileURL() const { return QUrl::fromLocalFile(m_file.path()); }
+
+    std::optional<ProgressEntry> find(const QString &key) const;
+    // The entry under the key as a progressEntry, undefined when there is none.
+    Q_INVOKABLE QVariant entry(const QString &key) const;
+
+    // The unfinished entries of one content type, most recently updated first.
+    QList<ProgressEntry> inProgress(const QString &contentType) const;
+    Q_INVOKABLE QVariantList inProgressList(const QString &contentType) const;
+
+    // Remembers where the item stopped. Ignored unless both times are at least 1 ms.
+    void recordPosition(const QString &key, const QString &contentType, const QString &contentId,
+                        const QString &name, const std::optional<QString> &imageUrl,
+                        const QString &url, qint64 positionMs, qint64 durationMs);
+    Q_INVOKABLE void removeEntry(const QString &key);
+
+    // The derived rules, for screens that hold an entry.
+    Q_INVOKABLE static bool isUnfinished(const ProgressEntry &entry) { return entry.isUnfinished(); }
+    Q_INVOKABLE static qint64 resumePositionMs(const ProgressEntry &entry) { return entry.resumePositionMs(); }
+    Q_INVOKABLE static double watchedFraction(const ProgressEntry &entry) { return entry.watchedFraction(); }
+
+Q_SIGNALS:
+    void entriesChanged();
+
+private:
+    void load();
+    void persist();
+    QVariantMap entriesForQml() const;
+
+    StoreFile m_file;
+    QHash<QString, ProgressEntry> m_entries;
+};

@@ -1,0 +1,181 @@
+#include "FavoritesStore.h"
+#include "QmlHarness.h"
+#include "TestMain.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList names(const QList<Favorite> &favorites)
+{
+    QStringList list;
+    for (const Favorite &f : favorites)
+        list << f.name();
+    return list;
+}
+
+QStringList ids(const QList<Favorite> &favorites)
+{
+    QStringList list;
+    for (const Favorite &f : favorites)
+        list << f.id();
+    return list;
+}
+
+} // namespace
+
+class TestFavoritesStore : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString path() const { return m_dir.filePath("Norvane/favorites.json"); }
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+    }
+
+    void cleanup() { QLocale::setDefault(QLocale::system()); }
+
+    void loadsRecordsLeniently()
+    {
+        writeFile(path(), R"([{"contentId":"1","name":"Canal Uno"},
+                              {"contentType":7,"contentId":"2","name":"Canal Dos","imageUrl":5},
+                              {"contentType":"series","contentId":"3","name":"Serie","imageUrl":"c.jpg"}])");
+        FavoritesStore store(path());
+        QCOMPARE(ids(store.items()), QStringList({"live:1", "live:2", "series:3"}));
+        QVERIFY(!store.items().at(1).imageUrl().has_value());
+        QCOMPARE(*store.items().at(2).imageUrl(), QString("c.jpg"));
+        QVERIFY(store.isFavorite("live", "1"));
+        QVERIFY(!store.isFavorite("series", "1"));
+    }
+
+    void addsOnceAndKeepsTheOrderOfAddition()
+    {
+        FavoritesStore store(path());
+        QSignalSpy changed(&store, &FavoritesStore::itemsChanged);
+        store.add(Favorite("live", "9", "Zeta", std::nullopt));
+        store.add(Favorite("live", "8", "alfa", QString("http://h/l.png")));
+        store.add(Favorite("live", "9", "Zeta otra vez", std::nullopt));
+        QCOMPARE(changed.count(), 2);
+        QCOMPARE(ids(store.items()), QStringList({"live:9", "live:8"}));
+
+        const QJsonArray file = QJsonDocument::fromJson(readFile(path())).array();
+        QCOMPARE(file.size(), 2);
+        QCOMPARE(file.at(0).toObject().value("name").toString(), QString("Zeta"));
+        QVERIFY(!file.at(0).toObject().contains("imageUrl"));
+        QCOMPARE(FavoritesStore(path()).items(), store.items());
+    }
+
+    void sortsByNameLocalizedStable()
+    {
+        QLocale::setDefault(QLocale("es_CL"));
+        FavoritesStore store(path());
+        store.add(Favorite("live", "1", "Zeta", std::nullopt));
+        store.add(Favorite("live", "2", "árbol", std::nullopt));
+        store.add(Favorite("series", "3", "Beta", std::nullopt));
+        store.add(Favorite("live", "4", "alfa", std::nullopt));
+        store.add(Favorite("live", "5", "Ñandú", std::nullopt));
+        store.add(Favorite("live", "6", "ALFA", std::nullopt));
+        store.add(Favorite("live", "7", "nube", std::nullopt));
+        store.add(Favorite("live", "8", "alfa", std::nullopt));
+        QCOMPARE(names(store.items("live")), QStringList({"alfa", "ALFA", "alfa", "árbol", "nube", "Ñandú", "Zeta"}));
+        QCOMPARE(ids(store.items("live")).mid(0, 3), QStringList({"live:4", "live:6", "live:8"}));
+        QCOMPARE(names(store.items("series")), QStringList{"Beta"});
+        QCOMPARE(ids(store.items()).first(), QString("live:1")); // the store itself keeps addition order
+    }
+
+    void removeDropsEveryMatchAndAlwaysWrites()
+    {
+        writeFile(path(), R"([{"contentId":"1","name":"A"},{"contentId":"2","name":"B"},{"contentId":"1","name":"A2"}])");
+        FavoritesStore store(path());
+        store.remove("live", "1");
+        QCOMPARE(ids(store.items()), QStringList{"live:2"});
+        QFile::remove(path());
+        QSignalSpy changed(&store, &FavoritesStore::itemsChanged);
+        store.remove("live", "404");
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(FavoritesStore(path()).items(), store.items());
+    }
+
+    void unloadableFileIsKeptAsideBeforeTheFirstWrite_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("element without contentId") << QByteArray(R"([{"contentId":"1","name":"A"},{"name":"B"}])");
+        QTest::newRow("name of the wrong type") << QByteArray(R"([{"contentId":"1","name":2}])");
+        QTest::newRow("not JSON") << QByteArray("[{\"contentId\":\"1\",");
+        QTest::newRow("object instead of list") << QByteArray(R"({"contentId":"1","name":"A"})");
+        QTest::newRow("element that is no object") << QByteArray(R"(["live:1"])");
+    }
+    void unloadableFileIsKeptAsideBeforeTheFirstWrite()
+    {
+        QFETCH(QByteArray, bytes);
+        writeFile(path(), bytes);
+        FavoritesStore store(path());
+        QVERIFY(store.items().isEmpty());
+        QCOMPARE(readFile(path()), bytes);
+        store.add(Favorite("series", "5", "Serie", std::nullopt));
+        QCOMPARE(readFile(path() + ".corrupt"), bytes);
+        QCOMPARE(ids(FavoritesStore(path()).items()), QStringList{"series:5"});
+    }
+
+    void filesAreOwnerOnly()
+    {
+        FavoritesStore store(path());
+        store.add(Favorite("live", "1", "A", std::nullopt));
+        QCOMPARE(QFile::permissions(QFileInfo(path()).absolutePath()) & 0x0777, QFileDevice::Permissions(0x0700));
+        QCOMPARE(QFile::permissions(path()) & 0x0777, QFileDevice::Permissions(0x0600));
+    }
+
+    void reachableFromQml()
+    {
+        QVERIFY(FavoritesStore::defaultFilePath().endsWith("/Norvane/favorites.json"));
+        FavoritesStore *shared = FavoritesStore::shared();
+        norvane::test::QmlHarness harness;
+        QObject *root = harness.create(R"(
+            import QtQml
+            import Norvane.Core
+            QtObject {
+                function addProbe() {
+                    FavoritesStore.add(FavoritesStore.makeFavorite("series", "qml-probe", "Sonda", ""))
+                }
+                property int count: FavoritesStore.items.length
+                property bool probe: FavoritesStore.items.length, FavoritesStore.isFavorite("series", "qml-probe")
+                property string firstSeriesId: FavoritesStore.itemsOfType("series").length > 0
+                                               ? FavoritesStore.itemsOfType("series")[0].id : ""
+            })");
+        QVERIFY(root);
+        const int before = root->property("count").toInt();
+        QMetaObject::invokeMethod(root, "addProbe");
+        QCOMPARE(root->property("count").toInt(), before + 1);
+        QVERIFY(root->property("probe").toBool());
+        QVERIFY(shared->isFavorite("series", "qml-probe"));
+        QVERIFY(!shared->items().last().imageUrl().has_value());
+        shared->remove("series", "qml-probe");
+        QVERIFY(!root->property("probe").toBool());
+    }
+};
+
+NORVANE_TEST_MAIN(TestFavoritesStore)
+#include "tst_favoritesstore.moc"
