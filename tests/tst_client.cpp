@@ -24,7 +24,6 @@ const QString decodingText = QStringLiteral("El servidor respondió algo inesper
 const QString timeoutText = QStringLiteral("La conexión tardó demasiado.\nInténtalo de nuevo.");
 const QString offlineText = QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
 const QString connectionText = QStringLiteral("Problema de conexión.\nRevisa tu internet e inténtalo de nuevo.");
-const QString unexpectedText = QStringLiteral("Ocurrió un error inesperado.\nInténtalo de nuevo.");
 
 QString httpText(int status)
 {
@@ -93,10 +92,7 @@ private Q_SLOTS:
     // Data that keeps trickling in never trips the idle limit, but the total limit still holds.
     void totalTimeLimit();
 
-    void transportKinds_data();
-    void transportKinds();
 
-    void otherFailuresGetTheGenericText();
 };
 
 XtreamClient TestClient::client() const
@@ -375,39 +371,6 @@ void TestClient::totalTimeLimit()
     QCOMPARE(NorvaneError::message(result.failure()), timeoutText);
     QVERIFY(clock.elapsed() < 1000);
 }
-
-void TestClient::transportKinds_data()
-{
-    QTest::addColumn<int>("error");
-    QTest::addColumn<bool>("ourTimeout");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("timeout") << int(QNetworkReply::TimeoutError) << false << timeoutText;
-    QTest::newRow("our time limit") << int(QNetworkReply::OperationCanceledError) << true << timeoutText;
-    QTest::newRow("host not found") << int(QNetworkReply::HostNotFoundError) << false << offlineText;
-    QTest::newRow("refused") << int(QNetworkReply::ConnectionRefusedError) << false << offlineText;
-    QTest::newRow("closed") << int(QNetworkReply::RemoteHostClosedError) << false << offlineText;
-    QTest::newRow("temporary failure") << int(QNetworkReply::TemporaryNetworkFailureError) << false << offlineText;
-    QTest::newRow("session failure") << int(QNetworkReply::NetworkSessionFailedError) << false << offlineText;
-    QTest::newRow("cancelled") << int(QNetworkReply::OperationCanceledError) << false << connectionText;
-    QTest::newRow("ssl") << int(QNetworkReply::SslHandshakeFailedError) << false << connectionText;
-    QTest::newRow("protocol") << int(QNetworkReply::ProtocolFailure) << false << connectionText;
-}
-
-void TestClient::transportKinds()
-{
-    QFETCH(int, error);
-    QFETCH(bool, ourTimeout);
-    QFETCH(QString, expected);
-    const TransportError mapped = NorvaneError::transportError(QNetworkReply::NetworkError(error), ourTimeout);
-    QCOMPARE(NorvaneError::message(mapped), expected);
-}
-
-void TestClient::otherFailuresGetTheGenericText()
-{
-    QCOMPARE(NorvaneError::message(HTTPStatusError{404}), unexpectedText);
-    QCOMPARE(NorvaneError::message(FileError{QStringLiteral("gone")}), unexpectedText);
-}
-
 
 NORVANE_TEST_MAIN(TestClient)
 #include "tst_client.moc"

@@ -1,4 +1,5 @@
 #include "ProviderJson.h"
+#include "QmlHarness.h"
 #include "TestMain.h"
 
 // Decoding of the provider's records: the tolerant readers, defaults, and list failures.
@@ -42,6 +43,8 @@ private Q_SLOTS:
     void objectAnswersFailOnlyWhenNotAnObject();
 
     void signInAnswer();
+
+    void recordsReadFromQml();
 };
 
 std::optional<QString> TestRecords::ratingOf(const QByteArray &json)
@@ -333,6 +336,29 @@ void TestRecords::signInAnswer()
     QVERIFY(!ProviderJson::decode<AuthResponse>(R"({"user_info":[1]})")->userInfo());
 }
 
+
+// Section models hand records to the screens: their fields must read as QML properties, an absent
+// optional text as an empty one.
+void TestRecords::recordsReadFromQml()
+{
+    const auto movies = ProviderJson::decode<QList<VodStream>>(R"([{"name":"Uno","stream_id":7,"added":"12"}])");
+    const auto detail = ProviderJson::decode<VodInfoResponse>(R"({"info":{"rating":4.5}})");
+    QVERIFY(movies && detail);
+    norvane::test::QmlHarness harness;
+    QObject *root = harness.create(R"(
+        import QtQuick
+        import Norvane
+        Item {
+            property var movie
+            property var detail
+            readonly property string summary: movie.name + "|" + movie.streamId + "|" + movie.addedEpoch
+                                             + "|" + movie.streamIcon + "|" + detail.hasInfo + "|" + detail.info.rating
+                                             + "|" + detail.hasMovieData
+        })", {{QStringLiteral("movie"), QVariant::fromValue(movies->at(0))},
+              {QStringLiteral("detail"), QVariant::fromValue(*detail)}});
+    QVERIFY(root);
+    QCOMPARE(root->property("summary").toString(), QStringLiteral("Uno|7|12||true|4.5|false"));
+}
 
 NORVANE_TEST_MAIN(TestRecords)
 #include "tst_records.moc"

@@ -96,6 +96,22 @@ std::string_view numberText(std::string_view token, std::string &scratch)
     return scratch;
 }
 
+// Most provider texts hold no escape: those are used in place, straight from the (already
+// UTF-8-validated) input, and only the others are unescaped into the parser's buffer.
+std::optional<std::string_view> stringText(simdjson::ondemand::value &value)
+{
+    const std::string_view token = trimmedToken(value.raw_json_token());
+    if (token.size() >= 2 && token.front() == '"' && token.back() == '"') {
+        const std::string_view content = token.substr(1, token.size() - 2);
+        if (content.find('\\') == std::string_view::npos)
+            return content;
+    }
+    std::string_view text;
+    if (value.get_string().get(text))
+        return std::nullopt;
+    return text;
+}
+
 } // namespace
 
 std::optional<std::string_view> flexibleString(simdjson::ondemand::value &value, std::string &scratch)
@@ -103,12 +119,8 @@ std::optional<std::string_view> flexibleString(simdjson::ondemand::value &value,
     json_type type;
     if (value.type().get(type))
         return std::nullopt;
-    if (type == json_type::string) {
-        std::string_view text;
-        if (value.get_string().get(text))
-            return std::nullopt;
-        return text;
-    }
+    if (type == json_type::string)
+        return stringText(value);
     if (type == json_type::number)
         return numberText(trimmedToken(value.raw_json_token()), scratch);
     return std::nullopt;
@@ -129,10 +141,8 @@ std::optional<qint64> flexibleInt(simdjson::ondemand::value &value)
     if (value.type().get(type))
         return std::nullopt;
     if (type == json_type::string) {
-        std::string_view text;
-        if (value.get_string().get(text))
-            return std::nullopt;
-        return DecimalInteger::parse(text);
+        const std::optional<std::string_view> text = stringText(value);
+        return text ? DecimalInteger::parse(*text) : std::nullopt;
     }
     if (type != json_type::number)
         return std::nullopt;
@@ -152,6 +162,14 @@ simdjson::padded_string_view paddedView(QByteArray &body)
 
 std::optional<std::string_view> fieldKey(simdjson::ondemand::field &field)
 {
+    // Keys without escapes are compared in place; raw() points just past the opening quote.
+    const char *raw = field.key().raw();
+    for (const char *p = raw;; ++p) {
+        if (*p == '"')
+            return std::string_view(raw, size_t(p - raw));
+        if (*p == '\\')
+            break;
+    }
     std::string_view key;
     if (field.unescaped_key().get(key))
         return std::nullopt;

@@ -23,6 +23,15 @@ inline DecodingError decodingError(simdjson::error_code error)
     return DecodingError{QString::fromLatin1(simdjson::error_message(error))};
 }
 
+// One parser per thread, reused by every decode: a fresh one touches fresh memory for every
+// catalog, and those page faults cost more than the parse itself. Catalog decodes run on pool
+// threads, which exit (freeing theirs) after half a minute idle. Decodes never nest.
+inline simdjson::ondemand::parser &threadParser()
+{
+    thread_local simdjson::ondemand::parser parser;
+    return parser;
+}
+
 // True when nothing but blanks follows what has been read.
 inline bool atEnd(simdjson::ondemand::document &document)
 {
@@ -65,7 +74,7 @@ readFlat(simdjson::ondemand::object &object, const std::string_view (&keys)[N], 
 template <typename Record, typename Reader>
 Result<QList<Record>> decodeList(QByteArray body, Reader read)
 {
-    simdjson::ondemand::parser parser;
+    simdjson::ondemand::parser &parser = threadParser();
     simdjson::ondemand::document document;
     if (const auto error = parser.iterate(FlexibleJson::paddedView(body)).get(document))
         return decodingError(error);
@@ -73,8 +82,9 @@ Result<QList<Record>> decodeList(QByteArray body, Reader read)
     if (const auto error = document.get_array().get(array))
         return decodingError(error);
     QList<Record> records;
-    // Catalog entries take a few hundred bytes each: one allocation for the usual case.
-    records.reserve(body.size() / 384);
+    // Catalog entries take a few hundred bytes each: one allocation for the usual case, and
+    // the spare room is given back below when the guess was far too high.
+    records.reserve(body.size() / 192);
     Scratch scratch;
     for (auto element : array) {
         simdjson::ondemand::object object;
@@ -87,6 +97,8 @@ Result<QList<Record>> decodeList(QByteArray body, Reader read)
     }
     if (!atEnd(document))
         return DecodingError{QStringLiteral("content after the list")};
+    if (records.capacity() > 2 * records.size() + 16)
+        records.squeeze();
     return records;
 }
 
@@ -94,7 +106,7 @@ Result<QList<Record>> decodeList(QByteArray body, Reader read)
 template <typename MemberReader>
 std::optional<DecodingError> decodeObject(QByteArray body, MemberReader member)
 {
-    simdjson::ondemand::parser parser;
+    simdjson::ondemand::parser &parser = threadParser();
     simdjson::ondemand::document document;
     if (const auto error = parser.iterate(FlexibleJson::paddedView(body)).get(document))
         return decodingError(error);

@@ -30,10 +30,9 @@ public:
         packed.m_text = QString(bytes, Qt::Uninitialized);
         QChar *const begin = packed.m_text.data();
         QChar *out = begin;
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         for (int i = 0; i < N; ++i) {
             if (fields[i]) {
-                out = decoder.appendToBuffer(out, QByteArrayView(fields[i]->data(), qsizetype(fields[i]->size())));
+                out = appendUtf8(out, *fields[i]);
                 packed.m_present |= 1u << i;
             }
             packed.m_end[i] = quint32(out - begin);
@@ -86,6 +85,21 @@ public:
     size_t hash(size_t seed) const { return qHashMulti(seed, m_text, m_present); }
 
 private:
+    static QChar *appendUtf8(QChar *out, std::string_view utf8)
+    {
+        // Provider texts are nearly always ASCII: widen those directly.
+        bool ascii = true;
+        for (const char c : utf8)
+            ascii &= (static_cast<unsigned char>(c) < 0x80);
+        if (ascii) {
+            for (const char c : utf8)
+                *out++ = QChar(char16_t(c));
+            return out;
+        }
+        thread_local QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        return decoder.appendToBuffer(out, QByteArrayView(utf8.data(), qsizetype(utf8.size())));
+    }
+
     QString m_text;
     std::array<quint32, N> m_end{};
     quint32 m_present = 0;
