@@ -1,4 +1,5 @@
 #include "MediaRoutes.h"
+#include "QmlHarness.h"
 #include "PlayerModel.h"
 #include "ProgressStore.h"
 #include "SampleMedia.h"
@@ -319,6 +320,35 @@ private Q_SLOTS:
         QCOMPARE(f.engine->status(), Status::Stopped);
         QCOMPARE(f.player->calls.last(), QStringLiteral("stop"));
         QCOMPARE(closed.count(), 1);
+    }
+
+    void queueBuiltInQml()
+    {
+        norvane::test::QmlHarness harness;
+        QObject *root = harness.create(
+            "import QtQuick\n"
+            "import Norvane\n"
+            "PlayerModel {\n"
+            "    countdownStepMs: 5\n"
+            "    Component.onCompleted: queue = [\n"
+            "        makeItem({ title: 'Serie', subtitle: 'T1 E1', url: 'http://127.0.0.1:1/series/u/p/1.mp4',\n"
+            "                   progressKey: 'series:7:ep:1', contentType: 'series', contentId: '7', startTimeMs: 61000 }),\n"
+            "        makeItem({ title: 'Serie', url: 'http://127.0.0.1:1/series/u/p/2.mp4',\n"
+            "                   progressKey: 'series:7:ep:2', contentType: 'series', contentId: '7' })\n"
+            "    ]\n"
+            "    property string currentTitle: currentItem.title\n"
+            "    property bool firstHasSubtitle: currentItem.hasSubtitle\n"
+            "}\n");
+        auto *model = qobject_cast<PlayerModel *>(root);
+        QVERIFY(model);
+        QCOMPARE(model->queue().size(), 2);
+        QCOMPARE(model->queue().at(0).subtitle(), std::optional<QString>(QStringLiteral("T1 E1")));
+        QCOMPARE(model->queue().at(0).startTimeMs(), 61'000);
+        QCOMPARE(model->queue().at(1).subtitle(), std::nullopt);
+        QCOMPARE(model->queue().at(1).imageUrl(), std::nullopt);
+        QCOMPARE(root->property("currentTitle").toString(), QStringLiteral("Serie"));
+        QVERIFY(root->property("firstHasSubtitle").toBool());
+        QCOMPARE(model->nextSubtitle(), QStringLiteral("Serie"));
     }
 
     // Real libVLC: an episode played to its end is recorded as watched and the player closes.

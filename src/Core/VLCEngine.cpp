@@ -3,6 +3,7 @@
 #include "LibVlcPlayer.h"
 #include "VideoSurface.h"
 
+#include <QCoreApplication>
 #include <QQmlEngine>
 #include <QUrl>
 #include <cstdio>
@@ -95,6 +96,9 @@ VLCEngine *VLCEngine::shared()
                                                      environmentHas("NORVANE_VLC_LOG"), surface.get());
         auto *created = new VLCEngine(std::move(player), std::move(surface));
         created->setDiagnostics(environmentHas("NORVANE_VLC_LOG"));
+        // The engine lives as long as the process; its player must be quiet before Qt winds down.
+        if (QCoreApplication *app = QCoreApplication::instance())
+            QObject::connect(app, &QCoreApplication::aboutToQuit, created, &VLCEngine::stop);
         return created;
     }();
     return engine;

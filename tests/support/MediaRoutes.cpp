@@ -31,6 +31,9 @@ void serveSampleMedia(SampleProvider &provider)
         const bool endless = name.startsWith(QLatin1String("endless/"));
         if (endless)
             name = name.mid(int(qstrlen("endless/")));
+        const bool cut = name.startsWith(QLatin1String("cut/"));
+        if (cut)
+            name = name.mid(int(qstrlen("cut/")));
         bool live = false;
         if (name == QLatin1String("live-hls/live.m3u8")) {
             name = QStringLiteral("live-hls/index.m3u8");
@@ -45,6 +48,14 @@ void serveSampleMedia(SampleProvider &provider)
         QByteArray body = file.readAll();
         if (live)
             body.replace("#EXT-X-ENDLIST\n", "").replace("#EXT-X-PLAYLIST-TYPE:VOD\n", "");
+        if (cut) {
+            socket->write("HTTP/1.1 200 OK\r\nContent-Type: " + contentTypeFor(name) +
+                          "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n");
+            socket->write(body.left(body.size() / 10));
+            socket->flush();
+            socket->abort();
+            return true;
+        }
         if (endless) {
             socket->write("HTTP/1.1 200 OK\r\nContent-Type: video/mp2t\r\nConnection: close\r\n\r\n");
             socket->write(body);
