@@ -12,11 +12,9 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-#include <functional>
 #include <QtQml/qqmlregistration.h>
+#include <functional>
 #include <optional>
-
-
 
 // What the movies and series sections share and that does not depend on the record type: the
 // categories, the selection with its reserved ids, the state of the list on screen, the byte
