@@ -32,6 +32,21 @@ inline simdjson::ondemand::parser &threadParser()
     return parser;
 }
 
+// A parser sized for a whole catalog holds several times the body (hundreds of MB for the largest
+// accounts); keeping that for the thread's idle half minute would outweigh the page faults it
+// saves, so after a document above this size the parser's buffers are given back.
+inline constexpr size_t keptParserCapacity = 16 * 1024 * 1024;
+
+struct ParserTrim
+{
+    simdjson::ondemand::parser &parser;
+    ~ParserTrim()
+    {
+        if (parser.capacity() > keptParserCapacity)
+            (void)parser.allocate(0);
+    }
+};
+
 // True when nothing but blanks follows what has been read.
 inline bool atEnd(simdjson::ondemand::document &document)
 {
@@ -75,6 +90,7 @@ template <typename Record, typename Reader>
 Result<QList<Record>> decodeList(QByteArray body, Reader read)
 {
     simdjson::ondemand::parser &parser = threadParser();
+    const ParserTrim trim{parser}; // declared before the document, so it runs after the document is gone
     simdjson::ondemand::document document;
     if (const auto error = parser.iterate(FlexibleJson::paddedView(body)).get(document))
         return decodingError(error);
@@ -107,6 +123,7 @@ template <typename MemberReader>
 std::optional<DecodingError> decodeObject(QByteArray body, MemberReader member)
 {
     simdjson::ondemand::parser &parser = threadParser();
+    const ParserTrim trim{parser}; // declared before the document, so it runs after the document is gone
     simdjson::ondemand::document document;
     if (const auto error = parser.iterate(FlexibleJson::paddedView(body)).get(document))
         return decodingError(error);
