@@ -11,8 +11,8 @@
 #include <QtQml/qqmlregistration.h>
 #include <optional>
 
-class ChannelsModel;
-class VLCEngine;
+#include "ChannelsModel.h"
+#include "VLCEngine.h"
 
 // What the live TV screen decides beyond its section model: the category clicks behind the
 // parental PIN, the rectangle of the preview slot that the floating video follows, and the

@@ -39,8 +39,15 @@ Item {
     Component.onCompleted: liveModel.loadCategories()
     // The engine outlives the screen; what played here must not go on behind the next one.
     Component.onDestruction: liveScreen.stopPlayback()
-    onWidthChanged: Qt.callLater(preview.publishSlot)
-    onHeightChanged: Qt.callLater(preview.publishSlot)
+
+    // The preview slot in this screen's coordinates. Every position on the way up is read, so the
+    // rectangle follows any change of the layout (a resized window included).
+    readonly property rect slotRect: {
+        const slot = preview.slotItem
+        return Qt.rect(content.x + panelsRow.x + preview.x + slot.x, content.y + panelsRow.y + preview.y + slot.y,
+                       slot.width, slot.height)
+    }
+    onSlotRectChanged: liveScreen.reportVideoSlot(slotRect)
 
     Rectangle {
         anchors.fill: parent
@@ -48,6 +55,7 @@ Item {
     }
 
     ColumnLayout {
+        id: content
         anchors.fill: parent
         anchors.margins: 20
         spacing: 14
@@ -75,6 +83,7 @@ Item {
         }
 
         RowLayout {
+            id: panelsRow
             Layout.fillWidth: true
             Layout.fillHeight: true
             spacing: 14
@@ -101,7 +110,6 @@ Item {
                 Layout.fillHeight: true
                 section: liveModel
                 screen: liveScreen
-                coordinateSpace: view
             }
         }
     }

@@ -10,7 +10,7 @@
 #include <QString>
 #include <QtQml/qqmlregistration.h>
 
-class VLCEngine;
+#include "VLCEngine.h"
 
 // Plays one live channel over the whole window, outside the live section: the adaptive (m3u8)
 // address first, the transport stream (ts) once the first has failed after the watch, and the

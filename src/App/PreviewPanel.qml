@@ -10,8 +10,8 @@ ColumnLayout {
 
     required property ChannelsModel section
     required property ChannelsScreen screen
-    // The screen whose coordinates the slot's rectangle is reported in.
-    required property Item coordinateSpace
+    // The black 16:9 area that the screen lays the floating video over.
+    readonly property alias slotItem: slot
 
     readonly property var channel: section.selectedChannel
     readonly property bool hasChannel: channel !== undefined && channel !== null
@@ -20,28 +20,19 @@ ColumnLayout {
         return hasChannel && section.isFavorite(channel)
     }
 
-    function publishSlot() {
-        screen.reportVideoSlot(slot.mapToItem(coordinateSpace, 0, 0, slot.width, slot.height))
-    }
-
     spacing: 12
-    onXChanged: Qt.callLater(publishSlot)
-    onYChanged: Qt.callLater(publishSlot)
 
     Rectangle {
         id: slot
         objectName: "videoSlot"
         Layout.fillWidth: true
-        Layout.preferredHeight: width * 9 / 16
+        // From the panel's width: the layout gives the slot its own width only after its height.
+        Layout.preferredHeight: panel.width * 9 / 16
+        Layout.minimumHeight: panel.width * 9 / 16
         radius: 10
         color: "black"
         Accessible.role: Accessible.Graphic
         Accessible.name: panel.hasChannel ? "Vista previa de " + panel.channel.name : "Vista previa"
-
-        onXChanged: Qt.callLater(panel.publishSlot)
-        onYChanged: Qt.callLater(panel.publishSlot)
-        onWidthChanged: Qt.callLater(panel.publishSlot)
-        onHeightChanged: Qt.callLater(panel.publishSlot)
 
         Text {
             objectName: "previewHint"
