@@ -1,6 +1,7 @@
 #include "LibVlcPlayer.h"
 #include "MediaRoutes.h"
 #include "QmlHarness.h"
+#include "SampleCatalog.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "ScriptedPlayer.h"
@@ -414,10 +415,18 @@ Item {
         QVERIFY2(std::abs(engine->durationMs() - expectedMs) <= 500, qPrintable(QString::number(engine->durationMs())));
     }
 
+    void resumePositionIsHonoured_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("whole file, no ranges") << QStringLiteral("/media/movie-plain.mp4");
+        QTest::newRow("provider's movie stream, with ranges")
+            << QStringLiteral("/movie/demo/demo1234/%1.mp4").arg(SampleCatalog::plainMovieId);
+    }
     void resumePositionIsHonoured()
     {
+        QFETCH(QString, path);
         VLCEngine *engine = VLCEngine::shared();
-        engine->play(mediaUrl(m_provider, QStringLiteral("movie-plain.mp4")), 20);
+        engine->play(m_provider.baseUrl() + path, 20);
         QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing && engine->currentTimeMs() > 0, playbackTimeoutMs);
         QVERIFY2(engine->currentTimeMs() >= 19'000 && engine->currentTimeMs() < 30'000,
                  qPrintable(QString::number(engine->currentTimeMs())));

@@ -18,7 +18,7 @@ const libvlc_event_type_t stateEvents[] = {
 
 void printLog(void *, int level, const libvlc_log_t *context, const char *format, va_list args)
 {
-    static const char *const levels[] = {"debug", "", "info", "warning", "error"};
+    static const char *const levels[] = {"debug", "", "notice", "warning", "error"};
     const char *module = nullptr;
     libvlc_log_get_context(context, &module, nullptr, nullptr);
     char message[1024];
