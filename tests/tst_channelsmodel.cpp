@@ -19,6 +19,26 @@ using State = MediaPlayerBackend::State;
 
 namespace {
 
+// Faults the provider plays for one action.
+ProviderFault statusFault(int status)
+{
+    ProviderFault fault;
+    fault.status = status;
+    return fault;
+}
+ProviderFault htmlFault()
+{
+    ProviderFault fault;
+    fault.htmlBody = true;
+    return fault;
+}
+ProviderFault delayFault(int ms)
+{
+    ProviderFault fault;
+    fault.delayMs = ms;
+    return fault;
+}
+
 constexpr int watchMs = 200;
 const QString bothBroken = QString::number(SampleCatalog::brokenChannelId);
 const QString playlistBroken = QString::number(SampleCatalog::brokenPlaylistChannelId);
@@ -155,7 +175,7 @@ private Q_SLOTS:
         QVERIFY(m_model->categoriesError().isNull());
         QVERIFY(m_model->selectedCategoryId().isNull());
 
-        m_provider.setFault(QStringLiteral("get_live_categories"), ProviderFault{.status = 500});
+        m_provider.setFault(QStringLiteral("get_live_categories"), statusFault(500));
         m_model->loadCategories();
         QTRY_VERIFY(!m_model->isLoadingCategories());
         QVERIFY(!m_model->categoriesError().isEmpty());
@@ -173,7 +193,7 @@ private Q_SLOTS:
     void channelsAreNumberedByProviderOrPosition()
     {
         m_provider.setAnswer(QStringLiteral("get_live_streams"),
-                             R"([{"name":"A","stream_id":11,"num":7,"stream_icon":"http://i/a.png"},
+                             R"([{"name":"A","stream_id":11,"num":7,"stream_icon":"icon/a.png"},
                                  {"name":"B","stream_id":"12"},
                                  {"name":"C","stream_id":13,"num":null},
                                  {"name":"D","stream_id":14,"num":"40"},
@@ -184,7 +204,7 @@ private Q_SLOTS:
         QVERIFY(m_model->isLoadingChannels());
         QTRY_VERIFY(!m_model->isLoadingChannels());
         const QList<ChannelRow> expected{
-            ChannelRow("11", QStringLiteral("7"), "A", QStringLiteral("http://i/a.png")),
+            ChannelRow("11", QStringLiteral("7"), "A", QStringLiteral("icon/a.png")),
             ChannelRow("12", QStringLiteral("2"), "B", std::nullopt),
             ChannelRow("13", QStringLiteral("3"), "C", std::nullopt),
             ChannelRow("14", QStringLiteral("40"), "D", std::nullopt),
@@ -206,7 +226,7 @@ private Q_SLOTS:
         m_model->selectCategory(QStringLiteral("1"));
         QTRY_VERIFY(!m_model->isLoadingChannels());
         QVERIFY(!m_model->channels().isEmpty());
-        m_provider.setFault(QStringLiteral("get_live_streams"), ProviderFault{.htmlBody = true});
+        m_provider.setFault(QStringLiteral("get_live_streams"), htmlFault());
         m_model->selectCategory(QStringLiteral("2"));
         QVERIFY(m_model->channels().isEmpty());
         QTRY_VERIFY(!m_model->isLoadingChannels());
@@ -337,7 +357,7 @@ private Q_SLOTS:
     void guideOfALeftChannelIsDropped()
     {
         answerGuidesPerChannel();
-        m_provider.setFault(QStringLiteral("get_short_epg"), ProviderFault{.delayMs = 3 * watchMs});
+        m_provider.setFault(QStringLiteral("get_short_epg"), delayFault(3 * watchMs));
         m_model->select(row("3001"));
         QTRY_COMPARE_WITH_TIMEOUT(guideRequests().size(), 1, 5000);
         // The guide of 3001 is on its way; the user moves to another category meanwhile.
@@ -386,7 +406,7 @@ private Q_SLOTS:
 
         // A failed or empty answer leaves the empty entry and is not asked again.
         m_provider.setApiHandler({});
-        m_provider.setFault(QStringLiteral("get_short_epg"), ProviderFault{.status = 404});
+        m_provider.setFault(QStringLiteral("get_short_epg"), statusFault(404));
         m_model->loadNowPlaying(QStringLiteral("42"));
         QTRY_COMPARE(m_provider.requests(QStringLiteral("get_short_epg")).size(), 2);
         QTest::qWait(50);

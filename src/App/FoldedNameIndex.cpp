@@ -3,6 +3,7 @@
 #include "TextFolding.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -29,16 +30,32 @@ void appendEncoded(QByteArray &out, QStringView folded)
         appendUnit(out, c.unicode());
 }
 
-// Plain ASCII folds to its lower case: no decomposition, no marks, no special folding.
-bool appendAsciiFolded(QByteArray &out, QStringView name)
+// Folding works code point by code point (decomposition, dropping marks and case folding never look
+// at neighbours), so names made only of Latin letters are folded from a table of their units'
+// folded, encoded forms, made once. Other names take the general path.
+constexpr char16_t tableEnd = 0x250;
+
+const std::array<QByteArray, tableEnd> &latinFolds()
 {
+    static const std::array<QByteArray, tableEnd> table = [] {
+        std::array<QByteArray, tableEnd> folds;
+        for (char16_t unit = 0; unit < tableEnd; ++unit)
+            folds[unit] = FoldedNameIndex::encode(TextFolding::fold(QStringView(&unit, 1)));
+        return folds;
+    }();
+    return table;
+}
+
+bool appendLatinFolded(QByteArray &out, QStringView name)
+{
+    const std::array<QByteArray, tableEnd> &folds = latinFolds();
+    const qsizetype start = out.size();
     for (const QChar c : name) {
-        if (c.unicode() >= 0x80)
+        if (c.unicode() >= tableEnd) {
+            out.truncate(start);
             return false;
-    }
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        out.append(char(u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : u));
+        }
+        out.append(folds[c.unicode()]);
     }
     return true;
 }
@@ -63,7 +80,7 @@ void FoldedNameIndex::reserve(qsizetype count)
 void FoldedNameIndex::append(QStringView name)
 {
     m_starts.push_back(quint32(m_text.size()));
-    if (!appendAsciiFolded(m_text, name))
+    if (!appendLatinFolded(m_text, name))
         appendEncoded(m_text, TextFolding::fold(name));
     m_text.append(nameEnd);
 }

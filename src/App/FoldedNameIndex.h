@@ -28,6 +28,8 @@ public:
     }
 
     qsizetype size() const { return qsizetype(m_starts.size()); }
+    // Memory held: the buffer and the offsets.
+    qsizetype byteSize() const { return m_text.capacity() + qsizetype(m_starts.capacity() * sizeof(quint32)); }
 
     // Positions (in list order) of the first `limit` names that contain `foldedNeedle`, which is
     // already folded (TextFolding::fold). An empty needle is contained in every name.

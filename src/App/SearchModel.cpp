@@ -123,7 +123,9 @@ QCoro::Task<bool> SearchModel::fetchInto(Catalog<Record> SearchModel::*catalog, 
     const QList<Record> records = std::move(answer).value();
     // Folding a whole catalog's names takes longer than a frame: it runs beside the main thread
     // on a shared (read-only) copy of the list.
-    FoldedNameIndex names = co_await QtConcurrent::run([records] { return FoldedNameIndex::ofNames(records); });
+    // Named, not a temporary inside the co_await: GCC 12 destroys such temporaries twice.
+    QFuture<FoldedNameIndex> folding = QtConcurrent::run(&FoldedNameIndex::ofNames<Record>, records);
+    FoldedNameIndex names = co_await folding;
     if (!self)
         co_return false;
     (this->*catalog).records = records;
