@@ -1,5 +1,5 @@
-#include "AppModel.h"
 #include "ApiConnection.h"
+#include "AppModel.h"
 #include "Keychain.h"
 #include "SampleProvider.h"
 #include "SessionStore.h"
@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTimer>
 
 using namespace std::chrono_literals;
 
@@ -46,7 +47,7 @@ class TestAppModel : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void initTestCase()
     {
         // A server that never answers must give up quickly here.
@@ -104,14 +105,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message"); // empty: signed in
         QTest::newRow("expired then success") << Verdict::Expired << Verdict::Success << QString();
         QTest::newRow("invalid then time-out") << Verdict::Invalid << Verdict::TimesOut << expectedInvalid;
-        QTest::newRow("disabled then expired keeps disabled") << Verdict::Disabled << Verdict::Expired << expectedDisabled;
-        QTest::newRow("expired then banned keeps expired") << Verdict::Expired << Verdict::Banned << expectedExpired;
+        QTest::newRow("disabled then expired keeps disabled")
+            << Verdict::Disabled << Verdict::Expired << expectedDisabled;
+        QTest::newRow("expired then banned keeps expired")
+            << Verdict::Expired << Verdict::Banned << expectedExpired;
         QTest::newRow("invalid then expired") << Verdict::Invalid << Verdict::Expired << expectedExpired;
         QTest::newRow("server error then invalid") << Verdict::Http500 << Verdict::Invalid << expectedInvalid;
         QTest::newRow("both unreachable") << Verdict::Refused << Verdict::Refused << expectedNoConnection;
         QTest::newRow("both HTTP errors") << Verdict::Http500 << Verdict::Http500 << expectedNoConnection;
         QTest::newRow("both unreadable") << Verdict::Html << Verdict::Html << expectedNoConnection;
-        QTest::newRow("unreadable then time-out") << Verdict::Html << Verdict::TimesOut << expectedNoConnection;
+        QTest::newRow("unreadable then time-out")
+            << Verdict::Html << Verdict::TimesOut << expectedNoConnection;
     }
     void verdictsBetweenServers()
     {
@@ -133,7 +137,8 @@ private Q_SLOTS:
             QCOMPARE(model->client()->base(), m_second.baseUrl());
             QCOMPARE(Keychain::read(SessionStore::serverUrlItem), m_second.baseUrl());
         } else {
-            QCOMPARE(model->phase(), AppModel::Phase::Splash); // a form sign-in never moves the phase on failure
+            QCOMPARE(model->phase(),
+                     AppModel::Phase::Splash); // a form sign-in never moves the phase on failure
             QCOMPARE(model->loginMessage(), message);
             QVERIFY(!model->hasClient());
             QCOMPARE(Keychain::read(SessionStore::usernameItem), std::nullopt);
@@ -163,12 +168,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("typedPassword");
         QTest::addColumn<QString>("sentUser");
         QTest::addColumn<bool>("signedIn");
-        QTest::newRow("spaces and tabs") << " \t demo \t" << "demo1234" << "demo" << true;
-        QTest::newRow("unicode space separators") << QStringLiteral("\u00a0\u2003demo\u3000\u202f") << "demo1234"
-                                                  << "demo" << true;
-        QTest::newRow("line break stays") << "demo\n" << "demo1234" << "demo\n" << false;
-        QTest::newRow("password sent as typed") << "demo" << " demo1234 " << "demo" << false;
-        QTest::newRow("blanks only") << "   " << "demo1234" << "" << false;
+        QTest::newRow("spaces and tabs") << " \t demo \t"
+                                         << "demo1234"
+                                         << "demo" << true;
+        QTest::newRow("unicode space separators")
+            << QStringLiteral("\u00a0\u2003demo\u3000\u202f") << "demo1234"
+            << "demo" << true;
+        QTest::newRow("line break stays") << "demo\n"
+                                          << "demo1234"
+                                          << "demo\n"
+                                          << false;
+        QTest::newRow("password sent as typed") << "demo"
+                                                << " demo1234 "
+                                                << "demo" << false;
+        QTest::newRow("blanks only") << "   "
+                                     << "demo1234"
+                                     << "" << false;
     }
     void userNameTrimming()
     {
@@ -218,7 +233,14 @@ private Q_SLOTS:
         auto model = makeModel();
         model->setSplashMinimum(std::chrono::milliseconds(minimumMs));
         AppModel::Phase phaseWhenClientSet = AppModel::Phase::Home;
-        connect(model.get(), &AppModel::clientChanged, this, [&] { phaseWhenClientSet = model->phase(); });
+        bool eventLoopRanSinceSignIn = false;
+        bool phaseMovedRightAfterSignIn = false;
+        connect(model.get(), &AppModel::clientChanged, this, [&] {
+            phaseWhenClientSet = model->phase();
+            QTimer::singleShot(0, model.get(), [&] { eventLoopRanSinceSignIn = true; });
+        });
+        connect(model.get(), &AppModel::phaseChanged, this,
+                [&] { phaseMovedRightAfterSignIn = !eventLoopRanSinceSignIn; });
         QElapsedTimer clock;
         clock.start();
         QCoro::waitFor(model->runStart());
@@ -229,7 +251,9 @@ private Q_SLOTS:
         QCOMPARE(model->client()->base(), m_second.baseUrl()); // the saved server is tried first
         QCOMPARE(m_first.requests(QString()).size(), 0);
         QVERIFY2(elapsed >= std::max(signInDelayMs, minimumMs), qPrintable(QString::number(elapsed)));
-        QVERIFY2(elapsed < std::max(signInDelayMs, minimumMs) + 400, qPrintable(QString::number(elapsed)));
+        // A sign-in slower than the minimum ends the splash as soon as it is done; a quicker one
+        // leaves it waiting for the minimum.
+        QCOMPARE(phaseMovedRightAfterSignIn, signInDelayMs > minimumMs);
     }
 
     void startWithoutSavedSignInEndsOnLogin()
@@ -270,7 +294,8 @@ private Q_SLOTS:
         // The engine is stopped after the connection and the section are gone, before the form refills.
         bool stoppedInOrder = false;
         connect(model.get(), &AppModel::playbackStopRequested, this, [&] {
-            stoppedInOrder = !model->hasClient() && !model->openTab() && model->loginUser() == QLatin1String("edited");
+            stoppedInOrder =
+                !model->hasClient() && !model->openTab() && model->loginUser() == QLatin1String("edited");
         });
         QSignalSpy stops(model.get(), &AppModel::playbackStopRequested);
         model->logOut();
@@ -309,7 +334,7 @@ private Q_SLOTS:
         QCOMPARE(model->loginPassword(), QString());
         QVERIFY(!model->hasClient());
         for (QLatin1String item : {SessionStore::usernameItem, SessionStore::passwordItem,
-                                    SessionStore::lastUsernameItem, SessionStore::lastPasswordItem})
+                                   SessionStore::lastUsernameItem, SessionStore::lastPasswordItem})
             QCOMPARE(Keychain::read(item), std::nullopt);
         QCOMPARE(Keychain::read(SessionStore::serverUrlItem), m_second.baseUrl());
 
@@ -345,7 +370,8 @@ private Q_SLOTS:
         for (const QVariant &tab : model.tabs())
             titles << AppModel::title(AppModel::AppTab(tab.toInt()));
         QCOMPARE(titles, QStringList({QStringLiteral("TV en vivo"), QStringLiteral("Películas"),
-                                      QStringLiteral("Series"), QStringLiteral("Buscar"), QStringLiteral("Ajustes")}));
+                                      QStringLiteral("Series"), QStringLiteral("Buscar"),
+                                      QStringLiteral("Ajustes")}));
     }
 
     void leavingTheForegroundAsksForPause()
@@ -359,7 +385,7 @@ private Q_SLOTS:
         QCOMPARE(pauses.size(), 2);
     }
 
-private:
+  private:
     std::unique_ptr<AppModel> makeModel()
     {
         auto model = std::make_unique<AppModel>();
@@ -381,9 +407,9 @@ private:
 
     static void clearKeyring()
     {
-        for (QLatin1String item : {SessionStore::usernameItem, SessionStore::passwordItem,
-                                    SessionStore::lastUsernameItem, SessionStore::lastPasswordItem,
-                                    SessionStore::serverUrlItem})
+        for (QLatin1String item :
+             {SessionStore::usernameItem, SessionStore::passwordItem, SessionStore::lastUsernameItem,
+              SessionStore::lastPasswordItem, SessionStore::serverUrlItem})
             Keychain::remove(item);
     }
 

@@ -255,6 +255,32 @@ RetryBox {
         QCOMPARE(root->property("retries").toInt(), 1);
     }
 
+    void everyControlIsNamed_data()
+    {
+        QTest::addColumn<QByteArray>("qml");
+        QTest::newRow("main menu") << QByteArray("MainMenuView { app: AppModel { } }");
+        QTest::newRow("settings and a confirmation")
+            << QByteArray("SettingsView {\n app: AppModel { }\n Component.onCompleted: confirmForget = true\n}");
+        QTest::newRow("section frame") << QByteArray(
+            "SectionScaffold { title: \"Series\"; ComingSoon { tab: AppModel.Series; title: \"Series\" } }");
+        QTest::newRow("category column") << QByteArray(
+            "CategoryColumn { categories: [{ categoryId: \"1\", categoryName: \"Acción\" }]; selectedId: \"1\" }");
+        QTest::newRow("PIN prompt") << QByteArray("PinPrompt { }");
+        QTest::newRow("retry box") << QByteArray("RetryBox { message: \"Error\" }");
+        QTest::newRow("catalog loading") << QByteArray("CatalogLoadingView { fraction: 0.5 }");
+    }
+
+    void everyControlIsNamed()
+    {
+        QFETCH(QByteArray, qml);
+        QmlHarness harness;
+        QVERIFY(createShown(harness, "import QtQuick\nimport Norvane\n" + qml + "\n"));
+        // From the window's root, so that open popups and dialogs are included.
+        QTRY_VERIFY(harness.window().contentItem()->childItems().size() > 0);
+        const QStringList unnamed = unnamedControls(harness.window().contentItem());
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral(", "))));
+    }
+
     void backButtonClicksAndHovers()
     {
         QmlHarness harness;

@@ -26,9 +26,9 @@ int runProbe()
     Keychain::write(QStringLiteral("written"), probeAccount);
     const std::optional<QString> after = Keychain::read(probeAccount);
     Keychain::remove(probeAccount);
-    const QByteArray line = "before=" + before.value_or(QStringLiteral("<absent>")).toUtf8() + " after="
-                            + after.value_or(QStringLiteral("<absent>")).toUtf8()
-                            + " ms=" + QByteArray::number(clock.elapsed()) + "\n";
+    const QByteArray line = "before=" + before.value_or(QStringLiteral("<absent>")).toUtf8() +
+                            " after=" + after.value_or(QStringLiteral("<absent>")).toUtf8() +
+                            " ms=" + QByteArray::number(clock.elapsed()) + "\n";
     std::fputs(line.constData(), stdout);
     std::fflush(stdout);
     return 0;
@@ -42,7 +42,7 @@ int runProbe()
 
 QStringList accounts()
 {
-    return {SessionStore::usernameItem, SessionStore::passwordItem,  SessionStore::lastUsernameItem,
+    return {SessionStore::usernameItem,     SessionStore::passwordItem,  SessionStore::lastUsernameItem,
             SessionStore::lastPasswordItem, SessionStore::serverUrlItem, probeAccount};
 }
 
@@ -83,21 +83,22 @@ int itemCount(const QString &account)
 // A D-Bus session bus of our own, with no service that could be started on demand.
 class PrivateBus
 {
-public:
+  public:
     explicit PrivateBus(const QString &folder)
     {
         const QString config = folder + QStringLiteral("/bus.conf");
         QFile file(config);
         if (!file.open(QIODevice::WriteOnly))
             return;
-        file.write(QByteArrayLiteral(
-                       "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                       " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                       "<busconfig><type>session</type><listen>unix:dir=")
-                   + folder.toUtf8()
-                   + QByteArrayLiteral("</listen><auth>EXTERNAL</auth><policy context=\"default\">"
-                                       "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                                       "<allow own=\"*\"/></policy></busconfig>\n"));
+        file.write(
+            QByteArrayLiteral(
+                "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                "<busconfig><type>session</type><listen>unix:dir=") +
+            folder.toUtf8() +
+            QByteArrayLiteral("</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+                              "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                              "<allow own=\"*\"/></policy></busconfig>\n"));
         file.close();
         m_daemon.start(QStringLiteral("dbus-daemon"),
                        {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
@@ -113,7 +114,7 @@ public:
     }
     QString address() const { return m_address; }
 
-private:
+  private:
     QProcess m_daemon;
     QString m_address;
 };
@@ -121,7 +122,7 @@ private:
 // A gnome-keyring daemon on a private bus, keeping its keyrings in the given folder.
 class KeyringDaemon
 {
-public:
+  public:
     KeyringDaemon(const QString &busAddress, const QString &folder, bool unlock)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -154,22 +155,20 @@ public:
     }
     bool isReady() const { return m_ready; }
     // Keeps the daemon on the bus but never answering.
-    void freeze()
-    {
-        m_frozen = ::kill(pid_t(m_daemon.processId()), SIGSTOP) == 0;
-    }
+    void freeze() { m_frozen = ::kill(pid_t(m_daemon.processId()), SIGSTOP) == 0; }
 
-private:
+  private:
     static bool waitForSecretsName(const QString &busAddress)
     {
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < 5000) {
-            const QByteArray reply = run(
-                QStringLiteral("dbus-send"),
-                {QStringLiteral("--bus=") + busAddress, QStringLiteral("--print-reply"),
-                 QStringLiteral("--dest=org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                 QStringLiteral("org.freedesktop.DBus.NameHasOwner"), QStringLiteral("string:org.freedesktop.secrets")});
+            const QByteArray reply =
+                run(QStringLiteral("dbus-send"),
+                    {QStringLiteral("--bus=") + busAddress, QStringLiteral("--print-reply"),
+                     QStringLiteral("--dest=org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                     QStringLiteral("org.freedesktop.DBus.NameHasOwner"),
+                     QStringLiteral("string:org.freedesktop.secrets")});
             if (reply.contains("boolean true"))
                 return true;
             QThread::msleep(50);
@@ -188,7 +187,7 @@ class TestKeychain : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
+  private Q_SLOTS:
     // The app's own service text here: items other programs write for Norvane must be read.
     // No other test program uses it.
     void initTestCase() { Keychain::setService(QStringLiteral("app.norvane.Norvane")); }
@@ -263,10 +262,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("username");
         QTest::addColumn<QString>("password");
         QTest::addColumn<bool>("loggedIn");
-        QTest::newRow("both") << "demo" << "demo1234" << true;
-        QTest::newRow("no password") << "demo" << "" << false;
-        QTest::newRow("no user name") << "" << "demo1234" << false;
-        QTest::newRow("neither") << "" << "" << false;
+        QTest::newRow("both") << "demo"
+                              << "demo1234" << true;
+        QTest::newRow("no password") << "demo"
+                                     << "" << false;
+        QTest::newRow("no user name") << ""
+                                      << "demo1234" << false;
+        QTest::newRow("neither") << ""
+                                 << "" << false;
     }
     void isLoggedInNeedsBothItems()
     {
@@ -284,7 +287,8 @@ private Q_SLOTS:
         QSignalSpy loggedInChanges(&session, &SessionStore::isLoggedInChanged);
         QSignalSpy usernameChanges(&session, &SessionStore::usernameChanged);
 
-        session.saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"), QStringLiteral("http://b:8080"));
+        session.saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"),
+                           QStringLiteral("http://b:8080"));
         QVERIFY(session.isLoggedIn());
         QCOMPARE(session.username(), QStringLiteral("demo"));
         QCOMPARE(session.read(SessionStore::lastUsernameItem), QStringLiteral("demo"));
@@ -294,7 +298,8 @@ private Q_SLOTS:
         QCOMPARE(usernameChanges.size(), 1);
 
         // Saving the same sign-in again changes nothing anyone observes.
-        session.saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"), QStringLiteral("http://b:8080"));
+        session.saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"),
+                           QStringLiteral("http://b:8080"));
         QCOMPARE(loggedInChanges.size(), 1);
         QCOMPARE(usernameChanges.size(), 1);
 
@@ -318,12 +323,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QString>("expectedAfterWrite");
         QTest::addColumn<int>("maxMs");
-        QTest::newRow("working keyring (control)") << "suite" << "written" << 1000;
-        QTest::newRow("no session bus") << "nobus" << "<absent>" << 1000;
-        QTest::newRow("bus without a secret service") << "bare" << "<absent>" << 1000;
-        QTest::newRow("locked keyring") << "locked" << "<absent>" << 1000;
+        QTest::newRow("working keyring (control)") << "suite"
+                                                   << "written" << 1000;
+        QTest::newRow("no session bus") << "nobus"
+                                        << "<absent>" << 1000;
+        QTest::newRow("bus without a secret service") << "bare"
+                                                      << "<absent>" << 1000;
+        QTest::newRow("locked keyring") << "locked"
+                                        << "<absent>" << 1000;
         // The first call runs into the 1.5 s time-out; the others do not ask again.
-        QTest::newRow("keyring daemon not answering") << "frozen" << "<absent>" << 2500;
+        QTest::newRow("keyring daemon not answering") << "frozen"
+                                                      << "<absent>" << 2500;
     }
     void silentWithoutSecretService()
     {
@@ -334,7 +344,8 @@ private Q_SLOTS:
         QVERIFY(folder.isValid());
         QDir().mkpath(folder.path() + QStringLiteral("/run"));
         QDir().mkpath(folder.path() + QStringLiteral("/data"));
-        QFile::setPermissions(folder.path() + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(folder.path() + QStringLiteral("/run"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("NORVANE_KEYCHAIN_PROBE"), QStringLiteral("1"));
@@ -370,13 +381,14 @@ private Q_SLOTS:
         QVERIFY2(finished, "keyring calls hung");
         const QString line = QString::fromUtf8(probe.readAllStandardOutput()).trimmed();
         qInfo().noquote() << setting << line << "process ms:" << clock.elapsed();
-        QVERIFY2(line.startsWith(QStringLiteral("before=<absent> after=") + expectedAfterWrite + QLatin1Char(' ')),
-                 qPrintable(line));
+        QVERIFY2(
+            line.startsWith(QStringLiteral("before=<absent> after=") + expectedAfterWrite + QLatin1Char(' ')),
+            qPrintable(line));
         const int callsMs = line.section(QStringLiteral("ms="), 1).toInt();
         QVERIFY2(callsMs < maxMs, qPrintable(line));
     }
 
-private:
+  private:
     static void clearAll()
     {
         for (const QString &account : accounts())
@@ -385,7 +397,8 @@ private:
 
     // A login keyring holding the probe's item, locked: created unlocked, then the daemon is
     // started again without the password.
-    static std::unique_ptr<KeyringDaemon> lockedKeyringWithProbeItem(const QString &busAddress, const QString &folder)
+    static std::unique_ptr<KeyringDaemon> lockedKeyringWithProbeItem(const QString &busAddress,
+                                                                     const QString &folder)
     {
         {
             KeyringDaemon unlocked(busAddress, folder, true);

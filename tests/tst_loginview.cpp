@@ -18,8 +18,9 @@ const QByteArray loginViewQml = "import QtQuick\nimport Norvane\nLoginView { }\n
 
 void clearKeyring()
 {
-    for (QLatin1String item : {SessionStore::usernameItem, SessionStore::passwordItem, SessionStore::lastUsernameItem,
-                                SessionStore::lastPasswordItem, SessionStore::serverUrlItem})
+    for (QLatin1String item :
+         {SessionStore::usernameItem, SessionStore::passwordItem, SessionStore::lastUsernameItem,
+          SessionStore::lastPasswordItem, SessionStore::serverUrlItem})
         Keychain::remove(item);
 }
 
@@ -34,7 +35,7 @@ class TestLoginView : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void initTestCase()
     {
         ApiConnection::setIdleTimeout(400ms);
@@ -72,11 +73,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("both empty") << "" << "" << false;
-        QTest::newRow("no password") << "demo" << "" << false;
-        QTest::newRow("no user") << "" << "demo1234" << false;
-        QTest::newRow("blanks-only user") << "   " << "demo1234" << true;
-        QTest::newRow("both filled") << "demo" << "demo1234" << true;
+        QTest::newRow("both empty") << ""
+                                    << "" << false;
+        QTest::newRow("no password") << "demo"
+                                     << "" << false;
+        QTest::newRow("no user") << ""
+                                 << "demo1234" << false;
+        QTest::newRow("blanks-only user") << "   "
+                                          << "demo1234" << true;
+        QTest::newRow("both filled") << "demo"
+                                     << "demo1234" << true;
     }
     void buttonEnabledRule()
     {
@@ -89,7 +95,8 @@ private Q_SLOTS:
         QVERIFY(button);
         QCOMPARE(button->isEnabled(), enabled);
         QCOMPARE(m_harness->find<QQuickItem>(QStringLiteral("userField"))->property("text").toString(), user);
-        QCOMPARE(m_harness->find<QQuickItem>(QStringLiteral("passwordField"))->property("text").toString(), password);
+        QCOMPARE(m_harness->find<QQuickItem>(QStringLiteral("passwordField"))->property("text").toString(),
+                 password);
     }
 
     void whileLoggingInSpinnerAndEditableFields()
@@ -202,16 +209,17 @@ private Q_SLOTS:
     void modelAndPaletteReachableFromQml()
     {
         QmlHarness harness;
-        QObject *probe = harness.create(
-            "import QtQuick\nimport Norvane\nItem {\n"
-            "  property AppModel app: AppModel { openTab: AppModel.Series }\n"
-            "  property string titles: app.tabs.map(t => app.title(t)).join('|')\n"
-            "  property bool seriesOpen: app.openTab === AppModel.Series\n"
-            "  property color primary: Brand.primary\n"
-            "  property int neonStops: Brand.neon.length\n"
-            "}\n");
+        QObject *probe =
+            harness.create("import QtQuick\nimport Norvane\nItem {\n"
+                           "  property AppModel app: AppModel { openTab: AppModel.Series }\n"
+                           "  property string titles: app.tabs.map(t => app.title(t)).join('|')\n"
+                           "  property bool seriesOpen: app.openTab === AppModel.Series\n"
+                           "  property color primary: Brand.primary\n"
+                           "  property int neonStops: Brand.neon.length\n"
+                           "}\n");
         QVERIFY(probe);
-        QCOMPARE(probe->property("titles").toString(), QStringLiteral("TV en vivo|Películas|Series|Buscar|Ajustes"));
+        QCOMPARE(probe->property("titles").toString(),
+                 QStringLiteral("TV en vivo|Películas|Series|Buscar|Ajustes"));
         QVERIFY(probe->property("seriesOpen").toBool());
         QCOMPARE(probe->property("primary").value<QColor>(), QColor(0x3D, 0xDC, 0x97));
         QCOMPARE(probe->property("neonStops").toInt(), 3);
@@ -220,11 +228,30 @@ private Q_SLOTS:
     void symbolNamesMapToGlyphs_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *name :
-             {"chevron.left", "play.fill", "pause.fill", "star", "star.fill", "lock.fill", "eye", "eye.slash", "tv",
-              "film", "sparkles", "play.circle", "magnifyingglass", "gobackward.10", "goforward.10", "forward.end.fill",
-              "backward.end.fill", "arrow.down.right.and.arrow.up.left", "person.crop.circle",
-              "rectangle.portrait.and.arrow.right", "key.slash", "info.circle", "hammer.fill", "checkmark.circle.fill"})
+        for (const char *name : {"chevron.left",
+                                 "play.fill",
+                                 "pause.fill",
+                                 "star",
+                                 "star.fill",
+                                 "lock.fill",
+                                 "eye",
+                                 "eye.slash",
+                                 "tv",
+                                 "film",
+                                 "sparkles",
+                                 "play.circle",
+                                 "magnifyingglass",
+                                 "gobackward.10",
+                                 "goforward.10",
+                                 "forward.end.fill",
+                                 "backward.end.fill",
+                                 "arrow.down.right.and.arrow.up.left",
+                                 "person.crop.circle",
+                                 "rectangle.portrait.and.arrow.right",
+                                 "key.slash",
+                                 "info.circle",
+                                 "hammer.fill",
+                                 "checkmark.circle.fill"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
     void symbolNamesMapToGlyphs()
@@ -239,7 +266,7 @@ private Q_SLOTS:
         QVERIFY(glyph.at(0).unicode() >= 0xe000); // a private-use glyph of the icon font
     }
 
-private:
+  private:
     void typeText(const char *text)
     {
         for (const char *c = text; *c; ++c)

@@ -28,7 +28,8 @@ class AppModel : public QObject
     // The open main section (an AppTab), or undefined for the main menu.
     Q_PROPERTY(QVariant openTab READ openTabValue WRITE setOpenTabValue NOTIFY openTabChanged FINAL)
     Q_PROPERTY(QString loginUser READ loginUser WRITE setLoginUser NOTIFY loginUserChanged FINAL)
-    Q_PROPERTY(QString loginPassword READ loginPassword WRITE setLoginPassword NOTIFY loginPasswordChanged FINAL)
+    Q_PROPERTY(
+        QString loginPassword READ loginPassword WRITE setLoginPassword NOTIFY loginPasswordChanged FINAL)
     Q_PROPERTY(bool isLoggingIn READ isLoggingIn NOTIFY isLoggingInChanged FINAL)
     // The message under the login form after a failed sign-in; empty when hasLoginMessage is false.
     Q_PROPERTY(QString loginMessage READ loginMessageText NOTIFY loginMessageChanged FINAL)
@@ -36,7 +37,7 @@ class AppModel : public QObject
     // Every main section in menu order (AppTab values).
     Q_PROPERTY(QVariantList tabs READ tabs CONSTANT FINAL)
 
-public:
+  public:
     enum class Phase { Splash, Login, Home };
     Q_ENUM(Phase)
 
@@ -100,7 +101,7 @@ public:
     static int priority(const LoginOutcome &outcome);
     static QString messageFor(const LoginOutcome &outcome);
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void phaseChanged();
     void clientChanged();
     void openTabChanged();
@@ -114,13 +115,14 @@ Q_SIGNALS:
     void playbackStopRequested();
     void playbackPauseRequested();
 
-private:
+  private:
     struct SignInResult
     {
         LoginOutcome verdict;
         QString base; // the server that accepted the sign-in
     };
-    static QCoro::Task<SignInResult> tryCandidates(QStringList candidates, QString username, QString password);
+    static QCoro::Task<SignInResult> tryCandidates(QStringList candidates, QString username,
+                                                   QString password);
     static QCoro::Task<> sleepAtLeast(std::chrono::milliseconds duration);
     QStringList candidatesPreferring(const std::optional<QString> &savedServer) const;
     void rememberSignIn(const QString &base, const QString &username, const QString &password);

@@ -60,7 +60,6 @@ Rectangle {
 
             objectName: "categoryRow_" + rowId
             width: ListView.view.width
-            hoverEnabled: true
             leftPadding: 12
             rightPadding: 12
             topPadding: 2
@@ -107,7 +106,7 @@ Rectangle {
 
             background: Rectangle {
                 color: row.selected ? Qt.rgba(Brand.primary.r, Brand.primary.g, Brand.primary.b, 0.22)
-                                    : (row.hovered ? Qt.rgba(1, 1, 1, 0.04) : "transparent")
+                                    : "transparent"
             }
         }
     }

@@ -180,8 +180,20 @@ Item {
         }
     }
 
-    onConfirmLogoutChanged: confirmLogout ? logoutDialog.open() : logoutDialog.close()
-    onConfirmForgetChanged: confirmForget ? forgetDialog.open() : forgetDialog.close()
+    // A dialog can only open once the screen is in a window.
+    readonly property bool inWindow: Window.window !== null
+
+    function showDialogs() {
+        if (!inWindow)
+            return
+        confirmLogout ? logoutDialog.open() : logoutDialog.close()
+        confirmForget ? forgetDialog.open() : forgetDialog.close()
+    }
+
+    onConfirmLogoutChanged: showDialogs()
+    onConfirmForgetChanged: showDialogs()
+    // Later: the dialogs learn about the window after this item does.
+    onInWindowChanged: Qt.callLater(showDialogs)
 
     Flickable {
         id: scroller

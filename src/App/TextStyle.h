@@ -19,7 +19,7 @@ class TextStyle : public QObject
     Q_PROPERTY(int title MEMBER title CONSTANT FINAL)
     Q_PROPERTY(int largeTitle MEMBER largeTitle CONSTANT FINAL)
 
-public:
+  public:
     const int body = 15;
     const int callout = 14;
     const int caption = 12;
@@ -29,6 +29,6 @@ public:
 
     static TextStyle *create(QQmlEngine *, QJSEngine *);
 
-private:
+  private:
     TextStyle() = default;
 };

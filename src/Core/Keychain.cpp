@@ -16,15 +16,21 @@ namespace {
 const SecretSchema *schema()
 {
     // DONT_MATCH_NAME: items stored by other tools (secret-tool store service S account A) match too.
-    static const SecretSchema s = {
-        "app.norvane.Norvane.Credential",
-        SECRET_SCHEMA_DONT_MATCH_NAME,
-        {
-            {"service", SECRET_SCHEMA_ATTRIBUTE_STRING},
-            {"account", SECRET_SCHEMA_ATTRIBUTE_STRING},
-            {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
-        },
-        0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    static const SecretSchema s = {"app.norvane.Norvane.Credential",
+                                   SECRET_SCHEMA_DONT_MATCH_NAME,
+                                   {
+                                       {"service", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                       {"account", SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                       {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
+                                   },
+                                   0,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr};
     return &s;
 }
 
@@ -37,7 +43,7 @@ std::atomic_bool serviceUnresponsive{false};
 // calls run their own main loop and return as soon as their cancellable fires.
 class CallDeadline
 {
-public:
+  public:
     CallDeadline() : m_cancellable(g_cancellable_new())
     {
         const auto limit = std::chrono::milliseconds(callTimeoutMs.load());
@@ -64,7 +70,7 @@ public:
 
     GCancellable *cancellable() const { return m_cancellable; }
 
-private:
+  private:
     GCancellable *m_cancellable;
     std::mutex m_mutex;
     std::condition_variable m_done;

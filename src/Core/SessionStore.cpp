@@ -73,8 +73,7 @@ SessionStore::Observed SessionStore::observe() const
 }
 
 // Notifies the observed properties only when the keyring change really changed them.
-template<typename Change>
-void SessionStore::changeObserved(Change &&change)
+template <typename Change> void SessionStore::changeObserved(Change &&change)
 {
     const Observed before = observe();
     change();

@@ -20,7 +20,7 @@ class SessionStore : public QObject
     // The user name of the current sign-in ("username"), empty when none is saved.
     Q_PROPERTY(QString username READ username NOTIFY usernameChanged FINAL)
 
-public:
+  public:
     // Keyring item names.
     static constexpr QLatin1String usernameItem{"username"};
     static constexpr QLatin1String passwordItem{"password"};
@@ -50,11 +50,11 @@ public:
     // "server_url" and "parental_pin" stay.
     Q_INVOKABLE void forgetCredentials();
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void isLoggedInChanged();
     void usernameChanged();
 
-private:
+  private:
     SessionStore() = default;
 
     struct Observed
@@ -63,6 +63,5 @@ private:
         QString username;
     };
     Observed observe() const;
-    template<typename Change>
-    void changeObserved(Change &&change);
+    template <typename Change> void changeObserved(Change &&change);
 };

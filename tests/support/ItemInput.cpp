@@ -80,4 +80,20 @@ QString accessibleName(QQuickItem *item)
     return iface ? iface->text(QAccessible::Name) : QString();
 }
 
+QStringList unnamedControls(QQuickItem *root)
+{
+    QStringList unnamed;
+    QList<QQuickItem *> pending{root};
+    while (!pending.isEmpty()) {
+        QQuickItem *item = pending.takeFirst();
+        if (!item->isVisible())
+            continue;
+        const bool control = item->inherits("QQuickAbstractButton") || item->inherits("QQuickTextInput");
+        if (control && accessibleName(item).isEmpty())
+            unnamed << QStringLiteral("%1 \"%2\"").arg(QLatin1String(item->metaObject()->className()), item->objectName());
+        pending.append(item->childItems());
+    }
+    return unnamed;
+}
+
 } // namespace norvane::test

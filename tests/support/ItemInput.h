@@ -3,6 +3,7 @@
 #include <QPointF>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 class QQuickItem;
@@ -37,5 +38,9 @@ void typeText(QQuickWindow *window, const QString &text);
 
 // The accessible name the item offers to assistive technology (empty when it has none).
 QString accessibleName(QQuickItem *item);
+
+// Every visible button or text field below `root` that offers no accessible name, described by
+// class and object name (empty when all are named).
+QStringList unnamedControls(QQuickItem *root);
 
 } // namespace norvane::test

@@ -52,6 +52,7 @@ bool ScreenshotRun::waitUntil(const std::function<bool()> &ready, int timeoutMs,
             return false;
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QThread::msleep(5);
     }
     return true;
@@ -63,6 +64,8 @@ void ScreenshotRun::settle(int ms)
     clock.start();
     while (clock.elapsed() < ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        // A nested loop never runs deleteLater(): screens a Loader replaced must really go.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QThread::msleep(5);
     }
 }
@@ -82,6 +85,27 @@ bool ScreenshotRun::shoot(const QString &name)
     m_written << path;
     std::printf("%s\n", qPrintable(path));
     return true;
+}
+
+QObject *ScreenshotRun::find(QObject *root, const QString &objectName)
+{
+    // Through the item tree too: delegates of repeaters and views have no object parent.
+    QList<QObject *> pending{root};
+    while (!pending.isEmpty()) {
+        QObject *object = pending.takeFirst();
+        if (!object)
+            continue;
+        if (object != root && object->objectName() == objectName)
+            return object;
+        pending.append(object->children());
+        if (auto *item = qobject_cast<QQuickItem *>(object)) {
+            for (QQuickItem *child : item->childItems()) {
+                if (child->parent() != item)
+                    pending.append(child);
+            }
+        }
+    }
+    return nullptr;
 }
 
 void ScreenshotRun::fail(const QString &message)

@@ -38,6 +38,9 @@ public:
     // Grabs the window into <outputDir>/<name>.png.
     bool shoot(const QString &name);
 
+    // The first object named `objectName` below `root`.
+    static QObject *find(QObject *root, const QString &objectName);
+
     void fail(const QString &message);
     QStringList written() const { return m_written; }
     QStringList failures() const { return m_failures; }

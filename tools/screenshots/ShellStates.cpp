@@ -8,10 +8,9 @@
 
 namespace {
 
-template<typename T = QObject>
-T *child(QObject *root, const char *objectName)
+QObject *child(QObject *root, const char *objectName)
 {
-    return root->findChild<T *>(QLatin1String(objectName));
+    return ScreenshotRun::find(root, QLatin1String(objectName));
 }
 
 bool signIn(ScreenshotRun &run, AppModel &app, const QString &password)
@@ -83,8 +82,8 @@ void shootShellStates(ScreenshotRun &run)
     // Both default servers are the sample provider here.
     app->setServers({run.provider().baseUrl(), run.provider().baseUrl()});
 
-    // The logo has grown in and the first phrase shows.
-    run.settle(1300);
+    // The logo has grown in and the first phrase has faded in (it changes at 1.1 s).
+    run.settle(950);
     run.shoot(QStringLiteral("splash"));
 
     if (!run.waitUntil([&] { return app->phase() == AppModel::Phase::Login; }, 8000, QStringLiteral("the login form")))
