@@ -1,0 +1,248 @@
+#include "PlayerModel.h"
+
+#include "ProgressStore.h"
+#include "VLCEngine.h"
+
+#include <QCoroTimer>
+#include <chrono>
+
+PlayerModel::PlayerModel(QObject *parent) : PlayerModel(VLCEngine::shared(), ProgressStore::shared(), parent) {}
+
+PlayerModel::PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *parent)
+    : QObject(parent), m_engine(engine), m_progress(progress)
+{
+}
+
+PlayerModel::~PlayerModel()
+{
+    cancelCountdown();
+}
+
+QString PlayerModel::errorText()
+{
+    return QStringLiteral("No se pudo reproducir este contenido.\nRevisa tu conexión a internet o inténtalo de nuevo.");
+}
+
+void PlayerModel::setQueue(const QList<PlayableItem> &queue)
+{
+    if (m_queue == queue)
+        return;
+    m_queue = queue;
+    Q_EMIT queueChanged();
+    Q_EMIT currentItemChanged();
+    Q_EMIT nextSubtitleChanged();
+}
+
+void PlayerModel::setIndex(int index)
+{
+    if (m_index == index)
+        return;
+    m_index = index;
+    Q_EMIT indexChanged();
+    Q_EMIT currentItemChanged();
+    Q_EMIT nextSubtitleChanged();
+}
+
+PlayableItem PlayerModel::currentItem() const
+{
+    return m_queue.value(m_index);
+}
+
+QString PlayerModel::nextSubtitle() const
+{
+    if (!canPlayNext())
+        return {};
+    const PlayableItem &next = m_queue.at(m_index + 1);
+    return next.subtitle().value_or(next.title());
+}
+
+void PlayerModel::setCountdownStepMs(int ms)
+{
+    if (m_countdownStepMs == ms || ms < 0)
+        return;
+    m_countdownStepMs = ms;
+    Q_EMIT timingChanged();
+}
+
+void PlayerModel::setTickIntervalMs(int ms)
+{
+    if (m_tickIntervalMs == ms || ms < 1)
+        return;
+    m_tickIntervalMs = ms;
+    Q_EMIT timingChanged();
+}
+
+void PlayerModel::playCurrent(qint64 startMs)
+{
+    m_didHandleEnd = false;
+    setPlaybackError({});
+    setShowUpNext(false);
+    cancelCountdown();
+    setLastPositionMs(startMs);
+    m_lastDurationMs = 0;
+    if (m_index < 0 || m_index >= m_queue.size() || !m_engine)
+        return;
+    // The engine starts at whole seconds.
+    m_engine->play(m_queue.at(m_index).url(), int(startMs / 1000));
+}
+
+void PlayerModel::tick()
+{
+    if (!m_engine)
+        return;
+    if (m_engine->currentTimeMs() >= 1)
+        setLastPositionMs(m_engine->currentTimeMs());
+    if (m_engine->durationMs() >= 1)
+        m_lastDurationMs = m_engine->durationMs();
+    if (++m_ticksSinceSave >= ticksPerSave) {
+        m_ticksSinceSave = 0;
+        markProgress(m_engine->currentTimeMs(), m_engine->durationMs());
+    }
+    if (m_engine->status() == VLCEngine::Status::Ended && !m_didHandleEnd) {
+        m_didHandleEnd = true;
+        handleEnd();
+    }
+}
+
+void PlayerModel::handleEnd()
+{
+    if (m_lastDurationMs == 0) {
+        setPlaybackError(errorText()); // the length never became known: the stream did not really play
+        return;
+    }
+    const bool beforeFinishedShare = double(m_lastPositionMs) < finishedFraction * double(m_lastDurationMs);
+    const bool beforeLastMinute = m_lastDurationMs - m_lastPositionMs > finishedWithinMs - 1;
+    if (beforeFinishedShare && beforeLastMinute) {
+        setPlaybackError(errorText()); // ended early: the stream broke off; the last periodic write stays
+        return;
+    }
+    markProgress(m_lastDurationMs, m_lastDurationMs);
+    if (isLastItem())
+        Q_EMIT closeRequested();
+    else
+        startUpNextCountdown();
+}
+
+void PlayerModel::markProgress(qint64 positionMs, qint64 durationMs)
+{
+    if (positionMs <= 0 || durationMs <= 0 || !m_progress || m_index < 0 || m_index >= m_queue.size())
+        return;
+    const PlayableItem &item = m_queue.at(m_index);
+    m_progress->recordPosition(item.progressKey(), item.contentType(), item.contentId(), item.title(),
+                               item.imageUrl(), item.url(), positionMs, durationMs);
+}
+
+void PlayerModel::startUpNextCountdown()
+{
+    setShowUpNext(true);
+    setUpNextCountdown(countdownSeconds);
+    cancelCountdown();
+    m_countdownRunning = true;
+    runCountdown(m_countdownGeneration);
+}
+
+void PlayerModel::cancelCountdown()
+{
+    if (!m_countdownRunning)
+        return;
+    m_countdownRunning = false;
+    ++m_countdownGeneration;
+}
+
+QCoro::Task<> PlayerModel::runCountdown(quint64 generation)
+{
+    QPointer<PlayerModel> self(this);
+    const auto cancelled = [&self, generation] { return !self || self->m_countdownGeneration != generation; };
+    while (m_upNextCountdown > 0) {
+        co_await QCoro::sleepFor(std::chrono::milliseconds(m_countdownStepMs));
+        if (cancelled())
+            co_return;
+        setUpNextCountdown(m_upNextCountdown - 1);
+    }
+    if (cancelled())
+        co_return;
+    m_countdownRunning = false;
+    playNext();
+}
+
+void PlayerModel::playNext()
+{
+    if (!canPlayNext() || !m_engine)
+        return;
+    // The item being left. Once its end was handled, its record stands: a finished item stays
+    // watched to the end (the engine's last time may lie up to a minute before it), and a broken
+    // one keeps its last periodic write.
+    if (!m_didHandleEnd)
+        markProgress(m_engine->currentTimeMs(), m_engine->durationMs());
+    setIndex(m_index + 1);
+    playCurrent(m_queue.at(m_index).startTimeMs());
+}
+
+void PlayerModel::upNextPlayNow()
+{
+    cancelCountdown();
+    playNext();
+}
+
+void PlayerModel::upNextCancel()
+{
+    cancelCountdown();
+    setShowUpNext(false);
+    Q_EMIT closeRequested();
+}
+
+void PlayerModel::skip(int seconds)
+{
+    if (!m_engine)
+        return;
+    // Bounded by the known length; while none is known yet, only by the start (a skip forward
+    // must not jump back to the beginning).
+    const qint64 knownLength = m_lastDurationMs > 0 ? m_lastDurationMs : m_engine->durationMs();
+    qint64 target = m_engine->currentTimeMs() + qint64(seconds) * 1000;
+    if (knownLength > 0)
+        target = std::min(target, knownLength);
+    target = std::clamp<qint64>(target, 0, std::numeric_limits<qint32>::max());
+    m_engine->seek(qint32(target));
+}
+
+void PlayerModel::close()
+{
+    if (m_engine)
+        markProgress(m_engine->currentTimeMs(), m_engine->durationMs());
+    cancelCountdown();
+    if (m_engine)
+        m_engine->stop();
+    Q_EMIT closeRequested();
+}
+
+void PlayerModel::setPlaybackError(const QString &text)
+{
+    if (m_playbackError == text)
+        return;
+    m_playbackError = text;
+    Q_EMIT playbackErrorChanged();
+}
+
+void PlayerModel::setShowUpNext(bool show)
+{
+    if (m_showUpNext == show)
+        return;
+    m_showUpNext = show;
+    Q_EMIT showUpNextChanged();
+}
+
+void PlayerModel::setUpNextCountdown(int seconds)
+{
+    if (m_upNextCountdown == seconds)
+        return;
+    m_upNextCountdown = seconds;
+    Q_EMIT upNextCountdownChanged();
+}
+
+void PlayerModel::setLastPositionMs(qint64 ms)
+{
+    if (m_lastPositionMs == ms)
+        return;
+    m_lastPositionMs = ms;
+    Q_EMIT lastPositionMsChanged();
+}

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "PlayableItem.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+class ProgressStore;
+class VLCEngine;
+
+// Plays a queue of movies or episodes through the shared engine: starts each at its resume
+// position, writes the watch position into the progress store while it plays and when it stops,
+// tells a real end from a stream that broke off, and counts down to the next item.
+// The owner drops the model when it asks to close (closeRequested).
+class PlayerModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(QList<PlayableItem> queue READ queue WRITE setQueue NOTIFY queueChanged FINAL)
+    Q_PROPERTY(int index READ index WRITE setIndex NOTIFY indexChanged FINAL)
+    Q_PROPERTY(PlayableItem currentItem READ currentItem NOTIFY currentItemChanged FINAL)
+    Q_PROPERTY(QString playbackError READ playbackError NOTIFY playbackErrorChanged FINAL)
+    Q_PROPERTY(bool showUpNext READ showUpNext NOTIFY showUpNextChanged FINAL)
+    Q_PROPERTY(int upNextCountdown READ upNextCountdown NOTIFY upNextCountdownChanged FINAL)
+    Q_PROPERTY(qint64 lastPositionMs READ lastPositionMs NOTIFY lastPositionMsChanged FINAL)
+    Q_PROPERTY(QString nextSubtitle READ nextSubtitle NOTIFY nextSubtitleChanged FINAL)
+    Q_PROPERTY(bool canPlayNext READ canPlayNext NOTIFY nextSubtitleChanged FINAL)
+    // How long one step of the up-next countdown and one tick of the screen's ticker last.
+    Q_PROPERTY(int countdownStepMs READ countdownStepMs WRITE setCountdownStepMs NOTIFY timingChanged FINAL)
+    Q_PROPERTY(int tickIntervalMs READ tickIntervalMs WRITE setTickIntervalMs NOTIFY timingChanged FINAL)
+public:
+    static constexpr int countdownSeconds = 10;
+    static constexpr int ticksPerSave = 5;
+    static constexpr double finishedFraction = 0.95;
+    static constexpr qint64 finishedWithinMs = 60'000;
+
+    // On the shared engine and progress store.
+    explicit PlayerModel(QObject *parent = nullptr);
+    PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *parent = nullptr);
+    ~PlayerModel() override;
+
+    static QString errorText();
+
+    QList<PlayableItem> queue() const { return m_queue; }
+    void setQueue(const QList<PlayableItem> &queue);
+    int index() const { return m_index; }
+    // The start index, set by the owner before playing.
+    void setIndex(int index);
+    PlayableItem currentItem() const;
+    QString playbackError() const { return m_playbackError; }
+    bool showUpNext() const { return m_showUpNext; }
+    int upNextCountdown() const { return m_upNextCountdown; }
+    qint64 lastPositionMs() const { return m_lastPositionMs; }
+    qint64 lastDurationMs() const { return m_lastDurationMs; }
+    // The next item's subtitle, or its title when it has none; null on the last item.
+    QString nextSubtitle() const;
+    bool canPlayNext() const { return m_index >= 0 && m_index < m_queue.size() - 1; }
+    int countdownStepMs() const { return m_countdownStepMs; }
+    void setCountdownStepMs(int ms);
+    int tickIntervalMs() const { return m_tickIntervalMs; }
+    void setTickIntervalMs(int ms);
+
+    Q_INVOKABLE void playCurrent(qint64 startMs);
+    Q_INVOKABLE void tick();
+    Q_INVOKABLE void skip(int seconds);
+    Q_INVOKABLE void playNext();
+    Q_INVOKABLE void upNextPlayNow();
+    Q_INVOKABLE void upNextCancel();
+    Q_INVOKABLE void close();
+    // A queue item from a map of its fields (for screens that build the queue in QML).
+    Q_INVOKABLE static PlayableItem makeItem(const QVariantMap &fields) { return PlayableItem::fromMap(fields); }
+
+Q_SIGNALS:
+    void queueChanged();
+    void indexChanged();
+    void currentItemChanged();
+    void playbackErrorChanged();
+    void showUpNextChanged();
+    void upNextCountdownChanged();
+    void lastPositionMsChanged();
+    void nextSubtitleChanged();
+    void timingChanged();
+    // The player is done: the owner drops this model.
+    void closeRequested();
+
+private:
+    void handleEnd();
+    void markProgress(qint64 positionMs, qint64 durationMs);
+    void startUpNextCountdown();
+    void cancelCountdown();
+    QCoro::Task<> runCountdown(quint64 generation);
+    bool isLastItem() const { return m_index >= m_queue.size() - 1; }
+
+    void setPlaybackError(const QString &text);
+    void setShowUpNext(bool show);
+    void setUpNextCountdown(int seconds);
+    void setLastPositionMs(qint64 ms);
+
+    QPointer<VLCEngine> m_engine;
+    QPointer<ProgressStore> m_progress;
+    QList<PlayableItem> m_queue;
+    int m_index = 0;
+    QString m_playbackError;
+    bool m_showUpNext = false;
+    int m_upNextCountdown = countdownSeconds;
+    qint64 m_lastPositionMs = 0;
+    qint64 m_lastDurationMs = 0;
+    bool m_didHandleEnd = false;
+    // Bumped to cancel the running countdown: the task stops at its next check.
+    quint64 m_countdownGeneration = 0;
+    bool m_countdownRunning = false;
+    int m_ticksSinceSave = 0;
+    int m_countdownStepMs = 1000;
+    int m_tickIntervalMs = 1000;
+};

@@ -1,0 +1,130 @@
+#include "VLCPlayerView.h"
+
+#include "VLCEngine.h"
+#include "VideoSurface.h"
+
+#include <QQuickWindow>
+#include <QSGImageNode>
+#include <QSGRectangleNode>
+
+namespace {
+
+// The background with, while this view hosts the picture, the picture as its one child.
+class ViewNode : public QSGNode
+{
+public:
+    QSGRectangleNode *background = nullptr;
+    QSGImageNode *picture = nullptr;
+};
+
+} // namespace
+
+VLCPlayerView::VLCPlayerView(QQuickItem *parent) : QQuickItem(parent)
+{
+    setFlag(ItemHasContents, true);
+    connect(surface(), &VideoSurface::hostChanged, this, [this] {
+        const bool host = showsVideo();
+        if (host != m_wasHost) {
+            m_wasHost = host;
+            Q_EMIT showsVideoChanged();
+        }
+    });
+}
+
+VLCPlayerView::~VLCPlayerView() = default;
+
+VideoSurface *VLCPlayerView::surface() const
+{
+    return VLCEngine::shared()->surface();
+}
+
+void VLCPlayerView::setColor(const QColor &color)
+{
+    if (m_color == color)
+        return;
+    m_color = color;
+    update();
+    Q_EMIT colorChanged();
+}
+
+bool VLCPlayerView::showsVideo() const
+{
+    return surface()->host() == this;
+}
+
+void VLCPlayerView::attach()
+{
+    surface()->attach(this);
+}
+
+void VLCPlayerView::componentComplete()
+{
+    QQuickItem::componentComplete();
+    attach();
+}
+
+void VLCPlayerView::itemChange(ItemChange change, const ItemChangeData &value)
+{
+    QQuickItem::itemChange(change, value);
+    if (change == ItemVisibleHasChanged && value.boolValue && isComponentComplete())
+        attach();
+}
+
+VLCPlayerView::Placement VLCPlayerView::place(const QSizeF &item, const QRectF &picture, bool fill)
+{
+    if (item.isEmpty() || picture.isEmpty())
+        return {};
+    const double scaleFit = std::min(item.width() / picture.width(), item.height() / picture.height());
+    const double scaleFill = std::max(item.width() / picture.width(), item.height() / picture.height());
+    if (!fill) {
+        const QSizeF drawn = picture.size() * scaleFit;
+        const QPointF at((item.width() - drawn.width()) / 2, (item.height() - drawn.height()) / 2);
+        return {QRectF(at, drawn), picture};
+    }
+    // Only the part of the picture that covers the item is sampled, centred.
+    const QSizeF sampled(item.width() / scaleFill, item.height() / scaleFill);
+    const QPointF from(picture.x() + (picture.width() - sampled.width()) / 2,
+                       picture.y() + (picture.height() - sampled.height()) / 2);
+    return {QRectF(QPointF(0, 0), item), QRectF(from, sampled)};
+}
+
+QSGNode *VLCPlayerView::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
+{
+    auto *node = static_cast<ViewNode *>(oldNode);
+    if (!node) {
+        node = new ViewNode;
+        node->background = window()->createRectangleNode();
+        node->appendChildNode(node->background);
+    }
+    node->background->setRect(boundingRect());
+    node->background->setColor(m_color);
+
+    VideoSurface *video = surface();
+    const VideoSurface::Frame frame = video->host() == this ? video->currentFrame() : VideoSurface::Frame{};
+    if (frame.isNull()) {
+        if (node->picture) {
+            node->removeChildNode(node->picture);
+            delete node->picture;
+            node->picture = nullptr;
+        }
+        m_shownSerial = 0;
+        return node;
+    }
+    const bool newPicture = !node->picture;
+    if (newPicture) {
+        node->picture = window()->createImageNode();
+        node->picture->setOwnsTexture(true);
+        node->picture->setFiltering(QSGTexture::Linear);
+    }
+    if (newPicture || frame.serial != m_shownSerial) {
+        // The texture shares the decoded buffer (software) or uploads it (OpenGL); no copy here.
+        node->picture->setTexture(window()->createTextureFromImage(frame.image));
+        m_shownSerial = frame.serial;
+    }
+    const Placement placement = place(size(), frame.visible, video->fillScreen());
+    node->picture->setRect(placement.target);
+    node->picture->setSourceRect(placement.source);
+    if (newPicture)
+        node->appendChildNode(node->picture); // only with its texture: the renderer draws it at once
+    return node;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "MediaPlayerBackend.h"
+
+#include <QStringList>
+#include <thread>
+
+namespace norvane::test {
+
+// A media player whose state the test writes; it reports changes the way libVLC does, from a
+// thread of its own, so the engine's re-queueing is exercised too.
+class ScriptedPlayer final : public MediaPlayerBackend
+{
+public:
+    // What the engine read and asked for.
+    QStringList calls;
+    QUrl url;
+    QStringList options;
+    qint32 lastSeekMs = -1;
+    int audioTrack = -2;
+    int subtitleTrack = -2;
+
+    // What the player reports.
+    bool playing = false;
+    qint64 time = 0;
+    qint64 length = 0;
+    QSize size;
+    TrackDescriptions audio;
+    TrackDescriptions subtitles;
+
+    // One callback, from another thread (the engine handles it later on the main thread): a
+    // state change, or a time change when no state is given.
+    void report(std::optional<int> state = std::nullopt) const
+    {
+        std::thread([this, state] { notifyChanged(state); }).join();
+    }
+    void report(int state, bool isPlaying, qint64 timeMs = 0)
+    {
+        playing = isPlaying;
+        time = timeMs;
+        report(std::optional<int>(state));
+    }
+
+    void setMedia(const QUrl &u, const QStringList &o) override
+    {
+        calls << QStringLiteral("setMedia");
+        url = u;
+        options = o;
+    }
+    void play() override { calls << QStringLiteral("play"); }
+    void pause() override { calls << QStringLiteral("pause"); }
+    // Like libVLC, stopping reports "stopped" at once, on the caller's thread.
+    void stop() override
+    {
+        calls << QStringLiteral("stop");
+        playing = false;
+        notifyChanged(Stopped);
+    }
+    void setTimeMs(qint32 ms) override
+    {
+        calls << QStringLiteral("seek");
+        lastSeekMs = ms;
+    }
+    void setAudioTrack(int index) override { audioTrack = index; }
+    void setSubtitleTrack(int index) override { subtitleTrack = index; }
+
+    bool isPlaying() const override { return playing; }
+    qint64 timeMs() const override { return time; }
+    qint64 mediaLengthMs() const override { return length; }
+    QSize videoSize() const override { return size; }
+    TrackDescriptions audioTracks() const override { return audio; }
+    TrackDescriptions subtitleTracks() const override { return subtitles; }
+};
+
+} // namespace norvane::test

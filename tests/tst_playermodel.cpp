@@ -1,0 +1,387 @@
+#include "MediaRoutes.h"
+#include "QmlHarness.h"
+#include "PlayerModel.h"
+#include "ProgressStore.h"
+#include "SampleMedia.h"
+#include "SampleProvider.h"
+#include "ScriptedPlayer.h"
+#include "TestMain.h"
+#include "VLCEngine.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using norvane::test::ScriptedPlayer;
+using Status = VLCEngine::Status;
+
+namespace {
+
+PlayableItem movie(const QString &id, qint64 startMs = 0)
+{
+    return PlayableItem(QStringLiteral("Película ") + id, std::nullopt, QStringLiteral("http://127.0.0.1:1/movie/u/p/") + id + ".mp4",
+                        QStringLiteral("movie:") + id, QStringLiteral("movie"), id, QStringLiteral("http://img/") + id,
+                        startMs);
+}
+
+PlayableItem episode(const QString &id, const std::optional<QString> &subtitle, qint64 startMs = 0)
+{
+    return PlayableItem(QStringLiteral("Serie"), subtitle, QStringLiteral("http://127.0.0.1:1/series/u/p/") + id + ".mp4",
+                        QStringLiteral("series:77:ep:") + id, QStringLiteral("series"), QStringLiteral("77"), std::nullopt,
+                        startMs);
+}
+
+// A player model on a scripted engine and a progress store in a private folder.
+struct Fixture
+{
+    explicit Fixture(const QList<PlayableItem> &queue)
+        : store(dir.filePath(QStringLiteral("progress.json")))
+    {
+        auto owned = std::make_unique<ScriptedPlayer>();
+        player = owned.get();
+        engine = std::make_unique<VLCEngine>(std::move(owned), nullptr);
+        model = std::make_unique<PlayerModel>(engine.get(), &store);
+        model->setQueue(queue);
+        model->setCountdownStepMs(20);
+    }
+
+    // The engine hears the player at this position and length.
+    void playerAt(qint64 timeMs, qint64 lengthMs, int state = MediaPlayerBackend::Playing)
+    {
+        player->length = lengthMs;
+        player->report(state, state == MediaPlayerBackend::Playing, timeMs);
+        QCoreApplication::processEvents();
+    }
+
+    std::optional<ProgressEntry> entry(const QString &key) const { return store.find(key); }
+
+    QTemporaryDir dir;
+    ProgressStore store;
+    ScriptedPlayer *player = nullptr;
+    std::unique_ptr<VLCEngine> engine;
+    std::unique_ptr<PlayerModel> model;
+};
+
+} // namespace
+
+// Resume, periodic progress, the end of an item, up-next and the user's commands.
+class TestPlayerModel : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
+    }
+
+    void playCurrentStartsAtWholeSeconds_data()
+    {
+        QTest::addColumn<qint64>("startMs");
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("beginning") << qint64(0) << QStringList();
+        QTest::newRow("under a second") << qint64(999) << QStringList();
+        QTest::newRow("truncated to whole seconds") << qint64(754'999) << QStringList{":start-time=754"};
+    }
+    void playCurrentStartsAtWholeSeconds()
+    {
+        QFETCH(qint64, startMs);
+        QFETCH(QStringList, options);
+        Fixture f({movie("7", startMs)});
+        f.model->playCurrent(f.model->currentItem().startTimeMs());
+        QCOMPARE(f.player->url, QUrl(movie("7").url()));
+        QCOMPARE(f.player->options, options);
+        QCOMPARE(f.model->lastPositionMs(), startMs);
+        QCOMPARE(f.engine->status(), Status::Opening);
+    }
+
+    void progressIsWrittenEveryFifthTick()
+    {
+        Fixture f({movie("7")});
+        f.model->playCurrent(0);
+        QSignalSpy writes(&f.store, &ProgressStore::entriesChanged);
+        for (int tick = 1; tick <= 12; ++tick) {
+            f.playerAt(tick * 1000, 600'000);
+            f.model->tick();
+        }
+        QCOMPARE(writes.count(), 2);
+        const auto saved = f.entry(QStringLiteral("movie:7"));
+        QVERIFY(saved);
+        QCOMPARE(saved->positionMs(), 10'000);
+        QCOMPARE(saved->durationMs(), 600'000);
+        QCOMPARE(saved->name(), QStringLiteral("Película 7"));
+        QCOMPARE(saved->url(), movie("7").url());
+        QCOMPARE(saved->imageUrl(), std::optional<QString>(QStringLiteral("http://img/7")));
+        QCOMPARE(f.model->lastPositionMs(), 12'000);
+    }
+
+    void nothingIsWrittenAtPositionZero()
+    {
+        Fixture f({movie("7")});
+        f.model->playCurrent(0);
+        f.playerAt(0, 600'000, MediaPlayerBackend::Buffering);
+        for (int tick = 0; tick < 5; ++tick)
+            f.model->tick();
+        QSignalSpy closed(f.model.get(), &PlayerModel::closeRequested);
+        f.model->close();
+        QCOMPARE(closed.count(), 1);
+        QVERIFY(f.store.entries().isEmpty());
+        QCOMPARE(f.engine->status(), Status::Stopped);
+    }
+
+    void endOfAnItem_data()
+    {
+        QTest::addColumn<qint64>("durationMs");
+        QTest::addColumn<qint64>("lastPositionMs");
+        QTest::addColumn<bool>("finished");
+        QTest::newRow("10 min, 61 s left: broke off") << qint64(600'000) << qint64(539'000) << false;
+        QTest::newRow("10 min, 45 s left: last minute") << qint64(600'000) << qint64(555'000) << true;
+        QTest::newRow("10 min, exactly 60 s left: broke off") << qint64(600'000) << qint64(540'000) << false;
+        QTest::newRow("10 min, 59.999 s left") << qint64(600'000) << qint64(540'001) << true;
+        QTest::newRow("40 min, 3 min left: broke off") << qint64(2'400'000) << qint64(2'220'000) << false;
+        QTest::newRow("40 min, 100 s left: beyond 95 %") << qint64(2'400'000) << qint64(2'300'000) << true;
+        QTest::newRow("length never known") << qint64(0) << qint64(5'000) << false;
+    }
+    void endOfAnItem()
+    {
+        QFETCH(qint64, durationMs);
+        QFETCH(qint64, lastPositionMs);
+        QFETCH(bool, finished);
+        Fixture f({movie("7")});
+        QSignalSpy closed(f.model.get(), &PlayerModel::closeRequested);
+        f.model->playCurrent(0);
+        f.playerAt(lastPositionMs, durationMs);
+        f.model->tick();
+        f.playerAt(lastPositionMs, durationMs, MediaPlayerBackend::Ended);
+        QCOMPARE(f.engine->status(), Status::Ended);
+        for (int tick = 0; tick < 3; ++tick) // handled once, however often the end is seen
+            f.model->tick();
+
+        const auto saved = f.entry(QStringLiteral("movie:7"));
+        if (finished) {
+            QVERIFY(f.model->playbackError().isEmpty());
+            QCOMPARE(closed.count(), 1); // the last item: the player closes without up-next
+            QVERIFY(!f.model->showUpNext());
+            QVERIFY(saved);
+            QCOMPARE(saved->positionMs(), durationMs);
+            QCOMPARE(saved->durationMs(), durationMs);
+        } else {
+            QCOMPARE(f.model->playbackError(), PlayerModel::errorText());
+            QVERIFY(f.model->playbackError().contains(QLatin1Char('\n')));
+            QCOMPARE(closed.count(), 0);
+            QVERIFY(!saved); // no periodic write happened in this short run
+        }
+    }
+
+    void retryClearsTheErrorAndResumes()
+    {
+        Fixture f({movie("7")});
+        f.model->playCurrent(0);
+        f.playerAt(100'000, 600'000);
+        f.model->tick();
+        f.playerAt(100'000, 600'000, MediaPlayerBackend::Ended);
+        f.model->tick();
+        QVERIFY(!f.model->playbackError().isEmpty());
+        f.model->playCurrent(f.model->lastPositionMs());
+        QVERIFY(f.model->playbackError().isEmpty());
+        QCOMPARE(f.player->options, QStringList{":start-time=100"});
+    }
+
+    void countdownStartsTheNextItem()
+    {
+        Fixture f({episode("1", QStringLiteral("T1 E1")), episode("2", std::nullopt, 42'000), episode("3", {})});
+        QCOMPARE(f.model->nextSubtitle(), QStringLiteral("Serie")); // the next has no subtitle: its title
+        f.model->playCurrent(0);
+        f.playerAt(555'000, 600'000);
+        f.model->tick();
+        QList<int> shown;
+        connect(f.model.get(), &PlayerModel::upNextCountdownChanged, this,
+                [&] { shown.append(f.model->upNextCountdown()); });
+        f.playerAt(555'000, 600'000, MediaPlayerBackend::Ended);
+        f.model->tick();
+        QVERIFY(f.model->showUpNext());
+        QCOMPARE(f.model->upNextCountdown(), 10);
+        QTRY_COMPARE(f.model->index(), 1);
+        QCOMPARE(shown, (QList<int>{9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
+        QVERIFY(!f.model->showUpNext());
+        QCOMPARE(f.player->url, QUrl(episode("2", {}).url()));
+        QCOMPARE(f.player->options, QStringList{":start-time=42"});
+        // Finished within its last minute: moving on keeps it recorded as watched to the end.
+        QCOMPARE(f.entry(QStringLiteral("series:77:ep:1"))->positionMs(), 600'000);
+        QTest::qWait(15 * f.model->countdownStepMs());
+        QCOMPARE(f.model->index(), 1); // one countdown, one step forward
+    }
+
+    void cancellingTheCountdownAtAnyMoment_data()
+    {
+        QTest::addColumn<int>("cancelAt");
+        QTest::newRow("at once") << 10;
+        QTest::newRow("midway") << 5;
+        QTest::newRow("on the last second") << 1;
+        QTest::newRow("as it reaches zero") << 0;
+    }
+    void cancellingTheCountdownAtAnyMoment()
+    {
+        QFETCH(int, cancelAt);
+        Fixture f({movie("1"), movie("2")});
+        QSignalSpy closed(f.model.get(), &PlayerModel::closeRequested);
+        f.model->playCurrent(0);
+        f.playerAt(599'000, 600'000);
+        f.model->tick();
+        // Cancelled from inside the countdown's own step, the tightest moment there is.
+        connect(f.model.get(), &PlayerModel::upNextCountdownChanged, this, [&] {
+            if (f.model->upNextCountdown() == cancelAt) {
+                f.player->calls.clear();
+                f.model->upNextCancel();
+            }
+        });
+        f.playerAt(599'000, 600'000, MediaPlayerBackend::Ended);
+        f.model->tick();
+        QVERIFY(f.model->showUpNext());
+        if (cancelAt == PlayerModel::countdownSeconds) {
+            f.player->calls.clear();
+            f.model->upNextCancel();
+        }
+        QTRY_COMPARE(closed.count(), 1);
+        QVERIFY(!f.model->showUpNext());
+        QTest::qWait(15 * f.model->countdownStepMs());
+        QCOMPARE(f.model->index(), 0);
+        QCOMPARE(f.model->upNextCountdown(), cancelAt);
+        QVERIFY(f.player->calls.isEmpty()); // neither the next item nor a stop
+    }
+
+    void playNowStartsAtOnceAndTheOldCountdownNeverFires()
+    {
+        Fixture f({movie("1"), movie("2"), movie("3")});
+        f.model->playCurrent(0);
+        f.playerAt(599'000, 600'000);
+        f.model->tick();
+        bool pressed = false;
+        connect(f.model.get(), &PlayerModel::upNextCountdownChanged, this, [&] {
+            if (f.model->upNextCountdown() == 7 && !pressed) {
+                pressed = true;
+                f.model->upNextPlayNow();
+            }
+        });
+        f.playerAt(599'000, 600'000, MediaPlayerBackend::Ended);
+        f.model->tick();
+        QTRY_VERIFY(pressed);
+        QCOMPARE(f.model->index(), 1);
+        QVERIFY(!f.model->showUpNext());
+        QTest::qWait(15 * f.model->countdownStepMs());
+        QCOMPARE(f.model->index(), 1);
+    }
+
+    void nextSubtitle()
+    {
+        Fixture f({episode("1", QStringLiteral("T1 E1")), episode("2", QStringLiteral("T1 E2 · Regreso"))});
+        QCOMPARE(f.model->nextSubtitle(), QStringLiteral("T1 E2 · Regreso"));
+        QVERIFY(f.model->canPlayNext());
+        f.model->setIndex(1);
+        QVERIFY(f.model->nextSubtitle().isNull());
+        QVERIFY(!f.model->canPlayNext());
+        f.model->playNext(); // past the end: nothing
+        QCOMPARE(f.model->index(), 1);
+    }
+
+    void skipIsClamped_data()
+    {
+        QTest::addColumn<qint64>("timeMs");
+        QTest::addColumn<qint64>("lengthMs");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("target");
+        QTest::newRow("back past the start") << qint64(4'000) << qint64(600'000) << -10 << 0;
+        QTest::newRow("forward past the known end") << qint64(595'000) << qint64(600'000) << 10 << 600'000;
+        QTest::newRow("forward inside") << qint64(100'000) << qint64(600'000) << 10 << 110'000;
+        QTest::newRow("forward, length unknown") << qint64(4'000) << qint64(0) << 10 << 14'000;
+        QTest::newRow("back, length unknown") << qint64(4'000) << qint64(0) << -10 << 0;
+    }
+    void skipIsClamped()
+    {
+        QFETCH(qint64, timeMs);
+        QFETCH(qint64, lengthMs);
+        QFETCH(int, seconds);
+        QFETCH(int, target);
+        Fixture f({movie("7")});
+        f.model->playCurrent(0);
+        f.playerAt(timeMs, lengthMs);
+        f.model->tick();
+        f.model->skip(seconds);
+        QCOMPARE(f.player->lastSeekMs, target);
+    }
+
+    void closeSavesStopsAndCloses()
+    {
+        Fixture f({movie("7")});
+        QSignalSpy closed(f.model.get(), &PlayerModel::closeRequested);
+        f.model->playCurrent(0);
+        f.playerAt(123'000, 600'000);
+        f.model->close();
+        QCOMPARE(f.entry(QStringLiteral("movie:7"))->positionMs(), 123'000);
+        QCOMPARE(f.engine->status(), Status::Stopped);
+        QCOMPARE(f.player->calls.last(), QStringLiteral("stop"));
+        QCOMPARE(closed.count(), 1);
+    }
+
+    void queueBuiltInQml()
+    {
+        norvane::test::QmlHarness harness;
+        QObject *root = harness.create(
+            "import QtQuick\n"
+            "import Norvane\n"
+            "PlayerModel {\n"
+            "    countdownStepMs: 5\n"
+            "    Component.onCompleted: queue = [\n"
+            "        makeItem({ title: 'Serie', subtitle: 'T1 E1', url: 'http://127.0.0.1:1/series/u/p/1.mp4',\n"
+            "                   progressKey: 'series:7:ep:1', contentType: 'series', contentId: '7', startTimeMs: 61000 }),\n"
+            "        makeItem({ title: 'Serie', url: 'http://127.0.0.1:1/series/u/p/2.mp4',\n"
+            "                   progressKey: 'series:7:ep:2', contentType: 'series', contentId: '7' })\n"
+            "    ]\n"
+            "    property string currentTitle: currentItem.title\n"
+            "    property bool firstHasSubtitle: currentItem.hasSubtitle\n"
+            "}\n");
+        auto *model = qobject_cast<PlayerModel *>(root);
+        QVERIFY(model);
+        QCOMPARE(model->queue().size(), 2);
+        QCOMPARE(model->queue().at(0).subtitle(), std::optional<QString>(QStringLiteral("T1 E1")));
+        QCOMPARE(model->queue().at(0).startTimeMs(), 61'000);
+        QCOMPARE(model->queue().at(1).subtitle(), std::nullopt);
+        QCOMPARE(model->queue().at(1).imageUrl(), std::nullopt);
+        QCOMPARE(root->property("currentTitle").toString(), QStringLiteral("Serie"));
+        QVERIFY(root->property("firstHasSubtitle").toBool());
+        QCOMPARE(model->nextSubtitle(), QStringLiteral("Serie"));
+    }
+
+    // Real libVLC: an episode played to its end is recorded as watched and the player closes.
+    void realEpisodePlaysToItsEnd()
+    {
+        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
+        SampleProvider provider;
+        QVERIFY(provider.listenOn());
+        norvane::test::serveSampleMedia(provider);
+        QTemporaryDir dir;
+        ProgressStore store(dir.filePath(QStringLiteral("progress.json")));
+        const qint64 startMs = (SampleMedia::episodeSeconds - 2) * 1000;
+        PlayableItem item(QStringLiteral("Serie"), QStringLiteral("T1 E1"),
+                          norvane::test::mediaUrl(provider, QStringLiteral("episode.mp4")),
+                          QStringLiteral("series:1:ep:1"), QStringLiteral("series"), QStringLiteral("1"), std::nullopt,
+                          startMs);
+        PlayerModel model(VLCEngine::shared(), &store);
+        model.setTickIntervalMs(100);
+        model.setQueue({item});
+        QSignalSpy closed(&model, &PlayerModel::closeRequested);
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, &model, &PlayerModel::tick);
+        ticker.start(model.tickIntervalMs());
+        model.playCurrent(item.startTimeMs());
+        QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 10'000);
+        QVERIFY(model.playbackError().isEmpty());
+        const auto saved = store.find(QStringLiteral("series:1:ep:1"));
+        QVERIFY(saved);
+        QCOMPARE(saved->positionMs(), saved->durationMs());
+        QVERIFY(std::abs(saved->durationMs() - SampleMedia::episodeSeconds * 1000) <= 500);
+        VLCEngine::shared()->stop();
+    }
+};
+
+NORVANE_TEST_MAIN(TestPlayerModel)
+#include "tst_playermodel.moc"

@@ -1,0 +1,291 @@
+#include "MediaRoutes.h"
+#include "QmlHarness.h"
+#include "SampleMedia.h"
+#include "SampleProvider.h"
+#include "TestMain.h"
+#include "VLCEngine.h"
+#include "VLCPlayerView.h"
+#include "VideoSurface.h"
+
+#include <QSignalSpy>
+#include <cstring>
+
+using Placement = VLCPlayerView::Placement;
+
+namespace {
+
+constexpr QRgb red = 0xffff0000;
+constexpr QRgb green = 0xff00ff00;
+
+VideoSurface *sharedSurface()
+{
+    return VLCEngine::shared()->surface();
+}
+
+// Plays the part of libVLC: a padded RV32 buffer whose visible part is red and padding green.
+struct FakeDecoder
+{
+    explicit FakeDecoder(VideoSurface *surface, QSize visible = {160, 90}, int paddedHeight = 96)
+        : surface(surface), visible(visible)
+    {
+        char chroma[5] = "I420";
+        unsigned width = unsigned(visible.width());
+        unsigned height = unsigned(paddedHeight);
+        unsigned pitches[3] = {};
+        unsigned lines[3] = {};
+        count = surface->setupFormat(chroma, &width, &height, pitches, lines);
+        pitch = pitches[0];
+        rows = lines[0];
+        QCOMPARE_EQ(QByteArray(chroma, 4), QByteArray("RV32"));
+    }
+    void *decodeOne()
+    {
+        void *planes[3] = {};
+        void *picture = surface->lockFrame(planes);
+        auto *bytes = static_cast<uchar *>(planes[0]);
+        for (unsigned y = 0; y < rows; ++y) {
+            auto *line = reinterpret_cast<QRgb *>(bytes + y * pitch);
+            std::fill(line, line + pitch / 4, y < unsigned(visible.height()) ? red : green);
+        }
+        return picture;
+    }
+    void showOne()
+    {
+        void *picture = decodeOne();
+        surface->displayFrame(picture);
+        surface->unlockFrame(picture);
+    }
+
+    VideoSurface *surface;
+    QSize visible;
+    unsigned count = 0;
+    unsigned pitch = 0;
+    unsigned rows = 0;
+};
+
+int countColour(const QImage &image, const QRect &area, const std::function<bool(QRgb)> &matches)
+{
+    int n = 0;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); y += 2)
+        for (int x = r.left(); x <= r.right(); x += 2)
+            n += matches(image.pixel(x, y)) ? 1 : 0;
+    return n;
+}
+
+bool nonBlack(QRgb p)
+{
+    return qRed(p) > 24 || qGreen(p) > 24 || qBlue(p) > 24;
+}
+
+bool isRed(QRgb p)
+{
+    return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
+}
+
+bool isGreen(QRgb p)
+{
+    return qGreen(p) > 200 && qRed(p) < 60;
+}
+
+const QByteArray twoViews = R"(
+import QtQuick
+import Norvane
+Item {
+    width: 1280; height: 800
+    property bool showSecond: false
+    VLCPlayerView { objectName: "first"; x: 0; y: 0; width: 640; height: 360 }
+    Loader {
+        active: showSecond
+        x: 640; y: 0; width: 640; height: 360
+        sourceComponent: VLCPlayerView { objectName: "second"; color: "black" }
+    }
+}
+)";
+
+} // namespace
+
+// Where the picture goes: fit and fill, the view that shows it, and real frames from libVLC.
+class TestVideoSurface : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
+        QVERIFY(VLCEngine::shared());
+    }
+
+    void cleanup()
+    {
+        VLCEngine::shared()->stop();
+        VLCEngine::shared()->setFillScreen(false);
+        sharedSurface()->setVisibleSizeSource([] { return VLCEngine::shared()->player()->videoSize(); });
+    }
+
+    void placement_data()
+    {
+        QTest::addColumn<QSizeF>("item");
+        QTest::addColumn<QRectF>("picture");
+        QTest::addColumn<bool>("fill");
+        QTest::addColumn<QRectF>("target");
+        QTest::addColumn<QRectF>("source");
+        const QRectF hd(0, 0, 1280, 720);
+        QTest::newRow("fit wide into square: bars above and below")
+            << QSizeF(400, 400) << hd << false << QRectF(0, 87.5, 400, 225) << hd;
+        QTest::newRow("fill wide into square: sides cropped")
+            << QSizeF(400, 400) << hd << true << QRectF(0, 0, 400, 400) << QRectF(280, 0, 720, 720);
+        QTest::newRow("fit into taller-than-wide window: bars at the sides")
+            << QSizeF(1000, 1000) << QRectF(0, 0, 200, 100) << false << QRectF(0, 250, 1000, 500)
+            << QRectF(0, 0, 200, 100);
+        QTest::newRow("fill wide window with 4:3: top and bottom cropped")
+            << QSizeF(1600, 900) << QRectF(0, 0, 640, 480) << true << QRectF(0, 0, 1600, 900)
+            << QRectF(0, 60, 640, 360);
+        QTest::newRow("same shape: fit and fill agree")
+            << QSizeF(640, 360) << hd << true << QRectF(0, 0, 640, 360) << hd;
+        QTest::newRow("empty item") << QSizeF(0, 0) << hd << false << QRectF() << QRectF();
+    }
+    void placement()
+    {
+        QFETCH(QSizeF, item);
+        QFETCH(QRectF, picture);
+        QFETCH(bool, fill);
+        QFETCH(QRectF, target);
+        QFETCH(QRectF, source);
+        const Placement p = VLCPlayerView::place(item, picture, fill);
+        QCOMPARE(p.target, target);
+        QCOMPARE(p.source, source);
+    }
+
+    // The decoder never writes into the picture on screen, and buffers come back once let go.
+    void bufferOnScreenIsNeverReused()
+    {
+        VideoSurface surface;
+        FakeDecoder decoder(&surface);
+        QCOMPARE(decoder.count, VideoSurface::playerBufferCount);
+        decoder.showOne();
+        VideoSurface::Frame shown = surface.currentFrame();
+        QVERIFY(!shown.isNull());
+        const uchar *onScreen = shown.image.constBits();
+        for (int i = 0; i < 20; ++i) {
+            void *planes[3] = {};
+            void *picture = surface.lockFrame(planes);
+            QVERIFY(planes[0] != onScreen);
+            surface.unlockFrame(picture);
+        }
+        // Frames keep coming while the first one is still held: none of them lands in it.
+        for (int i = 0; i < 10; ++i) {
+            decoder.showOne();
+            QVERIFY(surface.currentFrame().image.constBits() != onScreen);
+        }
+        QCOMPARE(shown.image.pixel(0, 0), red); // untouched
+        shown = {};
+        QCOMPARE(surface.displayedFrames(), 11u);
+    }
+
+    void paddingIsNotShown()
+    {
+        VideoSurface *surface = sharedSurface();
+        surface->setVisibleSizeSource([] { return QSize(160, 90); });
+        norvane::test::QmlHarness harness;
+        QVERIFY(harness.create("import QtQuick\nimport Norvane\nVLCPlayerView { width: 160; height: 96 }\n"));
+        FakeDecoder decoder(surface, {160, 90}, 96);
+        QSignalSpy delivered(surface, &VideoSurface::frameDisplayed);
+        decoder.showOne();
+        QVERIFY(delivered.wait());
+        QCOMPARE(surface->currentFrame().visible, QRect(0, 0, 160, 90));
+        const QImage frame = harness.grab();
+        QCOMPARE(countColour(frame, QRect(0, 0, 160, 96), isGreen), 0);
+        QVERIFY(countColour(frame, QRect(0, 0, 160, 96), isRed) > 0);
+    }
+
+    void fitShowsBarsAndFillCovers()
+    {
+        norvane::test::QmlHarness harness;
+        QVERIFY(harness.create("import QtQuick\nimport Norvane\nVLCPlayerView { width: 400; height: 400 }\n"));
+        auto *view = qobject_cast<VLCPlayerView *>(harness.root());
+        QVERIFY(view && view->showsVideo());
+        FakeDecoder decoder(sharedSurface(), {160, 90}, 90);
+        QSignalSpy delivered(sharedSurface(), &VideoSurface::frameDisplayed);
+        decoder.showOne();
+        QVERIFY(delivered.wait());
+
+        const QRect topBar(0, 0, 400, 80);
+        QImage frame = harness.grab();
+        QCOMPARE(countColour(frame, topBar, nonBlack), 0);
+        QVERIFY(countColour(frame, QRect(0, 100, 400, 200), isRed) > 0);
+
+        VLCEngine::shared()->setFillScreen(true);
+        QTRY_VERIFY(countColour(harness.grab(), topBar, isRed) > 1000);
+
+        // The picture follows the item's size.
+        view->setSize(QSizeF(800, 200));
+        VLCEngine::shared()->setFillScreen(false);
+        frame = harness.grab();
+        QVERIFY(countColour(frame, QRect(0, 0, 100, 200), nonBlack) == 0); // bars at the sides now
+        QVERIFY(countColour(frame, QRect(300, 0, 200, 200), isRed) > 0);
+    }
+
+    void lastViewWinsAndTheOtherShowsItsBackground()
+    {
+        norvane::test::QmlHarness harness;
+        QVERIFY(harness.create(twoViews));
+        harness.root()->setProperty("showSecond", true); // created after the first
+        auto *first = harness.find<VLCPlayerView>(QStringLiteral("first"));
+        auto *second = harness.find<VLCPlayerView>(QStringLiteral("second"));
+        QVERIFY(first && second);
+        QVERIFY(second->showsVideo());
+        QVERIFY(!first->showsVideo());
+        FakeDecoder decoder(sharedSurface(), {160, 90}, 90);
+        QSignalSpy delivered(sharedSurface(), &VideoSurface::frameDisplayed);
+        decoder.showOne();
+        QVERIFY(delivered.wait());
+        QImage frame = harness.grab();
+        QCOMPARE(countColour(frame, QRect(0, 0, 640, 360), nonBlack), 0);
+        QVERIFY(countColour(frame, QRect(640, 0, 640, 360), isRed) > 1000);
+
+        // Asking the host again changes nothing; the other view takes the picture when asked.
+        QSignalSpy hostChanged(sharedSurface(), &VideoSurface::hostChanged);
+        second->attach();
+        QCOMPARE(hostChanged.count(), 0);
+        first->attach();
+        QVERIFY(first->showsVideo());
+        frame = harness.grab();
+        QVERIFY(countColour(frame, QRect(0, 0, 640, 360), isRed) > 1000);
+        QCOMPARE(countColour(frame, QRect(640, 0, 640, 360), nonBlack), 0);
+
+        // When the host goes away, the view before it shows the picture again.
+        second->attach();
+        harness.root()->setProperty("showSecond", false);
+        QTRY_VERIFY(first->showsVideo());
+        QVERIFY(countColour(harness.grab(), QRect(0, 0, 640, 360), isRed) > 1000);
+    }
+
+    void realFramesReachTheView()
+    {
+        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
+        SampleProvider provider;
+        QVERIFY(provider.listenOn());
+        norvane::test::serveSampleMedia(provider);
+        norvane::test::QmlHarness harness;
+        QVERIFY(harness.create("import QtQuick\nimport Norvane\nItem { VLCPlayerView { anchors.fill: parent } }\n"));
+        QImage frame = harness.grab();
+        QCOMPARE(countColour(frame, frame.rect(), nonBlack), 0);
+
+        VLCEngine *engine = VLCEngine::shared();
+        QSignalSpy delivered(sharedSurface(), &VideoSurface::frameDisplayed);
+        engine->play(norvane::test::mediaUrl(provider, QStringLiteral("clip-720p.mp4")), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(delivered.count() >= 5, 10'000);
+        QCOMPARE(sharedSurface()->currentFrame().visible.size(), QSize(1280, 720));
+        frame = harness.grab();
+        // The 1280x720 picture fits the 1280x800 window: 40-pixel bars, colour in between.
+        QVERIFY(countColour(frame, QRect(0, 80, 1280, 640), nonBlack) > 10'000);
+        QCOMPARE(countColour(frame, QRect(0, 0, 1280, 36), nonBlack), 0);
+
+        engine->stop();
+        QTRY_COMPARE(countColour(harness.grab(), frame.rect(), nonBlack), 0);
+    }
+};
+
+NORVANE_TEST_MAIN(TestVideoSurface)
+#include "tst_videosurface.moc"

@@ -1,0 +1,529 @@
+#include "LibVlcPlayer.h"
+#include "MediaRoutes.h"
+#include "QmlHarness.h"
+#include "SampleMedia.h"
+#include "SampleProvider.h"
+#include "ScriptedPlayer.h"
+#include "TestMain.h"
+#include "VLCEngine.h"
+#include "VideoSurface.h"
+
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTemporaryFile>
+#include <cstdio>
+#include <unistd.h>
+
+using norvane::test::mediaUrl;
+using norvane::test::ScriptedPlayer;
+using Status = VLCEngine::Status;
+
+namespace {
+
+struct ScriptedEngine
+{
+    ScriptedEngine()
+    {
+        auto owned = std::make_unique<ScriptedPlayer>();
+        player = owned.get();
+        engine = std::make_unique<VLCEngine>(std::move(owned), nullptr);
+    }
+    // Lets the queued callbacks run.
+    void settle() { QCoreApplication::processEvents(); }
+
+    ScriptedPlayer *player = nullptr;
+    std::unique_ptr<VLCEngine> engine;
+};
+
+QList<Track> tracks(std::initializer_list<std::pair<int, const char *>> list)
+{
+    QList<Track> result;
+    for (const auto &[id, name] : list)
+        result.append(Track(id, QString::fromUtf8(name)));
+    return result;
+}
+
+// Everything written to stderr while the action runs.
+QByteArray captureStderr(const std::function<void()> &action)
+{
+    QTemporaryFile file;
+    if (!file.open())
+        return {};
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    dup2(file.handle(), STDERR_FILENO);
+    action();
+    std::fflush(stderr);
+    dup2(saved, STDERR_FILENO);
+    close(saved);
+    file.seek(0);
+    return file.readAll();
+}
+
+// Statuses the engine went through, recorded as they were observed.
+struct StatusLog
+{
+    explicit StatusLog(VLCEngine *engine)
+    {
+        QObject::connect(engine, &VLCEngine::statusChanged, &context, [this, engine] { seen.append(engine->status()); });
+    }
+    bool reached(Status status) const { return seen.contains(status); }
+    QObject context;
+    QList<Status> seen;
+};
+
+constexpr int playbackTimeoutMs = 10'000;
+
+} // namespace
+
+// The engine's rules over a scripted player: options, status table, tracks, play and its guards.
+class TestVLCEngine : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Headless: no sound device. Must be set before the shared engine exists.
+        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
+        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
+        QVERIFY(m_provider.listenOn());
+        norvane::test::serveSampleMedia(m_provider);
+    }
+
+    void cleanup()
+    {
+        VLCEngine::shared()->stop();
+    }
+
+    void libraryOptions_data()
+    {
+        QTest::addColumn<QVariant>("extra");
+        QTest::addColumn<QStringList>("appended");
+        QTest::newRow("unset") << QVariant() << QStringList();
+        QTest::newRow("empty") << QVariant(QString()) << QStringList();
+        QTest::newRow("one") << QVariant(QStringLiteral("--aout=adummy")) << QStringList{"--aout=adummy"};
+        QTest::newRow("two commas between") << QVariant(QStringLiteral("--aout=adummy,,--vout=dummy"))
+                                            << QStringList{"--aout=adummy", "--vout=dummy"};
+        QTest::newRow("blanks kept, edges dropped") << QVariant(QStringLiteral(",--a, --b ,"))
+                                                    << QStringList{"--a", " --b "};
+        QTest::newRow("only commas") << QVariant(QStringLiteral(",,,")) << QStringList();
+    }
+    void libraryOptions()
+    {
+        QFETCH(QVariant, extra);
+        QFETCH(QStringList, appended);
+        const std::optional<QString> value = extra.isValid() ? std::optional<QString>(extra.toString()) : std::nullopt;
+        const QStringList fixed{"--network-caching=3000", "--no-drop-late-frames", "--no-skip-frames",
+                                "--audio-time-stretch"};
+        QCOMPARE(VLCEngine::libraryOptions(value), fixed + appended);
+    }
+
+    void statusTable_data()
+    {
+        QTest::addColumn<bool>("isPlaying");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<Status>("current");
+        QTest::addColumn<Status>("expected");
+        QTest::newRow("stopped") << false << 0 << Status::Playing << Status::Stopped;
+        QTest::newRow("opening") << false << 1 << Status::Idle << Status::Opening;
+        QTest::newRow("buffering") << false << 2 << Status::Opening << Status::Buffering;
+        QTest::newRow("ended") << false << 3 << Status::Playing << Status::Ended;
+        QTest::newRow("error") << false << 4 << Status::Opening << Status::Error;
+        QTest::newRow("playing state alone keeps status") << false << 5 << Status::Buffering << Status::Buffering;
+        QTest::newRow("paused") << false << 6 << Status::Playing << Status::Paused;
+        QTest::newRow("stream added keeps status") << false << 7 << Status::Opening << Status::Opening;
+        QTest::newRow("unknown keeps status") << false << 42 << Status::Paused << Status::Paused;
+        QTest::newRow("isPlaying beats buffering") << true << 2 << Status::Opening << Status::Playing;
+        QTest::newRow("isPlaying beats ended") << true << 3 << Status::Playing << Status::Playing;
+        QTest::newRow("isPlaying with stream added") << true << 7 << Status::Buffering << Status::Playing;
+    }
+    void statusTable()
+    {
+        QFETCH(bool, isPlaying);
+        QFETCH(int, state);
+        QFETCH(Status, current);
+        QFETCH(Status, expected);
+        QCOMPARE(VLCEngine::statusFor(isPlaying, state, current), expected);
+    }
+
+    void simplify_data()
+    {
+        QTest::addColumn<QVariantList>("names");
+        QTest::addColumn<QVariantList>("indexes");
+        QTest::addColumn<QList<Track>>("expected");
+        QTest::newRow("spanish twice and english")
+            << QVariantList{"Disable", "Spanish", "Español Latino", "English"} << QVariantList{-1, 3, 5, 8}
+            << tracks({{3, "Español"}, {5, "Español 2"}, {8, "Inglés"}});
+        QTest::newRow("other language alone keeps its name") << QVariantList{"Disable", "Deutsch"} << QVariantList{-1, 2}
+                                                             << tracks({{2, "Deutsch"}});
+        QTest::newRow("other language beside english is left out")
+            << QVariantList{"Deutsch", "English"} << QVariantList{1, 2} << tracks({{2, "Inglés"}});
+        QTest::newRow("castellano and latin are spanish")
+            << QVariantList{"Castellano", "Latin"} << QVariantList{1, 2} << tracks({{1, "Español"}, {2, "Español 2"}});
+        QTest::newRow("libVLC labels, upper case, accents")
+            << QVariantList{"Track 1 - [Spanish]", "Track 2 - [English]", "INGLÉS (AD)", "ESP"}
+            << QVariantList{1, 2, 3, 4} << tracks({{1, "Español"}, {2, "Inglés"}, {3, "Inglés 2"}, {4, "Español 2"}});
+        QTest::newRow("unnamed and negative entries dropped")
+            << QVariantList{QVariant(), "English", "Spanish"} << QVariantList{1, 2, -3} << tracks({{2, "Inglés"}});
+        QTest::newRow("index that is not a number dropped")
+            << QVariantList{"English", "Spanish"} << QVariantList{"2", 3} << tracks({{3, "Español"}});
+        QTest::newRow("paired up to the shorter list")
+            << QVariantList{"English", "Spanish", "Deutsch"} << QVariantList{4} << tracks({{4, "Inglés"}});
+        QTest::newRow("only the no-track entry") << QVariantList{"Disable"} << QVariantList{-1} << QList<Track>();
+        QTest::newRow("nothing") << QVariantList{} << QVariantList{} << QList<Track>();
+    }
+    void simplify()
+    {
+        QFETCH(QVariantList, names);
+        QFETCH(QVariantList, indexes);
+        QFETCH(QList<Track>, expected);
+        QCOMPARE(VLCEngine::simplify(names, indexes), expected);
+    }
+
+    void playStartsFromWholeSecondsAndResets_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("from the start") << 0 << QStringList();
+        QTest::newRow("below a second") << -5 << QStringList();
+        QTest::newRow("one second") << 1 << QStringList{":start-time=1"};
+        QTest::newRow("resume") << 754 << QStringList{":start-time=754"};
+    }
+    void playStartsFromWholeSecondsAndResets()
+    {
+        QFETCH(int, start);
+        QFETCH(QStringList, options);
+        ScriptedEngine s;
+        s.player->audio = {{"English"}, {1}};
+        s.player->length = 90'000;
+        s.player->report(MediaPlayerBackend::Playing, true, 5000);
+        s.settle();
+        QCOMPARE(s.engine->status(), Status::Playing);
+        QCOMPARE(s.engine->durationMs(), 90'000);
+        QCOMPARE(s.engine->audioTracks().size(), 1);
+
+        s.player->calls.clear();
+        s.engine->play(QStringLiteral("http://127.0.0.1:1/movie/u/p/7.mp4"), start);
+        QCOMPARE(s.player->calls, (QStringList{"stop", "setMedia", "play"}));
+        QCOMPARE(s.player->url, QUrl("http://127.0.0.1:1/movie/u/p/7.mp4"));
+        QCOMPARE(s.player->options, options);
+        QCOMPARE(s.engine->status(), Status::Opening);
+        QCOMPARE(s.engine->currentTimeMs(), 0);
+        QCOMPARE(s.engine->durationMs(), 0);
+        QVERIFY(s.engine->audioTracks().isEmpty());
+        QVERIFY(s.engine->subtitleTracks().isEmpty());
+        // The "stopped" of the media that was replaced does not count for the new one.
+        s.settle();
+        QCOMPARE(s.engine->status(), Status::Opening);
+    }
+
+    void unparsableAddressChangesNothing_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("blank inside") << QStringLiteral("http://exa mple.com/a.ts");
+        QTest::newRow("broken host") << QStringLiteral("http://[::1/live.ts");
+    }
+    void unparsableAddressChangesNothing()
+    {
+        QFETCH(QString, address);
+        ScriptedEngine s;
+        s.player->audio = {{"Spanish"}, {1}};
+        s.player->length = 60'000;
+        s.player->report(MediaPlayerBackend::Playing, true, 1234);
+        s.settle();
+        s.player->calls.clear();
+        QSignalSpy status(s.engine.get(), &VLCEngine::statusChanged);
+        s.engine->play(address, 10);
+        QVERIFY(s.player->calls.isEmpty());
+        QCOMPARE(status.count(), 0);
+        QCOMPARE(s.engine->status(), Status::Playing);
+        QCOMPARE(s.engine->currentTimeMs(), 1234);
+        QCOMPARE(s.engine->durationMs(), 60'000);
+        QCOMPARE(s.engine->audioTracks(), tracks({{1, "Español"}}));
+    }
+
+    void tracksRebuiltOnlyWhenPlayingStarts()
+    {
+        ScriptedEngine s;
+        s.player->audio = {{"Disable", "Spanish", "English"}, {-1, 1, 2}};
+        s.player->subtitles = {{"Disable", "Spanish"}, {-1, 3}};
+        s.player->report(MediaPlayerBackend::Buffering, false);
+        s.settle();
+        QVERIFY(s.engine->audioTracks().isEmpty());
+        s.player->report(MediaPlayerBackend::Playing, true, 100);
+        s.settle();
+        QCOMPARE(s.engine->audioTracks(), tracks({{1, "Español"}, {2, "Inglés"}}));
+        QCOMPARE(s.engine->subtitleTracks(), tracks({{3, "Español"}}));
+
+        // New tracks while playing goes on are not picked up...
+        s.player->audio = {{"Deutsch"}, {9}};
+        s.player->report(MediaPlayerBackend::ElementaryStreamAdded, true, 600);
+        s.settle();
+        QCOMPARE(s.engine->audioTracks().size(), 2);
+        // ...until playing starts again.
+        s.player->report(MediaPlayerBackend::Paused, false, 700);
+        s.settle();
+        QCOMPARE(s.engine->status(), Status::Paused);
+        s.player->report(MediaPlayerBackend::Playing, true, 800);
+        s.settle();
+        QCOMPARE(s.engine->audioTracks(), tracks({{9, "Deutsch"}}));
+    }
+
+    void observersHearRealChangesOnly()
+    {
+        ScriptedEngine s;
+        QSignalSpy status(s.engine.get(), &VLCEngine::statusChanged);
+        QSignalSpy time(s.engine.get(), &VLCEngine::currentTimeMsChanged);
+        QSignalSpy duration(s.engine.get(), &VLCEngine::durationMsChanged);
+        QSignalSpy audio(s.engine.get(), &VLCEngine::audioTracksChanged);
+        s.player->audio = {{"English"}, {1}};
+        s.player->length = 30'000;
+        for (int i = 0; i < 3; ++i)
+            s.player->report(MediaPlayerBackend::Playing, true, 500);
+        s.settle();
+        QCOMPARE(status.count(), 1);
+        QCOMPARE(time.count(), 1);
+        QCOMPARE(duration.count(), 1);
+        QCOMPARE(audio.count(), 1);
+
+        // An unknown length (live) keeps what is known.
+        s.player->length = 0;
+        s.player->report(MediaPlayerBackend::Playing, true, 900);
+        s.settle();
+        QCOMPARE(s.engine->durationMs(), 30'000);
+        QCOMPARE(duration.count(), 1);
+    }
+
+    void fillScreenAlwaysReachesTheSurface()
+    {
+        ScriptedEngine s;
+        QSignalSpy changed(s.engine.get(), &VLCEngine::fillScreenChanged);
+        s.engine->setFillScreen(false);
+        QCOMPARE(changed.count(), 0);
+        s.engine->setFillScreen(true);
+        s.engine->setFillScreen(true);
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(s.engine->surface()->fillScreen());
+    }
+
+    void togglePauseFollowsThePlayer()
+    {
+        ScriptedEngine s;
+        s.player->playing = true;
+        s.engine->togglePause();
+        s.player->playing = false;
+        s.engine->togglePause();
+        QCOMPARE(s.player->calls, (QStringList{"pause", "play"}));
+    }
+
+    void callbacksAfterTheEngineIsGoneAreHarmless()
+    {
+        ScriptedEngine s;
+        s.player->report(MediaPlayerBackend::Playing, true, 100);
+        s.player->report(MediaPlayerBackend::Ended, false, 200);
+        s.engine.reset();
+        s.settle(); // the queued steps die with the engine
+    }
+
+    void diagnosticLinePerCallback()
+    {
+        QCOMPARE(VLCEngine::diagnosticLine(Status::Playing, 1234, QSize(1280, 720)),
+                 QStringLiteral("[NORVANE] estado=playing t=1234ms video=1280x720"));
+        QCOMPARE(VLCEngine::diagnosticLine(Status::Opening, 0, QSize()),
+                 QStringLiteral("[NORVANE] estado=opening t=0ms video=0x0"));
+
+        ScriptedEngine s;
+        s.engine->setDiagnostics(true);
+        s.player->size = QSize(640, 360);
+        const QByteArray written = captureStderr([&] {
+            // Each queued step reads the player as it is when it runs.
+            s.player->report(MediaPlayerBackend::Opening, false, 0);
+            s.settle();
+            s.player->report(MediaPlayerBackend::Playing, true, 40);
+            s.settle();
+            s.player->report(MediaPlayerBackend::Playing, true, 80);
+            s.settle();
+        });
+        QCOMPARE(written, QByteArray("[NORVANE] estado=opening t=0ms video=640x360\n"
+                                     "[NORVANE] estado=playing t=40ms video=640x360\n"
+                                     "[NORVANE] estado=playing t=80ms video=640x360\n"));
+    }
+
+    // Real libVLC from here on, on media served over loopback.
+
+    void reachableFromQml()
+    {
+        norvane::test::QmlHarness harness;
+        QObject *root = harness.create(R"(
+import QtQuick
+import Norvane
+Item {
+    property bool known: VLCEngine.status !== VLCEngine.Error
+    property int audioCount: VLCEngine.audioTracks.length
+    function toggleFill() { VLCEngine.fillScreen = !VLCEngine.fillScreen }
+}
+)");
+        QVERIFY(root);
+        QVERIFY(root->property("known").toBool());
+        QCOMPARE(root->property("audioCount").toInt(), 0);
+        QMetaObject::invokeMethod(root, "toggleFill");
+        QVERIFY(VLCEngine::shared()->fillScreen());
+        VLCEngine::shared()->setFillScreen(false);
+    }
+
+    void statusSequenceOfWorkingStreams_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("hls") << QStringLiteral("live-hls/index.m3u8");
+        QTest::newRow("ts") << QStringLiteral("live.ts");
+        QTest::newRow("mp4") << QStringLiteral("movie-plain.mp4");
+    }
+    void statusSequenceOfWorkingStreams()
+    {
+        QFETCH(QString, file);
+        VLCEngine *engine = VLCEngine::shared();
+        StatusLog log(engine);
+        engine->play(mediaUrl(m_provider, file), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(log.reached(Status::Playing) || log.reached(Status::Error), playbackTimeoutMs);
+        QCOMPARE(log.seen.first(), Status::Opening);
+        const qsizetype playing = log.seen.indexOf(Status::Playing);
+        QVERIFY2(playing > 0, qPrintable(QDebug::toString(log.seen)));
+        for (qsizetype i = 1; i < playing; ++i)
+            QVERIFY2(log.seen[i] == Status::Opening || log.seen[i] == Status::Buffering,
+                     qPrintable(QDebug::toString(log.seen)));
+        QTRY_VERIFY_WITH_TIMEOUT(engine->currentTimeMs() >= 500, playbackTimeoutMs);
+        QCOMPARE(engine->status(), Status::Playing);
+    }
+
+    void durationKnownForFilesAndZeroForLive_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<qint64>("expectedMs");
+        QTest::newRow("mp4") << QStringLiteral("movie-plain.mp4") << qint64(SampleMedia::movieSeconds * 1000);
+        QTest::newRow("live ts") << QStringLiteral("endless/live.ts") << qint64(0);
+    }
+    void durationKnownForFilesAndZeroForLive()
+    {
+        QFETCH(QString, file);
+        QFETCH(qint64, expectedMs);
+        VLCEngine *engine = VLCEngine::shared();
+        engine->play(mediaUrl(m_provider, file), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing && engine->currentTimeMs() >= 1000,
+                                 playbackTimeoutMs);
+        QVERIFY2(std::abs(engine->durationMs() - expectedMs) <= 500, qPrintable(QString::number(engine->durationMs())));
+    }
+
+    void resumePositionIsHonoured()
+    {
+        VLCEngine *engine = VLCEngine::shared();
+        engine->play(mediaUrl(m_provider, QStringLiteral("movie-plain.mp4")), 20);
+        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing && engine->currentTimeMs() > 0, playbackTimeoutMs);
+        QVERIFY2(engine->currentTimeMs() >= 19'000 && engine->currentTimeMs() < 30'000,
+                 qPrintable(QString::number(engine->currentTimeMs())));
+    }
+
+    void brokenStreamsEndWithoutHanging_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("mayEnd");
+        QTest::newRow("404") << QStringLiteral("/media/no-such-file.ts") << false;
+        QTest::newRow("refused port") << QStringLiteral("refused") << false;
+        QTest::newRow("not media") << QStringLiteral("/html/live.ts") << true;
+        QTest::newRow("cut mid-way") << QStringLiteral("/media/cut/live.ts") << true;
+    }
+    void brokenStreamsEndWithoutHanging()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, mayEnd);
+        ProviderFault html;
+        html.htmlBody = true;
+        m_provider.setPathFault(QStringLiteral("/html/"), html);
+        if (address == QLatin1String("refused")) {
+            QTcpServer closed;
+            QVERIFY(closed.listen(QHostAddress::LocalHost));
+            address = QStringLiteral("http://127.0.0.1:%1/live.ts").arg(closed.serverPort());
+        } else {
+            address = m_provider.baseUrl() + address;
+        }
+        VLCEngine *engine = VLCEngine::shared();
+        engine->play(address, 0);
+        QCOMPARE(engine->status(), Status::Opening);
+        const auto over = [&] {
+            return engine->status() == Status::Error || (mayEnd && engine->status() == Status::Ended);
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(over(), playbackTimeoutMs);
+        QTest::qWait(300); // and it stays so: libVLC's own wind-down does not turn it into "stopped"
+        QVERIFY2(over(), qPrintable(VLCEngine::statusName(engine->status())));
+    }
+
+    void tracksOfASpanishAndEnglishMovie()
+    {
+        VLCEngine *engine = VLCEngine::shared();
+        engine->play(mediaUrl(m_provider, QStringLiteral("movie-tracks.mp4")), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Playing, playbackTimeoutMs);
+        QStringList audio;
+        for (const Track &t : engine->audioTracks())
+            audio << t.name();
+        QCOMPARE(audio, (QStringList{"Español", "Inglés"}));
+        QCOMPARE(engine->subtitleTracks().size(), 1);
+        QCOMPARE(engine->subtitleTracks().first().name(), QStringLiteral("Español"));
+        QVERIFY(engine->audioTracks().at(0).id() != engine->audioTracks().at(1).id());
+        // Choosing a track and switching subtitles off keep it playing.
+        engine->selectAudioTrack(engine->audioTracks().at(1).id());
+        engine->selectSubtitleTrack(-1);
+        QTest::qWait(200);
+        QCOMPARE(engine->status(), Status::Playing);
+    }
+
+    void stopWhileOpeningIsSafe()
+    {
+        ProviderFault stall;
+        stall.stall = true;
+        m_provider.setPathFault(QStringLiteral("/stalled/"), stall);
+        VLCEngine *engine = VLCEngine::shared();
+        engine->play(m_provider.baseUrl() + QStringLiteral("/stalled/live.ts"), 0);
+        QTest::qWait(100);
+        engine->stop();
+        QCOMPARE(engine->status(), Status::Stopped);
+        QTest::qWait(200);
+        QCOMPARE(engine->status(), Status::Stopped);
+        // And the next play works.
+        engine->play(mediaUrl(m_provider, QStringLiteral("episode.mp4")), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Playing, playbackTimeoutMs);
+    }
+
+    void quickPlaysLeaveTheLastOnePlaying()
+    {
+        VLCEngine *engine = VLCEngine::shared();
+        const QStringList files{"movie-plain.mp4", "live.ts", "movie-tracks.mp4", "live-hls/index.m3u8",
+                                "movie-plain.mp4", "episode.mp4"};
+        for (const QString &file : files) {
+            engine->play(mediaUrl(m_provider, file), 0);
+            QCoreApplication::processEvents();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing && engine->durationMs() > 0, playbackTimeoutMs);
+        QVERIFY2(std::abs(engine->durationMs() - SampleMedia::episodeSeconds * 1000) <= 500,
+                 qPrintable(QString::number(engine->durationMs())));
+        QTest::qWait(300);
+        QCOMPARE(engine->status(), Status::Playing);
+    }
+
+    void engineGoneWhilePlaying()
+    {
+        auto surface = std::make_unique<VideoSurface>();
+        auto player = std::make_unique<LibVlcPlayer>(VLCEngine::libraryOptionsFromEnvironment(), false, surface.get());
+        QVERIFY(player->isValid());
+        auto engine = std::make_unique<VLCEngine>(std::move(player), std::move(surface));
+        engine->play(mediaUrl(m_provider, QStringLiteral("live.ts")), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Playing, playbackTimeoutMs);
+        engine.reset();
+        QTest::qWait(50); // callbacks queued before the end must not reach the dead engine
+    }
+
+private:
+    SampleProvider m_provider;
+};
+
+NORVANE_TEST_MAIN(TestVLCEngine)
+#include "tst_vlcengine.moc"
