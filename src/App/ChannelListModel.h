@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ChannelRow.h"
+
+#include <QAbstractListModel>
+#include <QHash>
+#include <QList>
+#include <QtQml/qqmlregistration.h>
+
+// The channels of the live section as rows for a lazily created list view (thousands of rows).
+// Besides the channel's fields each row carries the title of the programme on air, read from
+// the section model's now-playing cache, so a row updates alone when its title arrives.
+class ChannelListModel : public QAbstractListModel
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Given by ChannelsModel")
+    Q_PROPERTY(int count READ count NOTIFY countChanged FINAL)
+public:
+    enum Role { StreamIdRole = Qt::UserRole + 1, NumRole, NameRole, IconURLRole, NowTitleRole, ChannelRole };
+    Q_ENUM(Role)
+
+    // `nowTitles` belongs to the owner and outlives this model.
+    explicit ChannelListModel(const QHash<QString, QString> *nowTitles, QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    int count() const { return int(m_rows.size()); }
+    const QList<ChannelRow> &rows() const { return m_rows; }
+    void setRows(const QList<ChannelRow> &rows);
+    // The rows of this channel show a new title of the programme on air.
+    void nowTitleChanged(const QString &streamId);
+
+Q_SIGNALS:
+    void countChanged();
+
+private:
+    const QHash<QString, QString> *m_nowTitles;
+    QList<ChannelRow> m_rows;
+};

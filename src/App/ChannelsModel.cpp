@@ -1,0 +1,393 @@
+#include "ChannelsModel.h"
+
+#include "FavoritesStore.h"
+#include "NorvaneError.h"
+#include "ParentalControl.h"
+#include "VLCEngine.h"
+
+#include <QCoroTimer>
+#include <chrono>
+
+ChannelsModel::ChannelsModel(QObject *parent) : ChannelsModel(VLCEngine::shared(), FavoritesStore::shared(), parent) {}
+
+ChannelsModel::ChannelsModel(VLCEngine *engine, FavoritesStore *favorites, QObject *parent)
+    : QObject(parent), m_engine(engine), m_favorites(favorites), m_channelList(new ChannelListModel(&m_nowCache, this))
+{
+}
+
+// The list model reads m_nowCache: it must go before the hash does.
+ChannelsModel::~ChannelsModel()
+{
+    delete m_channelList;
+}
+
+QString ChannelsModel::playbackErrorText()
+{
+    return QStringLiteral("No se pudo reproducir este contenido.\nRevisa tu conexión a internet o inténtalo de nuevo.");
+}
+
+// ---- operations ----
+
+void ChannelsModel::loadCategories()
+{
+    loadCategoriesTask();
+}
+
+QCoro::Task<> ChannelsModel::loadCategoriesTask()
+{
+    QPointer<ChannelsModel> self(this);
+    setIsLoadingCategories(true);
+    setCategoriesError({});
+    const Result<QList<Category>> answer =
+        co_await m_client.fetch<QList<Category>>(QStringLiteral("get_live_categories"));
+    if (!self)
+        co_return;
+    if (answer)
+        setCategories(answer.value());
+    else
+        setCategoriesError(NorvaneError::message(answer.failure()));
+    setIsLoadingCategories(false);
+}
+
+void ChannelsModel::selectCategory(const QString &categoryId)
+{
+    selectCategoryTask(categoryId);
+}
+
+QCoro::Task<> ChannelsModel::selectCategoryTask(QString categoryId)
+{
+    QPointer<ChannelsModel> self(this);
+    // The channel that plays goes on playing; only the selection is cleared.
+    setSelectedCategoryId(categoryId);
+    setSelectedChannel(std::nullopt);
+    setEpg({});
+    setIsLoadingChannels(true);
+    setChannelsError({});
+    setChannels({});
+    if (categoryId == favoritesCategoryId) {
+        setChannels(favoriteChannels());
+        setIsLoadingChannels(false);
+        co_return;
+    }
+    const Result<QList<LiveStream>> answer = co_await m_client.liveStreams(categoryId);
+    if (!self)
+        co_return;
+    // Applied as it arrives, like every channel list.
+    if (answer)
+        setChannels(numbered(answer.value()));
+    else
+        setChannelsError(NorvaneError::message(answer.failure()));
+    setIsLoadingChannels(false);
+}
+
+void ChannelsModel::select(const ChannelRow &channel)
+{
+    selectTask(channel);
+}
+
+QCoro::Task<> ChannelsModel::selectTask(ChannelRow channel)
+{
+    QPointer<ChannelsModel> self(this);
+    setSelectedChannel(channel);
+    setEpg({});
+    setEpgLoaded(false);
+    co_await playTask(channel);
+    if (!self)
+        co_return;
+    // The guide waits for the watch so that its request never competes with the stream's start.
+    co_await loadEPG(channel.streamId());
+}
+
+void ChannelsModel::play(const ChannelRow &channel)
+{
+    playTask(channel);
+}
+
+QCoro::Task<> ChannelsModel::playTask(ChannelRow channel)
+{
+    m_didFallbackToTS = false;
+    setPlaybackError({});
+    const quint64 play = ++m_playCount;
+    startStream(channel, QStringLiteral("m3u8"));
+    co_await watchForFallback(channel, play);
+}
+
+QCoro::Task<> ChannelsModel::watchForFallback(ChannelRow channel, quint64 play)
+{
+    if (m_didFallbackToTS)
+        co_return;
+    QPointer<ChannelsModel> self(this);
+    co_await QCoro::sleepFor(std::chrono::milliseconds(m_fallbackWatchMs));
+    if (!self || !isCurrentPlay(channel, play) || !engineFailed())
+        co_return;
+    m_didFallbackToTS = true;
+    startStream(channel, QStringLiteral("ts"));
+    co_await QCoro::sleepFor(std::chrono::milliseconds(m_fallbackWatchMs));
+    if (!self || !isCurrentPlay(channel, play) || !engineFailed())
+        co_return;
+    setPlaybackError(playbackErrorText());
+}
+
+QCoro::Task<> ChannelsModel::loadEPG(QString streamId)
+{
+    QPointer<ChannelsModel> self(this);
+    setEpgLoaded(false);
+    const Result<QList<EPGListing>> answer = co_await m_client.shortEPG(streamId, guideLimit);
+    if (!self)
+        co_return;
+    // A guide of a channel the user has left is dropped; a failed one leaves the list empty.
+    if (answer && m_selectedChannel && m_selectedChannel->streamId() == streamId)
+        setEpg(answer.value());
+    setEpgLoaded(true);
+}
+
+void ChannelsModel::loadNowPlaying(const QString &streamId)
+{
+    loadNowPlayingTask(streamId);
+}
+
+QCoro::Task<> ChannelsModel::loadNowPlayingTask(QString streamId)
+{
+    if (m_nowCache.contains(streamId))
+        co_return;
+    // Written before the request, so a row that scrolls in again meanwhile asks nothing.
+    setNowTitle(streamId, QString(QLatin1StringView("")));
+    QPointer<ChannelsModel> self(this);
+    const Result<QList<EPGListing>> answer = co_await m_client.shortEPG(streamId, 1);
+    if (!self || !answer || answer->isEmpty() || answer->first().title().isEmpty())
+        co_return;
+    setNowTitle(streamId, answer->first().title());
+}
+
+void ChannelsModel::playAdjacent(int offset)
+{
+    playAdjacentTask(offset);
+}
+
+QCoro::Task<> ChannelsModel::playAdjacentTask(int offset)
+{
+    if (!m_selectedChannel)
+        co_return;
+    const QList<ChannelRow> &rows = m_channelList->rows();
+    const qsizetype position = rows.indexOf(*m_selectedChannel);
+    if (position < 0)
+        co_return;
+    const qint64 target = qint64(position) + offset;
+    if (target < 0 || target >= rows.size())
+        co_return;
+    co_await selectTask(rows.at(target));
+}
+
+void ChannelsModel::toggleFavorite(const ChannelRow &channel)
+{
+    if (!m_favorites)
+        return;
+    const QString type = QStringLiteral("live");
+    if (m_favorites->isFavorite(type, channel.streamId()))
+        m_favorites->remove(type, channel.streamId());
+    else
+        m_favorites->add(Favorite(type, channel.streamId(), channel.name(), channel.iconURL()));
+}
+
+bool ChannelsModel::isFavorite(const ChannelRow &channel) const
+{
+    return m_favorites && m_favorites->isFavorite(QStringLiteral("live"), channel.streamId());
+}
+
+void ChannelsModel::unlock(const QString &categoryId)
+{
+    if (m_lock.unlock(categoryId))
+        Q_EMIT unlockedCategoriesChanged();
+}
+
+bool ChannelsModel::isLocked(const Category &category) const
+{
+    return m_lock.isLocked(category.categoryId(), category.categoryName());
+}
+
+// ---- helpers ----
+
+bool ChannelsModel::isCurrentPlay(const ChannelRow &channel, quint64 play) const
+{
+    return play == m_playCount && m_selectedChannel && m_selectedChannel->streamId() == channel.streamId();
+}
+
+bool ChannelsModel::engineFailed() const
+{
+    return m_engine && m_engine->status() == VLCEngine::Status::Error;
+}
+
+void ChannelsModel::startStream(const ChannelRow &channel, const QString &extension)
+{
+    if (m_engine)
+        m_engine->play(m_client.streamUrl(QStringLiteral("live"), channel.streamId(), extension), 0);
+}
+
+QList<ChannelRow> ChannelsModel::favoriteChannels() const
+{
+    QList<ChannelRow> rows;
+    if (!m_favorites)
+        return rows;
+    const QList<Favorite> favorites = m_favorites->items(QStringLiteral("live"));
+    rows.reserve(favorites.size());
+    for (const Favorite &favorite : favorites)
+        rows.append(ChannelRow(favorite.contentId(), std::nullopt, favorite.name(), favorite.imageUrl()));
+    return rows;
+}
+
+// The provider's number where it gave one, else the 1-based position in the answer.
+QList<ChannelRow> ChannelsModel::numbered(const QList<LiveStream> &streams)
+{
+    QList<ChannelRow> rows;
+    rows.reserve(streams.size());
+    for (qsizetype i = 0; i < streams.size(); ++i) {
+        const LiveStream &stream = streams.at(i);
+        const QString num = stream.num();
+        rows.append(ChannelRow::fromStream(stream, num.isEmpty() ? QString::number(i + 1) : num));
+    }
+    return rows;
+}
+
+QVariant ChannelsModel::selectedChannelForQml() const
+{
+    return m_selectedChannel ? QVariant::fromValue(*m_selectedChannel) : QVariant();
+}
+
+QVariantMap ChannelsModel::nowCacheForQml() const
+{
+    QVariantMap map;
+    for (auto it = m_nowCache.cbegin(); it != m_nowCache.cend(); ++it)
+        map.insert(it.key(), it.value());
+    return map;
+}
+
+// ---- setters: each announces only a real change ----
+
+void ChannelsModel::setClient(const XtreamClient &client)
+{
+    if (m_client == client)
+        return;
+    m_client = client;
+    Q_EMIT clientChanged();
+}
+
+void ChannelsModel::setIsFullscreen(bool fullscreen)
+{
+    if (m_isFullscreen == fullscreen)
+        return;
+    m_isFullscreen = fullscreen;
+    Q_EMIT isFullscreenChanged();
+}
+
+void ChannelsModel::setFallbackWatchMs(int ms)
+{
+    if (m_fallbackWatchMs == ms || ms < 0)
+        return;
+    m_fallbackWatchMs = ms;
+    Q_EMIT fallbackWatchMsChanged();
+}
+
+void ChannelsModel::setCategories(const QList<Category> &categories)
+{
+    if (m_categories == categories)
+        return;
+    m_categories = categories;
+    Q_EMIT categoriesChanged();
+}
+
+void ChannelsModel::setIsLoadingCategories(bool loading)
+{
+    if (m_isLoadingCategories == loading)
+        return;
+    m_isLoadingCategories = loading;
+    Q_EMIT isLoadingCategoriesChanged();
+}
+
+// Optional texts compare with their absence too: a null text is not the same as an empty one.
+static bool sameOptionalText(const QString &a, const QString &b)
+{
+    return a.isNull() == b.isNull() && a == b;
+}
+
+void ChannelsModel::setCategoriesError(const QString &error)
+{
+    if (sameOptionalText(m_categoriesError, error))
+        return;
+    m_categoriesError = error;
+    Q_EMIT categoriesErrorChanged();
+}
+
+void ChannelsModel::setSelectedCategoryId(const QString &id)
+{
+    if (sameOptionalText(m_selectedCategoryId, id))
+        return;
+    m_selectedCategoryId = id;
+    Q_EMIT selectedCategoryIdChanged();
+}
+
+void ChannelsModel::setChannels(const QList<ChannelRow> &channels)
+{
+    if (m_channelList->rows() == channels)
+        return;
+    m_channelList->setRows(channels);
+    Q_EMIT channelsChanged();
+}
+
+void ChannelsModel::setIsLoadingChannels(bool loading)
+{
+    if (m_isLoadingChannels == loading)
+        return;
+    m_isLoadingChannels = loading;
+    Q_EMIT isLoadingChannelsChanged();
+}
+
+void ChannelsModel::setChannelsError(const QString &error)
+{
+    if (sameOptionalText(m_channelsError, error))
+        return;
+    m_channelsError = error;
+    Q_EMIT channelsErrorChanged();
+}
+
+void ChannelsModel::setSelectedChannel(const std::optional<ChannelRow> &channel)
+{
+    if (m_selectedChannel == channel)
+        return;
+    m_selectedChannel = channel;
+    Q_EMIT selectedChannelChanged();
+}
+
+void ChannelsModel::setEpg(const QList<EPGListing> &epg)
+{
+    if (m_epg == epg)
+        return;
+    m_epg = epg;
+    Q_EMIT epgChanged();
+}
+
+void ChannelsModel::setEpgLoaded(bool loaded)
+{
+    if (m_epgLoaded == loaded)
+        return;
+    m_epgLoaded = loaded;
+    Q_EMIT epgLoadedChanged();
+}
+
+void ChannelsModel::setNowTitle(const QString &streamId, const QString &title)
+{
+    const auto found = m_nowCache.constFind(streamId);
+    if (found != m_nowCache.cend() && *found == title)
+        return;
+    m_nowCache.insert(streamId, title);
+    m_channelList->nowTitleChanged(streamId);
+    Q_EMIT nowTitleChanged(streamId);
+    Q_EMIT nowCacheChanged();
+}
+
+void ChannelsModel::setPlaybackError(const QString &error)
+{
+    if (sameOptionalText(m_playbackError, error))
+        return;
+    m_playbackError = error;
+    Q_EMIT playbackErrorChanged();
+}

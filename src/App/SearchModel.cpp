@@ -1,0 +1,203 @@
+#include "SearchModel.h"
+
+#include "NorvaneError.h"
+#include "TextFolding.h"
+
+#include <QCoroFuture>
+#include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
+
+SearchModel::SearchModel(QObject *parent) : QObject(parent) {}
+
+QString SearchModel::label(Kind kind)
+{
+    switch (kind) {
+    case Live: return QStringLiteral("Canales");
+    case Movies: return QStringLiteral("Películas");
+    case Series: return QStringLiteral("Series");
+    }
+    return {};
+}
+
+QStringList SearchModel::kindLabels()
+{
+    return {label(Live), label(Movies), label(Series)};
+}
+
+QString SearchModel::action(Kind kind)
+{
+    switch (kind) {
+    case Live: return QStringLiteral("get_live_streams");
+    case Movies: return QStringLiteral("get_vod_streams");
+    case Series: return QStringLiteral("get_series");
+    }
+    return {};
+}
+
+std::optional<QString> SearchModel::matchableQuery(const QString &query)
+{
+    const QString trimmed = query.trimmed();
+    if (TextFolding::graphemeCount(trimmed, minimumQueryLength) < minimumQueryLength)
+        return std::nullopt;
+    return TextFolding::fold(trimmed);
+}
+
+// ---- results ----
+
+template <typename Record>
+QList<Record> SearchModel::matches(const Catalog<Record> &catalog) const
+{
+    if (!catalog.records)
+        return {};
+    const std::optional<QString> needle = matchableQuery(m_query);
+    if (!needle)
+        return {};
+    const QList<qsizetype> positions = catalog.names.find(*needle, resultLimit);
+    QList<Record> found;
+    found.reserve(positions.size());
+    for (const qsizetype position : positions)
+        found.append(catalog.records->at(position));
+    return found;
+}
+
+QList<ChannelRow> SearchModel::channelResults() const
+{
+    const QList<LiveStream> streams = matches(m_channels);
+    QList<ChannelRow> rows;
+    rows.reserve(streams.size());
+    for (const LiveStream &stream : streams)
+        rows.append(ChannelRow::fromStream(stream));
+    return rows;
+}
+
+QList<VodStream> SearchModel::movieResults() const
+{
+    return matches(m_movies);
+}
+
+QList<SeriesStream> SearchModel::seriesResults() const
+{
+    return matches(m_series);
+}
+
+// ---- loading ----
+
+void SearchModel::ensureLoaded()
+{
+    ensureLoadedTask();
+}
+
+QCoro::Task<> SearchModel::ensureLoadedTask()
+{
+    QPointer<SearchModel> self(this);
+    setLoadError({});
+    const Kind kind = m_kind;
+    const bool present = kind == Live ? m_channels.records.has_value()
+                         : kind == Movies ? m_movies.records.has_value()
+                                          : m_series.records.has_value();
+    if (present)
+        co_return;
+    // Not a guard: two quick calls both fetch, and the later answer is kept.
+    setIsLoading(true);
+    switch (kind) {
+    case Live: co_await fetchInto(&SearchModel::m_channels, kind); break;
+    case Movies: co_await fetchInto(&SearchModel::m_movies, kind); break;
+    case Series: co_await fetchInto(&SearchModel::m_series, kind); break;
+    }
+    if (!self)
+        co_return;
+    setIsLoading(false);
+}
+
+template <typename Record>
+QCoro::Task<bool> SearchModel::fetchInto(Catalog<Record> SearchModel::*catalog, Kind kind)
+{
+    QPointer<SearchModel> self(this);
+    Result<QList<Record>> answer = co_await m_client.fetch<QList<Record>>(action(kind));
+    if (!self)
+        co_return false;
+    if (!answer) {
+        setLoadError(NorvaneError::message(answer.failure()));
+        co_return false;
+    }
+    const QList<Record> records = std::move(answer).value();
+    // Folding a whole catalog's names takes longer than a frame: it runs beside the main thread
+    // on a shared (read-only) copy of the list.
+    FoldedNameIndex names = co_await QtConcurrent::run([records] { return FoldedNameIndex::ofNames(records); });
+    if (!self)
+        co_return false;
+    (this->*catalog).records = records;
+    (this->*catalog).names = std::move(names);
+    announceList(kind);
+    co_return true;
+}
+
+void SearchModel::announceList(Kind kind)
+{
+    switch (kind) {
+    case Live: Q_EMIT channelsChanged(); break;
+    case Movies: Q_EMIT moviesChanged(); break;
+    case Series: Q_EMIT seriesChanged(); break;
+    }
+    if (kind == m_kind)
+        Q_EMIT resultsChanged();
+}
+
+// ---- properties ----
+
+QVariant SearchModel::channelsForQml() const
+{
+    return m_channels.records ? QVariant::fromValue(*m_channels.records) : QVariant();
+}
+
+QVariant SearchModel::moviesForQml() const
+{
+    return m_movies.records ? QVariant::fromValue(*m_movies.records) : QVariant();
+}
+
+QVariant SearchModel::seriesForQml() const
+{
+    return m_series.records ? QVariant::fromValue(*m_series.records) : QVariant();
+}
+
+void SearchModel::setClient(const XtreamClient &client)
+{
+    if (m_client == client)
+        return;
+    m_client = client;
+    Q_EMIT clientChanged();
+}
+
+void SearchModel::setKind(Kind kind)
+{
+    if (m_kind == kind)
+        return;
+    m_kind = kind;
+    Q_EMIT kindChanged();
+    Q_EMIT resultsChanged();
+}
+
+void SearchModel::setQuery(const QString &query)
+{
+    if (m_query == query)
+        return;
+    m_query = query;
+    Q_EMIT queryChanged();
+    Q_EMIT resultsChanged();
+}
+
+void SearchModel::setIsLoading(bool loading)
+{
+    if (m_isLoading == loading)
+        return;
+    m_isLoading = loading;
+    Q_EMIT isLoadingChanged();
+}
+
+void SearchModel::setLoadError(const QString &error)
+{
+    if (m_loadError.isNull() == error.isNull() && m_loadError == error)
+        return;
+    m_loadError = error;
+    Q_EMIT loadErrorChanged();
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "ChannelRow.h"
+#include "FoldedNameIndex.h"
+#include "LiveStream.h"
+#include "SeriesStream.h"
+#include "VodStream.h"
+#include "XtreamClient.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+#include <optional>
+
+// The search section: the whole list of one kind (channels, movies or series) fetched once per
+// visit, filtered locally by name on every read of the results. A name matches when it contains
+// the trimmed query (at least two user-perceived characters) regardless of case and accents;
+// results keep the provider's order and stop at 80.
+class SearchModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+public:
+    // In the order of the kind selector.
+    enum Kind { Live, Movies, Series };
+    Q_ENUM(Kind)
+
+private:
+    Q_PROPERTY(XtreamClient client READ client WRITE setClient NOTIFY clientChanged FINAL)
+    Q_PROPERTY(Kind kind READ kind WRITE setKind NOTIFY kindChanged FINAL)
+    Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY queryChanged FINAL)
+    // The fetched lists; undefined while not fetched (or after a failed fetch).
+    Q_PROPERTY(QVariant channels READ channelsForQml NOTIFY channelsChanged FINAL)
+    Q_PROPERTY(QVariant movies READ moviesForQml NOTIFY moviesChanged FINAL)
+    Q_PROPERTY(QVariant series READ seriesForQml NOTIFY seriesChanged FINAL)
+    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged FINAL)
+    // Null while there is no error.
+    Q_PROPERTY(QString loadError READ loadError NOTIFY loadErrorChanged FINAL)
+    // Computed afresh on every read; announced whenever the query, the kind or a list changes.
+    Q_PROPERTY(QList<ChannelRow> channelResults READ channelResults NOTIFY resultsChanged FINAL)
+    Q_PROPERTY(QList<VodStream> movieResults READ movieResults NOTIFY resultsChanged FINAL)
+    Q_PROPERTY(QList<SeriesStream> seriesResults READ seriesResults NOTIFY resultsChanged FINAL)
+    // The selector's labels, in the order of Kind: "Canales", "Películas", "Series".
+    Q_PROPERTY(QStringList kindLabels READ kindLabels CONSTANT FINAL)
+
+public:
+    static constexpr int resultLimit = 80;
+    static constexpr int minimumQueryLength = 2;
+
+    explicit SearchModel(QObject *parent = nullptr);
+
+    // The kind's label in the selector.
+    Q_INVOKABLE static QString label(Kind kind);
+    static QStringList kindLabels();
+    // The provider action that answers the kind's whole list.
+    static QString action(Kind kind);
+    // The query as it is matched: trimmed and folded; absent when shorter than two characters.
+    static std::optional<QString> matchableQuery(const QString &query);
+
+    XtreamClient client() const { return m_client; }
+    void setClient(const XtreamClient &client);
+    Kind kind() const { return m_kind; }
+    void setKind(Kind kind);
+    QString query() const { return m_query; }
+    void setQuery(const QString &query);
+    const std::optional<QList<LiveStream>> &channels() const { return m_channels.records; }
+    const std::optional<QList<VodStream>> &movies() const { return m_movies.records; }
+    const std::optional<QList<SeriesStream>> &series() const { return m_series.records; }
+    bool isLoading() const { return m_isLoading; }
+    QString loadError() const { return m_loadError; }
+
+    QList<ChannelRow> channelResults() const;
+    QList<VodStream> movieResults() const;
+    QList<SeriesStream> seriesResults() const;
+
+    // Fetches the selected kind's list unless it is already here.
+    Q_INVOKABLE void ensureLoaded();
+    // The same, for callers that wait for the end of it.
+    QCoro::Task<> ensureLoadedTask();
+
+Q_SIGNALS:
+    void clientChanged();
+    void kindChanged();
+    void queryChanged();
+    void channelsChanged();
+    void moviesChanged();
+    void seriesChanged();
+    void isLoadingChanged();
+    void loadErrorChanged();
+    void resultsChanged();
+
+private:
+    // A fetched list with its folded names, made once per fetch.
+    template <typename Record>
+    struct Catalog
+    {
+        std::optional<QList<Record>> records;
+        FoldedNameIndex names;
+    };
+
+    template <typename Record>
+    QCoro::Task<bool> fetchInto(Catalog<Record> SearchModel::*catalog, Kind kind);
+    template <typename Record>
+    QList<Record> matches(const Catalog<Record> &catalog) const;
+
+    QVariant channelsForQml() const;
+    QVariant moviesForQml() const;
+    QVariant seriesForQml() const;
+    void setIsLoading(bool loading);
+    void setLoadError(const QString &error);
+    void announceList(Kind kind);
+
+    XtreamClient m_client;
+    Kind m_kind = Live;
+    QString m_query;
+    Catalog<LiveStream> m_channels;
+    Catalog<VodStream> m_movies;
+    Catalog<SeriesStream> m_series;
+    bool m_isLoading = false;
+    QString m_loadError;
+};

@@ -1,0 +1,491 @@
+#include "ChannelsModel.h"
+#include "QmlHarness.h"
+#include "FavoritesStore.h"
+#include "SampleMedia.h"
+#include "SampleProvider.h"
+#include "ScriptedPlayer.h"
+#include "TestMain.h"
+#include "VLCEngine.h"
+
+#include <QAbstractItemModelTester>
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+using norvane::test::ScriptedPlayer;
+using Status = VLCEngine::Status;
+using State = MediaPlayerBackend::State;
+
+namespace {
+
+constexpr int watchMs = 200;
+const QString bothBroken = QString::number(SampleCatalog::brokenChannelId);
+const QString playlistBroken = QString::number(SampleCatalog::brokenPlaylistChannelId);
+
+ChannelRow row(const QString &id, const QString &name = QStringLiteral("Canal"))
+{
+    return ChannelRow(id, id, name, std::nullopt);
+}
+
+// A scripted player that answers each new media the way a network would: the outcome per
+// address decides whether it plays or fails. Records when each address was started.
+struct ScriptedStreams
+{
+    ScriptedStreams()
+    {
+        auto owned = std::make_unique<ScriptedPlayer>();
+        player = owned.get();
+        engine = std::make_unique<VLCEngine>(std::move(owned), nullptr);
+        clock.start();
+        QObject::connect(&poll, &QTimer::timeout, [this] { answerNewMedia(); });
+        poll.start(2);
+    }
+
+    void answerNewMedia()
+    {
+        const qsizetype given = player->calls.count(QStringLiteral("setMedia"));
+        if (given == answered)
+            return;
+        answered = given;
+        const QString address = player->url.toString();
+        started.append({clock.elapsed(), address});
+        if (fails(address))
+            player->report(State::Error, false);
+        else
+            player->report(State::Playing, true);
+    }
+
+    QStringList addresses() const
+    {
+        QStringList list;
+        for (const auto &entry : started)
+            list.append(entry.second);
+        return list;
+    }
+
+    std::function<bool(const QString &address)> fails = [](const QString &) { return false; };
+    ScriptedPlayer *player = nullptr;
+    std::unique_ptr<VLCEngine> engine;
+    QTimer poll;
+    QElapsedTimer clock;
+    qsizetype answered = 0;
+    QList<QPair<qint64, QString>> started;
+};
+
+// A guide of one listing titled after the channel, so each channel's answer is recognisable.
+QByteArray guideFor(const QString &streamId)
+{
+    const QByteArray title = (QStringLiteral("Guía ") + streamId).toUtf8().toBase64();
+    return R"({"epg_listings":[{"title":")" + title + R"(","start_timestamp":"1","stop_timestamp":"2"}]})";
+}
+
+} // namespace
+
+class TestChannelsModel : public QObject
+{
+    Q_OBJECT
+
+private:
+    SampleProvider m_provider;
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<FavoritesStore> m_favorites;
+    std::unique_ptr<ScriptedStreams> m_streams;
+    std::unique_ptr<ChannelsModel> m_model;
+
+    XtreamClient client() const { return XtreamClient(m_provider.baseUrl(), m_provider.username(), m_provider.password()); }
+    QString live(const QString &id, const QString &extension) const
+    {
+        return m_provider.baseUrl() + QStringLiteral("/live/demo/demo1234/") + id + QLatin1Char('.') + extension;
+    }
+    // Answers every guide request with guideFor(stream id), and everything else from the catalog.
+    void answerGuidesPerChannel()
+    {
+        m_provider.setApiHandler([this](const QString &action, const QUrlQuery &query) {
+            if (action == QLatin1String("get_short_epg"))
+                return guideFor(query.queryItemValue(QStringLiteral("stream_id")));
+            return m_provider.catalog().answer(action, query, m_provider.baseUrl());
+        });
+    }
+    QStringList guideRequests() const
+    {
+        QStringList ids;
+        for (const ProviderRequest &request : m_provider.requests(QStringLiteral("get_short_epg")))
+            ids.append(request.query.value(QStringLiteral("stream_id")));
+        return ids;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Headless: no sound device for the shared engine, made on first use.
+        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
+        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
+        QVERIFY(m_provider.listenOn());
+    }
+
+    void init()
+    {
+        m_provider.clearScript();
+        m_provider.setApiHandler({});
+        m_provider.clearLog();
+        m_home = std::make_unique<QTemporaryDir>();
+        m_favorites = std::make_unique<FavoritesStore>(m_home->filePath(QStringLiteral("Norvane/favorites.json")));
+        m_streams = std::make_unique<ScriptedStreams>();
+        m_model = std::make_unique<ChannelsModel>(m_streams->engine.get(), m_favorites.get());
+        m_model->setClient(client());
+        m_model->setFallbackWatchMs(watchMs);
+    }
+
+    void cleanup()
+    {
+        m_model.reset();
+        m_streams.reset();
+        m_favorites.reset();
+    }
+
+    void categoriesLoadAndKeepTheirListOnFailure()
+    {
+        QSignalSpy loading(m_model.get(), &ChannelsModel::isLoadingCategoriesChanged);
+        m_model->loadCategories();
+        QVERIFY(m_model->isLoadingCategories());
+        QTRY_VERIFY(!m_model->isLoadingCategories());
+        QCOMPARE(m_model->categories().size(), 12);
+        QCOMPARE(m_model->categories().first().categoryId(), QStringLiteral("1"));
+        QVERIFY(m_model->categoriesError().isNull());
+        QVERIFY(m_model->selectedCategoryId().isNull());
+
+        m_provider.setFault(QStringLiteral("get_live_categories"), ProviderFault{.status = 500});
+        m_model->loadCategories();
+        QTRY_VERIFY(!m_model->isLoadingCategories());
+        QVERIFY(!m_model->categoriesError().isEmpty());
+        QCOMPARE(m_model->categories().size(), 12);
+        QCOMPARE(loading.count(), 4);
+
+        // A retry clears the text at its start and again holds none after success.
+        m_provider.clearScript();
+        m_model->loadCategories();
+        QVERIFY(m_model->categoriesError().isNull());
+        QTRY_VERIFY(!m_model->isLoadingCategories());
+        QVERIFY(m_model->categoriesError().isNull());
+    }
+
+    void channelsAreNumberedByProviderOrPosition()
+    {
+        m_provider.setAnswer(QStringLiteral("get_live_streams"),
+                             R"([{"name":"A","stream_id":11,"num":7,"stream_icon":"http://i/a.png"},
+                                 {"name":"B","stream_id":"12"},
+                                 {"name":"C","stream_id":13,"num":null},
+                                 {"name":"D","stream_id":14,"num":"40"},
+                                 {"name":"E","stream_id":15,"num":""}])");
+        QAbstractItemModelTester tester(m_model->channelList(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m_model->selectCategory(QStringLiteral("3"));
+        QCOMPARE(m_model->selectedCategoryId(), QStringLiteral("3"));
+        QVERIFY(m_model->isLoadingChannels());
+        QTRY_VERIFY(!m_model->isLoadingChannels());
+        const QList<ChannelRow> expected{
+            ChannelRow("11", QStringLiteral("7"), "A", QStringLiteral("http://i/a.png")),
+            ChannelRow("12", QStringLiteral("2"), "B", std::nullopt),
+            ChannelRow("13", QStringLiteral("3"), "C", std::nullopt),
+            ChannelRow("14", QStringLiteral("40"), "D", std::nullopt),
+            ChannelRow("15", QStringLiteral("5"), "E", std::nullopt),
+        };
+        QCOMPARE(m_model->channels(), expected);
+        QCOMPARE(m_provider.requests(QStringLiteral("get_live_streams")).first().query.value("category_id"),
+                 QStringLiteral("3"));
+        // The list view sees the same rows.
+        ChannelListModel *list = m_model->channelList();
+        QCOMPARE(list->rowCount(), 5);
+        QCOMPARE(list->data(list->index(0), ChannelListModel::NumRole).toString(), QStringLiteral("7"));
+        QCOMPARE(list->data(list->index(3), ChannelListModel::NameRole).toString(), QStringLiteral("D"));
+        QCOMPARE(list->data(list->index(0), ChannelListModel::ChannelRole).value<ChannelRow>(), expected.first());
+    }
+
+    void failedChannelListGivesItsTextAndNoRows()
+    {
+        m_model->selectCategory(QStringLiteral("1"));
+        QTRY_VERIFY(!m_model->isLoadingChannels());
+        QVERIFY(!m_model->channels().isEmpty());
+        m_provider.setFault(QStringLiteral("get_live_streams"), ProviderFault{.htmlBody = true});
+        m_model->selectCategory(QStringLiteral("2"));
+        QVERIFY(m_model->channels().isEmpty());
+        QTRY_VERIFY(!m_model->isLoadingChannels());
+        QVERIFY(m_model->channels().isEmpty());
+        QVERIFY(!m_model->channelsError().isEmpty());
+    }
+
+    void favoritesCategory_data()
+    {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("none") << QStringList() << QStringList();
+        QTest::newRow("sorted by name, case aside") << QStringList{"zeta", "Beta", "alfa"}
+                                                    << QStringList{"alfa", "Beta", "zeta"};
+    }
+    void favoritesCategory()
+    {
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, listed);
+        for (qsizetype i = 0; i < added.size(); ++i)
+            m_favorites->add(Favorite("live", QString::number(500 + i), added.at(i), QStringLiteral("http://i/%1").arg(i)));
+        m_favorites->add(Favorite("series", "9", "Aaa serie", std::nullopt));
+        m_model->selectCategory(QString(ChannelsModel::favoritesCategoryId));
+        QVERIFY(!m_model->isLoadingChannels());
+        QVERIFY(m_model->channelsError().isNull());
+        QStringList names;
+        for (const ChannelRow &channel : m_model->channels()) {
+            names.append(channel.name());
+            QVERIFY(!channel.num());
+            QCOMPARE(channel.iconURL(), QStringLiteral("http://i/%1").arg(added.indexOf(channel.name())));
+        }
+        QCOMPARE(names, listed);
+        QVERIFY(m_provider.requests(QStringLiteral("get_live_streams")).isEmpty());
+    }
+
+    void toggleFavoriteTwiceRestoresTheStore()
+    {
+        m_favorites->add(Favorite("live", "1", "Uno", std::nullopt));
+        m_favorites->add(Favorite("live", "2", "Dos", std::nullopt));
+        const QList<Favorite> before = m_favorites->items();
+        const ChannelRow one("1", QStringLiteral("1"), "Uno", std::nullopt);
+        m_model->toggleFavorite(one);
+        QVERIFY(!m_model->isFavorite(one));
+        m_model->toggleFavorite(one);
+        QVERIFY(m_model->isFavorite(one));
+        // Same content; the re-added channel now comes last.
+        QCOMPARE(m_favorites->items().size(), 2);
+        QCOMPARE(m_favorites->items().last(), before.first());
+        QCOMPARE(m_favorites->items().first(), before.last());
+
+        const ChannelRow fresh("7", QStringLiteral("7"), "Siete", QStringLiteral("http://i/7.png"));
+        m_model->toggleFavorite(fresh);
+        QCOMPARE(m_favorites->items().last(), Favorite("live", "7", "Siete", QStringLiteral("http://i/7.png")));
+        m_model->toggleFavorite(fresh);
+        QCOMPARE(m_favorites->items().size(), 2);
+        // Written through: a store reading the file sees the same list.
+        FavoritesStore reread(m_home->filePath(QStringLiteral("Norvane/favorites.json")));
+        QCOMPARE(reread.items(), m_favorites->items());
+    }
+
+    // The fall-back timeline: m3u8 first; after the watch, ts when m3u8 failed; the error text
+    // when ts failed too; the guide only once the watch is over.
+    void fallback_data()
+    {
+        QTest::addColumn<QString>("channel");
+        QTest::addColumn<QStringList>("extensions");
+        QTest::addColumn<bool>("error");
+        QTest::newRow("m3u8 fine") << QStringLiteral("1001") << QStringList{"m3u8"} << false;
+        QTest::newRow("m3u8 broken, ts fine") << playlistBroken << QStringList{"m3u8", "ts"} << false;
+        QTest::newRow("both broken") << bothBroken << QStringList{"m3u8", "ts"} << true;
+    }
+    void fallback()
+    {
+        QFETCH(QString, channel);
+        QFETCH(QStringList, extensions);
+        QFETCH(bool, error);
+        answerGuidesPerChannel();
+        // The provider's own verdict on each address decides the scripted outcome.
+        const SampleCatalog &catalog = m_provider.catalog();
+        m_streams->fails = [&catalog](const QString &address) {
+            const QString file = QUrl(address).fileName();
+            return !catalog.liveMedia(file.section('.', 0, 0).toLongLong(), file.section('.', 1));
+        };
+        QSignalSpy guideLoaded(m_model.get(), &ChannelsModel::epgLoadedChanged);
+        QElapsedTimer clock;
+        clock.start();
+        m_model->select(row(channel));
+        QCOMPARE(m_model->selectedChannel(), row(channel));
+        QVERIFY(!m_model->epgLoaded());
+
+        QTRY_VERIFY_WITH_TIMEOUT(m_model->epgLoaded(), 5000);
+        const qint64 guideAfter = clock.elapsed();
+        QStringList expected;
+        for (const QString &extension : extensions)
+            expected.append(live(channel, extension));
+        QCOMPARE(m_streams->addresses(), expected);
+        QCOMPARE(m_model->playbackError(), error ? ChannelsModel::playbackErrorText() : QString());
+        QCOMPARE(guideRequests(), QStringList{channel});
+        QCOMPARE(m_provider.requests(QStringLiteral("get_short_epg")).first().query.value("limit"), QStringLiteral("12"));
+        QCOMPARE(m_model->epg().size(), 1);
+        QCOMPARE(m_model->epg().first().title(), QStringLiteral("Guía ") + channel);
+        // One watch, or two when it fell back (sleeps may end up to 5 % early).
+        QVERIFY2(guideAfter >= extensions.size() * watchMs * 95 / 100, qPrintable(QString::number(guideAfter)));
+        if (extensions.size() == 2)
+            QVERIFY(m_streams->started.at(1).first >= watchMs * 95 / 100);
+    }
+
+    // A then B within A's watch: A's watch ends without falling back (even though the engine
+    // reports an error, it is B's), B gets its own watch, and A's late guide is dropped.
+    void secondSelectionWithinTheWatch()
+    {
+        answerGuidesPerChannel();
+        m_streams->fails = [](const QString &address) { return address.endsWith(QLatin1String(".m3u8")); };
+        m_model->select(row("2001"));
+        QTest::qWait(watchMs / 3);
+        m_model->select(row("2002"));
+        QTRY_COMPARE_WITH_TIMEOUT(guideRequests().size(), 2, 5000);
+        QTRY_VERIFY(m_model->epgLoaded());
+        QCOMPARE(m_streams->addresses(),
+                 (QStringList{live("2001", "m3u8"), live("2002", "m3u8"), live("2002", "ts")}));
+        QCOMPARE(guideRequests(), (QStringList{"2001", "2002"}));
+        QCOMPARE(m_model->selectedChannel(), row("2002"));
+        QCOMPARE(m_model->epg().size(), 1);
+        QCOMPARE(m_model->epg().first().title(), QStringLiteral("Guía 2002"));
+        QVERIFY(m_model->playbackError().isNull());
+    }
+
+    void guideOfALeftChannelIsDropped()
+    {
+        answerGuidesPerChannel();
+        m_provider.setFault(QStringLiteral("get_short_epg"), ProviderFault{.delayMs = 3 * watchMs});
+        m_model->select(row("3001"));
+        QTRY_COMPARE_WITH_TIMEOUT(guideRequests().size(), 1, 5000);
+        // The guide of 3001 is on its way; the user moves to another category meanwhile.
+        m_model->selectCategory(QString(ChannelsModel::favoritesCategoryId));
+        QVERIFY(!m_model->selectedChannel());
+        QTRY_VERIFY_WITH_TIMEOUT(m_model->epgLoaded(), 5000);
+        QVERIFY(m_model->epg().isEmpty());
+    }
+
+    void retryReplaysWithoutTheGuide()
+    {
+        answerGuidesPerChannel();
+        m_streams->fails = [](const QString &) { return true; };
+        m_model->select(row(bothBroken));
+        QTRY_VERIFY_WITH_TIMEOUT(m_model->epgLoaded(), 5000);
+        QCOMPARE(m_model->playbackError(), ChannelsModel::playbackErrorText());
+        m_streams->fails = [](const QString &) { return false; };
+        m_model->play(*m_model->selectedChannel());
+        QVERIFY(m_model->playbackError().isNull());
+        QTest::qWait(2 * watchMs + 50);
+        QCOMPARE(m_streams->addresses().size(), 3);
+        QCOMPARE(m_streams->addresses().last(), live(bothBroken, "m3u8"));
+        QVERIFY(m_model->playbackError().isNull());
+        QCOMPARE(guideRequests().size(), 1);
+    }
+
+    void nowPlayingIsAskedOncePerChannel()
+    {
+        answerGuidesPerChannel();
+        m_provider.setAnswer(QStringLiteral("get_live_streams"), R"([{"name":"A","stream_id":41},{"name":"B","stream_id":42}])");
+        m_model->selectCategory(QStringLiteral("1"));
+        QTRY_COMPARE(m_model->channels().size(), 2);
+        QSignalSpy rowChanged(m_model->channelList(), &QAbstractItemModel::dataChanged);
+        for (int i = 0; i < 3; ++i)
+            m_model->loadNowPlaying(QStringLiteral("41"));
+        QCOMPARE(m_model->nowCache().value(QStringLiteral("41"), QStringLiteral("none")), QString());
+        QTRY_COMPARE(m_model->nowTitle(QStringLiteral("41")), QStringLiteral("Guía 41"));
+        m_model->loadNowPlaying(QStringLiteral("41"));
+        QTest::qWait(50);
+        QCOMPARE(guideRequests(), QStringList{"41"});
+        QCOMPARE(m_provider.requests(QStringLiteral("get_short_epg")).first().query.value("limit"), QStringLiteral("1"));
+        QCOMPARE(m_model->channelList()->data(m_model->channelList()->index(0), ChannelListModel::NowTitleRole).toString(),
+                 QStringLiteral("Guía 41"));
+        QVERIFY(!rowChanged.isEmpty());
+        QCOMPARE(rowChanged.last().at(0).value<QModelIndex>().row(), 0);
+
+        // A failed or empty answer leaves the empty entry and is not asked again.
+        m_provider.setApiHandler({});
+        m_provider.setFault(QStringLiteral("get_short_epg"), ProviderFault{.status = 404});
+        m_model->loadNowPlaying(QStringLiteral("42"));
+        QTRY_COMPARE(m_provider.requests(QStringLiteral("get_short_epg")).size(), 2);
+        QTest::qWait(50);
+        m_model->loadNowPlaying(QStringLiteral("42"));
+        QTest::qWait(50);
+        QCOMPARE(m_provider.requests(QStringLiteral("get_short_epg")).size(), 2);
+        QVERIFY(m_model->nowCache().contains(QStringLiteral("42")));
+        QCOMPARE(m_model->nowTitle(QStringLiteral("42")), QString());
+    }
+
+    void playAdjacent_data()
+    {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("to");
+        QTest::newRow("+1 on the last") << 2 << 1 << 2;
+        QTest::newRow("-1 on the first") << 0 << -1 << 0;
+        QTest::newRow("+1 in the middle") << 1 << 1 << 2;
+        QTest::newRow("-1 in the middle") << 1 << -1 << 0;
+        QTest::newRow("+2 past the end") << 1 << 2 << 1;
+    }
+    void playAdjacent()
+    {
+        QFETCH(int, from);
+        QFETCH(int, offset);
+        QFETCH(int, to);
+        m_provider.setAnswer(QStringLiteral("get_live_streams"),
+                             R"([{"name":"A","stream_id":51},{"name":"B","stream_id":52},{"name":"C","stream_id":53}])");
+        m_model->selectCategory(QStringLiteral("1"));
+        QTRY_COMPARE(m_model->channels().size(), 3);
+        m_model->playAdjacent(1); // nothing selected: nothing happens
+        QVERIFY(!m_model->selectedChannel());
+        const QList<ChannelRow> rows = m_model->channels();
+        m_model->select(rows.at(from));
+        QTRY_COMPARE(m_streams->started.size(), 1);
+        m_model->playAdjacent(offset);
+        QCOMPARE(m_model->selectedChannel(), rows.at(to));
+        QTest::qWait(20);
+        QCOMPARE(m_streams->started.size(), from == to ? 1 : 2);
+    }
+
+    void unlockIsPerModel()
+    {
+        const Category adult("10", QStringLiteral("Adultos +18"));
+        const Category news("2", QStringLiteral("Noticias"));
+        QSignalSpy changed(m_model.get(), &ChannelsModel::unlockedCategoriesChanged);
+        QVERIFY(m_model->isLocked(adult));
+        QVERIFY(!m_model->isLocked(news));
+        m_model->unlock("10");
+        m_model->unlock("10");
+        QVERIFY(!m_model->isLocked(adult));
+        QCOMPARE(m_model->unlockedCategories(), QStringList{"10"});
+        QCOMPARE(changed.count(), 1);
+        ChannelsModel other(m_streams->engine.get(), m_favorites.get());
+        QVERIFY(other.isLocked(adult));
+    }
+
+    void createdFromQmlWithItsClient()
+    {
+        norvane::test::QmlHarness harness;
+        QObject *object = harness.create("import Norvane\nChannelsModel { fallbackWatchMs: 100 }",
+                                         {{"client", QVariant::fromValue(client())}});
+        auto *model = qobject_cast<ChannelsModel *>(object);
+        QVERIFY(model);
+        QCOMPARE(model->client(), client());
+        QCOMPARE(model->fallbackWatchMs(), 100);
+        QCOMPARE(model->channelList()->rowCount(), 0);
+        QCOMPARE(ChannelsModel().fallbackWatchMs(), ChannelsModel::defaultFallbackWatchMs);
+    }
+
+    // Real libVLC on the provider's streams: the addresses play, and the broken ones fail the
+    // way the scripted runs above assume.
+    void fallbackWithTheRealPlayer_data() { fallback_data(); }
+    void fallbackWithTheRealPlayer()
+    {
+        QFETCH(QString, channel);
+        QFETCH(QStringList, extensions);
+        QFETCH(bool, error);
+        VLCEngine *engine = VLCEngine::shared();
+        ChannelsModel model(engine, m_favorites.get());
+        model.setClient(client());
+        // Long enough for a refused address to fail on a busy machine, short enough for a test.
+        model.setFallbackWatchMs(1500);
+        QStringList played;
+        m_provider.clearLog();
+        model.select(row(channel));
+        QTRY_VERIFY_WITH_TIMEOUT(model.epgLoaded(), 15000);
+        for (const ProviderRequest &request : m_provider.requests())
+            if (request.path.startsWith(QLatin1String("/live/")) && !request.path.contains(QLatin1String("/seg")))
+                played.append(QUrl(request.path).fileName());
+        QStringList expected;
+        for (const QString &extension : extensions)
+            expected.append(channel + QLatin1Char('.') + extension);
+        played.removeDuplicates();
+        QCOMPARE(played, expected);
+        QCOMPARE(model.playbackError(), error ? ChannelsModel::playbackErrorText() : QString());
+        engine->stop();
+    }
+};
+
+NORVANE_TEST_MAIN(TestChannelsModel)
+#include "tst_channelsmodel.moc"
