@@ -9,11 +9,12 @@ Window {
     title: "Norvane"
     width: 1280
     height: 800
-    minimumWidth: 1000
-    minimumHeight: 640
-    color: "#0B0E14"
+    minimumWidth: root.implicitWidth
+    minimumHeight: root.implicitHeight
+    color: Brand.background
 
     AppRoot {
+        id: root
         anchors.fill: parent
     }
 }

@@ -21,7 +21,11 @@ const QStringList &NorvaneServers::all()
 
 QStringList NorvaneServers::candidates(const std::optional<QString> &preferring)
 {
-    const QStringList &defaults = all();
+    return candidates(preferring, all());
+}
+
+QStringList NorvaneServers::candidates(const std::optional<QString> &preferring, const QStringList &defaults)
+{
     if (!preferring || !defaults.contains(*preferring))
         return defaults;
     QStringList ordered{*preferring};

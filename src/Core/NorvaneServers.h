@@ -15,4 +15,6 @@ public:
 
     // The order in which sign-in tries the servers: the preferred one first when it is a default.
     static QStringList candidates(const std::optional<QString> &preferring);
+    // The same order over another list of bases (the application model's list can be replaced).
+    static QStringList candidates(const std::optional<QString> &preferring, const QStringList &bases);
 };

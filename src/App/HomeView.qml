@@ -1,0 +1,78 @@
+import QtQuick
+import Norvane
+
+// Home: the main menu while no section is open, otherwise the open section inside its frame.
+// Section screens that are not available yet show the "en construcción" placeholder.
+Rectangle {
+    id: home
+
+    required property AppModel app
+
+    readonly property bool menuShown: app.openTab === undefined || app.openTab === null
+
+    // The open tab's label; empty while the menu is coming back.
+    function titleFor(tab) {
+        return tab === undefined || tab === null ? "" : app.title(tab)
+    }
+
+    function closeSection() {
+        app.openTab = undefined
+    }
+
+    // What the open tab shows: the section's own screen when there is a client, else the frame.
+    function screenFor(tab) {
+        if (tab === AppModel.Settings || !app.hasClient)
+            return scaffoldScreen
+        return sectionScreens[tab] ?? scaffoldScreen
+    }
+
+    // The section screens that exist, by AppTab; the others fall back to the placeholder frame.
+    readonly property var sectionScreens: ({})
+
+    color: Brand.background
+
+    Loader {
+        id: content
+        objectName: "homeContent"
+        anchors.fill: parent
+        sourceComponent: home.menuShown ? mainMenu : home.screenFor(home.app.openTab)
+    }
+
+    Component {
+        id: mainMenu
+        MainMenuView {
+            objectName: "mainMenu"
+            app: home.app
+        }
+    }
+
+    Component {
+        id: scaffoldScreen
+        SectionScaffold {
+            objectName: "sectionScaffold"
+            title: home.titleFor(home.app.openTab)
+            onBack: home.closeSection()
+
+            Loader {
+                sourceComponent: home.app.openTab === AppModel.Settings ? settingsScreen : comingSoon
+            }
+        }
+    }
+
+    Component {
+        id: settingsScreen
+        SettingsView {
+            objectName: "settingsView"
+            app: home.app
+        }
+    }
+
+    Component {
+        id: comingSoon
+        ComingSoon {
+            objectName: "comingSoon"
+            tab: home.app.openTab ?? -1
+            title: home.titleFor(home.app.openTab)
+        }
+    }
+}

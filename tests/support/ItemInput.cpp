@@ -1,0 +1,83 @@
+#include "ItemInput.h"
+
+#include "QmlHarness.h"
+
+#include <QAccessible>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSet>
+#include <QtTest>
+
+namespace norvane::test {
+
+QObject *findByName(QObject *root, const QString &objectName)
+{
+    if (!root)
+        return nullptr;
+    QList<QObject *> pending{root};
+    QSet<QObject *> seen;
+    while (!pending.isEmpty()) {
+        QObject *object = pending.takeFirst();
+        if (seen.contains(object))
+            continue;
+        seen.insert(object);
+        if (object != root && object->objectName() == objectName)
+            return object;
+        pending.append(object->children());
+        if (auto *item = qobject_cast<QQuickItem *>(object)) {
+            for (QQuickItem *child : item->childItems())
+                pending.append(child);
+        }
+    }
+    return nullptr;
+}
+
+bool waitForLayout(QQuickWindow *window)
+{
+    if (!QTest::qWaitForWindowExposed(window))
+        return false;
+    // Grabbing polishes every item (layouts, positioners) and renders the frame synchronously.
+    return !window->grabWindow().isNull();
+}
+
+QObject *createShown(QmlHarness &harness, const QByteArray &qml, const QVariantMap &initialProperties)
+{
+    QObject *root = harness.create(qml, initialProperties);
+    return root && waitForLayout(&harness.window()) ? root : nullptr;
+}
+
+QPointF sceneCenter(const QQuickItem *item)
+{
+    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+}
+
+void clickItem(QQuickItem *item)
+{
+    QTest::mouseClick(item->window(), Qt::LeftButton, Qt::NoModifier, sceneCenter(item).toPoint());
+}
+
+void hoverItem(QQuickItem *item)
+{
+    hoverPoint(item->window(), sceneCenter(item));
+}
+
+void hoverPoint(QQuickWindow *window, const QPointF &scenePoint)
+{
+    QTest::mouseMove(window, scenePoint.toPoint());
+    // Hover is resolved on the next frame's delivery pass.
+    QCoreApplication::processEvents();
+}
+
+void typeText(QQuickWindow *window, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::keyClick(window, c.toLatin1());
+}
+
+QString accessibleName(QQuickItem *item)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(item);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+} // namespace norvane::test

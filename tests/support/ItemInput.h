@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QPointF>
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+
+class QQuickItem;
+class QQuickWindow;
+
+namespace norvane::test {
+
+// The first object named `objectName` below `root`, looking through both the object tree and the
+// visual item tree (delegates of views and repeaters have no object parent).
+QObject *findByName(QObject *root, const QString &objectName);
+template<typename T>
+T *findByName(QObject *root, const QString &objectName)
+{
+    return qobject_cast<T *>(findByName(root, objectName));
+}
+
+// Waits until the window is on screen and its items are laid out (renders one frame), so that
+// positions are final before input is aimed at them.
+bool waitForLayout(QQuickWindow *window);
+
+class QmlHarness;
+// QmlHarness::create, then waitForLayout; nullptr when either fails.
+QObject *createShown(QmlHarness &harness, const QByteArray &qml, const QVariantMap &initialProperties = {});
+
+// Mouse input aimed at an item, as a user would give it, through the item's window.
+QPointF sceneCenter(const QQuickItem *item);
+void clickItem(QQuickItem *item);
+void hoverItem(QQuickItem *item);
+void hoverPoint(QQuickWindow *window, const QPointF &scenePoint);
+// Types the text key by key into whatever has the focus in the window.
+void typeText(QQuickWindow *window, const QString &text);
+
+// The accessible name the item offers to assistive technology (empty when it has none).
+QString accessibleName(QQuickItem *item);
+
+} // namespace norvane::test

@@ -1,0 +1,277 @@
+#include <QQmlExtensionPlugin>
+#include <QSignalSpy>
+
+#include "CatalogLoadingText.h"
+#include "ItemInput.h"
+#include "QmlHarness.h"
+#include "SpecialCategoryRow.h"
+#include "TestMain.h"
+
+Q_IMPORT_QML_PLUGIN(NorvanePlugin)
+Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+
+using namespace norvane::test;
+
+namespace {
+
+const QByteArray categoryColumnQml = R"(
+import QtQuick
+import Norvane
+CategoryColumn {
+    width: 300; height: 500
+    property var selections: []
+    property var lockedClicks: []
+    categories: [
+        { categoryId: "10", categoryName: "Acción" },
+        { categoryId: "14", categoryName: "Adultos" },
+        { categoryId: "15", categoryName: "Infantiles" }
+    ]
+    isLocked: category => category.categoryId === "14"
+    onSelect: id => selections = selections.concat([id])
+    onLocked: category => lockedClicks = lockedClicks.concat([category.categoryId])
+}
+)";
+
+QVariantList specialRows()
+{
+    return {QVariant::fromValue(SpecialCategoryRow(QStringLiteral("__continue__"), QStringLiteral("Continuar viendo"),
+                                                   QStringLiteral("play.circle"))),
+            QVariant::fromValue(SpecialCategoryRow(QStringLiteral("__recent__"), QStringLiteral("Recién agregadas"),
+                                                   QStringLiteral("sparkles")))};
+}
+
+QQuickItem *item(QmlHarness &harness, const QString &objectName)
+{
+    auto *found = findByName<QQuickItem>(harness.root(), objectName);
+    if (!found)
+        qWarning("no item %s", qPrintable(objectName));
+    return found;
+}
+
+} // namespace
+
+// The shared screen components: what they show and which callback each click reaches.
+class TestComponents : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void categoryClickRule_data()
+    {
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<QStringList>("selections");
+        QTest::addColumn<QStringList>("lockedClicks");
+        QTest::newRow("special row selects") << "__recent__" << QStringList{"__recent__"} << QStringList{};
+        QTest::newRow("open category selects") << "10" << QStringList{"10"} << QStringList{};
+        QTest::newRow("locked category asks for the PIN") << "14" << QStringList{} << QStringList{"14"};
+    }
+
+    void categoryClickRule()
+    {
+        QFETCH(QString, clicked);
+        QFETCH(QStringList, selections);
+        QFETCH(QStringList, lockedClicks);
+        QmlHarness harness;
+        QObject *root = createShown(harness, categoryColumnQml, {{QStringLiteral("specials"), specialRows()}});
+        QVERIFY(root);
+        QQuickItem *row = item(harness, QStringLiteral("categoryRow_") + clicked);
+        QVERIFY(row);
+        clickItem(row);
+        QCOMPARE(root->property("selections").toStringList(), selections);
+        QCOMPARE(root->property("lockedClicks").toStringList(), lockedClicks);
+    }
+
+    void specialRowsComeFirstAndOnlyCategoriesLock()
+    {
+        QmlHarness harness;
+        QObject *root = createShown(harness, categoryColumnQml, {{QStringLiteral("specials"), specialRows()}});
+        QVERIFY(root);
+        const QStringList order{"__continue__", "__recent__", "10", "14", "15"};
+        qreal previousY = -1;
+        for (const QString &id : order) {
+            QQuickItem *row = item(harness, QStringLiteral("categoryRow_") + id);
+            QVERIFY(row);
+            QVERIFY2(row->y() > previousY, qPrintable(id));
+            previousY = row->y();
+            QCOMPARE(row->property("isLockedRow").toBool(), id == QLatin1String("14"));
+            QCOMPARE(accessibleName(row), row->property("label").toString());
+        }
+        QCOMPARE(item(harness, QStringLiteral("categoryRow___recent__"))->property("label").toString(),
+                 QStringLiteral("Recién agregadas"));
+    }
+
+    void selectedIdHighlightsOneRowOrNone_data()
+    {
+        QTest::addColumn<QVariant>("selectedId");
+        QTest::addColumn<QString>("highlighted");
+        QTest::newRow("none") << QVariant() << QString();
+        QTest::newRow("category") << QVariant(QStringLiteral("15")) << QStringLiteral("15");
+        QTest::newRow("special") << QVariant(QStringLiteral("__continue__")) << QStringLiteral("__continue__");
+        QTest::newRow("unknown id") << QVariant(QStringLiteral("99")) << QString();
+    }
+
+    void selectedIdHighlightsOneRowOrNone()
+    {
+        QFETCH(QVariant, selectedId);
+        QFETCH(QString, highlighted);
+        QmlHarness harness;
+        QVariantMap properties{{QStringLiteral("specials"), specialRows()}};
+        if (selectedId.isValid())
+            properties.insert(QStringLiteral("selectedId"), selectedId);
+        QVERIFY(createShown(harness, categoryColumnQml, properties));
+        for (const QString id : {"__continue__", "__recent__", "10", "14", "15"}) {
+            QQuickItem *row = item(harness, QStringLiteral("categoryRow_") + id);
+            QVERIFY(row);
+            QCOMPARE(row->property("selected").toBool(), id == highlighted);
+        }
+    }
+
+    void pinPromptWrongThenRight()
+    {
+        QmlHarness harness;
+        QObject *root = createShown(harness, R"(
+import QtQuick
+import Norvane
+PinPrompt {
+    property var tried: []
+    property int cancels: 0
+    checkPin: function(pin) { tried = tried.concat([pin]); return pin === "4321" }
+    onCancel: cancels += 1
+}
+)");
+        QVERIFY(root);
+        auto *field = item(harness, QStringLiteral("pinField"));
+        auto *wrongText = item(harness, QStringLiteral("pinWrong"));
+        QVERIFY(field && wrongText);
+        QCOMPARE(accessibleName(field), QStringLiteral("PIN"));
+        QVERIFY(!wrongText->isVisible());
+
+        field->forceActiveFocus();
+        typeText(&harness.window(), QStringLiteral("1111"));
+        QTest::keyClick(&harness.window(), Qt::Key_Return);
+        QCOMPARE(root->property("tried").toStringList(), QStringList{"1111"});
+        QVERIFY(root->property("wrong").toBool());
+        QVERIFY(wrongText->isVisible());
+        QCOMPARE(wrongText->property("text").toString(), QStringLiteral("PIN incorrecto."));
+        QCOMPARE(root->property("pin").toString(), QString());
+        QCOMPARE(field->property("text").toString(), QString());
+
+        // Typing again keeps the message until the next submit.
+        typeText(&harness.window(), QStringLiteral("43"));
+        QVERIFY(wrongText->isVisible());
+        typeText(&harness.window(), QStringLiteral("21"));
+        QCOMPARE(root->property("pin").toString(), QStringLiteral("4321"));
+        clickItem(item(harness, QStringLiteral("pinAccept")));
+        QCOMPARE(root->property("tried").toStringList(), (QStringList{"1111", "4321"}));
+        QVERIFY(!root->property("wrong").toBool());
+        QVERIFY(!wrongText->isVisible());
+        // An accepted PIN stays for the caller, who closes the panel.
+        QCOMPARE(root->property("pin").toString(), QStringLiteral("4321"));
+
+        clickItem(item(harness, QStringLiteral("pinCancel")));
+        QCOMPARE(root->property("cancels").toInt(), 1);
+        QCOMPARE(root->property("tried").toStringList().size(), 2);
+    }
+
+    void catalogTextsWithFraction_data()
+    {
+        QTest::addColumn<double>("fraction");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0.999 truncates") << 0.999 << QStringLiteral("Preparando catálogo… 99%");
+        QTest::newRow("start") << 0.0 << QStringLiteral("Preparando catálogo… 0%");
+        QTest::newRow("half") << 0.5 << QStringLiteral("Preparando catálogo… 50%");
+        QTest::newRow("done") << 1.0 << QStringLiteral("Preparando catálogo… 100%");
+        QTest::newRow("0.07 is 7 not 6") << 0.07 << QStringLiteral("Preparando catálogo… 7%");
+        QTest::newRow("overshoot") << 1.2 << QStringLiteral("Preparando catálogo… 100%");
+        QTest::newRow("not a number") << qQNaN() << QStringLiteral("Preparando catálogo… 0%");
+    }
+
+    void catalogTextsWithFraction()
+    {
+        QFETCH(double, fraction);
+        QFETCH(QString, text);
+        QCOMPARE(CatalogLoadingText::forFraction(fraction), text);
+    }
+
+    void catalogTextsWithBytes_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("1.5 MB") << qint64(1572864) << QStringLiteral("Preparando catálogo… 1.5 MB");
+        QTest::newRow("nothing yet") << qint64(0) << QStringLiteral("Preparando catálogo… 0.0 MB");
+        QTest::newRow("rounds to one decimal") << qint64(1101005) << QStringLiteral("Preparando catálogo… 1.1 MB");
+        QTest::newRow("beyond 32 bits") << qint64(5) * 1024 * 1024 * 1024 << QStringLiteral("Preparando catálogo… 5120.0 MB");
+    }
+
+    void catalogTextsWithBytes()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(QString, text);
+        // A decimal point whatever the user's locale.
+        const QLocale previous;
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const QString shown = CatalogLoadingText::forBytes(bytes);
+        QLocale::setDefault(previous);
+        QCOMPARE(shown, text);
+    }
+
+    void catalogLoadingViewShowsBarOrSpinner()
+    {
+        QmlHarness harness;
+        QObject *root = createShown(harness, "import QtQuick\nimport Norvane\nCatalogLoadingView { }\n",
+                                       {{QStringLiteral("fraction"), 0.999}});
+        QVERIFY(root);
+        auto *text = item(harness, QStringLiteral("catalogProgressText"));
+        QCOMPARE(text->property("text").toString(), QStringLiteral("Preparando catálogo… 99%"));
+        QVERIFY(item(harness, QStringLiteral("catalogProgressBar"))->isVisible());
+        QVERIFY(!item(harness, QStringLiteral("catalogSpinner"))->isVisible());
+        QCOMPARE(item(harness, QStringLiteral("catalogFirstTimeNote"))->property("text").toString(),
+                 QStringLiteral("(solo la primera vez)"));
+
+        root->setProperty("fraction", QVariant());
+        root->setProperty("bytes", 1572864.0);
+        QCOMPARE(text->property("text").toString(), QStringLiteral("Preparando catálogo… 1.5 MB"));
+        QVERIFY(!item(harness, QStringLiteral("catalogProgressBar"))->isVisible());
+        QVERIFY(item(harness, QStringLiteral("catalogSpinner"))->isVisible());
+    }
+
+    void retryBoxShowsMessageAndRetries()
+    {
+        QmlHarness harness;
+        QObject *root = createShown(harness, R"(
+import QtQuick
+import Norvane
+RetryBox {
+    property int retries: 0
+    message: "Sin conexión con el servidor."
+    onAction: retries += 1
+}
+)");
+        QVERIFY(root);
+        QCOMPARE(item(harness, QStringLiteral("retryMessage"))->property("text").toString(),
+                 QStringLiteral("Sin conexión con el servidor."));
+        auto *button = item(harness, QStringLiteral("retryButton"));
+        QCOMPARE(accessibleName(button), QStringLiteral("Reintentar"));
+        clickItem(button);
+        QCOMPARE(root->property("retries").toInt(), 1);
+    }
+
+    void backButtonClicksAndHovers()
+    {
+        QmlHarness harness;
+        auto *button = qobject_cast<QQuickItem *>(createShown(harness, R"(
+import QtQuick
+import Norvane
+BackButton { x: 40; y: 40; property int backs: 0; onClicked: backs += 1 }
+)"));
+        QVERIFY(button);
+        QCOMPARE(accessibleName(button), QStringLiteral("Volver"));
+        QVERIFY(!button->property("hovering").toBool());
+        hoverItem(button);
+        QTRY_VERIFY(button->property("hovering").toBool());
+        clickItem(button);
+        QCOMPARE(button->property("backs").toInt(), 1);
+    }
+};
+
+NORVANE_TEST_MAIN(TestComponents)
+#include "tst_components.moc"

@@ -1,0 +1,242 @@
+#include "ApiConnection.h"
+#include "AppModel.h"
+#include "Keychain.h"
+#include "QmlHarness.h"
+#include "SampleProvider.h"
+#include "SessionStore.h"
+#include "TestMain.h"
+
+#include <QQuickItem>
+#include <QSignalSpy>
+
+using namespace std::chrono_literals;
+using norvane::test::QmlHarness;
+
+namespace {
+
+const QByteArray loginViewQml = "import QtQuick\nimport Norvane\nLoginView { }\n";
+
+void clearKeyring()
+{
+    for (QLatin1String item : {SessionStore::usernameItem, SessionStore::passwordItem, SessionStore::lastUsernameItem,
+                                SessionStore::lastPasswordItem, SessionStore::serverUrlItem})
+        Keychain::remove(item);
+}
+
+QPointF centreOf(QQuickItem *item)
+{
+    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+}
+
+} // namespace
+
+class TestLoginView : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        ApiConnection::setIdleTimeout(400ms);
+        QVERIFY(m_provider.listenOn());
+        m_harness = std::make_unique<QmlHarness>();
+    }
+
+    void cleanupTestCase()
+    {
+        m_harness.reset(); // the view goes before its model
+    }
+
+    void init()
+    {
+        clearKeyring();
+        m_provider.clearScript();
+        m_provider.clearLog();
+        // The previous view goes (inside create) before its model does.
+        auto model = std::make_unique<AppModel>();
+        model->setServers({m_provider.baseUrl()});
+        QVERIFY(m_harness->create(loginViewQml, {{QStringLiteral("app"), QVariant::fromValue(model.get())}}));
+        m_model = std::move(model);
+    }
+
+    void cleanup()
+    {
+        // Let a sign-in still running end before its model goes.
+        QTRY_VERIFY(!m_model->isLoggingIn());
+        clearKeyring();
+    }
+
+    // The button checks for empty texts only; blanks count as text (the model trims them).
+    void buttonEnabledRule_data()
+    {
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("both empty") << "" << "" << false;
+        QTest::newRow("no password") << "demo" << "" << false;
+        QTest::newRow("no user") << "" << "demo1234" << false;
+        QTest::newRow("blanks-only user") << "   " << "demo1234" << true;
+        QTest::newRow("both filled") << "demo" << "demo1234" << true;
+    }
+    void buttonEnabledRule()
+    {
+        QFETCH(QString, user);
+        QFETCH(QString, password);
+        QFETCH(bool, enabled);
+        m_model->setLoginUser(user);
+        m_model->setLoginPassword(password);
+        auto *button = m_harness->find<QQuickItem>(QStringLiteral("submitButton"));
+        QVERIFY(button);
+        QCOMPARE(button->isEnabled(), enabled);
+        QCOMPARE(m_harness->find<QQuickItem>(QStringLiteral("userField"))->property("text").toString(), user);
+        QCOMPARE(m_harness->find<QQuickItem>(QStringLiteral("passwordField"))->property("text").toString(), password);
+    }
+
+    void whileLoggingInSpinnerAndEditableFields()
+    {
+        ProviderFault stall;
+        stall.stall = true;
+        m_provider.setFault(QString(), stall);
+        m_model->setLoginUser(QStringLiteral("demo"));
+        m_model->setLoginPassword(QStringLiteral("demo1234"));
+        auto *button = m_harness->find<QQuickItem>(QStringLiteral("submitButton"));
+        auto *label = m_harness->find<QQuickItem>(QStringLiteral("submitLabel"));
+        auto *spinner = m_harness->find<QQuickItem>(QStringLiteral("submitSpinner"));
+        QVERIFY(label->isVisible());
+        QVERIFY(!spinner->isVisible());
+
+        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {}, centreOf(button).toPoint());
+        QVERIFY(m_model->isLoggingIn());
+        QVERIFY(!button->isEnabled());
+        QVERIFY(spinner->isVisible());
+        QVERIFY(!label->isVisible());
+
+        // Typing still goes into the form.
+        auto *user = m_harness->find<QQuickItem>(QStringLiteral("userField"));
+        QVERIFY(user->isEnabled());
+        user->forceActiveFocus();
+        typeText("x");
+        QCOMPARE(m_model->loginUser(), QStringLiteral("demox"));
+
+        QTRY_VERIFY(!m_model->isLoggingIn());
+        QVERIFY(label->isVisible());
+        QVERIFY(!spinner->isVisible());
+    }
+
+    void eyeToggleKeepsPassword()
+    {
+        auto *field = m_harness->find<QQuickItem>(QStringLiteral("passwordField"));
+        auto *eye = m_harness->find<QQuickItem>(QStringLiteral("eyeButton"));
+        field->forceActiveFocus();
+        typeText("s3cr");
+        QCOMPARE(field->property("echoMode").toInt(), 2); // TextInput.Password
+        QCOMPARE(symbolOf(eye), QStringLiteral("eye"));
+
+        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {}, centreOf(eye).toPoint());
+        QCOMPARE(field->property("echoMode").toInt(), 0); // TextInput.Normal
+        QCOMPARE(field->property("text").toString(), QStringLiteral("s3cr"));
+        QCOMPARE(symbolOf(eye), QStringLiteral("eye.slash"));
+
+        field->forceActiveFocus();
+        typeText("et");
+        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {}, centreOf(eye).toPoint());
+        QCOMPARE(field->property("echoMode").toInt(), 2); // TextInput.Password
+        QCOMPARE(m_model->loginPassword(), QStringLiteral("s3cret"));
+        QCOMPARE(symbolOf(eye), QStringLiteral("eye"));
+    }
+
+    // Return in the password row signs in even while the button is disabled.
+    void returnInPasswordRowStartsSignIn()
+    {
+        m_model->setLoginUser(QStringLiteral("demo"));
+        auto *button = m_harness->find<QQuickItem>(QStringLiteral("submitButton"));
+        QVERIFY(!button->isEnabled());
+        m_harness->find<QQuickItem>(QStringLiteral("passwordField"))->forceActiveFocus();
+        QTest::keyClick(&m_harness->window(), Qt::Key_Return);
+        QVERIFY(m_model->isLoggingIn());
+        QTRY_VERIFY(!m_model->isLoggingIn());
+        QCOMPARE(m_provider.requests(QString()).size(), 1);
+    }
+
+    void failureMessageShown()
+    {
+        auto *message = m_harness->find<QQuickItem>(QStringLiteral("loginMessage"));
+        QVERIFY(!message->isVisible());
+        m_model->setLoginUser(QStringLiteral("demo"));
+        m_model->setLoginPassword(QStringLiteral("wrong"));
+        QCoro::waitFor(m_model->runLogin());
+        QVERIFY(message->isVisible());
+        QCOMPARE(message->property("text").toString(), QStringLiteral("Usuario o contraseña incorrectos."));
+    }
+
+    // The title is drawn with the neon gradient: pink at its leading edge, blue at its trailing one.
+    void titleFilledWithNeonGradient()
+    {
+        QQuickItem *title = nullptr;
+        for (QQuickItem *item : m_harness->root()->findChildren<QQuickItem *>()) {
+            if (QByteArray(item->metaObject()->className()).startsWith("GradientText"))
+                title = item;
+        }
+        QVERIFY(title);
+        QCOMPARE(title->property("text").toString(), QStringLiteral("NORVANE"));
+        const QImage frame = m_harness->grab();
+        const QRectF box = title->mapRectToScene(QRectF(0, 0, title->width(), title->height()));
+        const auto dominant = [&](qreal fromX, qreal toX) {
+            qreal red = 0, blue = 0;
+            for (int x = int(fromX); x < int(toX); ++x) {
+                for (int y = int(box.top()); y < int(box.bottom()); ++y) {
+                    const QColor c = frame.pixelColor(x, y);
+                    red += c.redF();
+                    blue += c.blueF();
+                }
+            }
+            return std::pair{red, blue};
+        };
+        const auto [leadRed, leadBlue] = dominant(box.left(), box.left() + box.width() / 5);
+        const auto [trailRed, trailBlue] = dominant(box.right() - box.width() / 5, box.right());
+        QVERIFY(leadRed > leadBlue);
+        QVERIFY(trailBlue > trailRed);
+    }
+
+    void symbolNamesMapToGlyphs_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name :
+             {"chevron.left", "play.fill", "pause.fill", "star", "star.fill", "lock.fill", "eye", "eye.slash", "tv",
+              "film", "sparkles", "play.circle", "magnifyingglass", "gobackward.10", "goforward.10", "forward.end.fill",
+              "backward.end.fill", "arrow.down.right.and.arrow.up.left", "person.crop.circle",
+              "rectangle.portrait.and.arrow.right", "key.slash", "info.circle", "hammer.fill", "checkmark.circle.fill"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void symbolNamesMapToGlyphs()
+    {
+        QFETCH(QString, name);
+        QmlHarness harness;
+        QObject *symbol = harness.create("import QtQuick\nimport Norvane\nSystemSymbol { }\n",
+                                         {{QStringLiteral("name"), name}});
+        QVERIFY(symbol);
+        const QString glyph = symbol->property("text").toString();
+        QCOMPARE(glyph.size(), 1);
+        QVERIFY(glyph.at(0).unicode() >= 0xe000); // a private-use glyph of the icon font
+    }
+
+private:
+    void typeText(const char *text)
+    {
+        for (const char *c = text; *c; ++c)
+            QTest::keyClick(&m_harness->window(), *c);
+    }
+
+    static QString symbolOf(QQuickItem *button)
+    {
+        return button->property("contentItem").value<QQuickItem *>()->property("name").toString();
+    }
+
+    SampleProvider m_provider;
+    std::unique_ptr<AppModel> m_model;
+    // Made inside the test run, so that QML warnings fail the tests.
+    std::unique_ptr<QmlHarness> m_harness;
+};
+
+NORVANE_TEST_MAIN(TestLoginView)
+#include "tst_loginview.moc"

@@ -1,0 +1,292 @@
+#include <QQmlExtensionPlugin>
+#include <QSignalSpy>
+
+#include "AppInfo.h"
+#include "AppModel.h"
+#include "ClockText.h"
+#include "ItemInput.h"
+#include "MenuLayout.h"
+#include "MenuSound.h"
+#include "QmlHarness.h"
+#include "RadialGlow.h"
+#include "TestMain.h"
+
+Q_IMPORT_QML_PLUGIN(NorvanePlugin)
+Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+
+using namespace norvane::test;
+
+namespace {
+
+// The main menu at the smallest window size, with short timers.
+const QByteArray menuQml = R"(
+import QtQuick
+import Norvane
+MainMenuView {
+    width: 1000; height: 640
+    app: AppModel { }
+    versionDuration: 150
+    clockInterval: 50
+}
+)";
+
+const QByteArray homeQml = R"(
+import QtQuick
+import Norvane
+HomeView {
+    width: 1000; height: 640
+    app: AppModel { }
+}
+)";
+
+QQuickItem *card(QmlHarness &harness, int index)
+{
+    return findByName<QQuickItem>(harness.root(), QStringLiteral("menuCard%1").arg(index));
+}
+
+AppModel *appOf(QObject *view)
+{
+    return view->property("app").value<AppModel *>();
+}
+
+} // namespace
+
+// The launcher: card geometry, hover sounds and looks, what each card opens, the logo's version
+// popover, the clock, and home's routing between the menu and the section frame.
+class TestMainMenu : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void cardWidthRule_data()
+    {
+        QTest::addColumn<qreal>("available");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<qreal>("width");
+        QTest::newRow("1000-point window") << 952.0 << 6 << 892.0 / 6;
+        QTest::newRow("exactly the gaps") << 60.0 << 6 << 0.0;
+        QTest::newRow("narrower than the gaps") << 30.0 << 6 << 0.0;
+        QTest::newRow("one card takes all") << 500.0 << 1 << 500.0;
+        QTest::newRow("no cards") << 500.0 << 0 << 0.0;
+    }
+
+    void cardWidthRule()
+    {
+        QFETCH(qreal, available);
+        QFETCH(int, count);
+        QFETCH(qreal, width);
+        QCOMPARE(MenuLayout::cardWidth(available, count), width);
+    }
+
+    void cardsShareTheMeasuredRow()
+    {
+        QmlHarness harness;
+        QVERIFY(createShown(harness, menuQml));
+        for (int i = 0; i < 6; ++i) {
+            QQuickItem *c = card(harness, i);
+            QVERIFY(c);
+            QVERIFY(qAbs(c->width() - 148.67) < 0.005);
+            QCOMPARE(c->x(), i * (c->width() + 12));
+        }
+        // The last card ends at the row's right edge, 24 points from the window's.
+        QQuickItem *last = card(harness, 5);
+        QVERIFY(qAbs(last->mapToScene(QPointF(last->width(), 0)).x() - 976) < 0.01);
+    }
+
+    void cardsAreNamedForAssistiveTechnology()
+    {
+        QmlHarness harness;
+        QVERIFY(createShown(harness, menuQml));
+        const QStringList names{"TV en vivo", "Películas", "Series", "Buscar", "Ajustes", "Salir"};
+        const QStringList images{"MenuCardLive", "MenuCardMovies", "MenuCardSeries", "MenuCardSearch",
+                                 "MenuCardSettings", "MenuCardExit"};
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(accessibleName(card(harness, i)), names.at(i));
+            QCOMPARE(card(harness, i)->property("imageName").toString(), images.at(i));
+            // The artwork is in the resources and readable.
+            auto *face = card(harness, i)->findChild<QObject *>(QStringLiteral("cardFace"));
+            QVERIFY(face && face->property("hasImage").toBool());
+        }
+        QVERIFY(!accessibleName(findByName<QQuickItem>(harness.root(), QStringLiteral("logoButton"))).isEmpty());
+    }
+
+    void hoverSoundsOncePerCardEntered()
+    {
+        QmlHarness harness;
+        QVERIFY(createShown(harness, menuQml));
+        MenuSound *sound = MenuSound::shared();
+        sound->setLastIndex(-1);
+        QSignalSpy played(sound, &MenuSound::played);
+        auto *header = findByName<QQuickItem>(harness.root(), QStringLiteral("menuHeader"));
+
+        QCOMPARE(sound->poolSize(), MenuSound::maxPlayers);
+        // The menu's MenuSound is the process-wide one.
+        const int soundType = qmlTypeId("Norvane.Core", 1, 0, "MenuSound");
+        QCOMPARE(harness.engine().singletonInstance<MenuSound *>(soundType), sound);
+        hoverItem(card(harness, 2));
+        QVERIFY(card(harness, 2)->property("hovering").toBool());
+        QCOMPARE(sound->lastIndex(), 2);
+        hoverPoint(&harness.window(), sceneCenter(card(harness, 2)) + QPointF(5, 40)); // inside card 2
+        hoverItem(card(harness, 3));
+        QCOMPARE(sound->lastIndex(), 3);
+        QCOMPARE(played.size(), sound->poolSize() > 0 ? 2 : 0);
+
+        hoverItem(header); // leaving every card
+        QCOMPARE(sound->lastIndex(), -1);
+        hoverItem(card(harness, 3));
+        QCOMPARE(played.size(), sound->poolSize() > 0 ? 3 : 0);
+    }
+
+    void hoverGrowsTheCardAndDrawsTheBorder()
+    {
+        QmlHarness harness;
+        QVERIFY(createShown(harness, menuQml));
+        QQuickItem *c = card(harness, 1);
+        auto *face = c->findChild<QObject *>(QStringLiteral("cardFace"));
+        QCOMPARE(c->scale(), 1.0);
+        QCOMPARE(face->property("borderWidth").toReal(), 0.0);
+        hoverItem(c);
+        QVERIFY(c->property("hovering").toBool());
+        QTRY_COMPARE(c->scale(), 1.05);
+        QTRY_COMPARE(face->property("borderWidth").toReal(), 3.0);
+        hoverItem(findByName<QQuickItem>(harness.root(), QStringLiteral("menuHeader")));
+        QVERIFY(!c->property("hovering").toBool());
+        QTRY_COMPARE(c->scale(), 1.0);
+    }
+
+    void cardsOpenTheirSection_data()
+    {
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("tab");
+        QTest::newRow("live") << 0 << int(AppModel::AppTab::Live);
+        QTest::newRow("movies") << 1 << int(AppModel::AppTab::Movies);
+        QTest::newRow("series") << 2 << int(AppModel::AppTab::Series);
+        QTest::newRow("search") << 3 << int(AppModel::AppTab::Search);
+        QTest::newRow("settings") << 4 << int(AppModel::AppTab::Settings);
+    }
+
+    void cardsOpenTheirSection()
+    {
+        QFETCH(int, index);
+        QFETCH(int, tab);
+        QmlHarness harness;
+        QObject *menu = createShown(harness, menuQml);
+        QVERIFY(menu);
+        QSignalSpy quit(&harness.engine(), &QQmlEngine::quit);
+        clickItem(card(harness, index));
+        QCOMPARE(appOf(menu)->openTab(), std::optional(AppModel::AppTab(tab)));
+        QCOMPARE(quit.size(), 0);
+    }
+
+    void exitCardQuits()
+    {
+        QmlHarness harness;
+        QObject *menu = createShown(harness, menuQml);
+        QVERIFY(menu);
+        QSignalSpy quit(&harness.engine(), &QQmlEngine::quit);
+        clickItem(card(harness, 5));
+        QCOMPARE(quit.size(), 1);
+        QCOMPARE(appOf(menu)->openTab(), std::nullopt);
+    }
+
+    void versionFallback_data()
+    {
+        QTest::addColumn<QString>("applicationVersion");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("none") << QString() << QStringLiteral("1.0");
+        QTest::newRow("blank") << QStringLiteral("  ") << QStringLiteral("1.0");
+        QTest::newRow("project version") << QStringLiteral("1.4.2") << QStringLiteral("1.4.2");
+    }
+
+    void versionFallback()
+    {
+        QFETCH(QString, applicationVersion);
+        QFETCH(QString, shown);
+        QCOMPARE(AppInfo::versionFrom(applicationVersion), shown);
+    }
+
+    void logoShowsTheVersionBriefly()
+    {
+        // The test program has no version of its own: the popover falls back to 1.0.
+        QCoreApplication::setApplicationVersion(QString());
+        QmlHarness harness;
+        QObject *menu = createShown(harness, menuQml);
+        QVERIFY(menu);
+        auto *popover = findByName<QObject>(harness.root(), QStringLiteral("versionPopover"));
+        QVERIFY(popover && !popover->property("visible").toBool());
+        clickItem(findByName<QQuickItem>(harness.root(), QStringLiteral("logoButton")));
+        QVERIFY(menu->property("showVersion").toBool());
+        QTRY_VERIFY(popover->property("opened").toBool());
+        QCOMPARE(findByName<QObject>(harness.root(), QStringLiteral("versionText"))->property("text").toString(),
+                 QStringLiteral("Norvane 1.0"));
+        QTRY_VERIFY(!menu->property("showVersion").toBool());
+        QTRY_VERIFY(!popover->property("visible").toBool());
+    }
+
+    void clockShowsTheSnapshotAndTicks()
+    {
+        QmlHarness harness;
+        const Snapshot before = ClockText().snapshot();
+        QObject *menu = createShown(harness, menuQml);
+        QVERIFY(menu);
+        const Snapshot after = ClockText().snapshot();
+        auto *time = findByName<QObject>(harness.root(), QStringLiteral("clockTime"));
+        auto *date = findByName<QObject>(harness.root(), QStringLiteral("clockDate"));
+        const QString shownTime = time->property("text").toString();
+        QVERIFY2(shownTime == before.time() || shownTime == after.time(), qPrintable(shownTime));
+        const QString shownDate = date->property("text").toString();
+        QVERIFY2(shownDate == before.date() || shownDate == after.date(), qPrintable(shownDate));
+        // Each tick replaces what is shown with a fresh snapshot.
+        menu->setProperty("now", QVariant::fromValue(Snapshot(QStringLiteral("0:00"), QStringLiteral("x"))));
+        QCOMPARE(time->property("text").toString(), QStringLiteral("0:00"));
+        QTRY_COMPARE(date->property("text").toString(), ClockText().snapshot().date());
+    }
+
+    void glowsFollowTheWindow()
+    {
+        QmlHarness harness;
+        QVERIFY(createShown(harness, menuQml));
+        auto *purple = findByName<RadialGlow>(harness.root(), QStringLiteral("purpleGlow"));
+        auto *blue = findByName<RadialGlow>(harness.root(), QStringLiteral("blueGlow"));
+        QVERIFY(purple && blue);
+        const QSizeF size(1000, 640);
+        QCOMPARE(purple->centerPoint(size), QPointF(120, 672));
+        QCOMPARE(purple->radiusLength(size), 550.0);
+        QCOMPARE(purple->color(), QColor(177, 75, 244));
+        QCOMPARE(purple->centerOpacity(), 0.31);
+        QCOMPARE(blue->centerPoint(size), QPointF(900, 704));
+        QCOMPARE(blue->radiusLength(size), 450.0);
+        QCOMPARE(blue->color(), QColor(32, 180, 255));
+        QCOMPARE(blue->centerOpacity(), 0.20);
+    }
+
+    void homeRoutesBetweenMenuAndSections()
+    {
+        QmlHarness harness;
+        QObject *home = createShown(harness, homeQml);
+        QVERIFY(home);
+        AppModel *app = appOf(home);
+        QVERIFY(findByName<QObject>(harness.root(), QStringLiteral("mainMenu")));
+
+        app->setOpenTab(AppModel::AppTab::Settings);
+        QTRY_VERIFY(findByName<QObject>(harness.root(), QStringLiteral("settingsView")));
+        QTRY_VERIFY(!findByName<QObject>(harness.root(), QStringLiteral("mainMenu")));
+        QCOMPARE(findByName<QObject>(harness.root(), QStringLiteral("sectionTitle"))->property("text").toString(),
+                 QStringLiteral("Ajustes"));
+
+        clickItem(findByName<QQuickItem>(harness.root(), QStringLiteral("backButton")));
+        QCOMPARE(app->openTab(), std::nullopt);
+        QTRY_VERIFY(findByName<QObject>(harness.root(), QStringLiteral("mainMenu")));
+
+        // Without a client a section shows its frame with the placeholder.
+        app->setOpenTab(AppModel::AppTab::Movies);
+        QTRY_VERIFY(findByName<QObject>(harness.root(), QStringLiteral("comingSoon")));
+        QCOMPARE(findByName<QObject>(harness.root(), QStringLiteral("sectionTitle"))->property("text").toString(),
+                 QStringLiteral("Películas"));
+        QCOMPARE(findByName<QObject>(harness.root(), QStringLiteral("comingSoonText"))->property("text").toString(),
+                 QStringLiteral("\u201CPelículas\u201D \u2014 en construcción"));
+        QTRY_VERIFY(!findByName<QObject>(harness.root(), QStringLiteral("settingsView")));
+    }
+};
+
+NORVANE_TEST_MAIN(TestMainMenu)
+#include "tst_mainmenu.moc"

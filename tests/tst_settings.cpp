@@ -1,0 +1,210 @@
+#include <QQmlExtensionPlugin>
+
+#include "AppModel.h"
+#include "ItemInput.h"
+#include "Keychain.h"
+#include "QmlHarness.h"
+#include "TestMain.h"
+
+Q_IMPORT_QML_PLUGIN(NorvanePlugin)
+Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+
+using namespace norvane::test;
+
+namespace {
+
+const QStringList savedItems{"username", "password", "last_username", "last_password", "server_url"};
+
+// Settings beside the login form, both on one application model, the way home and the login
+// screen share it: what settings does shows up in the form.
+const QByteArray settingsQml = R"(
+import QtQuick
+import Norvane
+Item {
+    width: 1000; height: 640
+    property AppModel app: AppModel { }
+    SettingsView { objectName: "settings"; anchors.fill: parent; app: parent.app }
+    LoginView {
+        objectName: "login"
+        anchors.fill: parent
+        app: parent.app
+        visible: app.phase === AppModel.Login
+    }
+}
+)";
+
+void saveSignIn(const QString &user, const QString &password)
+{
+    Keychain::write(user, QStringLiteral("username"));
+    Keychain::write(password, QStringLiteral("password"));
+    Keychain::write(user, QStringLiteral("last_username"));
+    Keychain::write(password, QStringLiteral("last_password"));
+    Keychain::write(QStringLiteral("http://127.0.0.1:8080"), QStringLiteral("server_url"));
+}
+
+QString textOf(QmlHarness &harness, const QString &objectName)
+{
+    auto *object = findByName<QObject>(harness.root(), objectName);
+    return object ? object->property("text").toString() : QStringLiteral("<missing %1>").arg(objectName);
+}
+
+} // namespace
+
+// The settings screen against the real (test) keyring: who is signed in, the two confirmations
+// and what each one does to the saved credentials and the login form.
+class TestSettings : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        for (const QString &item : savedItems)
+            Keychain::remove(item);
+    }
+
+    void cleanup() { init(); }
+
+    void accountCardShowsTheSavedUserName_data()
+    {
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("signed in") << QStringLiteral("maría.pérez");
+        QTest::newRow("nothing saved") << QString();
+    }
+
+    void accountCardShowsTheSavedUserName()
+    {
+        QFETCH(QString, saved);
+        if (!saved.isEmpty())
+            saveSignIn(saved, QStringLiteral("secreto"));
+        QmlHarness harness;
+        QVERIFY(createShown(harness, settingsQml));
+        auto *signedIn = findByName<QQuickItem>(harness.root(), QStringLiteral("signedInRow"));
+        QVERIFY(signedIn);
+        QCOMPARE(signedIn->isVisible(), !saved.isEmpty());
+        if (!saved.isEmpty())
+            QCOMPARE(signedIn->property("title").toString(), QStringLiteral("Sesión de ") + saved);
+
+        // The two actions are always there, named for assistive technology.
+        auto *logout = findByName<QQuickItem>(harness.root(), QStringLiteral("logoutRow"));
+        auto *forget = findByName<QQuickItem>(harness.root(), QStringLiteral("forgetRow"));
+        QVERIFY(logout->isVisible() && forget->isVisible());
+        QCOMPARE(accessibleName(logout), QStringLiteral("Cerrar sesión"));
+        QCOMPARE(accessibleName(forget), QStringLiteral("Olvidar credenciales guardadas"));
+        QCOMPARE(logout->property("symbol").toString(), QStringLiteral("rectangle.portrait.and.arrow.right"));
+        QCOMPARE(forget->property("symbol").toString(), QStringLiteral("key.slash"));
+    }
+
+    void versionRowFallsBackToOnePointZero()
+    {
+        QCoreApplication::setApplicationVersion(QString());
+        QmlHarness harness;
+        QVERIFY(createShown(harness, settingsQml));
+        auto *row = findByName<QObject>(harness.root(), QStringLiteral("versionRow"));
+        QCOMPARE(row->property("title").toString(), QStringLiteral("Norvane"));
+        QCOMPARE(row->property("trailing").toString(), QStringLiteral("1.0"));
+    }
+
+    void dialogsAskFirst_data()
+    {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("flag");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("confirm");
+        QTest::newRow("log out") << "logoutRow" << "logoutDialog" << "confirmLogout" << "¿Cerrar sesión?"
+                                 << "Tendrás que ingresar de nuevo, pero recordaremos tu usuario y clave."
+                                 << "Cerrar sesión";
+        QTest::newRow("forget") << "forgetRow" << "forgetDialog" << "confirmForget" << "¿Olvidar credenciales?"
+                                << "Se borrará tu usuario y clave guardados. Tendrás que escribirlos la próxima vez."
+                                << "Olvidar";
+    }
+
+    void dialogsAskFirst()
+    {
+        QFETCH(QString, row);
+        QFETCH(QString, dialog);
+        QFETCH(QString, flag);
+        QFETCH(QString, title);
+        QFETCH(QString, message);
+        QFETCH(QString, confirm);
+        saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"));
+        QmlHarness harness;
+        QVERIFY(createShown(harness, settingsQml));
+        QObject *settings = findByName<QObject>(harness.root(), QStringLiteral("settings"));
+        auto *box = findByName<QObject>(harness.root(), dialog);
+        QVERIFY(box);
+
+        clickItem(findByName<QQuickItem>(harness.root(), row));
+        QVERIFY(settings->property(qPrintable(flag)).toBool());
+        QTRY_VERIFY(box->property("opened").toBool());
+        QCOMPARE(box->property("title").toString(), title);
+        QCOMPARE(box->property("message").toString(), message);
+        auto *confirmButton = box->findChild<QQuickItem *>(QStringLiteral("confirmButton"));
+        auto *cancelButton = box->findChild<QQuickItem *>(QStringLiteral("cancelButton"));
+        QCOMPARE(accessibleName(confirmButton), confirm);
+        QCOMPARE(accessibleName(cancelButton), QStringLiteral("Cancelar"));
+
+        // Cancelling changes nothing but the flag.
+        clickItem(cancelButton);
+        QTRY_VERIFY(!box->property("visible").toBool());
+        QVERIFY(!settings->property(qPrintable(flag)).toBool());
+        QCOMPARE(Keychain::read(QStringLiteral("username")), std::optional<QString>(QStringLiteral("demo")));
+
+        // Closing it any other way (Escape) clears the flag too.
+        clickItem(findByName<QQuickItem>(harness.root(), row));
+        QTRY_VERIFY(box->property("opened").toBool());
+        QTest::keyClick(&harness.window(), Qt::Key_Escape);
+        QTRY_VERIFY(!box->property("visible").toBool());
+        QVERIFY(!settings->property(qPrintable(flag)).toBool());
+    }
+
+    void logOutKeepsTheFormFilled()
+    {
+        saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"));
+        QmlHarness harness;
+        QObject *root = createShown(harness, settingsQml);
+        QVERIFY(root);
+        auto *app = root->property("app").value<AppModel *>();
+        clickItem(findByName<QQuickItem>(harness.root(), QStringLiteral("logoutRow")));
+        auto *box = findByName<QObject>(harness.root(), QStringLiteral("logoutDialog"));
+        QTRY_VERIFY(box->property("opened").toBool());
+        clickItem(box->findChild<QQuickItem *>(QStringLiteral("confirmButton")));
+
+        QCOMPARE(app->phase(), AppModel::Phase::Login);
+        QCOMPARE(Keychain::read(QStringLiteral("username")), std::nullopt);
+        QCOMPARE(Keychain::read(QStringLiteral("last_username")), std::optional<QString>(QStringLiteral("demo")));
+        QTRY_VERIFY(findByName<QQuickItem>(harness.root(), QStringLiteral("login"))->isVisible());
+        QCOMPARE(textOf(harness, QStringLiteral("userField")), QStringLiteral("demo"));
+        QCOMPARE(textOf(harness, QStringLiteral("passwordField")), QStringLiteral("demo1234"));
+    }
+
+    void forgetLeavesAnEmptyLoginForm()
+    {
+        saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"));
+        QmlHarness harness;
+        QObject *root = createShown(harness, settingsQml);
+        QVERIFY(root);
+        auto *app = root->property("app").value<AppModel *>();
+        QCOMPARE(app->loginUser(), QStringLiteral("demo"));
+
+        clickItem(findByName<QQuickItem>(harness.root(), QStringLiteral("forgetRow")));
+        auto *box = findByName<QObject>(harness.root(), QStringLiteral("forgetDialog"));
+        QTRY_VERIFY(box->property("opened").toBool());
+        clickItem(box->findChild<QQuickItem *>(QStringLiteral("confirmButton")));
+
+        QCOMPARE(app->phase(), AppModel::Phase::Login);
+        for (const QString item : {"username", "password", "last_username", "last_password"})
+            QVERIFY2(!Keychain::read(item).has_value(), qPrintable(item));
+        // The server stays so that the next sign-in tries it first.
+        QVERIFY(Keychain::read(QStringLiteral("server_url")).has_value());
+        QCOMPARE(app->loginUser(), QString());
+        QCOMPARE(app->loginPassword(), QString());
+        QTRY_VERIFY(findByName<QQuickItem>(harness.root(), QStringLiteral("login"))->isVisible());
+        QCOMPARE(textOf(harness, QStringLiteral("userField")), QString());
+        QCOMPARE(textOf(harness, QStringLiteral("passwordField")), QString());
+    }
+};
+
+NORVANE_TEST_MAIN(TestSettings)
+#include "tst_settings.moc"
