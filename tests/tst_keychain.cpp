@@ -189,6 +189,9 @@ class TestKeychain : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The app's own service text here: items other programs write for Norvane must be read.
+    // No other test program uses it.
+    void initTestCase() { Keychain::setService(QStringLiteral("app.norvane.Norvane")); }
     void init() { clearAll(); }
     void cleanup() { clearAll(); }
 

@@ -198,6 +198,25 @@ private Q_SLOTS:
         QVERIFY(trailBlue > trailRed);
     }
 
+    // Screens reach the sections, their titles, the open section and the palette from QML.
+    void modelAndPaletteReachableFromQml()
+    {
+        QmlHarness harness;
+        QObject *probe = harness.create(
+            "import QtQuick\nimport Norvane\nItem {\n"
+            "  property AppModel app: AppModel { openTab: AppModel.Series }\n"
+            "  property string titles: app.tabs.map(t => app.title(t)).join('|')\n"
+            "  property bool seriesOpen: app.openTab === AppModel.Series\n"
+            "  property color primary: Brand.primary\n"
+            "  property int neonStops: Brand.neon.length\n"
+            "}\n");
+        QVERIFY(probe);
+        QCOMPARE(probe->property("titles").toString(), QStringLiteral("TV en vivo|Películas|Series|Buscar|Ajustes"));
+        QVERIFY(probe->property("seriesOpen").toBool());
+        QCOMPARE(probe->property("primary").value<QColor>(), QColor(0x3D, 0xDC, 0x97));
+        QCOMPARE(probe->property("neonStops").toInt(), 3);
+    }
+
     void symbolNamesMapToGlyphs_data()
     {
         QTest::addColumn<QString>("name");

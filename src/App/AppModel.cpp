@@ -13,10 +13,11 @@ AppModel::AppModel(QObject *parent)
     : QObject(parent), m_session(&SessionStore::shared()), m_servers(NorvaneServers::all())
 {
     fillFormFromLastSignIn();
-    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state != Qt::ApplicationActive)
-            Q_EMIT playbackPauseRequested();
-    });
+    if (qGuiApp)
+        connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+            if (state != Qt::ApplicationActive)
+                Q_EMIT playbackPauseRequested();
+        });
 }
 
 // MARK: - Fields

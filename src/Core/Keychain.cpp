@@ -141,9 +141,22 @@ SecretCollection *openDefaultCollection(SecretService *service, const CallDeadli
 
 namespace Keychain {
 
+namespace {
+QString &serviceText()
+{
+    static QString text = QStringLiteral("app.norvane.Norvane");
+    return text;
+}
+} // namespace
+
 QString service()
 {
-    return QStringLiteral("app.norvane.Norvane");
+    return serviceText();
+}
+
+void setService(const QString &service)
+{
+    serviceText() = service;
 }
 
 std::optional<QString> read(const QString &account)

@@ -11,8 +11,11 @@
 // keyring is not asked again during this run.
 namespace Keychain {
 
-// The fixed service attribute shared by every item of Norvane.
+// The fixed service attribute shared by every item of Norvane ("app.norvane.Norvane").
 QString service();
+// Test programs only: another service text, so that test programs running side by side never
+// see each other's items nor the app's.
+void setService(const QString &service);
 
 std::optional<QString> read(const QString &account);
 

@@ -1,5 +1,7 @@
 #include "TestMain.h"
 
+#include "Keychain.h"
+
 #include <QGuiApplication>
 #include <QStandardPaths>
 #include <atomic>
@@ -39,6 +41,8 @@ namespace norvane::test {
 void prepareTestProcess()
 {
     QStandardPaths::setTestModeEnabled(true);
+    // Test programs run side by side on one keyring: each keeps its items under its own service.
+    Keychain::setService(QStringLiteral("app.norvane.Norvane.test.%1").arg(QCoreApplication::applicationPid()));
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
 }
 

@@ -4,7 +4,8 @@
 
 namespace norvane::test {
 
-// Sets the process up the way the whole suite expects (test-mode standard paths, offscreen platform).
+// Sets the process up the way the whole suite expects (test-mode standard paths, offscreen platform,
+// keyring items under a service of this process only).
 void prepareTestProcess();
 
 // Makes every later QML/JS warning fail the running test function. Call it from inside a test
