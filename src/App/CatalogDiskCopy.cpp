@@ -1,0 +1,70 @@
+#include "CatalogDiskCopy.h"
+
+#include "DiskCatalogCache.h"
+#include "PrivateFiles.h"
+
+#include <QCoroFuture>
+#include <QFile>
+#include <QSettings>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+// The JSON parser reads up to this many bytes past the end of a body; reserving them here saves
+// the decoder a copy of the whole body.
+constexpr qsizetype parserPadding = 64;
+
+std::optional<QByteArray> readWhole(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const qint64 size = file.size();
+    if (size > CatalogDiskCopy::maxBytes)
+        return std::nullopt;
+    QByteArray bytes;
+    bytes.reserve(size + parserPadding);
+    bytes.resize(size);
+    if (file.read(bytes.data(), size) != size)
+        return std::nullopt;
+    return bytes;
+}
+
+constexpr QLatin1StringView organisation("Norvane");
+constexpr QLatin1StringView application("Norvane");
+
+} // namespace
+
+CatalogDiskCopy::CatalogDiskCopy(QString fileName) : m_fileName(std::move(fileName)) {}
+
+QString CatalogDiskCopy::path() const
+{
+    return DiskCatalogCache::dir() + QLatin1Char('/') + m_fileName;
+}
+
+qint64 CatalogDiskCopy::expectedSize() const
+{
+    return QSettings(organisation, application).value(sizeKey(), 0).toLongLong();
+}
+
+void CatalogDiskCopy::rememberSize(qint64 bytes) const
+{
+    QSettings settings(organisation, application);
+    settings.setValue(sizeKey(), bytes);
+    settings.sync();
+}
+
+std::optional<double> CatalogDiskCopy::age() const
+{
+    return DiskCatalogCache::age(m_fileName);
+}
+
+QCoro::Task<std::optional<QByteArray>> CatalogDiskCopy::read() const
+{
+    co_return co_await QtConcurrent::run(readWhole, path());
+}
+
+QCoro::Task<bool> CatalogDiskCopy::write(QByteArray body) const
+{
+    co_return co_await QtConcurrent::run(PrivateFiles::writeAtomically, path(), std::move(body));
+}

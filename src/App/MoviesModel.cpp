@@ -1,0 +1,5 @@
+#include "MoviesModel.h"
+
+MoviesModel::MoviesModel(QObject *parent) : MoviesModel(ProgressStore::shared(), parent) {}
+
+MoviesModel::MoviesModel(ProgressStore *progress, QObject *parent) : CatalogSection(progress, parent) {}
