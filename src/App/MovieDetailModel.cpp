@@ -65,6 +65,12 @@ PlayableItem MovieDetailModel::playableItem(const VodStream &movie, const std::o
                         QStringLiteral("movie"), movie.streamId(), image, resume ? entry->resumePositionMs() : 0);
 }
 
+VodStream MovieDetailModel::movieFromEntry(const ProgressEntry &entry)
+{
+    return VodStream(entry.name(), entry.contentId(), entry.imageUrl().value_or(QString()), QString(), QString(),
+                     QString());
+}
+
 void MovieDetailModel::setClient(const XtreamClient &client)
 {
     if (client == m_client)

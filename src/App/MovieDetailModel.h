@@ -53,6 +53,9 @@ public:
                                      const QString &playURL, const std::optional<ProgressEntry> &entry,
                                      bool fromStart);
 
+    // The movie a continue-watching card opens: name, id and picture of its entry, nothing else.
+    Q_INVOKABLE static VodStream movieFromEntry(const ProgressEntry &entry);
+
     XtreamClient client() const { return m_client; }
     void setClient(const XtreamClient &client);
     VodStream movie() const { return m_movie; }
