@@ -95,6 +95,8 @@ public:
     // Plays the channel again (the screen's retry), without loading its guide again.
     Q_INVOKABLE void play(const ChannelRow &channel);
     Q_INVOKABLE void playAdjacent(int offset);
+    // The same, for callers that act once the new channel's watch and guide are over.
+    QCoro::Task<> playAdjacentAndWait(int offset) { return playAdjacentTask(offset); }
     // Asks once per channel for the title on air.
     Q_INVOKABLE void loadNowPlaying(const QString &streamId);
     Q_INVOKABLE QString nowTitle(const QString &streamId) const { return m_nowCache.value(streamId); }

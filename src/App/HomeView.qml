@@ -27,7 +27,7 @@ Rectangle {
     }
 
     // The section screens that exist, by AppTab; the others fall back to the placeholder frame.
-    readonly property var sectionScreens: ({})
+    readonly property var sectionScreens: ({ [AppModel.Live]: channelsScreen })
 
     color: Brand.background
 
@@ -56,6 +56,15 @@ Rectangle {
             Loader {
                 sourceComponent: home.app.openTab === AppModel.Settings ? settingsScreen : comingSoon
             }
+        }
+    }
+
+    Component {
+        id: channelsScreen
+        ChannelsView {
+            objectName: "channelsView"
+            client: home.app.client
+            onBack: home.closeSection()
         }
     }
 

@@ -55,3 +55,4 @@ private:
 // The groups of states; each later screen adds its own group.
 void shootShellStates(ScreenshotRun &run);
 void shootComponentStates(ScreenshotRun &run);
+void shootLiveStates(ScreenshotRun &run);

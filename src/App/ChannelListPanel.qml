@@ -1,0 +1,86 @@
+import QtQuick
+import QtQuick.Controls
+import Norvane
+
+// The middle panel of the live section: the chosen category's channels as a lazy list (only
+// rows in view exist), or its loading, failure and empty states.
+Item {
+    id: panel
+
+    required property ChannelsModel section
+
+    readonly property bool loading: section.isLoadingChannels
+    readonly property bool failed: !loading && section.channelsError.length > 0
+    readonly property bool empty: !loading && !failed && section.channelList.count === 0
+    readonly property bool categoryChosen: section.selectedCategoryId.length > 0
+
+    BusyIndicator {
+        objectName: "channelsSpinner"
+        anchors.centerIn: parent
+        visible: panel.loading
+        running: visible
+    }
+
+    RetryBox {
+        objectName: "channelsRetry"
+        anchors.fill: parent
+        visible: panel.failed
+        message: panel.section.channelsError
+        onAction: {
+            if (panel.categoryChosen)
+                panel.section.selectCategory(panel.section.selectedCategoryId)
+        }
+    }
+
+    Text {
+        objectName: "channelsEmpty"
+        anchors.centerIn: parent
+        width: Math.min(implicitWidth, parent.width - 24)
+        visible: panel.empty
+        text: panel.categoryChosen ? "No hay canales en esta categoría." : "Elige una categoría."
+        color: Brand.secondaryText
+        font.pixelSize: TextStyle.body
+        horizontalAlignment: Text.AlignHCenter
+        wrapMode: Text.WordWrap
+    }
+
+    ListView {
+        id: list
+        objectName: "channelList"
+        anchors.fill: parent
+        visible: !panel.loading && !panel.failed && !panel.empty
+        clip: true
+        // Rows outside the view are not made, so their guides are never asked for.
+        cacheBuffer: 0
+        boundsBehavior: Flickable.StopAtBounds
+        model: panel.section.channelList
+        ScrollBar.vertical: ScrollBar { }
+
+        delegate: ChannelRowView {
+            width: ListView.view.width
+            section: panel.section
+            onContextMenuRequested: channel => {
+                menu.channel = channel
+                menu.popup()
+            }
+        }
+    }
+
+    Menu {
+        id: menu
+        objectName: "channelMenu"
+
+        property var channel
+
+        MenuItem {
+            objectName: "favoriteMenuItem"
+            text: {
+                FavoritesStore.items
+                return menu.channel !== undefined && panel.section.isFavorite(menu.channel)
+                        ? "Quitar de favoritos" : "Agregar a favoritos"
+            }
+            Accessible.name: text
+            onTriggered: panel.section.toggleFavorite(menu.channel)
+        }
+    }
+}

@@ -1,0 +1,152 @@
+#include "ChannelsScreen.h"
+
+#include "ChannelsModel.h"
+#include "ParentalControl.h"
+#include "VLCEngine.h"
+
+ChannelsScreen::ChannelsScreen(QObject *parent)
+    : QObject(parent), m_engine(VLCEngine::shared()), m_controls(new ControlsAutoHide(this))
+{
+}
+
+void ChannelsScreen::setModel(ChannelsModel *model)
+{
+    if (m_model == model)
+        return;
+    m_model = model;
+    Q_EMIT modelChanged();
+}
+
+void ChannelsScreen::setEngine(VLCEngine *engine)
+{
+    if (m_engine == engine)
+        return;
+    m_engine = engine;
+    Q_EMIT engineChanged();
+}
+
+void ChannelsScreen::categoryClicked(const QString &categoryId)
+{
+    if (!m_model)
+        return;
+    for (const Category &category : m_model->categories()) {
+        if (category.categoryId() != categoryId)
+            continue;
+        if (m_model->isLocked(category)) {
+            setPinCategory(category);
+            return;
+        }
+        break;
+    }
+    m_model->selectCategory(categoryId);
+}
+
+bool ChannelsScreen::submitPin(const QString &pin)
+{
+    if (!m_pinCategory || !ParentalControl::acceptsPin(pin))
+        return false;
+    const QString categoryId = m_pinCategory->categoryId();
+    if (m_model)
+        m_model->unlock(categoryId);
+    setPinCategory(std::nullopt);
+    if (m_model)
+        m_model->selectCategory(categoryId);
+    return true;
+}
+
+void ChannelsScreen::cancelPin()
+{
+    setPinCategory(std::nullopt);
+}
+
+void ChannelsScreen::reportVideoSlot(const QRectF &rect)
+{
+    if (rect.isEmpty() || rect == m_videoSlot)
+        return;
+    m_videoSlot = rect;
+    Q_EMIT videoSlotChanged();
+}
+
+void ChannelsScreen::videoDoubleClicked()
+{
+    if (!m_model)
+        return;
+    // In full-screen the second of two quick clicks is still a click on the video.
+    if (isFullscreen()) {
+        m_controls->toggleControls();
+        return;
+    }
+    m_model->setIsFullscreen(true);
+    m_controls->scheduleHide();
+}
+
+void ChannelsScreen::videoClicked()
+{
+    if (isFullscreen())
+        m_controls->toggleControls();
+}
+
+void ChannelsScreen::enterFullscreen()
+{
+    if (m_model)
+        m_model->setIsFullscreen(true);
+}
+
+void ChannelsScreen::exitFullscreen()
+{
+    if (m_model)
+        m_model->setIsFullscreen(false);
+}
+
+void ChannelsScreen::toggleFill()
+{
+    if (m_engine)
+        m_engine->setFillScreen(!m_engine->fillScreen());
+    m_controls->showAndScheduleHide();
+}
+
+void ChannelsScreen::togglePause()
+{
+    if (m_engine)
+        m_engine->togglePause();
+    m_controls->showAndScheduleHide();
+}
+
+void ChannelsScreen::playAdjacent(int offset)
+{
+    playAdjacentTask(offset);
+}
+
+QCoro::Task<> ChannelsScreen::playAdjacentTask(int offset)
+{
+    if (!m_model)
+        co_return;
+    QPointer<ChannelsScreen> self(this);
+    co_await m_model->playAdjacentAndWait(offset);
+    if (self)
+        m_controls->showAndScheduleHide();
+}
+
+void ChannelsScreen::stopPlayback()
+{
+    if (m_engine)
+        m_engine->stop();
+}
+
+bool ChannelsScreen::isFullscreen() const
+{
+    return m_model && m_model->isFullscreen();
+}
+
+void ChannelsScreen::setPinCategory(const std::optional<Category> &category)
+{
+    if (m_pinCategory == category)
+        return;
+    m_pinCategory = category;
+    Q_EMIT pinCategoryChanged();
+}
+
+QVariant ChannelsScreen::pinCategoryForQml() const
+{
+    return m_pinCategory ? QVariant::fromValue(*m_pinCategory) : QVariant();
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "Category.h"
+#include "ControlsAutoHide.h"
+
+#include <QCoroTask>
+#include <QObject>
+#include <QPointer>
+#include <QRectF>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+#include <optional>
+
+class ChannelsModel;
+class VLCEngine;
+
+// What the live TV screen decides beyond its section model: the category clicks behind the
+// parental PIN, the rectangle of the preview slot that the floating video follows, and the
+// full-screen controls with their auto-hide (when a click or a button shows them and when they
+// go). The screen's QML only binds to this and forwards input.
+class ChannelsScreen : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(ChannelsModel *model READ model WRITE setModel NOTIFY modelChanged FINAL)
+    Q_PROPERTY(VLCEngine *engine READ engine WRITE setEngine NOTIFY engineChanged FINAL)
+    Q_PROPERTY(ControlsAutoHide *controls READ controls CONSTANT FINAL)
+    // The locked category whose PIN prompt shows; undefined while none does.
+    Q_PROPERTY(QVariant pinCategory READ pinCategoryForQml NOTIFY pinCategoryChanged FINAL)
+    Q_PROPERTY(bool hasPinCategory READ hasPinCategory NOTIFY pinCategoryChanged FINAL)
+    // The preview slot in the screen's own coordinates (zero until the slot has been laid out).
+    Q_PROPERTY(QRectF videoSlot READ videoSlot NOTIFY videoSlotChanged FINAL)
+
+public:
+    // On the shared engine.
+    explicit ChannelsScreen(QObject *parent = nullptr);
+
+    ChannelsModel *model() const { return m_model; }
+    void setModel(ChannelsModel *model);
+    VLCEngine *engine() const { return m_engine; }
+    void setEngine(VLCEngine *engine);
+    ControlsAutoHide *controls() const { return m_controls; }
+    const std::optional<Category> &pinCategory() const { return m_pinCategory; }
+    bool hasPinCategory() const { return m_pinCategory.has_value(); }
+    QRectF videoSlot() const { return m_videoSlot; }
+
+    // A click on a category row: the PIN prompt for a locked category, else its selection.
+    Q_INVOKABLE void categoryClicked(const QString &categoryId);
+    // The PIN prompt's check: a right PIN unlocks the category, closes the prompt and selects it.
+    Q_INVOKABLE bool submitPin(const QString &pin);
+    Q_INVOKABLE void cancelPin();
+
+    // The slot's new rectangle; an empty one (not laid out yet) keeps the last.
+    Q_INVOKABLE void reportVideoSlot(const QRectF &rect);
+
+    // Mouse on the floating video: a double click enters full-screen with a pending hide, a
+    // single click toggles the controls while full-screen.
+    Q_INVOKABLE void videoDoubleClicked();
+    Q_INVOKABLE void videoClicked();
+    // "Reproducir": full-screen, the controls left as they are and no hide scheduled.
+    Q_INVOKABLE void enterFullscreen();
+    Q_INVOKABLE void exitFullscreen();
+    // The full-screen buttons; each shows the controls again and restarts their delay after
+    // its action (zapping only once the new channel has been watched and its guide loaded).
+    Q_INVOKABLE void toggleFill();
+    Q_INVOKABLE void togglePause();
+    Q_INVOKABLE void playAdjacent(int offset);
+    // The screen went away: the engine stops (it stays for the next screen).
+    Q_INVOKABLE void stopPlayback();
+
+    QCoro::Task<> playAdjacentTask(int offset);
+
+Q_SIGNALS:
+    void modelChanged();
+    void engineChanged();
+    void pinCategoryChanged();
+    void videoSlotChanged();
+
+private:
+    bool isFullscreen() const;
+    void setPinCategory(const std::optional<Category> &category);
+    QVariant pinCategoryForQml() const;
+
+    QPointer<ChannelsModel> m_model;
+    QPointer<VLCEngine> m_engine;
+    ControlsAutoHide *m_controls;
+    std::optional<Category> m_pinCategory;
+    QRectF m_videoSlot;
+};

@@ -1,0 +1,308 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Norvane
+
+// The live TV section: categories, channels and the preview with its guide side by side, and
+// one video that lies over the preview slot and grows to the whole screen, with on-screen
+// controls there. Everything is done with the mouse.
+Item {
+    id: view
+
+    required property xtreamClient client
+    // Tunable for tests.
+    property int hideDelayMs: 4000
+    property int fallbackWatchMs: 6000
+
+    readonly property alias channelsModel: liveModel
+    readonly property alias screenState: liveScreen
+    readonly property bool isFullscreen: liveModel.isFullscreen
+    readonly property bool hasChannel: liveModel.selectedChannel !== undefined && liveModel.selectedChannel !== null
+    readonly property bool connecting: liveScreen.engine !== null
+                                       && (liveScreen.engine.status === VLCEngine.Opening
+                                           || liveScreen.engine.status === VLCEngine.Buffering)
+
+    signal back()
+
+    ChannelsModel {
+        id: liveModel
+        client: view.client
+        fallbackWatchMs: view.fallbackWatchMs
+    }
+
+    ChannelsScreen {
+        id: liveScreen
+        model: liveModel
+        controls.hideDelayMs: view.hideDelayMs
+    }
+
+    Component.onCompleted: liveModel.loadCategories()
+    // The engine outlives the screen; what played here must not go on behind the next one.
+    Component.onDestruction: liveScreen.stopPlayback()
+    onWidthChanged: Qt.callLater(preview.publishSlot)
+    onHeightChanged: Qt.callLater(preview.publishSlot)
+
+    Rectangle {
+        anchors.fill: parent
+        color: Brand.background
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.margins: 20
+        spacing: 14
+
+        RowLayout {
+            Layout.fillWidth: true
+            spacing: 16
+
+            BackButton {
+                objectName: "backButton"
+                onClicked: view.back()
+            }
+
+            Text {
+                objectName: "sectionTitle"
+                text: "TV en vivo"
+                color: Brand.onBackground
+                font.pixelSize: TextStyle.title
+                font.bold: true
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
+            }
+
+            Item { Layout.fillWidth: true }
+        }
+
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            spacing: 14
+
+            CategoriesPanel {
+                objectName: "categoriesPanel"
+                Layout.preferredWidth: view.width * 0.22
+                Layout.fillHeight: true
+                section: liveModel
+                screen: liveScreen
+            }
+
+            ChannelListPanel {
+                objectName: "channelListPanel"
+                Layout.preferredWidth: view.width * 0.28
+                Layout.fillHeight: true
+                section: liveModel
+            }
+
+            PreviewPanel {
+                id: preview
+                objectName: "previewPanel"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                section: liveModel
+                screen: liveScreen
+                coordinateSpace: view
+            }
+        }
+    }
+
+    // The one video: over the preview slot, or over everything in full-liveScreen.
+    Rectangle {
+        id: floating
+        objectName: "floatingVideo"
+
+        // 0 on the slot, 1 over the whole screen; animated so the frame moves and grows.
+        property real grown: view.isFullscreen ? 1 : 0
+        readonly property rect slot: liveScreen.videoSlot
+
+        visible: view.hasChannel
+        x: slot.x * (1 - grown)
+        y: slot.y * (1 - grown)
+        width: slot.width + (view.width - slot.width) * grown
+        height: slot.height + (view.height - slot.height) * grown
+        radius: 10 * (1 - grown)
+        color: "black"
+        Accessible.role: Accessible.Graphic
+        Accessible.name: view.hasChannel ? liveModel.selectedChannel.name : ""
+
+        Behavior on grown {
+            NumberAnimation { duration: 220; easing.type: Easing.InOutQuad }
+        }
+
+        VLCPlayerView {
+            id: video
+            objectName: "videoView"
+            anchors.fill: parent
+            anchors.margins: floating.radius > 0 ? 1 : 0
+        }
+
+        Item {
+            objectName: "connectingOverlay"
+            anchors.centerIn: parent
+            width: logo.width
+            height: logo.height
+            visible: view.connecting
+
+            ChannelLogo {
+                id: logo
+                anchors.centerIn: parent
+                size: view.isFullscreen ? 120 : 90
+                urlString: view.hasChannel ? liveModel.selectedChannel.iconURL : ""
+            }
+
+            BusyIndicator {
+                anchors.centerIn: parent
+                width: 72
+                height: 72
+                running: parent.visible
+            }
+        }
+
+        MouseArea {
+            objectName: "videoMouse"
+            anchors.fill: parent
+            onClicked: liveScreen.videoClicked()
+            onDoubleClicked: liveScreen.videoDoubleClicked()
+        }
+    }
+
+    // Full-screen controls; the video takes the clicks that land between them.
+    Item {
+        id: controlsLayer
+        objectName: "fullscreenControls"
+        anchors.fill: parent
+        opacity: view.isFullscreen && liveScreen.controls.showControls ? 1 : 0
+        visible: opacity > 0
+
+        Behavior on opacity {
+            NumberAnimation { duration: 200 }
+        }
+
+        Rectangle {
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.top: parent.top
+            height: topBar.implicitHeight + 32
+            color: Qt.rgba(0, 0, 0, 0.5)
+
+            RowLayout {
+                id: topBar
+                anchors.fill: parent
+                anchors.margins: 16
+                spacing: 14
+
+                IconButton {
+                    objectName: "exitFullscreenBack"
+                    symbol: "chevron.left"
+                    label: "Salir de pantalla completa"
+                    onClicked: liveScreen.exitFullscreen()
+                }
+
+                Text {
+                    Layout.fillWidth: true
+                    text: view.hasChannel ? liveModel.selectedChannel.name : ""
+                    color: "white"
+                    font.pixelSize: TextStyle.headline
+                    font.bold: true
+                    elide: Text.ElideRight
+                }
+
+                BrandButton {
+                    objectName: "fillButton"
+                    text: liveScreen.engine && liveScreen.engine.fillScreen ? "Ajustar" : "Llenar"
+                    onClicked: liveScreen.toggleFill()
+                }
+
+                IconButton {
+                    objectName: "exitFullscreen"
+                    symbol: "arrow.down.right.and.arrow.up.left"
+                    label: "Salir de pantalla completa"
+                    onClicked: liveScreen.exitFullscreen()
+                }
+            }
+        }
+
+        Row {
+            anchors.horizontalCenter: parent.horizontalCenter
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 36
+            spacing: 40
+
+            IconButton {
+                objectName: "previousChannel"
+                anchors.verticalCenter: parent.verticalCenter
+                symbol: "backward.end.fill"
+                symbolSize: 34
+                label: "Canal anterior"
+                onClicked: liveScreen.playAdjacent(-1)
+            }
+
+            RoundButton {
+                objectName: "playPause"
+                width: 66
+                height: 66
+                hoverEnabled: true
+                readonly property bool playing: liveScreen.engine !== null && liveScreen.engine.status === VLCEngine.Playing
+                Accessible.name: playing ? "Pausar" : "Reproducir"
+                onClicked: liveScreen.togglePause()
+                contentItem: SystemSymbol {
+                    name: parent.playing ? "pause.fill" : "play.fill"
+                    size: 36
+                    color: "white"
+                }
+                background: Rectangle {
+                    radius: 33
+                    color: parent.hovered ? Qt.rgba(0, 0, 0, 0.55) : Qt.rgba(0, 0, 0, 0.35)
+                    border.width: 1
+                    border.color: Qt.rgba(1, 1, 1, 0.25)
+                }
+            }
+
+            IconButton {
+                objectName: "nextChannel"
+                anchors.verticalCenter: parent.verticalCenter
+                symbol: "forward.end.fill"
+                symbolSize: 34
+                label: "Canal siguiente"
+                onClicked: liveScreen.playAdjacent(1)
+            }
+        }
+    }
+
+    Popup {
+        id: pinSheet
+        objectName: "pinSheet"
+        parent: Overlay.overlay
+        anchors.centerIn: parent
+        modal: true
+        closePolicy: Popup.CloseOnEscape
+        padding: 0
+        onClosed: liveScreen.cancelPin()
+        onAboutToShow: {
+            prompt.pin = ""
+            prompt.wrong = false
+        }
+
+        background: Rectangle {
+            radius: 14
+            color: Brand.surface
+        }
+
+        contentItem: PinPrompt {
+            id: prompt
+            objectName: "pinPrompt"
+            checkPin: pin => liveScreen.submitPin(pin)
+            onCancel: liveScreen.cancelPin()
+        }
+
+        Connections {
+            target: liveScreen
+            function onPinCategoryChanged() {
+                if (liveScreen.hasPinCategory)
+                    pinSheet.open()
+                else
+                    pinSheet.close()
+            }
+        }
+    }
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "ChannelRow.h"
+#include "ControlsAutoHide.h"
+#include "XtreamClient.h"
+
+#include <QCoroTask>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QtQml/qqmlregistration.h>
+
+class VLCEngine;
+
+// Plays one live channel over the whole window, outside the live section: the adaptive (m3u8)
+// address first, the transport stream (ts) once the first has failed after the watch, and the
+// error text when that has failed too. The controls stay for the whole connection attempt and
+// then hide after their delay.
+class LiveFullscreenPlayback : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(XtreamClient client READ client WRITE setClient NOTIFY clientChanged FINAL)
+    Q_PROPERTY(ChannelRow channel READ channel WRITE setChannel NOTIFY channelChanged FINAL)
+    Q_PROPERTY(VLCEngine *engine READ engine CONSTANT FINAL)
+    Q_PROPERTY(ControlsAutoHide *controls READ controls CONSTANT FINAL)
+    Q_PROPERTY(bool didFallbackToTS READ didFallbackToTS NOTIFY didFallbackToTSChanged FINAL)
+    // The user text while the channel cannot be played; empty otherwise.
+    Q_PROPERTY(QString error READ error NOTIFY errorChanged FINAL)
+    // How long each address is given before it is judged.
+    Q_PROPERTY(int watchMs READ watchMs WRITE setWatchMs NOTIFY watchMsChanged FINAL)
+
+public:
+    static constexpr int defaultWatchMs = 6000;
+
+    // On the shared engine.
+    explicit LiveFullscreenPlayback(QObject *parent = nullptr);
+    explicit LiveFullscreenPlayback(VLCEngine *engine, QObject *parent = nullptr);
+
+    static QString errorText();
+
+    XtreamClient client() const { return m_client; }
+    void setClient(const XtreamClient &client);
+    ChannelRow channel() const { return m_channel; }
+    void setChannel(const ChannelRow &channel);
+    VLCEngine *engine() const { return m_engine; }
+    ControlsAutoHide *controls() const { return m_controls; }
+    bool didFallbackToTS() const { return m_didFallbackToTS; }
+    QString error() const { return m_error; }
+    int watchMs() const { return m_watchMs; }
+    void setWatchMs(int ms);
+
+    // The view was shown: the connection attempt, then the controls' hide.
+    Q_INVOKABLE void start();
+    // "Reintentar": the connection attempt again from the adaptive address.
+    Q_INVOKABLE void play();
+    // Stops the engine, then announces closed().
+    Q_INVOKABLE void close();
+    Q_INVOKABLE void toggleFill();
+    Q_INVOKABLE void togglePause();
+
+    QCoro::Task<> startTask();
+    QCoro::Task<> playTask();
+
+Q_SIGNALS:
+    void clientChanged();
+    void channelChanged();
+    void didFallbackToTSChanged();
+    void errorChanged();
+    void watchMsChanged();
+    void closed();
+
+private:
+    bool engineFailed() const;
+    void startStream(const QString &extension);
+    void setDidFallbackToTS(bool fellBack);
+    void setError(const QString &error);
+
+    XtreamClient m_client;
+    ChannelRow m_channel;
+    QPointer<VLCEngine> m_engine;
+    ControlsAutoHide *m_controls;
+    bool m_didFallbackToTS = false;
+    QString m_error;
+    int m_watchMs = defaultWatchMs;
+    // Numbers each attempt; a retry supersedes the attempt still sleeping, which then stops
+    // acting, so it cannot switch the retry to ts or raise the error over it.
+    quint64 m_attempt = 0;
+};

@@ -1,0 +1,189 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Norvane
+
+// The right panel of the live section: the 16:9 slot the floating video lies over, the playback
+// error with its retry, the selected channel's buttons and its guide.
+ColumnLayout {
+    id: panel
+
+    required property ChannelsModel section
+    required property ChannelsScreen screen
+    // The screen whose coordinates the slot's rectangle is reported in.
+    required property Item coordinateSpace
+
+    readonly property var channel: section.selectedChannel
+    readonly property bool hasChannel: channel !== undefined && channel !== null
+    readonly property bool favorite: {
+        FavoritesStore.items
+        return hasChannel && section.isFavorite(channel)
+    }
+
+    function publishSlot() {
+        screen.reportVideoSlot(slot.mapToItem(coordinateSpace, 0, 0, slot.width, slot.height))
+    }
+
+    spacing: 12
+    onXChanged: Qt.callLater(publishSlot)
+    onYChanged: Qt.callLater(publishSlot)
+
+    Rectangle {
+        id: slot
+        objectName: "videoSlot"
+        Layout.fillWidth: true
+        Layout.preferredHeight: width * 9 / 16
+        radius: 10
+        color: "black"
+        Accessible.role: Accessible.Graphic
+        Accessible.name: panel.hasChannel ? "Vista previa de " + panel.channel.name : "Vista previa"
+
+        onXChanged: Qt.callLater(panel.publishSlot)
+        onYChanged: Qt.callLater(panel.publishSlot)
+        onWidthChanged: Qt.callLater(panel.publishSlot)
+        onHeightChanged: Qt.callLater(panel.publishSlot)
+
+        Text {
+            objectName: "previewHint"
+            anchors.centerIn: parent
+            width: Math.min(implicitWidth, parent.width - 24)
+            visible: !panel.hasChannel
+            text: "Selecciona un canal para verlo aquí."
+            color: Brand.secondaryText
+            font.pixelSize: TextStyle.body
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.WordWrap
+        }
+    }
+
+    RowLayout {
+        Layout.fillWidth: true
+        visible: panel.section.playbackError.length > 0
+        spacing: 12
+
+        Text {
+            objectName: "playbackError"
+            Layout.fillWidth: true
+            text: panel.section.playbackError
+            color: Brand.error
+            font.pixelSize: TextStyle.callout
+            wrapMode: Text.WordWrap
+        }
+
+        BrandButton {
+            objectName: "playbackRetry"
+            text: "Reintentar"
+            // Plays again without loading the guide again.
+            onClicked: panel.section.play(panel.channel)
+        }
+    }
+
+    RowLayout {
+        Layout.fillWidth: true
+        visible: panel.hasChannel
+        spacing: 10
+
+        Text {
+            objectName: "previewChannelName"
+            Layout.fillWidth: true
+            text: panel.hasChannel ? panel.channel.name : ""
+            color: Brand.onBackground
+            font.pixelSize: TextStyle.title - 3
+            font.bold: true
+            elide: Text.ElideRight
+            maximumLineCount: 1
+        }
+
+        SymbolLabelButton {
+            objectName: "playButton"
+            text: "Reproducir"
+            symbol: "play.fill"
+            prominent: true
+            onClicked: panel.screen.enterFullscreen()
+        }
+
+        SymbolLabelButton {
+            objectName: "favoriteButton"
+            text: panel.favorite ? "Quitar" : "Favorito"
+            symbol: panel.favorite ? "star.fill" : "star"
+            onClicked: panel.section.toggleFavorite(panel.channel)
+        }
+    }
+
+    Text {
+        Layout.topMargin: 4
+        visible: panel.hasChannel
+        text: "Programación"
+        color: Brand.onBackground
+        font.pixelSize: TextStyle.headline
+        font.bold: true
+        Accessible.role: Accessible.Heading
+        Accessible.name: text
+    }
+
+    Item {
+        Layout.fillWidth: true
+        Layout.fillHeight: true
+        visible: panel.hasChannel
+
+        BusyIndicator {
+            objectName: "guideSpinner"
+            anchors.top: parent.top
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: 32
+            height: 32
+            visible: !panel.section.epgLoaded
+            running: visible
+        }
+
+        Text {
+            objectName: "guideEmpty"
+            visible: panel.section.epgLoaded && panel.section.epg.length === 0
+            text: "Sin guía disponible para este canal."
+            color: Brand.secondaryText
+            font.pixelSize: TextStyle.callout
+        }
+
+        ListView {
+            id: guide
+            objectName: "guideList"
+            anchors.fill: parent
+            visible: panel.section.epgLoaded && panel.section.epg.length > 0
+            clip: true
+            spacing: 6
+            boundsBehavior: Flickable.StopAtBounds
+            model: panel.section.epg
+            ScrollBar.vertical: ScrollBar { }
+
+            delegate: Row {
+                id: listing
+
+                required property var modelData
+                readonly property bool onAir: modelData.isNow
+
+                width: ListView.view.width
+                spacing: 8
+
+                Text {
+                    width: 96
+                    text: listing.modelData.timeRange
+                    color: Brand.secondaryText
+                    font.pixelSize: TextStyle.caption
+                    font.family: "monospace"
+                    anchors.baseline: title.baseline
+                }
+
+                Text {
+                    id: title
+                    objectName: "guideTitle"
+                    width: listing.width - 104
+                    text: listing.modelData.title.length > 0 ? listing.modelData.title : "(sin título)"
+                    color: listing.onAir ? Brand.primary : Brand.onBackground
+                    font.pixelSize: TextStyle.callout
+                    font.bold: listing.onAir
+                    wrapMode: Text.WordWrap
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,476 @@
+#include <QQmlExtensionPlugin>
+#include <QQuickItem>
+#include <QSignalSpy>
+#include <QElapsedTimer>
+
+#include "ChannelsModel.h"
+#include "ChannelsScreen.h"
+#include "ControlsAutoHide.h"
+#include "FavoritesStore.h"
+#include "ItemInput.h"
+#include "QmlHarness.h"
+#include "SampleCatalog.h"
+#include "SampleMedia.h"
+#include "SampleProvider.h"
+#include "TestMain.h"
+#include "VLCEngine.h"
+
+Q_IMPORT_QML_PLUGIN(NorvanePlugin)
+Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+
+using namespace norvane::test;
+using Status = VLCEngine::Status;
+
+namespace {
+
+constexpr int hideMs = 300;
+constexpr int watchMs = 400;
+
+const QByteArray viewQml = "import QtQuick\nimport Norvane\nChannelsView { hideDelayMs: 300; fallbackWatchMs: 400 }\n";
+
+// A get_live_streams answer with one channel per id, all in category "1".
+QByteArray channelsJson(const QList<int> &ids)
+{
+    QByteArray body = "[";
+    for (qsizetype i = 0; i < ids.size(); ++i) {
+        if (i > 0)
+            body += ',';
+        const QByteArray id = QByteArray::number(ids.at(i));
+        body += R"({"num":)" + QByteArray::number(i + 1) + R"(,"name":"Canal )" + id + R"(","stream_id":)" + id
+                + R"(,"stream_icon":"","category_id":"1"})";
+    }
+    return body + ']';
+}
+
+QQuickItem *item(QObject *root, const QString &objectName)
+{
+    auto *found = findByName<QQuickItem>(root, objectName);
+    if (!found)
+        qWarning("no item %s", qPrintable(objectName));
+    return found;
+}
+
+bool shown(QObject *root, const QString &objectName)
+{
+    QQuickItem *found = findByName<QQuickItem>(root, objectName);
+    return found && found->isVisible();
+}
+
+// The channel rows the list has made so far, by stream id.
+QStringList rowsMade(QQuickItem *list)
+{
+    QStringList ids;
+    auto *content = list->property("contentItem").value<QQuickItem *>();
+    for (QQuickItem *child : content->childItems()) {
+        if (child->objectName().startsWith(QLatin1String("channelRow_")))
+            ids.append(child->objectName().mid(11));
+    }
+    return ids;
+}
+
+} // namespace
+
+class TestChannelsView : public QObject
+{
+    Q_OBJECT
+
+private:
+    SampleProvider m_provider;
+
+    XtreamClient client() const
+    {
+        return XtreamClient(m_provider.baseUrl(), m_provider.username(), m_provider.password());
+    }
+    QVariantMap clientProperty() const { return {{QStringLiteral("client"), QVariant::fromValue(client())}}; }
+    QStringList guideRequests() const
+    {
+        QStringList ids;
+        for (const ProviderRequest &request : m_provider.requests(QStringLiteral("get_short_epg")))
+            ids.append(request.query.value(QStringLiteral("stream_id")));
+        return ids;
+    }
+    static ChannelsModel *sectionOf(QObject *view) { return view->property("channelsModel").value<ChannelsModel *>(); }
+    static ChannelsScreen *screenOf(QObject *view) { return view->property("screenState").value<ChannelsScreen *>(); }
+
+    // The view with its categories listed and category "1" chosen from its row.
+    QObject *viewOnFirstCategory(QmlHarness &harness)
+    {
+        QObject *view = createShown(harness, viewQml, clientProperty());
+        if (!view)
+            return nullptr;
+        ChannelsModel *section = sectionOf(view);
+        if (!QTest::qWaitFor([&] { return !section->categories().isEmpty(); }, 5000))
+            return nullptr;
+        waitForLayout(&harness.window());
+        if (QQuickItem *row = item(view, QStringLiteral("categoryRow_1")))
+            clickItem(row);
+        if (!QTest::qWaitFor([&] { return !section->isLoadingChannels() && section->channelList()->count() > 0; }, 5000))
+            return nullptr;
+        waitForLayout(&harness.window());
+        return view;
+    }
+
+    void clearLiveFavorites()
+    {
+        FavoritesStore *store = FavoritesStore::shared();
+        for (const Favorite &favorite : store->items(QStringLiteral("live")))
+            store->remove(QStringLiteral("live"), favorite.id());
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Headless: no sound device for the shared engine.
+        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
+        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
+        QVERIFY(m_provider.listenOn());
+    }
+
+    void init()
+    {
+        m_provider.clearScript();
+        m_provider.setApiHandler({});
+        m_provider.clearLog();
+        clearLiveFavorites();
+    }
+
+    void cleanup()
+    {
+        VLCEngine::shared()->stop();
+    }
+
+    // The auto-hide on its own: a schedule replaces the pending one, a toggle that hides cancels
+    // it, and only the latest schedule hides.
+    void controlsAutoHide()
+    {
+        ControlsAutoHide controls;
+        QCOMPARE(controls.hideDelayMs(), 4000);
+        controls.setHideDelayMs(hideMs);
+        QVERIFY(controls.showControls());
+
+        QElapsedTimer clock;
+        clock.start();
+        controls.scheduleHide();
+        QTest::qWait(hideMs / 2);
+        controls.scheduleHide();
+        QTRY_VERIFY(!controls.showControls());
+        // 5 % early firing allowed.
+        QVERIFY(clock.elapsed() >= hideMs / 2 + hideMs * 95 / 100);
+        QVERIFY(!controls.hidePending());
+
+        controls.toggleControls();
+        QVERIFY(controls.showControls());
+        QVERIFY(controls.hidePending());
+        controls.toggleControls();
+        QVERIFY(!controls.showControls());
+        QVERIFY(!controls.hidePending());
+    }
+
+    // Before any choice both panels ask for one; the favourites row without favourites is empty.
+    void panelStatesBeforeAChoice()
+    {
+        QmlHarness harness;
+        QObject *view = createShown(harness, viewQml, clientProperty());
+        QVERIFY(view);
+        ChannelsModel *section = sectionOf(view);
+        QTRY_COMPARE(section->categories().size(), 12);
+        waitForLayout(&harness.window());
+
+        QVERIFY(shown(view, QStringLiteral("channelsEmpty")));
+        QCOMPARE(item(view, QStringLiteral("channelsEmpty"))->property("text").toString(),
+                 QStringLiteral("Elige una categoría."));
+        QVERIFY(shown(view, QStringLiteral("previewHint")));
+        QCOMPARE(item(view, QStringLiteral("previewHint"))->property("text").toString(),
+                 QStringLiteral("Selecciona un canal para verlo aquí."));
+        QVERIFY(!shown(view, QStringLiteral("floatingVideo")));
+
+        // The favourites row comes first with its label; only the adult categories carry the lock.
+        QQuickItem *favorites = item(view, QStringLiteral("categoryRow___favorites__"));
+        QVERIFY(favorites);
+        QCOMPARE(accessibleName(favorites), QStringLiteral("Favoritos"));
+        QVERIFY(shown(item(view, QStringLiteral("categoryRow_11")), QStringLiteral("lockSymbol")));
+        QVERIFY(!shown(item(view, QStringLiteral("categoryRow_1")), QStringLiteral("lockSymbol")));
+
+        clickItem(favorites);
+        QTRY_COMPARE(section->selectedCategoryId(), QStringLiteral("__favorites__"));
+        QTRY_VERIFY(shown(view, QStringLiteral("channelsEmpty")));
+        QCOMPARE(item(view, QStringLiteral("channelsEmpty"))->property("text").toString(),
+                 QStringLiteral("No hay canales en esta categoría."));
+    }
+
+    // A locked category asks for the PIN; a wrong one keeps the sheet with its warning, the
+    // right one unlocks the category, closes the sheet and selects it.
+    void pinSheetUnlocksAndSelects()
+    {
+        QmlHarness harness;
+        QObject *view = createShown(harness, viewQml, clientProperty());
+        QVERIFY(view);
+        ChannelsModel *section = sectionOf(view);
+        ChannelsScreen *screen = screenOf(view);
+        QTRY_COMPARE(section->categories().size(), 12);
+        waitForLayout(&harness.window());
+
+        clickItem(item(view, QStringLiteral("categoryRow_12")));
+        QVERIFY(screen->hasPinCategory());
+        QCOMPARE(screen->pinCategory()->categoryId(), QStringLiteral("12"));
+        auto *sheet = findByName<QObject>(view, QStringLiteral("pinSheet"));
+        QVERIFY(sheet);
+        QTRY_VERIFY(sheet->property("opened").toBool());
+        QVERIFY(section->selectedCategoryId().isEmpty());
+
+        auto *field = findByName<QQuickItem>(sheet, QStringLiteral("pinField"));
+        QVERIFY(field);
+        field->forceActiveFocus();
+        typeText(&harness.window(), QStringLiteral("1234"));
+        QTest::keyClick(&harness.window(), Qt::Key_Return);
+        QVERIFY(shown(sheet, QStringLiteral("pinWrong")));
+        QVERIFY(screen->hasPinCategory());
+        QVERIFY(sheet->property("visible").toBool());
+        QVERIFY(section->unlockedCategories().isEmpty());
+
+        typeText(&harness.window(), QStringLiteral("8057"));
+        QTest::keyClick(&harness.window(), Qt::Key_Return);
+        QVERIFY(!screen->hasPinCategory());
+        QCOMPARE(section->unlockedCategories(), QStringList{QStringLiteral("12")});
+        QTRY_VERIFY(!sheet->property("visible").toBool());
+        QTRY_COMPARE(section->selectedCategoryId(), QStringLiteral("12"));
+        QTRY_VERIFY(!section->isLoadingChannels());
+        QVERIFY(!shown(item(view, QStringLiteral("categoryRow_12")), QStringLiteral("lockSymbol")));
+
+        // Unlocked for as long as the section lives: the next click selects without a prompt.
+        clickItem(item(view, QStringLiteral("categoryRow_1")));
+        QTRY_COMPARE(section->selectedCategoryId(), QStringLiteral("1"));
+        clickItem(item(view, QStringLiteral("categoryRow_12")));
+        QVERIFY(!screen->hasPinCategory());
+        QTRY_COMPARE(section->selectedCategoryId(), QStringLiteral("12"));
+    }
+
+    // Removing a favourite from the row's menu while the favourites are listed drops its star at
+    // once and keeps the row until the favourites are chosen again.
+    void contextMenuTogglesTheStar()
+    {
+        m_provider.setAnswer(QStringLiteral("get_live_streams"), channelsJson({1001, 1004, 1005}));
+        QmlHarness harness;
+        QObject *view = viewOnFirstCategory(harness);
+        QVERIFY(view);
+        ChannelsModel *section = sectionOf(view);
+        auto *menu = findByName<QObject>(view, QStringLiteral("channelMenu"));
+        QVERIFY(menu);
+        auto *menuItem = findByName<QQuickItem>(menu, QStringLiteral("favoriteMenuItem"));
+        QVERIFY(menuItem);
+
+        QQuickItem *row = item(view, QStringLiteral("channelRow_1004"));
+        QVERIFY(row);
+        QCOMPARE(accessibleName(row), QStringLiteral("Canal 1004"));
+        QVERIFY(!shown(row, QStringLiteral("favoriteStar")));
+        QTest::mouseClick(&harness.window(), Qt::RightButton, Qt::NoModifier, sceneCenter(row).toPoint());
+        QTRY_VERIFY(menu->property("opened").toBool());
+        QCOMPARE(menuItem->property("text").toString(), QStringLiteral("Agregar a favoritos"));
+        QMetaObject::invokeMethod(menuItem, "triggered");
+        QVERIFY(FavoritesStore::shared()->isFavorite(QStringLiteral("live"), QStringLiteral("1004")));
+        QVERIFY(shown(row, QStringLiteral("favoriteStar")));
+        QTRY_VERIFY(!menu->property("visible").toBool());
+
+        clickItem(item(view, QStringLiteral("categoryRow___favorites__")));
+        QTRY_COMPARE(section->channelList()->count(), 1);
+        waitForLayout(&harness.window());
+        row = item(view, QStringLiteral("channelRow_1004"));
+        QVERIFY(row);
+        QVERIFY(shown(row, QStringLiteral("favoriteStar")));
+
+        QTest::mouseClick(&harness.window(), Qt::RightButton, Qt::NoModifier, sceneCenter(row).toPoint());
+        QTRY_VERIFY(menu->property("opened").toBool());
+        QCOMPARE(menuItem->property("text").toString(), QStringLiteral("Quitar de favoritos"));
+        QMetaObject::invokeMethod(menuItem, "triggered");
+        QVERIFY(!shown(row, QStringLiteral("favoriteStar")));
+        QCOMPARE(section->channelList()->count(), 1);
+        QVERIFY(shown(view, QStringLiteral("channelRow_1004")));
+
+        clickItem(item(view, QStringLiteral("categoryRow___favorites__")));
+        QTRY_COMPARE(section->channelList()->count(), 0);
+        QTRY_VERIFY(shown(view, QStringLiteral("channelsEmpty")));
+    }
+
+    // A click plays the channel in the preview; a double click on the video enters full-screen
+    // and the controls hide after the delay; a click shows them, a second click hides them at
+    // once. "Reproducir" enters full-screen without a pending hide. Leaving the screen stops.
+    void fullscreenAndItsControls()
+    {
+        m_provider.setAnswer(QStringLiteral("get_live_streams"), channelsJson({1001, 1004, 1005}));
+        QmlHarness harness;
+        QObject *view = viewOnFirstCategory(harness);
+        QVERIFY(view);
+        ChannelsModel *section = sectionOf(view);
+        ChannelsScreen *screen = screenOf(view);
+        ControlsAutoHide *controls = screen->controls();
+        QCOMPARE(controls->hideDelayMs(), hideMs);
+
+        clickItem(item(view, QStringLiteral("channelRow_1001")));
+        QTRY_VERIFY(section->selectedChannel().has_value());
+        QQuickItem *floating = item(view, QStringLiteral("floatingVideo"));
+        QQuickItem *slot = item(view, QStringLiteral("videoSlot"));
+        QTRY_VERIFY(floating->isVisible());
+        auto *root = qobject_cast<QQuickItem *>(view);
+        const auto onSlot = [&] {
+            return floating->mapRectToItem(root, floating->boundingRect())
+                   == slot->mapRectToItem(root, slot->boundingRect());
+        };
+        QTRY_VERIFY(onSlot());
+        QVERIFY(!shown(view, QStringLiteral("previewHint")));
+        QCOMPARE(accessibleName(item(view, QStringLiteral("playButton"))), QStringLiteral("Reproducir"));
+        QTRY_VERIFY(VLCEngine::shared()->status() == Status::Playing);
+
+        // A narrower window: the video follows the slot.
+        root->setWidth(1100);
+        QTRY_VERIFY(onSlot());
+
+        QTest::mouseDClick(&harness.window(), Qt::LeftButton, Qt::NoModifier, sceneCenter(floating).toPoint());
+        QVERIFY(section->isFullscreen());
+        QVERIFY(controls->showControls());
+        QVERIFY(controls->hidePending());
+        QTRY_COMPARE(floating->width(), root->width());
+        QVERIFY(shown(view, QStringLiteral("fullscreenControls")));
+        QTRY_VERIFY(!controls->showControls());
+        QTRY_VERIFY(!shown(view, QStringLiteral("fullscreenControls")));
+
+        clickItem(floating);
+        QVERIFY(controls->showControls());
+        QVERIFY(controls->hidePending());
+        QTest::qWait(50);
+        clickItem(floating);
+        QVERIFY(!controls->showControls());
+
+        // Leaving full-screen keeps the controls as they were; "Reproducir" comes back to them
+        // without scheduling a hide.
+        clickItem(floating);
+        QVERIFY(controls->showControls());
+        clickItem(item(view, QStringLiteral("exitFullscreen")));
+        QVERIFY(!section->isFullscreen());
+        QTRY_VERIFY(onSlot());
+        QTRY_VERIFY(!controls->showControls());
+        controls->setShowControls(true);
+        clickItem(item(view, QStringLiteral("playButton")));
+        QVERIFY(section->isFullscreen());
+        QVERIFY(!controls->hidePending());
+        QTest::qWait(hideMs * 2);
+        QVERIFY(controls->showControls());
+
+        // The fill button shows its other label and restarts the delay.
+        QQuickItem *fill = item(view, QStringLiteral("fillButton"));
+        QCOMPARE(fill->property("text").toString(), QStringLiteral("Llenar"));
+        QTRY_VERIFY(shown(view, QStringLiteral("fullscreenControls")));
+        clickItem(fill);
+        QVERIFY(VLCEngine::shared()->fillScreen());
+        QCOMPARE(fill->property("text").toString(), QStringLiteral("Ajustar"));
+        QVERIFY(controls->hidePending());
+        VLCEngine::shared()->setFillScreen(false);
+
+        // Leaving the screen stops the engine.
+        QVERIFY(VLCEngine::shared()->status() != Status::Stopped);
+        delete view;
+        QCOMPARE(VLCEngine::shared()->status(), Status::Stopped);
+    }
+
+    // Previous on the first channel and next on the last change nothing; the controls come back
+    // only once the new channel's watch and guide are over.
+    void zappingStaysInTheList()
+    {
+        m_provider.setAnswer(QStringLiteral("get_live_streams"), channelsJson({1001, 1004, 1005}));
+        QmlHarness harness;
+        QObject *view = viewOnFirstCategory(harness);
+        QVERIFY(view);
+        ChannelsModel *section = sectionOf(view);
+        ChannelsScreen *screen = screenOf(view);
+        ControlsAutoHide *controls = screen->controls();
+        const auto selectedId = [&] { return section->selectedChannel() ? section->selectedChannel()->streamId() : QString(); };
+
+        clickItem(item(view, QStringLiteral("channelRow_1001")));
+        QTRY_VERIFY(section->epgLoaded());
+        screen->enterFullscreen();
+        controls->setShowControls(false);
+
+        QCoro::waitFor(screen->playAdjacentTask(-1));
+        QCOMPARE(selectedId(), QStringLiteral("1001"));
+        QVERIFY(controls->showControls());
+        controls->setShowControls(false);
+        controls->cancelHide();
+
+        QElapsedTimer clock;
+        clock.start();
+        screen->playAdjacent(1);
+        QTRY_COMPARE(selectedId(), QStringLiteral("1004"));
+        QVERIFY(!controls->showControls());
+        QTRY_VERIFY(controls->showControls());
+        QVERIFY(clock.elapsed() >= watchMs * 95 / 100);
+        QVERIFY(section->epgLoaded());
+        QVERIFY(controls->hidePending());
+
+        clickItem(item(view, QStringLiteral("nextChannel")));
+        QTRY_COMPARE(selectedId(), QStringLiteral("1005"));
+        QTRY_VERIFY(section->epgLoaded());
+        QCoro::waitFor(screen->playAdjacentTask(1));
+        QCOMPARE(selectedId(), QStringLiteral("1005"));
+        QVERIFY(shown(view, QStringLiteral("previousChannel")));
+        QCOMPARE(accessibleName(item(view, QStringLiteral("previousChannel"))), QStringLiteral("Canal anterior"));
+    }
+
+    // The fully broken channel shows the error under the slot; "Reintentar" plays it again from
+    // the adaptive address without asking for its guide again.
+    void playbackErrorRetriesWithoutTheGuide()
+    {
+        QmlHarness harness;
+        QObject *view = viewOnFirstCategory(harness);
+        QVERIFY(view);
+        ChannelsModel *section = sectionOf(view);
+        const QString broken = QString::number(SampleCatalog::brokenChannelId);
+
+        clickItem(item(view, QStringLiteral("channelRow_") + broken));
+        QTRY_VERIFY_WITH_TIMEOUT(shown(view, QStringLiteral("playbackError")), 5000);
+        QCOMPARE(item(view, QStringLiteral("playbackError"))->property("text").toString(),
+                 ChannelsModel::playbackErrorText());
+        QTRY_VERIFY(section->epgLoaded());
+        const qsizetype guidesBefore = guideRequests().count(broken);
+        QCOMPARE(guidesBefore, 1);
+
+        clickItem(item(view, QStringLiteral("playbackRetry")));
+        QVERIFY(section->playbackError().isEmpty());
+        QVERIFY(!shown(view, QStringLiteral("playbackError")));
+        QTRY_VERIFY_WITH_TIMEOUT(shown(view, QStringLiteral("playbackError")), 5000);
+        QCOMPARE(guideRequests().count(broken), guidesBefore);
+        QVERIFY(section->epgLoaded());
+    }
+
+    // Five thousand channels: rows are made only for what is in view, and only those ask for
+    // the title on air; scrolling far asks for the rows that came into view, not those passed.
+    void largeCategoryMakesOnlyVisibleRows()
+    {
+        QList<int> ids;
+        for (int i = 0; i < 5000; ++i)
+            ids.append(100000 + i);
+        m_provider.setAnswer(QStringLiteral("get_live_streams"), channelsJson(ids));
+        QmlHarness harness;
+        QObject *view = viewOnFirstCategory(harness);
+        QVERIFY(view);
+        QCOMPARE(sectionOf(view)->channelList()->count(), 5000);
+        QQuickItem *list = item(view, QStringLiteral("channelList"));
+        QVERIFY(list);
+
+        const QStringList firstRows = rowsMade(list);
+        QVERIFY(firstRows.size() > 5);
+        QVERIFY(firstRows.size() < 30);
+        QTRY_COMPARE(guideRequests().size(), firstRows.size());
+        QCOMPARE(QSet<QString>(guideRequests().cbegin(), guideRequests().cend()),
+                 QSet<QString>(firstRows.cbegin(), firstRows.cend()));
+
+        QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, 2500), Q_ARG(int, 0));
+        waitForLayout(&harness.window());
+        const QStringList laterRows = rowsMade(list);
+        QVERIFY(laterRows.contains(QStringLiteral("102500")));
+        QVERIFY(laterRows.size() < 30);
+        QTRY_COMPARE(guideRequests().size(), firstRows.size() + laterRows.size());
+        QVERIFY(!guideRequests().contains(QStringLiteral("101000")));
+    }
+};
+
+NORVANE_TEST_MAIN(TestChannelsView)
+#include "tst_channelsview.moc"

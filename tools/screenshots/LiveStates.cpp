@@ -1,0 +1,129 @@
+// The live TV section and the live full-screen view against the sample provider's channels:
+// categories with locked ones, a list with titles on air, a playing preview with its guide,
+// full-screen with controls, and both playback errors.
+#include <QQuickItem>
+
+#include "ChannelsModel.h"
+#include "ChannelsScreen.h"
+#include "LiveFullscreenPlayback.h"
+#include "SampleCatalog.h"
+#include "SampleMedia.h"
+#include "SampleProvider.h"
+#include "ScreenshotRun.h"
+#include "VLCEngine.h"
+
+namespace {
+
+// The first item named `objectName` in the visual tree below `root` (delegates included).
+QQuickItem *findItem(QQuickItem *root, const QString &objectName)
+{
+    if (!root)
+        return nullptr;
+    if (root->objectName() == objectName)
+        return root;
+    for (QQuickItem *child : root->childItems()) {
+        if (QQuickItem *found = findItem(child, objectName))
+            return found;
+    }
+    return nullptr;
+}
+
+QVariant clientOf(ScreenshotRun &run)
+{
+    const SampleProvider &provider = run.provider();
+    return QVariant::fromValue(XtreamClient(provider.baseUrl(), provider.username(), provider.password()));
+}
+
+bool click(ScreenshotRun &run, QQuickItem *root, const QString &objectName)
+{
+    QQuickItem *target = findItem(root, objectName);
+    if (!target) {
+        run.fail(QStringLiteral("no item ") + objectName);
+        return false;
+    }
+    QMetaObject::invokeMethod(target, "clicked");
+    return true;
+}
+
+bool hasNowTitles(const ChannelsModel *section, int wanted)
+{
+    int titled = 0;
+    for (const ChannelRow &row : section->channels()) {
+        if (!section->nowTitle(row.streamId()).isEmpty())
+            ++titled;
+    }
+    return titled >= wanted;
+}
+
+void channelsStates(ScreenshotRun &run)
+{
+    QQuickItem *view = run.show("import QtQuick\nimport Norvane\nChannelsView { fallbackWatchMs: 2000 }\n",
+                                {{QStringLiteral("client"), clientOf(run)}});
+    if (!view)
+        return;
+    auto *section = view->property("channelsModel").value<ChannelsModel *>();
+    auto *screen = view->property("screenState").value<ChannelsScreen *>();
+    if (!run.waitUntil([&] { return !section->categories().isEmpty(); }, 8000, QStringLiteral("live categories")))
+        return;
+    run.settle(200);
+    run.shoot(QStringLiteral("live-categories-locked"));
+
+    if (!click(run, view, QStringLiteral("categoryRow_1"))
+        || !run.waitUntil([&] { return !section->isLoadingChannels() && !section->channels().isEmpty(); }, 8000,
+                          QStringLiteral("live channels")))
+        return;
+    run.waitUntil([&] { return hasNowTitles(section, 5); }, 8000, QStringLiteral("titles on air"));
+    run.settle(400);
+    run.shoot(QStringLiteral("live-channel-list"));
+
+    if (!click(run, view, QStringLiteral("channelRow_1001"))
+        || !run.waitUntil([&] { return VLCEngine::shared()->status() == VLCEngine::Status::Playing && section->epgLoaded(); },
+                          12000, QStringLiteral("the preview playing with its guide")))
+        return;
+    run.settle(800);
+    run.shoot(QStringLiteral("live-preview-playing"));
+
+    screen->enterFullscreen();
+    run.settle(800);
+    run.shoot(QStringLiteral("live-fullscreen-controls"));
+    screen->exitFullscreen();
+    run.settle(400);
+
+    const QString broken = QStringLiteral("channelRow_") + QString::number(SampleCatalog::brokenChannelId);
+    if (!click(run, view, broken)
+        || !run.waitUntil([&] { return !section->playbackError().isEmpty() && section->epgLoaded(); }, 12000,
+                          QStringLiteral("the preview's playback error")))
+        return;
+    run.settle(400);
+    run.shoot(QStringLiteral("live-preview-error"));
+    screen->stopPlayback();
+}
+
+void fullscreenViewError(ScreenshotRun &run)
+{
+    const QString id = QString::number(SampleCatalog::brokenChannelId);
+    const ChannelRow channel(id, std::nullopt, QStringLiteral("Noticias 24 Horas"), std::nullopt);
+    QQuickItem *view = run.show("import QtQuick\nimport Norvane\nLiveFullscreenView { watchMs: 1500 }\n",
+                                {{QStringLiteral("client"), clientOf(run)},
+                                 {QStringLiteral("channel"), QVariant::fromValue(channel)}});
+    if (!view)
+        return;
+    auto *playback = view->property("playback").value<LiveFullscreenPlayback *>();
+    if (!run.waitUntil([&] { return !playback->error().isEmpty(); }, 10000, QStringLiteral("the full-screen error")))
+        return;
+    run.settle(400);
+    run.shoot(QStringLiteral("live-fullscreen-view-error"));
+    playback->close();
+}
+
+} // namespace
+
+void shootLiveStates(ScreenshotRun &run)
+{
+    if (!SampleMedia::ensureAll()) {
+        run.fail(QStringLiteral("sample media: ") + SampleMedia::lastError());
+        return;
+    }
+    channelsStates(run);
+    fullscreenViewError(run);
+}
