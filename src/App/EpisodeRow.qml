@@ -8,13 +8,13 @@ import Norvane
 AbstractButton {
     id: row
 
-    property episode episode
+    property var episode
     property string seriesCover
     // The episode's progress entry, or undefined.
     property var entry: undefined
     readonly property bool hovering: hovered
-    readonly property var barFraction: SeriesDetailModel.barFraction(entry)
-    readonly property bool watched: SeriesDetailModel.isWatched(entry)
+    readonly property var barFraction: DetailRules.barFraction(entry)
+    readonly property bool watched: DetailRules.isWatched(entry)
     readonly property string heading: "E" + episode.episodeNum + " · " + episode.title
 
     hoverEnabled: true

@@ -54,7 +54,7 @@ public:
                                      bool fromStart);
 
     // The movie a continue-watching card opens: name, id and picture of its entry, nothing else.
-    Q_INVOKABLE static VodStream movieFromEntry(const ProgressEntry &entry);
+    static VodStream movieFromEntry(const ProgressEntry &entry);
 
     XtreamClient client() const { return m_client; }
     void setClient(const XtreamClient &client);

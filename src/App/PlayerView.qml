@@ -241,7 +241,6 @@ Rectangle {
                         text: PlayerText.timeText(view.dragging ? view.dragValue : view.engine.currentTimeMs)
                         color: "white"
                         font.pixelSize: TextStyle.caption
-                        font.features: { "tnum": 1 }
                     }
 
                     Slider {
@@ -293,7 +292,6 @@ Rectangle {
                         text: PlayerText.timeText(view.engine.durationMs)
                         color: "white"
                         font.pixelSize: TextStyle.caption
-                        font.features: { "tnum": 1 }
                     }
                 }
 
@@ -351,16 +349,17 @@ Rectangle {
                             objectName: "audioMenu"
                             y: -height
 
-                            Repeater {
+                            Instantiator {
                                 model: view.engine.audioTracks
-
-                                MenuItem {
+                                delegate: MenuItem {
                                     required property var modelData
                                     objectName: "audioTrack_" + modelData.id
                                     text: modelData.name
                                     Accessible.name: text
                                     onTriggered: { view.engine.selectAudioTrack(modelData.id); view.touched() }
                                 }
+                                onObjectAdded: (index, object) => audioMenu.insertItem(index, object)
+                                onObjectRemoved: (index, object) => audioMenu.removeItem(object)
                             }
                         }
                     }
@@ -382,16 +381,17 @@ Rectangle {
                                 onTriggered: { view.engine.selectSubtitleTrack(-1); view.touched() }
                             }
 
-                            Repeater {
+                            Instantiator {
                                 model: view.engine.subtitleTracks
-
-                                MenuItem {
+                                delegate: MenuItem {
                                     required property var modelData
                                     objectName: "subtitleTrack_" + modelData.id
                                     text: modelData.name
                                     Accessible.name: text
                                     onTriggered: { view.engine.selectSubtitleTrack(modelData.id); view.touched() }
                                 }
+                                onObjectAdded: (index, object) => subtitleMenu.insertItem(index + 1, object)
+                                onObjectRemoved: (index, object) => subtitleMenu.removeItem(object)
                             }
                         }
                     }

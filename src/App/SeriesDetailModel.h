@@ -50,10 +50,10 @@ public:
                                     const SeriesInfoResponse &response, const Episode &episode,
                                     const std::optional<ProgressEntry> &entry);
     // The episode row's marks: the bar's fill (undefined for no bar) and "Visto".
-    Q_INVOKABLE static QVariant barFraction(const QVariant &entry);
-    Q_INVOKABLE static bool isWatched(const QVariant &entry);
+    static QVariant barFraction(const QVariant &entry);
+    static bool isWatched(const QVariant &entry);
     // The series a continue-watching card opens: name, id and cover of its entry.
-    Q_INVOKABLE static SeriesStream seriesFromEntry(const ProgressEntry &entry);
+    static SeriesStream seriesFromEntry(const ProgressEntry &entry);
 
     XtreamClient client() const { return m_client; }
     void setClient(const XtreamClient &client);

@@ -74,7 +74,7 @@ Rectangle {
         onBack: view.back()
         onLocked: category => view.pinCategory = category
         onOpenRecord: record => view.detail = record
-        onOpenEntry: entry => view.detail = SeriesDetailModel.seriesFromEntry(entry)
+        onOpenEntry: entry => view.detail = DetailRules.seriesFromEntry(entry)
         onToggleFavorite: record => seriesModel.toggleFavorite(record)
     }
 
