@@ -9,6 +9,7 @@
 
 #include <QQmlExtensionPlugin>
 #include <QQuickItem>
+#include <QStyleHints>
 #include <QTemporaryDir>
 
 Q_IMPORT_QML_PLUGIN(NorvanePlugin)

@@ -78,8 +78,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<Episode>("chosen");
         QTest::addColumn<QStringList>("queue");
-        QTest::newRow("last of the last season") << episode(2, 2) << QStringList{"762"};
-        QTest::newRow("second of the first season") << episode(1, 2) << QStringList{"742", "743", "761", "762"};
+        QTest::newRow("last of the last season") << episode(2, 2) << QStringList{"742"};
+        QTest::newRow("second of the first season") << episode(1, 2) << QStringList{"722", "723", "741", "742"};
         QTest::newRow("not in the answer") << episode(3, 1) << QStringList{};
     }
     void queueRunsToTheEndOfTheLastSeason()
@@ -96,8 +96,8 @@ private Q_SLOTS:
                                                                  episode(2, 1, QString()), std::nullopt);
         QCOMPARE(item.title(), QStringLiteral("La serie"));
         QCOMPARE(item.subtitle(), std::optional<QString>(QStringLiteral("T2 · E1 · Capítulo 1")));
-        QCOMPARE(item.url(), QStringLiteral("http://h:1/series/u/p/761.mp4"));
-        QCOMPARE(item.progressKey(), QStringLiteral("series:7:ep:761"));
+        QCOMPARE(item.url(), QStringLiteral("http://h:1/series/u/p/741.mp4"));
+        QCOMPARE(item.progressKey(), QStringLiteral("series:7:ep:741"));
         QCOMPARE(item.contentType(), QStringLiteral("series"));
         QCOMPARE(item.contentId(), QStringLiteral("7"));
         QCOMPARE(item.startTimeMs(), 0);

@@ -2,6 +2,7 @@
 
 #include "Category.h"
 #include "ControlsAutoHide.h"
+#include "VLCEngine.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -12,7 +13,6 @@
 #include <optional>
 
 class ChannelsModel;
-class VLCEngine;
 
 // What the live TV screen decides beyond its section model: the category clicks behind the
 // parental PIN, the rectangle of the preview slot that the floating video follows, and the
