@@ -27,7 +27,12 @@ Rectangle {
     }
 
     // The section screens that exist, by AppTab; the others fall back to the placeholder frame.
-    readonly property var sectionScreens: ({ [AppModel.Live]: channelsScreen })
+    readonly property var sectionScreens: ({
+        [AppModel.Live]: channelsScreen,
+        [AppModel.Movies]: moviesScreen,
+        [AppModel.Series]: seriesScreen,
+        [AppModel.Search]: searchScreen
+    })
 
     color: Brand.background
 
@@ -63,6 +68,33 @@ Rectangle {
         id: channelsScreen
         ChannelsView {
             objectName: "channelsView"
+            client: home.app.client
+            onBack: home.closeSection()
+        }
+    }
+
+    Component {
+        id: moviesScreen
+        MoviesView {
+            objectName: "moviesView"
+            client: home.app.client
+            onBack: home.closeSection()
+        }
+    }
+
+    Component {
+        id: seriesScreen
+        SeriesView {
+            objectName: "seriesView"
+            client: home.app.client
+            onBack: home.closeSection()
+        }
+    }
+
+    Component {
+        id: searchScreen
+        SearchView {
+            objectName: "searchView"
             client: home.app.client
             onBack: home.closeSection()
         }

@@ -59,3 +59,4 @@ private:
 void shootShellStates(ScreenshotRun &run);
 void shootComponentStates(ScreenshotRun &run);
 void shootLiveStates(ScreenshotRun &run);
+void shootScreenStates(ScreenshotRun &run);

@@ -53,6 +53,7 @@ int main(int argc, char *argv[])
     shootShellStates(run);
     shootComponentStates(run);
     shootLiveStates(run);
+    shootScreenStates(run);
 
     std::fprintf(stderr, "screenshots: %lld written, %lld failed\n", qlonglong(run.written().size()),
                  qlonglong(run.failures().size()));

@@ -1,0 +1,127 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Norvane
+
+// One episode of a season: thumbnail with the watch bar, "E<n> · title", duration and "Visto",
+// and two lines of plot. A click emits clicked().
+AbstractButton {
+    id: row
+
+    property var episode
+    property string seriesCover
+    // The episode's progress entry, or undefined.
+    property var entry: undefined
+    readonly property bool hovering: hovered
+    readonly property var barFraction: DetailRules.barFraction(entry)
+    readonly property bool watched: DetailRules.isWatched(entry)
+    readonly property string heading: "E" + episode.episodeNum + " · " + episode.title
+
+    hoverEnabled: true
+    padding: 10
+    Accessible.role: Accessible.Button
+    Accessible.name: heading + (watched ? ", visto" : "")
+
+    background: Rectangle {
+        radius: 10
+        color: row.hovering ? Brand.surfaceVariant : Brand.surface
+    }
+
+    contentItem: RowLayout {
+        spacing: 12
+
+        Rectangle {
+            objectName: "thumbnail"
+            Layout.alignment: Qt.AlignTop
+            Layout.preferredWidth: 126
+            Layout.preferredHeight: 126 * 9 / 16
+            radius: 6
+            color: Brand.background
+            clip: true
+
+            RemoteImage {
+                anchors.fill: parent
+                urlString: row.episode.image !== "" ? row.episode.image : row.seriesCover
+                placeholder: Component {
+                    Item {
+                        SystemSymbol {
+                            anchors.centerIn: parent
+                            name: "film"
+                            color: Brand.secondaryText
+                        }
+                    }
+                }
+            }
+
+            Rectangle {
+                objectName: "episodeBar"
+                visible: row.barFraction !== undefined
+                anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
+                height: 4
+                color: Qt.rgba(1, 1, 1, 0.25)
+
+                Rectangle {
+                    objectName: "episodeBarFill"
+                    height: parent.height
+                    width: row.barFraction !== undefined ? row.barFraction * 126 : 0
+                    color: Brand.primary
+                }
+            }
+        }
+
+        ColumnLayout {
+            Layout.alignment: Qt.AlignTop
+            Layout.fillWidth: true
+            spacing: 4
+
+            Text {
+                Layout.fillWidth: true
+                text: row.heading
+                color: Brand.onBackground
+                font.pixelSize: TextStyle.callout
+                font.bold: true
+                elide: Text.ElideRight
+            }
+
+            Row {
+                spacing: 8
+
+                Text {
+                    visible: row.episode.durationText !== ""
+                    text: row.episode.durationText
+                    color: Brand.secondaryText
+                    font.pixelSize: TextStyle.caption
+                }
+
+                Row {
+                    objectName: "watchedMark"
+                    visible: row.watched
+                    spacing: 3
+
+                    SystemSymbol {
+                        name: "checkmark.circle.fill"
+                        size: TextStyle.caption
+                        color: Brand.primary
+                    }
+
+                    Text {
+                        text: "Visto"
+                        color: Brand.primary
+                        font.pixelSize: TextStyle.caption
+                    }
+                }
+            }
+
+            Text {
+                Layout.fillWidth: true
+                visible: text !== ""
+                text: row.episode.plot
+                color: Brand.secondaryText
+                font.pixelSize: TextStyle.caption
+                wrapMode: Text.WordWrap
+                maximumLineCount: 2
+                elide: Text.ElideRight
+            }
+        }
+    }
+}

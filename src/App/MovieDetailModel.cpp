@@ -1,0 +1,164 @@
+#include "MovieDetailModel.h"
+
+#include "NorvaneError.h"
+#include "ProgressStore.h"
+
+MovieDetailModel::MovieDetailModel(QObject *parent) : MovieDetailModel(ProgressStore::shared(), parent) {}
+
+MovieDetailModel::MovieDetailModel(ProgressStore *progress, QObject *parent) : QObject(parent), m_progress(progress)
+{
+    if (m_progress)
+        connect(m_progress, &ProgressStore::entriesChanged, this, &MovieDetailModel::progressChanged);
+}
+
+QString MovieDetailModel::metadataLine(const VodInfo &info)
+{
+    QStringList parts;
+    if (info.releasedate().size() >= 4)
+        parts << info.releasedate().left(4);
+    if (!info.duration().isEmpty())
+        parts << info.duration();
+    if (!info.genre().isEmpty())
+        parts << info.genre();
+    if (!info.rating().isEmpty() && info.rating() != QLatin1String("0"))
+        parts << QStringLiteral("⭐ ") + info.rating();
+    return parts.join(QStringLiteral(" · "));
+}
+
+QString MovieDetailModel::containerExtension(const VodInfoResponse &response, const VodStream &movie)
+{
+    if (response.movieData() && !response.movieData()->containerExtension().isEmpty())
+        return response.movieData()->containerExtension();
+    if (!movie.containerExtension().isEmpty())
+        return movie.containerExtension();
+    return QStringLiteral("mp4");
+}
+
+QString MovieDetailModel::friendlyTime(qint64 ms)
+{
+    const qint64 minutes = (ms / 1000 % 3600) / 60;
+    if (ms < 3'600'000)
+        return QStringLiteral("%1 min").arg(minutes);
+    return QStringLiteral("%1 h %2 min").arg(ms / 3'600'000).arg(minutes);
+}
+
+QString MovieDetailModel::resumeLabel(const std::optional<ProgressEntry> &entry)
+{
+    const bool watched = entry && entry->durationMs() >= 1
+                         && double(entry->positionMs()) / double(entry->durationMs()) >= 0.95;
+    if (!entry || watched)
+        return QStringLiteral("Reproducir");
+    return QStringLiteral("Continuar · ") + friendlyTime(entry->positionMs());
+}
+
+PlayableItem MovieDetailModel::playableItem(const VodStream &movie, const std::optional<VodInfo> &info,
+                                            const QString &playURL, const std::optional<ProgressEntry> &entry,
+                                            bool fromStart)
+{
+    const bool resume = !fromStart && entry.has_value();
+    std::optional<QString> image;
+    if (info && !info->movieImage().isEmpty())
+        image = info->movieImage();
+    else if (!movie.streamIcon().isEmpty())
+        image = movie.streamIcon();
+    return PlayableItem(movie.name(), std::nullopt, resume ? entry->url() : playURL, progressKey(movie.streamId()),
+                        QStringLiteral("movie"), movie.streamId(), image, resume ? entry->resumePositionMs() : 0);
+}
+
+VodStream MovieDetailModel::movieFromEntry(const ProgressEntry &entry)
+{
+    return VodStream(entry.name(), entry.contentId(), entry.imageUrl().value_or(QString()), QString(), QString(),
+                     QString());
+}
+
+void MovieDetailModel::setClient(const XtreamClient &client)
+{
+    if (client == m_client)
+        return;
+    m_client = client;
+    Q_EMIT clientChanged();
+}
+
+void MovieDetailModel::setMovie(const VodStream &movie)
+{
+    m_movie = movie;
+    Q_EMIT movieChanged();
+    Q_EMIT infoChanged();
+    Q_EMIT progressChanged();
+}
+
+QVariantList MovieDetailModel::detailBlocks() const
+{
+    QVariantList blocks;
+    if (!m_info)
+        return blocks;
+    const auto add = [&blocks](const QString &heading, const QString &text) {
+        if (!text.isEmpty())
+            blocks << QVariantMap{{QStringLiteral("heading"), heading}, {QStringLiteral("text"), text}};
+    };
+    add(QStringLiteral("Sinopsis"), m_info->plot());
+    add(QStringLiteral("Dirección"), m_info->director());
+    add(QStringLiteral("Reparto"), m_info->cast());
+    return blocks;
+}
+
+QString MovieDetailModel::posterUrl() const
+{
+    if (m_info && !m_info->movieImage().isEmpty())
+        return m_info->movieImage();
+    return m_movie.streamIcon();
+}
+
+void MovieDetailModel::load()
+{
+    runLoad();
+}
+
+PlayableItem MovieDetailModel::playableItem(bool fromStart) const
+{
+    return playableItem(m_movie, m_info, m_playURL, entry(), fromStart);
+}
+
+QCoro::Task<> MovieDetailModel::runLoad()
+{
+    const quint64 generation = ++m_loadGeneration;
+    setLoading(true);
+    setError(QString());
+    const QString streamId = m_movie.streamId();
+    QPointer<MovieDetailModel> self(this);
+    Result<VodInfoResponse> answer = co_await m_client.vodInfo(streamId);
+    if (!self || generation != m_loadGeneration)
+        co_return;
+    if (answer) {
+        m_info = answer->info();
+        m_playURL = m_client.streamUrl(QStringLiteral("movie"), streamId, containerExtension(*answer, m_movie));
+        Q_EMIT infoChanged();
+        Q_EMIT playURLChanged();
+    } else {
+        setError(NorvaneError::message(answer.failure()));
+    }
+    setLoading(false);
+}
+
+std::optional<ProgressEntry> MovieDetailModel::entry() const
+{
+    if (!m_progress)
+        return std::nullopt;
+    return m_progress->find(progressKey(m_movie.streamId()));
+}
+
+void MovieDetailModel::setLoading(bool loading)
+{
+    if (loading == m_isLoading)
+        return;
+    m_isLoading = loading;
+    Q_EMIT isLoadingChanged();
+}
+
+void MovieDetailModel::setError(const QString &error)
+{
+    if (error == m_error)
+        return;
+    m_error = error;
+    Q_EMIT errorChanged();
+}

@@ -1,0 +1,109 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Norvane
+
+// The Movies section: categories on the left, posters on the right, a movie's detail screen over
+// the grid, and the player over everything while a movie plays.
+Rectangle {
+    id: view
+
+    property xtreamClient client
+    // The movie whose detail screen is open, or null for the grid.
+    property var detail: null
+    property PlayerModel player: null
+    // The locked category whose PIN prompt is open, or null.
+    property var pinCategory: null
+
+    signal back()
+
+    readonly property MoviesModel model: moviesModel
+    // Read again whenever the store changes, so rows and cards follow it at once.
+    readonly property var continueEntries: {
+        ProgressStore.entries
+        return ProgressStore.inProgressList("movie")
+    }
+    readonly property var specials: {
+        const rows = [{ id: "__recent__", label: "Recién agregadas", icon: "sparkles" }]
+        if (continueEntries.length > 0)
+            rows.push({ id: "__continue__", label: "Continuar viendo", icon: "play.circle" })
+        return rows
+    }
+
+    function isLocked(category) {
+        return ParentalControl.isBlocked(category.categoryName)
+               && moviesModel.unlockedCategories.indexOf(category.categoryId) < 0
+    }
+
+    function play(item) {
+        const created = playerFactory.createObject(view, { queue: [item] })
+        created.closeRequested.connect(() => {
+            if (view.player === created)
+                view.player = null
+            created.destroy(1000)
+        })
+        view.player = created
+    }
+
+    color: Brand.background
+
+    MoviesModel {
+        id: moviesModel
+        client: view.client
+    }
+
+    Component {
+        id: playerFactory
+        PlayerModel {}
+    }
+
+    Component.onCompleted: moviesModel.loadCategories()
+
+    CatalogBrowser {
+        objectName: "moviesBrowser"
+        anchors.fill: parent
+        visible: view.detail === null
+        title: "Películas"
+        model: moviesModel
+        specials: view.specials
+        isLocked: category => view.isLocked(category)
+        cards: moviesModel.movieCards
+        isLoadingItems: moviesModel.isLoadingMovies
+        itemsError: moviesModel.moviesError
+        continueEntries: view.continueEntries
+        onBack: view.back()
+        onLocked: category => view.pinCategory = category
+        onOpenRecord: record => view.detail = record
+        onOpenEntry: entry => view.detail = DetailRules.movieFromEntry(entry)
+    }
+
+    Loader {
+        objectName: "movieDetailLoader"
+        anchors.fill: parent
+        active: view.detail !== null
+        sourceComponent: MovieDetailView {
+            objectName: "movieDetail"
+            client: view.client
+            movie: view.detail
+            onBack: view.detail = null
+            onPlay: item => view.play(item)
+        }
+    }
+
+    PinSheet {
+        objectName: "moviesPin"
+        category: view.pinCategory
+        onCancelled: view.pinCategory = null
+        onAccepted: category => {
+            moviesModel.unlock(category.categoryId)
+            view.pinCategory = null
+            moviesModel.selectCategory(category.categoryId)
+        }
+    }
+
+    PlayerLayer {
+        objectName: "moviesPlayerLayer"
+        anchors.fill: parent
+        player: view.player
+    }
+}

@@ -1,0 +1,101 @@
+import QtQuick
+import QtQuick.Controls
+import Norvane
+
+// One poster of a grid: the picture (2:2.94) with an optional favourite star and progress bar,
+// and the title below. Hovering draws a border; a click emits clicked().
+AbstractButton {
+    id: card
+
+    property string title
+    property string imageUrl
+    // 0..1, or undefined for no bar.
+    property var progress: undefined
+    property bool isFavorite: false
+    readonly property bool hovering: hovered
+    readonly property bool hasProgress: progress !== undefined && progress !== null
+
+    hoverEnabled: true
+    padding: 0
+    Accessible.role: Accessible.Button
+    Accessible.name: title
+
+    contentItem: Column {
+        spacing: 6
+
+        Rectangle {
+            id: poster
+            objectName: "poster"
+            width: card.width
+            height: width / 0.68
+            radius: 10
+            color: Brand.surface
+            clip: true
+
+            RemoteImage {
+                anchors.fill: parent
+                urlString: card.imageUrl
+                placeholder: Component {
+                    Item {
+                        SystemSymbol {
+                            anchors.centerIn: parent
+                            name: "film"
+                            size: 28
+                            color: Brand.secondaryText
+                        }
+                    }
+                }
+            }
+
+            Rectangle {
+                objectName: "favoriteMark"
+                visible: card.isFavorite
+                anchors { top: parent.top; right: parent.right; margins: 6 }
+                width: star.implicitWidth + 10
+                height: width
+                radius: width / 2
+                color: Qt.rgba(0, 0, 0, 0.5)
+
+                SystemSymbol {
+                    id: star
+                    anchors.centerIn: parent
+                    name: "star.fill"
+                    size: TextStyle.caption
+                    color: Brand.primary
+                }
+            }
+
+            Rectangle {
+                objectName: "progressTrack"
+                visible: card.hasProgress
+                anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
+                height: 4
+                color: Qt.rgba(1, 1, 1, 0.25)
+
+                Rectangle {
+                    objectName: "progressFill"
+                    height: parent.height
+                    width: card.hasProgress ? Math.max(0, Math.min(1, card.progress)) * parent.width : 0
+                    color: Brand.primary
+                }
+            }
+
+            Rectangle {
+                anchors.fill: parent
+                radius: parent.radius
+                color: "transparent"
+                border.width: card.hovering ? 2 : 0
+                border.color: Brand.primary
+            }
+        }
+
+        Text {
+            width: card.width
+            text: card.title
+            color: Brand.onBackground
+            font.pixelSize: TextStyle.caption
+            elide: Text.ElideRight
+            maximumLineCount: 1
+        }
+    }
+}

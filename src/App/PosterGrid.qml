@@ -1,0 +1,30 @@
+import QtQuick
+import QtQuick.Controls
+import Norvane
+
+// A lazy, scrolling grid of poster cards with adaptive columns: as many as fit, each 128 to
+// 180 px wide, 16 apart, 20 px margin around. Only the visible cards exist. The delegate is given
+// by the caller and sized to `cellSize`.
+GridView {
+    id: grid
+
+    readonly property int minCell: 128
+    readonly property int maxCell: 180
+    readonly property int gap: 16
+    property int rowGap: 16
+    readonly property real usableWidth: Math.max(0, width - 40)
+    readonly property int columnCount: Math.max(1, Math.floor((usableWidth + gap) / (minCell + gap)))
+    // The card width: the space shared by the columns, never wider than the largest cell.
+    readonly property real cellSize: Math.min(maxCell, (usableWidth - (columnCount - 1) * gap) / columnCount)
+
+    leftMargin: 20
+    rightMargin: 20
+    topMargin: 20
+    bottomMargin: 20
+    clip: true
+    cellWidth: cellSize + gap
+    cellHeight: cellSize / 0.68 + 6 + TextStyle.caption + 6 + rowGap
+    cacheBuffer: 0
+    boundsBehavior: Flickable.StopAtBounds
+    ScrollBar.vertical: ScrollBar {}
+}

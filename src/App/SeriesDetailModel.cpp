@@ -1,0 +1,245 @@
+#include "SeriesDetailModel.h"
+
+#include "FavoritesStore.h"
+#include "NorvaneError.h"
+#include "ProgressStore.h"
+
+namespace {
+
+std::optional<ProgressEntry> entryOf(const QVariant &value)
+{
+    if (value.metaType() != QMetaType::fromType<ProgressEntry>())
+        return std::nullopt;
+    return value.value<ProgressEntry>();
+}
+
+// position / duration, or nothing when no duration is known.
+std::optional<double> watchedShare(const std::optional<ProgressEntry> &entry)
+{
+    if (!entry || entry->durationMs() < 1)
+        return std::nullopt;
+    return double(entry->positionMs()) / double(entry->durationMs());
+}
+
+} // namespace
+
+SeriesDetailModel::SeriesDetailModel(QObject *parent)
+    : SeriesDetailModel(ProgressStore::shared(), FavoritesStore::shared(), parent)
+{
+}
+
+SeriesDetailModel::SeriesDetailModel(ProgressStore *progress, FavoritesStore *favorites, QObject *parent)
+    : QObject(parent), m_progress(progress), m_favorites(favorites)
+{
+}
+
+QList<Episode> SeriesDetailModel::episodesFrom(const SeriesInfoResponse &response, const Episode &chosen)
+{
+    QList<Episode> all;
+    for (const Season &season : response.seasons())
+        all << season.episodes();
+    const qsizetype at = all.indexOf(chosen);
+    if (at < 0)
+        return {};
+    return all.mid(at);
+}
+
+PlayableItem SeriesDetailModel::episodeItem(const XtreamClient &client, const SeriesStream &series,
+                                            const SeriesInfoResponse &response, const Episode &episode,
+                                            const std::optional<ProgressEntry> &entry)
+{
+    const QString subtitle = QStringLiteral("T%1 · E%2 · ").arg(episode.season()).arg(episode.episodeNum())
+                             + episode.title();
+    std::optional<QString> image;
+    if (!episode.image().isEmpty())
+        image = episode.image();
+    else if (!response.cover().isEmpty())
+        image = response.cover();
+    else if (!series.cover().isEmpty())
+        image = series.cover();
+    QString url;
+    qint64 startMs = 0;
+    if (entry) {
+        url = entry->url();
+        startMs = entry->resumePositionMs();
+    } else {
+        const QString extension =
+            episode.containerExtension().isEmpty() ? QStringLiteral("mp4") : episode.containerExtension();
+        url = client.streamUrl(QStringLiteral("series"), episode.id(), extension);
+    }
+    return PlayableItem(series.name(), subtitle, url, progressKey(series.seriesId(), episode.id()),
+                        QStringLiteral("series"), series.seriesId(), image, startMs);
+}
+
+QVariant SeriesDetailModel::barFraction(const QVariant &entry)
+{
+    const std::optional<double> share = watchedShare(entryOf(entry));
+    if (!share || *share <= 0 || *share >= 0.95)
+        return {};
+    return *share;
+}
+
+bool SeriesDetailModel::isWatched(const QVariant &entry)
+{
+    const std::optional<double> share = watchedShare(entryOf(entry));
+    return share && std::min(*share, 1.0) >= 0.95;
+}
+
+SeriesStream SeriesDetailModel::seriesFromEntry(const ProgressEntry &entry)
+{
+    std::array<QString, SeriesStream::FieldCount> fields;
+    fields[SeriesStream::Name] = entry.name();
+    fields[SeriesStream::SeriesId] = entry.contentId();
+    fields[SeriesStream::Cover] = entry.imageUrl().value_or(QString());
+    return SeriesStream(RecordText<SeriesStream::FieldCount>::fromStrings(fields), 0);
+}
+
+void SeriesDetailModel::setClient(const XtreamClient &client)
+{
+    if (client == m_client)
+        return;
+    m_client = client;
+    Q_EMIT clientChanged();
+}
+
+void SeriesDetailModel::setSeries(const SeriesStream &series)
+{
+    if (series == m_series)
+        return;
+    m_series = series;
+    Q_EMIT seriesChanged();
+}
+
+QList<qint64> SeriesDetailModel::seasonNumbers() const
+{
+    QList<qint64> numbers;
+    if (m_response)
+        for (const Season &season : m_response->seasons())
+            numbers << season.season();
+    return numbers;
+}
+
+QVariant SeriesDetailModel::selectedSeasonValue() const
+{
+    return m_selectedSeason ? QVariant::fromValue(*m_selectedSeason) : QVariant();
+}
+
+void SeriesDetailModel::setSelectedSeasonValue(const QVariant &season)
+{
+    const std::optional<qint64> next = season.isValid() && !season.isNull()
+                                           ? std::optional<qint64>(season.toLongLong())
+                                           : std::nullopt;
+    if (next == m_selectedSeason)
+        return;
+    m_selectedSeason = next;
+    Q_EMIT selectedSeasonChanged();
+}
+
+QList<Episode> SeriesDetailModel::episodes() const
+{
+    if (!m_response || !m_selectedSeason)
+        return {};
+    for (const Season &season : m_response->seasons())
+        if (season.season() == *m_selectedSeason)
+            return season.episodes();
+    return {};
+}
+
+QString SeriesDetailModel::cover() const
+{
+    if (m_response && !m_response->cover().isEmpty())
+        return m_response->cover();
+    return m_series.cover();
+}
+
+void SeriesDetailModel::open()
+{
+    setFav(m_favorites && m_favorites->isFavorite(QStringLiteral("series"), m_series.seriesId()));
+    load();
+}
+
+void SeriesDetailModel::load()
+{
+    runLoad();
+}
+
+void SeriesDetailModel::toggleFavorite()
+{
+    if (!m_favorites)
+        return;
+    const QString id = m_series.seriesId();
+    if (m_favorites->isFavorite(QStringLiteral("series"), id)) {
+        m_favorites->remove(QStringLiteral("series"), id);
+    } else {
+        const QString image = cover();
+        m_favorites->add(Favorite(QStringLiteral("series"), id, m_series.name(),
+                                  image.isEmpty() ? std::nullopt : std::optional<QString>(image)));
+    }
+    setFav(!m_isFav);
+}
+
+QVariant SeriesDetailModel::entryFor(const Episode &episode) const
+{
+    if (!m_progress)
+        return {};
+    const std::optional<ProgressEntry> entry = m_progress->find(progressKey(m_series.seriesId(), episode.id()));
+    return entry ? QVariant::fromValue(*entry) : QVariant();
+}
+
+QList<PlayableItem> SeriesDetailModel::queueFrom(const Episode &episode) const
+{
+    QList<PlayableItem> queue;
+    if (!m_response)
+        return queue;
+    for (const Episode &next : episodesFrom(*m_response, episode)) {
+        const std::optional<ProgressEntry> entry =
+            m_progress ? m_progress->find(progressKey(m_series.seriesId(), next.id())) : std::nullopt;
+        queue << episodeItem(m_client, m_series, *m_response, next, entry);
+    }
+    return queue;
+}
+
+QCoro::Task<> SeriesDetailModel::runLoad()
+{
+    const quint64 generation = ++m_loadGeneration;
+    setLoading(true);
+    setError(QString());
+    QPointer<SeriesDetailModel> self(this);
+    Result<SeriesInfoResponse> answer = co_await m_client.seriesInfo(m_series.seriesId());
+    if (!self || generation != m_loadGeneration)
+        co_return;
+    if (answer) {
+        m_response = *answer;
+        Q_EMIT responseChanged();
+        const QList<Season> seasons = m_response->seasons();
+        setSelectedSeasonValue(seasons.isEmpty() ? QVariant() : QVariant::fromValue(seasons.first().season()));
+        Q_EMIT selectedSeasonChanged();
+    } else {
+        setError(NorvaneError::message(answer.failure()));
+    }
+    setLoading(false);
+}
+
+void SeriesDetailModel::setLoading(bool loading)
+{
+    if (loading == m_isLoading)
+        return;
+    m_isLoading = loading;
+    Q_EMIT isLoadingChanged();
+}
+
+void SeriesDetailModel::setError(const QString &error)
+{
+    if (error == m_error)
+        return;
+    m_error = error;
+    Q_EMIT errorChanged();
+}
+
+void SeriesDetailModel::setFav(bool fav)
+{
+    if (fav == m_isFav)
+        return;
+    m_isFav = fav;
+    Q_EMIT isFavChanged();
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "PlayableItem.h"
+#include "ProgressEntry.h"
+#include "SeriesInfoResponse.h"
+#include "SeriesStream.h"
+#include "XtreamClient.h"
+
+#include <QCoroTask>
+#include <QObject>
+#include <QPointer>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+#include <optional>
+
+class FavoritesStore;
+class ProgressStore;
+
+// What the detail screen of one series shows and plays: its seasons and episodes from the
+// provider, the selected season, the favourite flag, and the queue that a chosen episode starts.
+class SeriesDetailModel : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(XtreamClient client READ client WRITE setClient NOTIFY clientChanged FINAL)
+    Q_PROPERTY(SeriesStream series READ series WRITE setSeries NOTIFY seriesChanged FINAL)
+    Q_PROPERTY(bool hasResponse READ hasResponse NOTIFY responseChanged FINAL)
+    Q_PROPERTY(SeriesInfoResponse response READ responseOrEmpty NOTIFY responseChanged FINAL)
+    // The season numbers in the answer's order.
+    Q_PROPERTY(QList<qint64> seasonNumbers READ seasonNumbers NOTIFY responseChanged FINAL)
+    // The selected season number, undefined when there is none.
+    Q_PROPERTY(QVariant selectedSeason READ selectedSeasonValue WRITE setSelectedSeasonValue NOTIFY selectedSeasonChanged FINAL)
+    Q_PROPERTY(QList<Episode> episodes READ episodes NOTIFY selectedSeasonChanged FINAL)
+    Q_PROPERTY(QString cover READ cover NOTIFY responseChanged FINAL)
+    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged FINAL)
+    Q_PROPERTY(QString error READ error NOTIFY errorChanged FINAL)
+    Q_PROPERTY(bool isFav READ isFav NOTIFY isFavChanged FINAL)
+public:
+    explicit SeriesDetailModel(QObject *parent = nullptr);
+    SeriesDetailModel(ProgressStore *progress, FavoritesStore *favorites, QObject *parent = nullptr);
+
+    static QString progressKey(const QString &seriesId, const QString &episodeId)
+    {
+        return QStringLiteral("series:") + seriesId + QStringLiteral(":ep:") + episodeId;
+    }
+    // The chosen episode and every one after it to the end of the last season, or nothing when
+    // the episode is not in the answer.
+    static QList<Episode> episodesFrom(const SeriesInfoResponse &response, const Episode &chosen);
+    static PlayableItem episodeItem(const XtreamClient &client, const SeriesStream &series,
+                                    const SeriesInfoResponse &response, const Episode &episode,
+                                    const std::optional<ProgressEntry> &entry);
+    // The episode row's marks: the bar's fill (undefined for no bar) and "Visto".
+    static QVariant barFraction(const QVariant &entry);
+    static bool isWatched(const QVariant &entry);
+    // The series a continue-watching card opens: name, id and cover of its entry.
+    static SeriesStream seriesFromEntry(const ProgressEntry &entry);
+
+    XtreamClient client() const { return m_client; }
+    void setClient(const XtreamClient &client);
+    SeriesStream series() const { return m_series; }
+    void setSeries(const SeriesStream &series);
+    bool hasResponse() const { return m_response.has_value(); }
+    SeriesInfoResponse responseOrEmpty() const { return m_response.value_or(SeriesInfoResponse()); }
+    QList<qint64> seasonNumbers() const;
+    QVariant selectedSeasonValue() const;
+    void setSelectedSeasonValue(const QVariant &season);
+    QList<Episode> episodes() const;
+    QString cover() const;
+    bool isLoading() const { return m_isLoading; }
+    QString error() const { return m_error; }
+    bool isFav() const { return m_isFav; }
+
+    // Reads the favourite flag, then loads the series.
+    Q_INVOKABLE void open();
+    Q_INVOKABLE void load();
+    Q_INVOKABLE void toggleFavorite();
+    // The progress entry of an episode, undefined when there is none.
+    Q_INVOKABLE QVariant entryFor(const Episode &episode) const;
+    // The queue from this episode on; empty when the episode is not in the answer.
+    Q_INVOKABLE QList<PlayableItem> queueFrom(const Episode &episode) const;
+
+Q_SIGNALS:
+    void clientChanged();
+    void seriesChanged();
+    void responseChanged();
+    void selectedSeasonChanged();
+    void isLoadingChanged();
+    void errorChanged();
+    void isFavChanged();
+
+private:
+    QCoro::Task<> runLoad();
+    void setLoading(bool loading);
+    void setError(const QString &error);
+    void setFav(bool fav);
+
+    QPointer<ProgressStore> m_progress;
+    QPointer<FavoritesStore> m_favorites;
+    XtreamClient m_client;
+    SeriesStream m_series;
+    std::optional<SeriesInfoResponse> m_response;
+    std::optional<qint64> m_selectedSeason;
+    bool m_isLoading = false;
+    QString m_error;
+    bool m_isFav = false;
+    quint64 m_loadGeneration = 0;
+};

@@ -1,0 +1,177 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Norvane
+
+// One series: the favourite button, a chip per season and the episodes of the selected one.
+// Choosing an episode emits play(queue, 0) with it and everything after it.
+Item {
+    id: view
+
+    property xtreamClient client
+    property seriesStream series
+
+    signal back()
+    signal play(var queue, int startIndex)
+
+    readonly property SeriesDetailModel detail: detailModel
+
+    SeriesDetailModel {
+        id: detailModel
+        client: view.client
+        series: view.series
+    }
+
+    Component.onCompleted: detailModel.open()
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: 20
+            Layout.rightMargin: 20
+            Layout.topMargin: 12
+            Layout.bottomMargin: 12
+            spacing: 12
+
+            BackButton {
+                objectName: "detailBackButton"
+                onClicked: view.back()
+            }
+
+            Text {
+                objectName: "seriesTitle"
+                Layout.fillWidth: true
+                text: detailModel.isLoading ? "Cargando..." : view.series.name
+                color: Brand.onBackground
+                font.pixelSize: TextStyle.title
+                font.bold: true
+                elide: Text.ElideRight
+                Accessible.role: Accessible.Heading
+                Accessible.name: text
+            }
+
+            AbstractButton {
+                id: favButton
+                objectName: "favoriteButton"
+                readonly property string label: detailModel.isFav ? "Quitar favorito" : "Favorito"
+                padding: 6
+                Accessible.role: Accessible.Button
+                Accessible.name: label
+                onClicked: detailModel.toggleFavorite()
+                contentItem: Row {
+                    spacing: 6
+                    SystemSymbol {
+                        anchors.verticalCenter: parent.verticalCenter
+                        name: detailModel.isFav ? "star.fill" : "star"
+                        color: detailModel.isFav ? Brand.primary : Brand.onBackground
+                    }
+                    Text {
+                        anchors.verticalCenter: parent.verticalCenter
+                        text: favButton.label
+                        color: Brand.onBackground
+                        font.pixelSize: TextStyle.body
+                    }
+                }
+            }
+        }
+
+        Item {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+
+            BusyIndicator {
+                anchors.centerIn: parent
+                visible: detailModel.isLoading
+                running: visible
+            }
+
+            RetryBox {
+                objectName: "detailRetry"
+                anchors.fill: parent
+                visible: !detailModel.isLoading && detailModel.error !== ""
+                message: detailModel.error
+                onAction: detailModel.load()
+            }
+
+            ColumnLayout {
+                anchors.fill: parent
+                visible: !detailModel.isLoading && detailModel.error === "" && detailModel.hasResponse
+                spacing: 12
+
+                ListView {
+                    objectName: "seasonChips"
+                    Layout.fillWidth: true
+                    Layout.leftMargin: 20
+                    Layout.rightMargin: 20
+                    Layout.preferredHeight: 34
+                    orientation: ListView.Horizontal
+                    spacing: 8
+                    clip: true
+                    boundsBehavior: Flickable.StopAtBounds
+                    model: detailModel.seasonNumbers
+
+                    delegate: AbstractButton {
+                        id: chip
+                        required property var modelData
+                        readonly property bool selected: detailModel.selectedSeason === modelData
+                        objectName: "seasonChip_" + modelData
+                        text: "Temporada " + modelData
+                        leftPadding: 12
+                        rightPadding: 12
+                        topPadding: 7
+                        bottomPadding: 7
+                        Accessible.role: Accessible.Button
+                        Accessible.name: text
+                        Accessible.checked: selected
+                        onClicked: detailModel.selectedSeason = modelData
+                        contentItem: Text {
+                            text: chip.text
+                            color: chip.selected ? Brand.onPrimary : Brand.onBackground
+                            font.pixelSize: TextStyle.callout
+                            font.bold: chip.selected
+                        }
+                        background: Rectangle {
+                            radius: height / 2
+                            color: chip.selected ? Brand.primary : Brand.surface
+                        }
+                    }
+                }
+
+                ListView {
+                    id: episodeList
+                    objectName: "episodeList"
+                    Layout.fillWidth: true
+                    Layout.fillHeight: true
+                    leftMargin: 20
+                    rightMargin: 20
+                    bottomMargin: 20
+                    spacing: 10
+                    clip: true
+                    boundsBehavior: Flickable.StopAtBounds
+                    model: detailModel.episodes
+                    ScrollBar.vertical: ScrollBar {}
+
+                    delegate: EpisodeRow {
+                        required property var modelData
+                        objectName: "episodeRow_" + modelData.id
+                        width: episodeList.width - 40
+                        episode: modelData
+                        seriesCover: detailModel.cover
+                        entry: {
+                            ProgressStore.entries
+                            return detailModel.entryFor(modelData)
+                        }
+                        onClicked: {
+                            const queue = detailModel.queueFrom(modelData)
+                            if (queue.length > 0)
+                                view.play(queue, 0)
+                        }
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,110 @@
+import QtQuick
+import Norvane
+
+// The Series section: categories (with recent, favourites and continue-watching rows) and
+// posters, a series' detail screen over the grid, and the player over everything while an
+// episode plays.
+Rectangle {
+    id: view
+
+    property xtreamClient client
+    property var detail: null
+    property PlayerModel player: null
+    property var pinCategory: null
+
+    signal back()
+
+    readonly property SeriesModel model: seriesModel
+    readonly property var continueEntries: {
+        ProgressStore.entries
+        return ProgressStore.inProgressList("series")
+    }
+    readonly property var specials: {
+        const rows = [{ id: "__recent__", label: "Recién agregadas", icon: "sparkles" },
+                      { id: "__favorites__", label: "Favoritos", icon: "star.fill" }]
+        if (continueEntries.length > 0)
+            rows.push({ id: "__continue__", label: "Continuar viendo", icon: "play.circle" })
+        return rows
+    }
+
+    function isLocked(category) {
+        return ParentalControl.isBlocked(category.categoryName)
+               && seriesModel.unlockedCategories.indexOf(category.categoryId) < 0
+    }
+
+    function play(queue, startIndex) {
+        const created = playerFactory.createObject(view, { queue: queue, index: startIndex })
+        created.closeRequested.connect(() => {
+            if (view.player === created)
+                view.player = null
+            created.destroy(1000)
+        })
+        view.player = created
+    }
+
+    color: Brand.background
+
+    SeriesModel {
+        id: seriesModel
+        client: view.client
+    }
+
+    Component {
+        id: playerFactory
+        PlayerModel {}
+    }
+
+    Component.onCompleted: seriesModel.loadCategories()
+
+    CatalogBrowser {
+        objectName: "seriesBrowser"
+        anchors.fill: parent
+        visible: view.detail === null
+        title: "Series"
+        model: seriesModel
+        specials: view.specials
+        isLocked: category => view.isLocked(category)
+        cards: seriesModel.itemCards
+        isLoadingItems: seriesModel.isLoadingItems
+        itemsError: seriesModel.itemsError
+        continueEntries: view.continueEntries
+        imageOf: record => record.cover
+        favoriteOf: record => FavoritesStore.isFavorite("series", record.seriesId)
+        favoritesHint: "Aún no tienes series favoritas.\nUsa clic derecho sobre una serie para agregarla."
+        onBack: view.back()
+        onLocked: category => view.pinCategory = category
+        onOpenRecord: record => view.detail = record
+        onOpenEntry: entry => view.detail = DetailRules.seriesFromEntry(entry)
+        onToggleFavorite: record => seriesModel.toggleFavorite(record)
+    }
+
+    Loader {
+        objectName: "seriesDetailLoader"
+        anchors.fill: parent
+        active: view.detail !== null
+        sourceComponent: SeriesDetailView {
+            objectName: "seriesDetail"
+            client: view.client
+            series: view.detail
+            onBack: view.detail = null
+            onPlay: (queue, startIndex) => view.play(queue, startIndex)
+        }
+    }
+
+    PinSheet {
+        objectName: "seriesPin"
+        category: view.pinCategory
+        onCancelled: view.pinCategory = null
+        onAccepted: category => {
+            seriesModel.unlock(category.categoryId)
+            view.pinCategory = null
+            seriesModel.selectCategory(category.categoryId)
+        }
+    }
+
+    PlayerLayer {
+        objectName: "seriesPlayerLayer"
+        anchors.fill: parent
+        player: view.player
+    }
+}

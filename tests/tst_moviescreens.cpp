@@ -1,0 +1,285 @@
+#include "ItemInput.h"
+#include "MovieDetailModel.h"
+#include "PlayerModel.h"
+#include "ProgressStore.h"
+#include "QmlHarness.h"
+#include "SampleMedia.h"
+#include "SampleProvider.h"
+#include "SectionTestHome.h"
+#include "TestMain.h"
+#include "VLCEngine.h"
+
+#include <QQmlExtensionPlugin>
+#include <QQuickItem>
+#include <memory>
+
+Q_IMPORT_QML_PLUGIN(NorvanePlugin)
+Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+
+using namespace norvane::test;
+
+namespace {
+
+VodInfo info(const QString &releasedate, const QString &duration, const QString &genre, const QString &rating)
+{
+    VodInfo::Fields fields;
+    fields.releasedate = releasedate;
+    fields.duration = duration;
+    fields.genre = genre;
+    fields.rating = rating;
+    return VodInfo(fields);
+}
+
+VodStream movie(const QString &extension = QString(), const QString &icon = QStringLiteral("http://img/icon.jpg"))
+{
+    return VodStream(QStringLiteral("La película"), QStringLiteral("200002"), icon, QStringLiteral("40"), extension,
+                     QString());
+}
+
+ProgressEntry entry(qint64 positionMs, qint64 durationMs, const QString &url = QStringLiteral("http://old/movie/u/p/200002.mkv"))
+{
+    return ProgressEntry(QStringLiteral("movie:200002"), QStringLiteral("movie"), QStringLiteral("200002"),
+                         QStringLiteral("La película"), std::nullopt, positionMs, durationMs, 1000.0, url);
+}
+
+using OptionalEntry = std::optional<ProgressEntry>;
+
+const QByteArray moviesViewQml = R"(
+import QtQuick
+import Norvane
+MoviesView {
+    width: 1100; height: 700
+}
+)";
+
+} // namespace
+
+Q_DECLARE_METATYPE(OptionalEntry)
+
+// The movie screens: the detail rules (metadata, extension, resume) and the section end to end.
+class TestMovieScreens : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<SectionTestHome> m_home;
+    std::unique_ptr<SampleProvider> m_provider;
+
+    XtreamClient client() const
+    {
+        return XtreamClient(m_provider->baseUrl(), m_provider->username(), m_provider->password());
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
+        m_home = std::make_unique<SectionTestHome>();
+        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
+        m_provider = std::make_unique<SampleProvider>();
+        QVERIFY(m_provider->listenOn());
+    }
+
+    void cleanup()
+    {
+        for (const QString &key : ProgressStore::shared()->entries().keys())
+            ProgressStore::shared()->removeEntry(key);
+    }
+
+    void metadataLine_data()
+    {
+        QTest::addColumn<VodInfo>("details");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("everything") << info("2019-04-12", "01:52:00", "Drama", "7.5")
+                                    << "2019 · 01:52:00 · Drama · ⭐ 7.5";
+        QTest::newRow("rating 0 adds nothing") << info("2019", "", "Drama", "0") << "2019 · Drama";
+        QTest::newRow("empty rating adds nothing") << info("", "90 min", "", "") << "90 min";
+        QTest::newRow("two-character date adds nothing") << info("19", "", "", "8") << "⭐ 8";
+        QTest::newRow("nothing") << info(QString(), QString(), QString(), QString()) << "";
+    }
+    void metadataLine()
+    {
+        QFETCH(VodInfo, details);
+        QFETCH(QString, line);
+        QCOMPARE(MovieDetailModel::metadataLine(details), line);
+    }
+
+    void containerExtension_data()
+    {
+        QTest::addColumn<QString>("detailsExtension");
+        QTest::addColumn<QString>("ownExtension");
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("details win") << "mkv" << "avi" << "mkv";
+        QTest::newRow("empty details fall back to the movie's") << "" << "avi" << "avi";
+        QTest::newRow("neither gives mp4") << QString() << QString() << "mp4";
+    }
+    void containerExtension()
+    {
+        QFETCH(QString, detailsExtension);
+        QFETCH(QString, ownExtension);
+        QFETCH(QString, extension);
+        const VodInfoResponse response(std::nullopt, MovieData({.streamId = "200002", .containerExtension = detailsExtension}));
+        QCOMPARE(MovieDetailModel::containerExtension(response, movie(ownExtension)), extension);
+    }
+
+    void resumeLabel_data()
+    {
+        QTest::addColumn<OptionalEntry>("stored");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("no entry") << OptionalEntry() << "Reproducir";
+        QTest::newRow("minutes only") << OptionalEntry(entry(125'000, 600'000)) << "Continuar · 2 min";
+        QTest::newRow("hours") << OptionalEntry(entry(3'725'000, 7'200'000)) << "Continuar · 1 h 2 min";
+        QTest::newRow("watched") << OptionalEntry(entry(570'000, 600'000)) << "Reproducir";
+    }
+    void resumeLabel()
+    {
+        QFETCH(OptionalEntry, stored);
+        QFETCH(QString, label);
+        QCOMPARE(MovieDetailModel::resumeLabel(stored), label);
+    }
+
+    void playableItemRules_data()
+    {
+        QTest::addColumn<OptionalEntry>("stored");
+        QTest::addColumn<bool>("fromStart");
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<qint64>("startMs");
+        const QString fresh = QStringLiteral("http://h/movie/u/p/200002.mp4");
+        const QString kept = QStringLiteral("http://old/movie/u/p/200002.mkv");
+        QTest::newRow("no entry") << OptionalEntry() << false << fresh << qint64(0);
+        QTest::newRow("unfinished resumes with the stored address")
+            << OptionalEntry(entry(125'000, 600'000)) << false << kept << qint64(125'000);
+        QTest::newRow("unfinished from the start") << OptionalEntry(entry(125'000, 600'000)) << true << fresh << qint64(0);
+        QTest::newRow("watched resumes at 0") << OptionalEntry(entry(580'000, 600'000)) << false << kept << qint64(0);
+        QTest::newRow("watched from the start") << OptionalEntry(entry(580'000, 600'000)) << true << fresh << qint64(0);
+    }
+    void playableItemRules()
+    {
+        QFETCH(OptionalEntry, stored);
+        QFETCH(bool, fromStart);
+        QFETCH(QString, url);
+        QFETCH(qint64, startMs);
+        const PlayableItem item = MovieDetailModel::playableItem(
+            movie(), info("", "", "", ""), QStringLiteral("http://h/movie/u/p/200002.mp4"), stored, fromStart);
+        QCOMPARE(item.url(), url);
+        QCOMPARE(item.startTimeMs(), startMs);
+        QCOMPARE(item.progressKey(), QStringLiteral("movie:200002"));
+        QCOMPARE(item.contentType(), QStringLiteral("movie"));
+        QCOMPARE(item.imageUrl(), std::optional<QString>(QStringLiteral("http://img/icon.jpg")));
+        QVERIFY(!item.subtitle());
+    }
+
+    void trailingSlashGivesNoDoubleSlash()
+    {
+        const XtreamClient slashed(QStringLiteral("http://h:8080/"), QStringLiteral("u"), QStringLiteral("p"));
+        QCOMPARE(slashed.streamUrl("movie", "7", "mp4"), QStringLiteral("http://h:8080/movie/u/p/7.mp4"));
+    }
+
+    // The detail screen against the provider: both buttons for an unfinished movie.
+    void detailScreenShowsResumeAndFromStart()
+    {
+        ProgressStore::shared()->recordPosition("movie:200002", "movie", "200002", "La película", std::nullopt,
+                                                "http://stored/200002.mp4", 125'000, 600'000);
+        QmlHarness harness;
+        QObject *root = createShown(harness, R"(
+import QtQuick
+import Norvane
+MovieDetailView {
+    width: 1000; height: 700
+    property var played: []
+    onPlay: item => played = played.concat([item])
+}
+)", {{"client", QVariant::fromValue(client())}, {"movie", QVariant::fromValue(movie())}});
+        QVERIFY(root);
+        auto *detail = root->property("detail").value<MovieDetailModel *>();
+        QTRY_VERIFY_WITH_TIMEOUT(!detail->playURL().isEmpty(), 5000);
+        QVERIFY(detail->playURL().startsWith(m_provider->baseUrl() + "/movie/"));
+        QQuickItem *resume = findByName<QQuickItem>(root, "resumeButton");
+        QCOMPARE(accessibleName(resume), QStringLiteral("Continuar · 2 min"));
+        QVERIFY(findByName<QQuickItem>(root, "fromStartButton")->isVisible());
+        clickItem(resume);
+        clickItem(findByName<QQuickItem>(root, "fromStartButton"));
+        const QVariantList played = root->property("played").toList();
+        QCOMPARE(played.size(), 2);
+        QCOMPARE(played[0].value<PlayableItem>().url(), QStringLiteral("http://stored/200002.mp4"));
+        QCOMPARE(played[0].value<PlayableItem>().startTimeMs(), 125'000);
+        QCOMPARE(played[1].value<PlayableItem>().url(), detail->playURL());
+        QCOMPARE(played[1].value<PlayableItem>().startTimeMs(), 0);
+    }
+
+    void failedDetailsShowRetryAndHideButtons()
+    {
+        m_provider->setAnswer("get_vod_info", "nope", 500);
+        QmlHarness harness;
+        QObject *root = createShown(harness, "import QtQuick\nimport Norvane\nMovieDetailView { width: 900; height: 600 }",
+                                    {{"client", QVariant::fromValue(client())}, {"movie", QVariant::fromValue(movie())}});
+        QVERIFY(root);
+        QTRY_VERIFY_WITH_TIMEOUT(findByName<QQuickItem>(root, "detailRetry")->isVisible(), 5000);
+        QVERIFY(!findByName<QQuickItem>(root, "resumeButton")->isVisible());
+        m_provider->clearScript();
+    }
+
+    void continueRowFollowsTheStore()
+    {
+        QmlHarness harness;
+        QObject *root = createShown(harness, moviesViewQml, {{"client", QVariant::fromValue(client())}});
+        QVERIFY(root);
+        auto specialIds = [root] {
+            QStringList ids;
+            for (const QVariant &row : root->property("specials").toList())
+                ids << row.toMap().value("id").toString();
+            return ids;
+        };
+        QCOMPARE(specialIds(), QStringList{"__recent__"});
+        ProgressStore::shared()->recordPosition("movie:200004", "movie", "200004", "Película 4", std::nullopt,
+                                                "http://x/200004.mp4", 60'000, 600'000);
+        QCOMPARE(specialIds(), (QStringList{"__recent__", "__continue__"}));
+        auto *model = root->property("model").value<QObject *>();
+        QTRY_VERIFY_WITH_TIMEOUT(findByName<QQuickItem>(root, "categoryRow___continue__"), 5000);
+        clickItem(findByName<QQuickItem>(root, "categoryRow___continue__"));
+        QTRY_COMPARE(model->property("selectedCategoryId").toString(), QStringLiteral("__continue__"));
+        QQuickItem *card = nullptr;
+        QTRY_VERIFY((card = findByName<QQuickItem>(root, "continueCard_0")));
+        QCOMPARE(accessibleName(card), QStringLiteral("Película 4"));
+        QCOMPARE(card->property("progress").toDouble(), 0.1);
+        ProgressStore::shared()->removeEntry("movie:200004");
+        QCOMPARE(specialIds(), QStringList{"__recent__"});
+        QTRY_VERIFY(!findByName<QQuickItem>(root, "continueCard_0"));
+        QVERIFY(findByName<QQuickItem>(root, "continueGrid")->isVisible());
+    }
+
+    // A movie plays through the player with libVLC and its progress shows in "Continuar viendo".
+    void moviePlaysEndToEnd()
+    {
+        QmlHarness harness;
+        QObject *root = createShown(harness, moviesViewQml, {{"client", QVariant::fromValue(client())}});
+        QVERIFY(root);
+        VodStream picked(QStringLiteral("Película de prueba"), QStringLiteral("200002"), QString(), QStringLiteral("40"),
+                         QStringLiteral("mp4"), QString());
+        root->setProperty("detail", QVariant::fromValue(picked));
+        QQuickItem *resume = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((resume = findByName<QQuickItem>(root, "resumeButton")) && resume->isVisible(), 5000);
+        QCOMPARE(accessibleName(resume), QStringLiteral("Reproducir"));
+        clickItem(resume);
+        auto *player = root->property("player").value<PlayerModel *>();
+        QVERIFY(player);
+        player->setTickIntervalMs(100);
+        VLCEngine *engine = VLCEngine::shared();
+        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == VLCEngine::Status::Playing && engine->currentTimeMs() > 1500, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(ProgressStore::shared()->find("movie:200002").has_value(), 5000);
+        clickItem(findByName<QQuickItem>(root, "closeButton"));
+        QTRY_VERIFY(!root->property("player").value<PlayerModel *>());
+        const std::optional<ProgressEntry> saved = ProgressStore::shared()->find("movie:200002");
+        QVERIFY(saved);
+        QVERIFY(saved->isUnfinished());
+        QVERIFY(saved->url().endsWith("/movie/" + m_provider->username() + "/" + m_provider->password() + "/200002.mp4"));
+        root->setProperty("detail", QVariant());
+        QTRY_VERIFY(findByName<QQuickItem>(root, "categoryRow___continue__"));
+        clickItem(findByName<QQuickItem>(root, "categoryRow___continue__"));
+        QQuickItem *card = nullptr;
+        QTRY_VERIFY((card = findByName<QQuickItem>(root, "continueCard_0")));
+        QCOMPARE(accessibleName(card), QStringLiteral("Película de prueba"));
+        QVERIFY(card->property("progress").toDouble() > 0);
+    }
+};
+
+NORVANE_TEST_MAIN(TestMovieScreens)
+#include "tst_moviescreens.moc"

@@ -1,0 +1,157 @@
+#include "ItemInput.h"
+#include "QmlHarness.h"
+#include "SampleProvider.h"
+#include "SearchModel.h"
+#include "SectionTestHome.h"
+#include "TestMain.h"
+
+#include <QQmlExtensionPlugin>
+#include <QQuickItem>
+#include <memory>
+
+Q_IMPORT_QML_PLUGIN(NorvanePlugin)
+Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+
+using namespace norvane::test;
+
+namespace {
+
+const QByteArray searchQml = R"(
+import QtQuick
+import Norvane
+SearchView { width: 1100; height: 700 }
+)";
+
+} // namespace
+
+// The search screen's states: loading across kinds, the retry of the current kind, the hint for
+// a short query, the results of each kind and what a result opens.
+class TestSearchView : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<SectionTestHome> m_home;
+    std::unique_ptr<SampleProvider> m_provider;
+    std::unique_ptr<QmlHarness> m_harness;
+    QObject *m_root = nullptr;
+
+    SearchModel *model() const { return m_root->property("model").value<SearchModel *>(); }
+    QQuickItem *item(const QString &name) const { return findByName<QQuickItem>(m_root, name); }
+    bool shows(const QString &name) const
+    {
+        QQuickItem *found = item(name);
+        return found && found->isVisible();
+    }
+    void open()
+    {
+        m_harness = std::make_unique<QmlHarness>();
+        const XtreamClient client(m_provider->baseUrl(), m_provider->username(), m_provider->password());
+        m_root = createShown(*m_harness, searchQml, {{"client", QVariant::fromValue(client)}});
+        QVERIFY(m_root);
+    }
+    void typeQuery(const QString &text)
+    {
+        clickItem(item("searchField"));
+        typeText(&m_harness->window(), text);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        m_home = std::make_unique<SectionTestHome>();
+        m_provider = std::make_unique<SampleProvider>();
+        QVERIFY(m_provider->listenOn());
+    }
+
+    void cleanup()
+    {
+        m_harness.reset();
+        m_root = nullptr;
+        m_provider->clearScript();
+    }
+
+    void oneLetterShowsTheHint()
+    {
+        open();
+        QTRY_VERIFY_WITH_TIMEOUT(!model()->isLoading(), 5000);
+        QVERIFY(shows("searchHint"));
+        typeQuery("z");
+        QCOMPARE(model()->query(), QStringLiteral("z"));
+        QVERIFY(shows("searchHint"));
+        QVERIFY(!shows("noResults"));
+        typeQuery("qx");
+        QTRY_VERIFY(shows("noResults"));
+    }
+
+    void loadingShowsTheSpinnerWhateverTheKind()
+    {
+        ProviderFault slow;
+        slow.delayMs = 800;
+        m_provider->setFault("get_vod_streams", slow);
+        open();
+        QTRY_VERIFY_WITH_TIMEOUT(!model()->isLoading(), 5000);
+        clickItem(item("kindChip_1"));
+        QTRY_VERIFY(model()->isLoading());
+        QVERIFY(shows("searchSpinner"));
+        clickItem(item("kindChip_0"));
+        QCOMPARE(model()->kind(), SearchModel::Live);
+        QVERIFY(shows("searchSpinner"));
+        QTRY_VERIFY_WITH_TIMEOUT(!model()->isLoading(), 5000);
+        QVERIFY(!shows("searchSpinner"));
+    }
+
+    void retryFetchesTheCurrentKind()
+    {
+        m_provider->setAnswer("get_series", "broken", 500);
+        open();
+        QTRY_VERIFY_WITH_TIMEOUT(!model()->isLoading(), 5000);
+        clickItem(item("kindChip_2"));
+        QTRY_VERIFY_WITH_TIMEOUT(shows("searchRetry"), 5000);
+        m_provider->clearScript();
+        m_provider->clearLog();
+        clickItem(findByName<QQuickItem>(item("searchRetry"), "retryButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(!model()->isLoading() && model()->loadError().isEmpty(), 5000);
+        QCOMPARE(m_provider->requests("get_series").size(), 1);
+        QCOMPARE(m_provider->requests("get_vod_streams").size(), 0);
+    }
+
+    void resultsOfEachKindOpenTheirScreens()
+    {
+        open();
+        QTRY_VERIFY_WITH_TIMEOUT(!model()->isLoading(), 5000);
+        // Channels: rows named by the channel; choosing one opens the live view.
+        const QString channel = *m_provider->catalog().channelName(1);
+        typeQuery(channel.left(4));
+        QQuickItem *row = nullptr;
+        QTRY_VERIFY((row = item("channelResult_0")));
+        QVERIFY(!accessibleName(row).isEmpty());
+
+        // Movies: the poster opens the detail screen inside the section, and back keeps the query.
+        clickItem(item("kindChip_1"));
+        QTRY_VERIFY_WITH_TIMEOUT(!model()->isLoading(), 5000);
+        const QString movie = *m_provider->catalog().movieName(200001);
+        model()->setQuery(movie);
+        QQuickItem *card = nullptr;
+        QTRY_VERIFY((card = item("resultCard_0")));
+        QCOMPARE(accessibleName(card), movie);
+        clickItem(card);
+        QTRY_VERIFY(shows("searchMovieDetail"));
+        QVERIFY(!shows("searchScreen"));
+        QQuickItem *back = nullptr;
+        QTRY_VERIFY((back = item("detailBackButton")));
+        clickItem(back);
+        QTRY_VERIFY(shows("searchScreen"));
+        QCOMPARE(model()->query(), movie);
+
+        // Series: the same with the series detail screen.
+        clickItem(item("kindChip_2"));
+        QTRY_VERIFY_WITH_TIMEOUT(!model()->isLoading(), 5000);
+        const QString seriesName = *m_provider->catalog().seriesName(1);
+        model()->setQuery(seriesName);
+        QTRY_VERIFY((card = item("resultCard_0")));
+        clickItem(card);
+        QTRY_VERIFY(shows("searchSeriesDetail"));
+    }
+};
+
+NORVANE_TEST_MAIN(TestSearchView)
+#include "tst_searchview.moc"
