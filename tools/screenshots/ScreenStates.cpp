@@ -104,7 +104,7 @@ void catalogLoadingState(ScreenshotRun &run)
     QQuickItem *view = run.show("import QtQuick\nimport Norvane\nMoviesView {}\n", withClient(run));
     if (view) {
         auto *model = view->property("model").value<MoviesModel *>();
-        if (run.waitUntil([&] { return model->downloadFraction().toDouble() > 0.02; }, 20000,
+        if (run.waitUntil([&] { return model->downloadFraction().value_or(0.0) > 0.02; }, 20000,
                           QStringLiteral("catalog download fraction"))) {
             run.settle(300);
             run.shoot(QStringLiteral("movies-catalog-loading"));
