@@ -11,7 +11,7 @@
 #include "QmlHarness.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
-#include "SampleProvider.h"
+#include "SampleProviderThread.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 
@@ -25,6 +25,12 @@ namespace {
 
 constexpr int hideMs = 300;
 constexpr int watchMs = 400;
+// A watch that a 404 surely fails within, for the tests that need libVLC's error.
+constexpr int errorWatchMs = 2000;
+// Limits for what libVLC and the event loop do on a loaded machine; waits end at the condition.
+constexpr int patienceMs = 15000;
+// Longer than any test: a hide that must not come while the test looks.
+constexpr int neverMs = 600000;
 
 const QByteArray viewQml = "import QtQuick\nimport Norvane\nChannelsView { hideDelayMs: 300; fallbackWatchMs: 400 }\n";
 
@@ -75,17 +81,21 @@ class TestChannelsView : public QObject
     Q_OBJECT
 
 private:
-    SampleProvider m_provider;
+    // On its own thread: stopping libVLC waits for the provider's answers.
+    SampleProviderThread m_provider;
 
-    XtreamClient client() const
+    XtreamClient client() { return XtreamClient(m_provider.baseUrl(), m_provider.username(), m_provider.password()); }
+    void answer(const QString &action, const QByteArray &body)
     {
-        return XtreamClient(m_provider.baseUrl(), m_provider.username(), m_provider.password());
+        m_provider.call([&](SampleProvider &provider) { provider.setAnswer(action, body); });
     }
-    QVariantMap clientProperty() const { return {{QStringLiteral("client"), QVariant::fromValue(client())}}; }
-    QStringList guideRequests() const
+    QVariantMap clientProperty() { return {{QStringLiteral("client"), QVariant::fromValue(client())}}; }
+    QStringList guideRequests()
     {
         QStringList ids;
-        for (const ProviderRequest &request : m_provider.requests(QStringLiteral("get_short_epg")))
+        const QList<ProviderRequest> requests = m_provider.call(
+            [](SampleProvider &provider) { return provider.requests(QStringLiteral("get_short_epg")); });
+        for (const ProviderRequest &request : requests)
             ids.append(request.query.value(QStringLiteral("stream_id")));
         return ids;
     }
@@ -128,9 +138,11 @@ private Q_SLOTS:
 
     void init()
     {
-        m_provider.clearScript();
-        m_provider.setApiHandler({});
-        m_provider.clearLog();
+        m_provider.call([](SampleProvider &provider) {
+            provider.clearScript();
+            provider.setApiHandler({});
+            provider.clearLog();
+        });
         clearLiveFavorites();
     }
 
@@ -249,7 +261,7 @@ private Q_SLOTS:
     // once and keeps the row until the favourites are chosen again.
     void contextMenuTogglesTheStar()
     {
-        m_provider.setAnswer(QStringLiteral("get_live_streams"), channelsJson({1001, 1004, 1005}));
+        answer(QStringLiteral("get_live_streams"), channelsJson({1001, 1004, 1005}));
         QmlHarness harness;
         QObject *view = viewOnFirstCategory(harness);
         QVERIFY(view);
@@ -296,7 +308,7 @@ private Q_SLOTS:
     // once. "Reproducir" enters full-screen without a pending hide. Leaving the screen stops.
     void fullscreenAndItsControls()
     {
-        m_provider.setAnswer(QStringLiteral("get_live_streams"), channelsJson({1001, 1004, 1005}));
+        answer(QStringLiteral("get_live_streams"), channelsJson({1001, 1004, 1005}));
         QmlHarness harness;
         QObject *view = viewOnFirstCategory(harness);
         QVERIFY(view);
@@ -323,6 +335,15 @@ private Q_SLOTS:
         QVERIFY(!shown(view, QStringLiteral("previewHint")));
         QCOMPARE(accessibleName(item(view, QStringLiteral("playButton"))), QStringLiteral("Reproducir"));
         QTRY_VERIFY(VLCEngine::shared()->status() == Status::Playing);
+        // The picture is drawn inside the slot, and nowhere else.
+        QQuickItem *video = item(view, QStringLiteral("videoView"));
+        QTRY_VERIFY(video->property("showsVideo").toBool());
+        const auto pictureInSlot = [&] {
+            const QImage frame = harness.grab();
+            const QPoint inSlot = sceneCenter(slot).toPoint();
+            return frame.pixelColor(inSlot) != QColor(Qt::black) && frame.pixelColor(5, 5) == QColor(11, 14, 20); // Brand.background
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(pictureInSlot(), patienceMs);
 
         // A narrower window: the video follows the slot.
         root->setWidth(1100);
@@ -337,27 +358,31 @@ private Q_SLOTS:
         QTRY_VERIFY(!controls->showControls());
         QTRY_VERIFY(!shown(view, QStringLiteral("fullscreenControls")));
 
+        // One click shows them with a new hide; a second one before it hides them at once.
+        controls->setHideDelayMs(neverMs);
         clickItem(floating);
         QVERIFY(controls->showControls());
         QVERIFY(controls->hidePending());
-        QTest::qWait(50);
         clickItem(floating);
         QVERIFY(!controls->showControls());
+        QVERIFY(!controls->hidePending());
 
         // Leaving full-screen keeps the controls as they were; "Reproducir" comes back to them
         // without scheduling a hide.
         clickItem(floating);
         QVERIFY(controls->showControls());
+        // Faded in: a faded-out layer lets the click through to the video.
+        QTRY_COMPARE(item(view, QStringLiteral("fullscreenControls"))->opacity(), 1.0);
         clickItem(item(view, QStringLiteral("exitFullscreen")));
         QVERIFY(!section->isFullscreen());
+        QVERIFY(controls->showControls());
         QTRY_VERIFY(onSlot());
-        QTRY_VERIFY(!controls->showControls());
-        controls->setShowControls(true);
+        controls->cancelHide();
+        waitForLayout(&harness.window());
         clickItem(item(view, QStringLiteral("playButton")));
         QVERIFY(section->isFullscreen());
-        QVERIFY(!controls->hidePending());
-        QTest::qWait(hideMs * 2);
         QVERIFY(controls->showControls());
+        QVERIFY(!controls->hidePending());
 
         // The fill button shows its other label and restarts the delay.
         QQuickItem *fill = item(view, QStringLiteral("fillButton"));
@@ -379,7 +404,7 @@ private Q_SLOTS:
     // only once the new channel's watch and guide are over.
     void zappingStaysInTheList()
     {
-        m_provider.setAnswer(QStringLiteral("get_live_streams"), channelsJson({1001, 1004, 1005}));
+        answer(QStringLiteral("get_live_streams"), channelsJson({1001, 1004, 1005}));
         QmlHarness harness;
         QObject *view = viewOnFirstCategory(harness);
         QVERIFY(view);
@@ -388,8 +413,8 @@ private Q_SLOTS:
         ControlsAutoHide *controls = screen->controls();
         const auto selectedId = [&] { return section->selectedChannel() ? section->selectedChannel()->streamId() : QString(); };
 
-        // Long enough that the controls are still there when the next button is clicked.
-        controls->setHideDelayMs(5000);
+        // The controls must still be there when the next button is clicked.
+        controls->setHideDelayMs(neverMs);
         clickItem(item(view, QStringLiteral("channelRow_1001")));
         QTRY_VERIFY(section->epgLoaded());
         screen->enterFullscreen();
@@ -430,20 +455,30 @@ private Q_SLOTS:
         QObject *view = viewOnFirstCategory(harness);
         QVERIFY(view);
         ChannelsModel *section = sectionOf(view);
+        // Long enough for libVLC to fail each 404 before its watch ends, even on a busy machine.
+        view->setProperty("fallbackWatchMs", errorWatchMs);
+        QCOMPARE(section->fallbackWatchMs(), errorWatchMs);
         const QString broken = QString::number(SampleCatalog::brokenChannelId);
 
         clickItem(item(view, QStringLiteral("channelRow_") + broken));
-        QTRY_VERIFY_WITH_TIMEOUT(shown(view, QStringLiteral("playbackError")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(shown(view, QStringLiteral("playbackError")), patienceMs);
         QCOMPARE(item(view, QStringLiteral("playbackError"))->property("text").toString(),
                  ChannelsModel::playbackErrorText());
-        QTRY_VERIFY(section->epgLoaded());
+        // The logo and spinner are gone with the failed attempt; the slot keeps the black video.
+        QVERIFY(!shown(view, QStringLiteral("connectingOverlay")));
+        QTRY_VERIFY_WITH_TIMEOUT(section->epgLoaded(), patienceMs);
         // The row's title on air and the preview's guide.
         const qsizetype guidesBefore = guideRequests().count(broken);
+        QCOMPARE(guidesBefore, 2);
 
-        clickItem(item(view, QStringLiteral("playbackRetry")));
+        // The error row has pushed the controls down: aim at where the button is now.
+        waitForLayout(&harness.window());
+        QQuickItem *retry = item(view, QStringLiteral("playbackRetry"));
+        QCOMPARE(accessibleName(retry), QStringLiteral("Reintentar"));
+        clickItem(retry);
         QVERIFY(section->playbackError().isEmpty());
         QVERIFY(!shown(view, QStringLiteral("playbackError")));
-        QTRY_VERIFY_WITH_TIMEOUT(shown(view, QStringLiteral("playbackError")), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(shown(view, QStringLiteral("playbackError")), patienceMs);
         QCOMPARE(guideRequests().count(broken), guidesBefore);
         QVERIFY(section->epgLoaded());
     }
@@ -455,7 +490,7 @@ private Q_SLOTS:
         QList<int> ids;
         for (int i = 0; i < 5000; ++i)
             ids.append(100000 + i);
-        m_provider.setAnswer(QStringLiteral("get_live_streams"), channelsJson(ids));
+        answer(QStringLiteral("get_live_streams"), channelsJson(ids));
         QmlHarness harness;
         QObject *view = viewOnFirstCategory(harness);
         QVERIFY(view);

@@ -261,6 +261,25 @@ private Q_SLOTS:
         QVERIFY(countColour(harness.grab(), QRect(0, 0, 640, 360), isRed) > 1000);
     }
 
+    // A picture that arrives after the view has been drawn goes inside the view, wherever the
+    // view lies in the window (not at the window's origin).
+    void laterPictureStaysInItsView()
+    {
+        norvane::test::QmlHarness harness;
+        QVERIFY(harness.create(
+            "import QtQuick\nimport Norvane\nItem { Item { x: 400; y: 300\n"
+            "VLCPlayerView { x: 10; y: 20; width: 320; height: 180 } } }\n"));
+        QCOMPARE(countColour(harness.grab(), QRect(0, 0, 1280, 800), isRed), 0);
+        FakeDecoder decoder(sharedSurface(), {160, 90}, 90);
+        QSignalSpy delivered(sharedSurface(), &VideoSurface::frameDisplayed);
+        decoder.showOne();
+        QVERIFY(delivered.wait());
+        const QImage frame = harness.grab();
+        QVERIFY(countColour(frame, QRect(410, 320, 320, 180), isRed) > 1000);
+        QCOMPARE(countColour(frame, QRect(0, 0, 1280, 320), isRed), 0);
+        QCOMPARE(countColour(frame, QRect(0, 0, 410, 800), isRed), 0);
+    }
+
     void realFramesReachTheView()
     {
         QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));

@@ -9,8 +9,11 @@
 
 namespace {
 
-// The background with, while this view hosts the picture, the picture as its one child.
-class ViewNode : public QSGNode
+// The background with, while this view hosts the picture, the picture as its one child. A
+// (identity) transform node rather than a plain one: the software scene graph places a node added
+// after the first frame by the state it recorded for its parent, and it records none for plain
+// nodes, so a picture arriving later would be drawn at the window's origin.
+class ViewNode : public QSGTransformNode
 {
 public:
     QSGRectangleNode *background = nullptr;
