@@ -319,6 +319,9 @@ private Q_SLOTS:
 
         clickItem(item(view, QStringLiteral("channelRow_1001")));
         QTRY_VERIFY(section->selectedChannel().has_value());
+        // Connecting: the channel's logo with a spinner over the video.
+        QVERIFY(shown(view, QStringLiteral("connectingOverlay")));
+        QCOMPARE(item(view, QStringLiteral("connectingLogo"))->property("size").toReal(), 90.0);
         QQuickItem *floating = item(view, QStringLiteral("floatingVideo"));
         QQuickItem *slot = item(view, QStringLiteral("videoSlot"));
         QTRY_VERIFY(floating->isVisible());
@@ -355,6 +358,8 @@ private Q_SLOTS:
         QVERIFY(controls->hidePending());
         QTRY_COMPARE(floating->width(), root->width());
         QVERIFY(shown(view, QStringLiteral("fullscreenControls")));
+        QCOMPARE(item(view, QStringLiteral("connectingLogo"))->property("size").toReal(), 120.0);
+        QCOMPARE(unnamedControls(root), QStringList());
         QTRY_VERIFY(!controls->showControls());
         QTRY_VERIFY(!shown(view, QStringLiteral("fullscreenControls")));
 

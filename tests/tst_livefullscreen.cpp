@@ -94,8 +94,12 @@ private Q_SLOTS:
         QmlHarness harness;
         QElapsedTimer clock;
         clock.start();
-        QObject *view = createShown(harness, viewQml, properties(1001));
+        QObject *view = harness.create(viewQml, properties(1001));
         QVERIFY(view);
+        // Connecting from the start: the spinner, with the controls over it.
+        QVERIFY(shown(view, QStringLiteral("connectingSpinner")));
+        QVERIFY(waitForLayout(&harness.window()));
+        QCOMPARE(unnamedControls(qobject_cast<QQuickItem *>(view)), QStringList());
         LiveFullscreenPlayback *playback = playbackOf(view);
         QCOMPARE(playback->watchMs(), watchMs);
         QCOMPARE(playback->controls()->hideDelayMs(), hideMs);

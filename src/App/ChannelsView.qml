@@ -114,7 +114,7 @@ Item {
         }
     }
 
-    // The one video: over the preview slot, or over everything in full-liveScreen.
+    // The one video: over the preview slot, or over everything in full-screen.
     Rectangle {
         id: floating
         objectName: "floatingVideo"
@@ -153,6 +153,7 @@ Item {
 
             ChannelLogo {
                 id: logo
+                objectName: "connectingLogo"
                 anchors.centerIn: parent
                 size: view.isFullscreen ? 120 : 90
                 urlString: view.hasChannel ? liveModel.selectedChannel.iconURL : ""

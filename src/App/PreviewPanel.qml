@@ -101,6 +101,12 @@ ColumnLayout {
         }
     }
 
+    // Keeps the slot at the top while there is no channel to show under it.
+    Item {
+        Layout.fillHeight: true
+        visible: !panel.hasChannel
+    }
+
     Text {
         Layout.topMargin: 4
         visible: panel.hasChannel

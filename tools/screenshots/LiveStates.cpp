@@ -8,7 +8,7 @@
 #include "LiveFullscreenPlayback.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
-#include "SampleProvider.h"
+#include "SampleProviderThread.h"
 #include "ScreenshotRun.h"
 #include "VLCEngine.h"
 
@@ -28,9 +28,8 @@ QQuickItem *findItem(QQuickItem *root, const QString &objectName)
     return nullptr;
 }
 
-QVariant clientOf(ScreenshotRun &run)
+QVariant clientOf(SampleProviderThread &provider)
 {
-    const SampleProvider &provider = run.provider();
     return QVariant::fromValue(XtreamClient(provider.baseUrl(), provider.username(), provider.password()));
 }
 
@@ -55,10 +54,10 @@ bool hasNowTitles(const ChannelsModel *section, int wanted)
     return titled >= wanted;
 }
 
-void channelsStates(ScreenshotRun &run)
+void channelsStates(ScreenshotRun &run, SampleProviderThread &provider)
 {
     QQuickItem *view = run.show("import QtQuick\nimport Norvane\nChannelsView { fallbackWatchMs: 2000 }\n",
-                                {{QStringLiteral("client"), clientOf(run)}});
+                                {{QStringLiteral("client"), clientOf(provider)}});
     if (!view)
         return;
     auto *section = view->property("channelsModel").value<ChannelsModel *>();
@@ -99,12 +98,12 @@ void channelsStates(ScreenshotRun &run)
     screen->stopPlayback();
 }
 
-void fullscreenViewError(ScreenshotRun &run)
+void fullscreenViewError(ScreenshotRun &run, SampleProviderThread &provider)
 {
     const QString id = QString::number(SampleCatalog::brokenChannelId);
     const ChannelRow channel(id, std::nullopt, QStringLiteral("Noticias 24 Horas"), std::nullopt);
     QQuickItem *view = run.show("import QtQuick\nimport Norvane\nLiveFullscreenView { watchMs: 1500 }\n",
-                                {{QStringLiteral("client"), clientOf(run)},
+                                {{QStringLiteral("client"), clientOf(provider)},
                                  {QStringLiteral("channel"), QVariant::fromValue(channel)}});
     if (!view)
         return;
@@ -124,6 +123,12 @@ void shootLiveStates(ScreenshotRun &run)
         run.fail(QStringLiteral("sample media: ") + SampleMedia::lastError());
         return;
     }
-    channelsStates(run);
-    fullscreenViewError(run);
+    // Its own provider, on a thread of its own: stopping an HLS stream waits for the provider.
+    SampleProviderThread provider;
+    if (!provider.listenOn()) {
+        run.fail(QStringLiteral("the live states' provider could not listen"));
+        return;
+    }
+    channelsStates(run, provider);
+    fullscreenViewError(run, provider);
 }
