@@ -167,6 +167,19 @@ Item {
             }
         }
 
+        // Rounds the picture's corners with the slot: paints the screen's background just
+        // outside the rounded frame, over the picture's square corners.
+        Rectangle {
+            readonly property real edge: 3
+            anchors.fill: parent
+            anchors.margins: -edge
+            visible: floating.radius > 0
+            radius: floating.radius + edge
+            color: "transparent"
+            border.width: edge + 1
+            border.color: Brand.background
+        }
+
         MouseArea {
             objectName: "videoMouse"
             anchors.fill: parent
