@@ -4,8 +4,12 @@
 #include "QmlHarness.h"
 #include "SampleProvider.h"
 #include "SectionTestHome.h"
+#include "PlayerModel.h"
+#include "SampleMedia.h"
 #include "SeriesDetailModel.h"
+#include "SeriesModel.h"
 #include "TestMain.h"
+#include "VLCEngine.h"
 
 #include <QQmlExtensionPlugin>
 #include <QQuickItem>
@@ -70,9 +74,32 @@ class TestSeriesScreens : public QObject
 {
     Q_OBJECT
     std::unique_ptr<SectionTestHome> m_home;
+    SampleProvider m_provider;
+
+    XtreamClient client() const
+    {
+        return XtreamClient(m_provider.baseUrl(), m_provider.username(), m_provider.password());
+    }
+    // Series 1 of the sample catalog as a grid card gives it: name and id.
+    SeriesStream firstSeries()
+    {
+        std::array<QString, SeriesStream::FieldCount> fields;
+        fields[SeriesStream::Name] = m_provider.catalog().seriesName(1).value();
+        fields[SeriesStream::SeriesId] = QStringLiteral("1");
+        return SeriesStream(RecordText<SeriesStream::FieldCount>::fromStrings(fields), 0);
+    }
 
 private Q_SLOTS:
-    void initTestCase() { m_home = std::make_unique<SectionTestHome>(); }
+    void initTestCase()
+    {
+        // Headless: no sound device for the shared engine.
+        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
+        m_home = std::make_unique<SectionTestHome>();
+        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
+        QVERIFY(m_provider.listenOn());
+    }
+
+    void cleanup() { VLCEngine::shared()->stop(); }
 
     void queueRunsToTheEndOfTheLastSeason_data()
     {
@@ -161,14 +188,7 @@ private Q_SLOTS:
     // the queue handed to the player.
     void detailScreenAgainstTheProvider()
     {
-        SampleProvider provider;
-        QVERIFY(provider.listenOn());
-        const XtreamClient client(provider.baseUrl(), provider.username(), provider.password());
-        SeriesStream picked = series();
-        std::array<QString, SeriesStream::FieldCount> fields;
-        fields[SeriesStream::Name] = QStringLiteral("Serie 1");
-        fields[SeriesStream::SeriesId] = QStringLiteral("1");
-        picked = SeriesStream(RecordText<SeriesStream::FieldCount>::fromStrings(fields), 0);
+        const SeriesStream picked = firstSeries();
         // Episode 1 of season 1 of series 1 is id 121, watched to the end.
         ProgressStore::shared()->recordPosition("series:1:ep:121", "series", "1", "Serie 1", std::nullopt,
                                                 "http://stored/121.mp4", 29'500, 30'000);
@@ -178,10 +198,10 @@ import QtQuick
 import Norvane
 SeriesDetailView {
     width: 1000; height: 700
-    property var queues: []
-    onPlay: (queue, start) => queues = queues.concat([queue.length])
+    property var players: []
+    onPlay: player => players = players.concat([player])
 }
-)", {{"client", QVariant::fromValue(client)}, {"series", QVariant::fromValue(picked)}});
+)", {{"client", QVariant::fromValue(client())}, {"series", QVariant::fromValue(picked)}});
         QVERIFY(root);
         auto *detail = root->property("detail").value<SeriesDetailModel *>();
         QTRY_VERIFY_WITH_TIMEOUT(detail->hasResponse(), 5000);
@@ -205,10 +225,110 @@ SeriesDetailView {
 
         clickItem(row);
         const QList<PlayableItem> expected = detail->queueFrom(detail->episodes().first());
-        QCOMPARE(root->property("queues").toList(), QVariantList{expected.size()});
+        const QVariantList players = root->property("players").toList();
+        QCOMPARE(players.size(), 1);
+        auto *player = players.first().value<PlayerModel *>();
+        QVERIFY(player);
+        QCOMPARE(player->parent(), root);
+        QCOMPARE(player->queue(), expected);
+        QCOMPARE(player->index(), 0);
         QCOMPARE(expected.first().url(), QStringLiteral("http://stored/121.mp4"));
         QCOMPARE(expected.first().startTimeMs(), 0);
         ProgressStore::shared()->removeEntry("series:1:ep:121");
+    }
+
+    // The grid's favourites: the hint while there are none, the card menu's wording and toggle,
+    // and the "Favoritos" list following the menu at once.
+    void cardMenuTogglesTheFavorite()
+    {
+        QmlHarness harness;
+        QObject *root = createShown(harness, "import QtQuick\nimport Norvane\nSeriesView { width: 1100; height: 700 }\n",
+                                    {{"client", QVariant::fromValue(client())}});
+        QVERIFY(root);
+        auto *model = root->property("model").value<SeriesModel *>();
+        QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingCategories() && !model->categories().isEmpty(), 20000);
+        auto pick = [&](const QString &id) {
+            QQuickItem *row = nullptr;
+            QTRY_VERIFY((row = findByName<QQuickItem>(root, "categoryRow_" + id)));
+            clickItem(row);
+            QTRY_COMPARE(model->selectedCategoryId(), id);
+            QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingItems(), 20000);
+            waitForLayout(&harness.window());
+        };
+        auto favoriteItemOf = [&](QQuickItem *card) {
+            QTest::mouseClick(&harness.window(), Qt::RightButton, Qt::NoModifier, sceneCenter(card).toPoint());
+            auto *menuItem = findByName<QQuickItem>(card, "favoriteMenuItem");
+            QObject *menu = menuItem ? menuItem->property("menu").value<QObject *>() : nullptr;
+            return menu && QTest::qWaitFor([&] { return menu->property("opened").toBool(); }, 5000) ? menuItem
+                                                                                                 : nullptr;
+        };
+
+        pick("__favorites__");
+        QQuickItem *hint = findByName<QQuickItem>(root, "favoritesHintText");
+        QTRY_VERIFY(hint->isVisible());
+        QCOMPARE(hint->property("text").toString(),
+                 QStringLiteral("Aún no tienes series favoritas.\nUsa clic derecho sobre una serie para agregarla."));
+
+        pick(model->categories().first().categoryId());
+        QQuickItem *card = nullptr;
+        QTRY_VERIFY((card = findByName<QQuickItem>(root, "posterCard_0")));
+        const SeriesStream first = model->items().first();
+        QQuickItem *menuItem = favoriteItemOf(card);
+        QVERIFY(menuItem);
+        QCOMPARE(menuItem->property("text").toString(), QStringLiteral("Agregar a favoritos"));
+        QCOMPARE(accessibleName(menuItem), QStringLiteral("Agregar a favoritos"));
+        clickItem(menuItem);
+        QVERIFY(FavoritesStore::shared()->isFavorite("series", first.seriesId()));
+        QTRY_VERIFY(card->property("isFavorite").toBool());
+
+        pick("__favorites__");
+        QVERIFY(!hint->isVisible());
+        QTRY_VERIFY((card = findByName<QQuickItem>(root, "posterCard_0")));
+        QCOMPARE(accessibleName(card), first.name());
+        menuItem = favoriteItemOf(card);
+        QVERIFY(menuItem);
+        QCOMPARE(menuItem->property("text").toString(), QStringLiteral("Quitar de favoritos"));
+        clickItem(menuItem);
+        QVERIFY(!FavoritesStore::shared()->isFavorite("series", first.seriesId()));
+        QTRY_VERIFY(hint->isVisible());
+    }
+
+    // From the grid to the picture: a series' detail inside the section, an episode chosen, the
+    // player laid over everything playing it through libVLC from the sample provider, and its
+    // position stored under the episode's key when the player closes.
+    void episodePlaysFromTheDetailScreen()
+    {
+        const QString key = SeriesDetailModel::progressKey("1", "122");
+        ProgressStore::shared()->removeEntry(key);
+        QmlHarness harness;
+        QObject *root = createShown(harness, "import QtQuick\nimport Norvane\nSeriesView { width: 1100; height: 700 }\n",
+                                    {{"client", QVariant::fromValue(client())}});
+        QVERIFY(root);
+        root->setProperty("detail", QVariant::fromValue(firstSeries()));
+        QQuickItem *row = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((row = findByName<QQuickItem>(root, "episodeRow_122")) && row->isVisible(), 20000);
+        waitForLayout(&harness.window());
+        clickItem(row);
+        PlayerModel *player = nullptr;
+        QTRY_VERIFY((player = root->property("player").value<PlayerModel *>()));
+        QCOMPARE(player->currentItem().progressKey(), key);
+        QVERIFY(player->currentItem().subtitle()->startsWith(QStringLiteral("T1 · E2 · ")));
+        QVERIFY(player->queue().size() > 1);
+        QTRY_VERIFY(findByName<QQuickItem>(root, "playerView"));
+        QTRY_VERIFY_WITH_TIMEOUT(VLCEngine::shared()->status() == VLCEngine::Status::Playing
+                                     && VLCEngine::shared()->currentTimeMs() > 1000,
+                                 30000);
+        QVERIFY(player->playbackError().isEmpty());
+        QCOMPARE(player->currentItem().url(), client().streamUrl("series", "122", "mp4"));
+        player->close();
+        QTRY_VERIFY(!root->property("player").value<PlayerModel *>());
+        const std::optional<ProgressEntry> stored = ProgressStore::shared()->find(key);
+        QVERIFY(stored);
+        QVERIFY(stored->positionMs() > 0);
+        QCOMPARE(stored->url(), client().streamUrl("series", "122", "mp4"));
+        QTRY_VERIFY(!findByName<QQuickItem>(root, "playerView"));
+        QVERIFY(findByName<QQuickItem>(root, "seriesDetail")->isVisible());
+        ProgressStore::shared()->removeEntry(key);
     }
 };
 

@@ -44,6 +44,9 @@ private:
     Q_PROPERTY(QList<ChannelRow> channelResults READ channelResults NOTIFY resultsChanged FINAL)
     Q_PROPERTY(QList<VodStream> movieResults READ movieResults NOTIFY resultsChanged FINAL)
     Q_PROPERTY(QList<SeriesStream> seriesResults READ seriesResults NOTIFY resultsChanged FINAL)
+    // Whether the trimmed query has fewer than two user-perceived characters (the screen then
+    // asks for more instead of showing "no results").
+    Q_PROPERTY(bool isQueryTooShort READ isQueryTooShort NOTIFY queryChanged FINAL)
     // The selector's labels, in the order of Kind: "Canales", "Películas", "Series".
     Q_PROPERTY(QStringList kindLabels READ kindLabels CONSTANT FINAL)
 
@@ -67,6 +70,7 @@ public:
     void setKind(Kind kind);
     QString query() const { return m_query; }
     void setQuery(const QString &query);
+    bool isQueryTooShort() const { return !matchableQuery(m_query); }
     const std::optional<QList<LiveStream>> &channels() const { return m_channels.records; }
     const std::optional<QList<VodStream>> &movies() const { return m_movies.records; }
     const std::optional<QList<SeriesStream>> &series() const { return m_series.records; }

@@ -18,10 +18,9 @@ Rectangle {
     signal back()
 
     readonly property SearchModel model: searchModel
-    readonly property bool queryTooShort: searchModel.query.trim().length < 2
 
-    function play(queue, startIndex) {
-        const created = playerFactory.createObject(view, { queue: queue, index: startIndex })
+    // Lays a player model (owned by this view) over everything until it asks to close.
+    function showPlayer(created) {
         created.closeRequested.connect(() => {
             if (view.player === created)
                 view.player = null
@@ -37,11 +36,6 @@ Rectangle {
         client: view.client
     }
 
-    Component {
-        id: playerFactory
-        PlayerModel {}
-    }
-
     Component.onCompleted: searchModel.ensureLoaded()
 
     Loader {
@@ -52,7 +46,7 @@ Rectangle {
             client: view.client
             movie: view.movieDetail
             onBack: view.movieDetail = null
-            onPlay: item => view.play([item], 0)
+            onPlay: item => view.showPlayer(DetailRules.playerFor(item, view))
         }
     }
 
@@ -64,7 +58,8 @@ Rectangle {
             client: view.client
             series: view.seriesDetail
             onBack: view.seriesDetail = null
-            onPlay: (queue, startIndex) => view.play(queue, startIndex)
+            playerOwner: view
+            onPlay: player => view.showPlayer(player)
         }
     }
 
@@ -188,7 +183,7 @@ Rectangle {
                     return "loading"
                 if (searchModel.loadError !== "")
                     return "error"
-                if (view.queryTooShort)
+                if (searchModel.isQueryTooShort)
                     return "hint"
                 const count = searchModel.kind === SearchModel.Live ? searchModel.channelResults.length
                             : searchModel.kind === SearchModel.Movies ? searchModel.movieResults.length

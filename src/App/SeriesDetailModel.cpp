@@ -1,5 +1,6 @@
 #include "SeriesDetailModel.h"
 
+#include "DetailRules.h"
 #include "FavoritesStore.h"
 #include "NorvaneError.h"
 #include "ProgressStore.h"
@@ -197,6 +198,14 @@ QList<PlayableItem> SeriesDetailModel::queueFrom(const Episode &episode) const
         queue << episodeItem(m_client, m_series, *m_response, next, entry);
     }
     return queue;
+}
+
+PlayerModel *SeriesDetailModel::playerFrom(const Episode &episode, QObject *owner) const
+{
+    const QList<PlayableItem> queue = queueFrom(episode);
+    if (queue.isEmpty())
+        return nullptr;
+    return DetailRules::playerOf(queue, owner);
 }
 
 QCoro::Task<> SeriesDetailModel::runLoad()

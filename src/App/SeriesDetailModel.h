@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlayableItem.h"
+#include "PlayerModel.h"
 #include "ProgressEntry.h"
 #include "SeriesInfoResponse.h"
 #include "SeriesStream.h"
@@ -78,6 +79,9 @@ public:
     Q_INVOKABLE QVariant entryFor(const Episode &episode) const;
     // The queue from this episode on; empty when the episode is not in the answer.
     Q_INVOKABLE QList<PlayableItem> queueFrom(const Episode &episode) const;
+    // A player for the queue from this episode on (start index 0), owned by `owner`; null when
+    // the episode is not in the answer. The queue goes to the player here, not through QML.
+    Q_INVOKABLE PlayerModel *playerFrom(const Episode &episode, QObject *owner) const;
 
 Q_SIGNALS:
     void clientChanged();

@@ -4,15 +4,19 @@ import QtQuick.Layouts
 import Norvane
 
 // One series: the favourite button, a chip per season and the episodes of the selected one.
-// Choosing an episode emits play(queue, 0) with it and everything after it.
+// Choosing an episode emits play(player) with a player model whose queue runs from that episode
+// to the end of the last season (start index 0), owned by playerOwner.
 Item {
     id: view
 
     property xtreamClient client
     property seriesStream series
 
+    // Owns the player models made here (the section that lays the player over everything).
+    property QtObject playerOwner: view
+
     signal back()
-    signal play(var queue, int startIndex)
+    signal play(PlayerModel player)
 
     readonly property SeriesDetailModel detail: detailModel
 
@@ -165,9 +169,9 @@ Item {
                             return detailModel.entryFor(modelData)
                         }
                         onClicked: {
-                            const queue = detailModel.queueFrom(modelData)
-                            if (queue.length > 0)
-                                view.play(queue, 0)
+                            const player = detailModel.playerFrom(modelData, view.playerOwner)
+                            if (player)
+                                view.play(player)
                         }
                     }
                 }

@@ -32,8 +32,8 @@ Rectangle {
                && seriesModel.unlockedCategories.indexOf(category.categoryId) < 0
     }
 
-    function play(queue, startIndex) {
-        const created = playerFactory.createObject(view, { queue: queue, index: startIndex })
+    // Lays a player model (owned by this view) over everything until it asks to close.
+    function showPlayer(created) {
         created.closeRequested.connect(() => {
             if (view.player === created)
                 view.player = null
@@ -47,11 +47,6 @@ Rectangle {
     SeriesModel {
         id: seriesModel
         client: view.client
-    }
-
-    Component {
-        id: playerFactory
-        PlayerModel {}
     }
 
     Component.onCompleted: seriesModel.loadCategories()
@@ -87,7 +82,8 @@ Rectangle {
             client: view.client
             series: view.detail
             onBack: view.detail = null
-            onPlay: (queue, startIndex) => view.play(queue, startIndex)
+            playerOwner: view
+            onPlay: player => view.showPlayer(player)
         }
     }
 

@@ -70,8 +70,15 @@ void hoverPoint(QQuickWindow *window, const QPointF &scenePoint)
 
 void typeText(QQuickWindow *window, const QString &text)
 {
-    for (const QChar c : text)
-        QTest::keyClick(window, c.toLatin1());
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(window, c.toLatin1());
+        } else {
+            // No key of its own (ñ, é): a key event that carries the letter as its text.
+            QTest::sendKeyEvent(QTest::Press, window, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, window, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
 }
 
 QString accessibleName(QQuickItem *item)

@@ -15,6 +15,7 @@
 #include "ScreenshotRun.h"
 #include "SearchModel.h"
 #include "SeriesDetailModel.h"
+#include "SeriesModel.h"
 #include "VLCEngine.h"
 
 namespace {
@@ -135,6 +136,18 @@ void seriesState(ScreenshotRun &run)
         return;
     run.settle(2500);
     run.shoot(QStringLiteral("series-detail"));
+
+    // The grid's "Favoritos" with no favourite series: the two-line hint.
+    QQuickItem *section = run.show("import QtQuick\nimport Norvane\nSeriesView {}\n", withClient(run));
+    if (!section)
+        return;
+    auto *model = section->property("model").value<SeriesModel *>();
+    if (!run.waitUntil([&] { return !model->categories().isEmpty() && !model->isLoadingCategories(); }, 30000,
+                       QStringLiteral("series categories")))
+        return;
+    model->selectCategory(QStringLiteral("__favorites__"));
+    run.settle(1500);
+    run.shoot(QStringLiteral("series-favorites-hint"));
 }
 
 PlayableItem episodeItem(ScreenshotRun &run, int number, qint64 startMs, const QString &address = {})
@@ -194,6 +207,14 @@ void searchStates(ScreenshotRun &run)
     if (!view)
         return;
     auto *model = view->property("model").value<SearchModel *>();
+    if (!run.waitUntil([&] { return !model->isLoading(); }, 30000, QStringLiteral("search channels")))
+        return;
+    model->setQuery(QStringLiteral("S"));
+    run.settle(500);
+    run.shoot(QStringLiteral("search-hint"));
+    model->setQuery(QStringLiteral("zzqx"));
+    run.settle(500);
+    run.shoot(QStringLiteral("search-empty"));
     const SampleCatalog &catalog = run.provider().catalog();
     const struct
     {
@@ -201,7 +222,7 @@ void searchStates(ScreenshotRun &run)
         QString query;
         QString name;
     } cases[] = {
-        {SearchModel::Live, catalog.channelName(1).value_or(QStringLiteral("Canal")).left(3), "search-channels"},
+        {SearchModel::Live, catalog.channelName(1001).value_or(QStringLiteral("Canal")).left(3), "search-channels"},
         {SearchModel::Movies, catalog.movieName(200001).value_or(QStringLiteral("El")).left(3), "search-movies"},
         {SearchModel::Series, catalog.seriesName(1).value_or(QStringLiteral("La")).left(3), "search-series"},
     };
