@@ -17,8 +17,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");
         const QString a = QStringLiteral("http://127.0.0.1:41234");
         const QString b = QStringLiteral("http://127.0.0.2:41234");
-        QTest::newRow("two") << a + u';' + b << QStringList{a, b};
-        QTest::newRow("blanks, slashes, empty pieces") << u" " + a + u"//; ;" + b + u"/;" << QStringList{a, b};
+        QTest::newRow("two") << a + QLatin1Char(';') + b << QStringList{a, b};
+        QTest::newRow("blanks, slashes, empty pieces") << QStringLiteral(" %1//; ;%2/;").arg(a, b) << QStringList{a, b};
         QTest::newRow("nothing") << QString() << QStringList{};
         QTest::newRow("only separators") << QStringLiteral(" ; ;") << QStringList{};
     }

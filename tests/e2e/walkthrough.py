@@ -15,6 +15,7 @@ import os
 import subprocess
 import sys
 import time
+import unicodedata
 import urllib.parse
 import urllib.request
 
@@ -126,6 +127,8 @@ class Walk:
         return self.wait_for(f'"{name}"', lambda: self.find_all(name, roles), timeout)[0]
 
     def check_no_error_text(self):
+        if self.app is None:
+            return
         for node in self.find_all(roles=TEXTS):
             text = node.name or ""
             if any(mark in text for mark in ERROR_MARKS):
@@ -135,7 +138,12 @@ class Walk:
         print("  what the accessibility tree shows now:", file=sys.stderr)
         for node in self.nodes():
             try:
-                print(f"    {node.getRoleName()}: {node.name!r}", file=sys.stderr)
+                states = node.getState()
+                flags = "" if states.contains(pyatspi.STATE_ENABLED) else " (disabled)"
+                text = ""
+                if node.getRole() in FIELDS:
+                    text = f" text={node.queryText().getText(0, -1)!r}"
+                print(f"    {node.getRoleName()}: {node.name!r}{flags}{text}", file=sys.stderr)
             except Exception:
                 pass
 
@@ -254,9 +262,14 @@ class Walk:
         self.step(f'ver el canal "{channel}" en la vista previa')
         self.press_named(channel)
         self.wait_named(f"Vista previa de {channel}")
-        self.wait_named("Pausar")  # the preview is playing
+        self.step("pantalla completa")
+        self.press_named("Reproducir")
+        self.wait_named("Salir de pantalla completa")
+        self.wait_named("Pausar")  # the channel is playing
         time.sleep(2)
         self.check_alive()
+        self.press_named("Salir de pantalla completa")
+        self.wait_for('heading "Programación"', lambda: self.find_all("Programación", HEADINGS))
         self.back_to_menu()
 
     def movies(self):
@@ -303,7 +316,9 @@ class Walk:
         self.open_section("Buscar")
         field = self.wait_for('search field "Buscar"', lambda: self.find_all("Buscar", FIELDS))[0]
         self.press_named("Películas")
+        # Typed without accents, as many people do: the search ignores them.
         word = max(self.movie_title.split(), key=len)
+        word = "".join(c for c in unicodedata.normalize("NFD", word) if not unicodedata.combining(c))
         self.step(f'buscar "{word}" entre las películas')
         self.type_into(field, word)
         self.wait_named(self.movie_title, roles=BUTTONS)
