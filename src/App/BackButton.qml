@@ -14,6 +14,7 @@ AbstractButton {
     topPadding: 8
     bottomPadding: 8
     Accessible.role: Accessible.Button
+    Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: "Volver"
 
     contentItem: Row {

@@ -18,6 +18,9 @@ Button {
     font.pixelSize: TextStyle.body
     font.weight: prominent ? Font.DemiBold : Font.Normal
     Accessible.name: text
+    // Qt 6.4 does not click a button when a screen reader asks for its press action: every
+    // button of the app answers that action itself, like a click.
+    Accessible.onPressAction: if (enabled) clicked()
 
     contentItem: Text {
         text: button.text

@@ -66,6 +66,7 @@ Rectangle {
             bottomPadding: 2
             onClicked: column.rowClicked(rowId)
             Accessible.role: Accessible.Button
+            Accessible.onPressAction: if (enabled) clicked()
             Accessible.name: label
             Accessible.description: isLockedRow ? "Bloqueada" : ""
 

@@ -33,6 +33,7 @@ AbstractButton {
     topPadding: 5
     bottomPadding: 5
     Accessible.role: Accessible.Button
+    Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: name
     Accessible.description: nowTitle.length > 0 ? "Ahora: " + nowTitle : ""
 

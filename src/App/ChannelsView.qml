@@ -266,6 +266,7 @@ Item {
                 hoverEnabled: true
                 readonly property bool playing: liveScreen.engine !== null && liveScreen.engine.status === VLCEngine.Playing
                 Accessible.name: playing ? "Pausar" : "Reproducir"
+                Accessible.onPressAction: clicked()
                 onClicked: liveScreen.togglePause()
                 contentItem: SystemSymbol {
                     name: parent.playing ? "pause.fill" : "play.fill"

@@ -20,6 +20,7 @@ AbstractButton {
     hoverEnabled: true
     padding: 10
     Accessible.role: Accessible.Button
+    Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: heading + (watched ? ", visto" : "")
 
     background: Rectangle {

@@ -14,6 +14,7 @@ AbstractButton {
     hoverEnabled: true
     padding: 6
     Accessible.role: Accessible.Button
+    Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: label
 
     contentItem: SystemSymbol {

@@ -115,6 +115,7 @@ Item {
             hoverEnabled: true
             readonly property bool playing: playback.engine !== null && playback.engine.status === VLCEngine.Playing
             Accessible.name: playing ? "Pausar" : "Reproducir"
+            Accessible.onPressAction: clicked()
             onClicked: playback.togglePause()
             contentItem: SystemSymbol {
                 name: parent.playing ? "pause.fill" : "play.fill"

@@ -132,6 +132,7 @@ Rectangle {
                             }
                             background: null
                             Accessible.name: login.showPassword ? "Ocultar contraseña" : "Mostrar contraseña"
+                            Accessible.onPressAction: clicked()
                             Keys.onReturnPressed: login.startLogin()
                             Keys.onEnterPressed: login.startLogin()
                         }
@@ -158,6 +159,7 @@ Rectangle {
                     enabled: login.canSubmit
                     onClicked: login.startLogin()
                     Accessible.name: "Entrar"
+                    Accessible.onPressAction: if (enabled) clicked()
                     contentItem: Item {
                         Label {
                             objectName: "submitLabel"

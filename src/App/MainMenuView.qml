@@ -99,6 +99,7 @@ Rectangle {
                 padding: 0
                 onClicked: menu.revealVersion()
                 Accessible.role: Accessible.Button
+                Accessible.onPressAction: if (enabled) clicked()
                 Accessible.name: "Norvane, ver versión"
 
                 contentItem: Image {

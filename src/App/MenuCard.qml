@@ -20,6 +20,7 @@ AbstractButton {
     scale: hovering ? 1.05 : 1.0
     z: hovering ? 1 : 0
     Accessible.role: Accessible.Button
+    Accessible.onPressAction: if (enabled) clicked()
 
     onHoveredChanged: {
         if (hovering === hovered)

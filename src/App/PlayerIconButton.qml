@@ -13,6 +13,7 @@ AbstractButton {
     implicitWidth: 36
     implicitHeight: 36
     Accessible.role: Accessible.Button
+    Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: accessibleName
 
     contentItem: SystemSymbol {

@@ -11,6 +11,7 @@ AbstractButton {
     topPadding: 6
     bottomPadding: 6
     Accessible.role: Accessible.Button
+    Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: text
 
     contentItem: Text {

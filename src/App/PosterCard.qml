@@ -18,6 +18,7 @@ AbstractButton {
     hoverEnabled: true
     padding: 0
     Accessible.role: Accessible.Button
+    Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: title
 
     contentItem: Column {

@@ -114,6 +114,7 @@ Rectangle {
                     topPadding: 7
                     bottomPadding: 7
                     Accessible.role: Accessible.Button
+                    Accessible.onPressAction: if (enabled) clicked()
                     Accessible.name: text
                     Accessible.checked: selected
                     onClicked: {
@@ -247,6 +248,7 @@ Rectangle {
                     width: channelList.width - 40
                     padding: 10
                     Accessible.role: Accessible.Button
+                    Accessible.onPressAction: if (enabled) clicked()
                     Accessible.name: modelData.name
                     onClicked: view.liveChannel = modelData
                     background: Rectangle {

@@ -63,6 +63,7 @@ Item {
                 readonly property string label: detailModel.isFav ? "Quitar favorito" : "Favorito"
                 padding: 6
                 Accessible.role: Accessible.Button
+                Accessible.onPressAction: if (enabled) clicked()
                 Accessible.name: label
                 onClicked: detailModel.toggleFavorite()
                 contentItem: Row {
@@ -128,6 +129,7 @@ Item {
                         topPadding: 7
                         bottomPadding: 7
                         Accessible.role: Accessible.Button
+                        Accessible.onPressAction: if (enabled) clicked()
                         Accessible.name: text
                         Accessible.checked: selected
                         onClicked: detailModel.selectedSeason = modelData

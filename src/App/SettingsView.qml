@@ -95,6 +95,7 @@ Item {
         padding: 14
         hoverEnabled: true
         Accessible.role: Accessible.Button
+        Accessible.onPressAction: if (enabled) clicked()
         Accessible.name: text
 
         contentItem: RowLayout {

@@ -17,6 +17,7 @@ AbstractButton {
     bottomPadding: 7
     font.pixelSize: TextStyle.body
     Accessible.role: Accessible.Button
+    Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: text
 
     contentItem: Row {

@@ -2,19 +2,26 @@
 
 #include "NorvaneBuildConfig.h"
 
+QStringList NorvaneServers::parse(const QString &configured)
+{
+    QStringList list;
+    for (const QString &piece : configured.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        QString base = piece.trimmed();
+        while (base.endsWith(QLatin1Char('/')))
+            base.chop(1);
+        if (!base.isEmpty())
+            list.append(base);
+    }
+    return list;
+}
+
 const QStringList &NorvaneServers::all()
 {
+    // The environment may point an installed build at other servers (the end-to-end test runs
+    // its provider on free ports); without it, or when it names none, the built-in list holds.
     static const QStringList bases = [] {
-        QStringList list;
-        const QString configured = QStringLiteral(NORVANE_PROVIDER_BASES_LIST);
-        for (const QString &piece : configured.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-            QString base = piece.trimmed();
-            while (base.endsWith(QLatin1Char('/')))
-                base.chop(1);
-            if (!base.isEmpty())
-                list.append(base);
-        }
-        return list;
+        const QStringList fromEnvironment = parse(qEnvironmentVariable(environmentVariable));
+        return fromEnvironment.isEmpty() ? parse(QStringLiteral(NORVANE_PROVIDER_BASES_LIST)) : fromEnvironment;
     }();
     return bases;
 }

@@ -5,10 +5,16 @@
 #include <QStringList>
 #include <optional>
 
-// The provider's default servers, fixed at build time (NORVANE_PROVIDER_BASES).
+// The provider's default servers, fixed at build time (NORVANE_PROVIDER_BASES); the environment
+// variable of the same name replaces them for one run.
 class NorvaneServers
 {
 public:
+    static constexpr const char *environmentVariable = "NORVANE_PROVIDER_BASES";
+
+    // Base URLs from a ";"-separated text: trimmed, without trailing slashes, empty pieces dropped.
+    static QStringList parse(const QString &configured);
+
     // Base URLs (scheme, host, port; no trailing slash), primary first.
     static const QStringList &all();
     static QString primary() { return all().value(0); }

@@ -1,5 +1,7 @@
 // The demo provider that ./scripts/run starts: the two default provider addresses on port 8080.
-//   norvane-sample-provider [--size default|large|extreme]
+//   norvane-sample-provider [--size default|large|extreme] [--port N]
+// --port N listens on port N of both addresses instead; --port 0 takes a free port (the same on
+// both) and prints it in the first line.
 //   norvane-sample-provider --write-catalog vod|series|live default|large|extreme <out.json>
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
@@ -24,7 +26,7 @@ void quietMessages(QtMsgType type, const QMessageLogContext &context, const QStr
 
 int usage()
 {
-    QTextStream(stderr) << "Uso: norvane-sample-provider [--size default|large|extreme]\n"
+    QTextStream(stderr) << "Uso: norvane-sample-provider [--size default|large|extreme] [--port N]\n"
                            "     norvane-sample-provider --write-catalog vod|series|live default|large|extreme "
                            "<archivo.json>\n";
     return 2;
@@ -64,6 +66,7 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     SampleCatalog::Size size = SampleCatalog::Size::Default;
+    quint16 port = 8080;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--write-catalog")) {
             if (i + 3 >= args.size())
@@ -77,27 +80,39 @@ int main(int argc, char *argv[])
             size = *named;
             continue;
         }
+        if (args[i] == QLatin1String("--port") && i + 1 < args.size()) {
+            bool valid = false;
+            const uint asked = args[++i].toUInt(&valid);
+            if (!valid || asked > 65535)
+                return usage();
+            port = quint16(asked);
+            continue;
+        }
         return usage();
     }
 
     SampleProvider provider;
     provider.setCatalogSize(size);
-    const quint16 port = 8080;
     const QList<QHostAddress> addresses{QHostAddress(QStringLiteral("127.0.0.1")),
                                         QHostAddress(QStringLiteral("127.0.0.2"))};
     for (const QHostAddress &address : addresses) {
+        // After the first address, port 0 has become the port the system chose: both share it.
         if (!provider.listenOn(address, port)) {
             QTextStream(stderr) << "No se pudo escuchar en " << address.toString() << ':' << port << '\n';
             return 1;
         }
+        port = provider.port();
     }
-    // Make the streams while the user signs in, so the first play does not wait for ffmpeg.
-    std::thread([] {
-        if (!SampleMedia::ensureAll())
-            QTextStream(stderr) << "Sin videos de ejemplo: " << SampleMedia::lastError() << '\n';
-    }).detach();
-    QTextStream(stdout) << "Proveedor de ejemplo en http://127.0.0.1:8080 y http://127.0.0.2:8080"
+    QTextStream(stdout) << "Proveedor de ejemplo en http://127.0.0.1:" << port << " y http://127.0.0.2:" << port
                         << " (usuario " << provider.username() << ", contraseña " << provider.password()
                         << ")" << Qt::endl;
+    // Make the streams while the user signs in, so the first play does not wait for ffmpeg.
+    // The line "Videos de ejemplo listos" tells scripts that playback can start.
+    std::thread([] {
+        if (SampleMedia::ensureAll())
+            QTextStream(stdout) << "Videos de ejemplo listos" << Qt::endl;
+        else
+            QTextStream(stderr) << "Sin videos de ejemplo: " << SampleMedia::lastError() << '\n';
+    }).detach();
     return QCoreApplication::exec();
 }

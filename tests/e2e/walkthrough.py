@@ -1,0 +1,370 @@
+#!/usr/bin/python3
+"""Uses a running Norvane the way a screen reader user does, through the accessibility bus
+(AT-SPI): every control is found by its accessible name and worked through its accessible
+action; text is typed as key presses. Signs in, opens every section of the main menu, plays a
+live channel and a movie, goes back and signs out.
+
+    walkthrough.py <app pid> <provider base url> <maps output file>
+
+Fails (exit 1) on a control it cannot find by name, an error text on screen, or the app exiting.
+Before signing out it writes the files the app has mapped (libraries and plugins) to
+<maps output file>, so the caller can check that each belongs to a declared dependency.
+"""
+import json
+import os
+import subprocess
+import sys
+import time
+import unicodedata
+import urllib.parse
+import urllib.request
+
+import pyatspi
+from gi.repository import GLib
+
+USER, PASSWORD = "demo", "demo1234"
+TIMEOUT = float(os.environ.get("NORVANE_E2E_TIMEOUT", "60"))
+# Sentences of the app's failure texts; any of them on screen fails the walk.
+ERROR_MARKS = ("nténtalo", "incorrect", "No se pudo", "error inesperado", "respondió")
+
+
+class WalkFailed(Exception):
+    pass
+
+
+class Walk:
+    def __init__(self, pid, base, maps_path):
+        self.pid = pid
+        self.base = base
+        self.maps_path = maps_path
+        self.app = None
+        self.step_name = "arranque"
+        self.movie_title = ""
+
+    # --- the application and its tree ---------------------------------------------------------
+
+    def alive(self):
+        try:
+            os.kill(self.pid, 0)
+        except ProcessLookupError:
+            return False
+        with open(f"/proc/{self.pid}/stat") as stat:
+            return stat.read().split(")")[-1].split()[0] != "Z"
+
+    def check_alive(self):
+        if not self.alive():
+            raise WalkFailed("the app is no longer running (crash?)")
+
+    @staticmethod
+    def refresh(node):
+        """Drops what the client library cached about node's subtree: without a main loop it
+        would not hear of the app's changes, and a screen reader would read the screen anew."""
+        context = GLib.MainContext.default()
+        while context.pending():
+            context.iteration(False)
+        node.clear_cache()
+
+    def find_app(self):
+        desktop = pyatspi.Registry.getDesktop(0)
+        self.refresh(desktop)
+        for index in range(desktop.childCount):
+            app = desktop.getChildAtIndex(index)
+            try:
+                if app is not None and app.get_process_id() == self.pid:
+                    return app
+            except Exception:  # an application leaving the bus mid-walk
+                continue
+        return None
+
+    def nodes(self):
+        """Every showing accessible of the app, depth first."""
+        self.refresh(self.app)
+        stack = [self.app]
+        while stack:
+            node = stack.pop()
+            try:
+                states = node.getState()
+                if node is not self.app and not states.contains(pyatspi.STATE_SHOWING):
+                    continue
+                yield node
+                children = [node.getChildAtIndex(i) for i in range(node.childCount)]
+            except Exception:  # the tree changed under us; the next poll sees the new one
+                continue
+            stack.extend(reversed([child for child in children if child is not None]))
+
+    def find_all(self, name=None, roles=None, predicate=None):
+        found = []
+        for node in self.nodes():
+            try:
+                # Qt 6.4 gives a password field no accessible name; it offers the field's
+                # placeholder as the description, which is what screen readers then read.
+                label = node.name or (node.description if node.getRole() == pyatspi.ROLE_PASSWORD_TEXT else "")
+                if name is not None and label != name:
+                    continue
+                if roles is not None and node.getRole() not in roles:
+                    continue
+                if predicate is not None and not predicate(node):
+                    continue
+            except Exception:
+                continue
+            found.append(node)
+        return found
+
+    def wait_for(self, what, finder, timeout=TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while True:
+            self.check_alive()
+            self.check_no_error_text()
+            result = finder()
+            if result:
+                return result
+            if time.monotonic() > deadline:
+                self.dump_names()
+                raise WalkFailed(f"not found by accessible name within {timeout:.0f} s: {what}")
+            time.sleep(0.25)
+
+    def wait_named(self, name, roles=None, timeout=TIMEOUT):
+        return self.wait_for(f'"{name}"', lambda: self.find_all(name, roles), timeout)[0]
+
+    def check_no_error_text(self):
+        if self.app is None:
+            return
+        for node in self.find_all(roles=TEXTS):
+            text = node.name or ""
+            if any(mark in text for mark in ERROR_MARKS):
+                raise WalkFailed(f"error text on screen: {text!r}")
+
+    def dump_names(self):
+        print("  what the accessibility tree shows now:", file=sys.stderr)
+        for node in self.nodes():
+            try:
+                states = node.getState()
+                flags = "" if states.contains(pyatspi.STATE_ENABLED) else " (disabled)"
+                text = ""
+                if node.getRole() in FIELDS:
+                    text = f" text={node.queryText().getText(0, -1)!r}"
+                print(f"    {node.getRoleName()}: {node.name!r}{flags}{text}", file=sys.stderr)
+            except Exception:
+                pass
+
+    # --- acting ------------------------------------------------------------------------------
+
+    def press(self, node):
+        action = node.queryAction()
+        for index in range(action.nActions):
+            if action.getName(index).lower() in ("press", "click", "activate"):
+                action.doAction(index)
+                return
+        raise WalkFailed(f'"{node.name}" has no press action')
+
+    def press_named(self, name, timeout=TIMEOUT):
+        self.press(self.wait_for(f'button "{name}"', lambda: self.find_all(name, BUTTONS), timeout)[0])
+
+    def type_into(self, node, text):
+        node.queryComponent().grabFocus()
+        self.wait_for("focus on the field", lambda: self.focused(node), 10)
+        # Key presses on the X display, as the keyboard would send them.
+        subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
+        self.wait_for(f'"{text}" typed into the field', lambda: self.typed(node, len(text)), 10)
+
+    def focused(self, node):
+        self.refresh(node)
+        return node.getState().contains(pyatspi.STATE_FOCUSED)
+
+    def typed(self, node, length):
+        self.refresh(node)
+        try:
+            return node.queryText().characterCount >= length
+        except NotImplementedError:
+            return True
+
+    def position(self):
+        """The player's position in milliseconds, read from its seek bar."""
+        seek = self.wait_for('slider "Posición"', lambda: self.find_all("Posición", (pyatspi.ROLE_SLIDER,)), 10)[0]
+        return seek.queryValue().currentValue
+
+    def show_player_controls(self):
+        """The player hides its controls after a few seconds; a click on the picture shows them
+        (a screen reader alone cannot: the hidden controls leave the accessibility tree)."""
+        if self.find_all("Cerrar reproductor", BUTTONS):
+            return True
+        self.click_middle(self.wait_named("Reproductor"))
+        self.wait_for("the player's controls", lambda: self.find_all("Cerrar reproductor", BUTTONS), 5)
+        return True
+
+    def click_middle(self, node):
+        x, y, width, height = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2), "click", "1"], check=True)
+
+    # --- the provider's catalog, to know which names to look for ------------------------------
+
+    def api(self, action, **params):
+        query = urllib.parse.urlencode(dict(username=USER, password=PASSWORD, action=action, **params))
+        with urllib.request.urlopen(f"{self.base}/player_api.php?{query}", timeout=30) as answer:
+            return json.load(answer)
+
+    def first_open_category(self, action):
+        """The first category the parental lock leaves open (no PIN needed)."""
+        for category in self.api(action):
+            name = str(category.get("category_name") or "").lower()
+            if name and not any(word in name for word in LOCKED_WORDS):
+                return category
+        raise WalkFailed(f"the provider lists no open category for {action}")
+
+    def first_name_in(self, action, category_id, skipping=()):
+        for item in self.api(action, category_id=category_id):
+            if item.get("name") and str(item.get("stream_id")) not in skipping:
+                return str(item["name"])
+        raise WalkFailed(f"category {category_id} of {action} is empty")
+
+    # --- the walk ----------------------------------------------------------------------------
+
+    def step(self, name):
+        self.step_name = name
+        print(f"- {name}", flush=True)
+
+    def run(self):
+        self.step("la aplicación aparece en el bus de accesibilidad")
+        self.app = self.wait_for("the app on the accessibility bus", self.find_app)
+
+        self.step("ingresar con demo / demo1234")
+        user = self.wait_for('field "Usuario"', lambda: self.find_all("Usuario", FIELDS))[0]
+        self.type_into(user, USER)
+        password = self.wait_for('field "Contraseña"', lambda: self.find_all("Contraseña", FIELDS))[0]
+        self.type_into(password, PASSWORD)
+        self.wait_named("Mostrar contraseña")
+        self.press_named("Entrar")
+
+        self.step("menú principal")
+        for label in SECTIONS + ("Salir",):
+            self.wait_for(f'menu card "{label}"', lambda label=label: self.find_all(label, BUTTONS))
+
+        self.live_tv()
+        self.movies()
+        self.series()
+        self.search()
+        self.settings_and_sign_out()
+
+    def open_section(self, label):
+        self.step(f'abrir "{label}"')
+        self.press_named(label)
+        self.wait_for(f'heading "{label}"', lambda: self.find_all(label, HEADINGS))
+
+    def back_to_menu(self):
+        self.press_named("Volver")
+        self.wait_for("main menu", lambda: self.find_all("Salir", BUTTONS))
+
+    def live_tv(self):
+        self.open_section("TV en vivo")
+        category = self.first_open_category("get_live_categories")
+        self.press_named(str(category["category_name"]))
+        channel = self.first_name_in("get_live_streams", category["category_id"], BROKEN_CHANNELS)
+        self.step(f'ver el canal "{channel}" en la vista previa')
+        self.press_named(channel)
+        self.wait_named(f"Vista previa de {channel}")
+        self.step("pantalla completa")
+        self.press_named("Reproducir")
+        self.wait_named("Salir de pantalla completa")
+        self.wait_named("Pausar")  # the channel is playing
+        time.sleep(2)
+        self.check_alive()
+        self.press_named("Salir de pantalla completa")
+        self.wait_for('heading "Programación"', lambda: self.find_all("Programación", HEADINGS))
+        self.back_to_menu()
+
+    def movies(self):
+        self.open_section("Películas")
+        self.wait_named("Recién agregadas")
+        category = self.first_open_category("get_vod_categories")
+        self.press_named(str(category["category_name"]))
+        title = self.movie_title = self.first_name_in("get_vod_streams", category["category_id"])
+        self.step(f'abrir la película "{title}"')
+        self.press_named(title)
+        self.wait_for(f'heading "{title}"', lambda: self.find_all(title, HEADINGS))
+        self.step("reproducir unos segundos")
+        self.press_named("Reproducir")
+        self.wait_named("Reproductor")
+        self.wait_for("the movie playing", lambda: self.show_player_controls() and self.find_all("Pausar", BUTTONS))
+        started_at = self.position()
+        time.sleep(4)
+        self.check_alive()
+        self.step("volver de la película")
+        self.show_player_controls()
+        played = self.position() - started_at
+        if played < 2000:
+            raise WalkFailed(f"the movie advanced only {played:.0f} ms in 4 s")
+        self.press_named("Cerrar reproductor")
+        self.wait_for("the player closed", lambda: not self.find_all("Reproductor"))
+        self.wait_for(f'heading "{title}"', lambda: self.find_all(title, HEADINGS))
+        self.press_named("Volver")
+        self.wait_named("Recién agregadas")
+        self.back_to_menu()
+
+    def series(self):
+        self.open_section("Series")
+        category = self.first_open_category("get_series_categories")
+        self.press_named(str(category["category_name"]))
+        title = self.first_name_in("get_series", category["category_id"])
+        self.step(f'abrir la serie "{title}"')
+        self.press_named(title)
+        self.wait_for(f'heading "{title}"', lambda: self.find_all(title, HEADINGS))
+        self.press_named("Volver")
+        self.wait_for("the series grid", lambda: self.find_all(title, BUTTONS))
+        self.back_to_menu()
+
+    def search(self):
+        self.open_section("Buscar")
+        field = self.wait_for('search field "Buscar"', lambda: self.find_all("Buscar", FIELDS))[0]
+        self.press_named("Películas")
+        # Typed without accents, as many people do: the search ignores them.
+        word = max(self.movie_title.split(), key=len)
+        word = "".join(c for c in unicodedata.normalize("NFD", word) if not unicodedata.combining(c))
+        self.step(f'buscar "{word}" entre las películas')
+        self.type_into(field, word)
+        self.wait_named(self.movie_title, roles=BUTTONS)
+        self.back_to_menu()
+
+    def settings_and_sign_out(self):
+        self.open_section("Ajustes")
+        self.wait_named(f"Sesión de {USER}")
+        self.press_named("Cerrar sesión")
+        self.step("confirmar el cierre de sesión")
+        # The dialog's confirmation carries the same name as the row that opened it.
+        self.wait_for("the confirmation dialog", lambda: self.find_all("Cancelar", BUTTONS))
+        self.write_mapped_files()
+        self.press(self.find_all("Cerrar sesión", BUTTONS)[-1])
+        self.step("de vuelta en el formulario de ingreso")
+        self.wait_for('field "Usuario"', lambda: self.find_all("Usuario", FIELDS))
+        self.check_alive()
+
+    def write_mapped_files(self):
+        with open(f"/proc/{self.pid}/maps") as maps, open(self.maps_path, "w") as out:
+            paths = sorted({line.split(None, 5)[5].strip() for line in maps if len(line.split(None, 5)) == 6})
+            out.write("\n".join(path for path in paths if path.startswith("/")) + "\n")
+
+
+BUTTONS = (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_MENU_ITEM)
+FIELDS = (pyatspi.ROLE_ENTRY, pyatspi.ROLE_TEXT, pyatspi.ROLE_PASSWORD_TEXT)
+HEADINGS = (pyatspi.ROLE_HEADING, pyatspi.ROLE_LABEL, pyatspi.ROLE_STATIC)
+TEXTS = (pyatspi.ROLE_LABEL, pyatspi.ROLE_STATIC, pyatspi.ROLE_TEXT, pyatspi.ROLE_PARAGRAPH, pyatspi.ROLE_HEADING)
+# Category names the parental lock closes, and the demo provider's channels that are broken on
+# purpose (one falls back to another format after a wait, one never plays).
+LOCKED_WORDS = ("xxx", "adult", "adulto", "+18", "18+", "porn")
+BROKEN_CHANNELS = ("1002", "1003")
+SECTIONS = ("TV en vivo", "Películas", "Series", "Buscar", "Ajustes")
+
+
+def main():
+    pid, base, maps_path = int(sys.argv[1]), sys.argv[2].rstrip("/"), sys.argv[3]
+    walk = Walk(pid, base, maps_path)
+    try:
+        walk.run()
+    except WalkFailed as failure:
+        print(f"FALLÓ en «{walk.step_name}»: {failure}", file=sys.stderr)
+        return 1
+    print("recorrido completo")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
