@@ -1,5 +1,5 @@
 // The demo provider that ./scripts/run starts: the two default provider addresses on port 8080.
-//   norvane-sample-provider [--size default|large|extreme]
+//   norvane-sample-provider [--size default|large|extreme] [--port N]
 //   norvane-sample-provider --write-catalog vod|series|live default|large|extreme <out.json>
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
@@ -24,7 +24,7 @@ void quietMessages(QtMsgType type, const QMessageLogContext &context, const QStr
 
 int usage()
 {
-    QTextStream(stderr) << "Uso: norvane-sample-provider [--size default|large|extreme]\n"
+    QTextStream(stderr) << "Uso: norvane-sample-provider [--size default|large|extreme] [--port N]\n"
                            "     norvane-sample-provider --write-catalog vod|series|live default|large|extreme "
                            "<archivo.json>\n";
     return 2;
@@ -64,6 +64,8 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
     SampleCatalog::Size size = SampleCatalog::Size::Default;
+    // Another port lets scripts (the fuzz seeds) ask a provider while the demo keeps 8080.
+    quint16 port = 8080;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--write-catalog")) {
             if (i + 3 >= args.size())
@@ -77,12 +79,18 @@ int main(int argc, char *argv[])
             size = *named;
             continue;
         }
+        if (args[i] == QLatin1String("--port") && i + 1 < args.size()) {
+            bool ok = false;
+            port = args[++i].toUShort(&ok);
+            if (!ok || port == 0)
+                return usage();
+            continue;
+        }
         return usage();
     }
 
     SampleProvider provider;
     provider.setCatalogSize(size);
-    const quint16 port = 8080;
     const QList<QHostAddress> addresses{QHostAddress(QStringLiteral("127.0.0.1")),
                                         QHostAddress(QStringLiteral("127.0.0.2"))};
     for (const QHostAddress &address : addresses) {
@@ -96,7 +104,7 @@ int main(int argc, char *argv[])
         if (!SampleMedia::ensureAll())
             QTextStream(stderr) << "Sin videos de ejemplo: " << SampleMedia::lastError() << '\n';
     }).detach();
-    QTextStream(stdout) << "Proveedor de ejemplo en http://127.0.0.1:8080 y http://127.0.0.2:8080"
+    QTextStream(stdout) << "Proveedor de ejemplo en http://127.0.0.1:" << port << " y http://127.0.0.2:" << port
                         << " (usuario " << provider.username() << ", contraseña " << provider.password()
                         << ")" << Qt::endl;
     return QCoreApplication::exec();
