@@ -105,12 +105,12 @@ int main(int argc, char *argv[])
     ChannelsModel channels(engine, &favorites);
     channels.setClient(client);
     channels.selectCategory(QStringLiteral("1"));
-    waitUntil([&] { return !channels.isLoadingChannels(); }, 30000);
+    waitUntil([&] { return !channels.isLoadingChannels() && !channels.channels().isEmpty(); }, 30000);
     const QList<ChannelRow> rows = channels.channels();
     MoviesModel movies(&progress);
     movies.setClient(client);
     movies.selectCategory(QStringLiteral("__recent__"));
-    waitUntil([&] { return !movies.isLoadingList(); }, 60000);
+    waitUntil([&] { return movies.allMovies().has_value(); }, 60000);
     QList<VodStream> catalog = movies.allMovies().value_or(QList<VodStream>());
     if (rows.isEmpty() || catalog.isEmpty()) {
         out << "the provider gave no channels or movies" << Qt::endl;

@@ -19,6 +19,7 @@
 #include <QCoroTask>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -126,7 +127,10 @@ class TestFaultMatrix : public QObject
     std::unique_ptr<SectionTestHome> m_home;
     std::unique_ptr<ProgressStore> m_progress;
     std::unique_ptr<FavoritesStore> m_favorites;
-    std::unique_ptr<SampleProvider> m_provider;
+    SampleProvider *m_provider = nullptr;
+    // The provider answers from its own thread once scripted: libVLC's stop waits for the segment
+    // it is reading, which a provider on the (waiting) main thread could never finish sending.
+    std::unique_ptr<QThread> m_providerThread;
 
     XtreamClient client() const
     {
@@ -332,13 +336,22 @@ void TestFaultMatrix::init()
 {
     SectionTestHome::forgetCatalog(QStringLiteral("vod_all.json"));
     SectionTestHome::forgetCatalog(QStringLiteral("series_all.json"));
-    m_provider = std::make_unique<SampleProvider>();
+    m_provider = new SampleProvider;
     QVERIFY(m_provider->listenOn());
+    m_providerThread = std::make_unique<QThread>();
+    connect(m_providerThread.get(), &QThread::finished, m_provider, &QObject::deleteLater);
 }
 
 void TestFaultMatrix::cleanup()
 {
-    m_provider.reset();
+    if (m_providerThread->isRunning()) {
+        m_providerThread->quit();
+        m_providerThread->wait();
+    } else {
+        delete m_provider;
+    }
+    m_providerThread.reset();
+    m_provider = nullptr;
 }
 
 void TestFaultMatrix::outcome_data()
@@ -351,13 +364,8 @@ void TestFaultMatrix::outcome_data()
         {Fault::Dropped, "dropped mid-body"}, {Fault::Stall, "stall"}, {Fault::Slow, "slow body"}};
     const QList<Request> all = requests();
     for (int i = 0; i < all.size(); ++i) {
-        for (const auto &[fault, name] : faults) {
-            // libVLC's stop waits for a segment being read, and the in-process provider that would
-            // send the rest runs on the thread that waits: a slow stream cannot be tested here.
-            if (all[i].shape == Shape::Stream && fault == Fault::Slow)
-                continue;
+        for (const auto &[fault, name] : faults)
             QTest::addRow("%s, %s", all[i].name, name) << i << fault;
-        }
     }
 }
 
@@ -371,6 +379,8 @@ void TestFaultMatrix::outcome()
         m_provider->setFault(r.action, providerFault);
     else
         m_provider->setPathFault(r.pathPrefix, providerFault);
+    m_provider->moveToThread(m_providerThread.get());
+    m_providerThread->start();
 
     StallMeter meter;
     const Outcome seen = r.run(*this);
