@@ -11,6 +11,7 @@
 #include "ProgressStore.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
+#include "SampleProviderThread.h"
 #include "VLCEngine.h"
 
 #include <QCoroTask>
@@ -21,7 +22,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QScopeGuard>
 #include <QThread>
 #include <functional>
 #include <malloc.h>
@@ -83,19 +83,10 @@ int main(int argc, char *argv[])
         out << "no sample media: " << SampleMedia::lastError() << Qt::endl;
         return 1;
     }
-    // The provider answers from a thread of its own: libVLC's stop waits for the segment it is
-    // reading, which a provider on the (waiting) main thread could never finish sending.
     auto *provider = new SampleProvider;
     if (!provider->listenOn())
         return 1;
-    QThread providerThread;
-    provider->moveToThread(&providerThread);
-    QObject::connect(&providerThread, &QThread::finished, provider, &QObject::deleteLater);
-    providerThread.start();
-    const auto stopProvider = qScopeGuard([&] {
-        providerThread.quit();
-        providerThread.wait();
-    });
+    const SampleProviderThread providerThread(provider);
     const XtreamClient client(provider->baseUrl(), provider->username(), provider->password());
     ProgressStore progress(home.path() + QLatin1String("/progress.json"));
     FavoritesStore favorites(home.path() + QLatin1String("/favorites.json"));

@@ -9,6 +9,7 @@
 #include "ProgressStore.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
+#include "SampleProviderThread.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 
@@ -20,8 +21,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QScopeGuard>
-#include <QThread>
 #include <QTemporaryDir>
 #include <QtQml/QQmlExtensionPlugin>
 #include <cstdio>
@@ -61,20 +60,11 @@ int runSession(bool signInOnly)
     QGuiApplication app(argc, argv);
     // The suite's keyring is shared by test programs running side by side.
     Keychain::setService(QStringLiteral("app.norvane.Norvane.test.%1").arg(QCoreApplication::applicationPid()));
-    // The provider answers from a thread of its own: libVLC's stop waits for the segment it is
-    // reading, which a provider on this (waiting) thread could never finish sending.
     auto *provider = new SampleProvider;
     provider->setCredentials(QStringLiteral("demo"), password);
     if (!provider->listenOn())
         return 2;
-    QThread providerThread;
-    provider->moveToThread(&providerThread);
-    QObject::connect(&providerThread, &QThread::finished, provider, &QObject::deleteLater);
-    providerThread.start();
-    const auto stopProvider = qScopeGuard([&] {
-        providerThread.quit();
-        providerThread.wait();
-    });
+    const SampleProviderThread providerThread(provider);
     AppModel session;
     session.setServers({provider->baseUrl()});
     session.setLoginUser(QStringLiteral("demo"));

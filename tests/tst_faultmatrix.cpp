@@ -1,6 +1,7 @@
 #include "ApiConnection.h"
 #include "AppModel.h"
 #include "ChannelsModel.h"
+#include "ErrorTexts.h"
 #include "FavoritesStore.h"
 #include "ImageCache.h"
 #include "MovieDetailModel.h"
@@ -8,6 +9,7 @@
 #include "ProgressStore.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
+#include "SampleProviderThread.h"
 #include "ScriptedPlayer.h"
 #include "SectionTestHome.h"
 #include "SeriesDetailModel.h"
@@ -19,7 +21,6 @@
 #include <QCoroTask>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QThread>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -29,15 +30,11 @@ using norvane::test::SectionTestHome;
 
 namespace {
 
-const QString decodingText = QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo.");
-const QString timeoutText = QStringLiteral("La conexión tardó demasiado.\nInténtalo de nuevo.");
-const QString offlineText = QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
-const QString unexpectedText = QStringLiteral("Ocurrió un error inesperado.\nInténtalo de nuevo.");
-
-QString httpText(int status)
-{
-    return QStringLiteral("El servidor respondió con un error (%1).\nInténtalo más tarde.").arg(status);
-}
+const QString &decodingText = norvane::test::texts::decoding;
+const QString &timeoutText = norvane::test::texts::timeout;
+const QString &offlineText = norvane::test::texts::offline;
+const QString &unexpectedText = norvane::test::texts::unexpected;
+const auto httpText = norvane::test::texts::http;
 
 // What the user sees after one request: the sentence shown (empty when nothing is shown) and
 // whether the content arrived.
@@ -128,9 +125,8 @@ class TestFaultMatrix : public QObject
     std::unique_ptr<ProgressStore> m_progress;
     std::unique_ptr<FavoritesStore> m_favorites;
     SampleProvider *m_provider = nullptr;
-    // The provider answers from its own thread once scripted: libVLC's stop waits for the segment
-    // it is reading, which a provider on the (waiting) main thread could never finish sending.
-    std::unique_ptr<QThread> m_providerThread;
+    // Once scripted, the provider answers from its own thread (libVLC's stop waits on it).
+    std::unique_ptr<SampleProviderThread> m_providerThread;
 
     XtreamClient client() const
     {
@@ -338,19 +334,14 @@ void TestFaultMatrix::init()
     SectionTestHome::forgetCatalog(QStringLiteral("series_all.json"));
     m_provider = new SampleProvider;
     QVERIFY(m_provider->listenOn());
-    m_providerThread = std::make_unique<QThread>();
-    connect(m_providerThread.get(), &QThread::finished, m_provider, &QObject::deleteLater);
 }
 
 void TestFaultMatrix::cleanup()
 {
-    if (m_providerThread->isRunning()) {
-        m_providerThread->quit();
-        m_providerThread->wait();
-    } else {
+    if (m_providerThread)
+        m_providerThread.reset(); // deletes the provider too
+    else
         delete m_provider;
-    }
-    m_providerThread.reset();
     m_provider = nullptr;
 }
 
@@ -379,8 +370,7 @@ void TestFaultMatrix::outcome()
         m_provider->setFault(r.action, providerFault);
     else
         m_provider->setPathFault(r.pathPrefix, providerFault);
-    m_provider->moveToThread(m_providerThread.get());
-    m_providerThread->start();
+    m_providerThread = std::make_unique<SampleProviderThread>(m_provider);
 
     StallMeter meter;
     const Outcome seen = r.run(*this);
