@@ -108,13 +108,18 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    // As a RemoteImage does: fetched, then kept in the memory level.
+    const auto keepImage = [&](const QString &url) {
+        if (const auto image = QCoro::waitFor(images->fetch(url)))
+            images->remember(url, *image);
+    };
     int played = 0;
     int failed = 0;
     const auto zap = [&](int i) {
         const ChannelRow &row = rows[i % rows.size()];
         channels.select(row);
         if (row.iconURL())
-            QCoro::waitFor(images->fetch(*row.iconURL()));
+            keepImage(*row.iconURL());
         waitUntil([&] { return engine->status() == VLCEngine::Status::Playing || !channels.playbackError().isEmpty(); },
                   8000);
         engine->status() == VLCEngine::Status::Playing ? ++played : ++failed;
@@ -126,7 +131,7 @@ int main(int argc, char *argv[])
         detail.load();
         waitUntil([&] { return !detail.isLoading(); }, 10000);
         if (!detail.posterUrl().isEmpty())
-            QCoro::waitFor(images->fetch(detail.posterUrl()));
+            keepImage(detail.posterUrl());
     };
 
     // One of each first, so what is made once per process (libVLC, the connection) is in the baseline.
