@@ -1,4 +1,5 @@
 #include "ApiConnection.h"
+#include "ErrorTexts.h"
 #include "NorvaneError.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
@@ -20,15 +21,11 @@ char *toString(const LoginOutcome &outcome)
 
 namespace {
 
-const QString decodingText = QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo.");
-const QString timeoutText = QStringLiteral("La conexión tardó demasiado.\nInténtalo de nuevo.");
-const QString offlineText = QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
-const QString connectionText = QStringLiteral("Problema de conexión.\nRevisa tu internet e inténtalo de nuevo.");
-
-QString httpText(int status)
-{
-    return QStringLiteral("El servidor respondió con un error (%1).\nInténtalo más tarde.").arg(status);
-}
+const QString &decodingText = norvane::test::texts::decoding;
+const QString &timeoutText = norvane::test::texts::timeout;
+const QString &offlineText = norvane::test::texts::offline;
+const QString &connectionText = norvane::test::texts::connection;
+const auto httpText = norvane::test::texts::http;
 
 // Counts 5 ms ticks while a request runs: a blocked main thread would count none.
 struct TickCounter

@@ -5,6 +5,7 @@
 
 #include <QCoroFuture>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -51,7 +52,11 @@ void CatalogDiskCopy::rememberSize(qint64 bytes) const
 {
     QSettings settings(organisation, application);
     settings.setValue(sizeKey(), bytes);
+    // Qt writes the settings file with the process's umask (world-readable as a rule): like every
+    // other file of the app, it and its folder stay owner-only.
+    PrivateFiles::ensureFolder(QFileInfo(settings.fileName()).absolutePath());
     settings.sync();
+    QFile::setPermissions(settings.fileName(), QFile::ReadOwner | QFile::WriteOwner);
 }
 
 std::optional<double> CatalogDiskCopy::age() const

@@ -39,6 +39,14 @@ bool isRedirect(int status)
     return status >= 300 && status <= 399;
 }
 
+// True when the answer declared a length that the bytes received fall short of. Only for a body
+// sent as is: a compressed one declares the length of what was compressed.
+bool endedEarly(const QNetworkReply &reply, qint64 received)
+{
+    const QVariant declared = reply.header(QNetworkRequest::ContentLengthHeader);
+    return declared.isValid() && reply.rawHeader("Content-Encoding").isEmpty() && received < declared.toLongLong();
+}
+
 // Reads the finished file in one piece, off the main thread.
 Result<QByteArray> readWhole(const QString &path)
 {
@@ -114,6 +122,10 @@ QCoro::Task<Result<QByteArray>> ProgressDownloader::download(QNetworkRequest req
         co_return HTTPStatusError{*status};
     if (reply->error() != QNetworkReply::NoError)
         co_return NorvaneError::transportError(reply->error(), watchdog.fired(), reply->errorString());
+    // A connection dropped mid-body is at times finished without an error: a plain body shorter
+    // than its declared length was cut off, and is not handed on as if it were whole.
+    if (endedEarly(*reply, received))
+        co_return TransportError{TransportError::Kind::networkConnectionLost, QStringLiteral("body cut short")};
     if (!file.isOpen())
         co_return QByteArray(); // an empty body
     if (!file.flush())

@@ -1,7 +1,10 @@
 #include "SampleProviderThread.h"
 
-SampleProviderThread::SampleProviderThread() : m_provider(new SampleProvider)
+SampleProviderThread::SampleProviderThread() : SampleProviderThread(new SampleProvider) {}
+
+SampleProviderThread::SampleProviderThread(SampleProvider *provider) : m_provider(provider)
 {
+    m_baseUrl = m_provider->baseUrl(); // set again by listenOn() for a provider not yet listening
     m_thread.setObjectName(QStringLiteral("SampleProvider"));
     m_provider->moveToThread(&m_thread);
     m_thread.start();

@@ -19,6 +19,9 @@ class SampleProviderThread
 {
 public:
     SampleProviderThread();
+    // Adopts a provider that already listens and is scripted (scripting is not thread-safe, so it
+    // is done before); it is deleted on its thread when this ends.
+    explicit SampleProviderThread(SampleProvider *provider);
     ~SampleProviderThread();
     SampleProviderThread(const SampleProviderThread &) = delete;
     SampleProviderThread &operator=(const SampleProviderThread &) = delete;
