@@ -1,6 +1,7 @@
 #include "ProgressDownloader.h"
 
 #include "NorvaneError.h"
+#include "ProviderJson.h"
 #include "ReplyWatchdog.h"
 
 #include <QCoroFuture>
@@ -15,8 +16,6 @@
 
 namespace {
 
-// The JSON parser reads up to this many bytes past the end of a body.
-constexpr qsizetype parserPadding = 64;
 
 struct DeleteLater
 {
@@ -47,7 +46,7 @@ Result<QByteArray> readWhole(const QString &path)
         return FileError{file.errorString()};
     const qint64 size = file.size();
     QByteArray bytes;
-    bytes.reserve(size + parserPadding);
+    bytes.reserve(size + ProviderJson::bodyPadding);
     bytes.resize(size);
     if (file.read(bytes.data(), size) != size)
         return FileError{file.errorString()};
