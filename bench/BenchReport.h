@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QSettings>
 #include <QString>
 #include <cstdio>
 #include <ctime>
@@ -85,6 +86,14 @@ inline QByteArray readFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         qFatal("cannot read %s", qPrintable(path));
     return file.readAll();
+}
+
+// Points HOME and the preferences at `dir`, so what the benchmark writes stays out of the
+// user's files. Call after QStandardPaths::setTestModeEnabled(true).
+inline void useHome(const QString &dir)
+{
+    qputenv("HOME", dir.toLocal8Bit());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir + QLatin1String("/config"));
 }
 
 // CPU time of the calling thread, in ms.

@@ -204,6 +204,9 @@ void TestCatalog::largeBodiesDecodeInPiecesAsInOne_data()
     // Above the size that is cut into pieces; every element carries the trap of its row.
     const QByteArray plain = catalogBody(30000);
     QVERIFY(plain.size() >= 2 * JsonDecoding::parallelPieceBytes);
+    const QList<qsizetype> cuts = JsonDecoding::listCuts(plain, 2);
+    QCOMPARE(cuts.size(), 1); // so the pieces are really decoded side by side
+    QCOMPARE(plain.mid(cuts.first() - 1, 3), QByteArray("},{"));
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<bool>("decodes");
     QTest::newRow("plain") << plain << true;
