@@ -16,6 +16,7 @@
 
 namespace {
 
+constexpr qint64 readChunkBytes = 256 * 1024;
 
 struct DeleteLater
 {
@@ -65,6 +66,10 @@ QCoro::Task<Result<QByteArray>> ProgressDownloader::download(QNetworkRequest req
     // Deleted later: the reply is still emitting `finished` when this coroutine ends.
     std::unique_ptr<QNetworkAccessManager, DeleteLater> session(new QNetworkAccessManager);
     QNetworkReply *reply = session->get(request);
+    // Bounded, so one readyRead never hands over more than this: when the main thread was busy
+    // for a while, the network thread would otherwise pile up tens of MB that the main thread
+    // then writes to the temporary file in one go, stalling the screen for as long.
+    reply->setReadBufferSize(readChunkBytes);
     ReplyWatchdog watchdog(reply, idleTimeout, std::chrono::milliseconds(0));
     QTemporaryFile file(QDir::tempPath() + QLatin1String("/norvane-download-XXXXXX"));
     std::optional<NorvaneFailure> failure;
