@@ -60,6 +60,8 @@ def read_bench(results, name):
     bench["rc"] = int(rc_file.read_text().strip() or 1) if rc_file.exists() else None
     seconds_file = results / f"{name}.seconds"
     bench["seconds"] = seconds_file.read_text().strip() if seconds_file.exists() else "?"
+    date_file = results / f"{name}.date"
+    bench["date"] = date_file.read_text().strip() if date_file.exists() else "?"
     targets = [row["target"] for row in bench["rows"] if row.get("target")]
     bench["order"] = min(targets) if targets else 99
     return bench
@@ -110,8 +112,8 @@ def main():
     doc.append("")
     doc.append(
         f"Machine: {machine['cpu']}, {machine['cores']} cores, {machine['ram']} RAM, load average at start "
-        f"{machine['load']}; {machine['os']}; {machine['date']}; build {machine['build']} at {machine['commit']}; "
-        f"whole run {machine.get('seconds', '?')} s."
+        f"{machine['load']}; {machine['os']}; build {machine['build']} at {machine['commit']}; written "
+        f"{machine['date']} after a run of {machine.get('seconds', '?')} s (each benchmark's own date is under its heading)."
     )
     doc.append("")
     intro = args.notes / "_intro.md"
@@ -134,7 +136,7 @@ def main():
     for bench in benches:
         doc += [f"## {bench['title']}", ""]
         status = "" if bench["rc"] == 0 else f" **Exited with status {bench['rc']}.**"
-        doc.append(f"`{bench['name']}`, {bench['seconds']} s.{status} {bench['about']}".strip())
+        doc.append(f"`{bench['name']}`, run {bench['date']}, {bench['seconds']} s.{status} {bench['about']}".strip())
         doc.append("")
         if bench["rows"]:
             doc += [table(bench), ""]
