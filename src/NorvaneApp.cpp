@@ -4,11 +4,39 @@
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQmlExtensionPlugin>
+#include <QQuickWindow>
+#include <cstdio>
+#include <ctime>
 
 #include "NorvaneBuildConfig.h"
 
 Q_IMPORT_QML_PLUGIN(NorvanePlugin)
 Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+
+namespace {
+
+// For the start-up benchmark: with NORVANE_EXIT_AFTER_FIRST_FRAME set, the window's first frame
+// prints the monotonic clock ("first-frame-ns N") and the application quits.
+void reportFirstFrame(QQmlApplicationEngine &engine)
+{
+    if (qEnvironmentVariableIsEmpty("NORVANE_EXIT_AFTER_FIRST_FRAME") || engine.rootObjects().isEmpty())
+        return;
+    auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().constFirst());
+    if (!window)
+        return;
+    QObject::connect(
+        window, &QQuickWindow::frameSwapped, window,
+        [] {
+            timespec now{};
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::printf("first-frame-ns %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+            std::fflush(stdout);
+            QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+        },
+        Qt::DirectConnection);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -31,5 +59,6 @@ int main(int argc, char *argv[])
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     engine.load(QUrl(QStringLiteral("qrc:/Norvane/Main.qml")));
+    reportFirstFrame(engine);
     return QGuiApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "ApiConnection.h"
 #include "DecodeCatalog.h"
 #include "DiskCatalogCache.h"
+#include "JsonDecoding.h"
 #include "NorvaneError.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
@@ -65,6 +66,9 @@ private Q_SLOTS:
 
     void decodeCatalogGivesAbsentOnBadBodies_data();
     void decodeCatalogGivesAbsentOnBadBodies();
+
+    void largeBodiesDecodeInPiecesAsInOne_data();
+    void largeBodiesDecodeInPiecesAsInOne();
 
     void cacheFolder();
 
@@ -193,6 +197,54 @@ void TestCatalog::decodeCatalogGivesAbsentOnBadBodies()
     QFETCH(QByteArray, body);
     QVERIFY(!QCoro::waitFor(decodeCatalog<QList<VodStream>>(body)));
     QVERIFY(!QCoro::waitFor(decodeCatalog<QList<SeriesStream>>(body)));
+}
+
+void TestCatalog::largeBodiesDecodeInPiecesAsInOne_data()
+{
+    // Above the size that is cut into pieces; every element carries the trap of its row.
+    const QByteArray plain = catalogBody(30000);
+    QVERIFY(plain.size() >= 2 * JsonDecoding::parallelPieceBytes);
+    const QList<qsizetype> cuts = JsonDecoding::listCuts(plain, 2);
+    QCOMPARE(cuts.size(), 1); // so the pieces are really decoded side by side
+    QCOMPARE(plain.mid(cuts.first() - 1, 3), QByteArray("},{"));
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("decodes");
+    QTest::newRow("plain") << plain << true;
+    QByteArray inText = plain;
+    inText.replace("\"name\":\"Película", "\"name\":\"a},{b Película");
+    QTest::newRow("separator inside a text") << inText << true;
+    QByteArray nested = plain;
+    nested.replace("\"num\":", "\"tags\":[{\"a\":1}, {\"b\":[2]},\n{\"c\":{}}],\"num\":");
+    QTest::newRow("separator inside a nested value") << nested << true;
+    QByteArray broken = plain;
+    broken.replace("\"stream_id\":29000,", "\"stream_id\":29000,,");
+    QTest::newRow("broken element near the end") << broken << false;
+    QTest::newRow("content after the list") << plain + " x" << false;
+    QByteArray notObject = plain;
+    notObject.replace(R"({"num":25000,)", R"("x",{"num":25000,)");
+    QTest::newRow("element not an object near the end") << notObject << false;
+}
+
+void TestCatalog::largeBodiesDecodeInPiecesAsInOne()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(bool, decodes);
+    // A body shared with the caller is decoded in one piece; one owned alone may be cut.
+    const Result<QList<VodStream>> inOne = ProviderJson::decode<QList<VodStream>>(body);
+    QByteArray owned(body.constData(), body.size());
+    const Result<QList<VodStream>> inPieces = ProviderJson::decode<QList<VodStream>>(std::move(owned));
+    QCOMPARE(bool(inOne), decodes);
+    QCOMPARE(bool(inPieces), decodes);
+    if (decodes) {
+        QCOMPARE(inPieces->size(), 30000);
+        QVERIFY(*inPieces == *inOne);
+    }
+    // Off the main thread, through the path the sections use.
+    const std::optional<QList<VodStream>> offThread =
+        QCoro::waitFor(decodeCatalog<QList<VodStream>>(QByteArray(body.constData(), body.size())));
+    QCOMPARE(offThread.has_value(), decodes);
+    if (decodes)
+        QVERIFY(*offThread == *inOne);
 }
 
 void TestCatalog::cacheFolder()

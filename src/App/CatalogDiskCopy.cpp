@@ -2,6 +2,7 @@
 
 #include "DiskCatalogCache.h"
 #include "PrivateFiles.h"
+#include "ProviderJson.h"
 
 #include <QCoroFuture>
 #include <QFile>
@@ -10,10 +11,6 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
-
-// The JSON parser reads up to this many bytes past the end of a body; reserving them here saves
-// the decoder a copy of the whole body.
-constexpr qsizetype parserPadding = 64;
 
 std::optional<QByteArray> readWhole(const QString &path)
 {
@@ -24,7 +21,7 @@ std::optional<QByteArray> readWhole(const QString &path)
     if (size > CatalogDiskCopy::maxBytes)
         return std::nullopt;
     QByteArray bytes;
-    bytes.reserve(size + parserPadding);
+    bytes.reserve(size + ProviderJson::bodyPadding);
     bytes.resize(size);
     if (file.read(bytes.data(), size) != size)
         return std::nullopt;

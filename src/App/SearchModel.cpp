@@ -1,5 +1,6 @@
 #include "SearchModel.h"
 
+#include "DecodeCatalog.h"
 #include "NorvaneError.h"
 #include "TextFolding.h"
 
@@ -113,7 +114,15 @@ template <typename Record>
 QCoro::Task<bool> SearchModel::fetchInto(Catalog<Record> SearchModel::*catalog, Kind kind)
 {
     QPointer<SearchModel> self(this);
-    Result<QList<Record>> answer = co_await m_client.fetch<QList<Record>>(action(kind));
+    // A whole catalog: the body decodes on a worker thread, never on the main one.
+    Result<QByteArray> body = co_await m_client.rawData(action(kind), {});
+    if (!self)
+        co_return false;
+    Result<QList<Record>> answer;
+    if (body)
+        answer = co_await decodeOffThread<QList<Record>>(std::move(body).value());
+    else
+        answer = body.failure();
     if (!self)
         co_return false;
     if (!answer) {

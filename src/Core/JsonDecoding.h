@@ -6,12 +6,17 @@
 #include "NorvaneFailure.h"
 #include "Result.h"
 
+#include <QFuture>
 #include <QList>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QString>
 #include <array>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace JsonDecoding {
 
@@ -84,23 +89,21 @@ readFlat(simdjson::ondemand::object &object, const std::string_view (&keys)[N], 
     return texts;
 }
 
-// A JSON array of objects, each turned into a record by `read(object, scratch)` (which gives
-// nullopt only on a broken document). Any element that is not an object fails the whole list.
+// Reads a JSON array of objects into `records`; nullopt when it decoded.
 template <typename Record, typename Reader>
-Result<QList<Record>> decodeList(QByteArray body, Reader read)
+std::optional<DecodingError> readList(simdjson::padded_string_view json, Reader &read, QList<Record> &records)
 {
     simdjson::ondemand::parser &parser = threadParser();
     const ParserTrim trim{parser}; // declared before the document, so it runs after the document is gone
     simdjson::ondemand::document document;
-    if (const auto error = parser.iterate(FlexibleJson::paddedView(body)).get(document))
+    if (const auto error = parser.iterate(json).get(document))
         return decodingError(error);
     simdjson::ondemand::array array;
     if (const auto error = document.get_array().get(array))
         return decodingError(error);
-    QList<Record> records;
     // Catalog entries take a few hundred bytes each: one allocation for the usual case, and
-    // the spare room is given back below when the guess was far too high.
-    records.reserve(body.size() / 192);
+    // the spare room is given back by the caller when the guess was far too high.
+    records.reserve(qsizetype(json.size() / 192));
     Scratch scratch;
     for (auto element : array) {
         simdjson::ondemand::object object;
@@ -113,6 +116,133 @@ Result<QList<Record>> decodeList(QByteArray body, Reader read)
     }
     if (!atEnd(document))
         return DecodingError{QStringLiteral("content after the list")};
+    return std::nullopt;
+}
+
+// A list body of at least two such pieces is cut into pieces decoded side by side.
+inline constexpr qsizetype parallelPieceBytes = 2 * 1024 * 1024;
+
+// Positions of the commas between top-level elements where a list body can be cut into
+// `pieces` parts of about equal size: each a "}" [blanks] "," [blanks] "{" found from an equal
+// share on. A comma found this way may sit inside a text or a nested value; such a cut leaves a
+// piece that does not decode (it ends inside a text or an unfinished value), and the caller then
+// decodes the body in one piece.
+inline QList<qsizetype> listCuts(const QByteArray &body, int pieces)
+{
+    QList<qsizetype> cuts;
+    const char *data = body.constData();
+    const qsizetype size = body.size();
+    const auto blank = [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; };
+    for (int i = 1; i < pieces; ++i) {
+        qsizetype found = -1;
+        for (qsizetype at = std::max(size * i / pieces, cuts.isEmpty() ? 0 : cuts.last() + 1); at < size && found < 0; ++at) {
+            if (data[at] != '}')
+                continue;
+            qsizetype comma = at + 1;
+            while (comma < size && blank(data[comma]))
+                ++comma;
+            if (comma >= size || data[comma] != ',')
+                continue;
+            qsizetype next = comma + 1;
+            while (next < size && blank(data[next]))
+                ++next;
+            if (next < size && data[next] == '{')
+                found = comma;
+        }
+        if (found < 0)
+            break;
+        cuts.append(found);
+    }
+    return cuts;
+}
+
+// Turns the body into one JSON array per piece, in place: each cut comma becomes "]" and the
+// rest of the body moves one byte further per cut to make room for the "[" that opens the next
+// piece. Needs cuts.size() spare bytes besides the parser's padding. Gives each piece's range.
+inline QList<std::pair<qsizetype, qsizetype>> splitList(char *data, qsizetype size, const QList<qsizetype> &cuts)
+{
+    const qsizetype n = cuts.size();
+    for (qsizetype j = n; j >= 1; --j) { // the last piece first: nothing moves onto unmoved bytes
+        const qsizetype from = cuts[j - 1] + 1;
+        const qsizetype to = j == n ? size : cuts[j];
+        std::memmove(data + from + j, data + from, size_t(to - from));
+    }
+    QList<std::pair<qsizetype, qsizetype>> pieces;
+    qsizetype begin = 0;
+    for (qsizetype j = 0; j < n; ++j) {
+        data[cuts[j] + j] = ']';
+        data[cuts[j] + j + 1] = '[';
+        pieces.append({begin, cuts[j] + j + 1});
+        begin = cuts[j] + j + 1;
+    }
+    pieces.append({begin, size + n});
+    data[size + n] = '\0';
+    return pieces;
+}
+
+// Puts back what splitList changed.
+inline void joinList(char *data, qsizetype size, const QList<qsizetype> &cuts)
+{
+    const qsizetype n = cuts.size();
+    for (qsizetype j = 1; j <= n; ++j) {
+        const qsizetype from = cuts[j - 1] + 1;
+        const qsizetype to = j == n ? size : cuts[j];
+        std::memmove(data + from, data + from + j, size_t(to - from));
+    }
+    for (const qsizetype cut : cuts)
+        data[cut] = ',';
+    data[size] = '\0';
+}
+
+// A JSON array of objects, each turned into a record by `read(object, scratch)` (which gives
+// nullopt only on a broken document). Any element that is not an object fails the whole list.
+//
+// A large body that this call owns alone (as a catalog read from disk is) is cut at element
+// boundaries into one piece per core, decoded side by side on the thread pool.
+template <typename Record, typename Reader>
+Result<QList<Record>> decodeList(QByteArray body, Reader read)
+{
+    const qsizetype size = body.size();
+    const qsizetype pieceCount = std::min<qsizetype>({QThread::idealThreadCount(), size / parallelPieceBytes, 8});
+    const QList<qsizetype> cuts = pieceCount > 1 && body.isDetached() ? listCuts(body, int(pieceCount)) : QList<qsizetype>();
+    if (!cuts.isEmpty()) {
+        // The app's readers leave this room already; anything else pays one copy here.
+        body.reserve(size + cuts.size() + qsizetype(simdjson::SIMDJSON_PADDING));
+        char *data = body.data();
+        const size_t capacity = size_t(body.capacity());
+        const QList<std::pair<qsizetype, qsizetype>> ranges = splitList(data, size, cuts);
+        std::vector<QList<Record>> parts(size_t(ranges.size()));
+        const auto decodePiece = [&](qsizetype index) {
+            const auto [begin, end] = ranges[index];
+            return readList<Record>(simdjson::padded_string_view(data + begin, size_t(end - begin), capacity - size_t(begin)),
+                                    read, parts[size_t(index)]);
+        };
+        QList<QFuture<std::optional<DecodingError>>> others;
+        for (qsizetype i = 1; i < ranges.size(); ++i)
+            others.append(QtConcurrent::run(decodePiece, i));
+        // This thread's parser is done with its piece before waiting: a piece that has not
+        // started when it is waited for runs on this thread.
+        bool failed = decodePiece(0).has_value();
+        for (QFuture<std::optional<DecodingError>> &other : others)
+            failed = other.result().has_value() || failed;
+        if (!failed) {
+            QList<Record> records;
+            qsizetype count = 0;
+            for (const QList<Record> &part : parts)
+                count += part.size();
+            records.reserve(count);
+            for (QList<Record> &part : parts) {
+                records.append(std::move(part));
+                part = QList<Record>();
+            }
+            return records;
+        }
+        // A cut inside a text or a nested value, or a broken body: decoding it whole tells which.
+        joinList(data, size, cuts);
+    }
+    QList<Record> records;
+    if (const std::optional<DecodingError> error = readList<Record>(FlexibleJson::paddedView(body), read, records))
+        return *error;
     if (records.capacity() > 2 * records.size() + 16)
         records.squeeze();
     return records;

@@ -1,6 +1,7 @@
 #include "ProgressDownloader.h"
 
 #include "NorvaneError.h"
+#include "ProviderJson.h"
 #include "ReplyWatchdog.h"
 
 #include <QCoroFuture>
@@ -15,8 +16,7 @@
 
 namespace {
 
-// The JSON parser reads up to this many bytes past the end of a body.
-constexpr qsizetype parserPadding = 64;
+constexpr qint64 readChunkBytes = 256 * 1024;
 
 struct DeleteLater
 {
@@ -55,7 +55,7 @@ Result<QByteArray> readWhole(const QString &path)
         return FileError{file.errorString()};
     const qint64 size = file.size();
     QByteArray bytes;
-    bytes.reserve(size + parserPadding);
+    bytes.reserve(size + ProviderJson::bodyPadding);
     bytes.resize(size);
     if (file.read(bytes.data(), size) != size)
         return FileError{file.errorString()};
@@ -74,6 +74,10 @@ QCoro::Task<Result<QByteArray>> ProgressDownloader::download(QNetworkRequest req
     // Deleted later: the reply is still emitting `finished` when this coroutine ends.
     std::unique_ptr<QNetworkAccessManager, DeleteLater> session(new QNetworkAccessManager);
     QNetworkReply *reply = session->get(request);
+    // Bounded, so one readyRead never hands over more than this: when the main thread was busy
+    // for a while, the network thread would otherwise pile up tens of MB that the main thread
+    // then writes to the temporary file in one go, stalling the screen for as long.
+    reply->setReadBufferSize(readChunkBytes);
     ReplyWatchdog watchdog(reply, idleTimeout, std::chrono::milliseconds(0));
     QTemporaryFile file(QDir::tempPath() + QLatin1String("/norvane-download-XXXXXX"));
     std::optional<NorvaneFailure> failure;

@@ -19,6 +19,10 @@
 // The body is taken by value: its buffer may be grown for the parser's padding.
 namespace ProviderJson {
 
+// Room a body should have past its end so that decoding never copies it: the JSON parser's
+// padding (64) and one byte for each of the up to 8 pieces a large list is cut into.
+inline constexpr qsizetype bodyPadding = 64 + 8;
+
 template <typename T>
 Result<T> decode(QByteArray body) = delete;
 
