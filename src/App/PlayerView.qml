@@ -13,10 +13,10 @@ Rectangle {
     // The engine whose picture and state are shown (the shared one unless a test gives its own).
     property var engine: VLCEngine
     // How long the controls stay after the last use, and how long a skip hint shows.
-    property int hideDelayMs: 4000
+    property alias hideDelayMs: autoHide.hideDelayMs
     property int skipHintMs: 700
 
-    property bool showControls: true
+    property alias showControls: autoHide.showControls
     property bool dragging: false
     property real dragValue: 0
     // { side: -1 | 1, id: n } while a skip hint is on screen.
@@ -24,22 +24,19 @@ Rectangle {
 
     readonly property bool isBuffering: engine.status === VLCEngine.Opening || engine.status === VLCEngine.Buffering
     readonly property bool controlsShown: showControls && !model.showUpNext
-    readonly property bool hasNext: model.index < model.queue.length - 1
+    readonly property bool hasNext: model.canPlayNext
 
     function scheduleHide() {
-        hideTimer.restart()
+        autoHide.scheduleHide()
     }
 
     function toggleControls() {
-        showControls = !showControls
-        if (showControls)
-            scheduleHide()
+        autoHide.toggleControls()
     }
 
     // After every control of the bottom bar: keep the controls 4 s more.
     function touched() {
-        showControls = true
-        scheduleHide()
+        autoHide.showAndScheduleHide()
     }
 
     function skipBy(side) {
@@ -50,7 +47,8 @@ Rectangle {
 
     function endDrag() {
         dragging = false
-        engine.seek(Math.max(0, Math.round(dragValue)))
+        // The engine takes a 32-bit millisecond time.
+        engine.seek(Math.min(2147483647, Math.max(0, Math.round(dragValue))))
         touched()
     }
 
@@ -86,11 +84,9 @@ Rectangle {
         }
     }
 
-    Timer {
-        id: hideTimer
-        objectName: "hideTimer"
-        interval: view.hideDelayMs
-        onTriggered: view.showControls = false
+    ControlsAutoHide {
+        id: autoHide
+        objectName: "autoHide"
     }
 
     VLCPlayerView {
@@ -264,6 +260,8 @@ Rectangle {
                         background: Rectangle {
                             x: seekBar.leftPadding
                             y: seekBar.topPadding + seekBar.availableHeight / 2 - height / 2
+                            implicitWidth: 200
+                            implicitHeight: 4
                             width: seekBar.availableWidth
                             height: 4
                             radius: 2
@@ -280,8 +278,9 @@ Rectangle {
                         handle: Rectangle {
                             x: seekBar.leftPadding + seekBar.visualPosition * (seekBar.availableWidth - width)
                             y: seekBar.topPadding + seekBar.availableHeight / 2 - height / 2
-                            width: 14
-                            height: 14
+                            // Its size gives the bar its height, and with it the strip that takes a drag.
+                            implicitWidth: 14
+                            implicitHeight: 14
                             radius: 7
                             color: Brand.primary
                         }
@@ -342,7 +341,7 @@ Rectangle {
                         objectName: "audioButton"
                         text: "Audio"
                         enabled: view.engine.audioTracks.length > 0
-                        onClicked: audioMenu.open()
+                        onClicked: { audioMenu.open(); view.touched() }
 
                         Menu {
                             id: audioMenu
@@ -367,7 +366,7 @@ Rectangle {
                     PlayerTextButton {
                         objectName: "subtitleButton"
                         text: "Subtítulos"
-                        onClicked: subtitleMenu.open()
+                        onClicked: { subtitleMenu.open(); view.touched() }
 
                         Menu {
                             id: subtitleMenu

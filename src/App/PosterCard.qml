@@ -35,6 +35,8 @@ AbstractButton {
             RemoteImage {
                 anchors.fill: parent
                 urlString: card.imageUrl
+                fillMode: RemoteImage.PreserveAspectCrop
+                radius: poster.radius
                 placeholder: Component {
                     Item {
                         SystemSymbol {
