@@ -70,8 +70,17 @@ struct Memory
     qint64 peakBytes = 0;     // VmHWM
 };
 
+// Lets deleted cards go: outside exec() no event loop of the application's own level runs, so
+// objects whose deletion is queued wait until they are sent by hand (as the running app's loop does).
+void processEventsAndDeletions()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 Memory memoryNow()
 {
+    processEventsAndDeletions();
     malloc_trim(0);
     Memory memory;
     QFile status(QStringLiteral("/proc/self/status"));
@@ -151,14 +160,13 @@ QList<RemoteImage *> pictures(QQuickItem *grid)
     return found;
 }
 
-// Index of the card at the grid's bottom right corner, or -1.
+// Index of the last card in the lowest row that shows on screen (partly or whole).
 int lastShownIndex(QQuickItem *grid)
 {
-    int index = -1;
-    const qreal bottom = grid->property("contentY").toReal() + grid->height() - 21;
-    QMetaObject::invokeMethod(grid, "indexAt", Q_RETURN_ARG(int, index), Q_ARG(qreal, grid->width() - 41),
-                              Q_ARG(qreal, bottom));
-    return index;
+    const qreal bottom = grid->property("contentY").toReal() + grid->height();
+    const int lastRow = int(bottom / grid->property("cellHeight").toReal());
+    const int columns = grid->property("columnCount").toInt();
+    return std::min(grid->property("count").toInt(), (lastRow + 1) * columns) - 1;
 }
 
 } // namespace
@@ -219,10 +227,11 @@ int main(int argc, char *argv[])
         QList<RemoteImage *> shown;
         // Disk copies decode as soon as a card is made; the failing addresses answer at once.
         do {
-            QCoreApplication::processEvents();
+            processEventsAndDeletions();
             shown = pictures(grid);
         } while (settle.elapsed() < 2000 && std::any_of(shown.cbegin(), shown.cend(), [&](RemoteImage *picture) {
-                     return !picture->hasImage() && QFile::exists(cache->diskPath(picture->urlString()));
+                     return !picture->hasImage() && !picture->urlString().isEmpty()
+                            && QFile::exists(cache->diskPath(picture->urlString()));
                  }));
         window.grabWindow();
         for (RemoteImage *picture : shown) {

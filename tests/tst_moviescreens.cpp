@@ -226,6 +226,15 @@ MovieDetailView {
         QCOMPARE(played[0].value<PlayableItem>().startTimeMs(), 125'000);
         QCOMPARE(played[1].value<PlayableItem>().url(), detail->playURL());
         QCOMPARE(played[1].value<PlayableItem>().startTimeMs(), 0);
+
+        // Another movie on the open screen: its own details and address, never the last one's.
+        VodStream other(QStringLiteral("Otra"), QStringLiteral("200003"), QString(), QStringLiteral("40"), QString(),
+                        QString());
+        root->setProperty("movie", QVariant::fromValue(other));
+        QVERIFY(detail->playURL().isEmpty() || detail->playURL().contains("/200003."));
+        QTRY_VERIFY_WITH_TIMEOUT(detail->playURL().contains("/200003."), 5000);
+        QVERIFY(!findByName<QQuickItem>(root, "fromStartButton")->isVisible());
+        QCOMPARE(accessibleName(resume), QStringLiteral("Reproducir"));
     }
 
     void failedDetailsShowRetryAndHideButtons()
