@@ -94,20 +94,30 @@ struct Fixture
     QObject *autoHide = nullptr;
 };
 
-// Opens the menu of a bar button and returns one of its entries once the menu is fully open.
+// Opens the menu of a bar button and returns one of its entries (looked up among the menu's own
+// entries) once the menu is fully open.
 QQuickItem *openedMenuEntry(Fixture &f, const char *button, const QString &entry)
 {
     QQuickItem *opener = f.item(button);
     clickItem(opener);
-    QObject *menu = nullptr;
+    QObject *menu = findByName(opener, opener->objectName() == QLatin1String("audioButton")
+                                           ? QStringLiteral("audioMenu")
+                                           : QStringLiteral("subtitleMenu"));
     QQuickItem *found = nullptr;
-    QTest::qWaitFor([&] {
-        menu = findByName(opener, opener->objectName() == QLatin1String("audioButton") ? QStringLiteral("audioMenu")
-                                                                                     : QStringLiteral("subtitleMenu"));
-        found = findByName<QQuickItem>(f.harness.window().contentItem(), entry);
-        return menu && menu->property("opened").toBool() && found && found->isVisible();
+    const bool open = QTest::qWaitFor([&] {
+        if (!menu || !menu->property("opened").toBool())
+            return false;
+        for (int i = 0; i < menu->property("count").toInt() && !found; ++i) {
+            QQuickItem *item = nullptr;
+            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, item), Q_ARG(int, i));
+            if (item && item->objectName() == entry && item->isVisible() && item->width() > 0)
+                found = item;
+        }
+        return found != nullptr;
     }, 5000);
-    return found && found->isVisible() ? found : nullptr;
+    if (!open)
+        qWarning() << "menu entries:" << (menu ? menu->property("count") : QVariant()) << "of" << button;
+    return found;
 }
 
 void doubleClick(QQuickItem *item)
@@ -188,8 +198,12 @@ private Q_SLOTS:
         QVERIFY(target);
         f.cancelHide();
         QVERIFY(!f.hidePending());
+        // The menu is laid out: the entry sits inside its list.
+        QTRY_VERIFY_WITH_TIMEOUT(target->parentItem() && target->parentItem()->height() >= target->height(), 5000);
         clickItem(target);
         QVERIFY2(f.hidePending(), control.constData());
+        if (menuEntry == QLatin1String("audioTrack_2"))
+            QCOMPARE(f.player->audioTrack, 2); // the engine got the chosen track
         QVERIFY(f.controlsShown());
     }
 

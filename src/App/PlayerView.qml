@@ -45,6 +45,25 @@ Rectangle {
         hintClear.createObject(view)
     }
 
+    // Fills a track menu with the engine's tracks as they are now (after its fixed entries) and
+    // opens it.
+    function openTrackMenu(menu, tracks, audio) {
+        const fixed = audio ? 0 : 1
+        while (menu.count > fixed)
+            menu.removeItem(menu.itemAt(fixed))
+        for (let i = 0; i < tracks.length; ++i) {
+            const track = tracks[i]
+            menu.addItem(trackEntry.createObject(null, {
+                objectName: (audio ? "audioTrack_" : "subtitleTrack_") + track.id,
+                text: track.name,
+                trackId: track.id,
+                audio: audio
+            }))
+        }
+        menu.open()
+        touched()
+    }
+
     function endDrag() {
         dragging = false
         // The engine takes a 32-bit millisecond time.
@@ -80,6 +99,22 @@ Rectangle {
             onTriggered: {
                 view.skipHint = null
                 clearTimer.destroy()
+            }
+        }
+    }
+
+    Component {
+        id: trackEntry
+        MenuItem {
+            property int trackId
+            property bool audio
+            Accessible.name: text
+            onTriggered: {
+                if (audio)
+                    view.engine.selectAudioTrack(trackId)
+                else
+                    view.engine.selectSubtitleTrack(trackId)
+                view.touched()
             }
         }
     }
@@ -341,32 +376,19 @@ Rectangle {
                         objectName: "audioButton"
                         text: "Audio"
                         enabled: view.engine.audioTracks.length > 0
-                        onClicked: { audioMenu.open(); view.touched() }
+                        onClicked: view.openTrackMenu(audioMenu, view.engine.audioTracks, true)
 
                         Menu {
                             id: audioMenu
                             objectName: "audioMenu"
                             y: -height
-
-                            Instantiator {
-                                model: view.engine.audioTracks
-                                delegate: MenuItem {
-                                    required property var modelData
-                                    objectName: "audioTrack_" + modelData.id
-                                    text: modelData.name
-                                    Accessible.name: text
-                                    onTriggered: { view.engine.selectAudioTrack(modelData.id); view.touched() }
-                                }
-                                onObjectAdded: (index, object) => audioMenu.insertItem(index, object)
-                                onObjectRemoved: (index, object) => audioMenu.removeItem(object)
-                            }
                         }
                     }
 
                     PlayerTextButton {
                         objectName: "subtitleButton"
                         text: "Subtítulos"
-                        onClicked: { subtitleMenu.open(); view.touched() }
+                        onClicked: view.openTrackMenu(subtitleMenu, view.engine.subtitleTracks, false)
 
                         Menu {
                             id: subtitleMenu
@@ -378,19 +400,6 @@ Rectangle {
                                 text: "Desactivar"
                                 Accessible.name: text
                                 onTriggered: { view.engine.selectSubtitleTrack(-1); view.touched() }
-                            }
-
-                            Instantiator {
-                                model: view.engine.subtitleTracks
-                                delegate: MenuItem {
-                                    required property var modelData
-                                    objectName: "subtitleTrack_" + modelData.id
-                                    text: modelData.name
-                                    Accessible.name: text
-                                    onTriggered: { view.engine.selectSubtitleTrack(modelData.id); view.touched() }
-                                }
-                                onObjectAdded: (index, object) => subtitleMenu.insertItem(index + 1, object)
-                                onObjectRemoved: (index, object) => subtitleMenu.removeItem(object)
                             }
                         }
                     }
