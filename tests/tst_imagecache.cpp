@@ -345,6 +345,68 @@ private Q_SLOTS:
         QVERIFY(!cache.cached("huge"));
     }
 
+    void sourceRectCropsToTheItemsShape_data()
+    {
+        QTest::addColumn<QSize>("image");
+        QTest::addColumn<QSizeF>("item");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QRectF>("shown");
+        const int crop = RemoteImage::PreserveAspectCrop;
+        QTest::newRow("stretch shows everything") << QSize(400, 600) << QSizeF(136, 200) << int(RemoteImage::Stretch)
+                                                  << QRectF(0, 0, 400, 600);
+        QTest::newRow("wide picture loses its sides") << QSize(600, 300) << QSizeF(100, 100) << crop
+                                                      << QRectF(150, 0, 300, 300);
+        QTest::newRow("tall picture loses top and bottom") << QSize(300, 900) << QSizeF(150, 150) << crop
+                                                           << QRectF(0, 300, 300, 300);
+        QTest::newRow("2:3 poster in a 0.68 card") << QSize(400, 600) << QSizeF(136, 200) << crop
+                                                   << QRectF(0, (600 - 400 / 0.68) / 2, 400, 400 / 0.68);
+        QTest::newRow("no item size keeps everything") << QSize(400, 600) << QSizeF(0, 0) << crop
+                                                       << QRectF(0, 0, 400, 600);
+    }
+    void sourceRectCropsToTheItemsShape()
+    {
+        QFETCH(QSize, image);
+        QFETCH(QSizeF, item);
+        QFETCH(int, mode);
+        QFETCH(QRectF, shown);
+        const QRectF rect = RemoteImage::sourceRect(image, item, RemoteImage::FillMode(mode));
+        QVERIFY2(qAbs(rect.x() - shown.x()) < 0.01 && qAbs(rect.y() - shown.y()) < 0.01
+                     && qAbs(rect.width() - shown.width()) < 0.01 && qAbs(rect.height() - shown.height()) < 0.01,
+                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height())));
+    }
+
+    // Rounded and cropped: the corners stay the background, the rest is the picture.
+    void remoteImageRoundsItsCorners()
+    {
+        norvane::test::QmlHarness harness;
+        QObject *root = harness.create(R"(
+            import QtQuick
+            import Norvane.Core
+            Rectangle {
+                width: 200; height: 200
+                color: "white"
+                property alias url: picture.urlString
+                RemoteImage {
+                    id: picture
+                    objectName: "picture"
+                    width: 100; height: 100
+                    radius: 30
+                    fillMode: RemoteImage.PreserveAspectCrop
+                }
+            })");
+        QVERIFY(root);
+        auto *picture = harness.find<RemoteImage>("picture");
+        root->setProperty("url", url("blue.png"));
+        QTRY_VERIFY(picture->hasImage());
+        const QImage frame = harness.grab();
+        QCOMPARE(frame.pixelColor(2, 2), QColor(Qt::white));
+        QCOMPARE(frame.pixelColor(97, 97), QColor(Qt::white));
+        QCOMPARE(frame.pixelColor(50, 50), QColor(Qt::blue));
+        QCOMPARE(frame.pixelColor(50, 1), QColor(Qt::blue)); // the edges between the corners are kept
+        QCOMPARE(frame.pixelColor(1, 50), QColor(Qt::blue));
+        QFile::remove(ImageCache::shared()->diskPath(url("blue.png")));
+    }
+
     void remoteImageShowsPlaceholderThenTheStretchedImage()
     {
         norvane::test::QmlHarness harness;

@@ -1,5 +1,6 @@
 #include "ItemInput.h"
 #include "MovieDetailModel.h"
+#include "MoviesModel.h"
 #include "PlayerModel.h"
 #include "ProgressStore.h"
 #include "QmlHarness.h"
@@ -43,6 +44,28 @@ ProgressEntry entry(qint64 positionMs, qint64 durationMs, const QString &url = Q
 }
 
 using OptionalEntry = std::optional<ProgressEntry>;
+
+// The first item of that name once it is visible (views create their delegates late).
+QQuickItem *visibleItem(QObject *root, const char *name, int timeoutMs = 5000)
+{
+    QQuickItem *found = nullptr;
+    QTest::qWaitFor(
+        [&] {
+            found = findByName<QQuickItem>(root, QString::fromLatin1(name));
+            return found && found->isVisible() && found->width() > 0;
+        },
+        timeoutMs);
+    return found && found->isVisible() ? found : nullptr;
+}
+
+// Until the section's categories (and with them the first "Recién agregadas" list) are loaded.
+bool waitForCategories(QObject *root)
+{
+    auto *model = root->property("model").value<MoviesModel *>();
+    return model && QTest::qWaitFor([model] { return !model->isLoadingCategories() && !model->isLoadingMovies()
+                                                     && !model->categories().isEmpty(); },
+                                    30'000);
+}
 
 const QByteArray moviesViewQml = R"(
 import QtQuick
@@ -203,6 +226,15 @@ MovieDetailView {
         QCOMPARE(played[0].value<PlayableItem>().startTimeMs(), 125'000);
         QCOMPARE(played[1].value<PlayableItem>().url(), detail->playURL());
         QCOMPARE(played[1].value<PlayableItem>().startTimeMs(), 0);
+
+        // Another movie on the open screen: its own details and address, never the last one's.
+        VodStream other(QStringLiteral("Otra"), QStringLiteral("200003"), QString(), QStringLiteral("40"), QString(),
+                        QString());
+        root->setProperty("movie", QVariant::fromValue(other));
+        QVERIFY(detail->playURL().isEmpty() || detail->playURL().contains("/200003."));
+        QTRY_VERIFY_WITH_TIMEOUT(detail->playURL().contains("/200003."), 5000);
+        QVERIFY(!findByName<QQuickItem>(root, "fromStartButton")->isVisible());
+        QCOMPARE(accessibleName(resume), QStringLiteral("Reproducir"));
     }
 
     void failedDetailsShowRetryAndHideButtons()
@@ -222,6 +254,7 @@ MovieDetailView {
         QmlHarness harness;
         QObject *root = createShown(harness, moviesViewQml, {{"client", QVariant::fromValue(client())}});
         QVERIFY(root);
+        QVERIFY(waitForCategories(root));
         auto specialIds = [root] {
             QStringList ids;
             for (const QVariant &row : root->property("specials").toList())
@@ -232,12 +265,13 @@ MovieDetailView {
         ProgressStore::shared()->recordPosition("movie:200004", "movie", "200004", "Película 4", std::nullopt,
                                                 "http://x/200004.mp4", 60'000, 600'000);
         QCOMPARE(specialIds(), (QStringList{"__recent__", "__continue__"}));
-        auto *model = root->property("model").value<QObject *>();
-        QTRY_VERIFY_WITH_TIMEOUT(findByName<QQuickItem>(root, "categoryRow___continue__"), 5000);
-        clickItem(findByName<QQuickItem>(root, "categoryRow___continue__"));
-        QTRY_COMPARE(model->property("selectedCategoryId").toString(), QStringLiteral("__continue__"));
-        QQuickItem *card = nullptr;
-        QTRY_VERIFY((card = findByName<QQuickItem>(root, "continueCard_0")));
+        QQuickItem *row = visibleItem(root, "categoryRow___continue__");
+        QVERIFY(row);
+        clickItem(row);
+        QTRY_COMPARE(root->property("model").value<QObject *>()->property("selectedCategoryId").toString(),
+                     QStringLiteral("__continue__"));
+        QQuickItem *card = visibleItem(root, "continueCard_0");
+        QVERIFY(card);
         QCOMPARE(accessibleName(card), QStringLiteral("Película 4"));
         QCOMPARE(card->property("progress").toDouble(), 0.1);
         ProgressStore::shared()->removeEntry("movie:200004");
@@ -246,37 +280,64 @@ MovieDetailView {
         QVERIFY(findByName<QQuickItem>(root, "continueGrid")->isVisible());
     }
 
-    // A movie plays through the player with libVLC and its progress shows in "Continuar viendo".
+    // A movie picked from the grid plays through the player with libVLC and its progress shows in
+    // "Continuar viendo".
     void moviePlaysEndToEnd()
     {
         QmlHarness harness;
         QObject *root = createShown(harness, moviesViewQml, {{"client", QVariant::fromValue(client())}});
         QVERIFY(root);
-        VodStream picked(QStringLiteral("Película de prueba"), QStringLiteral("200002"), QString(), QStringLiteral("40"),
-                         QStringLiteral("mp4"), QString());
-        root->setProperty("detail", QVariant::fromValue(picked));
-        QQuickItem *resume = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT((resume = findByName<QQuickItem>(root, "resumeButton")) && resume->isVisible(), 5000);
+        QVERIFY(waitForCategories(root));
+        QQuickItem *poster = visibleItem(root, "posterCard_0");
+        QVERIFY(poster);
+        const QString title = accessibleName(poster);
+        QVERIFY(!title.isEmpty());
+        clickItem(poster);
+        QQuickItem *resume = visibleItem(root, "resumeButton", 10'000);
+        QVERIFY(resume);
         QCOMPARE(accessibleName(resume), QStringLiteral("Reproducir"));
+        const VodStream picked = root->property("detail").value<VodStream>();
+        QCOMPARE(picked.name(), title);
+        const QString key = MovieDetailModel::progressKey(picked.streamId());
         clickItem(resume);
         auto *player = root->property("player").value<PlayerModel *>();
         QVERIFY(player);
+        QCOMPARE(player->queue().size(), 1);
+        QCOMPARE(player->currentItem().progressKey(), key);
         player->setTickIntervalMs(100);
+        QQuickItem *layer = findByName<QQuickItem>(root, "moviesPlayerLayer");
+        QTRY_COMPARE(layer->opacity(), 1.0);
+        QQuickItem *playerView = visibleItem(root, "playerView");
+        QVERIFY(playerView);
+        // The controls stay up however slowly this machine plays, so the close button is there.
+        playerView->setProperty("hideDelayMs", 600'000);
         VLCEngine *engine = VLCEngine::shared();
-        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == VLCEngine::Status::Playing && engine->currentTimeMs() > 1500, 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(ProgressStore::shared()->find("movie:200002").has_value(), 5000);
-        clickItem(findByName<QQuickItem>(root, "closeButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == VLCEngine::Status::Playing && engine->currentTimeMs() > 1500, 30'000);
+        QTRY_VERIFY_WITH_TIMEOUT(ProgressStore::shared()->find(key).has_value(), 10'000);
+        QQuickItem *close = findByName<QQuickItem>(root, "closeButton");
+        QVERIFY(close->isVisible());
+        clickItem(close);
         QTRY_VERIFY(!root->property("player").value<PlayerModel *>());
-        const std::optional<ProgressEntry> saved = ProgressStore::shared()->find("movie:200002");
+        QCOMPARE(engine->status(), VLCEngine::Status::Stopped);
+        QTRY_VERIFY_WITH_TIMEOUT(!findByName<QQuickItem>(root, "playerView"), 5000); // gone after the fade
+        const std::optional<ProgressEntry> saved = ProgressStore::shared()->find(key);
         QVERIFY(saved);
         QVERIFY(saved->isUnfinished());
-        QVERIFY(saved->url().endsWith("/movie/" + m_provider->username() + "/" + m_provider->password() + "/200002.mp4"));
-        root->setProperty("detail", QVariant());
-        QTRY_VERIFY(findByName<QQuickItem>(root, "categoryRow___continue__"));
-        clickItem(findByName<QQuickItem>(root, "categoryRow___continue__"));
-        QQuickItem *card = nullptr;
-        QTRY_VERIFY((card = findByName<QQuickItem>(root, "continueCard_0")));
-        QCOMPARE(accessibleName(card), QStringLiteral("Película de prueba"));
+        QVERIFY(saved->positionMs() >= 1500);
+        QCOMPARE(saved->name(), title);
+        QVERIFY(saved->url().endsWith("/movie/" + m_provider->username() + "/" + m_provider->password() + "/"
+                                      + picked.streamId() + ".mp4"));
+        // Back on the detail screen the button offers to continue; back on the grid the movie is
+        // listed under "Continuar viendo" with its bar.
+        QTRY_VERIFY(accessibleName(findByName<QQuickItem>(root, "resumeButton")).startsWith("Continuar · "));
+        clickItem(findByName<QQuickItem>(root, "detailBackButton"));
+        QQuickItem *row = visibleItem(root, "categoryRow___continue__");
+        QVERIFY(row);
+        clickItem(row);
+        QQuickItem *card = visibleItem(root, "continueCard_0");
+        QVERIFY(card);
+        QCOMPARE(accessibleName(card), title);
+        QCOMPARE(card->property("progress").toDouble(), saved->watchedFraction());
         QVERIFY(card->property("progress").toDouble() > 0);
     }
 };

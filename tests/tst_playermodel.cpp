@@ -133,26 +133,35 @@ private Q_SLOTS:
         QTest::addColumn<qint64>("durationMs");
         QTest::addColumn<qint64>("lastPositionMs");
         QTest::addColumn<bool>("finished");
-        QTest::newRow("10 min, 61 s left: broke off") << qint64(600'000) << qint64(539'000) << false;
-        QTest::newRow("10 min, 45 s left: last minute") << qint64(600'000) << qint64(555'000) << true;
-        QTest::newRow("10 min, exactly 60 s left: broke off") << qint64(600'000) << qint64(540'000) << false;
-        QTest::newRow("10 min, 59.999 s left") << qint64(600'000) << qint64(540'001) << true;
-        QTest::newRow("40 min, 3 min left: broke off") << qint64(2'400'000) << qint64(2'220'000) << false;
-        QTest::newRow("40 min, 100 s left: beyond 95 %") << qint64(2'400'000) << qint64(2'300'000) << true;
-        QTest::newRow("length never known") << qint64(0) << qint64(5'000) << false;
+        QTest::addColumn<int>("endState");
+        const int ended = MediaPlayerBackend::Ended;
+        QTest::newRow("10 min, 61 s left: broke off") << qint64(600'000) << qint64(539'000) << false << ended;
+        QTest::newRow("10 min, 45 s left: last minute") << qint64(600'000) << qint64(555'000) << true << ended;
+        QTest::newRow("10 min, exactly 60 s left: broke off") << qint64(600'000) << qint64(540'000) << false << ended;
+        QTest::newRow("10 min, 59.999 s left") << qint64(600'000) << qint64(540'001) << true << ended;
+        QTest::newRow("40 min, 3 min left: broke off") << qint64(2'400'000) << qint64(2'220'000) << false << ended;
+        QTest::newRow("40 min, 100 s left: beyond 95 %") << qint64(2'400'000) << qint64(2'300'000) << true << ended;
+        QTest::newRow("length never known") << qint64(0) << qint64(5'000) << false << ended;
+        // An engine error is a broken stream wherever it happens, even in the last minute.
+        QTest::newRow("engine error midway") << qint64(600'000) << qint64(300'000) << false
+                                             << int(MediaPlayerBackend::Error);
+        QTest::newRow("engine error near the end") << qint64(600'000) << qint64(590'000) << false
+                                                   << int(MediaPlayerBackend::Error);
     }
     void endOfAnItem()
     {
         QFETCH(qint64, durationMs);
         QFETCH(qint64, lastPositionMs);
         QFETCH(bool, finished);
+        QFETCH(int, endState);
         Fixture f({movie("7")});
         QSignalSpy closed(f.model.get(), &PlayerModel::closeRequested);
+        QSignalSpy errors(f.model.get(), &PlayerModel::playbackErrorChanged);
         f.model->playCurrent(0);
         f.playerAt(lastPositionMs, durationMs);
         f.model->tick();
-        f.playerAt(lastPositionMs, durationMs, MediaPlayerBackend::Ended);
-        QCOMPARE(f.engine->status(), Status::Ended);
+        f.playerAt(lastPositionMs, durationMs, endState);
+        QCOMPARE(f.engine->status(), endState == MediaPlayerBackend::Ended ? Status::Ended : Status::Error);
         for (int tick = 0; tick < 3; ++tick) // handled once, however often the end is seen
             f.model->tick();
 
@@ -168,6 +177,7 @@ private Q_SLOTS:
             QCOMPARE(f.model->playbackError(), PlayerModel::errorText());
             QVERIFY(f.model->playbackError().contains(QLatin1Char('\n')));
             QCOMPARE(closed.count(), 0);
+            QCOMPARE(errors.count(), 1);
             QVERIFY(!saved); // no periodic write happened in this short run
         }
     }
@@ -349,6 +359,36 @@ private Q_SLOTS:
         QCOMPARE(root->property("currentTitle").toString(), QStringLiteral("Serie"));
         QVERIFY(root->property("firstHasSubtitle").toBool());
         QCOMPARE(model->nextSubtitle(), QStringLiteral("Serie"));
+    }
+
+    // How the section screens make their player: a queue given as an initial property, its items
+    // either queue items or maps of their fields.
+    void queueGivenAtCreation()
+    {
+        norvane::test::QmlHarness harness;
+        QObject *root = harness.create(
+            "import QtQuick\n"
+            "import Norvane\n"
+            "Item {\n"
+            "    property PlayerModel made\n"
+            "    Component { id: factory; PlayerModel {} }\n"
+            "    PlayerModel { id: maker }\n"
+            "    Component.onCompleted: made = factory.createObject(this, { index: 1, queue: [\n"
+            "        maker.makeItem({ title: 'Serie', subtitle: 'T1 E1', url: 'http://127.0.0.1:1/series/u/p/1.mp4',\n"
+            "                         progressKey: 'series:7:ep:1', contentType: 'series', contentId: '7' }),\n"
+            "        { title: 'Serie', url: 'http://127.0.0.1:1/series/u/p/2.mp4', progressKey: 'series:7:ep:2',\n"
+            "          contentType: 'series', contentId: '7', startTimeMs: 5000 }\n"
+            "    ] })\n"
+            "}\n");
+        QVERIFY(root);
+        auto *model = root->property("made").value<PlayerModel *>();
+        QVERIFY(model);
+        QCOMPARE(model->queue().size(), 2);
+        QCOMPARE(model->index(), 1);
+        QCOMPARE(model->queue().at(0).subtitle(), std::optional<QString>(QStringLiteral("T1 E1")));
+        QCOMPARE(model->currentItem().progressKey(), QStringLiteral("series:7:ep:2"));
+        QCOMPARE(model->currentItem().startTimeMs(), 5000);
+        QVERIFY(!model->canPlayNext());
     }
 
     // Real libVLC: an episode played to its end is recorded as watched and the player closes.

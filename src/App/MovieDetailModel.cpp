@@ -81,9 +81,18 @@ void MovieDetailModel::setClient(const XtreamClient &client)
 
 void MovieDetailModel::setMovie(const VodStream &movie)
 {
+    if (movie == m_movie)
+        return;
     m_movie = movie;
+    // Another movie's details and address must not show or play while this one's load.
+    ++m_loadGeneration;
+    m_info.reset();
+    m_playURL.clear();
+    setError(QString());
+    setLoading(false);
     Q_EMIT movieChanged();
     Q_EMIT infoChanged();
+    Q_EMIT playURLChanged();
     Q_EMIT progressChanged();
 }
 

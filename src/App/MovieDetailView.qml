@@ -16,13 +16,23 @@ Item {
 
     readonly property MovieDetailModel detail: detailModel
 
+    // Set once the screen is shown; another movie given afterwards loads its own details.
+    property bool shown: false
+
     MovieDetailModel {
         id: detailModel
         client: view.client
         movie: view.movie
+        onMovieChanged: {
+            if (view.shown)
+                load()
+        }
     }
 
-    Component.onCompleted: detailModel.load()
+    Component.onCompleted: {
+        shown = true
+        detailModel.load()
+    }
 
     ColumnLayout {
         anchors.fill: parent

@@ -18,6 +18,7 @@ Rectangle {
     signal back()
 
     readonly property MoviesModel model: moviesModel
+    readonly property bool hasDetail: view.detail !== null && view.detail !== undefined
     // Read again whenever the store changes, so rows and cards follow it at once.
     readonly property var continueEntries: {
         ProgressStore.entries
@@ -62,7 +63,7 @@ Rectangle {
     CatalogBrowser {
         objectName: "moviesBrowser"
         anchors.fill: parent
-        visible: view.detail === null
+        visible: !view.hasDetail
         title: "Películas"
         model: moviesModel
         specials: view.specials
@@ -80,7 +81,7 @@ Rectangle {
     Loader {
         objectName: "movieDetailLoader"
         anchors.fill: parent
-        active: view.detail !== null
+        active: view.hasDetail
         sourceComponent: MovieDetailView {
             objectName: "movieDetail"
             client: view.client

@@ -4,13 +4,41 @@
 #include "VLCEngine.h"
 
 #include <QCoroTimer>
+#include <QMetaType>
 #include <chrono>
+#include <mutex>
+
+namespace {
+
+// A queue written in QML ([item, ...]) reaches a creation's initial properties as a plain
+// variant list; this lets it become the model's queue. Entries may be queue items or maps of
+// their fields.
+void registerQueueConversion()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        QMetaType::registerConverter<QVariantList, QList<PlayableItem>>([](const QVariantList &values) {
+            QList<PlayableItem> items;
+            items.reserve(values.size());
+            for (const QVariant &value : values) {
+                if (value.metaType() == QMetaType::fromType<PlayableItem>())
+                    items << value.value<PlayableItem>();
+                else
+                    items << PlayableItem::fromMap(value.toMap());
+            }
+            return items;
+        });
+    });
+}
+
+} // namespace
 
 PlayerModel::PlayerModel(QObject *parent) : PlayerModel(VLCEngine::shared(), ProgressStore::shared(), parent) {}
 
 PlayerModel::PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *parent)
     : QObject(parent), m_engine(engine), m_progress(progress)
 {
+    registerQueueConversion();
 }
 
 PlayerModel::~PlayerModel()
@@ -98,9 +126,16 @@ void PlayerModel::tick()
         m_ticksSinceSave = 0;
         markProgress(m_engine->currentTimeMs(), m_engine->durationMs());
     }
-    if (m_engine->status() == VLCEngine::Status::Ended && !m_didHandleEnd) {
+    if (m_didHandleEnd)
+        return;
+    if (m_engine->status() == VLCEngine::Status::Ended) {
         m_didHandleEnd = true;
         handleEnd();
+    } else if (m_engine->status() == VLCEngine::Status::Error) {
+        // A stream that cannot be opened or breaks off with an error never reaches its end:
+        // show the error with retry instead of a black screen. Progress stays as last written.
+        m_didHandleEnd = true;
+        setPlaybackError(errorText());
     }
 }
 

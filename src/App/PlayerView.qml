@@ -13,10 +13,10 @@ Rectangle {
     // The engine whose picture and state are shown (the shared one unless a test gives its own).
     property var engine: VLCEngine
     // How long the controls stay after the last use, and how long a skip hint shows.
-    property int hideDelayMs: 4000
+    property alias hideDelayMs: autoHide.hideDelayMs
     property int skipHintMs: 700
 
-    property bool showControls: true
+    property alias showControls: autoHide.showControls
     property bool dragging: false
     property real dragValue: 0
     // { side: -1 | 1, id: n } while a skip hint is on screen.
@@ -24,22 +24,19 @@ Rectangle {
 
     readonly property bool isBuffering: engine.status === VLCEngine.Opening || engine.status === VLCEngine.Buffering
     readonly property bool controlsShown: showControls && !model.showUpNext
-    readonly property bool hasNext: model.index < model.queue.length - 1
+    readonly property bool hasNext: model.canPlayNext
 
     function scheduleHide() {
-        hideTimer.restart()
+        autoHide.scheduleHide()
     }
 
     function toggleControls() {
-        showControls = !showControls
-        if (showControls)
-            scheduleHide()
+        autoHide.toggleControls()
     }
 
     // After every control of the bottom bar: keep the controls 4 s more.
     function touched() {
-        showControls = true
-        scheduleHide()
+        autoHide.showAndScheduleHide()
     }
 
     function skipBy(side) {
@@ -48,9 +45,29 @@ Rectangle {
         hintClear.createObject(view)
     }
 
+    // Fills a track menu with the engine's tracks as they are now (after its fixed entries) and
+    // opens it.
+    function openTrackMenu(menu, tracks, audio) {
+        const fixed = audio ? 0 : 1
+        while (menu.count > fixed)
+            menu.removeItem(menu.itemAt(fixed))
+        for (let i = 0; i < tracks.length; ++i) {
+            const track = tracks[i]
+            menu.addItem(trackEntry.createObject(null, {
+                objectName: (audio ? "audioTrack_" : "subtitleTrack_") + track.id,
+                text: track.name,
+                trackId: track.id,
+                audio: audio
+            }))
+        }
+        menu.open()
+        touched()
+    }
+
     function endDrag() {
         dragging = false
-        engine.seek(Math.max(0, Math.round(dragValue)))
+        // The engine takes a 32-bit millisecond time.
+        engine.seek(Math.min(2147483647, Math.max(0, Math.round(dragValue))))
         touched()
     }
 
@@ -86,11 +103,25 @@ Rectangle {
         }
     }
 
-    Timer {
-        id: hideTimer
-        objectName: "hideTimer"
-        interval: view.hideDelayMs
-        onTriggered: view.showControls = false
+    Component {
+        id: trackEntry
+        MenuItem {
+            property int trackId
+            property bool audio
+            Accessible.name: text
+            onTriggered: {
+                if (audio)
+                    view.engine.selectAudioTrack(trackId)
+                else
+                    view.engine.selectSubtitleTrack(trackId)
+                view.touched()
+            }
+        }
+    }
+
+    ControlsAutoHide {
+        id: autoHide
+        objectName: "autoHide"
     }
 
     VLCPlayerView {
@@ -264,6 +295,8 @@ Rectangle {
                         background: Rectangle {
                             x: seekBar.leftPadding
                             y: seekBar.topPadding + seekBar.availableHeight / 2 - height / 2
+                            implicitWidth: 200
+                            implicitHeight: 4
                             width: seekBar.availableWidth
                             height: 4
                             radius: 2
@@ -280,8 +313,9 @@ Rectangle {
                         handle: Rectangle {
                             x: seekBar.leftPadding + seekBar.visualPosition * (seekBar.availableWidth - width)
                             y: seekBar.topPadding + seekBar.availableHeight / 2 - height / 2
-                            width: 14
-                            height: 14
+                            // Its size gives the bar its height, and with it the strip that takes a drag.
+                            implicitWidth: 14
+                            implicitHeight: 14
                             radius: 7
                             color: Brand.primary
                         }
@@ -342,32 +376,19 @@ Rectangle {
                         objectName: "audioButton"
                         text: "Audio"
                         enabled: view.engine.audioTracks.length > 0
-                        onClicked: audioMenu.open()
+                        onClicked: view.openTrackMenu(audioMenu, view.engine.audioTracks, true)
 
                         Menu {
                             id: audioMenu
                             objectName: "audioMenu"
                             y: -height
-
-                            Instantiator {
-                                model: view.engine.audioTracks
-                                delegate: MenuItem {
-                                    required property var modelData
-                                    objectName: "audioTrack_" + modelData.id
-                                    text: modelData.name
-                                    Accessible.name: text
-                                    onTriggered: { view.engine.selectAudioTrack(modelData.id); view.touched() }
-                                }
-                                onObjectAdded: (index, object) => audioMenu.insertItem(index, object)
-                                onObjectRemoved: (index, object) => audioMenu.removeItem(object)
-                            }
                         }
                     }
 
                     PlayerTextButton {
                         objectName: "subtitleButton"
                         text: "Subtítulos"
-                        onClicked: subtitleMenu.open()
+                        onClicked: view.openTrackMenu(subtitleMenu, view.engine.subtitleTracks, false)
 
                         Menu {
                             id: subtitleMenu
@@ -379,19 +400,6 @@ Rectangle {
                                 text: "Desactivar"
                                 Accessible.name: text
                                 onTriggered: { view.engine.selectSubtitleTrack(-1); view.touched() }
-                            }
-
-                            Instantiator {
-                                model: view.engine.subtitleTracks
-                                delegate: MenuItem {
-                                    required property var modelData
-                                    objectName: "subtitleTrack_" + modelData.id
-                                    text: modelData.name
-                                    Accessible.name: text
-                                    onTriggered: { view.engine.selectSubtitleTrack(modelData.id); view.touched() }
-                                }
-                                onObjectAdded: (index, object) => subtitleMenu.insertItem(index + 1, object)
-                                onObjectRemoved: (index, object) => subtitleMenu.removeItem(object)
                             }
                         }
                     }

@@ -36,6 +36,8 @@ AbstractButton {
             RemoteImage {
                 anchors.fill: parent
                 urlString: card.imageUrl
+                fillMode: RemoteImage.PreserveAspectCrop
+                radius: poster.radius
                 placeholder: Component {
                     Item {
                         SystemSymbol {
@@ -66,18 +68,36 @@ AbstractButton {
                 }
             }
 
-            Rectangle {
+            // The bar follows the poster's rounded bottom: each part shows the lowest 4 px of a
+            // poster-sized rounded shape.
+            Item {
                 objectName: "progressTrack"
                 visible: card.hasProgress
                 anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
                 height: 4
-                color: Qt.rgba(1, 1, 1, 0.25)
+                clip: true
 
                 Rectangle {
+                    anchors.bottom: parent.bottom
+                    width: poster.width
+                    height: poster.height
+                    radius: poster.radius
+                    color: Qt.rgba(1, 1, 1, 0.25)
+                }
+
+                Item {
                     objectName: "progressFill"
                     height: parent.height
                     width: card.hasProgress ? Math.max(0, Math.min(1, card.progress)) * parent.width : 0
-                    color: Brand.primary
+                    clip: true
+
+                    Rectangle {
+                        anchors.bottom: parent.bottom
+                        width: poster.width
+                        height: poster.height
+                        radius: poster.radius
+                        color: Brand.primary
+                    }
                 }
             }
 

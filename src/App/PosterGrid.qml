@@ -14,11 +14,13 @@ GridView {
     property int rowGap: 16
     readonly property real usableWidth: Math.max(0, width - 40)
     readonly property int columnCount: Math.max(1, Math.floor((usableWidth + gap) / (minCell + gap)))
-    // The card width: the space shared by the columns, never wider than the largest cell.
-    readonly property real cellSize: Math.min(maxCell, (usableWidth - (columnCount - 1) * gap) / columnCount)
+    // The card width: the space shared by the columns, never wider than the largest cell. Whole
+    // pixels, so the columns always fit the row.
+    readonly property real cellSize: Math.min(maxCell, Math.floor((usableWidth - (columnCount - 1) * gap) / columnCount))
 
     leftMargin: 20
-    rightMargin: 20
+    // Each cell carries its gap on the right: the last one's gap is part of the margin.
+    rightMargin: 20 - gap
     topMargin: 20
     bottomMargin: 20
     clip: true

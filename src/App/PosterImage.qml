@@ -17,6 +17,8 @@ Rectangle {
     RemoteImage {
         anchors.fill: parent
         urlString: poster.url
+        fillMode: RemoteImage.PreserveAspectCrop
+        radius: poster.radius
         placeholder: Component {
             Item {
                 SystemSymbol {

@@ -2,6 +2,7 @@
 
 #include "ImageCache.h"
 
+#include <QPainter>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QQmlEngine>
@@ -42,6 +43,63 @@ void RemoteImage::setPlaceholder(QQmlComponent *placeholder)
     Q_EMIT placeholderChanged();
     if (isComponentComplete())
         updatePlaceholder();
+}
+
+void RemoteImage::setFillMode(FillMode mode)
+{
+    if (m_fillMode == mode)
+        return;
+    m_fillMode = mode;
+    Q_EMIT fillModeChanged();
+    repaintPicture();
+}
+
+void RemoteImage::setRadius(qreal radius)
+{
+    if (qFuzzyCompare(m_radius, radius))
+        return;
+    m_radius = radius;
+    Q_EMIT radiusChanged();
+    repaintPicture();
+}
+
+void RemoteImage::repaintPicture()
+{
+    m_imageDirty = true;
+    update();
+}
+
+QRectF RemoteImage::sourceRect(QSize imageSize, QSizeF itemSize, FillMode mode)
+{
+    const QRectF whole(QPointF(0, 0), QSizeF(imageSize));
+    if (mode == Stretch || imageSize.isEmpty() || itemSize.isEmpty())
+        return whole;
+    const qreal itemAspect = itemSize.width() / itemSize.height();
+    const qreal imageAspect = whole.width() / whole.height();
+    if (imageAspect > itemAspect) {
+        const qreal width = whole.height() * itemAspect;
+        return QRectF((whole.width() - width) / 2, 0, width, whole.height());
+    }
+    const qreal height = whole.width() / itemAspect;
+    return QRectF(0, (whole.height() - height) / 2, whole.width(), height);
+}
+
+// The shown part of the image at the item's pixel size, inside rounded corners with smooth
+// edges. Drawn once per picture and size: not every scene-graph backend can clip to a rounded
+// shape.
+QImage RemoteImage::roundedPicture(QSize pixelSize) const
+{
+    const QRect shown = sourceRect(m_image.size(), size(), m_fillMode).toAlignedRect();
+    const QImage scaled = m_image.copy(shown).scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QImage picture(pixelSize, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(scaled);
+    const qreal radius = m_radius * pixelSize.width() / width();
+    painter.drawRoundedRect(QRectF(QPointF(0, 0), QSizeF(pixelSize)), radius, radius);
+    return picture;
 }
 
 void RemoteImage::componentComplete()
@@ -129,21 +187,25 @@ void RemoteImage::updatePlaceholder()
 QSGNode *RemoteImage::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
 {
     auto *node = static_cast<QSGImageNode *>(oldNode);
+    const bool rounded = m_radius > 0;
+    const QSize pixelSize = (size() * window()->effectiveDevicePixelRatio()).toSize();
     // A new picture gets a new node: some scene-graph backends do not free a replaced texture.
-    if (m_imageDirty || m_image.isNull() || width() <= 0 || height() <= 0) {
+    if (m_imageDirty || m_image.isNull() || pixelSize.isEmpty() || (rounded && pixelSize != m_texturePixelSize)) {
         delete node;
         node = nullptr;
     }
-    if (m_image.isNull() || width() <= 0 || height() <= 0)
+    if (m_image.isNull() || pixelSize.isEmpty())
         return nullptr;
     if (!node) {
         node = window()->createImageNode();
         node->setOwnsTexture(true);
-        node->setTexture(window()->createTextureFromImage(m_image));
+        node->setTexture(window()->createTextureFromImage(rounded ? roundedPicture(pixelSize) : m_image));
         node->setFiltering(QSGTexture::Linear);
+        m_texturePixelSize = pixelSize;
         m_imageDirty = false;
     }
     node->setRect(boundingRect());
-    node->setSourceRect(QRectF(QPointF(0, 0), QSizeF(m_image.size())));
+    node->setSourceRect(rounded ? QRectF(QPointF(0, 0), QSizeF(pixelSize))
+                                : sourceRect(m_image.size(), size(), m_fillMode));
     return node;
 }

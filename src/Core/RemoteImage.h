@@ -9,9 +9,9 @@
 
 class QQmlComponent;
 
-// Shows the image of a URL through the shared ImageCache, stretched to the item's size; the
-// placeholder shows while there is none (no URL, loading, or a failure). A new URL drops the answer
-// still awaited for the old one.
+// Shows the image of a URL through the shared ImageCache, stretched to the item's size or cropped
+// to fill it, optionally inside rounded corners; the placeholder shows while there is none (no URL,
+// loading, or a failure). A new URL drops the answer still awaited for the old one.
 class RemoteImage : public QQuickItem
 {
     Q_OBJECT
@@ -20,8 +20,14 @@ class RemoteImage : public QQuickItem
     // Created as a child filling the item while hasImage is false.
     Q_PROPERTY(QQmlComponent *placeholder READ placeholder WRITE setPlaceholder NOTIFY placeholderChanged FINAL)
     Q_PROPERTY(bool hasImage READ hasImage NOTIFY hasImageChanged FINAL)
+    Q_PROPERTY(FillMode fillMode READ fillMode WRITE setFillMode NOTIFY fillModeChanged FINAL)
+    // Corner radius of the picture; the corners outside it stay transparent.
+    Q_PROPERTY(qreal radius READ radius WRITE setRadius NOTIFY radiusChanged FINAL)
 
 public:
+    enum FillMode { Stretch, PreserveAspectCrop };
+    Q_ENUM(FillMode)
+
     explicit RemoteImage(QQuickItem *parent = nullptr);
     ~RemoteImage() override;
 
@@ -30,12 +36,21 @@ public:
     QQmlComponent *placeholder() const { return m_placeholder; }
     void setPlaceholder(QQmlComponent *placeholder);
     bool hasImage() const { return !m_image.isNull(); }
+    FillMode fillMode() const { return m_fillMode; }
+    void setFillMode(FillMode mode);
+    qreal radius() const { return m_radius; }
+    void setRadius(qreal radius);
+    // The part of an image of `imageSize` shown in an item of `itemSize`: all of it when
+    // stretched, the centred part of the item's proportions when cropped.
+    static QRectF sourceRect(QSize imageSize, QSizeF itemSize, FillMode mode);
     const QImage &image() const { return m_image; }
 
 Q_SIGNALS:
     void urlStringChanged();
     void placeholderChanged();
     void hasImageChanged();
+    void fillModeChanged();
+    void radiusChanged();
 
 protected:
     void componentComplete() override;
@@ -47,12 +62,18 @@ private:
     QCoro::Task<> load(QString url, quint64 generation);
     void setImage(const QImage &image);
     void updatePlaceholder();
+    void repaintPicture();
+    QImage roundedPicture(QSize pixelSize) const;
 
     QString m_urlString;
     QPointer<QQmlComponent> m_placeholder;
     QPointer<QQuickItem> m_placeholderItem;
     QImage m_image;
     bool m_imageDirty = false;
+    FillMode m_fillMode = Stretch;
+    qreal m_radius = 0;
+    // Pixel size of the rounded picture the node's texture was made for.
+    QSize m_texturePixelSize;
     // Raised by every new load; an answer that comes back for an older one is dropped.
     quint64 m_generation = 0;
 };

@@ -245,6 +245,10 @@ void shootScreenStates(ScreenshotRun &run)
         run.fail(QStringLiteral("sample media: ") + SampleMedia::lastError());
         return;
     }
+    // The store's folder outlives a run: start without earlier runs' positions, so the first
+    // grid has no "Continuar viendo" row yet.
+    for (const QString &key : ProgressStore::shared()->entries().keys())
+        ProgressStore::shared()->removeEntry(key);
     catalogLoadingState(run);
     movieStates(run);
     seriesState(run);
