@@ -250,7 +250,7 @@ void measureMemory(const char *label, const QString &fileName, const QByteArray 
                       records >= 250000 || (std::is_same_v<Model, SeriesModel> && records >= 35000) ? 5 : 0,
                       QStringLiteral("reported"), std::nullopt,
                       QStringLiteral("heap %1 MB (%2 MB right after opening, while the decoding thread still "
-                                     "lived); resident size grew by %3 MB")
+                                     "lived); resident size grew by %3 MB over the process after one visit and its end")
                           .arg(mb(heap))
                           .arg(mb(opened.heapBytes - before.heapBytes))
                           .arg(mb(resident))});
@@ -332,9 +332,10 @@ int main(int argc, char *argv[])
     }
 
     QThreadPool::globalInstance()->setExpiryTimeout(100);
-    out << "\nCatalog memory (held by an open section's model; heap = malloc'd bytes in use)\n\n"
+    out << "\nCatalog memory (held by an open section's model; heap = malloc'd bytes in use; both heap and "
+           "resident size measured against the process after one visit to the same section and its end)\n\n"
         << "| catalog | records | body | heap right after opening | heap once the decoding thread ended | "
-           "per record | resident once ended | body per record |\n"
+           "per record | resident growth once ended | body per record |\n"
         << "|---|---|---|---|---|---|---|---|\n";
     for (const Bodies &set : sets) {
         if (!set.movies.isEmpty())

@@ -143,6 +143,7 @@ Result runBareLibVlc(const QString &name, const QString &file, int frames, const
 // Memory that libVLC writes its pictures into and nobody reads.
 struct DiscardTarget
 {
+    libvlc_media_player_t *player = nullptr;
     bool planar = false;
     std::vector<uchar> bytes;
     unsigned pitches[3] = {};
@@ -157,6 +158,7 @@ Result runDiscard(const QString &name, const QString &file, int frames, const ch
     auto target = std::make_shared<DiscardTarget>();
     target->planar = std::strcmp(chroma, "I420") == 0;
     return runBareLibVlc(name, file, frames, {}, [target](libvlc_media_player_t *player) {
+        target->player = player;
         libvlc_video_set_callbacks(
             player,
             [](void *opaque, void **planes) -> void * {
@@ -174,6 +176,15 @@ Result runDiscard(const QString &name, const QString &file, int frames, const ch
             [](void **opaque, char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
                unsigned *lines) -> unsigned {
                 auto *t = static_cast<DiscardTarget *>(*opaque);
+                // The picture's own size, as the surface asks it: libVLC then converts (or copies)
+                // without scaling the decoder's padded picture.
+                unsigned visibleWidth = 0;
+                unsigned visibleHeight = 0;
+                if (libvlc_video_get_size(t->player, 0, &visibleWidth, &visibleHeight) == 0 && visibleWidth > 0
+                    && visibleHeight > 0 && visibleWidth <= *width && visibleHeight <= *height) {
+                    *width = visibleWidth;
+                    *height = visibleHeight;
+                }
                 const auto align32 = [](unsigned v) { return (v + 31) / 32 * 32; };
                 if (t->planar) {
                     std::memcpy(chroma, "I420", 4);

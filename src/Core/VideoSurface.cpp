@@ -111,6 +111,15 @@ unsigned VideoSurface::setupFormat(char *chroma, unsigned *width, unsigned *heig
                                    unsigned *lines)
 {
     std::memcpy(chroma, "RV32", 4);
+    // The decoder offers its padded size (1920x1090 for 1080p). Taken as it is, libVLC scales the
+    // picture into it, bicubic, on every frame, which costs more than decoding and stretches the
+    // picture. Asked for the picture's own size, libVLC only converts the chroma.
+    const QSize visible = m_visibleSizeSource ? m_visibleSizeSource() : QSize();
+    const bool fits = !visible.isEmpty() && unsigned(visible.width()) <= *width && unsigned(visible.height()) <= *height;
+    if (fits) {
+        *width = unsigned(visible.width());
+        *height = unsigned(visible.height());
+    }
     QMutexLocker lock(&m_mutex);
     m_bufferSize = QSize(int(*width), int(*height));
     m_pitch = int(*width) * bytesPerPixel;
@@ -120,9 +129,11 @@ unsigned VideoSurface::setupFormat(char *chroma, unsigned *width, unsigned *heig
     m_pool.clear();
     m_heldByPlayer.clear();
     m_latest.reset();
-    m_visibleSize = QSize();
+    m_visibleSize = fits ? visible : QSize();
     m_nextInPool = 0;
     ++m_formatGeneration;
+    if (fits)
+        m_visibleSizeGeneration = m_formatGeneration;
     const size_t bytes = size_t(m_pitch) * size_t(*height);
     for (unsigned i = 0; i < playerBufferCount + 2; ++i)
         m_pool.push_back(std::make_shared<Buffer>(bytes));
