@@ -51,6 +51,13 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+long minorFaults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
 long maxRssKb()
 {
     rusage usage{};
@@ -64,6 +71,7 @@ struct Result
     int frames = 0;
     double cpuMsPerFrame = 0;
     double corePercent = 0;
+    double faultsPerFrame = 0; // first touches of fresh memory (minor page faults)
 };
 
 // Runs the event loop for a while without spinning (a busy wait would be measured as well).
@@ -84,16 +92,19 @@ Result measure(const QString &name, int frames, const std::function<int()> &fram
         idle(20);
     const int startFrames = frameCount();
     const double startCpu = processCpuSeconds();
+    const long startFaults = minorFaults();
     QElapsedTimer wall;
     wall.start();
     while (frameCount() < startFrames + frames && guard.elapsed() < 60'000)
         idle(20);
     const double cpu = processCpuSeconds() - startCpu;
+    const long faults = minorFaults() - startFaults;
     const int counted = frameCount() - startFrames;
-    Result r{name, counted, 0, 0};
+    Result r{name, counted};
     if (counted > 0) {
         r.cpuMsPerFrame = cpu * 1000.0 / counted;
         r.corePercent = cpu * 100.0 / (double(wall.nsecsElapsed()) / 1e9);
+        r.faultsPerFrame = double(faults) / counted;
     }
     return r;
 }
@@ -295,7 +306,8 @@ int main(int argc, char *argv[])
                                       "handing each frame to memory nobody reads, as it decodes it (I420, a copy) "
                                       "and converted to RV32 (what the surface takes).")
                            .arg(qEnvironmentVariable("QT_QUICK_BACKEND", QStringLiteral("default"))));
-    out << "| Clip | Path | CPU ms / frame, median (min-max) | % of one core, median |\n|---|---|---:|---:|\n";
+    out << "| Clip | Path | CPU ms / frame, median (min-max) | % of one core, median | page faults / frame |\n"
+           "|---|---|---:|---:|---:|\n";
     for (const Clip &clip : clips) {
         const QString file = SampleMedia::path(clip.kind);
         if (file.isEmpty()) {
@@ -337,7 +349,8 @@ int main(int argc, char *argv[])
             out << "| " << clip.label << " | " << median.name << " | " << QString::number(median.cpuMsPerFrame, 'f', 2)
                 << " (" << QString::number(results.front().cpuMsPerFrame, 'f', 2) << "-"
                 << QString::number(results.back().cpuMsPerFrame, 'f', 2) << ") | "
-                << QString::number(median.corePercent, 'f', 1) << " |\n";
+                << QString::number(median.corePercent, 'f', 1) << " | " << QString::number(median.faultsPerFrame, 'f', 0)
+                << " |\n";
         }
         out.flush();
     }
