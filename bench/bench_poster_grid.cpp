@@ -1,14 +1,19 @@
-// Scrolling the movie poster grid of the large catalog (100,000 movies) offscreen through 5,000
-// posters, a page at a time, each page drawn once its posters are in: how many cards exist at once
+// Scrolling the movie poster grid of a whole movie catalog (by default the sample provider's large
+// one, 100,000 movies) offscreen through 5,000 posters, a page at a time, each page drawn once its posters are in: how many cards exist at once
 // and in all, the largest decoded poster, what the image cache's memory level holds beside its
 // limits, and the process's resident memory along the way.
 //
 // The posters come from disk copies in the image cache's folder (a pool of drawn posters linked
 // under each movie's address), the way they come once they have been downloaded; the network is
 // not part of this measurement (the addresses point at a closed port, so an address without a disk
-// copy fails at once and keeps its placeholder, as the catalog's broken ones do).
+// copy fails at once and keeps its placeholder, as the catalog's broken ones do). Every request goes
+// to a closed local proxy, so a provider's own addresses are never fetched either.
 //
-// Usage: bench_poster_grid [posters]   (default 5000)
+// Usage: bench_poster_grid [posters] [--catalog FILE]
+//   posters   how many posters to scroll past (default 5000)
+//   --catalog a get_vod_streams body (any provider's); each http(s) poster address in it gets a
+//             drawn poster as its disk copy. Without it, the sample provider's large catalog.
+#include "BenchReport.h"
 #include "ImageCache.h"
 #include "ImagePainter.h"
 #include "ProviderJson.h"
@@ -21,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QNetworkProxy>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQmlExtensionPlugin>
@@ -131,15 +137,16 @@ PosterPool drawPool(const QString &dir)
 
 // Links a pool poster under the disk-copy name of each poster address among the first `count`
 // movies; returns how many were linked.
-int seedDiskCopies(const QList<VodStream> &movies, int count, const PosterPool &pool, const QString &base)
+int seedDiskCopies(const QList<VodStream> &movies, int count, const PosterPool &pool)
 {
     ImageCache *cache = ImageCache::shared();
     QDir().mkpath(cache->diskDir());
     int linked = 0;
     for (int i = 0; i < std::min<int>(count, movies.size()); ++i) {
         const QString url = movies.at(i).streamIcon();
-        if (!url.startsWith(base + QLatin1String("/images/poster/")))
-            continue; // empty, null or the catalog's broken address
+        const bool web = url.startsWith(QLatin1String("http://")) || url.startsWith(QLatin1String("https://"));
+        if (!web || url.endsWith(SampleCatalog::missingImagePath()))
+            continue; // empty, null or the sample catalog's broken address: keeps its placeholder
         const QStringList &from = url.endsWith(QLatin1String("-xl.jpg")) ? pool.large : pool.normal;
         if (QFile::link(from.at(i % from.size()), cache->diskPath(url)))
             ++linked;
@@ -178,13 +185,24 @@ int main(int argc, char *argv[])
     QTemporaryDir home;
     qputenv("XDG_CACHE_HOME", (home.path() + QLatin1String("/cache")).toUtf8());
     QGuiApplication app(argc, argv);
-    const int posters = argc > 1 ? QByteArray(argv[1]).toInt() : 5000;
+    QStringList args = app.arguments().mid(1);
+    QString catalogPath;
+    if (const qsizetype at = args.indexOf(QLatin1String("--catalog")); at >= 0 && at + 1 < args.size()) {
+        catalogPath = args.at(at + 1);
+        args.remove(at, 2);
+    }
+    const int posters = !args.isEmpty() && args.first().toInt() > 0 ? args.first().toInt() : 5000;
+    // Port 9 is closed: an address without a disk copy fails at once, wherever it points.
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 9));
 
     const Memory atStart = memoryNow();
-    const QString base = QStringLiteral("http://127.0.0.1:9"); // closed: only disk copies show
-    const SampleCatalog catalog(SampleCatalog::Size::Large);
+    // The body goes once decoded, as in the app.
     std::optional<QList<VodStream>> movies =
-        ProviderJson::decode<QList<VodStream>>(catalog.wholeList(SampleCatalog::Kind::Vod, base)).toOptional();
+        ProviderJson::decode<QList<VodStream>>(
+            catalogPath.isEmpty() ? SampleCatalog(SampleCatalog::Size::Large)
+                                        .wholeList(SampleCatalog::Kind::Vod, QStringLiteral("http://127.0.0.1:9"))
+                                  : BenchReport::readFile(catalogPath))
+            .toOptional();
     if (!movies)
         qFatal("the catalog does not decode");
     RecordListModel<VodStream> cards;
@@ -193,7 +211,7 @@ int main(int argc, char *argv[])
 
     QDir().mkpath(home.path() + QLatin1String("/pool"));
     const PosterPool pool = drawPool(home.path() + QLatin1String("/pool"));
-    const int seeded = seedDiskCopies(*movies, posters + 200, pool, base);
+    const int seeded = seedDiskCopies(*movies, posters + 200, pool);
 
     QQmlEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));
@@ -250,7 +268,8 @@ int main(int argc, char *argv[])
     const double scrollSeconds = double(clock.elapsed()) / 1000.0;
     const Memory afterScroll = memoryNow();
 
-    out << "Poster grid: " << movies->size() << " movies, " << columns << " columns of "
+    out << "Poster grid: " << movies->size() << " movies ("
+        << (catalogPath.isEmpty() ? QStringLiteral("sample provider, large") : catalogPath) << "), " << columns << " columns of "
         << grid->property("cellSize").toReal() << " px, " << seeded << " disk copies linked\n";
     out << "pages scrolled: " << pages << " in " << QString::number(scrollSeconds, 'f', 1) << " s; posters passed: "
         << posters << "\n";

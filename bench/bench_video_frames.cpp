@@ -1,7 +1,11 @@
-// CPU per video frame: libVLC decoding to a null output, libVLC converting to RV32 into memory that
-// nobody reads, and the full path (engine, video surface, VLCPlayerView in an offscreen window).
+// CPU per video frame: libVLC decoding to a null output, libVLC handing each picture to memory that
+// nobody reads in the decoder's own planar layout (I420, a copy) and converted to RV32, and the
+// full path (engine, video surface, VLCPlayerView in an offscreen window).
 // Usage: bench_video_frames [frames per run, default 150] [rounds, default 3]
-// The three paths run one after the other in each round (so background load hits all of them
+//                           [--only null|i420|rv32|engine] [--clip 720p|1080p]
+// --only and --clip run one path or one clip alone (for a profiler); the report row, which needs
+// every path, is then left out.
+// The four paths run one after the other in each round (so background load hits all of them
 // alike); the table gives the median over the rounds and the lowest and highest figure.
 // Runs with QT_QPA_PLATFORM=offscreen and QT_QUICK_BACKEND=software unless set otherwise.
 
@@ -47,6 +51,13 @@ double processCpuSeconds()
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+long minorFaults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
 long maxRssKb()
 {
     rusage usage{};
@@ -60,6 +71,7 @@ struct Result
     int frames = 0;
     double cpuMsPerFrame = 0;
     double corePercent = 0;
+    double faultsPerFrame = 0; // first touches of fresh memory (minor page faults)
 };
 
 // Runs the event loop for a while without spinning (a busy wait would be measured as well).
@@ -80,16 +92,19 @@ Result measure(const QString &name, int frames, const std::function<int()> &fram
         idle(20);
     const int startFrames = frameCount();
     const double startCpu = processCpuSeconds();
+    const long startFaults = minorFaults();
     QElapsedTimer wall;
     wall.start();
     while (frameCount() < startFrames + frames && guard.elapsed() < 60'000)
         idle(20);
     const double cpu = processCpuSeconds() - startCpu;
+    const long faults = minorFaults() - startFaults;
     const int counted = frameCount() - startFrames;
-    Result r{name, counted, 0, 0};
+    Result r{name, counted};
     if (counted > 0) {
         r.cpuMsPerFrame = cpu * 1000.0 / counted;
         r.corePercent = cpu * 100.0 / (double(wall.nsecsElapsed()) / 1e9);
+        r.faultsPerFrame = double(faults) / counted;
     }
     return r;
 }
@@ -136,36 +151,74 @@ Result runBareLibVlc(const QString &name, const QString &file, int frames, const
     return r;
 }
 
-// Memory that libVLC converts into and nobody reads.
+// Memory that libVLC writes its pictures into and nobody reads.
 struct DiscardTarget
 {
+    libvlc_media_player_t *player = nullptr;
+    bool planar = false;
     std::vector<uchar> bytes;
+    unsigned pitches[3] = {};
+    unsigned lines[3] = {};
 };
 
-Result runDiscard(const QString &file, int frames)
+// libVLC hands each displayed picture to memory callbacks. "RV32" makes it convert the decoder's
+// planar YUV to packed RGB (the chroma the surface takes); "I420" is the decoder's own layout, so
+// libVLC only copies the picture into the memory: the floor of getting pixels out of libVLC at all.
+Result runDiscard(const QString &name, const QString &file, int frames, const char *chroma)
 {
     auto target = std::make_shared<DiscardTarget>();
-    return runBareLibVlc(QStringLiteral("libVLC, RV32 into memory, discarded"), file, frames, {},
-                         [target](libvlc_media_player_t *player) {
-                             libvlc_video_set_callbacks(
-                                 player,
-                                 [](void *opaque, void **planes) -> void * {
-                                     planes[0] = static_cast<DiscardTarget *>(opaque)->bytes.data();
-                                     return nullptr;
-                                 },
-                                 nullptr, nullptr, target.get());
-                             libvlc_video_set_format_callbacks(
-                                 player,
-                                 [](void **opaque, char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
-                                    unsigned *lines) -> unsigned {
-                                     std::memcpy(chroma, "RV32", 4);
-                                     pitches[0] = *width * 4;
-                                     lines[0] = *height;
-                                     static_cast<DiscardTarget *>(*opaque)->bytes.resize(size_t(pitches[0]) * *height);
-                                     return VideoSurface::playerBufferCount; // as many as the engine's path
-                                 },
-                                 nullptr);
-                         });
+    target->planar = std::strcmp(chroma, "I420") == 0;
+    return runBareLibVlc(name, file, frames, {}, [target](libvlc_media_player_t *player) {
+        target->player = player;
+        libvlc_video_set_callbacks(
+            player,
+            [](void *opaque, void **planes) -> void * {
+                auto *t = static_cast<DiscardTarget *>(opaque);
+                uchar *at = t->bytes.data();
+                for (int plane = 0; plane < (t->planar ? 3 : 1); ++plane) {
+                    planes[plane] = at;
+                    at += size_t(t->pitches[plane]) * t->lines[plane];
+                }
+                return nullptr;
+            },
+            nullptr, nullptr, target.get());
+        libvlc_video_set_format_callbacks(
+            player,
+            [](void **opaque, char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
+               unsigned *lines) -> unsigned {
+                auto *t = static_cast<DiscardTarget *>(*opaque);
+                // The picture's own size, as the surface asks it: libVLC then converts (or copies)
+                // without scaling the decoder's padded picture.
+                unsigned visibleWidth = 0;
+                unsigned visibleHeight = 0;
+                if (libvlc_video_get_size(t->player, 0, &visibleWidth, &visibleHeight) == 0 && visibleWidth > 0
+                    && visibleHeight > 0 && visibleWidth <= *width && visibleHeight <= *height) {
+                    *width = visibleWidth;
+                    *height = visibleHeight;
+                }
+                const auto align32 = [](unsigned v) { return (v + 31) / 32 * 32; };
+                if (t->planar) {
+                    std::memcpy(chroma, "I420", 4);
+                    pitches[0] = align32(*width);
+                    pitches[1] = pitches[2] = align32((*width + 1) / 2);
+                    lines[0] = align32(*height);
+                    lines[1] = lines[2] = align32((*height + 1) / 2);
+                } else {
+                    std::memcpy(chroma, "RV32", 4);
+                    pitches[0] = *width * 4;
+                    lines[0] = *height;
+                }
+                size_t total = 0;
+                for (int plane = 0; plane < (t->planar ? 3 : 1); ++plane) {
+                    t->pitches[plane] = pitches[plane];
+                    t->lines[plane] = lines[plane];
+                    total += size_t(pitches[plane]) * lines[plane];
+                }
+                t->bytes.assign(total, 0);
+                return VideoSurface::playerBufferCount; // as many as the engine's path
+            },
+            nullptr);
+    });
 }
 
 Result runEngine(const QString &file, int frames, QSize windowSize)
@@ -212,8 +265,21 @@ int main(int argc, char *argv[])
         qputenv("QT_QUICK_BACKEND", "software");
     qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
     QGuiApplication app(argc, argv);
-    const int frames = argc > 1 ? std::max(25, QByteArray(argv[1]).toInt()) : 150;
-    const int rounds = argc > 2 ? std::max(1, QByteArray(argv[2]).toInt()) : 3;
+    QStringList numbers;
+    QString onlyPath;
+    QString onlyClip;
+    const QStringList args = app.arguments().mid(1);
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--only") && i + 1 < args.size())
+            onlyPath = args.at(++i);
+        else if (args.at(i) == QLatin1String("--clip") && i + 1 < args.size())
+            onlyClip = args.at(++i);
+        else
+            numbers << args.at(i);
+    }
+    const int frames = numbers.size() > 0 ? std::max(25, numbers.at(0).toInt()) : 150;
+    const int rounds = numbers.size() > 1 ? std::max(1, numbers.at(1).toInt()) : 3;
+    const auto runs = [&onlyPath](const char *path) { return onlyPath.isEmpty() || onlyPath == QLatin1String(path); };
 
     struct Clip
     {
@@ -221,8 +287,13 @@ int main(int argc, char *argv[])
         SampleMedia::Kind kind;
         QSize size;
     };
-    const Clip clips[] = {{QStringLiteral("1280x720 25 fps H.264"), SampleMedia::Kind::Clip720p, {1280, 720}},
-                          {QStringLiteral("1920x1080 25 fps H.264"), SampleMedia::Kind::Clip1080p, {1920, 1080}}};
+    const Clip allClips[] = {{QStringLiteral("1280x720 25 fps H.264"), SampleMedia::Kind::Clip720p, {1280, 720}},
+                             {QStringLiteral("1920x1080 25 fps H.264"), SampleMedia::Kind::Clip1080p, {1920, 1080}}};
+    std::vector<Clip> clips;
+    for (const Clip &clip : allClips) {
+        if (onlyClip.isEmpty() || onlyClip == QString::number(clip.size.height()) + QLatin1Char('p'))
+            clips.push_back(clip);
+    }
 
     QTextStream out(stdout);
     out << "Frames measured per run: " << frames << " (after " << warmUpFrames << " warm-up frames), "
@@ -232,39 +303,54 @@ int main(int argc, char *argv[])
                                       "(getrusage, all threads): Norvane's path (`VLCEngine` into `VideoSurface` into "
                                       "`VLCPlayerView` in an offscreen window the clip's size, scene graph \"%1\") "
                                       "beside libVLC decoding the same file to a null video output, and libVLC "
-                                      "converting each frame to RV32 into memory nobody reads.")
+                                      "handing each frame to memory nobody reads, as it decodes it (I420, a copy) "
+                                      "and converted to RV32 (what the surface takes).")
                            .arg(qEnvironmentVariable("QT_QUICK_BACKEND", QStringLiteral("default"))));
-    out << "| Clip | Path | CPU ms / frame, median (min-max) | % of one core, median |\n|---|---|---:|---:|\n";
+    out << "| Clip | Path | CPU ms / frame, median (min-max) | % of one core, median | page faults / frame |\n"
+           "|---|---|---:|---:|---:|\n";
     for (const Clip &clip : clips) {
         const QString file = SampleMedia::path(clip.kind);
         if (file.isEmpty()) {
             std::fprintf(stderr, "no sample media: %s\n", qPrintable(SampleMedia::lastError()));
             return 1;
         }
-        std::vector<std::vector<Result>> byPath(3);
+        enum Path { NullOutput, I420Memory, Rv32Memory, Engine, PathCount };
+        std::vector<std::vector<Result>> byPath(PathCount);
         for (int round = 0; round < rounds; ++round) {
-            byPath[0].push_back(runBareLibVlc(QStringLiteral("libVLC, null video output (--vout=dummy)"), file, frames,
-                                              {"--vout=dummy"}, nullptr));
-            byPath[1].push_back(runDiscard(file, frames));
-            byPath[2].push_back(runEngine(file, frames, clip.size));
+            if (runs("null"))
+                byPath[NullOutput].push_back(runBareLibVlc(QStringLiteral("libVLC, null video output (--vout=dummy)"),
+                                                           file, frames, {"--vout=dummy"}, nullptr));
+            if (runs("i420"))
+                byPath[I420Memory].push_back(
+                    runDiscard(QStringLiteral("libVLC, I420 into memory, discarded"), file, frames, "I420"));
+            if (runs("rv32"))
+                byPath[Rv32Memory].push_back(
+                    runDiscard(QStringLiteral("libVLC, RV32 into memory, discarded"), file, frames, "RV32"));
+            if (runs("engine"))
+                byPath[Engine].push_back(runEngine(file, frames, clip.size));
         }
         for (auto &results : byPath) {
             std::sort(results.begin(), results.end(),
                       [](const Result &a, const Result &b) { return a.cpuMsPerFrame < b.cpuMsPerFrame; });
         }
         const auto medianOf = [&](int path) { return byPath[size_t(path)][byPath[size_t(path)].size() / 2].cpuMsPerFrame; };
-        BenchReport::row({clip.label + QLatin1String(": CPU per frame, median of the rounds"),
-                          {"engine + surface + VLCPlayerView", medianOf(2), "ms"},
-                          {{"libVLC, null video output", medianOf(0), "ms"},
-                           {"libVLC, RV32 into memory, discarded", medianOf(1), "ms"}},
-                          7, "≤ 1.3x the null output", medianOf(2) <= 1.3 * medianOf(0),
-                          QStringLiteral("%1 frames per run, %2 rounds").arg(frames).arg(rounds)});
+        if (onlyPath.isEmpty())
+            BenchReport::row({clip.label + QLatin1String(": CPU per frame, median of the rounds"),
+                              {"engine + surface + VLCPlayerView", medianOf(Engine), "ms"},
+                              {{"libVLC, null video output", medianOf(NullOutput), "ms"},
+                               {"libVLC, I420 into memory, discarded", medianOf(I420Memory), "ms"},
+                               {"libVLC, RV32 into memory, discarded", medianOf(Rv32Memory), "ms"}},
+                              7, "≤ 1.3x the null output", medianOf(Engine) <= 1.3 * medianOf(NullOutput),
+                              QStringLiteral("%1 frames per run, %2 rounds").arg(frames).arg(rounds)});
         for (auto &results : byPath) {
+            if (results.empty())
+                continue;
             const Result &median = results[results.size() / 2];
             out << "| " << clip.label << " | " << median.name << " | " << QString::number(median.cpuMsPerFrame, 'f', 2)
                 << " (" << QString::number(results.front().cpuMsPerFrame, 'f', 2) << "-"
                 << QString::number(results.back().cpuMsPerFrame, 'f', 2) << ") | "
-                << QString::number(median.corePercent, 'f', 1) << " |\n";
+                << QString::number(median.corePercent, 'f', 1) << " | " << QString::number(median.faultsPerFrame, 'f', 0)
+                << " |\n";
         }
         out.flush();
     }

@@ -183,16 +183,31 @@ private Q_SLOTS:
         QCOMPARE(surface.displayedFrames(), 11u);
     }
 
+    // Known when the format is set up, the visible size is what libVLC is asked for (so it does
+    // not scale the picture into the padding); known only later, the padding is left undrawn.
+    void paddingIsNotShown_data()
+    {
+        QTest::addColumn<bool>("knownAtSetup");
+        QTest::addColumn<QSize>("buffer");
+        QTest::newRow("size known at setup: libVLC fills a picture-sized buffer") << true << QSize(160, 90);
+        QTest::newRow("size known once frames arrive: padded buffer") << false << QSize(160, 96);
+    }
     void paddingIsNotShown()
     {
+        QFETCH(bool, knownAtSetup);
+        QFETCH(QSize, buffer);
         VideoSurface *surface = sharedSurface();
-        surface->setVisibleSizeSource([] { return QSize(160, 90); });
+        bool known = knownAtSetup;
+        surface->setVisibleSizeSource([&known] { return known ? QSize(160, 90) : QSize(); });
         norvane::test::QmlHarness harness;
         QVERIFY(harness.create("import QtQuick\nimport Norvane\nVLCPlayerView { width: 160; height: 96 }\n"));
         FakeDecoder decoder(surface, {160, 90}, 96);
+        QCOMPARE(QSize(int(decoder.pitch / 4), int(decoder.rows)), buffer);
+        known = true;
         QSignalSpy delivered(surface, &VideoSurface::frameDisplayed);
         decoder.showOne();
         QVERIFY(delivered.wait());
+        QCOMPARE(surface->currentFrame().image.size(), buffer);
         QCOMPARE(surface->currentFrame().visible, QRect(0, 0, 160, 90));
         const QImage frame = harness.grab();
         QCOMPARE(countColour(frame, QRect(0, 0, 160, 96), isGreen), 0);
@@ -295,7 +310,9 @@ private Q_SLOTS:
         QSignalSpy delivered(sharedSurface(), &VideoSurface::frameDisplayed);
         engine->play(norvane::test::mediaUrl(provider, QStringLiteral("clip-720p.mp4")), 0);
         QTRY_VERIFY_WITH_TIMEOUT(delivered.count() >= 5, 10'000);
+        // libVLC converts at the picture's own size, not into the decoder's padded one (1280x738).
         QCOMPARE(sharedSurface()->currentFrame().visible.size(), QSize(1280, 720));
+        QCOMPARE(sharedSurface()->currentFrame().image.size(), QSize(1280, 720));
         frame = harness.grab();
         // The 1280x720 picture fits the 1280x800 window: 40-pixel bars, colour in between.
         QVERIFY(countColour(frame, QRect(0, 80, 1280, 640), nonBlack) > 10'000);

@@ -79,7 +79,9 @@ VLCEngine::VLCEngine(std::unique_ptr<MediaPlayerBackend> player, std::unique_ptr
             },
             Qt::QueuedConnection);
     });
-    m_surface->setVisibleSizeSource([this] { return m_player->videoSize(); });
+    // Asked on the player's thread too, even while the destructor stops the player (m_player is
+    // already empty then): hold the player itself, which lives until its callbacks have ended.
+    m_surface->setVisibleSizeSource([player = m_player.get()] { return player->videoSize(); });
 }
 
 VLCEngine::~VLCEngine()

@@ -11,7 +11,8 @@ constexpr int bytesPerPixel = 4;
 constexpr size_t bufferAlignment = 64;
 } // namespace
 
-// One decoded picture's memory, aligned for the converter's vector code.
+// One decoded picture's memory, aligned for the converter's vector code. Not cleared: the player
+// writes the whole picture before it is displayed.
 struct VideoSurface::Buffer
 {
     explicit Buffer(size_t size)
@@ -19,8 +20,6 @@ struct VideoSurface::Buffer
                                                         (size + bufferAlignment - 1) / bufferAlignment *
                                                             bufferAlignment)))
     {
-        if (bytes)
-            std::memset(bytes, 0, size);
     }
     ~Buffer() { std::free(bytes); }
     Buffer(const Buffer &) = delete;
@@ -111,6 +110,15 @@ unsigned VideoSurface::setupFormat(char *chroma, unsigned *width, unsigned *heig
                                    unsigned *lines)
 {
     std::memcpy(chroma, "RV32", 4);
+    // The decoder offers its padded size (1920x1090 for 1080p). Taken as it is, libVLC scales the
+    // picture into it, bicubic, on every frame, which costs more than decoding and stretches the
+    // picture. Asked for the picture's own size, libVLC only converts the chroma.
+    const QSize visible = m_visibleSizeSource ? m_visibleSizeSource() : QSize();
+    const bool fits = !visible.isEmpty() && unsigned(visible.width()) <= *width && unsigned(visible.height()) <= *height;
+    if (fits) {
+        *width = unsigned(visible.width());
+        *height = unsigned(visible.height());
+    }
     QMutexLocker lock(&m_mutex);
     m_bufferSize = QSize(int(*width), int(*height));
     m_pitch = int(*width) * bytesPerPixel;
@@ -120,12 +128,13 @@ unsigned VideoSurface::setupFormat(char *chroma, unsigned *width, unsigned *heig
     m_pool.clear();
     m_heldByPlayer.clear();
     m_latest.reset();
-    m_visibleSize = QSize();
+    m_visibleSize = fits ? visible : QSize();
     m_nextInPool = 0;
     ++m_formatGeneration;
-    const size_t bytes = size_t(m_pitch) * size_t(*height);
-    for (unsigned i = 0; i < playerBufferCount + 2; ++i)
-        m_pool.push_back(std::make_shared<Buffer>(bytes));
+    if (fits)
+        m_visibleSizeGeneration = m_formatGeneration;
+    // Buffers are made as the player first asks for them: libVLC offers hardware formats first
+    // and drops them again before a single picture, and a buffer of 8 MB is dear to touch.
     return playerBufferCount;
 }
 
@@ -147,7 +156,8 @@ std::shared_ptr<VideoSurface::Buffer> VideoSurface::takeFreeBufferLocked()
             return m_pool[i];
         }
     }
-    // Every buffer is busy (a slow screen): grow the pool rather than overwrite a shown picture.
+    // Every buffer is busy (the first pictures, or a slow screen): grow the pool rather than
+    // overwrite a shown picture.
     auto extra = std::make_shared<Buffer>(size_t(m_pitch) * size_t(m_bufferSize.height()));
     m_pool.push_back(extra);
     return extra;

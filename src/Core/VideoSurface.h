@@ -14,10 +14,11 @@
 
 class VLCPlayerView;
 
-// The engine's one picture. The player decodes RV32 straight into the surface's buffers (no copy);
-// the newest displayed buffer is lent, still without a copy, to the view that hosts the surface,
-// which makes its texture from it. A buffer goes back to the pool once neither the player nor a
-// texture holds it, so the decoder never writes into a picture that is on screen.
+// The engine's one picture. The player converts each picture to RV32 straight into the surface's
+// buffers at the picture's own size (no scaling, no copy); the newest displayed buffer is lent,
+// still without a copy, to the view that hosts the surface, which makes its texture from it. A
+// buffer goes back to the pool once neither the player nor a texture holds it, so the decoder
+// never writes into a picture that is on screen.
 //
 // The host is the view that attached last among those that still exist; the others draw only
 // their background.
@@ -45,8 +46,10 @@ public:
     void setFillScreen(bool fill);
     // Drops the picture on screen (nothing plays, or a new item starts).
     void clear();
-    // Asked on the main thread for the picture's visible size once frames arrive (the player's
-    // video size); until it answers, the whole buffer is shown.
+    // The picture's visible size (the player's video size). Asked on the player's thread when the
+    // format is set up, so that libVLC delivers the picture at that size, and, when it did not know
+    // it yet, on the main thread once frames arrive; until it answers, the whole (padded) buffer is
+    // shown. Set before playback starts; the source must be callable from any thread.
     void setVisibleSizeSource(std::function<QSize()> source) { m_visibleSizeSource = std::move(source); }
     quint64 displayedFrames() const;
 
