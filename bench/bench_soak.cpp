@@ -17,6 +17,7 @@
 #include "ImageCache.h"
 #include "MovieDetailModel.h"
 #include "MoviesModel.h"
+#include "ProcessMemory.h"
 #include "ProgressStore.h"
 #include "SampleMedia.h"
 #include "VLCEngine.h"
@@ -33,6 +34,7 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -50,6 +52,8 @@ constexpr double levellingShare = 0.25;
 constexpr qint64 levellingNoiseBytes = 2 * 1024 * 1024;
 // The API's and the images' network managers may each keep six connections to the provider open.
 constexpr qsizetype keptConnections = 12;
+// Long enough for a live channel's buffers to fill (libVLC reads the HLS segments ahead).
+constexpr std::chrono::milliseconds holdPlaying{15000};
 
 bool waitUntil(const std::function<bool()> &done, int ms)
 {
@@ -230,6 +234,10 @@ Levelling levellingOf(const QString &phase, const QList<Memory> &readings)
 
 int main(int argc, char *argv[])
 {
+    // As the application does; NORVANE_SOAK_DEFAULT_ALLOCATOR=1 measures glibc's own behaviour.
+    const bool defaultAllocator = qEnvironmentVariableIsSet("NORVANE_SOAK_DEFAULT_ALLOCATOR");
+    if (!defaultAllocator)
+        ProcessMemory::returnFreedPromptly();
     QStandardPaths::setTestModeEnabled(true);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
@@ -320,14 +328,23 @@ int main(int argc, char *argv[])
     clock.start();
     const QList<Memory> zapping = runPhase(QStringLiteral("zap"), zaps, zap);
     const qint64 zapSeconds = clock.elapsed() / 1000;
+    // A channel that stays on fills libVLC's buffers (the segments ahead, the decoder's pictures),
+    // which a zap every second never does: let the last one play before the details start, so
+    // their phase is not read as growing by what that buffering takes.
+    waitUntil([] { return false; }, int(holdPlaying.count()));
+    const Memory held = measure(images);
+    printRow(QStringLiteral("held"), int(holdPlaying.count() / 1000), held);
     const QList<Memory> detailing = runPhase(QStringLiteral("detail"), details, openDetail);
     // Start and end both while a channel plays; what stopping gives back is shown apart.
     const Memory start = zapping.first();
     const Memory end = detailing.last();
     engine->stop();
-    printRow(QStringLiteral("stopped"), details, measure(images));
+    const Memory stopped = measure(images);
+    printRow(QStringLiteral("stopped"), details, stopped);
 
     out << Qt::endl
+        << (defaultAllocator ? "glibc's own trim and mmap thresholds" : "the application's allocator settings")
+        << ": arenas of other threads " << (defaultAllocator ? "keep" : "give back") << " their freed top" << Qt::endl
         << zaps << " zaps (" << played << " playing, " << failed << " not) in " << zapSeconds << " s, " << details
         << " details in " << clock.elapsed() / 1000 - zapSeconds << " s" << Qt::endl;
     out << "Growth, start to end (MB):" << Qt::endl
@@ -342,7 +359,11 @@ int main(int argc, char *argv[])
         << ImageCache::maxMemoryEntries << " images)" << Qt::endl
         << "      everything else  " << signedMb(end.heapBesideImages() - start.heapBesideImages()) << Qt::endl
         << "    outside the heap   " << signedMb(end.anonymousBesideHeap() - start.anonymousBesideHeap())
-        << " (thread stacks, partly used heap pages, the allocator's own)" << Qt::endl
+        << " (free heap the trim cannot return: other threads' arenas keep their top free block;"
+        << " thread stacks)" << Qt::endl
+        << "  stopping the channel gave back " << mb(end.heapInUse - stopped.heapInUse) << " MB of heap in use"
+        << " (a channel held for " << holdPlaying.count() / 1000 << " s: " << signedMb(held.heapInUse - zapping.last().heapInUse)
+        << " MB)" << Qt::endl
         << "  threads " << start.threads << " -> " << end.threads << ", open fds " << start.openFds << " -> "
         << end.openFds << Qt::endl;
 

@@ -353,6 +353,7 @@ private Q_SLOTS:
         deep.fill(Qt::darkCyan);
         const auto decoded = ImageCache::decode(encode(deep, "PNG")); // a 16-bit PNG
         QVERIFY(decoded);
+        QCOMPARE(decoded->depth(), 64);
         QTest::newRow("16-bit png, 8 bytes a pixel") << *decoded;
         QImage grey(600, 600, QImage::Format_Grayscale8);
         grey.fill(Qt::gray);
