@@ -11,6 +11,8 @@
 //                  lists all that was live at the end as "leaked"; two runs of different lengths
 //                  diffed with heaptrack_print -d show what grows with the counts.
 //   --malloc-info  prints the allocator's own account at the end (its arenas, free and in use).
+// NORVANE_SOAK_DEFAULT_ALLOCATOR=1 leaves glibc's thresholds as they are instead of setting them
+// as the application does (ProcessMemory), to see what that setting saves.
 #include "BenchReport.h"
 #include "ChannelsModel.h"
 #include "FavoritesStore.h"
