@@ -1,34 +1,61 @@
 // A long session against the sample provider: zaps through live channels with real libVLC and
-// opens movie details with their posters, then reports resident memory and open file descriptors
-// before and after. Growth beyond what the image cache holds (it is bounded) would be a leak.
+// opens movie details with their posters, then tells where resident memory went. The image
+// cache's memory level is bounded; everything else must level off, or it is a leak.
 //
-// Usage: bench_soak [zaps=300] [details=200]
+// The provider runs as a process of its own (norvane-sample-provider), so its request log and
+// encoded images are not counted as ours. Every reading first hands freed heap back to the
+// system (malloc_trim), so memory the allocator merely kept is told apart from memory in use.
+//
+// Usage: bench_soak [zaps=300] [details=200] [--exit-live] [--malloc-info]
+//   --exit-live    ends without freeing what main() holds (after the report), so that heaptrack
+//                  lists all that was live at the end as "leaked"; two runs of different lengths
+//                  diffed with heaptrack_print -d show what grows with the counts.
+//   --malloc-info  prints the allocator's own account at the end (its arenas, free and in use).
+// NORVANE_SOAK_DEFAULT_ALLOCATOR=1 leaves glibc's thresholds as they are instead of setting them
+// as the application does (ProcessMemory), to see what that setting saves.
+#include "BenchReport.h"
 #include "ChannelsModel.h"
 #include "FavoritesStore.h"
 #include "ImageCache.h"
 #include "MovieDetailModel.h"
 #include "MoviesModel.h"
+#include "ProcessMemory.h"
 #include "ProgressStore.h"
 #include "SampleMedia.h"
-#include "SampleProvider.h"
-#include "SampleProviderThread.h"
 #include "VLCEngine.h"
 
 #include <QCoroTask>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <malloc.h>
 
 namespace {
 
 QTextStream out(stdout);
+
+constexpr double MB = 1024.0 * 1024.0;
+// A phase levels off when the heap it adds outside the image cache in its second half is at most
+// this share of what it added in its first half (a steady leak adds about the same in both)...
+constexpr double levellingShare = 0.25;
+// ...or is too small to tell from noise.
+constexpr qint64 levellingNoiseBytes = 2 * 1024 * 1024;
+// The API's and the images' network managers may each keep six connections to the provider open.
+constexpr qsizetype keptConnections = 12;
+// Long enough for a live channel's buffers to fill (libVLC reads the HLS segments ahead).
+constexpr std::chrono::milliseconds holdPlaying{15000};
 
 bool waitUntil(const std::function<bool()> &done, int ms)
 {
@@ -40,57 +67,205 @@ bool waitUntil(const std::function<bool()> &done, int ms)
     return done();
 }
 
-struct Usage
+// The demo provider on a free port, in a process of its own.
+class ProviderProcess
 {
-    qint64 residentKb = 0;
-    qsizetype openFds = 0;
+public:
+    bool start()
+    {
+        m_process.setProgram(QStringLiteral(NORVANE_SAMPLE_PROVIDER_BINARY));
+        m_process.setArguments({QStringLiteral("--port"), QStringLiteral("0")});
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+        if (!m_process.waitForStarted(10000))
+            return false;
+        // "Proveedor de ejemplo en http://127.0.0.1:<port> ... (usuario <u>, contraseña <p>)"
+        static const QRegularExpression first(QStringLiteral(R"((http://127\.0\.0\.1:\d+) .*usuario (\S+), contraseña (\S+)\))"));
+        QDeadlineTimer deadline(30000);
+        while (!deadline.hasExpired()) {
+            if (!m_process.canReadLine() && !m_process.waitForReadyRead(int(deadline.remainingTime())))
+                break;
+            while (m_process.canReadLine()) {
+                const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
+                if (const auto match = first.match(line); match.hasMatch()) {
+                    m_baseUrl = match.captured(1);
+                    m_username = match.captured(2);
+                    m_password = match.captured(3);
+                }
+                if (line.startsWith(QLatin1String("Videos de ejemplo listos")))
+                    return !m_baseUrl.isEmpty();
+            }
+        }
+        return false;
+    }
+    void stop()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    XtreamClient client() const { return XtreamClient(m_baseUrl, m_username, m_password); }
+
+private:
+    QProcess m_process;
+    QString m_baseUrl;
+    QString m_username;
+    QString m_password;
 };
 
-Usage usageNow()
+struct Memory
+{
+    qint64 residentBeforeTrim = 0;
+    qint64 resident = 0; // the rest is after the trim
+    qint64 anonymous = 0;
+    qint64 fileBacked = 0;
+    qint64 heapInUse = 0;  // what the program holds from malloc (mmapped blocks included)
+    qint64 heapFree = 0;   // free inside the heap; the trim returns its whole pages
+    qint64 imageCache = 0; // the cache's memory level, part of heapInUse
+    qint64 threads = 0;
+    qsizetype openFds = 0;
+
+    qint64 heapBesideImages() const { return heapInUse - imageCache; }
+    qint64 anonymousBesideHeap() const { return anonymous - heapInUse; }
+};
+
+Memory measure(const ImageCache &images)
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
+    Memory memory;
+    memory.residentBeforeTrim = BenchReport::statusBytes("VmRSS");
     malloc_trim(0);
-    Usage usage;
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("VmRSS:"))
-                usage.residentKb = line.mid(6).trimmed().split(' ').first().toLongLong();
-        }
-    }
-    usage.openFds = QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size();
-    return usage;
+    const struct mallinfo2 heap = mallinfo2();
+    memory.resident = BenchReport::statusBytes("VmRSS");
+    memory.anonymous = BenchReport::statusBytes("RssAnon");
+    memory.fileBacked = BenchReport::statusBytes("RssFile") + BenchReport::statusBytes("RssShmem");
+    memory.heapInUse = qint64(heap.uordblks + heap.hblkhd);
+    memory.heapFree = qint64(heap.fordblks);
+    memory.imageCache = images.memoryCost();
+    memory.threads = [] {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (status.open(QIODevice::ReadOnly))
+            for (const QByteArray &line : status.readAll().split('\n'))
+                if (line.startsWith("Threads:"))
+                    return line.mid(8).trimmed().toLongLong();
+        return 0LL;
+    }();
+    memory.openFds = QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size();
+    return memory;
 }
 
-void report(const char *when, const Usage &usage, qint64 imageCacheBytes)
+QString mb(qint64 bytes)
 {
-    out << when << ": RSS " << usage.residentKb / 1024 << " MB, open fds " << usage.openFds
-        << ", image cache " << imageCacheBytes / 1024 / 1024 << " MB" << Qt::endl;
+    return QString::number(double(bytes) / MB, 'f', 1);
+}
+
+QString signedMb(qint64 bytes)
+{
+    return (bytes >= 0 ? QStringLiteral("+") : QString()) + mb(bytes);
+}
+
+void printHeader()
+{
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12")
+               .arg(QStringLiteral("phase"), -8)
+               .arg(QStringLiteral("done"), 5)
+               .arg(QStringLiteral("RSS"), 7)
+               .arg(QStringLiteral("trimmed"), 8)
+               .arg(QStringLiteral("files"), 6)
+               .arg(QStringLiteral("anon"), 6)
+               .arg(QStringLiteral("heap"), 6)
+               .arg(QStringLiteral("images"), 7)
+               .arg(QStringLiteral("heap-img"), 9)
+               .arg(QStringLiteral("anon-heap"), 10)
+               .arg(QStringLiteral("threads"), 8)
+               .arg(QStringLiteral("fds"), 4)
+        << "   (MB; RSS after returning free heap, trimmed = what that returned)" << Qt::endl;
+}
+
+void printRow(const QString &phase, int done, const Memory &m)
+{
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12")
+               .arg(phase, -8)
+               .arg(done, 5)
+               .arg(mb(m.resident), 7)
+               .arg(mb(m.residentBeforeTrim - m.resident), 8)
+               .arg(mb(m.fileBacked), 6)
+               .arg(mb(m.anonymous), 6)
+               .arg(mb(m.heapInUse), 6)
+               .arg(mb(m.imageCache), 7)
+               .arg(mb(m.heapBesideImages()), 9)
+               .arg(mb(m.anonymousBesideHeap()), 10)
+               .arg(m.threads, 8)
+               .arg(m.openFds, 4)
+        << Qt::endl;
+}
+
+// How one phase grew outside the image cache, over its first and its second half.
+struct Growth
+{
+    qint64 firstHalf = 0;
+    qint64 secondHalf = 0;
+    bool levelsOff() const
+    {
+        return secondHalf <= levellingNoiseBytes || double(secondHalf) <= levellingShare * double(firstHalf);
+    }
+};
+
+struct Levelling
+{
+    QString phase;
+    Growth heap;     // heap in use beside the image cache
+    Growth resident; // RSS beside the image cache
+    bool levelsOff() const { return heap.levelsOff() && resident.levelsOff(); }
+};
+
+Levelling levellingOf(const QString &phase, const QList<Memory> &readings)
+{
+    // readings: the phase's start, then one per step; the middle one splits it in halves.
+    const Memory &start = readings.first();
+    const Memory &middle = readings.at(readings.size() / 2);
+    const Memory &end = readings.last();
+    const auto growth = [&](const std::function<qint64(const Memory &)> &of) {
+        return Growth{of(middle) - of(start), of(end) - of(middle)};
+    };
+    return {phase, growth([](const Memory &m) { return m.heapBesideImages(); }),
+            growth([](const Memory &m) { return m.resident - m.imageCache; })};
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // As the application does; NORVANE_SOAK_DEFAULT_ALLOCATOR=1 measures glibc's own behaviour.
+    const bool defaultAllocator = qEnvironmentVariableIsSet("NORVANE_SOAK_DEFAULT_ALLOCATOR");
+    if (!defaultAllocator)
+        ProcessMemory::returnFreedPromptly();
     QStandardPaths::setTestModeEnabled(true);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const int zaps = argc > 1 ? atoi(argv[1]) : 300;
-    const int details = argc > 2 ? atoi(argv[2]) : 200;
-    QTemporaryDir home; // the stores; catalogs and images go to the test-mode cache folders
+    QStringList args = app.arguments().mid(1);
+    const bool exitLive = args.removeAll(QStringLiteral("--exit-live")) > 0;
+    const bool mallocInfo = args.removeAll(QStringLiteral("--malloc-info")) > 0;
+    const int zaps = args.size() > 0 ? args[0].toInt() : 300;
+    const int details = args.size() > 1 ? args[1].toInt() : 200;
     if (!SampleMedia::ensureAll()) {
         out << "no sample media: " << SampleMedia::lastError() << Qt::endl;
         return 1;
     }
-    auto *provider = new SampleProvider;
-    if (!provider->listenOn())
+    // A home of this run: stores, catalog copies and images all start empty, as in a first session
+    // (a catalog copy of an earlier run would point at that run's provider port). The media stay.
+    qputenv("NORVANE_SAMPLE_MEDIA_DIR", QFileInfo(SampleMedia::directory()).path().toLocal8Bit());
+    QTemporaryDir home;
+    BenchReport::useHome(home.path());
+    ProviderProcess provider;
+    if (!provider.start()) {
+        out << "the sample provider did not start" << Qt::endl;
         return 1;
-    const SampleProviderThread providerThread(provider);
-    const XtreamClient client(provider->baseUrl(), provider->username(), provider->password());
+    }
+    const XtreamClient client = provider.client();
     ProgressStore progress(home.path() + QLatin1String("/progress.json"));
     FavoritesStore favorites(home.path() + QLatin1String("/favorites.json"));
-    ImageCache *images = ImageCache::shared();
+    ImageCache &images = *ImageCache::shared(); // its folder is in the home of this run
     VLCEngine *engine = VLCEngine::shared();
 
     ChannelsModel channels(engine, &favorites);
@@ -110,8 +285,8 @@ int main(int argc, char *argv[])
 
     // As a RemoteImage does: fetched, then kept in the memory level.
     const auto keepImage = [&](const QString &url) {
-        if (const auto image = QCoro::waitFor(images->fetch(url)))
-            images->remember(url, *image);
+        if (const auto image = QCoro::waitFor(images.fetch(url)))
+            images.remember(url, *image);
     };
     int played = 0;
     int failed = 0;
@@ -137,22 +312,105 @@ int main(int argc, char *argv[])
     // One of each first, so what is made once per process (libVLC, the connection) is in the baseline.
     zap(0);
     openDetail(0);
-    const Usage start = usageNow();
-    report("start", start, images->memoryCost());
+    printHeader();
+    const auto runPhase = [&](const QString &name, int count, const std::function<void(int)> &step) {
+        QList<Memory> readings{measure(images)};
+        printRow(name, 0, readings.first());
+        const int every = std::max(1, count / 10);
+        for (int i = 1; i <= count; ++i) {
+            step(i);
+            if (i % every == 0 || i == count) {
+                readings.append(measure(images));
+                printRow(name, i, readings.last());
+            }
+        }
+        return readings;
+    };
     QElapsedTimer clock;
     clock.start();
-    for (int i = 1; i <= zaps; ++i)
-        zap(i);
-    for (int i = 1; i <= details; ++i)
-        openDetail(i);
+    const QList<Memory> zapping = runPhase(QStringLiteral("zap"), zaps, zap);
+    const qint64 zapSeconds = clock.elapsed() / 1000;
+    // A channel that stays on fills libVLC's buffers (the segments ahead, the decoder's pictures),
+    // which a zap every second never does: let the last one play before the details start, so
+    // their phase is not read as growing by what that buffering takes.
+    waitUntil([] { return false; }, int(holdPlaying.count()));
+    const Memory held = measure(images);
+    printRow(QStringLiteral("held"), int(holdPlaying.count() / 1000), held);
+    const QList<Memory> detailing = runPhase(QStringLiteral("detail"), details, openDetail);
+    // Start and end both while a channel plays; what stopping gives back is shown apart.
+    const Memory start = zapping.first();
+    const Memory end = detailing.last();
     engine->stop();
-    const Usage end = usageNow();
-    report("end", end, images->memoryCost());
-    out << zaps << " zaps (" << played << " playing, " << failed << " not), " << details << " details, "
-        << clock.elapsed() / 1000 << " s" << Qt::endl;
-    out << "RSS growth " << (end.residentKb - start.residentKb) / 1024 << " MB, of which the image cache's "
-        << "memory level accounts for up to " << images->memoryCost() / 1024 / 1024 << " MB (bound "
-        << ImageCache::maxMemoryCost / 1024 / 1024 << " MB, " << ImageCache::maxMemoryEntries << " images; holds "
-        << images->memoryCount() << "); fds " << start.openFds << " -> " << end.openFds << Qt::endl;
-    return 0;
+    const Memory stopped = measure(images);
+    printRow(QStringLiteral("stopped"), details, stopped);
+
+    out << Qt::endl
+        << (defaultAllocator ? "glibc's own trim and mmap thresholds" : "the application's allocator settings")
+        << ": arenas of other threads " << (defaultAllocator ? "keep" : "give back") << " their freed top" << Qt::endl
+        << zaps << " zaps (" << played << " playing, " << failed << " not) in " << zapSeconds << " s, " << details
+        << " details in " << clock.elapsed() / 1000 - zapSeconds << " s" << Qt::endl;
+    out << "Growth, start to end (MB):" << Qt::endl
+        << "  RSS                  " << signedMb(end.resident - start.resident) << " (before returning free heap "
+        << signedMb(end.residentBeforeTrim - start.residentBeforeTrim) << ")" << Qt::endl
+        << "  mapped from files    " << signedMb(end.fileBacked - start.fileBacked)
+        << " (libraries and fonts read on first use)" << Qt::endl
+        << "  anonymous            " << signedMb(end.anonymous - start.anonymous) << Qt::endl
+        << "    heap in use        " << signedMb(end.heapInUse - start.heapInUse) << Qt::endl
+        << "      image cache      " << signedMb(end.imageCache - start.imageCache) << " (level " << mb(end.imageCache)
+        << " of " << mb(ImageCache::maxMemoryCost) << ", " << images.memoryCount() << " of "
+        << ImageCache::maxMemoryEntries << " images)" << Qt::endl
+        << "      everything else  " << signedMb(end.heapBesideImages() - start.heapBesideImages()) << Qt::endl
+        << "    outside the heap   " << signedMb(end.anonymousBesideHeap() - start.anonymousBesideHeap())
+        << " (free heap the trim cannot return: other threads' arenas keep their top free block;"
+        << " thread stacks)" << Qt::endl
+        << "  stopping the channel gave back " << mb(end.heapInUse - stopped.heapInUse) << " MB of heap in use"
+        << " (a channel held for " << holdPlaying.count() / 1000 << " s: " << signedMb(held.heapInUse - zapping.last().heapInUse)
+        << " MB)" << Qt::endl
+        << "  threads " << start.threads << " -> " << end.threads << ", open fds " << start.openFds << " -> "
+        << end.openFds << Qt::endl;
+
+    bool bounded = end.imageCache <= ImageCache::maxMemoryCost && end.openFds <= start.openFds + keptConnections;
+    for (const Levelling &phase : {levellingOf(QStringLiteral("zapping"), zapping),
+                                   levellingOf(QStringLiteral("details"), detailing)}) {
+        out << "Beside the image cache, " << phase.phase << ": heap in use " << signedMb(phase.heap.firstHalf)
+            << " MB in the first half, " << signedMb(phase.heap.secondHalf) << " MB in the second; RSS "
+            << signedMb(phase.resident.firstHalf) << " then " << signedMb(phase.resident.secondHalf) << " MB: "
+            << (phase.levelsOff() ? "levels off" : "KEEPS GROWING") << Qt::endl;
+        bounded = bounded && phase.levelsOff();
+    }
+    out << (bounded ? "Within bounds: the image cache stays under its bound and the rest levels off."
+                    : "NOT within bounds: see above.")
+        << Qt::endl;
+
+    BenchReport::title(QStringLiteral("Long session"),
+                       QStringLiteral("%1 channel changes with real libVLC, then %2 movie details with their posters, "
+                                      "against the sample provider in its own process; memory read after returning "
+                                      "free heap to the system")
+                           .arg(zaps)
+                           .arg(details));
+    BenchReport::row({QStringLiteral("RSS growth"), {QStringLiteral("RSS"), double(end.resident - start.resident) / MB, QStringLiteral("MB")},
+                      {}, 0, QString(), std::nullopt,
+                      QStringLiteral("%1 -> %2 MB; image cache %3 MB (bound %4 MB)")
+                          .arg(mb(start.resident), mb(end.resident), mb(end.imageCache), mb(ImageCache::maxMemoryCost))});
+    BenchReport::row({QStringLiteral("Heap growth beside the image cache"),
+                      {QStringLiteral("heap"), double(end.heapBesideImages() - start.heapBesideImages()) / MB,
+                       QStringLiteral("MB")},
+                      {}, 0, QStringLiteral("levels off"), bounded,
+                      QStringLiteral("fds %1 -> %2, threads %3 -> %4")
+                          .arg(start.openFds)
+                          .arg(end.openFds)
+                          .arg(start.threads)
+                          .arg(end.threads)});
+    if (mallocInfo) {
+        out.flush();
+        malloc_info(0, stdout);
+        std::fflush(stdout);
+    }
+    if (exitLive) {
+        provider.stop();
+        home.remove();
+        out.flush();
+        std::exit(bounded ? 0 : 2); // static destructors and heaptrack's own end still run
+    }
+    return bounded ? 0 : 2;
 }

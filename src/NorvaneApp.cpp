@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "NorvaneBuildConfig.h"
+#include "ProcessMemory.h"
 
 Q_IMPORT_QML_PLUGIN(NorvanePlugin)
 Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
@@ -40,6 +41,7 @@ void reportFirstFrame(QQmlApplicationEngine &engine)
 
 int main(int argc, char *argv[])
 {
+    ProcessMemory::returnFreedPromptly();
     QGuiApplication app(argc, argv);
     // The organisation name stays "Norvane": the preferences file (~/.config/Norvane/Norvane.conf)
     // is found by it. The desktop file name is the launcher's and the icon's name, so the desktop

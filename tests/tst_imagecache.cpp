@@ -345,6 +345,34 @@ private Q_SLOTS:
         QVERIFY(!cache.cached("huge"));
     }
 
+    // The bound is on the bytes the pixels take, whatever the decoder made of the file.
+    void memoryBoundCountsWhatThePixelsTake_data()
+    {
+        QTest::addColumn<QImage>("image");
+        QImage deep(600, 600, QImage::Format_RGBA64);
+        deep.fill(Qt::darkCyan);
+        const auto decoded = ImageCache::decode(encode(deep, "PNG")); // a 16-bit PNG
+        QVERIFY(decoded);
+        QCOMPARE(decoded->depth(), 64);
+        QTest::newRow("16-bit png, 8 bytes a pixel") << *decoded;
+        QImage grey(600, 600, QImage::Format_Grayscale8);
+        grey.fill(Qt::gray);
+        QTest::newRow("grey, 1 byte a pixel") << grey;
+        QImage padded(601, 400, QImage::Format_RGB888);
+        padded.fill(Qt::yellow);
+        QTest::newRow("3 bytes a pixel, padded rows") << padded;
+    }
+    void memoryBoundCountsWhatThePixelsTake()
+    {
+        QFETCH(QImage, image);
+        ImageCache cache(diskDir());
+        for (int i = 0; i < ImageCache::maxMemoryEntries; ++i)
+            cache.remember("image" + QString::number(i), image);
+        QCOMPARE(cache.memoryCost(), cache.memoryCount() * image.sizeInBytes());
+        QVERIFY(cache.memoryCost() <= ImageCache::maxMemoryCost);
+        QVERIFY(cache.memoryCost() > ImageCache::maxMemoryCost - image.sizeInBytes());
+    }
+
     void sourceRectCropsToTheItemsShape_data()
     {
         QTest::addColumn<QSize>("image");

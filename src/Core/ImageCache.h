@@ -22,7 +22,7 @@ class ImageCache : public QObject
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
-    // What the memory level holds now (bytes at width x height x 4, and images).
+    // What the memory level holds now (the pixels' bytes, and images).
     Q_PROPERTY(qint64 memoryCost READ memoryCost NOTIFY memoryChanged FINAL)
     Q_PROPERTY(int memoryCount READ memoryCount NOTIFY memoryChanged FINAL)
 

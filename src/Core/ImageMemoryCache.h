@@ -8,8 +8,8 @@
 #include <list>
 #include <optional>
 
-// Decoded images by URL, bounded both by total cost (width x height x 4 bytes) and by entry count;
-// the least recently used entry goes first when either limit is passed. Safe from any thread.
+// Decoded images by URL, bounded both by total cost (the bytes their pixels take) and by entry
+// count; the least recently used entry goes first when either limit is passed. Safe from any thread.
 class ImageMemoryCache
 {
 public:
@@ -19,7 +19,9 @@ public:
     // An image that alone costs more than the whole cache is not kept.
     void insert(const QString &url, const QImage &image);
 
-    static qint64 costOf(const QImage &image) { return qint64(image.width()) * image.height() * 4; }
+    // What the pixels really take: a 16-bit PNG decodes to 8 bytes a pixel, a grey one to 1, and
+    // rows are padded; counting 4 a pixel let deep images take twice the bound.
+    static qint64 costOf(const QImage &image) { return image.sizeInBytes(); }
 
     qint64 totalCost() const;
     int count() const;
