@@ -2,6 +2,7 @@
 #include "AppModel.h"
 #include "Keychain.h"
 #include "SampleProvider.h"
+#include "SessionItems.h"
 #include "SessionStore.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
@@ -59,13 +60,13 @@ class TestAppModel : public QObject
 
     void init()
     {
-        clearKeyring();
+        norvane::test::clearSessionItems();
         m_first.clearScript();
         m_second.clearScript();
         m_first.clearLog();
         m_second.clearLog();
     }
-    void cleanup() { clearKeyring(); }
+    void cleanup() { norvane::test::clearSessionItems(); }
 
     void serverOrder_data()
     {
@@ -108,15 +109,13 @@ class TestAppModel : public QObject
         QTest::newRow("invalid then time-out") << Verdict::Invalid << Verdict::TimesOut << expectedInvalid;
         QTest::newRow("disabled then expired keeps disabled")
             << Verdict::Disabled << Verdict::Expired << expectedDisabled;
-        QTest::newRow("expired then banned keeps expired")
-            << Verdict::Expired << Verdict::Banned << expectedExpired;
+        QTest::newRow("expired then banned keeps expired") << Verdict::Expired << Verdict::Banned << expectedExpired;
         QTest::newRow("invalid then expired") << Verdict::Invalid << Verdict::Expired << expectedExpired;
         QTest::newRow("server error then invalid") << Verdict::Http500 << Verdict::Invalid << expectedInvalid;
         QTest::newRow("both unreachable") << Verdict::Refused << Verdict::Refused << expectedNoConnection;
         QTest::newRow("both HTTP errors") << Verdict::Http500 << Verdict::Http500 << expectedNoConnection;
         QTest::newRow("both unreadable") << Verdict::Html << Verdict::Html << expectedNoConnection;
-        QTest::newRow("unreadable then time-out")
-            << Verdict::Html << Verdict::TimesOut << expectedNoConnection;
+        QTest::newRow("unreadable then time-out") << Verdict::Html << Verdict::TimesOut << expectedNoConnection;
     }
     void verdictsBetweenServers()
     {
@@ -169,22 +168,12 @@ class TestAppModel : public QObject
         QTest::addColumn<QString>("typedPassword");
         QTest::addColumn<QString>("sentUser");
         QTest::addColumn<bool>("signedIn");
-        QTest::newRow("spaces and tabs") << " \t demo \t"
-                                         << "demo1234"
-                                         << "demo" << true;
+        QTest::newRow("spaces and tabs") << " \t demo \t" << "demo1234" << "demo" << true;
         QTest::newRow("unicode space separators")
-            << QStringLiteral("\u00a0\u2003demo\u3000\u202f") << "demo1234"
-            << "demo" << true;
-        QTest::newRow("line break stays") << "demo\n"
-                                          << "demo1234"
-                                          << "demo\n"
-                                          << false;
-        QTest::newRow("password sent as typed") << "demo"
-                                                << " demo1234 "
-                                                << "demo" << false;
-        QTest::newRow("blanks only") << "   "
-                                     << "demo1234"
-                                     << "" << false;
+            << QStringLiteral("\u00a0\u2003demo\u3000\u202f") << "demo1234" << "demo" << true;
+        QTest::newRow("line break stays") << "demo\n" << "demo1234" << "demo\n" << false;
+        QTest::newRow("password sent as typed") << "demo" << " demo1234 " << "demo" << false;
+        QTest::newRow("blanks only") << "   " << "demo1234" << "" << false;
     }
     void userNameTrimming()
     {
@@ -227,8 +216,7 @@ class TestAppModel : public QObject
         QFETCH(int, signInDelayMs);
         QFETCH(int, minimumMs);
         saveSignIn(m_second.baseUrl());
-        ProviderFault slow;
-        slow.delayMs = signInDelayMs;
+        ProviderFault slow{.delayMs = signInDelayMs};
         m_second.setFault(QString(), slow);
 
         auto model = makeModel();
@@ -364,17 +352,6 @@ class TestAppModel : public QObject
         QCOMPARE(tabs.size(), 2);
     }
 
-    void sectionTitlesInMenuOrder()
-    {
-        AppModel model;
-        QStringList titles;
-        for (const QVariant &tab : model.tabs())
-            titles << AppModel::title(AppModel::AppTab(tab.toInt()));
-        QCOMPARE(titles, QStringList({QStringLiteral("TV en vivo"), QStringLiteral("Películas"),
-                                      QStringLiteral("Series"), QStringLiteral("Buscar"),
-                                      QStringLiteral("Ajustes")}));
-    }
-
     void signingOutStopsTheEngineOnlyOnceItExists()
     {
         qputenv("NORVANE_VLC_OPTS", "--aout=adummy,--vout=dummy");
@@ -424,44 +401,20 @@ class TestAppModel : public QObject
         SessionStore::shared().saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"), server);
     }
 
-    static void clearKeyring()
-    {
-        for (QLatin1String item :
-             {SessionStore::usernameItem, SessionStore::passwordItem, SessionStore::lastUsernameItem,
-              SessionStore::lastPasswordItem, SessionStore::serverUrlItem})
-            Keychain::remove(item);
-    }
-
     // Makes the server answer the sign-in with the verdict; gives the base to use for it.
     static QString script(SampleProvider &server, Verdict verdict)
     {
         ProviderFault fault;
         switch (verdict) {
-        case Verdict::Success:
-            break;
-        case Verdict::Expired:
-            server.setAnswer(QString(), accountAnswer("Expired"));
-            break;
-        case Verdict::Disabled:
-            server.setAnswer(QString(), accountAnswer("Disabled"));
-            break;
-        case Verdict::Banned:
-            server.setAnswer(QString(), accountAnswer("banned"));
-            break;
-        case Verdict::Invalid:
-            server.setAnswer(QString(), R"({"user_info":{"auth":0}})");
-            break;
-        case Verdict::Http500:
-            fault.status = 500;
-            break;
-        case Verdict::Html:
-            fault.htmlBody = true;
-            break;
-        case Verdict::TimesOut:
-            fault.stall = true;
-            break;
-        case Verdict::Refused:
-            return refusedBase();
+        case Verdict::Success: break;
+        case Verdict::Expired: server.setAnswer(QString(), accountAnswer("Expired")); break;
+        case Verdict::Disabled: server.setAnswer(QString(), accountAnswer("Disabled")); break;
+        case Verdict::Banned: server.setAnswer(QString(), accountAnswer("banned")); break;
+        case Verdict::Invalid: server.setAnswer(QString(), R"({"user_info":{"auth":0}})"); break;
+        case Verdict::Http500: fault.status = 500; break;
+        case Verdict::Html: fault.htmlBody = true; break;
+        case Verdict::TimesOut: fault.stall = true; break;
+        case Verdict::Refused: return refusedBase();
         }
         server.setFault(QString(), fault);
         return server.baseUrl();

@@ -49,266 +49,220 @@ class TestCatalog : public QObject
     XtreamClient client() const;
 
 private Q_SLOTS:
-    void initTestCase();
+    void initTestCase()
+    {
+        ApiConnection::setCatalogTimeout(300ms);
+        ApiConnection::setIdleTimeout(300ms);
+    }
 
-    void init();
+    void init()
+    {
+        m_provider = new SampleProvider(this);
+        QVERIFY(m_provider->listenOn());
+    }
 
-    void cleanup();
+    void cleanup()
+    {
+        delete m_provider;
+        m_provider = nullptr;
+        QVERIFY(leftoverDownloads().isEmpty());
+    }
 
-    void progressTotalsInOrder();
+    void progressTotalsInOrder()
+    {
+        const QByteArray body = catalogBody(30); // about 6 kB, sent in 10 slices a second
+        ProviderFault slow{.bytesPerSecond = int(body.size()) * 3};
+        m_provider->setAnswer(QStringLiteral("get_vod_streams"), body);
+        m_provider->setFault(QStringLiteral("get_vod_streams"), slow);
+        QList<qint64> totals;
+        const auto result = QCoro::waitFor(
+            client().rawData(QStringLiteral("get_vod_streams"), {}, [&](qint64 total) { totals.append(total); }));
+        QVERIFY(result);
+        QCOMPARE(*result, body);
+        QVERIFY2(totals.size() >= 3, qPrintable(QString::number(totals.size())));
+        QVERIFY(std::is_sorted(totals.begin(), totals.end()));
+        QCOMPARE(std::adjacent_find(totals.begin(), totals.end()), totals.end());
+        QCOMPARE(totals.last(), qint64(body.size()));
+        // The request is the ordinary API request.
+        const auto requests = m_provider->requests(QStringLiteral("get_vod_streams"));
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].query.value(QStringLiteral("username")), m_provider->username());
+    }
 
-    void failedDownloads_data();
-    void failedDownloads();
+    void failedDownloads_data()
+    {
+        QTest::addColumn<ProviderFault>("fault");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("bodyBytesSeen");
+        ProviderFault notFound{.status = 404, .htmlBody = true};
+        ProviderFault dropped{.dropMidBody = true, .body = catalogBody(20)};
+        ProviderFault droppedSlowly = dropped;
+        droppedSlowly.bytesPerSecond = int(dropped.body->size()) * 4;
+        ProviderFault stalled{.stallAfterHeaders = true};
+        const QString unexpected = QStringLiteral("Ocurrió un error inesperado.\nInténtalo de nuevo.");
+        const QString offline = QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
+        QTest::newRow("404") << notFound << unexpected << false;
+        QTest::newRow("dropped mid-body") << dropped << offline << true;
+        QTest::newRow("dropped while trickling") << droppedSlowly << offline << true;
+        QTest::newRow("headers then nothing")
+            << stalled << QStringLiteral("La conexión tardó demasiado.\nInténtalo de nuevo.") << false;
+    }
 
-    void emptyBody();
+    void failedDownloads()
+    {
+        QFETCH(ProviderFault, fault);
+        QFETCH(QString, expected);
+        QFETCH(bool, bodyBytesSeen);
+        m_provider->setFault(QStringLiteral("get_series"), fault);
+        qint64 lastTotal = 0;
+        const auto result = QCoro::waitFor(
+            client().rawData(QStringLiteral("get_series"), {}, [&](qint64 total) { lastTotal = total; }));
+        QVERIFY(!result);
+        QCOMPARE(NorvaneError::message(result.failure()), expected);
+        QCOMPARE(lastTotal > 0, bodyBytesSeen);
+        if (fault.status == 404)
+            QCOMPARE(std::get<HTTPStatusError>(result.failure()).code, 404);
+    }
 
-    void decodeCatalogOffTheMainThread();
+    void emptyBody()
+    {
+        m_provider->setAnswer(QStringLiteral("get_vod_streams"), QByteArray());
+        const auto result = QCoro::waitFor(client().rawData(QStringLiteral("get_vod_streams"), {}, nullptr));
+        QVERIFY(result);
+        QVERIFY(result->isEmpty());
+    }
 
-    void decodeCatalogGivesAbsentOnBadBodies_data();
-    void decodeCatalogGivesAbsentOnBadBodies();
+    void decodeCatalogGivesAbsentOnBadBodies_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("not a list") << QByteArray(R"({"error":"x"})");
+        QTest::newRow("truncated") << catalogBody(5).chopped(10);
+        QTest::newRow("element not an object") << QByteArray(R"([{"name":"a"},"b"])");
+        QTest::newRow("html") << QByteArray("<html></html>");
+    }
 
-    void largeBodiesDecodeInPiecesAsInOne_data();
-    void largeBodiesDecodeInPiecesAsInOne();
+    void decodeCatalogGivesAbsentOnBadBodies()
+    {
+        QFETCH(QByteArray, body);
+        QVERIFY(!QCoro::waitFor(decodeCatalog<QList<VodStream>>(body)));
+        QVERIFY(!QCoro::waitFor(decodeCatalog<QList<SeriesStream>>(body)));
+    }
 
-    void cacheFolder();
+    void largeBodiesDecodeInPiecesAsInOne_data()
+    {
+        // Above the size that is cut into pieces; every element carries the trap of its row.
+        const QByteArray plain = catalogBody(30000);
+        QVERIFY(plain.size() >= 2 * JsonDecoding::parallelPieceBytes);
+        const QList<qsizetype> cuts = JsonDecoding::listCuts(plain, 2);
+        QCOMPARE(cuts.size(), 1); // so the pieces are really decoded side by side
+        QCOMPARE(plain.mid(cuts.first() - 1, 3), QByteArray("},{"));
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("decodes");
+        QTest::newRow("plain") << plain << true;
+        QByteArray inText = plain;
+        inText.replace("\"name\":\"Película", "\"name\":\"a},{b Película");
+        QTest::newRow("separator inside a text") << inText << true;
+        QByteArray nested = plain;
+        nested.replace("\"num\":", "\"tags\":[{\"a\":1}, {\"b\":[2]},\n{\"c\":{}}],\"num\":");
+        QTest::newRow("separator inside a nested value") << nested << true;
+        QByteArray broken = plain;
+        broken.replace("\"stream_id\":29000,", "\"stream_id\":29000,,");
+        QTest::newRow("broken element near the end") << broken << false;
+        QTest::newRow("content after the list") << plain + " x" << false;
+        QByteArray notObject = plain;
+        notObject.replace(R"({"num":25000,)", R"("x",{"num":25000,)");
+        QTest::newRow("element not an object near the end") << notObject << false;
+    }
 
-    void ageOfStoredBodies();
+    void largeBodiesDecodeInPiecesAsInOne()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, decodes);
+        // A body shared with the caller is decoded in one piece; one owned alone may be cut.
+        const Result<QList<VodStream>> inOne = ProviderJson::decode<QList<VodStream>>(body);
+        QByteArray owned(body.constData(), body.size());
+        const Result<QList<VodStream>> inPieces = ProviderJson::decode<QList<VodStream>>(std::move(owned));
+        QCOMPARE(bool(inOne), decodes);
+        QCOMPARE(bool(inPieces), decodes);
+        if (decodes) {
+            QCOMPARE(inPieces->size(), 30000);
+            QVERIFY(*inPieces == *inOne);
+        }
+        // Off the main thread, through the path the sections use.
+        const std::optional<QList<VodStream>> offThread =
+            QCoro::waitFor(decodeCatalog<QList<VodStream>>(QByteArray(body.constData(), body.size())));
+        QCOMPARE(offThread.has_value(), decodes);
+        if (decodes)
+            QVERIFY(*offThread == *inOne);
+    }
 
-    void shortGuideRequest();
+    void cacheFolder()
+    {
+        const QString dir = DiskCatalogCache::dir();
+        QVERIFY(dir.endsWith(QLatin1String("/Norvane")));
+        QVERIFY(QFileInfo(dir).isDir());
+        QCOMPARE(QFileInfo(dir).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
+                 QFile::Permissions());
+        QCOMPARE(DiskCatalogCache::dir(), dir); // a second call finds it present
+    }
 
-    void seriesDetailRequest();
+    void ageOfStoredBodies()
+    {
+        const QString path = DiskCatalogCache::dir() + QLatin1String("/vod_all.json");
+        QFile::remove(path);
+        QVERIFY(!DiskCatalogCache::age(QStringLiteral("vod_all.json")));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[]");
+        file.close();
+        const std::optional<double> fresh = DiskCatalogCache::age(QStringLiteral("vod_all.json"));
+        QVERIFY(fresh);
+        QVERIFY2(*fresh > -2 && *fresh < 5, qPrintable(QString::number(*fresh)));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime));
+        file.close();
+        const std::optional<double> future = DiskCatalogCache::age(QStringLiteral("vod_all.json"));
+        QVERIFY(future);
+        QVERIFY(*future < -3500 && *future > -3700);
+        QFile::remove(path);
+    }
+
+    void shortGuideRequest()
+    {
+        m_provider->setAnswer(QStringLiteral("get_short_epg"),
+                              R"({"epg_listings":[{"title":"Tm90aWNpYXM=","start_timestamp":"10","stop_timestamp":20}]})");
+        const auto listings = QCoro::waitFor(client().shortEPG(QStringLiteral("77"), 12));
+        QVERIFY(listings);
+        QCOMPARE(listings->size(), 1);
+        QCOMPARE(listings->at(0).title(), QStringLiteral("Noticias"));
+        QCOMPARE(listings->at(0).stopTimestamp(), 20);
+        const auto request = m_provider->requests(QStringLiteral("get_short_epg")).at(0);
+        QCOMPARE(request.query.value(QStringLiteral("stream_id")), QStringLiteral("77"));
+        QCOMPARE(request.query.value(QStringLiteral("limit")), QStringLiteral("12"));
+        QVERIFY(request.rawQuery.contains("limit=12"));
+    }
+
+    void seriesDetailRequest()
+    {
+        m_provider->setAnswer(QStringLiteral("get_series_info"),
+                              R"({"info":{"cover":"c"},"episodes":{"1":[{"id":"9","episode_num":1}]}})");
+        const auto info = QCoro::waitFor(client().seriesInfo(QStringLiteral("31")));
+        QVERIFY(info);
+        QCOMPARE(info->cover(), QStringLiteral("c"));
+        QCOMPARE(info->seasons().at(0).episodes().at(0).id(), QStringLiteral("9"));
+        QCOMPARE(m_provider->requests(QStringLiteral("get_series_info")).at(0).query.value(QStringLiteral("series_id")),
+                 QStringLiteral("31"));
+        m_provider->setAnswer(QStringLiteral("get_series_info"), "[]");
+        const auto broken = QCoro::waitFor(client().seriesInfo(QStringLiteral("31")));
+        QCOMPARE(NorvaneError::message(broken.failure()),
+                 QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo."));
+    }
 };
 
 XtreamClient TestCatalog::client() const
 {
     return XtreamClient(m_provider->baseUrl(), m_provider->username(), m_provider->password());
 }
-
-void TestCatalog::initTestCase()
-{
-    ApiConnection::setCatalogTimeout(300ms);
-    ApiConnection::setIdleTimeout(300ms);
-}
-
-void TestCatalog::init()
-{
-    m_provider = new SampleProvider(this);
-    QVERIFY(m_provider->listenOn());
-}
-
-void TestCatalog::cleanup()
-{
-    delete m_provider;
-    m_provider = nullptr;
-    QVERIFY(leftoverDownloads().isEmpty());
-}
-
-void TestCatalog::progressTotalsInOrder()
-{
-    const QByteArray body = catalogBody(30); // about 6 kB, sent in 10 slices a second
-    ProviderFault slow;
-    slow.bytesPerSecond = int(body.size()) * 3;
-    m_provider->setAnswer(QStringLiteral("get_vod_streams"), body);
-    m_provider->setFault(QStringLiteral("get_vod_streams"), slow);
-    QList<qint64> totals;
-    const auto result = QCoro::waitFor(
-        client().rawData(QStringLiteral("get_vod_streams"), {}, [&](qint64 total) { totals.append(total); }));
-    QVERIFY(result);
-    QCOMPARE(*result, body);
-    QVERIFY2(totals.size() >= 3, qPrintable(QString::number(totals.size())));
-    QVERIFY(std::is_sorted(totals.begin(), totals.end()));
-    QCOMPARE(std::adjacent_find(totals.begin(), totals.end()), totals.end());
-    QCOMPARE(totals.last(), qint64(body.size()));
-    // The request is the ordinary API request.
-    const auto requests = m_provider->requests(QStringLiteral("get_vod_streams"));
-    QCOMPARE(requests.size(), 1);
-    QCOMPARE(requests[0].query.value(QStringLiteral("username")), m_provider->username());
-}
-
-void TestCatalog::failedDownloads_data()
-{
-    QTest::addColumn<ProviderFault>("fault");
-    QTest::addColumn<QString>("expected");
-    QTest::addColumn<bool>("bodyBytesSeen");
-    ProviderFault notFound;
-    notFound.status = 404;
-    notFound.htmlBody = true;
-    ProviderFault dropped;
-    dropped.dropMidBody = true;
-    dropped.body = catalogBody(20);
-    ProviderFault droppedSlowly = dropped;
-    droppedSlowly.bytesPerSecond = int(dropped.body->size()) * 4;
-    ProviderFault stalled;
-    stalled.stallAfterHeaders = true;
-    const QString unexpected = QStringLiteral("Ocurrió un error inesperado.\nInténtalo de nuevo.");
-    const QString offline = QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
-    QTest::newRow("404") << notFound << unexpected << false;
-    QTest::newRow("dropped mid-body") << dropped << offline << true;
-    QTest::newRow("dropped while trickling") << droppedSlowly << offline << true;
-    QTest::newRow("headers then nothing")
-        << stalled << QStringLiteral("La conexión tardó demasiado.\nInténtalo de nuevo.") << false;
-}
-
-void TestCatalog::failedDownloads()
-{
-    QFETCH(ProviderFault, fault);
-    QFETCH(QString, expected);
-    QFETCH(bool, bodyBytesSeen);
-    m_provider->setFault(QStringLiteral("get_series"), fault);
-    qint64 lastTotal = 0;
-    const auto result = QCoro::waitFor(
-        client().rawData(QStringLiteral("get_series"), {}, [&](qint64 total) { lastTotal = total; }));
-    QVERIFY(!result);
-    QCOMPARE(NorvaneError::message(result.failure()), expected);
-    QCOMPARE(lastTotal > 0, bodyBytesSeen);
-    if (fault.status == 404)
-        QCOMPARE(std::get<HTTPStatusError>(result.failure()).code, 404);
-}
-
-void TestCatalog::emptyBody()
-{
-    m_provider->setAnswer(QStringLiteral("get_vod_streams"), QByteArray());
-    const auto result = QCoro::waitFor(client().rawData(QStringLiteral("get_vod_streams"), {}, nullptr));
-    QVERIFY(result);
-    QVERIFY(result->isEmpty());
-}
-
-void TestCatalog::decodeCatalogOffTheMainThread()
-{
-    const QByteArray body = catalogBody(500);
-    const std::optional<QList<VodStream>> movies = QCoro::waitFor(decodeCatalog<QList<VodStream>>(body));
-    QVERIFY(movies);
-    QCOMPARE(movies->size(), 500);
-    QCOMPARE(movies->at(499).streamId(), QStringLiteral("1499"));
-    QCOMPARE(movies->at(0).name(), QStringLiteral("Película 0"));
-}
-
-void TestCatalog::decodeCatalogGivesAbsentOnBadBodies_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::newRow("not a list") << QByteArray(R"({"error":"x"})");
-    QTest::newRow("truncated") << catalogBody(5).chopped(10);
-    QTest::newRow("element not an object") << QByteArray(R"([{"name":"a"},"b"])");
-    QTest::newRow("html") << QByteArray("<html></html>");
-}
-
-void TestCatalog::decodeCatalogGivesAbsentOnBadBodies()
-{
-    QFETCH(QByteArray, body);
-    QVERIFY(!QCoro::waitFor(decodeCatalog<QList<VodStream>>(body)));
-    QVERIFY(!QCoro::waitFor(decodeCatalog<QList<SeriesStream>>(body)));
-}
-
-void TestCatalog::largeBodiesDecodeInPiecesAsInOne_data()
-{
-    // Above the size that is cut into pieces; every element carries the trap of its row.
-    const QByteArray plain = catalogBody(30000);
-    QVERIFY(plain.size() >= 2 * JsonDecoding::parallelPieceBytes);
-    const QList<qsizetype> cuts = JsonDecoding::listCuts(plain, 2);
-    QCOMPARE(cuts.size(), 1); // so the pieces are really decoded side by side
-    QCOMPARE(plain.mid(cuts.first() - 1, 3), QByteArray("},{"));
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<bool>("decodes");
-    QTest::newRow("plain") << plain << true;
-    QByteArray inText = plain;
-    inText.replace("\"name\":\"Película", "\"name\":\"a},{b Película");
-    QTest::newRow("separator inside a text") << inText << true;
-    QByteArray nested = plain;
-    nested.replace("\"num\":", "\"tags\":[{\"a\":1}, {\"b\":[2]},\n{\"c\":{}}],\"num\":");
-    QTest::newRow("separator inside a nested value") << nested << true;
-    QByteArray broken = plain;
-    broken.replace("\"stream_id\":29000,", "\"stream_id\":29000,,");
-    QTest::newRow("broken element near the end") << broken << false;
-    QTest::newRow("content after the list") << plain + " x" << false;
-    QByteArray notObject = plain;
-    notObject.replace(R"({"num":25000,)", R"("x",{"num":25000,)");
-    QTest::newRow("element not an object near the end") << notObject << false;
-}
-
-void TestCatalog::largeBodiesDecodeInPiecesAsInOne()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(bool, decodes);
-    // A body shared with the caller is decoded in one piece; one owned alone may be cut.
-    const Result<QList<VodStream>> inOne = ProviderJson::decode<QList<VodStream>>(body);
-    QByteArray owned(body.constData(), body.size());
-    const Result<QList<VodStream>> inPieces = ProviderJson::decode<QList<VodStream>>(std::move(owned));
-    QCOMPARE(bool(inOne), decodes);
-    QCOMPARE(bool(inPieces), decodes);
-    if (decodes) {
-        QCOMPARE(inPieces->size(), 30000);
-        QVERIFY(*inPieces == *inOne);
-    }
-    // Off the main thread, through the path the sections use.
-    const std::optional<QList<VodStream>> offThread =
-        QCoro::waitFor(decodeCatalog<QList<VodStream>>(QByteArray(body.constData(), body.size())));
-    QCOMPARE(offThread.has_value(), decodes);
-    if (decodes)
-        QVERIFY(*offThread == *inOne);
-}
-
-void TestCatalog::cacheFolder()
-{
-    const QString dir = DiskCatalogCache::dir();
-    QVERIFY(dir.endsWith(QLatin1String("/Norvane")));
-    QVERIFY(QFileInfo(dir).isDir());
-    QCOMPARE(QFileInfo(dir).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
-             QFile::Permissions());
-    QCOMPARE(DiskCatalogCache::dir(), dir); // a second call finds it present
-}
-
-void TestCatalog::ageOfStoredBodies()
-{
-    const QString path = DiskCatalogCache::dir() + QLatin1String("/vod_all.json");
-    QFile::remove(path);
-    QVERIFY(!DiskCatalogCache::age(QStringLiteral("vod_all.json")));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[]");
-    file.close();
-    const std::optional<double> fresh = DiskCatalogCache::age(QStringLiteral("vod_all.json"));
-    QVERIFY(fresh);
-    QVERIFY2(*fresh > -2 && *fresh < 5, qPrintable(QString::number(*fresh)));
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime));
-    file.close();
-    const std::optional<double> future = DiskCatalogCache::age(QStringLiteral("vod_all.json"));
-    QVERIFY(future);
-    QVERIFY(*future < -3500 && *future > -3700);
-    QFile::remove(path);
-}
-
-void TestCatalog::shortGuideRequest()
-{
-    m_provider->setAnswer(QStringLiteral("get_short_epg"),
-                          R"({"epg_listings":[{"title":"Tm90aWNpYXM=","start_timestamp":"10","stop_timestamp":20}]})");
-    const auto listings = QCoro::waitFor(client().shortEPG(QStringLiteral("77"), 12));
-    QVERIFY(listings);
-    QCOMPARE(listings->size(), 1);
-    QCOMPARE(listings->at(0).title(), QStringLiteral("Noticias"));
-    QCOMPARE(listings->at(0).stopTimestamp(), 20);
-    const auto request = m_provider->requests(QStringLiteral("get_short_epg")).at(0);
-    QCOMPARE(request.query.value(QStringLiteral("stream_id")), QStringLiteral("77"));
-    QCOMPARE(request.query.value(QStringLiteral("limit")), QStringLiteral("12"));
-    QVERIFY(request.rawQuery.contains("limit=12"));
-}
-
-void TestCatalog::seriesDetailRequest()
-{
-    m_provider->setAnswer(QStringLiteral("get_series_info"),
-                          R"({"info":{"cover":"c"},"episodes":{"1":[{"id":"9","episode_num":1}]}})");
-    const auto info = QCoro::waitFor(client().seriesInfo(QStringLiteral("31")));
-    QVERIFY(info);
-    QCOMPARE(info->cover(), QStringLiteral("c"));
-    QCOMPARE(info->seasons().at(0).episodes().at(0).id(), QStringLiteral("9"));
-    QCOMPARE(m_provider->requests(QStringLiteral("get_series_info")).at(0).query.value(QStringLiteral("series_id")),
-             QStringLiteral("31"));
-    m_provider->setAnswer(QStringLiteral("get_series_info"), "[]");
-    const auto broken = QCoro::waitFor(client().seriesInfo(QStringLiteral("31")));
-    QCOMPARE(NorvaneError::message(broken.failure()),
-             QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo."));
-}
-
 
 NORVANE_TEST_MAIN(TestCatalog)
 #include "tst_catalog.moc"

@@ -102,16 +102,23 @@ private:
     static ChannelsModel *sectionOf(QObject *view) { return view->property("channelsModel").value<ChannelsModel *>(); }
     static ChannelsScreen *screenOf(QObject *view) { return view->property("screenState").value<ChannelsScreen *>(); }
 
-    // The view with its categories listed and category "1" chosen from its row.
-    QObject *viewOnFirstCategory(QmlHarness &harness)
+    // The view with the provider's categories listed.
+    QObject *viewWithCategories(QmlHarness &harness)
     {
         QObject *view = createShown(harness, viewQml, clientProperty());
+        if (!view || !QTest::qWaitFor([&] { return sectionOf(view)->categories().size() == 12; }, 5000))
+            return nullptr;
+        waitForLayout(&harness.window());
+        return view;
+    }
+
+    // The same with category "1" chosen from its row.
+    QObject *viewOnFirstCategory(QmlHarness &harness)
+    {
+        QObject *view = viewWithCategories(harness);
         if (!view)
             return nullptr;
         ChannelsModel *section = sectionOf(view);
-        if (!QTest::qWaitFor([&] { return !section->categories().isEmpty(); }, 5000))
-            return nullptr;
-        waitForLayout(&harness.window());
         if (QQuickItem *row = item(view, QStringLiteral("categoryRow_1")))
             clickItem(row);
         if (!QTest::qWaitFor([&] { return !section->isLoadingChannels() && section->channelList()->count() > 0; }, 5000))
@@ -151,42 +158,13 @@ private Q_SLOTS:
         VLCEngine::shared()->stop();
     }
 
-    // The auto-hide on its own: a schedule replaces the pending one, a toggle that hides cancels
-    // it, and only the latest schedule hides.
-    void controlsAutoHide()
-    {
-        ControlsAutoHide controls;
-        QCOMPARE(controls.hideDelayMs(), 4000);
-        controls.setHideDelayMs(hideMs);
-        QVERIFY(controls.showControls());
-
-        QElapsedTimer clock;
-        clock.start();
-        controls.scheduleHide();
-        QTest::qWait(hideMs / 2);
-        controls.scheduleHide();
-        QTRY_VERIFY(!controls.showControls());
-        // 5 % early firing allowed.
-        QVERIFY(clock.elapsed() >= hideMs / 2 + hideMs * 95 / 100);
-        QVERIFY(!controls.hidePending());
-
-        controls.toggleControls();
-        QVERIFY(controls.showControls());
-        QVERIFY(controls.hidePending());
-        controls.toggleControls();
-        QVERIFY(!controls.showControls());
-        QVERIFY(!controls.hidePending());
-    }
-
     // Before any choice both panels ask for one; the favourites row without favourites is empty.
     void panelStatesBeforeAChoice()
     {
         QmlHarness harness;
-        QObject *view = createShown(harness, viewQml, clientProperty());
+        QObject *view = viewWithCategories(harness);
         QVERIFY(view);
         ChannelsModel *section = sectionOf(view);
-        QTRY_COMPARE(section->categories().size(), 12);
-        waitForLayout(&harness.window());
 
         QVERIFY(shown(view, QStringLiteral("channelsEmpty")));
         QCOMPARE(item(view, QStringLiteral("channelsEmpty"))->property("text").toString(),
@@ -215,12 +193,10 @@ private Q_SLOTS:
     void pinSheetUnlocksAndSelects()
     {
         QmlHarness harness;
-        QObject *view = createShown(harness, viewQml, clientProperty());
+        QObject *view = viewWithCategories(harness);
         QVERIFY(view);
         ChannelsModel *section = sectionOf(view);
         ChannelsScreen *screen = screenOf(view);
-        QTRY_COMPARE(section->categories().size(), 12);
-        waitForLayout(&harness.window());
 
         clickItem(item(view, QStringLiteral("categoryRow_12")));
         QVERIFY(screen->hasPinCategory());

@@ -6,8 +6,8 @@
 #include "XtreamClient.h"
 
 #include <QCoroTask>
+#include <QElapsedTimer>
 #include <QTcpServer>
-#include <QTimer>
 
 using namespace std::chrono_literals;
 
@@ -27,19 +27,6 @@ const QString &offlineText = norvane::test::texts::offline;
 const QString &connectionText = norvane::test::texts::connection;
 const auto httpText = norvane::test::texts::http;
 
-// Counts 5 ms ticks while a request runs: a blocked main thread would count none.
-struct TickCounter
-{
-    QTimer timer;
-    int ticks = 0;
-    TickCounter()
-    {
-        timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] { ++ticks; });
-        timer.start();
-    }
-};
-
 } // namespace
 
 // The provider client against the in-process provider: addresses, verdicts, failure texts.
@@ -52,321 +39,252 @@ class TestClient : public QObject
     XtreamClient client() const;
 
 private Q_SLOTS:
-    void initTestCase();
+    void initTestCase()
+    {
+        ApiConnection::setIdleTimeout(300ms);
+    }
 
-    void init();
+    void init()
+    {
+        m_provider = new SampleProvider(this);
+        QVERIFY(m_provider->listenOn());
+    }
 
-    void cleanup();
+    void cleanup()
+    {
+        delete m_provider;
+        m_provider = nullptr;
+        ApiConnection::setIdleTimeout(300ms);
+        ApiConnection::setTotalTimeout(120s);
+    }
 
-    void credentialsArriveExactlyAsTyped_data();
-    void credentialsArriveExactlyAsTyped();
+    void credentialsArriveExactlyAsTyped_data()
+    {
+        QTest::addColumn<QString>("username");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QByteArray>("encodedPassword");
+        QTest::newRow("ordinary") << QStringLiteral("demo") << QStringLiteral("demo1234") << QByteArray("demo1234");
+        QTest::newRow("plus") << QStringLiteral("ana") << QStringLiteral("a+b") << QByteArray("a%2Bb");
+        QTest::newRow("reserved") << QStringLiteral("j&o=s#e") << QStringLiteral("%;/?") << QByteArray("%25%3B%2F%3F");
+        QTest::newRow("blank and non-ASCII") << QStringLiteral("José Peña") << QStringLiteral("ñ ü")
+                                             << QByteArray("%C3%B1%20%C3%BC");
+        QTest::newRow("unreserved untouched") << QStringLiteral("a-b.c_d~e") << QStringLiteral("Z9-._~")
+                                              << QByteArray("Z9-._~");
+    }
 
-    void queryItemsInOrder();
+    void credentialsArriveExactlyAsTyped()
+    {
+        QFETCH(QString, username);
+        QFETCH(QString, password);
+        QFETCH(QByteArray, encodedPassword);
+        m_provider->setCredentials(username, password);
+        const LoginOutcome outcome = QCoro::waitFor(client().authenticate());
+        QCOMPARE(outcome, LoginOutcome::success());
+        const QList<ProviderRequest> requests = m_provider->requests(QString());
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].query.value(QStringLiteral("username")), username);
+        QCOMPARE(requests[0].query.value(QStringLiteral("password")), password);
+        // Sign-in carries the two credentials and nothing else, in this order.
+        QCOMPARE(requests[0].query.size(), 2);
+        QVERIFY2(requests[0].rawQuery.startsWith("username="), requests[0].rawQuery);
+        QVERIFY2(requests[0].rawQuery.endsWith("&password=" + encodedPassword), requests[0].rawQuery);
+    }
 
-    void liveStreamsSendsCategoryOnlyWhenGiven();
+    void queryItemsInOrder()
+    {
+        const XtreamClient c(QStringLiteral("http://h:1"), QStringLiteral("u"), QStringLiteral("p"));
+        const std::optional<QUrl> url = c.url(QStringLiteral("get_vod_info"), {{QStringLiteral("vod_id"), QStringLiteral("1 2")}});
+        QVERIFY(url);
+        QCOMPARE(url->toString(QUrl::FullyEncoded),
+                 QStringLiteral("http://h:1/player_api.php?username=u&password=p&action=get_vod_info&vod_id=1%202"));
+        // A base ending in "/" keeps the doubled slash in the API path.
+        const XtreamClient slashed(QStringLiteral("http://h:1/"), QStringLiteral("u"), QStringLiteral("p"));
+        QCOMPARE(slashed.url(std::nullopt)->path(), QStringLiteral("//player_api.php"));
+    }
 
-    void vodInfoThroughTheProvider();
+    void liveStreamsSendsCategoryOnlyWhenGiven()
+    {
+        m_provider->setAnswer(QStringLiteral("get_live_streams"), R"([{"name":"Uno","stream_id":1}])");
+        const auto all = QCoro::waitFor(client().liveStreams());
+        QVERIFY(all);
+        QCOMPARE(all->size(), 1);
+        const auto one = QCoro::waitFor(client().liveStreams(QStringLiteral("5")));
+        QVERIFY(one);
+        const auto requests = m_provider->requests(QStringLiteral("get_live_streams"));
+        QCOMPARE(requests.size(), 2);
+        QVERIFY(!requests[0].query.contains(QStringLiteral("category_id")));
+        QVERIFY(!requests[0].rawQuery.contains("category_id"));
+        QCOMPARE(requests[1].query.value(QStringLiteral("category_id")), QStringLiteral("5"));
+    }
 
-    void streamAddresses_data();
-    void streamAddresses();
+    void vodInfoThroughTheProvider()
+    {
+        m_provider->setAnswer(QStringLiteral("get_vod_info"),
+                              R"({"info":{"plot":"Trama","rating":8.0},"movie_data":{"stream_id":42,"container_extension":"mkv"}})");
+        const auto detail = QCoro::waitFor(client().vodInfo(QStringLiteral("42")));
+        QVERIFY(detail);
+        QCOMPARE(detail->info()->rating(), QStringLiteral("8"));
+        QCOMPARE(detail->movieData()->containerExtension(), QStringLiteral("mkv"));
+        QCOMPARE(m_provider->requests(QStringLiteral("get_vod_info")).at(0).query.value(QStringLiteral("vod_id")),
+                 QStringLiteral("42"));
+    }
 
-    void verdicts_data();
-    void verdicts();
+    void streamAddresses_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::addColumn<QString>("username");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("live") << QStringLiteral("http://h:8080") << QStringLiteral("demo") << QStringLiteral("demo1234")
+                              << QStringLiteral("live") << QStringLiteral("http://h:8080/live/demo/demo1234/7.m3u8");
+        QTest::newRow("one trailing slash dropped")
+            << QStringLiteral("http://h:8080/") << QStringLiteral("demo") << QStringLiteral("pw") << QStringLiteral("movie")
+            << QStringLiteral("http://h:8080/movie/demo/pw/7.m3u8");
+        QTest::newRow("segment characters stay")
+            << QStringLiteral("http://h") << QStringLiteral("a@b") << QStringLiteral("x+y=z") << QStringLiteral("series")
+            << QStringLiteral("http://h/series/a@b/x+y=z/7.m3u8");
+        QTest::newRow("path breakers encoded")
+            << QStringLiteral("http://h") << QStringLiteral("jo sé") << QStringLiteral("a/b?c#d%e") << QStringLiteral("live")
+            << QStringLiteral("http://h/live/jo%20s%C3%A9/a%2Fb%3Fc%23d%25e/7.m3u8");
+    }
 
-    void wrongCredentials();
+    void streamAddresses()
+    {
+        QFETCH(QString, base);
+        QFETCH(QString, username);
+        QFETCH(QString, password);
+        QFETCH(QString, kind);
+        QFETCH(QString, expected);
+        const XtreamClient c(base, username, password);
+        QCOMPARE(c.streamUrl(kind, QStringLiteral("7"), QStringLiteral("m3u8")), expected);
+        // The address decodes back to exactly the typed credentials.
+        const QStringList segments = QUrl(expected).path(QUrl::FullyEncoded).split(u'/');
+        QCOMPARE(QUrl::fromPercentEncoding(segments.at(2).toUtf8()), username);
+        QCOMPARE(QUrl::fromPercentEncoding(segments.at(3).toUtf8()), password);
+    }
 
-    // Every failure text, each produced by a real failing request.
-    void failureTexts_data();
-    void failureTexts();
+    void verdicts_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<LoginOutcome>("expected");
+        QTest::newRow("auth 0") << QByteArray(R"({"user_info":{"auth":0}})") << 200 << LoginOutcome::invalidCredentials();
+        QTest::newRow("auth text 1, ACTIVE") << QByteArray(R"({"user_info":{"auth":"1","status":"ACTIVE"}})") << 200
+                                             << LoginOutcome::success();
+        QTest::newRow("no status") << QByteArray(R"({"user_info":{"auth":1}})") << 200 << LoginOutcome::success();
+        QTest::newRow("Expired") << QByteArray(R"({"user_info":{"auth":1,"status":"Expired"}})") << 200
+                                 << LoginOutcome::expired();
+        QTest::newRow("Banned") << QByteArray(R"({"user_info":{"auth":1,"status":"Banned"}})") << 200
+                                << LoginOutcome::disabled();
+        QTest::newRow("disabled") << QByteArray(R"({"user_info":{"auth":1.0,"status":"disabled"}})") << 200
+                                  << LoginOutcome::disabled();
+        QTest::newRow("auth true") << QByteArray(R"({"user_info":{"auth":true,"status":"Active"}})") << 200
+                                   << LoginOutcome::invalidCredentials();
+        QTest::newRow("user_info null") << QByteArray(R"({"user_info":null})") << 200 << LoginOutcome::invalidCredentials();
+        QTest::newRow("empty object") << QByteArray("{}") << 200 << LoginOutcome::invalidCredentials();
+        QTest::newRow("html page") << QByteArray("<html><body>Login</body></html>") << 200
+                                   << LoginOutcome::failed(decodingText);
+        QTest::newRow("empty array") << QByteArray("[]") << 200 << LoginOutcome::failed(decodingText);
+        QTest::newRow("401") << QByteArray(R"({"user_info":{"auth":1}})") << 401 << LoginOutcome::failed(httpText(401));
+    }
 
-    void arrayWhereAnObjectIsExpected();
+    void verdicts()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, status);
+        QFETCH(LoginOutcome, expected);
+        m_provider->setAnswer(QString(), body, status);
+        QCOMPARE(QCoro::waitFor(client().authenticate()), expected);
+    }
 
-    void refusedConnection();
+    void wrongCredentials()
+    {
+        const XtreamClient wrong(m_provider->baseUrl(), QStringLiteral("demo"), QStringLiteral("nope"));
+        QCOMPARE(QCoro::waitFor(wrong.authenticate()), LoginOutcome::invalidCredentials());
+    }
 
-    void badBase_data();
-    void badBase();
+    // Failure texts of the faults the fault matrix does not play (it plays every other fault on
+    // every request, and watches the event loop while it does).
+    void failureTexts_data()
+    {
+        QTest::addColumn<ProviderFault>("fault");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("object where a list is expected")
+            << ProviderFault{.body = QByteArray(R"({"user_info":{"auth":1}})")} << decodingText;
+        QTest::newRow("500 with a page") << ProviderFault{.status = 500, .htmlBody = true} << httpText(500);
+        QTest::newRow("headers then nothing") << ProviderFault{.stallAfterHeaders = true} << timeoutText;
+    }
+
+    void failureTexts()
+    {
+        QFETCH(ProviderFault, fault);
+        QFETCH(QString, expected);
+        m_provider->setFault(QStringLiteral("get_live_categories"), fault);
+        const auto result = QCoro::waitFor(client().fetch<QList<Category>>(QStringLiteral("get_live_categories")));
+        QVERIFY(!result);
+        QCOMPARE(NorvaneError::message(result.failure()), expected);
+    }
+
+    void arrayWhereAnObjectIsExpected()
+    {
+        m_provider->setAnswer(QStringLiteral("get_vod_info"), "[]");
+        const auto result = QCoro::waitFor(client().vodInfo(QStringLiteral("1")));
+        QVERIFY(!result);
+        QCOMPARE(NorvaneError::message(result.failure()), decodingText);
+    }
+
+    void refusedConnection()
+    {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const quint16 port = server.serverPort();
+        server.close();
+        const XtreamClient closed(QStringLiteral("http://127.0.0.1:%1").arg(port), QStringLiteral("u"), QStringLiteral("p"));
+        const auto result = QCoro::waitFor(closed.rawData(QStringLiteral("get_live_categories")));
+        QVERIFY(!result);
+        QCOMPARE(std::get<TransportError>(result.failure()).kind, TransportError::Kind::cannotConnectToHost);
+        QCOMPARE(NorvaneError::message(result.failure()), offlineText);
+        QCOMPARE(QCoro::waitFor(closed.authenticate()), LoginOutcome::failed(offlineText));
+    }
+
+    void badBase_data()
+    {
+        QTest::addColumn<QString>("base");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("no scheme") << QStringLiteral("127.0.0.1:8080");
+        QTest::newRow("broken") << QStringLiteral("http://[::1");
+    }
+
+    void badBase()
+    {
+        QFETCH(QString, base);
+        const XtreamClient broken(base, QStringLiteral("u"), QStringLiteral("p"));
+        QVERIFY(!broken.url(std::nullopt));
+        const auto result = QCoro::waitFor(broken.rawData(std::nullopt));
+        QCOMPARE(std::get<TransportError>(result.failure()).kind, TransportError::Kind::badURL);
+        QCOMPARE(NorvaneError::message(result.failure()), connectionText);
+    }
 
     // Data that keeps trickling in never trips the idle limit, but the total limit still holds.
-    void totalTimeLimit();
-
-
+    void totalTimeLimit()
+    {
+        ApiConnection::setIdleTimeout(1s);
+        ApiConnection::setTotalTimeout(400ms);
+        ProviderFault slow{.bytesPerSecond = 100, .body = QByteArray(2000, ' ')};
+        m_provider->setFault(QStringLiteral("get_live_categories"), slow);
+        QElapsedTimer clock;
+        clock.start();
+        const auto result = QCoro::waitFor(client().rawData(QStringLiteral("get_live_categories")));
+        QVERIFY(!result);
+        QCOMPARE(NorvaneError::message(result.failure()), timeoutText);
+        QVERIFY(clock.elapsed() < 1000);
+    }
 };
 
 XtreamClient TestClient::client() const
 {
     return XtreamClient(m_provider->baseUrl(), m_provider->username(), m_provider->password());
-}
-
-void TestClient::initTestCase()
-{
-    ApiConnection::setIdleTimeout(300ms);
-}
-
-void TestClient::init()
-{
-    m_provider = new SampleProvider(this);
-    QVERIFY(m_provider->listenOn());
-}
-
-void TestClient::cleanup()
-{
-    delete m_provider;
-    m_provider = nullptr;
-    ApiConnection::setIdleTimeout(300ms);
-    ApiConnection::setTotalTimeout(120s);
-}
-
-void TestClient::credentialsArriveExactlyAsTyped_data()
-{
-    QTest::addColumn<QString>("username");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<QByteArray>("encodedPassword");
-    QTest::newRow("ordinary") << QStringLiteral("demo") << QStringLiteral("demo1234") << QByteArray("demo1234");
-    QTest::newRow("plus") << QStringLiteral("ana") << QStringLiteral("a+b") << QByteArray("a%2Bb");
-    QTest::newRow("reserved") << QStringLiteral("j&o=s#e") << QStringLiteral("%;/?") << QByteArray("%25%3B%2F%3F");
-    QTest::newRow("blank and non-ASCII") << QStringLiteral("José Peña") << QStringLiteral("ñ ü")
-                                         << QByteArray("%C3%B1%20%C3%BC");
-    QTest::newRow("unreserved untouched") << QStringLiteral("a-b.c_d~e") << QStringLiteral("Z9-._~")
-                                          << QByteArray("Z9-._~");
-}
-
-void TestClient::credentialsArriveExactlyAsTyped()
-{
-    QFETCH(QString, username);
-    QFETCH(QString, password);
-    QFETCH(QByteArray, encodedPassword);
-    m_provider->setCredentials(username, password);
-    const LoginOutcome outcome = QCoro::waitFor(client().authenticate());
-    QCOMPARE(outcome, LoginOutcome::success());
-    const QList<ProviderRequest> requests = m_provider->requests(QString());
-    QCOMPARE(requests.size(), 1);
-    QCOMPARE(requests[0].query.value(QStringLiteral("username")), username);
-    QCOMPARE(requests[0].query.value(QStringLiteral("password")), password);
-    // Sign-in carries the two credentials and nothing else, in this order.
-    QCOMPARE(requests[0].query.size(), 2);
-    QVERIFY2(requests[0].rawQuery.startsWith("username="), requests[0].rawQuery);
-    QVERIFY2(requests[0].rawQuery.endsWith("&password=" + encodedPassword), requests[0].rawQuery);
-}
-
-void TestClient::queryItemsInOrder()
-{
-    const XtreamClient c(QStringLiteral("http://h:1"), QStringLiteral("u"), QStringLiteral("p"));
-    const std::optional<QUrl> url = c.url(QStringLiteral("get_vod_info"), {{QStringLiteral("vod_id"), QStringLiteral("1 2")}});
-    QVERIFY(url);
-    QCOMPARE(url->toString(QUrl::FullyEncoded),
-             QStringLiteral("http://h:1/player_api.php?username=u&password=p&action=get_vod_info&vod_id=1%202"));
-    // A base ending in "/" keeps the doubled slash in the API path.
-    const XtreamClient slashed(QStringLiteral("http://h:1/"), QStringLiteral("u"), QStringLiteral("p"));
-    QCOMPARE(slashed.url(std::nullopt)->path(), QStringLiteral("//player_api.php"));
-}
-
-void TestClient::liveStreamsSendsCategoryOnlyWhenGiven()
-{
-    m_provider->setAnswer(QStringLiteral("get_live_streams"), R"([{"name":"Uno","stream_id":1}])");
-    const auto all = QCoro::waitFor(client().liveStreams());
-    QVERIFY(all);
-    QCOMPARE(all->size(), 1);
-    const auto one = QCoro::waitFor(client().liveStreams(QStringLiteral("5")));
-    QVERIFY(one);
-    const auto requests = m_provider->requests(QStringLiteral("get_live_streams"));
-    QCOMPARE(requests.size(), 2);
-    QVERIFY(!requests[0].query.contains(QStringLiteral("category_id")));
-    QVERIFY(!requests[0].rawQuery.contains("category_id"));
-    QCOMPARE(requests[1].query.value(QStringLiteral("category_id")), QStringLiteral("5"));
-}
-
-void TestClient::vodInfoThroughTheProvider()
-{
-    m_provider->setAnswer(QStringLiteral("get_vod_info"),
-                          R"({"info":{"plot":"Trama","rating":8.0},"movie_data":{"stream_id":42,"container_extension":"mkv"}})");
-    const auto detail = QCoro::waitFor(client().vodInfo(QStringLiteral("42")));
-    QVERIFY(detail);
-    QCOMPARE(detail->info()->rating(), QStringLiteral("8"));
-    QCOMPARE(detail->movieData()->containerExtension(), QStringLiteral("mkv"));
-    QCOMPARE(m_provider->requests(QStringLiteral("get_vod_info")).at(0).query.value(QStringLiteral("vod_id")),
-             QStringLiteral("42"));
-}
-
-void TestClient::streamAddresses_data()
-{
-    QTest::addColumn<QString>("base");
-    QTest::addColumn<QString>("username");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("live") << QStringLiteral("http://h:8080") << QStringLiteral("demo") << QStringLiteral("demo1234")
-                          << QStringLiteral("live") << QStringLiteral("http://h:8080/live/demo/demo1234/7.m3u8");
-    QTest::newRow("one trailing slash dropped")
-        << QStringLiteral("http://h:8080/") << QStringLiteral("demo") << QStringLiteral("pw") << QStringLiteral("movie")
-        << QStringLiteral("http://h:8080/movie/demo/pw/7.m3u8");
-    QTest::newRow("segment characters stay")
-        << QStringLiteral("http://h") << QStringLiteral("a@b") << QStringLiteral("x+y=z") << QStringLiteral("series")
-        << QStringLiteral("http://h/series/a@b/x+y=z/7.m3u8");
-    QTest::newRow("path breakers encoded")
-        << QStringLiteral("http://h") << QStringLiteral("jo sé") << QStringLiteral("a/b?c#d%e") << QStringLiteral("live")
-        << QStringLiteral("http://h/live/jo%20s%C3%A9/a%2Fb%3Fc%23d%25e/7.m3u8");
-}
-
-void TestClient::streamAddresses()
-{
-    QFETCH(QString, base);
-    QFETCH(QString, username);
-    QFETCH(QString, password);
-    QFETCH(QString, kind);
-    QFETCH(QString, expected);
-    const XtreamClient c(base, username, password);
-    QCOMPARE(c.streamUrl(kind, QStringLiteral("7"), QStringLiteral("m3u8")), expected);
-    // The address decodes back to exactly the typed credentials.
-    const QStringList segments = QUrl(expected).path(QUrl::FullyEncoded).split(u'/');
-    QCOMPARE(QUrl::fromPercentEncoding(segments.at(2).toUtf8()), username);
-    QCOMPARE(QUrl::fromPercentEncoding(segments.at(3).toUtf8()), password);
-}
-
-void TestClient::verdicts_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<int>("status");
-    QTest::addColumn<LoginOutcome>("expected");
-    QTest::newRow("auth 0") << QByteArray(R"({"user_info":{"auth":0}})") << 200 << LoginOutcome::invalidCredentials();
-    QTest::newRow("auth text 1, ACTIVE") << QByteArray(R"({"user_info":{"auth":"1","status":"ACTIVE"}})") << 200
-                                         << LoginOutcome::success();
-    QTest::newRow("no status") << QByteArray(R"({"user_info":{"auth":1}})") << 200 << LoginOutcome::success();
-    QTest::newRow("Expired") << QByteArray(R"({"user_info":{"auth":1,"status":"Expired"}})") << 200
-                             << LoginOutcome::expired();
-    QTest::newRow("Banned") << QByteArray(R"({"user_info":{"auth":1,"status":"Banned"}})") << 200
-                            << LoginOutcome::disabled();
-    QTest::newRow("disabled") << QByteArray(R"({"user_info":{"auth":1.0,"status":"disabled"}})") << 200
-                              << LoginOutcome::disabled();
-    QTest::newRow("auth true") << QByteArray(R"({"user_info":{"auth":true,"status":"Active"}})") << 200
-                               << LoginOutcome::invalidCredentials();
-    QTest::newRow("user_info null") << QByteArray(R"({"user_info":null})") << 200 << LoginOutcome::invalidCredentials();
-    QTest::newRow("empty object") << QByteArray("{}") << 200 << LoginOutcome::invalidCredentials();
-    QTest::newRow("html page") << QByteArray("<html><body>Login</body></html>") << 200
-                               << LoginOutcome::failed(decodingText);
-    QTest::newRow("empty array") << QByteArray("[]") << 200 << LoginOutcome::failed(decodingText);
-    QTest::newRow("401") << QByteArray(R"({"user_info":{"auth":1}})") << 401 << LoginOutcome::failed(httpText(401));
-}
-
-void TestClient::verdicts()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(int, status);
-    QFETCH(LoginOutcome, expected);
-    m_provider->setAnswer(QString(), body, status);
-    QCOMPARE(QCoro::waitFor(client().authenticate()), expected);
-}
-
-void TestClient::wrongCredentials()
-{
-    const XtreamClient wrong(m_provider->baseUrl(), QStringLiteral("demo"), QStringLiteral("nope"));
-    QCOMPARE(QCoro::waitFor(wrong.authenticate()), LoginOutcome::invalidCredentials());
-}
-
-void TestClient::failureTexts_data()
-{
-    QTest::addColumn<ProviderFault>("fault");
-    QTest::addColumn<QString>("expected");
-    ProviderFault html;
-    html.htmlBody = true;
-    ProviderFault empty;
-    empty.emptyBody = true;
-    ProviderFault object;
-    object.body = QByteArray(R"({"user_info":{"auth":1}})");
-    ProviderFault unauthorized;
-    unauthorized.status = 401;
-    ProviderFault serverError;
-    serverError.status = 500;
-    serverError.htmlBody = true;
-    ProviderFault notFoundJson;
-    notFoundJson.status = 404;
-    ProviderFault stall;
-    stall.stall = true;
-    ProviderFault headersThenStall;
-    headersThenStall.stallAfterHeaders = true;
-    ProviderFault dropped;
-    dropped.dropMidBody = true;
-    dropped.body = QByteArray(R"([{"category_id":"1","category_name":"Uno"},{"category_id":"2","category_name":"Dos"}])");
-    QTest::newRow("html body") << html << decodingText;
-    QTest::newRow("empty body") << empty << decodingText;
-    QTest::newRow("object where a list is expected") << object << decodingText;
-    QTest::newRow("401") << unauthorized << httpText(401);
-    QTest::newRow("500 with a page") << serverError << httpText(500);
-    QTest::newRow("404") << notFoundJson << httpText(404);
-    QTest::newRow("no answer") << stall << timeoutText;
-    QTest::newRow("headers then nothing") << headersThenStall << timeoutText;
-    QTest::newRow("dropped mid-body") << dropped << offlineText;
-}
-
-void TestClient::failureTexts()
-{
-    QFETCH(ProviderFault, fault);
-    QFETCH(QString, expected);
-    m_provider->setFault(QStringLiteral("get_live_categories"), fault);
-    TickCounter counter;
-    QElapsedTimer clock;
-    clock.start();
-    const auto result = QCoro::waitFor(client().fetch<QList<Category>>(QStringLiteral("get_live_categories")));
-    QVERIFY(!result);
-    QCOMPARE(NorvaneError::message(result.failure()), expected);
-    // While a request waits (up to the 300 ms limit here), the event loop keeps running.
-    if (clock.elapsed() >= 100)
-        QVERIFY2(counter.ticks >= clock.elapsed() / 20, qPrintable(QString::number(counter.ticks)));
-}
-
-void TestClient::arrayWhereAnObjectIsExpected()
-{
-    m_provider->setAnswer(QStringLiteral("get_vod_info"), "[]");
-    const auto result = QCoro::waitFor(client().vodInfo(QStringLiteral("1")));
-    QVERIFY(!result);
-    QCOMPARE(NorvaneError::message(result.failure()), decodingText);
-}
-
-void TestClient::refusedConnection()
-{
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost));
-    const quint16 port = server.serverPort();
-    server.close();
-    const XtreamClient closed(QStringLiteral("http://127.0.0.1:%1").arg(port), QStringLiteral("u"), QStringLiteral("p"));
-    const auto result = QCoro::waitFor(closed.rawData(QStringLiteral("get_live_categories")));
-    QVERIFY(!result);
-    QCOMPARE(std::get<TransportError>(result.failure()).kind, TransportError::Kind::cannotConnectToHost);
-    QCOMPARE(NorvaneError::message(result.failure()), offlineText);
-    QCOMPARE(QCoro::waitFor(closed.authenticate()), LoginOutcome::failed(offlineText));
-}
-
-void TestClient::badBase_data()
-{
-    QTest::addColumn<QString>("base");
-    QTest::newRow("empty") << QString();
-    QTest::newRow("no scheme") << QStringLiteral("127.0.0.1:8080");
-    QTest::newRow("broken") << QStringLiteral("http://[::1");
-}
-
-void TestClient::badBase()
-{
-    QFETCH(QString, base);
-    const XtreamClient broken(base, QStringLiteral("u"), QStringLiteral("p"));
-    QVERIFY(!broken.url(std::nullopt));
-    const auto result = QCoro::waitFor(broken.rawData(std::nullopt));
-    QCOMPARE(std::get<TransportError>(result.failure()).kind, TransportError::Kind::badURL);
-    QCOMPARE(NorvaneError::message(result.failure()), connectionText);
-}
-
-void TestClient::totalTimeLimit()
-{
-    ApiConnection::setIdleTimeout(1s);
-    ApiConnection::setTotalTimeout(400ms);
-    ProviderFault slow;
-    slow.bytesPerSecond = 100;
-    slow.body = QByteArray(2000, ' ');
-    m_provider->setFault(QStringLiteral("get_live_categories"), slow);
-    QElapsedTimer clock;
-    clock.start();
-    const auto result = QCoro::waitFor(client().rawData(QStringLiteral("get_live_categories")));
-    QVERIFY(!result);
-    QCOMPARE(NorvaneError::message(result.failure()), timeoutText);
-    QVERIFY(clock.elapsed() < 1000);
 }
 
 NORVANE_TEST_MAIN(TestClient)

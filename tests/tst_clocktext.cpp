@@ -52,15 +52,6 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QCOMPARE(ClockText::snapshotAt(QDateTime(date, QTime(9, 5))).date(), text);
     }
-
-    void snapshotIsNow()
-    {
-        ClockText clock;
-        const QDateTime before = QDateTime::currentDateTime();
-        const Snapshot snap = clock.snapshot();
-        const QDateTime after = QDateTime::currentDateTime();
-        QVERIFY(snap == ClockText::snapshotAt(before) || snap == ClockText::snapshotAt(after));
-    }
 };
 
 NORVANE_TEST_MAIN(TestClockText)

@@ -154,12 +154,73 @@ class TestFaultMatrix : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        QVERIFY(SampleMedia::ensureAll());
+        m_home = std::make_unique<SectionTestHome>();
+        m_progress = std::make_unique<ProgressStore>(m_home->path() + QLatin1String("/progress.json"));
+        m_favorites = std::make_unique<FavoritesStore>(m_home->path() + QLatin1String("/favorites.json"));
+        VLCEngine::shared(); // made once per process (libVLC's start), outside the rows' stall meter
+        // The product waits 20 s for data and 60 s on a catalog download; a stalled answer proves
+        // the same in a second.
+        ApiConnection::setIdleTimeout(1s);
+        ApiConnection::setCatalogTimeout(1s);
+    }
 
-    void outcome_data();
-    void outcome();
+    void init()
+    {
+        SectionTestHome::forgetCatalog(QStringLiteral("vod_all.json"));
+        SectionTestHome::forgetCatalog(QStringLiteral("series_all.json"));
+        m_provider = new SampleProvider;
+        QVERIFY(m_provider->listenOn());
+    }
+
+    void cleanup()
+    {
+        if (m_providerThread)
+            m_providerThread.reset(); // deletes the provider too
+        else
+            delete m_provider;
+        m_provider = nullptr;
+    }
+
+    void outcome_data()
+    {
+        QTest::addColumn<int>("request");
+        QTest::addColumn<Fault>("fault");
+        const QList<QPair<Fault, const char *>> faults{
+            {Fault::Http401, "401"},          {Fault::Http404, "404"},     {Fault::Http500, "500"},
+            {Fault::Html, "HTML page"},       {Fault::Empty, "empty"},     {Fault::Truncated, "truncated"},
+            {Fault::Dropped, "dropped mid-body"}, {Fault::Stall, "stall"}, {Fault::Slow, "slow body"}};
+        const QList<Request> all = requests();
+        for (int i = 0; i < all.size(); ++i) {
+            for (const auto &[fault, name] : faults)
+                QTest::addRow("%s, %s", all[i].name, name) << i << fault;
+        }
+    }
+
+    void outcome()
+    {
+        QFETCH(int, request);
+        QFETCH(Fault, fault);
+        const Request r = requests().at(request);
+        const ProviderFault providerFault = ::providerFault(fault, r.shape);
+        if (r.pathPrefix.isEmpty())
+            m_provider->setFault(r.action, providerFault);
+        else
+            m_provider->setPathFault(r.pathPrefix, providerFault);
+        m_providerThread = std::make_unique<SampleProviderThread>(m_provider);
+
+        StallMeter meter;
+        const Outcome seen = r.run(*this);
+
+        const QString expected = expectedText(r.texts, fault);
+        QCOMPARE(seen.text, expected);
+        // What libVLC makes of a broken stream that it does not call an error is its own affair.
+        if (r.texts != Request::Texts::Playback || !expected.isEmpty())
+            QCOMPARE(seen.loaded, fault == Fault::Slow);
+        QVERIFY2(meter.longest < 1000, qPrintable(QStringLiteral("event loop blocked %1 ms").arg(meter.longest)));
+    }
 };
 
 QString TestFaultMatrix::expectedText(Request::Texts texts, Fault fault)
@@ -313,74 +374,6 @@ QList<TestFaultMatrix::Request> TestFaultMatrix::requests()
              return outcome;
          }},
     };
-}
-
-void TestFaultMatrix::initTestCase()
-{
-    QVERIFY(SampleMedia::ensureAll());
-    m_home = std::make_unique<SectionTestHome>();
-    m_progress = std::make_unique<ProgressStore>(m_home->path() + QLatin1String("/progress.json"));
-    m_favorites = std::make_unique<FavoritesStore>(m_home->path() + QLatin1String("/favorites.json"));
-    VLCEngine::shared(); // made once per process (libVLC's start), outside the rows' stall meter
-    // The product waits 20 s for data and 60 s on a catalog download; a stalled answer proves
-    // the same in a second.
-    ApiConnection::setIdleTimeout(1s);
-    ApiConnection::setCatalogTimeout(1s);
-}
-
-void TestFaultMatrix::init()
-{
-    SectionTestHome::forgetCatalog(QStringLiteral("vod_all.json"));
-    SectionTestHome::forgetCatalog(QStringLiteral("series_all.json"));
-    m_provider = new SampleProvider;
-    QVERIFY(m_provider->listenOn());
-}
-
-void TestFaultMatrix::cleanup()
-{
-    if (m_providerThread)
-        m_providerThread.reset(); // deletes the provider too
-    else
-        delete m_provider;
-    m_provider = nullptr;
-}
-
-void TestFaultMatrix::outcome_data()
-{
-    QTest::addColumn<int>("request");
-    QTest::addColumn<Fault>("fault");
-    const QList<QPair<Fault, const char *>> faults{
-        {Fault::Http401, "401"},          {Fault::Http404, "404"},     {Fault::Http500, "500"},
-        {Fault::Html, "HTML page"},       {Fault::Empty, "empty"},     {Fault::Truncated, "truncated"},
-        {Fault::Dropped, "dropped mid-body"}, {Fault::Stall, "stall"}, {Fault::Slow, "slow body"}};
-    const QList<Request> all = requests();
-    for (int i = 0; i < all.size(); ++i) {
-        for (const auto &[fault, name] : faults)
-            QTest::addRow("%s, %s", all[i].name, name) << i << fault;
-    }
-}
-
-void TestFaultMatrix::outcome()
-{
-    QFETCH(int, request);
-    QFETCH(Fault, fault);
-    const Request r = requests().at(request);
-    const ProviderFault providerFault = ::providerFault(fault, r.shape);
-    if (r.pathPrefix.isEmpty())
-        m_provider->setFault(r.action, providerFault);
-    else
-        m_provider->setPathFault(r.pathPrefix, providerFault);
-    m_providerThread = std::make_unique<SampleProviderThread>(m_provider);
-
-    StallMeter meter;
-    const Outcome seen = r.run(*this);
-
-    const QString expected = expectedText(r.texts, fault);
-    QCOMPARE(seen.text, expected);
-    // What libVLC makes of a broken stream that it does not call an error is its own affair.
-    if (r.texts != Request::Texts::Playback || !expected.isEmpty())
-        QCOMPARE(seen.loaded, fault == Fault::Slow);
-    QVERIFY2(meter.longest < 1000, qPrintable(QStringLiteral("event loop blocked %1 ms").arg(meter.longest)));
 }
 
 NORVANE_TEST_MAIN(TestFaultMatrix)

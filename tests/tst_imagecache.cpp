@@ -130,8 +130,7 @@ private Q_SLOTS:
                 return false;
             // "404-" images come with an error status: the body counts all the same.
             const int status = name.startsWith("404-") ? 404 : 200;
-            ProviderFault fault;
-            fault.delayMs = name.startsWith("slow-") ? 400 : 0;
+            ProviderFault fault{.delayMs = name.startsWith("slow-") ? 400 : 0};
             m_provider.respond(socket, status, "image/jpeg", m_images.value(name), fault);
             return true;
         });

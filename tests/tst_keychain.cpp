@@ -1,4 +1,5 @@
 #include "Keychain.h"
+#include "SessionItems.h"
 #include "SessionStore.h"
 #include "TestMain.h"
 
@@ -39,12 +40,6 @@ int runProbe()
         std::exit(runProbe());
     return false;
 }();
-
-QStringList accounts()
-{
-    return {SessionStore::usernameItem,     SessionStore::passwordItem,  SessionStore::lastUsernameItem,
-            SessionStore::lastPasswordItem, SessionStore::serverUrlItem, probeAccount};
-}
 
 // Runs a program to its end (a test fails rather than waits forever).
 QByteArray run(const QString &program, const QStringList &arguments, const QByteArray &input = {})
@@ -262,14 +257,10 @@ class TestKeychain : public QObject
         QTest::addColumn<QString>("username");
         QTest::addColumn<QString>("password");
         QTest::addColumn<bool>("loggedIn");
-        QTest::newRow("both") << "demo"
-                              << "demo1234" << true;
-        QTest::newRow("no password") << "demo"
-                                     << "" << false;
-        QTest::newRow("no user name") << ""
-                                      << "demo1234" << false;
-        QTest::newRow("neither") << ""
-                                 << "" << false;
+        QTest::newRow("both") << "demo" << "demo1234" << true;
+        QTest::newRow("no password") << "demo" << "" << false;
+        QTest::newRow("no user name") << "" << "demo1234" << false;
+        QTest::newRow("neither") << "" << "" << false;
     }
     void isLoggedInNeedsBothItems()
     {
@@ -323,17 +314,12 @@ class TestKeychain : public QObject
         QTest::addColumn<QString>("setting");
         QTest::addColumn<QString>("expectedAfterWrite");
         QTest::addColumn<int>("maxMs");
-        QTest::newRow("working keyring (control)") << "suite"
-                                                   << "written" << 1000;
-        QTest::newRow("no session bus") << "nobus"
-                                        << "<absent>" << 1000;
-        QTest::newRow("bus without a secret service") << "bare"
-                                                      << "<absent>" << 1000;
-        QTest::newRow("locked keyring") << "locked"
-                                        << "<absent>" << 1000;
+        QTest::newRow("working keyring (control)") << "suite" << "written" << 1000;
+        QTest::newRow("no session bus") << "nobus" << "<absent>" << 1000;
+        QTest::newRow("bus without a secret service") << "bare" << "<absent>" << 1000;
+        QTest::newRow("locked keyring") << "locked" << "<absent>" << 1000;
         // The first call runs into the 1.5 s time-out; the others do not ask again.
-        QTest::newRow("keyring daemon not answering") << "frozen"
-                                                      << "<absent>" << 2500;
+        QTest::newRow("keyring daemon not answering") << "frozen" << "<absent>" << 2500;
     }
     void silentWithoutSecretService()
     {
@@ -391,8 +377,8 @@ class TestKeychain : public QObject
   private:
     static void clearAll()
     {
-        for (const QString &account : accounts())
-            Keychain::remove(account);
+        norvane::test::clearSessionItems();
+        Keychain::remove(probeAccount);
     }
 
     // A login keyring holding the probe's item, locked: created unlocked, then the daemon is

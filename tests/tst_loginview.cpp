@@ -1,8 +1,10 @@
 #include "ApiConnection.h"
 #include "AppModel.h"
+#include "ItemInput.h"
 #include "Keychain.h"
 #include "QmlHarness.h"
 #include "SampleProvider.h"
+#include "SessionItems.h"
 #include "SessionStore.h"
 #include "TestMain.h"
 
@@ -15,19 +17,6 @@ using norvane::test::QmlHarness;
 namespace {
 
 const QByteArray loginViewQml = "import QtQuick\nimport Norvane\nLoginView { }\n";
-
-void clearKeyring()
-{
-    for (QLatin1String item :
-         {SessionStore::usernameItem, SessionStore::passwordItem, SessionStore::lastUsernameItem,
-          SessionStore::lastPasswordItem, SessionStore::serverUrlItem})
-        Keychain::remove(item);
-}
-
-QPointF centreOf(QQuickItem *item)
-{
-    return item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-}
 
 } // namespace
 
@@ -50,7 +39,7 @@ class TestLoginView : public QObject
 
     void init()
     {
-        clearKeyring();
+        norvane::test::clearSessionItems();
         m_provider.clearScript();
         m_provider.clearLog();
         // The previous view goes (inside create) before its model does.
@@ -64,7 +53,7 @@ class TestLoginView : public QObject
     {
         // Let a sign-in still running end before its model goes.
         QTRY_VERIFY(!m_model->isLoggingIn());
-        clearKeyring();
+        norvane::test::clearSessionItems();
     }
 
     // The button checks for empty texts only; blanks count as text (the model trims them).
@@ -73,16 +62,11 @@ class TestLoginView : public QObject
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("both empty") << ""
-                                    << "" << false;
-        QTest::newRow("no password") << "demo"
-                                     << "" << false;
-        QTest::newRow("no user") << ""
-                                 << "demo1234" << false;
-        QTest::newRow("blanks-only user") << "   "
-                                          << "demo1234" << true;
-        QTest::newRow("both filled") << "demo"
-                                     << "demo1234" << true;
+        QTest::newRow("both empty") << "" << "" << false;
+        QTest::newRow("no password") << "demo" << "" << false;
+        QTest::newRow("no user") << "" << "demo1234" << false;
+        QTest::newRow("blanks-only user") << "   " << "demo1234" << true;
+        QTest::newRow("both filled") << "demo" << "demo1234" << true;
     }
     void buttonEnabledRule()
     {
@@ -101,8 +85,7 @@ class TestLoginView : public QObject
 
     void whileLoggingInSpinnerAndEditableFields()
     {
-        ProviderFault stall;
-        stall.stall = true;
+        ProviderFault stall{.stall = true};
         m_provider.setFault(QString(), stall);
         m_model->setLoginUser(QStringLiteral("demo"));
         m_model->setLoginPassword(QStringLiteral("demo1234"));
@@ -112,7 +95,7 @@ class TestLoginView : public QObject
         QVERIFY(label->isVisible());
         QVERIFY(!spinner->isVisible());
 
-        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {}, centreOf(button).toPoint());
+        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {}, norvane::test::sceneCenter(button).toPoint());
         QVERIFY(m_model->isLoggingIn());
         QVERIFY(!button->isEnabled());
         QVERIFY(spinner->isVisible());
@@ -139,14 +122,14 @@ class TestLoginView : public QObject
         QCOMPARE(field->property("echoMode").toInt(), 2); // TextInput.Password
         QCOMPARE(symbolOf(eye), QStringLiteral("eye"));
 
-        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {}, centreOf(eye).toPoint());
+        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {}, norvane::test::sceneCenter(eye).toPoint());
         QCOMPARE(field->property("echoMode").toInt(), 0); // TextInput.Normal
         QCOMPARE(field->property("text").toString(), QStringLiteral("s3cr"));
         QCOMPARE(symbolOf(eye), QStringLiteral("eye.slash"));
 
         field->forceActiveFocus();
         typeText("et");
-        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {}, centreOf(eye).toPoint());
+        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {}, norvane::test::sceneCenter(eye).toPoint());
         QCOMPARE(field->property("echoMode").toInt(), 2); // TextInput.Password
         QCOMPARE(m_model->loginPassword(), QStringLiteral("s3cret"));
         QCOMPARE(symbolOf(eye), QStringLiteral("eye"));
@@ -205,52 +188,14 @@ class TestLoginView : public QObject
         QVERIFY(trailBlue > trailRed);
     }
 
-    // Screens reach the sections, their titles, the open section and the palette from QML.
-    void modelAndPaletteReachableFromQml()
-    {
-        QmlHarness harness;
-        QObject *probe =
-            harness.create("import QtQuick\nimport Norvane\nItem {\n"
-                           "  property AppModel app: AppModel { openTab: AppModel.Series }\n"
-                           "  property string titles: app.tabs.map(t => app.title(t)).join('|')\n"
-                           "  property bool seriesOpen: app.openTab === AppModel.Series\n"
-                           "  property color primary: Brand.primary\n"
-                           "  property int neonStops: Brand.neon.length\n"
-                           "}\n");
-        QVERIFY(probe);
-        QCOMPARE(probe->property("titles").toString(),
-                 QStringLiteral("TV en vivo|Películas|Series|Buscar|Ajustes"));
-        QVERIFY(probe->property("seriesOpen").toBool());
-        QCOMPARE(probe->property("primary").value<QColor>(), QColor(0x3D, 0xDC, 0x97));
-        QCOMPARE(probe->property("neonStops").toInt(), 3);
-    }
-
     void symbolNamesMapToGlyphs_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *name : {"chevron.left",
-                                 "play.fill",
-                                 "pause.fill",
-                                 "star",
-                                 "star.fill",
-                                 "lock.fill",
-                                 "eye",
-                                 "eye.slash",
-                                 "tv",
-                                 "film",
-                                 "sparkles",
-                                 "play.circle",
-                                 "magnifyingglass",
-                                 "gobackward.10",
-                                 "goforward.10",
-                                 "forward.end.fill",
-                                 "backward.end.fill",
-                                 "arrow.down.right.and.arrow.up.left",
-                                 "person.crop.circle",
-                                 "rectangle.portrait.and.arrow.right",
-                                 "key.slash",
-                                 "info.circle",
-                                 "hammer.fill",
+        for (const char *name : {"chevron.left", "play.fill", "pause.fill", "star", "star.fill", "lock.fill", "eye",
+                                 "eye.slash", "tv", "film", "sparkles", "play.circle", "magnifyingglass", "gobackward.10",
+                                 "goforward.10", "forward.end.fill", "backward.end.fill",
+                                 "arrow.down.right.and.arrow.up.left", "person.crop.circle",
+                                 "rectangle.portrait.and.arrow.right", "key.slash", "info.circle", "hammer.fill",
                                  "checkmark.circle.fill"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }

@@ -9,14 +9,6 @@ class TestMenuSound : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void poolHoldsFourPlayersOfTheBundledSound()
-    {
-        MenuSound sound(MenuSound::defaultSource());
-        QCOMPARE(sound.poolSize(), MenuSound::maxPlayers);
-        QCOMPARE(sound.next(), 0);
-        QCOMPARE(sound.lastIndex(), -1);
-    }
-
     void differentCardsRotateThroughTheSlots()
     {
         MenuSound sound(MenuSound::defaultSource());
@@ -88,12 +80,6 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(QStringLiteral(":/assets/nav.wav"), path));
         MenuSound sound(QUrl::fromLocalFile(path));
         QCOMPARE(sound.poolSize(), MenuSound::maxPlayers);
-    }
-
-    void sharedIsOneInstance()
-    {
-        QCOMPARE(MenuSound::shared(), MenuSound::shared());
-        QCOMPARE(MenuSound::create(nullptr, nullptr), MenuSound::shared());
     }
 };
 

@@ -190,12 +190,6 @@ private Q_SLOTS:
         QVERIFY(!item.subtitle());
     }
 
-    void trailingSlashGivesNoDoubleSlash()
-    {
-        const XtreamClient slashed(QStringLiteral("http://h:8080/"), QStringLiteral("u"), QStringLiteral("p"));
-        QCOMPARE(slashed.streamUrl("movie", "7", "mp4"), QStringLiteral("http://h:8080/movie/u/p/7.mp4"));
-    }
-
     // The detail screen against the provider: both buttons for an unfinished movie.
     void detailScreenShowsResumeAndFromStart()
     {

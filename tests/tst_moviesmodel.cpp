@@ -1,6 +1,5 @@
 #include "MoviesModel.h"
 #include "ProgressStore.h"
-#include "QmlHarness.h"
 #include "SampleProvider.h"
 #include "SectionTestHome.h"
 #include "TestMain.h"
@@ -11,8 +10,6 @@
 #include <memory>
 
 using norvane::test::SectionTestHome;
-
-Q_DECLARE_METATYPE(ProviderFault)
 
 namespace {
 
@@ -77,7 +74,11 @@ class TestMoviesModel : public QObject
 
     MoviesModel &makeModel();
     // Loads the categories and waits until the first selection has finished.
-    void openSection();
+    void openSection()
+    {
+        QVERIFY(norvane::test::loadCategoriesAndWait(*m_model));
+    }
+
     int wholeRequests() const { return norvane::test::wholeCatalogRequests(*m_provider, streamsAction); }
     int categoryRequests(const QString &id) const
     {
@@ -85,34 +86,439 @@ class TestMoviesModel : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        m_home = std::make_unique<SectionTestHome>();
+        m_progress = std::make_unique<ProgressStore>(m_home->path() + QLatin1String("/progress.json"));
+    }
 
-    void firstLoadSelectsRecentFromADownload();
-    void retryOfCategoriesKeepsTheSelection();
-    void continueEmptiesAndFetchesNothing();
-    void categoryListIsFetchedOncePerVisit();
-    void lateCategoryAnswerOnlyFillsTheCache();
-    void failedCategoryListIsFetchedAgain();
+    void init()
+    {
+        SectionTestHome::forgetCatalog(vodAll);
+        m_provider = std::make_unique<SampleProvider>();
+        QVERIFY(m_provider->listenOn());
+    }
 
-    void topRecent_data();
-    void topRecent();
+    void cleanup()
+    {
+        m_tester.reset();
+        m_model.reset();
+        m_provider.reset();
+    }
 
-    void downloadFraction_data();
-    void downloadFraction();
+    void firstLoadSelectsRecentFromADownload()
+    {
+        const QByteArray body = risingCatalog(100);
+        m_provider->setAnswer(streamsAction, body);
+        MoviesModel &model = makeModel();
+        // What was on screen when the categories stopped loading.
+        qsizetype moviesWhenCategoriesSettled = -1;
+        connect(&model, &MoviesModel::isLoadingCategoriesChanged, this, [&] {
+            if (!model.isLoadingCategories())
+                moviesWhenCategoriesSettled = model.movies().size();
+        });
+        QSignalSpy loadingMovies(&model, &MoviesModel::isLoadingListChanged);
 
-    void backgroundRefreshOfTheDiskCopy_data();
-    void backgroundRefreshOfTheDiskCopy();
-    void lateBackgroundRefreshLeavesAnotherCategoryAlone();
-    void foregroundFailureShowsTheError_data();
-    void foregroundFailureShowsTheError();
-    void backgroundFailureIsSilent();
-    void unusableDiskCopyIsDownloadedAgain_data();
-    void unusableDiskCopyIsDownloadedAgain();
+        openSection();
 
-    void unlockOpensOneCategory();
-    void creatableFromQml();
+        QCOMPARE(model.categories().size(), 20);
+        QCOMPARE(model.categories().first().categoryId(), QStringLiteral("40"));
+        QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
+        QCOMPARE(moviesWhenCategoriesSettled, 60);
+        QCOMPARE(ids(model.movies()), idRange(100, 41));
+        QCOMPARE(model.listModel()->rowCount(), 60);
+        QCOMPARE(model.listModel()->index(0, 0).data(RecordListModel<VodStream>::RecordRole).value<VodStream>(),
+                 model.movies().first());
+        QCOMPARE(loadingMovies.size(), 2); // the foreground download showed the loading state
+        QVERIFY(!model.isLoadingMovies());
+        QVERIFY(model.moviesError().isEmpty());
+        QCOMPARE(wholeRequests(), 1);
+        QCOMPARE(model.allMovies()->size(), 100);
+
+        // The body is kept owner-only with its size, for the next visit.
+        QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(body.size()));
+        QFile copy(SectionTestHome::catalogPath(vodAll));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), body);
+        QCOMPARE(copy.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+                 QFile::Permissions());
+    }
+
+    void retryOfCategoriesKeepsTheSelection()
+    {
+        MoviesModel &model = makeModel();
+        openSection();
+        const QList<Category> categories = model.categories();
+        model.selectCategory(QStringLiteral("41"));
+        QTRY_VERIFY(!model.isLoadingMovies());
+        const QList<VodStream> shown = model.movies();
+        QVERIFY(!shown.isEmpty());
+
+        // A failed reload keeps the categories it had.
+        ProviderFault html{.htmlBody = true};
+        m_provider->setFault(QStringLiteral("get_vod_categories"), html);
+        openSection();
+        QCOMPARE(model.categoriesError(), QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo."));
+        QCOMPARE(model.categories(), categories);
+
+        // The retry that works selects nothing new.
+        m_provider->setFault(QStringLiteral("get_vod_categories"), {});
+        openSection();
+        QVERIFY(model.categoriesError().isEmpty());
+        QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("41")));
+        QCOMPARE(model.movies(), shown);
+        QCOMPARE(wholeRequests(), 1);
+        QCOMPARE(m_provider->requests(QStringLiteral("get_vod_categories")).size(), 3);
+    }
+
+    void continueEmptiesAndFetchesNothing()
+    {
+        MoviesModel &model = makeModel();
+        openSection();
+        QVERIFY(!model.movies().isEmpty());
+        const auto requestsBefore = m_provider->requests().size();
+
+        model.selectCategory(QStringLiteral("__continue__"));
+
+        QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("__continue__")));
+        QVERIFY(model.movies().isEmpty());
+        QCOMPARE(model.listModel()->rowCount(), 0);
+        QVERIFY(!model.isLoadingMovies());
+        QTest::qWait(50);
+        QCOMPARE(m_provider->requests().size(), requestsBefore);
+    }
+
+    void categoryListIsFetchedOncePerVisit()
+    {
+        MoviesModel &model = makeModel();
+        openSection();
+
+        model.selectCategory(QStringLiteral("40"));
+        QVERIFY(model.isLoadingMovies());
+        QVERIFY(model.movies().isEmpty());
+        QTRY_VERIFY(!model.isLoadingMovies());
+        const QList<VodStream> forty = model.movies();
+        QVERIFY(!forty.isEmpty());
+        for (const VodStream &movie : forty)
+            QCOMPARE(movie.categoryId(), QStringLiteral("40"));
+
+        model.selectCategory(QStringLiteral("41"));
+        QTRY_VERIFY(!model.isLoadingMovies());
+        model.selectCategory(QStringLiteral("40"));
+
+        QVERIFY(!model.isLoadingMovies());
+        QCOMPARE(model.movies(), forty);
+        QCOMPARE(categoryRequests(QStringLiteral("40")), 1);
+        QCOMPARE(categoryRequests(QStringLiteral("41")), 1);
+
+        // Back to "Recién agregadas": from the catalog in memory, no new download.
+        model.selectCategory(recent);
+        QCOMPARE(model.movies().size(), 60);
+        QCOMPARE(wholeRequests(), 1);
+    }
+
+    void lateCategoryAnswerOnlyFillsTheCache()
+    {
+        MoviesModel &model = makeModel();
+        openSection();
+        model.selectCategory(QStringLiteral("41"));
+        QTRY_VERIFY(!model.isLoadingMovies());
+        const QList<VodStream> fortyOne = model.movies();
+
+        ProviderFault slow{.delayMs = 300};
+        m_provider->setFault(streamsAction, slow);
+        model.selectCategory(QStringLiteral("40"));
+        QVERIFY(model.isLoadingMovies());
+        model.selectCategory(QStringLiteral("41")); // cached: shown at once
+        QCOMPARE(model.movies(), fortyOne);
+        QVERIFY(!model.isLoadingMovies());
+
+        QTRY_COMPARE(categoryRequests(QStringLiteral("40")), 1);
+        QTest::qWait(400); // the slow answer has arrived
+        QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("41")));
+        QCOMPARE(model.movies(), fortyOne);
+        QVERIFY(!model.isLoadingMovies());
+
+        model.selectCategory(QStringLiteral("40"));
+        QVERIFY(!model.isLoadingMovies());
+        QVERIFY(!model.movies().isEmpty());
+        QCOMPARE(model.movies().first().categoryId(), QStringLiteral("40"));
+        QCOMPARE(categoryRequests(QStringLiteral("40")), 1);
+    }
+
+    void failedCategoryListIsFetchedAgain()
+    {
+        MoviesModel &model = makeModel();
+        openSection();
+        ProviderFault broken{.status = 500};
+        m_provider->setFault(streamsAction, broken);
+
+        model.selectCategory(QStringLiteral("42"));
+        QTRY_VERIFY(!model.isLoadingMovies());
+        QCOMPARE(model.moviesError(), QStringLiteral("El servidor respondió con un error (500).\nInténtalo más tarde."));
+        QVERIFY(model.movies().isEmpty());
+
+        // A cached category shows its list, not the old error.
+        model.selectCategory(recent);
+        QVERIFY(model.moviesError().isEmpty());
+
+        m_provider->setFault(streamsAction, {});
+        model.selectCategory(QStringLiteral("42"));
+        QVERIFY(model.moviesError().isEmpty());
+        QTRY_VERIFY(!model.isLoadingMovies());
+        QVERIFY(!model.movies().isEmpty());
+        QCOMPARE(categoryRequests(QStringLiteral("42")), 2);
+    }
+
+    void topRecent_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("added");
+        QTest::addColumn<QStringList>("expected");
+
+        QList<QByteArray> sixtyOne;
+        for (int i = 0; i < 61; ++i)
+            sixtyOne.append(QByteArray::number(1000 + i));
+        QTest::newRow("61 keep the newest 60") << sixtyOne << idRange(61, 2);
+        QList<QByteArray> sixty = sixtyOne.mid(0, 60);
+        QTest::newRow("60 keep all") << sixty << idRange(60, 1);
+        QTest::newRow("ties keep catalog order")
+            << QList<QByteArray>{"5", "9", "5", "9", "7"} << QStringList{"2", "4", "5", "1", "3"};
+        QTest::newRow("non-numeric counts as 0")
+            << QList<QByteArray>{R"("abc")", R"("-1")", "", R"("12x")", R"("3")", "null", R"("")"}
+            << QStringList{"5", "1", "3", "4", "6", "7", "2"};
+        QTest::newRow("empty") << QList<QByteArray>{} << QStringList{};
+    }
+
+    void topRecent()
+    {
+        QFETCH(QList<QByteArray>, added);
+        QFETCH(QStringList, expected);
+        const auto catalog = ProviderJson::decode<QList<VodStream>>(catalogBody(added));
+        QVERIFY(catalog);
+        QCOMPARE(ids(MoviesModel::topRecent(*catalog)), expected);
+    }
+
+    void downloadFraction_data()
+    {
+        QTest::addColumn<qint64>("storedSize");
+        QTest::newRow("no size stored") << qint64(0);
+        QTest::newRow("size 1000, body larger") << qint64(1000);
+        QTest::newRow("size of the body") << qint64(risingCatalog(30).size());
+    }
+
+    void downloadFraction()
+    {
+        QFETCH(qint64, storedSize);
+        const QByteArray body = risingCatalog(30); // about 5 kB, in slices of a tenth of a second
+        if (storedSize > 0)
+            SectionTestHome::storeExpectedSize(vodAll, storedSize);
+        ProviderFault slow{.bytesPerSecond = int(body.size()) * 2};
+        m_provider->setAnswer(streamsAction, body);
+        m_provider->setFault(streamsAction, slow);
+        MoviesModel &model = makeModel();
+        QList<qint64> bytes;
+        QList<QVariant> fractions;
+        connect(&model, &MoviesModel::downloadedBytesChanged, this, [&] {
+            bytes.append(model.downloadedBytes());
+            fractions.append(model.downloadFractionValue());
+        });
+
+        openSection();
+
+        QCOMPARE(model.movies().size(), 30);
+        QVERIFY2(bytes.size() >= 3, qPrintable(QString::number(bytes.size())));
+        QVERIFY(std::is_sorted(bytes.cbegin(), bytes.cend()));
+        QCOMPARE(bytes.last(), qint64(body.size()));
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            if (storedSize == 0) {
+                QVERIFY(!fractions[i].isValid());
+            } else {
+                QCOMPARE(fractions[i].toDouble(), std::min(double(bytes[i]) / double(storedSize), 0.99));
+            }
+        }
+        if (storedSize == 1000)
+            QCOMPARE(fractions.last().toDouble(), 0.99);
+        if (storedSize > 1000)
+            QVERIFY(fractions.first().toDouble() < 0.99);
+        // The next download expects the size of this body.
+        QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(body.size()));
+    }
+
+    void backgroundRefreshOfTheDiskCopy_data()
+    {
+        QTest::addColumn<qint64>("ageSeconds");
+        QTest::addColumn<int>("refreshes");
+        QTest::newRow("written now") << qint64(0) << 0;
+        QTest::newRow("just under three hours") << qint64(10800 - 60) << 0;
+        QTest::newRow("modified in the future") << qint64(-3600) << 0;
+        QTest::newRow("older than three hours") << qint64(10800 + 60) << 1;
+        QTest::newRow("days old") << qint64(5 * 86400) << 1;
+    }
+
+    void backgroundRefreshOfTheDiskCopy()
+    {
+        QFETCH(qint64, ageSeconds);
+        QFETCH(int, refreshes);
+        const QByteArray stored = risingCatalog(70);
+        SectionTestHome::storeCatalog(vodAll, stored);
+        SectionTestHome::ageCatalog(vodAll, ageSeconds);
+        const QByteArray fresh = risingCatalog(80);
+        m_provider->setAnswer(streamsAction, fresh);
+        MoviesModel &model = makeModel();
+        QSignalSpy loadingMovies(&model, &MoviesModel::isLoadingListChanged);
+
+        openSection();
+
+        // The stored copy is on screen without a loading state, before any refresh.
+        QCOMPARE(ids(model.movies()), idRange(70, 11));
+        QCOMPARE(loadingMovies.size(), 0);
+        if (refreshes == 0) {
+            QTest::qWait(200);
+            QCOMPARE(wholeRequests(), 0);
+            QCOMPARE(model.allMovies()->size(), 70);
+            return;
+        }
+        QTRY_COMPARE(model.allMovies()->size(), 80);
+        QCOMPARE(ids(model.movies()), idRange(80, 21)); // "Recién agregadas" was showing: it follows
+        QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(fresh.size()));
+        // Selecting the section's categories again refreshes nothing more.
+        model.selectCategory(QStringLiteral("__continue__"));
+        model.selectCategory(recent);
+        openSection();
+        QTest::qWait(100);
+        QCOMPARE(wholeRequests(), 1);
+        QCOMPARE(loadingMovies.size(), 0);
+    }
+
+    void lateBackgroundRefreshLeavesAnotherCategoryAlone()
+    {
+        SectionTestHome::storeCatalog(vodAll, risingCatalog(70));
+        SectionTestHome::ageCatalog(vodAll, 4 * 3600);
+        // The provider's own catalog (3000 movies, about 0.8 MB) comes slowly; a category list is
+        // small enough to arrive at once.
+        ProviderFault slow{.bytesPerSecond = 2'000'000};
+        m_provider->setFault(streamsAction, slow);
+        MoviesModel &model = makeModel();
+        openSection();
+        QCOMPARE(model.allMovies()->size(), 70);
+
+        model.selectCategory(QStringLiteral("43"));
+        QTRY_VERIFY(!model.isLoadingMovies());
+        const QList<VodStream> category = model.movies();
+        QVERIFY(!category.isEmpty());
+        QCOMPARE(model.allMovies()->size(), 70); // the refresh is still running
+
+        QTRY_VERIFY(model.allMovies()->size() > 70);
+        QCOMPARE(model.movies(), category);
+        QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("43")));
+
+        model.selectCategory(recent);
+        QCOMPARE(model.movies(), MoviesModel::topRecent(*model.allMovies()));
+        QCOMPARE(wholeRequests(), 1);
+        QTRY_VERIFY(SectionTestHome::expectedSize(vodAll) > risingCatalog(70).size()); // the new copy is kept
+    }
+
+    // The text of each fault is the fault matrix's business; here what a failed download leaves.
+    void foregroundFailureShowsTheError()
+    {
+        m_provider->setFault(streamsAction, ProviderFault{.status = 503});
+        const QString message = QStringLiteral("Ocurrió un error inesperado.\nInténtalo de nuevo.");
+        MoviesModel &model = makeModel();
+
+        openSection();
+
+        QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
+        QCOMPARE(model.moviesError(), message);
+        QVERIFY(!model.isLoadingMovies());
+        QVERIFY(model.movies().isEmpty());
+        QVERIFY(!model.allMovies());
+        QVERIFY(!QFile::exists(SectionTestHome::catalogPath(vodAll)));
+        QCOMPARE(SectionTestHome::expectedSize(vodAll), qint64(0));
+
+        // The retry downloads again, with the loading state while it runs.
+        m_provider->setFault(streamsAction, {});
+        QSignalSpy loading(&model, &MoviesModel::isLoadingListChanged);
+        model.selectCategory(recent);
+        QTRY_COMPARE(model.movies().size(), 60);
+        QVERIFY(model.moviesError().isEmpty());
+        QVERIFY(!model.isLoadingMovies());
+        QCOMPARE(loading.size(), 2);
+        QCOMPARE(wholeRequests(), 2);
+        QTRY_VERIFY(SectionTestHome::expectedSize(vodAll) > 0);
+    }
+
+    void backgroundFailureIsSilent()
+    {
+        const QByteArray stored = risingCatalog(70);
+        SectionTestHome::storeCatalog(vodAll, stored);
+        SectionTestHome::ageCatalog(vodAll, 4 * 3600);
+        SectionTestHome::storeExpectedSize(vodAll, stored.size());
+        ProviderFault broken{.status = 500};
+        m_provider->setFault(streamsAction, broken);
+        MoviesModel &model = makeModel();
+        QSignalSpy errors(&model, &MoviesModel::listErrorChanged);
+
+        openSection();
+        QTRY_COMPARE(wholeRequests(), 1);
+        QTest::qWait(150);
+
+        QCOMPARE(errors.size(), 0);
+        QCOMPARE(ids(model.movies()), idRange(70, 11));
+        QFile copy(SectionTestHome::catalogPath(vodAll));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), stored);
+        QCOMPARE(SectionTestHome::expectedSize(vodAll), qint64(stored.size()));
+    }
+
+    void unusableDiskCopyIsDownloadedAgain_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("cut short") << risingCatalog(5).left(100);
+        QTest::newRow("empty file") << QByteArray();
+        QTest::newRow("an object, not a list") << QByteArray(R"({"movies":[]})");
+        QTest::newRow("not JSON") << QByteArray("<html>Error</html>");
+    }
+
+    void unusableDiskCopyIsDownloadedAgain()
+    {
+        QFETCH(QByteArray, stored);
+        SectionTestHome::storeCatalog(vodAll, stored);
+        const QByteArray body = risingCatalog(65);
+        m_provider->setAnswer(streamsAction, body);
+        MoviesModel &model = makeModel();
+
+        openSection();
+
+        QCOMPARE(wholeRequests(), 1);
+        QCOMPARE(ids(model.movies()), idRange(65, 6));
+        QVERIFY(model.moviesError().isEmpty());
+        QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(body.size()));
+        QFile copy(SectionTestHome::catalogPath(vodAll));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), body);
+    }
+
+    void unlockOpensOneCategory()
+    {
+        MoviesModel &model = makeModel();
+        const Category adult(QStringLiteral("59"), QStringLiteral("Adultos +18"));
+        const Category other(QStringLiteral("58"), QStringLiteral("XXX Premium"));
+        const Category family(QStringLiteral("41"), QStringLiteral("Familia"));
+        QSignalSpy changed(&model, &MoviesModel::unlockedCategoriesChanged);
+        QVERIFY(model.isLocked(adult));
+        QVERIFY(!model.isLocked(family));
+
+        model.unlock(adult.categoryId());
+        model.unlock(adult.categoryId());
+
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(model.unlockedCategories(), QStringList{QStringLiteral("59")});
+        QVERIFY(!model.isLocked(adult));
+        QVERIFY(model.isLocked(other));
+        // A new visit starts locked again.
+        MoviesModel nextVisit(m_progress.get());
+        QVERIFY(nextVisit.isLocked(adult));
+    }
 };
 
 MoviesModel &TestMoviesModel::makeModel()
@@ -122,503 +528,6 @@ MoviesModel &TestMoviesModel::makeModel()
     m_tester = std::make_unique<QAbstractItemModelTester>(m_model->listModel(),
                                                           QAbstractItemModelTester::FailureReportingMode::QtTest);
     return *m_model;
-}
-
-void TestMoviesModel::openSection()
-{
-    QVERIFY(norvane::test::loadCategoriesAndWait(*m_model));
-}
-
-void TestMoviesModel::initTestCase()
-{
-    m_home = std::make_unique<SectionTestHome>();
-    m_progress = std::make_unique<ProgressStore>(m_home->path() + QLatin1String("/progress.json"));
-}
-
-void TestMoviesModel::init()
-{
-    SectionTestHome::forgetCatalog(vodAll);
-    m_provider = std::make_unique<SampleProvider>();
-    QVERIFY(m_provider->listenOn());
-}
-
-void TestMoviesModel::cleanup()
-{
-    m_tester.reset();
-    m_model.reset();
-    m_provider.reset();
-}
-
-void TestMoviesModel::firstLoadSelectsRecentFromADownload()
-{
-    const QByteArray body = risingCatalog(100);
-    m_provider->setAnswer(streamsAction, body);
-    MoviesModel &model = makeModel();
-    // What was on screen when the categories stopped loading.
-    qsizetype moviesWhenCategoriesSettled = -1;
-    connect(&model, &MoviesModel::isLoadingCategoriesChanged, this, [&] {
-        if (!model.isLoadingCategories())
-            moviesWhenCategoriesSettled = model.movies().size();
-    });
-    QSignalSpy loadingMovies(&model, &MoviesModel::isLoadingListChanged);
-
-    openSection();
-
-    QCOMPARE(model.categories().size(), 20);
-    QCOMPARE(model.categories().first().categoryId(), QStringLiteral("40"));
-    QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
-    QCOMPARE(moviesWhenCategoriesSettled, 60);
-    QCOMPARE(ids(model.movies()), idRange(100, 41));
-    QCOMPARE(model.listModel()->rowCount(), 60);
-    QCOMPARE(model.listModel()->index(0, 0).data(RecordListModel<VodStream>::RecordRole).value<VodStream>(),
-             model.movies().first());
-    QCOMPARE(loadingMovies.size(), 2); // the foreground download showed the loading state
-    QVERIFY(!model.isLoadingMovies());
-    QVERIFY(model.moviesError().isEmpty());
-    QCOMPARE(wholeRequests(), 1);
-    QCOMPARE(model.allMovies()->size(), 100);
-
-    // The body is kept owner-only with its size, for the next visit.
-    QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(body.size()));
-    QFile copy(SectionTestHome::catalogPath(vodAll));
-    QVERIFY(copy.open(QIODevice::ReadOnly));
-    QCOMPARE(copy.readAll(), body);
-    QCOMPARE(copy.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
-             QFile::Permissions());
-}
-
-void TestMoviesModel::retryOfCategoriesKeepsTheSelection()
-{
-    MoviesModel &model = makeModel();
-    openSection();
-    const QList<Category> categories = model.categories();
-    model.selectCategory(QStringLiteral("41"));
-    QTRY_VERIFY(!model.isLoadingMovies());
-    const QList<VodStream> shown = model.movies();
-    QVERIFY(!shown.isEmpty());
-
-    // A failed reload keeps the categories it had.
-    ProviderFault html;
-    html.htmlBody = true;
-    m_provider->setFault(QStringLiteral("get_vod_categories"), html);
-    openSection();
-    QCOMPARE(model.categoriesError(), QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo."));
-    QCOMPARE(model.categories(), categories);
-
-    // The retry that works selects nothing new.
-    m_provider->setFault(QStringLiteral("get_vod_categories"), {});
-    openSection();
-    QVERIFY(model.categoriesError().isEmpty());
-    QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("41")));
-    QCOMPARE(model.movies(), shown);
-    QCOMPARE(wholeRequests(), 1);
-    QCOMPARE(m_provider->requests(QStringLiteral("get_vod_categories")).size(), 3);
-}
-
-void TestMoviesModel::continueEmptiesAndFetchesNothing()
-{
-    MoviesModel &model = makeModel();
-    openSection();
-    QVERIFY(!model.movies().isEmpty());
-    const auto requestsBefore = m_provider->requests().size();
-
-    model.selectCategory(QStringLiteral("__continue__"));
-
-    QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("__continue__")));
-    QVERIFY(model.movies().isEmpty());
-    QCOMPARE(model.listModel()->rowCount(), 0);
-    QVERIFY(!model.isLoadingMovies());
-    QTest::qWait(50);
-    QCOMPARE(m_provider->requests().size(), requestsBefore);
-}
-
-void TestMoviesModel::categoryListIsFetchedOncePerVisit()
-{
-    MoviesModel &model = makeModel();
-    openSection();
-
-    model.selectCategory(QStringLiteral("40"));
-    QVERIFY(model.isLoadingMovies());
-    QVERIFY(model.movies().isEmpty());
-    QTRY_VERIFY(!model.isLoadingMovies());
-    const QList<VodStream> forty = model.movies();
-    QVERIFY(!forty.isEmpty());
-    for (const VodStream &movie : forty)
-        QCOMPARE(movie.categoryId(), QStringLiteral("40"));
-
-    model.selectCategory(QStringLiteral("41"));
-    QTRY_VERIFY(!model.isLoadingMovies());
-    model.selectCategory(QStringLiteral("40"));
-
-    QVERIFY(!model.isLoadingMovies());
-    QCOMPARE(model.movies(), forty);
-    QCOMPARE(categoryRequests(QStringLiteral("40")), 1);
-    QCOMPARE(categoryRequests(QStringLiteral("41")), 1);
-
-    // Back to "Recién agregadas": from the catalog in memory, no new download.
-    model.selectCategory(recent);
-    QCOMPARE(model.movies().size(), 60);
-    QCOMPARE(wholeRequests(), 1);
-}
-
-void TestMoviesModel::lateCategoryAnswerOnlyFillsTheCache()
-{
-    MoviesModel &model = makeModel();
-    openSection();
-    model.selectCategory(QStringLiteral("41"));
-    QTRY_VERIFY(!model.isLoadingMovies());
-    const QList<VodStream> fortyOne = model.movies();
-
-    ProviderFault slow;
-    slow.delayMs = 300;
-    m_provider->setFault(streamsAction, slow);
-    model.selectCategory(QStringLiteral("40"));
-    QVERIFY(model.isLoadingMovies());
-    model.selectCategory(QStringLiteral("41")); // cached: shown at once
-    QCOMPARE(model.movies(), fortyOne);
-    QVERIFY(!model.isLoadingMovies());
-
-    QTRY_COMPARE(categoryRequests(QStringLiteral("40")), 1);
-    QTest::qWait(400); // the slow answer has arrived
-    QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("41")));
-    QCOMPARE(model.movies(), fortyOne);
-    QVERIFY(!model.isLoadingMovies());
-
-    model.selectCategory(QStringLiteral("40"));
-    QVERIFY(!model.isLoadingMovies());
-    QVERIFY(!model.movies().isEmpty());
-    QCOMPARE(model.movies().first().categoryId(), QStringLiteral("40"));
-    QCOMPARE(categoryRequests(QStringLiteral("40")), 1);
-}
-
-void TestMoviesModel::failedCategoryListIsFetchedAgain()
-{
-    MoviesModel &model = makeModel();
-    openSection();
-    ProviderFault broken;
-    broken.status = 500;
-    m_provider->setFault(streamsAction, broken);
-
-    model.selectCategory(QStringLiteral("42"));
-    QTRY_VERIFY(!model.isLoadingMovies());
-    QCOMPARE(model.moviesError(), QStringLiteral("El servidor respondió con un error (500).\nInténtalo más tarde."));
-    QVERIFY(model.movies().isEmpty());
-
-    // A cached category shows its list, not the old error.
-    model.selectCategory(recent);
-    QVERIFY(model.moviesError().isEmpty());
-
-    m_provider->setFault(streamsAction, {});
-    model.selectCategory(QStringLiteral("42"));
-    QVERIFY(model.moviesError().isEmpty());
-    QTRY_VERIFY(!model.isLoadingMovies());
-    QVERIFY(!model.movies().isEmpty());
-    QCOMPARE(categoryRequests(QStringLiteral("42")), 2);
-}
-
-void TestMoviesModel::topRecent_data()
-{
-    QTest::addColumn<QList<QByteArray>>("added");
-    QTest::addColumn<QStringList>("expected");
-
-    QList<QByteArray> sixtyOne;
-    for (int i = 0; i < 61; ++i)
-        sixtyOne.append(QByteArray::number(1000 + i));
-    QTest::newRow("61 keep the newest 60") << sixtyOne << idRange(61, 2);
-    QList<QByteArray> sixty = sixtyOne.mid(0, 60);
-    QTest::newRow("60 keep all") << sixty << idRange(60, 1);
-    QTest::newRow("ties keep catalog order")
-        << QList<QByteArray>{"5", "9", "5", "9", "7"} << QStringList{"2", "4", "5", "1", "3"};
-    QTest::newRow("non-numeric counts as 0")
-        << QList<QByteArray>{R"("abc")", R"("-1")", "", R"("12x")", R"("3")", "null", R"("")"}
-        << QStringList{"5", "1", "3", "4", "6", "7", "2"};
-    QTest::newRow("empty") << QList<QByteArray>{} << QStringList{};
-}
-
-void TestMoviesModel::topRecent()
-{
-    QFETCH(QList<QByteArray>, added);
-    QFETCH(QStringList, expected);
-    const auto catalog = ProviderJson::decode<QList<VodStream>>(catalogBody(added));
-    QVERIFY(catalog);
-    QCOMPARE(ids(MoviesModel::topRecent(*catalog)), expected);
-}
-
-void TestMoviesModel::downloadFraction_data()
-{
-    QTest::addColumn<qint64>("storedSize");
-    QTest::newRow("no size stored") << qint64(0);
-    QTest::newRow("size 1000, body larger") << qint64(1000);
-    QTest::newRow("size of the body") << qint64(risingCatalog(30).size());
-}
-
-void TestMoviesModel::downloadFraction()
-{
-    QFETCH(qint64, storedSize);
-    const QByteArray body = risingCatalog(30); // about 5 kB, in slices of a tenth of a second
-    if (storedSize > 0)
-        SectionTestHome::storeExpectedSize(vodAll, storedSize);
-    ProviderFault slow;
-    slow.bytesPerSecond = int(body.size()) * 2;
-    m_provider->setAnswer(streamsAction, body);
-    m_provider->setFault(streamsAction, slow);
-    MoviesModel &model = makeModel();
-    QList<qint64> bytes;
-    QList<QVariant> fractions;
-    connect(&model, &MoviesModel::downloadedBytesChanged, this, [&] {
-        bytes.append(model.downloadedBytes());
-        fractions.append(model.downloadFractionValue());
-    });
-
-    openSection();
-
-    QCOMPARE(model.movies().size(), 30);
-    QVERIFY2(bytes.size() >= 3, qPrintable(QString::number(bytes.size())));
-    QVERIFY(std::is_sorted(bytes.cbegin(), bytes.cend()));
-    QCOMPARE(bytes.last(), qint64(body.size()));
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (storedSize == 0) {
-            QVERIFY(!fractions[i].isValid());
-        } else {
-            QCOMPARE(fractions[i].toDouble(), std::min(double(bytes[i]) / double(storedSize), 0.99));
-        }
-    }
-    if (storedSize == 1000)
-        QCOMPARE(fractions.last().toDouble(), 0.99);
-    if (storedSize > 1000)
-        QVERIFY(fractions.first().toDouble() < 0.99);
-    // The next download expects the size of this body.
-    QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(body.size()));
-}
-
-void TestMoviesModel::backgroundRefreshOfTheDiskCopy_data()
-{
-    QTest::addColumn<qint64>("ageSeconds");
-    QTest::addColumn<int>("refreshes");
-    QTest::newRow("written now") << qint64(0) << 0;
-    QTest::newRow("just under three hours") << qint64(10800 - 60) << 0;
-    QTest::newRow("modified in the future") << qint64(-3600) << 0;
-    QTest::newRow("older than three hours") << qint64(10800 + 60) << 1;
-    QTest::newRow("days old") << qint64(5 * 86400) << 1;
-}
-
-void TestMoviesModel::backgroundRefreshOfTheDiskCopy()
-{
-    QFETCH(qint64, ageSeconds);
-    QFETCH(int, refreshes);
-    const QByteArray stored = risingCatalog(70);
-    SectionTestHome::storeCatalog(vodAll, stored);
-    SectionTestHome::ageCatalog(vodAll, ageSeconds);
-    const QByteArray fresh = risingCatalog(80);
-    m_provider->setAnswer(streamsAction, fresh);
-    MoviesModel &model = makeModel();
-    QSignalSpy loadingMovies(&model, &MoviesModel::isLoadingListChanged);
-
-    openSection();
-
-    // The stored copy is on screen without a loading state, before any refresh.
-    QCOMPARE(ids(model.movies()), idRange(70, 11));
-    QCOMPARE(loadingMovies.size(), 0);
-    if (refreshes == 0) {
-        QTest::qWait(200);
-        QCOMPARE(wholeRequests(), 0);
-        QCOMPARE(model.allMovies()->size(), 70);
-        return;
-    }
-    QTRY_COMPARE(model.allMovies()->size(), 80);
-    QCOMPARE(ids(model.movies()), idRange(80, 21)); // "Recién agregadas" was showing: it follows
-    QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(fresh.size()));
-    // Selecting the section's categories again refreshes nothing more.
-    model.selectCategory(QStringLiteral("__continue__"));
-    model.selectCategory(recent);
-    openSection();
-    QTest::qWait(100);
-    QCOMPARE(wholeRequests(), 1);
-    QCOMPARE(loadingMovies.size(), 0);
-}
-
-void TestMoviesModel::lateBackgroundRefreshLeavesAnotherCategoryAlone()
-{
-    SectionTestHome::storeCatalog(vodAll, risingCatalog(70));
-    SectionTestHome::ageCatalog(vodAll, 4 * 3600);
-    // The provider's own catalog (3000 movies, about 0.8 MB) comes slowly; a category list is
-    // small enough to arrive at once.
-    ProviderFault slow;
-    slow.bytesPerSecond = 2'000'000;
-    m_provider->setFault(streamsAction, slow);
-    MoviesModel &model = makeModel();
-    openSection();
-    QCOMPARE(model.allMovies()->size(), 70);
-
-    model.selectCategory(QStringLiteral("43"));
-    QTRY_VERIFY(!model.isLoadingMovies());
-    const QList<VodStream> category = model.movies();
-    QVERIFY(!category.isEmpty());
-    QCOMPARE(model.allMovies()->size(), 70); // the refresh is still running
-
-    QTRY_VERIFY(model.allMovies()->size() > 70);
-    QCOMPARE(model.movies(), category);
-    QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("43")));
-
-    model.selectCategory(recent);
-    QCOMPARE(model.movies(), MoviesModel::topRecent(*model.allMovies()));
-    QCOMPARE(wholeRequests(), 1);
-    QTRY_VERIFY(SectionTestHome::expectedSize(vodAll) > risingCatalog(70).size()); // the new copy is kept
-}
-
-void TestMoviesModel::foregroundFailureShowsTheError_data()
-{
-    QTest::addColumn<ProviderFault>("fault");
-    QTest::addColumn<QString>("message");
-    ProviderFault status;
-    status.status = 503;
-    QTest::newRow("status") << status << QStringLiteral("Ocurrió un error inesperado.\nInténtalo de nuevo.");
-    ProviderFault dropped;
-    dropped.dropMidBody = true;
-    QTest::newRow("dropped connection")
-        << dropped << QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
-    ProviderFault html;
-    html.htmlBody = true;
-    QTest::newRow("HTML page") << html << QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo.");
-}
-
-void TestMoviesModel::foregroundFailureShowsTheError()
-{
-    QFETCH(ProviderFault, fault);
-    QFETCH(QString, message);
-    m_provider->setFault(streamsAction, fault);
-    MoviesModel &model = makeModel();
-
-    openSection();
-
-    QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
-    QCOMPARE(model.moviesError(), message);
-    QVERIFY(!model.isLoadingMovies());
-    QVERIFY(model.movies().isEmpty());
-    QVERIFY(!model.allMovies());
-    QVERIFY(!QFile::exists(SectionTestHome::catalogPath(vodAll)));
-    QCOMPARE(SectionTestHome::expectedSize(vodAll), qint64(0));
-
-    // The retry downloads again, with the loading state while it runs.
-    m_provider->setFault(streamsAction, {});
-    QSignalSpy loading(&model, &MoviesModel::isLoadingListChanged);
-    model.selectCategory(recent);
-    QTRY_COMPARE(model.movies().size(), 60);
-    QVERIFY(model.moviesError().isEmpty());
-    QVERIFY(!model.isLoadingMovies());
-    QCOMPARE(loading.size(), 2);
-    QCOMPARE(wholeRequests(), 2);
-    QTRY_VERIFY(SectionTestHome::expectedSize(vodAll) > 0);
-}
-
-void TestMoviesModel::backgroundFailureIsSilent()
-{
-    const QByteArray stored = risingCatalog(70);
-    SectionTestHome::storeCatalog(vodAll, stored);
-    SectionTestHome::ageCatalog(vodAll, 4 * 3600);
-    SectionTestHome::storeExpectedSize(vodAll, stored.size());
-    ProviderFault broken;
-    broken.status = 500;
-    m_provider->setFault(streamsAction, broken);
-    MoviesModel &model = makeModel();
-    QSignalSpy errors(&model, &MoviesModel::listErrorChanged);
-
-    openSection();
-    QTRY_COMPARE(wholeRequests(), 1);
-    QTest::qWait(150);
-
-    QCOMPARE(errors.size(), 0);
-    QCOMPARE(ids(model.movies()), idRange(70, 11));
-    QFile copy(SectionTestHome::catalogPath(vodAll));
-    QVERIFY(copy.open(QIODevice::ReadOnly));
-    QCOMPARE(copy.readAll(), stored);
-    QCOMPARE(SectionTestHome::expectedSize(vodAll), qint64(stored.size()));
-}
-
-void TestMoviesModel::unusableDiskCopyIsDownloadedAgain_data()
-{
-    QTest::addColumn<QByteArray>("stored");
-    QTest::newRow("cut short") << risingCatalog(5).left(100);
-    QTest::newRow("empty file") << QByteArray();
-    QTest::newRow("an object, not a list") << QByteArray(R"({"movies":[]})");
-    QTest::newRow("not JSON") << QByteArray("<html>Error</html>");
-}
-
-void TestMoviesModel::unusableDiskCopyIsDownloadedAgain()
-{
-    QFETCH(QByteArray, stored);
-    SectionTestHome::storeCatalog(vodAll, stored);
-    const QByteArray body = risingCatalog(65);
-    m_provider->setAnswer(streamsAction, body);
-    MoviesModel &model = makeModel();
-
-    openSection();
-
-    QCOMPARE(wholeRequests(), 1);
-    QCOMPARE(ids(model.movies()), idRange(65, 6));
-    QVERIFY(model.moviesError().isEmpty());
-    QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(body.size()));
-    QFile copy(SectionTestHome::catalogPath(vodAll));
-    QVERIFY(copy.open(QIODevice::ReadOnly));
-    QCOMPARE(copy.readAll(), body);
-}
-
-void TestMoviesModel::unlockOpensOneCategory()
-{
-    MoviesModel &model = makeModel();
-    const Category adult(QStringLiteral("59"), QStringLiteral("Adultos +18"));
-    const Category other(QStringLiteral("58"), QStringLiteral("XXX Premium"));
-    const Category family(QStringLiteral("41"), QStringLiteral("Familia"));
-    QSignalSpy changed(&model, &MoviesModel::unlockedCategoriesChanged);
-    QVERIFY(model.isLocked(adult));
-    QVERIFY(!model.isLocked(family));
-
-    model.unlock(adult.categoryId());
-    model.unlock(adult.categoryId());
-
-    QCOMPARE(changed.size(), 1);
-    QCOMPARE(model.unlockedCategories(), QStringList{QStringLiteral("59")});
-    QVERIFY(!model.isLocked(adult));
-    QVERIFY(model.isLocked(other));
-    // A new visit starts locked again.
-    MoviesModel nextVisit(m_progress.get());
-    QVERIFY(nextVisit.isLocked(adult));
-}
-
-void TestMoviesModel::creatableFromQml()
-{
-    m_provider->setAnswer(streamsAction, risingCatalog(3));
-    norvane::test::QmlHarness qml;
-    QObject *root = qml.create(R"(
-        import QtQuick
-        import Norvane
-        Item {
-            id: root
-            property var client
-            property alias model: movies
-            property int cards: grid.count
-            property int listed: movies.movies.length
-            MoviesModel { id: movies; client: root.client }
-            GridView {
-                id: grid
-                width: 400; height: 400; cellWidth: 100; cellHeight: 100
-                model: movies.movieCards
-                delegate: Text { required property string name; text: name }
-            }
-        }
-    )", {{QStringLiteral("client"), QVariant::fromValue(XtreamClient(m_provider->baseUrl(), m_provider->username(),
-                                                                     m_provider->password()))}});
-    QVERIFY(root);
-    auto *model = root->property("model").value<MoviesModel *>();
-    QVERIFY(model);
-    QCOMPARE(model->client().base(), m_provider->baseUrl());
-    QVERIFY(!model->property("downloadFraction").isValid());
-    QMetaObject::invokeMethod(model, "loadCategories");
-    QTRY_VERIFY(!model->isLoadingCategories());
-    QCOMPARE(model->property("movies").value<QList<VodStream>>().size(), 3);
-    QTRY_COMPARE(root->property("cards").toInt(), 3);
-    QCOMPARE(root->property("listed").toInt(), 3);
-    QCOMPARE(model->property("selectedCategoryId").toString(), recent);
 }
 
 NORVANE_TEST_MAIN(TestMoviesModel)

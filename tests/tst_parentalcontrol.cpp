@@ -1,7 +1,6 @@
 #include "Keychain.h"
 #include "ParentalControl.h"
 #include "ParentalLock.h"
-#include "QmlHarness.h"
 #include "TestMain.h"
 
 namespace {
@@ -108,25 +107,6 @@ private Q_SLOTS:
         QVERIFY(movies.isLocked("7", "Adultos"));
         QVERIFY(live.isLocked("9", "XXX"));
         QCOMPARE(live.unlockedCategoryList(), QStringList{"7"});
-    }
-
-    void usableFromQml()
-    {
-        norvane::test::QmlHarness harness;
-        QObject *root = harness.create(R"(
-            import QtQml
-            import Norvane.Core
-            QtObject {
-                property bool adult: ParentalControl.isBlocked("Canal +18")
-                property bool news: ParentalControl.isBlocked("Noticias")
-                function submit(text) { return ParentalControl.acceptsPin(text) }
-            })");
-        QVERIFY(root);
-        QCOMPARE(root->property("adult").toBool(), true);
-        QCOMPARE(root->property("news").toBool(), false);
-        QVariant accepted;
-        QVERIFY(QMetaObject::invokeMethod(root, "submit", Q_RETURN_ARG(QVariant, accepted), Q_ARG(QVariant, "8057")));
-        QCOMPARE(accepted.toBool(), true);
     }
 };
 

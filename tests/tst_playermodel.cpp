@@ -4,7 +4,7 @@
 #include "ProgressStore.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
-#include "ScriptedPlayer.h"
+#include "ScriptedPlayback.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 
@@ -31,35 +31,11 @@ PlayableItem episode(const QString &id, const std::optional<QString> &subtitle, 
                         startMs);
 }
 
-// A player model on a scripted engine and a progress store in a private folder.
-struct Fixture
+// The shared fixture with the countdown stepping fast, and the stored entry of a key.
+struct Fixture : norvane::test::ScriptedPlayback
 {
-    explicit Fixture(const QList<PlayableItem> &queue)
-        : store(dir.filePath(QStringLiteral("progress.json")))
-    {
-        auto owned = std::make_unique<ScriptedPlayer>();
-        player = owned.get();
-        engine = std::make_unique<VLCEngine>(std::move(owned), nullptr);
-        model = std::make_unique<PlayerModel>(engine.get(), &store);
-        model->setQueue(queue);
-        model->setCountdownStepMs(20);
-    }
-
-    // The engine hears the player at this position and length.
-    void playerAt(qint64 timeMs, qint64 lengthMs, int state = MediaPlayerBackend::Playing)
-    {
-        player->length = lengthMs;
-        player->report(state, state == MediaPlayerBackend::Playing, timeMs);
-        QCoreApplication::processEvents();
-    }
-
+    explicit Fixture(const QList<PlayableItem> &queue) : ScriptedPlayback(queue, 20) {}
     std::optional<ProgressEntry> entry(const QString &key) const { return store.find(key); }
-
-    QTemporaryDir dir;
-    ProgressStore store;
-    ScriptedPlayer *player = nullptr;
-    std::unique_ptr<VLCEngine> engine;
-    std::unique_ptr<PlayerModel> model;
 };
 
 } // namespace
@@ -332,35 +308,6 @@ private Q_SLOTS:
         QCOMPARE(closed.count(), 1);
     }
 
-    void queueBuiltInQml()
-    {
-        norvane::test::QmlHarness harness;
-        QObject *root = harness.create(
-            "import QtQuick\n"
-            "import Norvane\n"
-            "PlayerModel {\n"
-            "    countdownStepMs: 5\n"
-            "    Component.onCompleted: queue = [\n"
-            "        makeItem({ title: 'Serie', subtitle: 'T1 E1', url: 'http://127.0.0.1:1/series/u/p/1.mp4',\n"
-            "                   progressKey: 'series:7:ep:1', contentType: 'series', contentId: '7', startTimeMs: 61000 }),\n"
-            "        makeItem({ title: 'Serie', url: 'http://127.0.0.1:1/series/u/p/2.mp4',\n"
-            "                   progressKey: 'series:7:ep:2', contentType: 'series', contentId: '7' })\n"
-            "    ]\n"
-            "    property string currentTitle: currentItem.title\n"
-            "    property bool firstHasSubtitle: currentItem.hasSubtitle\n"
-            "}\n");
-        auto *model = qobject_cast<PlayerModel *>(root);
-        QVERIFY(model);
-        QCOMPARE(model->queue().size(), 2);
-        QCOMPARE(model->queue().at(0).subtitle(), std::optional<QString>(QStringLiteral("T1 E1")));
-        QCOMPARE(model->queue().at(0).startTimeMs(), 61'000);
-        QCOMPARE(model->queue().at(1).subtitle(), std::nullopt);
-        QCOMPARE(model->queue().at(1).imageUrl(), std::nullopt);
-        QCOMPARE(root->property("currentTitle").toString(), QStringLiteral("Serie"));
-        QVERIFY(root->property("firstHasSubtitle").toBool());
-        QCOMPARE(model->nextSubtitle(), QStringLiteral("Serie"));
-    }
-
     // How the section screens make their player: a queue given as an initial property, its items
     // either queue items or maps of their fields.
     void queueGivenAtCreation()
@@ -386,6 +333,8 @@ private Q_SLOTS:
         QCOMPARE(model->queue().size(), 2);
         QCOMPARE(model->index(), 1);
         QCOMPARE(model->queue().at(0).subtitle(), std::optional<QString>(QStringLiteral("T1 E1")));
+        QCOMPARE(model->queue().at(1).subtitle(), std::nullopt);
+        QCOMPARE(model->queue().at(1).imageUrl(), std::nullopt);
         QCOMPARE(model->currentItem().progressKey(), QStringLiteral("series:7:ep:2"));
         QCOMPARE(model->currentItem().startTimeMs(), 5000);
         QVERIFY(!model->canPlayNext());

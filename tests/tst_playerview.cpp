@@ -3,7 +3,7 @@
 #include "PlayerText.h"
 #include "ProgressStore.h"
 #include "QmlHarness.h"
-#include "ScriptedPlayer.h"
+#include "ScriptedPlayback.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 
@@ -48,20 +48,14 @@ PlayerView {
 constexpr int neverHideMs = 600'000;
 constexpr int shortHideMs = 300;
 
-// The player screen over a scripted engine, its model and a private progress store.
-struct Fixture
+// The player screen over the shared scripted playback.
+struct Fixture : ScriptedPlayback
 {
     explicit Fixture(const QList<PlayableItem> &queue, int index = 0, int hideDelayMs = neverHideMs,
                      int skipHintMs = 150)
-        : store(dir.filePath(QStringLiteral("progress.json")))
+        : ScriptedPlayback(queue, 50)
     {
-        auto owned = std::make_unique<ScriptedPlayer>();
-        player = owned.get();
-        engine = std::make_unique<VLCEngine>(std::move(owned), nullptr);
-        model = std::make_unique<PlayerModel>(engine.get(), &store);
-        model->setQueue(queue);
         model->setIndex(index);
-        model->setCountdownStepMs(50);
         view = qobject_cast<QQuickItem *>(createShown(
             harness, playerQml,
             {{QStringLiteral("model"), QVariant::fromValue(model.get())},
@@ -71,24 +65,12 @@ struct Fixture
         autoHide = findByName(view, QStringLiteral("autoHide"));
     }
 
-    void playerAt(qint64 timeMs, qint64 lengthMs)
-    {
-        player->length = lengthMs;
-        player->report(MediaPlayerBackend::Playing, true, timeMs);
-        QCoreApplication::processEvents();
-    }
-
     QQuickItem *item(const char *name) const { return findByName<QQuickItem>(view, QString::fromLatin1(name)); }
     bool controlsShown() const { return view->property("controlsShown").toBool(); }
     bool hidePending() const { return autoHide->property("hidePending").toBool(); }
     // Forgets the pending hide, as if it had not been scheduled yet.
     void cancelHide() const { QMetaObject::invokeMethod(autoHide, "cancelHide"); }
 
-    QTemporaryDir dir;
-    ProgressStore store;
-    ScriptedPlayer *player = nullptr;
-    std::unique_ptr<VLCEngine> engine;
-    std::unique_ptr<PlayerModel> model;
     QmlHarness harness;
     QQuickItem *view = nullptr;
     QObject *autoHide = nullptr;

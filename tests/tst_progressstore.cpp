@@ -6,14 +6,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <cstdlib>
 
 namespace {
-
-const char *writerEnv = "NORVANE_PROGRESS_WRITER_FILE";
 
 QJsonObject record(const QString &key, const QString &type, qint64 position, qint64 duration, double updatedAt)
 {
@@ -39,34 +34,6 @@ QByteArray readFile(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-QJsonArray seedRecords(int count)
-{
-    QJsonArray array;
-    for (int i = 0; i < count; ++i)
-        array.append(record(QStringLiteral("movie:%1").arg(i), "movie", 1000 + i, 100000, 1.0e12 + i));
-    return array;
-}
-
-// The child of interruptedWritesLeaveALoadableFile: loads the store and records positions forever,
-// until the test kills it. Runs before main so it never reaches the test runner.
-[[maybe_unused]] const bool writerChild = [] {
-    const QString path = qEnvironmentVariable(writerEnv);
-    if (path.isEmpty())
-        return false;
-    ProgressStore store(path);
-    QFile out;
-    out.open(stdout, QIODevice::WriteOnly);
-    out.write("ready\n");
-    out.flush();
-    for (qint64 i = 1;; ++i) {
-        store.recordPosition(QStringLiteral("series:7:ep:%1").arg(i % 500), "series", "7", "Serie",
-                             std::nullopt, "http://h/series/u/p/1.mkv", i, 10000000);
-        out.write("written\n");
-        out.flush();
-    }
-    return true;
-}();
 
 } // namespace
 
@@ -274,40 +241,6 @@ private Q_SLOTS:
         store.recordPosition("movie:1", "movie", "1", "X", std::nullopt, "u", 5, 10);
         QCOMPARE(store.entries().size(), 1);
         QCOMPARE(readFile(m_dir.filePath("Norvane")), QByteArray("a file where the folder should be"));
-    }
-
-    void interruptedWritesLeaveALoadableFile()
-    {
-        QDir().mkpath(QFileInfo(path()).absolutePath());
-        const int seeded = 1000; // about 200 kB: each write takes a few milliseconds
-        writeFile(path(), QJsonDocument(seedRecords(seeded)).toJson(QJsonDocument::Compact));
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(writerEnv, path());
-        auto *random = QRandomGenerator::global();
-        for (int round = 0; round < 75; ++round) {
-            QProcess writer;
-            writer.setProcessEnvironment(env);
-            writer.start(QCoreApplication::applicationFilePath(), {});
-            // Killed after 0 to 2 completed writes (one at least in the first round, so the
-            // writer surely gets through), then a little into the next one.
-            const int writes = round == 0 ? 1 : int(random->bounded(0, 3));
-            for (int lines = 0; lines <= writes;) {
-                QVERIFY(writer.canReadLine() || writer.waitForReadyRead());
-                while (writer.canReadLine() && lines <= writes) {
-                    writer.readLine();
-                    ++lines;
-                }
-            }
-            QTest::qWait(int(random->bounded(0, 25)));
-            writer.kill();
-            QVERIFY(writer.waitForFinished());
-            QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
-
-            ProgressStore store(path());
-            QVERIFY2(store.entries().size() >= seeded, qPrintable(QString("round %1").arg(round)));
-        }
-        QVERIFY(!QFile::exists(path() + ".corrupt"));
-        QVERIFY(ProgressStore(path()).entries().size() > seeded); // the writer did get through
     }
 
     void reachableFromQml()

@@ -13,36 +13,242 @@ class TestRecords : public QObject
 
 private Q_SLOTS:
     void flexibleString_data();
-    void flexibleString();
+    void flexibleString()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(bool, present);
+        QFETCH(QString, expected);
+        const std::optional<QString> rating = ratingOf(json);
+        QCOMPARE(rating.has_value(), present);
+        if (present) {
+            QCOMPARE(*rating, expected);
+            QVERIFY(!rating->isNull()); // an empty text is present, not absent
+        }
+    }
 
-    void flexibleInt_data();
-    void flexibleInt();
+    void flexibleInt_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<bool>("present");
+        QTest::addColumn<qint64>("expected");
+        QTest::newRow("integer") << QByteArray("1") << true << qint64(1);
+        QTest::newRow("text") << QByteArray(R"("1")") << true << qint64(1);
+        QTest::newRow("text with plus") << QByteArray(R"("+7")") << true << qint64(7);
+        QTest::newRow("negative text") << QByteArray(R"("-3")") << true << qint64(-3);
+        QTest::newRow("leading zeros") << QByteArray(R"("007")") << true << qint64(7);
+        QTest::newRow("whole float") << QByteArray("8.0") << true << qint64(8);
+        QTest::newRow("exponent whole") << QByteArray("1e2") << true << qint64(100);
+        QTest::newRow("largest") << QByteArray(R"("9223372036854775807")") << true
+                                 << std::numeric_limits<qint64>::max();
+        QTest::newRow("smallest") << QByteArray("-9223372036854775808") << true << std::numeric_limits<qint64>::min();
+        QTest::newRow("text beyond 64 bits") << QByteArray(R"("9223372036854775808")") << false << qint64(0);
+        QTest::newRow("number beyond 64 bits") << QByteArray("123456789012345678901234") << false << qint64(0);
+        QTest::newRow("huge float") << QByteArray("1e300") << false << qint64(0);
+        QTest::newRow("fraction") << QByteArray("4.5") << false << qint64(0);
+        QTest::newRow("leading blank") << QByteArray(R"(" 1")") << false << qint64(0);
+        QTest::newRow("sign alone") << QByteArray(R"("+")") << false << qint64(0);
+        QTest::newRow("two signs") << QByteArray(R"("+-1")") << false << qint64(0);
+        QTest::newRow("decimal text") << QByteArray(R"("1.0")") << false << qint64(0);
+        QTest::newRow("empty text") << QByteArray(R"("")") << false << qint64(0);
+        QTest::newRow("true") << QByteArray("true") << false << qint64(0);
+        QTest::newRow("null") << QByteArray("null") << false << qint64(0);
+        QTest::newRow("array") << QByteArray("[1]") << false << qint64(0);
+    }
 
-    void movieDefaultsAndOptionalFields();
+    void flexibleInt()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(bool, present);
+        QFETCH(qint64, expected);
+        const std::optional<qint64> auth = authOf(json);
+        QCOMPARE(auth.has_value(), present);
+        if (present)
+            QCOMPARE(*auth, expected);
+    }
 
-    void addedEpoch_data();
-    void addedEpoch();
+    void movieDefaultsAndOptionalFields()
+    {
+        const auto movies = ProviderJson::decode<QList<VodStream>>(
+            R"([{"stream_id":1234,"stream_icon":null,"container_extension":"mkv","rating":9.5,"extra":{"x":[1,2]}},)"
+            R"( {"name":"Dos","stream_id":"1234","category_id":7,"added":"1700000000"}])");
+        QVERIFY(movies);
+        QCOMPARE(movies->size(), 2);
+        const VodStream &first = movies->at(0);
+        QCOMPARE(first.name(), QStringLiteral("(sin nombre)"));
+        QCOMPARE(first.streamId(), QStringLiteral("1234"));
+        QVERIFY(first.streamIcon().isNull());
+        QVERIFY(first.categoryId().isNull());
+        QCOMPARE(first.containerExtension(), QStringLiteral("mkv"));
+        QVERIFY(first.added().isNull());
+        QCOMPARE(first.addedEpoch(), 0);
+        const VodStream &second = movies->at(1);
+        QCOMPARE(second.name(), QStringLiteral("Dos"));
+        QCOMPARE(second.streamId(), QStringLiteral("1234"));
+        QCOMPARE(second.categoryId(), QStringLiteral("7"));
+        QCOMPARE(second.addedEpoch(), 1700000000);
+        // One identity, two different values.
+        QCOMPARE(first.streamId(), second.streamId());
+        QVERIFY(first != second);
+        QCOMPARE(first, movies->at(0));
+        QCOMPARE(qHash(first), qHash(VodStream(movies->at(0))));
+    }
 
-    void oversizedNumbersKeepTheRestOfTheList();
+    void addedEpoch_data()
+    {
+        QTest::addColumn<QByteArray>("added");
+        QTest::addColumn<qint64>("expected");
+        QTest::newRow("seconds text") << QByteArray(R"("1700000000")") << qint64(1700000000);
+        QTest::newRow("seconds number") << QByteArray("1700000000") << qint64(1700000000);
+        QTest::newRow("empty") << QByteArray(R"("")") << qint64(0);
+        QTest::newRow("calendar date") << QByteArray(R"("2024-01-05")") << qint64(0);
+        QTest::newRow("blank inside") << QByteArray(R"(" 17")") << qint64(0);
+        QTest::newRow("null") << QByteArray("null") << qint64(0);
+    }
 
-    void categoryNames();
+    void addedEpoch()
+    {
+        QFETCH(QByteArray, added);
+        QFETCH(qint64, expected);
+        const auto movies = ProviderJson::decode<QList<VodStream>>(R"([{"added":)" + added + "}]");
+        QVERIFY(movies);
+        QCOMPARE(movies->at(0).addedEpoch(), expected);
+        // The same rule applies to records made in code.
+        const VodStream made(QStringLiteral("x"), QStringLiteral("1"), {}, {}, {}, movies->at(0).added());
+        QCOMPARE(made.addedEpoch(), expected);
+    }
+
+    void oversizedNumbersKeepTheRestOfTheList()
+    {
+        const auto channels = ProviderJson::decode<QList<LiveStream>>(
+            R"([{"name":"Uno","num":123456789012345678901234,"stream_id":1e300,"category_id":"3"},)"
+            R"( {"name":"Dos","num":null,"stream_id":7}])");
+        QVERIFY(channels);
+        QCOMPARE(channels->size(), 2);
+        QCOMPARE(channels->at(0).num(), QStringLiteral("123456789012345678901234"));
+        QCOMPARE(channels->at(0).streamId().size(), 301);
+        QCOMPARE(channels->at(0).categoryId(), QStringLiteral("3"));
+        QVERIFY(channels->at(1).num().isNull());
+        QCOMPARE(channels->at(1).streamId(), QStringLiteral("7"));
+        QVERIFY(channels->at(1).streamIcon().isNull());
+    }
+
+    void categoryNames()
+    {
+        const auto categories = ProviderJson::decode<QList<Category>>(
+            R"([{"category_id":"1"},{"category_id":2,"category_name":""},{"category_name":"Cine","parent_id":0}])");
+        QVERIFY(categories);
+        QCOMPARE(categories->at(0).categoryName(), QStringLiteral("(sin nombre)"));
+        QCOMPARE(categories->at(1).categoryId(), QStringLiteral("2"));
+        QVERIFY(categories->at(1).categoryName().isEmpty());
+        QVERIFY(!categories->at(1).categoryName().isNull());
+        QCOMPARE(categories->at(2).categoryId(), QString());
+        QVERIFY(!categories->at(2).categoryId().isNull());
+        QCOMPARE(categories->at(2), Category(QString(""), QStringLiteral("Cine")));
+    }
 
     void escapedKeysAndDuplicates();
 
-    void brokenListsFailAsAWhole_data();
-    void brokenListsFailAsAWhole();
+    void brokenListsFailAsAWhole_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("object instead of list") << QByteArray(R"({"name":"a"})");
+        QTest::newRow("element not an object") << QByteArray(R"([{"name":"a"},1])");
+        QTest::newRow("null element") << QByteArray(R"([null])");
+        QTest::newRow("truncated") << QByteArray(R"([{"name":"a"},{"name":"b")");
+        QTest::newRow("truncated after comma") << QByteArray(R"([{"name":"a"},)");
+        QTest::newRow("content after the list") << QByteArray(R"([{"name":"a"}] [])");
+        QTest::newRow("empty body") << QByteArray();
+        QTest::newRow("html page") << QByteArray("<!DOCTYPE html><html><body>502</body></html>");
+    }
 
-    void emptyListDecodes();
+    void brokenListsFailAsAWhole()
+    {
+        QFETCH(QByteArray, body);
+        const auto movies = ProviderJson::decode<QList<VodStream>>(body);
+        QVERIFY(!movies);
+        QVERIFY(std::holds_alternative<DecodingError>(movies.failure()));
+    }
 
-    void movieDetailParts_data();
-    void movieDetailParts();
+    void emptyListDecodes()
+    {
+        const auto movies = ProviderJson::decode<QList<VodStream>>(" [ ] \n");
+        QVERIFY(movies);
+        QVERIFY(movies->isEmpty());
+    }
 
-    void movieDetailFields();
+    void movieDetailParts_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("hasInfo");
+        QTest::addColumn<bool>("hasMovieData");
+        QTest::newRow("both") << QByteArray(R"({"info":{"plot":"p"},"movie_data":{"stream_id":5}})") << true << true;
+        QTest::newRow("info as empty array") << QByteArray(R"({"info":[],"movie_data":{"stream_id":5}})") << false
+                                             << true;
+        QTest::newRow("movie data as text") << QByteArray(R"({"info":{},"movie_data":"x"})") << true << false;
+        QTest::newRow("nulls") << QByteArray(R"({"info":null,"movie_data":null})") << false << false;
+        QTest::newRow("empty object") << QByteArray("{}") << false << false;
+    }
 
-    void objectAnswersFailOnlyWhenNotAnObject_data();
-    void objectAnswersFailOnlyWhenNotAnObject();
+    void movieDetailParts()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, hasInfo);
+        QFETCH(bool, hasMovieData);
+        const auto detail = ProviderJson::decode<VodInfoResponse>(body);
+        QVERIFY(detail);
+        QCOMPARE(detail->info().has_value(), hasInfo);
+        QCOMPARE(detail->movieData().has_value(), hasMovieData);
+    }
 
-    void signInAnswer();
+    void movieDetailFields()
+    {
+        const auto detail = ProviderJson::decode<VodInfoResponse>(
+            R"({"info":{"plot":"Trama","cast":"A, B","director":"D","genre":"Drama","releasedate":"2020-01-01",)"
+            R"("movie_image":"http://x/i.jpg","duration":"01:30:00","rating":8.0},)"
+            R"("movie_data":{"stream_id":99,"container_extension":"mp4"}})");
+        QVERIFY(detail);
+        const VodInfo expected({.plot = QStringLiteral("Trama"), .cast = QStringLiteral("A, B"),
+                                .director = QStringLiteral("D"), .genre = QStringLiteral("Drama"),
+                                .releasedate = QStringLiteral("2020-01-01"),
+                                .movieImage = QStringLiteral("http://x/i.jpg"),
+                                .duration = QStringLiteral("01:30:00"), .rating = QStringLiteral("8")});
+        QCOMPARE(*detail->info(), expected);
+        QCOMPARE(detail->movieData()->streamId(), QStringLiteral("99"));
+        QCOMPARE(detail->movieData()->containerExtension(), QStringLiteral("mp4"));
+    }
+
+    void objectAnswersFailOnlyWhenNotAnObject_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("array") << QByteArray("[]");
+        QTest::newRow("html") << QByteArray("<html></html>");
+        QTest::newRow("empty") << QByteArray("");
+        QTest::newRow("number") << QByteArray("1");
+        QTest::newRow("truncated") << QByteArray(R"({"user_info":{"auth":1)");
+    }
+
+    void objectAnswersFailOnlyWhenNotAnObject()
+    {
+        QFETCH(QByteArray, body);
+        QVERIFY(!ProviderJson::decode<AuthResponse>(body));
+        QVERIFY(!ProviderJson::decode<VodInfoResponse>(body));
+    }
+
+    void signInAnswer()
+    {
+        const auto answer = ProviderJson::decode<AuthResponse>(
+            R"({"user_info":{"username":"demo","auth":"1","status":"Active","exp_date":null,"max_connections":2},)"
+            R"("server_info":{"port":8080}})");
+        QVERIFY(answer);
+        const UserInfo info = *answer->userInfo();
+        QCOMPARE(info.username(), QStringLiteral("demo"));
+        QCOMPARE(info.auth(), std::optional<qint64>(1));
+        QCOMPARE(info.status(), QStringLiteral("Active"));
+        QVERIFY(info.expDate().isNull());
+        QCOMPARE(info.maxConnections(), QStringLiteral("2"));
+        QVERIFY(!ProviderJson::decode<AuthResponse>(R"({"user_info":null})")->userInfo());
+        QVERIFY(!ProviderJson::decode<AuthResponse>(R"({"user_info":[1]})")->userInfo());
+    }
 
     void recordsReadFromQml();
 };
@@ -92,139 +298,6 @@ void TestRecords::flexibleString_data()
     QTest::newRow("array") << QByteArray("[1]") << false << QString();
 }
 
-void TestRecords::flexibleString()
-{
-    QFETCH(QByteArray, json);
-    QFETCH(bool, present);
-    QFETCH(QString, expected);
-    const std::optional<QString> rating = ratingOf(json);
-    QCOMPARE(rating.has_value(), present);
-    if (present) {
-        QCOMPARE(*rating, expected);
-        QVERIFY(!rating->isNull()); // an empty text is present, not absent
-    }
-}
-
-void TestRecords::flexibleInt_data()
-{
-    QTest::addColumn<QByteArray>("json");
-    QTest::addColumn<bool>("present");
-    QTest::addColumn<qint64>("expected");
-    QTest::newRow("integer") << QByteArray("1") << true << qint64(1);
-    QTest::newRow("text") << QByteArray(R"("1")") << true << qint64(1);
-    QTest::newRow("text with plus") << QByteArray(R"("+7")") << true << qint64(7);
-    QTest::newRow("negative text") << QByteArray(R"("-3")") << true << qint64(-3);
-    QTest::newRow("leading zeros") << QByteArray(R"("007")") << true << qint64(7);
-    QTest::newRow("whole float") << QByteArray("8.0") << true << qint64(8);
-    QTest::newRow("exponent whole") << QByteArray("1e2") << true << qint64(100);
-    QTest::newRow("largest") << QByteArray(R"("9223372036854775807")") << true
-                             << std::numeric_limits<qint64>::max();
-    QTest::newRow("smallest") << QByteArray("-9223372036854775808") << true << std::numeric_limits<qint64>::min();
-    QTest::newRow("text beyond 64 bits") << QByteArray(R"("9223372036854775808")") << false << qint64(0);
-    QTest::newRow("number beyond 64 bits") << QByteArray("123456789012345678901234") << false << qint64(0);
-    QTest::newRow("huge float") << QByteArray("1e300") << false << qint64(0);
-    QTest::newRow("fraction") << QByteArray("4.5") << false << qint64(0);
-    QTest::newRow("leading blank") << QByteArray(R"(" 1")") << false << qint64(0);
-    QTest::newRow("sign alone") << QByteArray(R"("+")") << false << qint64(0);
-    QTest::newRow("two signs") << QByteArray(R"("+-1")") << false << qint64(0);
-    QTest::newRow("decimal text") << QByteArray(R"("1.0")") << false << qint64(0);
-    QTest::newRow("empty text") << QByteArray(R"("")") << false << qint64(0);
-    QTest::newRow("true") << QByteArray("true") << false << qint64(0);
-    QTest::newRow("null") << QByteArray("null") << false << qint64(0);
-    QTest::newRow("array") << QByteArray("[1]") << false << qint64(0);
-}
-
-void TestRecords::flexibleInt()
-{
-    QFETCH(QByteArray, json);
-    QFETCH(bool, present);
-    QFETCH(qint64, expected);
-    const std::optional<qint64> auth = authOf(json);
-    QCOMPARE(auth.has_value(), present);
-    if (present)
-        QCOMPARE(*auth, expected);
-}
-
-void TestRecords::movieDefaultsAndOptionalFields()
-{
-    const auto movies = ProviderJson::decode<QList<VodStream>>(
-        R"([{"stream_id":1234,"stream_icon":null,"container_extension":"mkv","rating":9.5,"extra":{"x":[1,2]}},)"
-        R"( {"name":"Dos","stream_id":"1234","category_id":7,"added":"1700000000"}])");
-    QVERIFY(movies);
-    QCOMPARE(movies->size(), 2);
-    const VodStream &first = movies->at(0);
-    QCOMPARE(first.name(), QStringLiteral("(sin nombre)"));
-    QCOMPARE(first.streamId(), QStringLiteral("1234"));
-    QVERIFY(first.streamIcon().isNull());
-    QVERIFY(first.categoryId().isNull());
-    QCOMPARE(first.containerExtension(), QStringLiteral("mkv"));
-    QVERIFY(first.added().isNull());
-    QCOMPARE(first.addedEpoch(), 0);
-    const VodStream &second = movies->at(1);
-    QCOMPARE(second.name(), QStringLiteral("Dos"));
-    QCOMPARE(second.streamId(), QStringLiteral("1234"));
-    QCOMPARE(second.categoryId(), QStringLiteral("7"));
-    QCOMPARE(second.addedEpoch(), 1700000000);
-    // One identity, two different values.
-    QCOMPARE(first.streamId(), second.streamId());
-    QVERIFY(first != second);
-    QCOMPARE(first, movies->at(0));
-    QCOMPARE(qHash(first), qHash(VodStream(movies->at(0))));
-}
-
-void TestRecords::addedEpoch_data()
-{
-    QTest::addColumn<QByteArray>("added");
-    QTest::addColumn<qint64>("expected");
-    QTest::newRow("seconds text") << QByteArray(R"("1700000000")") << qint64(1700000000);
-    QTest::newRow("seconds number") << QByteArray("1700000000") << qint64(1700000000);
-    QTest::newRow("empty") << QByteArray(R"("")") << qint64(0);
-    QTest::newRow("calendar date") << QByteArray(R"("2024-01-05")") << qint64(0);
-    QTest::newRow("blank inside") << QByteArray(R"(" 17")") << qint64(0);
-    QTest::newRow("null") << QByteArray("null") << qint64(0);
-}
-
-void TestRecords::addedEpoch()
-{
-    QFETCH(QByteArray, added);
-    QFETCH(qint64, expected);
-    const auto movies = ProviderJson::decode<QList<VodStream>>(R"([{"added":)" + added + "}]");
-    QVERIFY(movies);
-    QCOMPARE(movies->at(0).addedEpoch(), expected);
-    // The same rule applies to records made in code.
-    const VodStream made(QStringLiteral("x"), QStringLiteral("1"), {}, {}, {}, movies->at(0).added());
-    QCOMPARE(made.addedEpoch(), expected);
-}
-
-void TestRecords::oversizedNumbersKeepTheRestOfTheList()
-{
-    const auto channels = ProviderJson::decode<QList<LiveStream>>(
-        R"([{"name":"Uno","num":123456789012345678901234,"stream_id":1e300,"category_id":"3"},)"
-        R"( {"name":"Dos","num":null,"stream_id":7}])");
-    QVERIFY(channels);
-    QCOMPARE(channels->size(), 2);
-    QCOMPARE(channels->at(0).num(), QStringLiteral("123456789012345678901234"));
-    QCOMPARE(channels->at(0).streamId().size(), 301);
-    QCOMPARE(channels->at(0).categoryId(), QStringLiteral("3"));
-    QVERIFY(channels->at(1).num().isNull());
-    QCOMPARE(channels->at(1).streamId(), QStringLiteral("7"));
-    QVERIFY(channels->at(1).streamIcon().isNull());
-}
-
-void TestRecords::categoryNames()
-{
-    const auto categories = ProviderJson::decode<QList<Category>>(
-        R"([{"category_id":"1"},{"category_id":2,"category_name":""},{"category_name":"Cine","parent_id":0}])");
-    QVERIFY(categories);
-    QCOMPARE(categories->at(0).categoryName(), QStringLiteral("(sin nombre)"));
-    QCOMPARE(categories->at(1).categoryId(), QStringLiteral("2"));
-    QVERIFY(categories->at(1).categoryName().isEmpty());
-    QVERIFY(!categories->at(1).categoryName().isNull());
-    QCOMPARE(categories->at(2).categoryId(), QString());
-    QVERIFY(!categories->at(2).categoryId().isNull());
-    QCOMPARE(categories->at(2), Category(QString(""), QStringLiteral("Cine")));
-}
-
 void TestRecords::escapedKeysAndDuplicates()
 {
     const auto categories =
@@ -233,109 +306,6 @@ void TestRecords::escapedKeysAndDuplicates()
     QCOMPARE(categories->at(0).categoryId(), QStringLiteral("5"));
     QCOMPARE(categories->at(0).categoryName(), QStringLiteral("b"));
 }
-
-void TestRecords::brokenListsFailAsAWhole_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::newRow("object instead of list") << QByteArray(R"({"name":"a"})");
-    QTest::newRow("element not an object") << QByteArray(R"([{"name":"a"},1])");
-    QTest::newRow("null element") << QByteArray(R"([null])");
-    QTest::newRow("truncated") << QByteArray(R"([{"name":"a"},{"name":"b")");
-    QTest::newRow("truncated after comma") << QByteArray(R"([{"name":"a"},)");
-    QTest::newRow("content after the list") << QByteArray(R"([{"name":"a"}] [])");
-    QTest::newRow("empty body") << QByteArray();
-    QTest::newRow("html page") << QByteArray("<!DOCTYPE html><html><body>502</body></html>");
-}
-
-void TestRecords::brokenListsFailAsAWhole()
-{
-    QFETCH(QByteArray, body);
-    const auto movies = ProviderJson::decode<QList<VodStream>>(body);
-    QVERIFY(!movies);
-    QVERIFY(std::holds_alternative<DecodingError>(movies.failure()));
-}
-
-void TestRecords::emptyListDecodes()
-{
-    const auto movies = ProviderJson::decode<QList<VodStream>>(" [ ] \n");
-    QVERIFY(movies);
-    QVERIFY(movies->isEmpty());
-}
-
-void TestRecords::movieDetailParts_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<bool>("hasInfo");
-    QTest::addColumn<bool>("hasMovieData");
-    QTest::newRow("both") << QByteArray(R"({"info":{"plot":"p"},"movie_data":{"stream_id":5}})") << true << true;
-    QTest::newRow("info as empty array") << QByteArray(R"({"info":[],"movie_data":{"stream_id":5}})") << false
-                                         << true;
-    QTest::newRow("movie data as text") << QByteArray(R"({"info":{},"movie_data":"x"})") << true << false;
-    QTest::newRow("nulls") << QByteArray(R"({"info":null,"movie_data":null})") << false << false;
-    QTest::newRow("empty object") << QByteArray("{}") << false << false;
-}
-
-void TestRecords::movieDetailParts()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(bool, hasInfo);
-    QFETCH(bool, hasMovieData);
-    const auto detail = ProviderJson::decode<VodInfoResponse>(body);
-    QVERIFY(detail);
-    QCOMPARE(detail->info().has_value(), hasInfo);
-    QCOMPARE(detail->movieData().has_value(), hasMovieData);
-}
-
-void TestRecords::movieDetailFields()
-{
-    const auto detail = ProviderJson::decode<VodInfoResponse>(
-        R"({"info":{"plot":"Trama","cast":"A, B","director":"D","genre":"Drama","releasedate":"2020-01-01",)"
-        R"("movie_image":"http://x/i.jpg","duration":"01:30:00","rating":8.0},)"
-        R"("movie_data":{"stream_id":99,"container_extension":"mp4"}})");
-    QVERIFY(detail);
-    const VodInfo expected({.plot = QStringLiteral("Trama"), .cast = QStringLiteral("A, B"),
-                            .director = QStringLiteral("D"), .genre = QStringLiteral("Drama"),
-                            .releasedate = QStringLiteral("2020-01-01"),
-                            .movieImage = QStringLiteral("http://x/i.jpg"),
-                            .duration = QStringLiteral("01:30:00"), .rating = QStringLiteral("8")});
-    QCOMPARE(*detail->info(), expected);
-    QCOMPARE(detail->movieData()->streamId(), QStringLiteral("99"));
-    QCOMPARE(detail->movieData()->containerExtension(), QStringLiteral("mp4"));
-}
-
-void TestRecords::objectAnswersFailOnlyWhenNotAnObject_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::newRow("array") << QByteArray("[]");
-    QTest::newRow("html") << QByteArray("<html></html>");
-    QTest::newRow("empty") << QByteArray("");
-    QTest::newRow("number") << QByteArray("1");
-    QTest::newRow("truncated") << QByteArray(R"({"user_info":{"auth":1)");
-}
-
-void TestRecords::objectAnswersFailOnlyWhenNotAnObject()
-{
-    QFETCH(QByteArray, body);
-    QVERIFY(!ProviderJson::decode<AuthResponse>(body));
-    QVERIFY(!ProviderJson::decode<VodInfoResponse>(body));
-}
-
-void TestRecords::signInAnswer()
-{
-    const auto answer = ProviderJson::decode<AuthResponse>(
-        R"({"user_info":{"username":"demo","auth":"1","status":"Active","exp_date":null,"max_connections":2},)"
-        R"("server_info":{"port":8080}})");
-    QVERIFY(answer);
-    const UserInfo info = *answer->userInfo();
-    QCOMPARE(info.username(), QStringLiteral("demo"));
-    QCOMPARE(info.auth(), std::optional<qint64>(1));
-    QCOMPARE(info.status(), QStringLiteral("Active"));
-    QVERIFY(info.expDate().isNull());
-    QCOMPARE(info.maxConnections(), QStringLiteral("2"));
-    QVERIFY(!ProviderJson::decode<AuthResponse>(R"({"user_info":null})")->userInfo());
-    QVERIFY(!ProviderJson::decode<AuthResponse>(R"({"user_info":[1]})")->userInfo());
-}
-
 
 // Section models hand records to the screens: their fields must read as QML properties, an absent
 // optional text as an empty one.

@@ -78,33 +78,6 @@ private Q_SLOTS:
         QCOMPARE(QSize(video.value(QLatin1String("width")).toInt(), video.value(QLatin1String("height")).toInt()), size);
     }
 
-    void mp4IndexComesFirstForSeeking()
-    {
-        // faststart: "moov" before "mdat", so a player can seek over HTTP without reading the tail first.
-        for (auto kind : {SampleMedia::Kind::MovieWithTracks, SampleMedia::Kind::MoviePlain, SampleMedia::Kind::Episode}) {
-            QFile file(SampleMedia::path(kind));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const QByteArray head = file.read(256 * 1024);
-            const qsizetype moov = head.indexOf("moov");
-            QVERIFY2(moov > 0, qPrintable(file.fileName()));
-            const qsizetype mdat = head.indexOf("mdat");
-            QVERIFY(mdat < 0 || moov < mdat);
-        }
-    }
-
-    void hlsPlaylistListsExistingSegments()
-    {
-        const QStringList segments = SampleMedia::liveSegments();
-        QVERIFY(segments.size() >= 5); // 30 s in 4-second pieces
-        for (const QString &segment : segments)
-            QVERIFY2(QFileInfo(segment).size() > 1000, qPrintable(segment));
-        QFile playlist(SampleMedia::path(SampleMedia::Kind::LivePlaylist));
-        QVERIFY(playlist.open(QIODevice::ReadOnly));
-        const QByteArray text = playlist.readAll();
-        QVERIFY(text.startsWith("#EXTM3U"));
-        QVERIFY(text.contains("#EXT-X-ENDLIST"));
-    }
-
     void truncatedEpisodeEndsEarly()
     {
         const QString whole = SampleMedia::path(SampleMedia::Kind::Episode);
@@ -116,15 +89,6 @@ private Q_SLOTS:
         const double announced = probed.value(QLatin1String("format")).toObject().value(QLatin1String("duration"))
                                      .toString().toDouble();
         QVERIFY(announced >= SampleMedia::episodeSeconds - 1);
-    }
-
-    void secondCallReusesTheCache()
-    {
-        const QString file = SampleMedia::path(SampleMedia::Kind::MoviePlain);
-        const QDateTime made = QFileInfo(file).lastModified();
-        QCOMPARE(SampleMedia::path(SampleMedia::Kind::MoviePlain), file);
-        QCOMPARE(QFileInfo(file).lastModified(), made);
-        QVERIFY(!QFileInfo::exists(QFileInfo(file).absolutePath() + QStringLiteral("/partial-movie-plain.mp4")));
     }
 };
 

@@ -1,5 +1,4 @@
 #include "FoldedNameIndex.h"
-#include "QmlHarness.h"
 #include "SampleProvider.h"
 #include "SearchModel.h"
 #include "TestMain.h"
@@ -12,14 +11,6 @@
 #include <QSignalSpy>
 
 namespace {
-
-// Faults the provider plays for one action.
-ProviderFault statusFault(int status)
-{
-    ProviderFault fault;
-    fault.status = status;
-    return fault;
-}
 
 // A movie list answer with the given names, ids 1, 2, 3 ... in order.
 QByteArray moviesNamed(const QStringList &names)
@@ -182,7 +173,7 @@ private Q_SLOTS:
 
     void failedKindIsFetchedAgain()
     {
-        m_provider.setFault(QStringLiteral("get_series"), statusFault(503));
+        m_provider.setFault(QStringLiteral("get_series"), ProviderFault{.status = 503});
         QSignalSpy loading(m_model.get(), &SearchModel::isLoadingChanged);
         m_model->setKind(SearchModel::Series);
         m_model->setQuery(QStringLiteral("casa"));
@@ -265,27 +256,6 @@ private Q_SLOTS:
                 plain.append(i);
         QCOMPARE(index.find(needle, 80), plain);
         QCOMPARE(index.find(needle, 1), plain.first(std::min<qsizetype>(1, plain.size())));
-    }
-
-    void usableFromQml()
-    {
-        m_provider.setAnswer(QStringLiteral("get_vod_streams"), moviesNamed({"Amor eterno", "Otra", "AMORES"}));
-        norvane::test::QmlHarness harness;
-        QObject *object = harness.create(R"(import Norvane
-SearchModel {
-    kind: SearchModel.Movies
-    property int shown: movieResults.length
-    property string firstName: movieResults.length > 0 ? movieResults[0].name : ""
-    property string label: kindLabels[kind]
-})", {{"client", QVariant::fromValue(m_model->client())}});
-        QVERIFY(object);
-        auto *model = qobject_cast<SearchModel *>(object);
-        QVERIFY(model);
-        QCOMPARE(object->property("label").toString(), QStringLiteral("Películas"));
-        model->ensureLoaded();
-        model->setQuery(QStringLiteral("amor"));
-        QTRY_COMPARE(object->property("shown").toInt(), 2);
-        QCOMPARE(object->property("firstName").toString(), QStringLiteral("Amor eterno"));
     }
 };
 

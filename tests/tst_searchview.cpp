@@ -97,8 +97,7 @@ private Q_SLOTS:
     // its late answer must find nothing to touch.
     void loadingShowsTheSpinnerWhateverTheKind()
     {
-        ProviderFault slow;
-        slow.delayMs = 4000;
+        ProviderFault slow{.delayMs = 4000};
         m_provider->setFault("get_vod_streams", slow);
         open();
         QTRY_VERIFY_WITH_TIMEOUT(!model()->isLoading(), 10000);

@@ -36,7 +36,12 @@ class TestSeriesGuide : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
+    void initTestCase()
+    {
+        // Guide times are shown in local time: pin the zone so the texts are known.
+        qputenv("TZ", "UTC");
+        tzset();
+    }
 
     void seasonsInOrder();
 
@@ -44,44 +49,168 @@ private Q_SLOTS:
 
     void episodeFields();
 
-    void episodesWithoutSeasons_data();
-    void episodesWithoutSeasons();
+    void episodesWithoutSeasons_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("episodes as empty array") << QByteArray(R"({"info":{"plot":"p"},"episodes":[]})");
+        QTest::newRow("season that is not a list") << QByteArray(R"({"episodes":{"1":[{"id":"a"}],"2":"x"}})");
+        QTest::newRow("episode that is not an object") << QByteArray(R"({"episodes":{"1":[{"id":"a"},3]}})");
+        QTest::newRow("no episodes") << QByteArray(R"({"info":null})");
+    }
 
-    void seriesDetailMustBeAnObject();
+    void episodesWithoutSeasons()
+    {
+        QFETCH(QByteArray, body);
+        const auto info = ProviderJson::decode<SeriesInfoResponse>(body);
+        QVERIFY(info);
+        QVERIFY(info->seasons().isEmpty());
+    }
 
-    void durationText_data();
-    void durationText();
+    void seriesDetailMustBeAnObject()
+    {
+        QVERIFY(!ProviderJson::decode<SeriesInfoResponse>("[]"));
+        QVERIFY(!ProviderJson::decode<SeriesInfoResponse>(""));
+        const auto noInfo = ProviderJson::decode<SeriesInfoResponse>(R"({"info":[]})");
+        QVERIFY(noInfo);
+        QVERIFY(noInfo->cover().isNull() && noInfo->plot().isNull());
+    }
+
+    void durationText_data()
+    {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("45 min") << qint64(2700) << QStringLiteral("45 min");
+        QTest::newRow("2 h 1 min") << qint64(7260) << QStringLiteral("2 h 1 min");
+        QTest::newRow("1 h 30 min") << qint64(5400) << QStringLiteral("1 h 30 min");
+        QTest::newRow("exactly one hour") << qint64(3600) << QStringLiteral("1 h 0 min");
+        QTest::newRow("under a minute") << qint64(30) << QStringLiteral("0 min");
+        QTest::newRow("zero") << qint64(0) << QString();
+        QTest::newRow("negative") << qint64(-5) << QString();
+    }
+
+    void durationText()
+    {
+        QFETCH(qint64, seconds);
+        QFETCH(QString, expected);
+        const Episode episode({.durationSecs = seconds});
+        QCOMPARE(episode.durationText(), expected);
+        QCOMPARE(episode.durationText().isNull(), expected.isNull());
+        QVERIFY(Episode().durationText().isNull());
+    }
 
     void seriesList();
 
     void guideTexts_data();
-    void guideTexts();
+    void guideTexts()
+    {
+        QFETCH(QByteArray, title);
+        QFETCH(QString, expected);
+        const EPGListing listing = onlyListing(R"({"title":)" + title + R"(,"description":)" + title + "}");
+        QCOMPARE(listing.title(), expected);
+        QCOMPARE(listing.description(), expected);
+    }
 
-    void guideTimes_data();
-    void guideTimes();
+    void guideTimes_data()
+    {
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<qint64>("expected");
+        QTest::newRow("number") << QByteArray("1700000000") << qint64(1700000000);
+        QTest::newRow("text") << QByteArray(R"("1700000000")") << qint64(1700000000);
+        QTest::newRow("decimal text") << QByteArray(R"("1700000000.5")") << qint64(0);
+        QTest::newRow("empty text") << QByteArray(R"("")") << qint64(0);
+        QTest::newRow("null") << QByteArray("null") << qint64(0);
+    }
 
-    void nowPlayingMark_data();
-    void nowPlayingMark();
+    void guideTimes()
+    {
+        QFETCH(QByteArray, start);
+        QFETCH(qint64, expected);
+        QCOMPARE(onlyListing(R"({"start_timestamp":)" + start + "}").startTimestamp(), expected);
+    }
 
-    void isNowEdges_data();
-    void isNowEdges();
+    void nowPlayingMark_data()
+    {
+        QTest::addColumn<QByteArray>("mark");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("text 1") << QByteArray(R"(,"now_playing":"1")") << true;
+        QTest::newRow("number 1") << QByteArray(R"(,"now_playing":1)") << true;
+        QTest::newRow("number 0") << QByteArray(R"(,"now_playing":0)") << false;
+        QTest::newRow("2") << QByteArray(R"(,"now_playing":2)") << false;
+        QTest::newRow("missing") << QByteArray() << false;
+    }
 
-    void timeRange();
+    void nowPlayingMark()
+    {
+        QFETCH(QByteArray, mark);
+        QFETCH(bool, expected);
+        const EPGListing listing = onlyListing(R"({"title":"x")" + mark + "}");
+        QCOMPARE(listing.nowPlaying(), expected);
+        QCOMPARE(listing.isNow(0), expected); // start 0 and stop 0: only the mark makes it now
+    }
 
-    void guideShapes_data();
-    void guideShapes();
+    void isNowEdges_data()
+    {
+        QTest::addColumn<qint64>("now");
+        QTest::addColumn<bool>("expected");
+        QTest::newRow("before") << qint64(999) << false;
+        QTest::newRow("at start") << qint64(1000) << true;
+        QTest::newRow("inside") << qint64(1500) << true;
+        QTest::newRow("at stop") << qint64(2000) << false;
+    }
 
-    void guideMustBeAnObject();
+    void isNowEdges()
+    {
+        QFETCH(qint64, now);
+        QFETCH(bool, expected);
+        const EPGListing listing({.startTimestamp = 1000, .stopTimestamp = 2000});
+        QCOMPARE(listing.isNow(now), expected);
+        QVERIFY(!EPGListing().isNow());
+    }
 
-    void everyDecodeMakesNewIdentities();
+    void timeRange()
+    {
+        // 2023-11-14 22:13:20 UTC to 23:43:20 UTC.
+        const EPGListing listing({.startTimestamp = 1700000000, .stopTimestamp = 1700005400});
+        QCOMPARE(listing.timeRange(), QStringLiteral("22:13 - 23:43"));
+    }
+
+    void guideShapes_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<int>("count");
+        QTest::newRow("listings") << QByteArray(R"({"epg_listings":[{"title":"a"},{"title":"b"}]})") << 2;
+        QTest::newRow("object instead of list") << QByteArray(R"({"epg_listings":{"0":{"title":"a"}}})") << 0;
+        QTest::newRow("element not an object") << QByteArray(R"({"epg_listings":[{"title":"a"},"b"]})") << 0;
+        QTest::newRow("null") << QByteArray(R"({"epg_listings":null})") << 0;
+        QTest::newRow("missing") << QByteArray("{}") << 0;
+    }
+
+    void guideShapes()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(int, count);
+        const auto guide = ProviderJson::decode<EPGResponse>(body);
+        QVERIFY(guide);
+        QCOMPARE(guide->listings().size(), count);
+    }
+
+    void guideMustBeAnObject()
+    {
+        QVERIFY(!ProviderJson::decode<EPGResponse>("[]"));
+        QVERIFY(!ProviderJson::decode<EPGResponse>("<html>"));
+    }
+
+    void everyDecodeMakesNewIdentities()
+    {
+        const QByteArray body = R"({"epg_listings":[{"title":"a"},{"title":"a"}]})";
+        const QList<EPGListing> first = ProviderJson::decode<EPGResponse>(body)->listings();
+        const QList<EPGListing> second = ProviderJson::decode<EPGResponse>(body)->listings();
+        QVERIFY(!first[0].id().isNull());
+        QVERIFY(first[0].id() != first[1].id());
+        QVERIFY(first[0].id() != second[0].id());
+        QVERIFY(first[0] != second[0]);
+    }
 };
-
-void TestSeriesGuide::initTestCase()
-{
-    // Guide times are shown in local time: pin the zone so the texts are known.
-    qputenv("TZ", "UTC");
-    tzset();
-}
 
 void TestSeriesGuide::seasonsInOrder()
 {
@@ -143,55 +272,6 @@ void TestSeriesGuide::episodeFields()
     QVERIFY(!bare.durationSecs());
 }
 
-void TestSeriesGuide::episodesWithoutSeasons_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::newRow("episodes as empty array") << QByteArray(R"({"info":{"plot":"p"},"episodes":[]})");
-    QTest::newRow("season that is not a list") << QByteArray(R"({"episodes":{"1":[{"id":"a"}],"2":"x"}})");
-    QTest::newRow("episode that is not an object") << QByteArray(R"({"episodes":{"1":[{"id":"a"},3]}})");
-    QTest::newRow("no episodes") << QByteArray(R"({"info":null})");
-}
-
-void TestSeriesGuide::episodesWithoutSeasons()
-{
-    QFETCH(QByteArray, body);
-    const auto info = ProviderJson::decode<SeriesInfoResponse>(body);
-    QVERIFY(info);
-    QVERIFY(info->seasons().isEmpty());
-}
-
-void TestSeriesGuide::seriesDetailMustBeAnObject()
-{
-    QVERIFY(!ProviderJson::decode<SeriesInfoResponse>("[]"));
-    QVERIFY(!ProviderJson::decode<SeriesInfoResponse>(""));
-    const auto noInfo = ProviderJson::decode<SeriesInfoResponse>(R"({"info":[]})");
-    QVERIFY(noInfo);
-    QVERIFY(noInfo->cover().isNull() && noInfo->plot().isNull());
-}
-
-void TestSeriesGuide::durationText_data()
-{
-    QTest::addColumn<qint64>("seconds");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("45 min") << qint64(2700) << QStringLiteral("45 min");
-    QTest::newRow("2 h 1 min") << qint64(7260) << QStringLiteral("2 h 1 min");
-    QTest::newRow("1 h 30 min") << qint64(5400) << QStringLiteral("1 h 30 min");
-    QTest::newRow("exactly one hour") << qint64(3600) << QStringLiteral("1 h 0 min");
-    QTest::newRow("under a minute") << qint64(30) << QStringLiteral("0 min");
-    QTest::newRow("zero") << qint64(0) << QString();
-    QTest::newRow("negative") << qint64(-5) << QString();
-}
-
-void TestSeriesGuide::durationText()
-{
-    QFETCH(qint64, seconds);
-    QFETCH(QString, expected);
-    const Episode episode({.durationSecs = seconds});
-    QCOMPARE(episode.durationText(), expected);
-    QCOMPARE(episode.durationText().isNull(), expected.isNull());
-    QVERIFY(Episode().durationText().isNull());
-}
-
 void TestSeriesGuide::seriesList()
 {
     const auto series = ProviderJson::decode<QList<SeriesStream>>(R"([
@@ -229,117 +309,6 @@ void TestSeriesGuide::guideTexts_data()
     QTest::newRow("valid with fill") << QByteArray(R"("SG9sYQ==")") << QStringLiteral("Hola");
     QTest::newRow("null") << QByteArray("null") << QString("");
 }
-
-void TestSeriesGuide::guideTexts()
-{
-    QFETCH(QByteArray, title);
-    QFETCH(QString, expected);
-    const EPGListing listing = onlyListing(R"({"title":)" + title + R"(,"description":)" + title + "}");
-    QCOMPARE(listing.title(), expected);
-    QCOMPARE(listing.description(), expected);
-}
-
-void TestSeriesGuide::guideTimes_data()
-{
-    QTest::addColumn<QByteArray>("start");
-    QTest::addColumn<qint64>("expected");
-    QTest::newRow("number") << QByteArray("1700000000") << qint64(1700000000);
-    QTest::newRow("text") << QByteArray(R"("1700000000")") << qint64(1700000000);
-    QTest::newRow("decimal text") << QByteArray(R"("1700000000.5")") << qint64(0);
-    QTest::newRow("empty text") << QByteArray(R"("")") << qint64(0);
-    QTest::newRow("null") << QByteArray("null") << qint64(0);
-}
-
-void TestSeriesGuide::guideTimes()
-{
-    QFETCH(QByteArray, start);
-    QFETCH(qint64, expected);
-    QCOMPARE(onlyListing(R"({"start_timestamp":)" + start + "}").startTimestamp(), expected);
-}
-
-void TestSeriesGuide::nowPlayingMark_data()
-{
-    QTest::addColumn<QByteArray>("mark");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("text 1") << QByteArray(R"(,"now_playing":"1")") << true;
-    QTest::newRow("number 1") << QByteArray(R"(,"now_playing":1)") << true;
-    QTest::newRow("number 0") << QByteArray(R"(,"now_playing":0)") << false;
-    QTest::newRow("2") << QByteArray(R"(,"now_playing":2)") << false;
-    QTest::newRow("missing") << QByteArray() << false;
-}
-
-void TestSeriesGuide::nowPlayingMark()
-{
-    QFETCH(QByteArray, mark);
-    QFETCH(bool, expected);
-    const EPGListing listing = onlyListing(R"({"title":"x")" + mark + "}");
-    QCOMPARE(listing.nowPlaying(), expected);
-    QCOMPARE(listing.isNow(0), expected); // start 0 and stop 0: only the mark makes it now
-}
-
-void TestSeriesGuide::isNowEdges_data()
-{
-    QTest::addColumn<qint64>("now");
-    QTest::addColumn<bool>("expected");
-    QTest::newRow("before") << qint64(999) << false;
-    QTest::newRow("at start") << qint64(1000) << true;
-    QTest::newRow("inside") << qint64(1500) << true;
-    QTest::newRow("at stop") << qint64(2000) << false;
-}
-
-void TestSeriesGuide::isNowEdges()
-{
-    QFETCH(qint64, now);
-    QFETCH(bool, expected);
-    const EPGListing listing({.startTimestamp = 1000, .stopTimestamp = 2000});
-    QCOMPARE(listing.isNow(now), expected);
-    QVERIFY(!EPGListing().isNow());
-}
-
-void TestSeriesGuide::timeRange()
-{
-    // 2023-11-14 22:13:20 UTC to 23:43:20 UTC.
-    const EPGListing listing({.startTimestamp = 1700000000, .stopTimestamp = 1700005400});
-    QCOMPARE(listing.timeRange(), QStringLiteral("22:13 - 23:43"));
-}
-
-void TestSeriesGuide::guideShapes_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<int>("count");
-    QTest::newRow("listings") << QByteArray(R"({"epg_listings":[{"title":"a"},{"title":"b"}]})") << 2;
-    QTest::newRow("object instead of list") << QByteArray(R"({"epg_listings":{"0":{"title":"a"}}})") << 0;
-    QTest::newRow("element not an object") << QByteArray(R"({"epg_listings":[{"title":"a"},"b"]})") << 0;
-    QTest::newRow("null") << QByteArray(R"({"epg_listings":null})") << 0;
-    QTest::newRow("missing") << QByteArray("{}") << 0;
-}
-
-void TestSeriesGuide::guideShapes()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(int, count);
-    const auto guide = ProviderJson::decode<EPGResponse>(body);
-    QVERIFY(guide);
-    QCOMPARE(guide->listings().size(), count);
-}
-
-void TestSeriesGuide::guideMustBeAnObject()
-{
-    QVERIFY(!ProviderJson::decode<EPGResponse>("[]"));
-    QVERIFY(!ProviderJson::decode<EPGResponse>("<html>"));
-}
-
-void TestSeriesGuide::everyDecodeMakesNewIdentities()
-{
-    const QByteArray body = R"({"epg_listings":[{"title":"a"},{"title":"a"}]})";
-    const QList<EPGListing> first = ProviderJson::decode<EPGResponse>(body)->listings();
-    const QList<EPGListing> second = ProviderJson::decode<EPGResponse>(body)->listings();
-    QVERIFY(!first[0].id().isNull());
-    QVERIFY(first[0].id() != first[1].id());
-    QVERIFY(first[0].id() != second[0].id());
-    QVERIFY(first[0] != second[0]);
-}
-
 
 NORVANE_TEST_MAIN(TestSeriesGuide)
 #include "tst_series_guide.moc"

@@ -35,14 +35,6 @@ QByteArray catalogBody(const QList<QByteArray> &lastModified)
     return body + ']';
 }
 
-QByteArray risingCatalog(int count)
-{
-    QList<QByteArray> times;
-    for (int i = 0; i < count; ++i)
-        times.append('"' + QByteArray::number(1'700'000'000 + i) + '"');
-    return catalogBody(times);
-}
-
 QStringList ids(const QList<SeriesStream> &series)
 {
     QStringList list;
@@ -64,7 +56,7 @@ SeriesStream seriesNamed(const QString &id, const QString &name, const QString &
 } // namespace
 
 // The series section: what differs from the movies section (records, actions, files, recency)
-// and the favourite series.
+// and the favourite series. The shared section machinery is proved once, by the movies tests.
 class TestSeriesModel : public QObject
 {
     Q_OBJECT
@@ -77,22 +69,144 @@ class TestSeriesModel : public QObject
     std::unique_ptr<QAbstractItemModelTester> m_tester;
 
     SeriesModel &makeModel();
-    void openSection();
+    void openSection()
+    {
+        QVERIFY(norvane::test::loadCategoriesAndWait(*m_model));
+    }
+
     int wholeRequests() const { return norvane::test::wholeCatalogRequests(*m_provider, seriesAction); }
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        m_home = std::make_unique<SectionTestHome>();
+        m_progress = std::make_unique<ProgressStore>(m_home->path() + QLatin1String("/progress.json"));
+    }
 
-    void firstLoadShowsTheNewestSeries();
-    void categoryListIsFetchedOncePerVisit();
-    void catalogFailure_data();
-    void catalogFailure();
+    void init()
+    {
+        SectionTestHome::forgetCatalog(seriesAll);
+        const QString favoritesFile = m_home->path() + QLatin1String("/favorites.json");
+        QFile::remove(favoritesFile);
+        m_favorites = std::make_unique<FavoritesStore>(favoritesFile);
+        m_provider = std::make_unique<SampleProvider>();
+        QVERIFY(m_provider->listenOn());
+    }
 
-    void favoritesAreTheFavouriteSeries();
-    void toggleFollowsTheFavouritesOnScreen();
-    void toggleElsewhereLeavesTheListAlone();
+    void cleanup()
+    {
+        m_tester.reset();
+        m_model.reset();
+        m_provider.reset();
+        m_favorites.reset();
+    }
+
+    void firstLoadShowsTheNewestSeries()
+    {
+        const QByteArray body = catalogBody({R"("1700000300")", R"("1700000100")", "", R"("1700000300")",
+                                             R"("ayer")", R"("1700000200")"});
+        m_provider->setAnswer(seriesAction, body);
+        SeriesModel &model = makeModel();
+
+        openSection();
+
+        QCOMPARE(model.categories().size(), 15);
+        QCOMPARE(model.categories().first().categoryId(), QStringLiteral("80"));
+        QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
+        QCOMPARE(ids(model.items()), (QStringList{"1", "4", "6", "2", "3", "5"}));
+        QCOMPARE(model.listModel()->rowCount(), 6);
+        QCOMPARE(model.listModel()->index(1, 0).data(RecordListModel<SeriesStream>::FirstPropertyRole).toString(),
+                 QStringLiteral("Serie 4")); // the first role is the name
+        QCOMPARE(wholeRequests(), 1);
+        QTRY_COMPARE(SectionTestHome::expectedSize(seriesAll), qint64(body.size()));
+        QFile copy(SectionTestHome::catalogPath(seriesAll));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), body);
+
+        // The next visit reads the copy: no download, the same list.
+        const QList<SeriesStream> shown = model.items();
+        SeriesModel &next = makeModel();
+        openSection();
+        QCOMPARE(next.items(), shown);
+        QTest::qWait(100);
+        QCOMPARE(wholeRequests(), 1);
+    }
+
+    void favoritesAreTheFavouriteSeries()
+    {
+        m_favorites->add(Favorite(QStringLiteral("series"), QStringLiteral("7"), QStringLiteral("Zeta"),
+                                  QStringLiteral("http://img/7.jpg")));
+        m_favorites->add(Favorite(QStringLiteral("live"), QStringLiteral("1001"), QStringLiteral("Canal"), std::nullopt));
+        m_favorites->add(Favorite(QStringLiteral("series"), QStringLiteral("3"), QStringLiteral("alfa"), std::nullopt));
+        SeriesModel &model = makeModel();
+        openSection();
+        const auto requestsBefore = m_provider->requests().size();
+
+        model.selectCategory(favoritesId);
+
+        QCOMPARE(model.selectedCategoryId(), std::optional<QString>(favoritesId));
+        QVERIFY(!model.isLoadingItems());
+        QCOMPARE(ids(model.items()), (QStringList{"3", "7"})); // by name, case-insensitive
+        const SeriesStream alfa = model.items().at(0);
+        const SeriesStream zeta = model.items().at(1);
+        QCOMPARE(alfa.name(), QStringLiteral("alfa"));
+        QVERIFY(alfa.cover().isNull());
+        QCOMPARE(zeta.name(), QStringLiteral("Zeta"));
+        QCOMPARE(zeta.cover(), QStringLiteral("http://img/7.jpg"));
+        for (const SeriesStream &series : model.items()) {
+            QVERIFY(series.plot().isNull());
+            QVERIFY(series.genre().isNull());
+            QVERIFY(series.categoryId().isNull());
+            QVERIFY(series.rating().isNull());
+            QVERIFY(series.lastModified().isNull());
+            QCOMPARE(series.lastModifiedEpoch(), 0);
+        }
+        QTest::qWait(50);
+        QCOMPARE(m_provider->requests().size(), requestsBefore);
+
+        // No favourites: an empty list, no failure.
+        m_favorites->remove(QStringLiteral("series"), QStringLiteral("3"));
+        m_favorites->remove(QStringLiteral("series"), QStringLiteral("7"));
+        model.selectCategory(favoritesId);
+        QVERIFY(model.items().isEmpty());
+        QVERIFY(model.itemsError().isEmpty());
+    }
+
+    void toggleFollowsTheFavouritesOnScreen()
+    {
+        m_favorites->add(Favorite(QStringLiteral("series"), QStringLiteral("7"), QStringLiteral("Zeta"), std::nullopt));
+        SeriesModel &model = makeModel();
+        model.selectCategory(favoritesId);
+        QCOMPARE(ids(model.items()), QStringList{"7"});
+        const SeriesStream breaking = seriesNamed(QStringLiteral("12"), QStringLiteral("Breaking"),
+                                                  QStringLiteral("http://img/12.jpg"));
+
+        model.toggleFavorite(breaking);
+        QTRY_COMPARE(ids(model.items()), (QStringList{"12", "7"}));
+        QVERIFY(m_favorites->isFavorite(QStringLiteral("series"), QStringLiteral("12")));
+        QCOMPARE(m_favorites->items().last(), Favorite(QStringLiteral("series"), QStringLiteral("12"),
+                                                       QStringLiteral("Breaking"), QStringLiteral("http://img/12.jpg")));
+
+        model.toggleFavorite(breaking);
+        QTRY_COMPARE(ids(model.items()), QStringList{"7"});
+        QVERIFY(!m_favorites->isFavorite(QStringLiteral("series"), QStringLiteral("12")));
+    }
+
+    void toggleElsewhereLeavesTheListAlone()
+    {
+        SeriesModel &model = makeModel();
+        openSection();
+        const QList<SeriesStream> shown = model.items();
+        QSignalSpy listChanges(&model, &SeriesModel::listChanged);
+
+        model.toggleFavorite(shown.first());
+        QTest::qWait(50);
+
+        QVERIFY(m_favorites->isFavorite(QStringLiteral("series"), shown.first().seriesId()));
+        QCOMPARE(listChanges.size(), 0);
+        QCOMPARE(model.items(), shown);
+        QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
+    }
 };
 
 SeriesModel &TestSeriesModel::makeModel()
@@ -102,195 +216,6 @@ SeriesModel &TestSeriesModel::makeModel()
     m_tester = std::make_unique<QAbstractItemModelTester>(m_model->listModel(),
                                                           QAbstractItemModelTester::FailureReportingMode::QtTest);
     return *m_model;
-}
-
-void TestSeriesModel::openSection()
-{
-    QVERIFY(norvane::test::loadCategoriesAndWait(*m_model));
-}
-
-void TestSeriesModel::initTestCase()
-{
-    m_home = std::make_unique<SectionTestHome>();
-    m_progress = std::make_unique<ProgressStore>(m_home->path() + QLatin1String("/progress.json"));
-}
-
-void TestSeriesModel::init()
-{
-    SectionTestHome::forgetCatalog(seriesAll);
-    const QString favoritesFile = m_home->path() + QLatin1String("/favorites.json");
-    QFile::remove(favoritesFile);
-    m_favorites = std::make_unique<FavoritesStore>(favoritesFile);
-    m_provider = std::make_unique<SampleProvider>();
-    QVERIFY(m_provider->listenOn());
-}
-
-void TestSeriesModel::cleanup()
-{
-    m_tester.reset();
-    m_model.reset();
-    m_provider.reset();
-    m_favorites.reset();
-}
-
-void TestSeriesModel::firstLoadShowsTheNewestSeries()
-{
-    const QByteArray body = catalogBody({R"("1700000300")", R"("1700000100")", "", R"("1700000300")",
-                                         R"("ayer")", R"("1700000200")"});
-    m_provider->setAnswer(seriesAction, body);
-    SeriesModel &model = makeModel();
-
-    openSection();
-
-    QCOMPARE(model.categories().size(), 15);
-    QCOMPARE(model.categories().first().categoryId(), QStringLiteral("80"));
-    QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
-    QCOMPARE(ids(model.items()), (QStringList{"1", "4", "6", "2", "3", "5"}));
-    QCOMPARE(model.listModel()->rowCount(), 6);
-    QCOMPARE(model.listModel()->index(1, 0).data(RecordListModel<SeriesStream>::FirstPropertyRole).toString(),
-             QStringLiteral("Serie 4")); // the first role is the name
-    QCOMPARE(wholeRequests(), 1);
-    QTRY_COMPARE(SectionTestHome::expectedSize(seriesAll), qint64(body.size()));
-    QFile copy(SectionTestHome::catalogPath(seriesAll));
-    QVERIFY(copy.open(QIODevice::ReadOnly));
-    QCOMPARE(copy.readAll(), body);
-
-    // The next visit reads the copy: no download, the same list.
-    const QList<SeriesStream> shown = model.items();
-    SeriesModel &next = makeModel();
-    openSection();
-    QCOMPARE(next.items(), shown);
-    QTest::qWait(100);
-    QCOMPARE(wholeRequests(), 1);
-}
-
-void TestSeriesModel::categoryListIsFetchedOncePerVisit()
-{
-    SeriesModel &model = makeModel();
-    openSection();
-    QCOMPARE(model.items().size(), 60);
-
-    model.selectCategory(QStringLiteral("81"));
-    QVERIFY(model.isLoadingItems());
-    QTRY_VERIFY(!model.isLoadingItems());
-    const QList<SeriesStream> shown = model.items();
-    QVERIFY(!shown.isEmpty());
-    QCOMPARE(shown.first().categoryId(), QStringLiteral("81"));
-    model.selectCategory(favoritesId);
-    model.selectCategory(QStringLiteral("81"));
-
-    QCOMPARE(model.items(), shown);
-    QCOMPARE(norvane::test::categoryRequests(*m_provider, seriesAction, QStringLiteral("81")), 1);
-}
-
-void TestSeriesModel::catalogFailure_data()
-{
-    QTest::addColumn<bool>("withOldCopy");
-    QTest::newRow("foreground, nothing loaded") << false;
-    QTest::newRow("background refresh of an old copy") << true;
-}
-
-void TestSeriesModel::catalogFailure()
-{
-    QFETCH(bool, withOldCopy);
-    if (withOldCopy) {
-        SectionTestHome::storeCatalog(seriesAll, risingCatalog(10));
-        SectionTestHome::ageCatalog(seriesAll, 4 * 3600);
-    }
-    ProviderFault broken;
-    broken.status = 502;
-    m_provider->setFault(seriesAction, broken);
-    SeriesModel &model = makeModel();
-    QSignalSpy errors(&model, &SeriesModel::listErrorChanged);
-
-    openSection();
-
-    QTRY_COMPARE(wholeRequests(), 1);
-    if (withOldCopy) {
-        QTest::qWait(150);
-        QCOMPARE(errors.size(), 0);
-        QCOMPARE(model.items().size(), 10);
-    } else {
-        QCOMPARE(model.itemsError(), QStringLiteral("Ocurrió un error inesperado.\nInténtalo de nuevo."));
-        QVERIFY(model.items().isEmpty());
-        QVERIFY(!model.isLoadingItems());
-    }
-}
-
-void TestSeriesModel::favoritesAreTheFavouriteSeries()
-{
-    m_favorites->add(Favorite(QStringLiteral("series"), QStringLiteral("7"), QStringLiteral("Zeta"),
-                              QStringLiteral("http://img/7.jpg")));
-    m_favorites->add(Favorite(QStringLiteral("live"), QStringLiteral("1001"), QStringLiteral("Canal"), std::nullopt));
-    m_favorites->add(Favorite(QStringLiteral("series"), QStringLiteral("3"), QStringLiteral("alfa"), std::nullopt));
-    SeriesModel &model = makeModel();
-    openSection();
-    const auto requestsBefore = m_provider->requests().size();
-
-    model.selectCategory(favoritesId);
-
-    QCOMPARE(model.selectedCategoryId(), std::optional<QString>(favoritesId));
-    QVERIFY(!model.isLoadingItems());
-    QCOMPARE(ids(model.items()), (QStringList{"3", "7"})); // by name, case-insensitive
-    const SeriesStream alfa = model.items().at(0);
-    const SeriesStream zeta = model.items().at(1);
-    QCOMPARE(alfa.name(), QStringLiteral("alfa"));
-    QVERIFY(alfa.cover().isNull());
-    QCOMPARE(zeta.name(), QStringLiteral("Zeta"));
-    QCOMPARE(zeta.cover(), QStringLiteral("http://img/7.jpg"));
-    for (const SeriesStream &series : model.items()) {
-        QVERIFY(series.plot().isNull());
-        QVERIFY(series.genre().isNull());
-        QVERIFY(series.categoryId().isNull());
-        QVERIFY(series.rating().isNull());
-        QVERIFY(series.lastModified().isNull());
-        QCOMPARE(series.lastModifiedEpoch(), 0);
-    }
-    QTest::qWait(50);
-    QCOMPARE(m_provider->requests().size(), requestsBefore);
-
-    // No favourites: an empty list, no failure.
-    m_favorites->remove(QStringLiteral("series"), QStringLiteral("3"));
-    m_favorites->remove(QStringLiteral("series"), QStringLiteral("7"));
-    model.selectCategory(favoritesId);
-    QVERIFY(model.items().isEmpty());
-    QVERIFY(model.itemsError().isEmpty());
-}
-
-void TestSeriesModel::toggleFollowsTheFavouritesOnScreen()
-{
-    m_favorites->add(Favorite(QStringLiteral("series"), QStringLiteral("7"), QStringLiteral("Zeta"), std::nullopt));
-    SeriesModel &model = makeModel();
-    model.selectCategory(favoritesId);
-    QCOMPARE(ids(model.items()), QStringList{"7"});
-    const SeriesStream breaking = seriesNamed(QStringLiteral("12"), QStringLiteral("Breaking"),
-                                              QStringLiteral("http://img/12.jpg"));
-
-    model.toggleFavorite(breaking);
-    QTRY_COMPARE(ids(model.items()), (QStringList{"12", "7"}));
-    QVERIFY(m_favorites->isFavorite(QStringLiteral("series"), QStringLiteral("12")));
-    QCOMPARE(m_favorites->items().last(), Favorite(QStringLiteral("series"), QStringLiteral("12"),
-                                                   QStringLiteral("Breaking"), QStringLiteral("http://img/12.jpg")));
-
-    model.toggleFavorite(breaking);
-    QTRY_COMPARE(ids(model.items()), QStringList{"7"});
-    QVERIFY(!m_favorites->isFavorite(QStringLiteral("series"), QStringLiteral("12")));
-}
-
-void TestSeriesModel::toggleElsewhereLeavesTheListAlone()
-{
-    SeriesModel &model = makeModel();
-    openSection();
-    const QList<SeriesStream> shown = model.items();
-    QSignalSpy listChanges(&model, &SeriesModel::listChanged);
-
-    model.toggleFavorite(shown.first());
-    QTest::qWait(50);
-
-    QVERIFY(m_favorites->isFavorite(QStringLiteral("series"), shown.first().seriesId()));
-    QCOMPARE(listChanges.size(), 0);
-    QCOMPARE(model.items(), shown);
-    QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
 }
 
 NORVANE_TEST_MAIN(TestSeriesModel)

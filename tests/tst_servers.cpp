@@ -5,12 +5,6 @@ class TestServers : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void defaultsAreTheConfiguredBases()
-    {
-        QCOMPARE(NorvaneServers::all(),
-                 QStringList({QStringLiteral("http://127.0.0.1:8080"), QStringLiteral("http://127.0.0.2:8080")}));
-    }
-
     void parse_data()
     {
         QTest::addColumn<QString>("configured");

@@ -4,6 +4,7 @@
 #include "ItemInput.h"
 #include "Keychain.h"
 #include "QmlHarness.h"
+#include "SessionItems.h"
 #include "TestMain.h"
 
 Q_IMPORT_QML_PLUGIN(NorvanePlugin)
@@ -12,8 +13,6 @@ Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
 using namespace norvane::test;
 
 namespace {
-
-const QStringList savedItems{"username", "password", "last_username", "last_password", "server_url"};
 
 // Settings beside the login form, both on one application model, the way home and the login
 // screen share it: what settings does shows up in the form.
@@ -56,13 +55,8 @@ class TestSettings : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init()
-    {
-        for (const QString &item : savedItems)
-            Keychain::remove(item);
-    }
-
-    void cleanup() { init(); }
+    void init() { clearSessionItems(); }
+    void cleanup() { clearSessionItems(); }
 
     void accountCardShowsTheSavedUserName_data()
     {
@@ -159,50 +153,39 @@ private Q_SLOTS:
         QVERIFY(!settings->property(qPrintable(flag)).toBool());
     }
 
-    void logOutKeepsTheFormFilled()
+    // What each confirmed action leaves on the login form (the keyring side is the application
+    // model's tests' business).
+    void confirmedActionEndsOnTheLoginForm_data()
     {
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("log out keeps the form filled") << "logoutRow" << "logoutDialog" << "demo" << "demo1234";
+        QTest::newRow("forget empties it") << "forgetRow" << "forgetDialog" << QString() << QString();
+    }
+    void confirmedActionEndsOnTheLoginForm()
+    {
+        QFETCH(QString, row);
+        QFETCH(QString, dialog);
+        QFETCH(QString, user);
+        QFETCH(QString, password);
         saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"));
         QmlHarness harness;
         QObject *root = createShown(harness, settingsQml);
         QVERIFY(root);
         auto *app = root->property("app").value<AppModel *>();
-        clickItem(findByName<QQuickItem>(harness.root(), QStringLiteral("logoutRow")));
-        auto *box = findByName<QObject>(harness.root(), QStringLiteral("logoutDialog"));
+        clickItem(findByName<QQuickItem>(harness.root(), row));
+        auto *box = findByName<QObject>(harness.root(), dialog);
         QTRY_VERIFY(box->property("opened").toBool());
         clickItem(box->findChild<QQuickItem *>(QStringLiteral("confirmButton")));
 
         QCOMPARE(app->phase(), AppModel::Phase::Login);
         QCOMPARE(Keychain::read(QStringLiteral("username")), std::nullopt);
-        QCOMPARE(Keychain::read(QStringLiteral("last_username")), std::optional<QString>(QStringLiteral("demo")));
+        QCOMPARE(app->loginUser(), user);
         QTRY_VERIFY(findByName<QQuickItem>(harness.root(), QStringLiteral("login"))->isVisible());
-        QCOMPARE(textOf(harness, QStringLiteral("userField")), QStringLiteral("demo"));
-        QCOMPARE(textOf(harness, QStringLiteral("passwordField")), QStringLiteral("demo1234"));
-    }
-
-    void forgetLeavesAnEmptyLoginForm()
-    {
-        saveSignIn(QStringLiteral("demo"), QStringLiteral("demo1234"));
-        QmlHarness harness;
-        QObject *root = createShown(harness, settingsQml);
-        QVERIFY(root);
-        auto *app = root->property("app").value<AppModel *>();
-        QCOMPARE(app->loginUser(), QStringLiteral("demo"));
-
-        clickItem(findByName<QQuickItem>(harness.root(), QStringLiteral("forgetRow")));
-        auto *box = findByName<QObject>(harness.root(), QStringLiteral("forgetDialog"));
-        QTRY_VERIFY(box->property("opened").toBool());
-        clickItem(box->findChild<QQuickItem *>(QStringLiteral("confirmButton")));
-
-        QCOMPARE(app->phase(), AppModel::Phase::Login);
-        for (const QString item : {"username", "password", "last_username", "last_password"})
-            QVERIFY2(!Keychain::read(item).has_value(), qPrintable(item));
-        // The server stays so that the next sign-in tries it first.
-        QVERIFY(Keychain::read(QStringLiteral("server_url")).has_value());
-        QCOMPARE(app->loginUser(), QString());
-        QCOMPARE(app->loginPassword(), QString());
-        QTRY_VERIFY(findByName<QQuickItem>(harness.root(), QStringLiteral("login"))->isVisible());
-        QCOMPARE(textOf(harness, QStringLiteral("userField")), QString());
-        QCOMPARE(textOf(harness, QStringLiteral("passwordField")), QString());
+        QCOMPARE(textOf(harness, QStringLiteral("userField")), user);
+        QCOMPARE(textOf(harness, QStringLiteral("passwordField")), password);
     }
 };
 

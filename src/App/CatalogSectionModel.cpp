@@ -1,22 +1,13 @@
 #include "CatalogSectionModel.h"
 
-#include "NorvaneError.h"
 #include "ProgressStore.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 
 CatalogSectionModel::CatalogSectionModel(ProgressStore *progress, QObject *parent)
-    : QObject(parent), m_progress(progress)
+    : CategorizedSectionModel(parent), m_progress(progress)
 {
-}
-
-void CatalogSectionModel::setClient(const XtreamClient &client)
-{
-    if (m_client == client)
-        return;
-    m_client = client;
-    Q_EMIT clientChanged();
 }
 
 QVariant CatalogSectionModel::downloadFractionValue() const
@@ -24,32 +15,9 @@ QVariant CatalogSectionModel::downloadFractionValue() const
     return m_downloadFraction ? QVariant(*m_downloadFraction) : QVariant();
 }
 
-QStringList CatalogSectionModel::unlockedCategories() const
-{
-    QStringList ids = m_lock.unlockedCategoryList();
-    ids.sort(); // a set: sorted so that equal sets read the same
-    return ids;
-}
-
-void CatalogSectionModel::loadCategories()
-{
-    runLoadCategories();
-}
-
 void CatalogSectionModel::selectCategory(const QString &categoryId)
 {
     runSelectCategory(categoryId);
-}
-
-void CatalogSectionModel::unlock(const QString &categoryId)
-{
-    if (m_lock.unlock(categoryId))
-        Q_EMIT unlockedCategoriesChanged();
-}
-
-bool CatalogSectionModel::isLocked(const Category &category) const
-{
-    return m_lock.isLocked(category.categoryId(), category.categoryName());
 }
 
 bool CatalogSectionModel::showSectionSpecial(const QString &)
@@ -57,26 +25,11 @@ bool CatalogSectionModel::showSectionSpecial(const QString &)
     return false;
 }
 
-QCoro::Task<> CatalogSectionModel::runLoadCategories()
+QCoro::Task<> CatalogSectionModel::categoriesLoaded()
 {
-    const QPointer<CatalogSectionModel> self(this);
-    setIsLoadingCategories(true);
-    setCategoriesError(QString());
-    const Result<QList<Category>> fetched = co_await m_client.fetch<QList<Category>>(categoriesAction());
-    if (!self)
-        co_return;
-    if (fetched) {
-        setCategories(*fetched);
-        if (!m_selectedCategoryId) {
-            // The first load ends only when "Recién agregadas" is on screen (or has failed).
-            co_await runSelectCategory(recentId);
-            if (!self)
-                co_return;
-        }
-    } else {
-        setCategoriesError(NorvaneError::message(fetched.failure()));
-    }
-    setIsLoadingCategories(false);
+    // The first load ends only when "Recién agregadas" is on screen (or has failed).
+    if (!m_selectedCategoryId)
+        co_await runSelectCategory(recentId);
 }
 
 QCoro::Task<> CatalogSectionModel::runSelectCategory(QString categoryId)
@@ -101,30 +54,6 @@ void CatalogSectionModel::showSettledList()
 {
     setIsLoadingList(false);
     setListError(QString());
-}
-
-void CatalogSectionModel::setCategories(const QList<Category> &categories)
-{
-    if (m_categories == categories)
-        return;
-    m_categories = categories;
-    Q_EMIT categoriesChanged();
-}
-
-void CatalogSectionModel::setIsLoadingCategories(bool loading)
-{
-    if (m_isLoadingCategories == loading)
-        return;
-    m_isLoadingCategories = loading;
-    Q_EMIT isLoadingCategoriesChanged();
-}
-
-void CatalogSectionModel::setCategoriesError(const QString &text)
-{
-    if (m_categoriesError == text)
-        return;
-    m_categoriesError = text;
-    Q_EMIT categoriesErrorChanged();
 }
 
 void CatalogSectionModel::setSelectedCategoryId(const QString &categoryId)

@@ -1,13 +1,10 @@
 #pragma once
 
-#include "Category.h"
-#include "ParentalLock.h"
+#include "CategorizedSectionModel.h"
 #include "ProgressStore.h"
-#include "XtreamClient.h"
 
 #include <QCoroTask>
 #include <QList>
-#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -24,22 +21,16 @@
 // The list on screen always belongs to the selected category: an answer for a category the user
 // has left only fills the cache, so a slow category can never replace the list, the spinner or
 // the error of the one chosen after it.
-class CatalogSectionModel : public QObject
+class CatalogSectionModel : public CategorizedSectionModel
 {
     Q_OBJECT
     QML_ANONYMOUS
-    Q_PROPERTY(XtreamClient client READ client WRITE setClient NOTIFY clientChanged FINAL)
     Q_PROPERTY(ProgressStore *progress READ progress CONSTANT FINAL)
-    Q_PROPERTY(QList<Category> categories READ categories NOTIFY categoriesChanged FINAL)
-    Q_PROPERTY(bool isLoadingCategories READ isLoadingCategories NOTIFY isLoadingCategoriesChanged FINAL)
-    // "" when the last category load did not fail.
-    Q_PROPERTY(QString categoriesError READ categoriesError NOTIFY categoriesErrorChanged FINAL)
     // "" while nothing is selected.
     Q_PROPERTY(QString selectedCategoryId READ selectedCategoryIdText NOTIFY selectedCategoryIdChanged FINAL)
     Q_PROPERTY(qint64 downloadedBytes READ downloadedBytes NOTIFY downloadedBytesChanged FINAL)
     // A number from 0 to 0.99, or undefined when no size to expect is known.
     Q_PROPERTY(QVariant downloadFraction READ downloadFractionValue NOTIFY downloadFractionChanged FINAL)
-    Q_PROPERTY(QStringList unlockedCategories READ unlockedCategories NOTIFY unlockedCategoriesChanged FINAL)
 
 public:
     static constexpr QLatin1StringView recentId{"__recent__"};
@@ -47,18 +38,12 @@ public:
     static constexpr double maxDownloadFraction = 0.99;
     static constexpr double defaultRefreshAgeSeconds = 10800;
 
-    XtreamClient client() const { return m_client; }
-    void setClient(const XtreamClient &client);
     ProgressStore *progress() const { return m_progress; }
-    QList<Category> categories() const { return m_categories; }
-    bool isLoadingCategories() const { return m_isLoadingCategories; }
-    QString categoriesError() const { return m_categoriesError; }
     const std::optional<QString> &selectedCategoryId() const { return m_selectedCategoryId; }
     QString selectedCategoryIdText() const { return m_selectedCategoryId.value_or(QString()); }
     qint64 downloadedBytes() const { return m_downloadedBytes; }
     const std::optional<double> &downloadFraction() const { return m_downloadFraction; }
     QVariant downloadFractionValue() const;
-    QStringList unlockedCategories() const;
     bool isLoadingList() const { return m_isLoadingList; }
     QString listError() const { return m_listError; }
 
@@ -66,23 +51,13 @@ public:
     double refreshAgeSeconds() const { return m_refreshAgeSeconds; }
     void setRefreshAgeSeconds(double seconds) { m_refreshAgeSeconds = seconds; }
 
-    // Loads the categories; the first successful load also selects "__recent__".
-    Q_INVOKABLE void loadCategories();
     // Selects a category (reserved ids included) and fills the list.
     Q_INVOKABLE void selectCategory(const QString &categoryId);
-    Q_INVOKABLE void unlock(const QString &categoryId);
-    // Adult by its name and not unlocked during this visit.
-    Q_INVOKABLE bool isLocked(const Category &category) const;
 
 Q_SIGNALS:
-    void clientChanged();
-    void categoriesChanged();
-    void isLoadingCategoriesChanged();
-    void categoriesErrorChanged();
     void selectedCategoryIdChanged();
     void downloadedBytesChanged();
     void downloadFractionChanged();
-    void unlockedCategoriesChanged();
     // The list on screen and its state, published by each section under its own names.
     void listChanged();
     void isLoadingListChanged();
@@ -91,8 +66,8 @@ Q_SIGNALS:
 protected:
     CatalogSectionModel(ProgressStore *progress, QObject *parent);
 
-    // The provider's action for the categories of this section.
-    virtual QString categoriesAction() const = 0;
+    // The first successful category load also selects "__recent__".
+    QCoro::Task<> categoriesLoaded() override;
     // Shows a reserved id of the section itself; false when the id is not one.
     virtual bool showSectionSpecial(const QString &categoryId);
     // Shows the cached list of the category; false when it was never fetched.
@@ -118,28 +93,19 @@ protected:
     std::function<void(qint64)> downloadProgressRelay(qint64 expectedBytes);
 
 private:
-    QCoro::Task<> runLoadCategories();
     QCoro::Task<> runSelectCategory(QString categoryId);
 
-    void setCategories(const QList<Category> &categories);
-    void setIsLoadingCategories(bool loading);
-    void setCategoriesError(const QString &text);
     void setSelectedCategoryId(const QString &categoryId);
     void showDownloaded(quint64 download, qint64 receivedBytes, qint64 expectedBytes);
     void setDownloadedBytes(qint64 bytes);
     void setDownloadFraction(std::optional<double> fraction);
 
-    XtreamClient m_client;
     QPointer<ProgressStore> m_progress;
-    QList<Category> m_categories;
-    bool m_isLoadingCategories = false;
-    QString m_categoriesError;
     std::optional<QString> m_selectedCategoryId;
     bool m_isLoadingList = false;
     QString m_listError;
     qint64 m_downloadedBytes = 0;
     std::optional<double> m_downloadFraction;
     quint64 m_download = 0;
-    ParentalLock m_lock;
     double m_refreshAgeSeconds = defaultRefreshAgeSeconds;
 };

@@ -8,7 +8,7 @@ import Norvane
 Rectangle {
     id: column
 
-    // SpecialCategoryRow values (or objects with id, label and icon).
+    // ReservedCategoryRow values (or objects with id, label and icon).
     property var specials: []
     // Category values (objects with categoryId and categoryName).
     property var categories: []

@@ -11,7 +11,7 @@
 ChannelsModel::ChannelsModel(QObject *parent) : ChannelsModel(VLCEngine::shared(), FavoritesStore::shared(), parent) {}
 
 ChannelsModel::ChannelsModel(VLCEngine *engine, FavoritesStore *favorites, QObject *parent)
-    : QObject(parent), m_engine(engine), m_favorites(favorites), m_channelList(new ChannelListModel(&m_nowCache, this))
+    : CategorizedSectionModel(parent), m_engine(engine), m_favorites(favorites), m_channelList(new ChannelListModel(&m_nowCache, this))
 {
 }
 
@@ -27,27 +27,6 @@ QString ChannelsModel::playbackErrorText()
 }
 
 // ---- operations ----
-
-void ChannelsModel::loadCategories()
-{
-    loadCategoriesTask();
-}
-
-QCoro::Task<> ChannelsModel::loadCategoriesTask()
-{
-    QPointer<ChannelsModel> self(this);
-    setIsLoadingCategories(true);
-    setCategoriesError({});
-    const Result<QList<Category>> answer =
-        co_await m_client.fetch<QList<Category>>(QStringLiteral("get_live_categories"));
-    if (!self)
-        co_return;
-    if (answer)
-        setCategories(answer.value());
-    else
-        setCategoriesError(NorvaneError::message(answer.failure()));
-    setIsLoadingCategories(false);
-}
 
 void ChannelsModel::selectCategory(const QString &categoryId)
 {
@@ -69,7 +48,8 @@ QCoro::Task<> ChannelsModel::selectCategoryTask(QString categoryId)
         setIsLoadingChannels(false);
         co_return;
     }
-    const Result<QList<LiveStream>> answer = co_await m_client.liveStreams(categoryId);
+    const XtreamClient client = this->client();
+    const Result<QList<LiveStream>> answer = co_await client.liveStreams(categoryId);
     if (!self)
         co_return;
     // Applied as it arrives, like every channel list.
@@ -132,7 +112,8 @@ QCoro::Task<> ChannelsModel::loadEPG(QString streamId)
 {
     QPointer<ChannelsModel> self(this);
     setEpgLoaded(false);
-    const Result<QList<EPGListing>> answer = co_await m_client.shortEPG(streamId, guideLimit);
+    const XtreamClient client = this->client();
+    const Result<QList<EPGListing>> answer = co_await client.shortEPG(streamId, guideLimit);
     if (!self)
         co_return;
     // A guide of a channel the user has left is dropped; a failed one leaves the list empty.
@@ -153,7 +134,8 @@ QCoro::Task<> ChannelsModel::loadNowPlayingTask(QString streamId)
     // Written before the request, so a row that scrolls in again meanwhile asks nothing.
     setNowTitle(streamId, QString(QLatin1StringView("")));
     QPointer<ChannelsModel> self(this);
-    const Result<QList<EPGListing>> answer = co_await m_client.shortEPG(streamId, 1);
+    const XtreamClient client = this->client();
+    const Result<QList<EPGListing>> answer = co_await client.shortEPG(streamId, 1);
     if (!self || !answer || answer->isEmpty() || answer->first().title().isEmpty())
         co_return;
     setNowTitle(streamId, answer->first().title());
@@ -194,17 +176,6 @@ bool ChannelsModel::isFavorite(const ChannelRow &channel) const
     return m_favorites && m_favorites->isFavorite(QStringLiteral("live"), channel.streamId());
 }
 
-void ChannelsModel::unlock(const QString &categoryId)
-{
-    if (m_lock.unlock(categoryId))
-        Q_EMIT unlockedCategoriesChanged();
-}
-
-bool ChannelsModel::isLocked(const Category &category) const
-{
-    return m_lock.isLocked(category.categoryId(), category.categoryName());
-}
-
 // ---- helpers ----
 
 bool ChannelsModel::isCurrentPlay(const ChannelRow &channel, quint64 play) const
@@ -220,7 +191,7 @@ bool ChannelsModel::engineFailed() const
 void ChannelsModel::startStream(const ChannelRow &channel, const QString &extension)
 {
     if (m_engine)
-        m_engine->play(m_client.streamUrl(QStringLiteral("live"), channel.streamId(), extension), 0);
+        m_engine->play(client().streamUrl(QStringLiteral("live"), channel.streamId(), extension), 0);
 }
 
 QList<ChannelRow> ChannelsModel::favoriteChannels() const
@@ -263,14 +234,6 @@ QVariantMap ChannelsModel::nowCacheForQml() const
 
 // ---- setters: each announces only a real change ----
 
-void ChannelsModel::setClient(const XtreamClient &client)
-{
-    if (m_client == client)
-        return;
-    m_client = client;
-    Q_EMIT clientChanged();
-}
-
 void ChannelsModel::setIsFullscreen(bool fullscreen)
 {
     if (m_isFullscreen == fullscreen)
@@ -285,36 +248,6 @@ void ChannelsModel::setFallbackWatchMs(int ms)
         return;
     m_fallbackWatchMs = ms;
     Q_EMIT fallbackWatchMsChanged();
-}
-
-void ChannelsModel::setCategories(const QList<Category> &categories)
-{
-    if (m_categories == categories)
-        return;
-    m_categories = categories;
-    Q_EMIT categoriesChanged();
-}
-
-void ChannelsModel::setIsLoadingCategories(bool loading)
-{
-    if (m_isLoadingCategories == loading)
-        return;
-    m_isLoadingCategories = loading;
-    Q_EMIT isLoadingCategoriesChanged();
-}
-
-// Optional texts compare with their absence too: a null text is not the same as an empty one.
-static bool sameOptionalText(const QString &a, const QString &b)
-{
-    return a.isNull() == b.isNull() && a == b;
-}
-
-void ChannelsModel::setCategoriesError(const QString &error)
-{
-    if (sameOptionalText(m_categoriesError, error))
-        return;
-    m_categoriesError = error;
-    Q_EMIT categoriesErrorChanged();
 }
 
 void ChannelsModel::setSelectedCategoryId(const QString &id)

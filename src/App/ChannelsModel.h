@@ -1,16 +1,13 @@
 #pragma once
 
-#include "Category.h"
+#include "CategorizedSectionModel.h"
 #include "ChannelListModel.h"
 #include "ChannelRow.h"
 #include "EPGListing.h"
-#include "ParentalLock.h"
-#include "XtreamClient.h"
 
 #include <QCoroTask>
 #include <QHash>
 #include <QList>
-#include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -27,15 +24,11 @@ class VLCEngine;
 // air for the channel list, and the preview's playback error. A channel is played from its
 // adaptive (m3u8) address; when that has failed after the fall-back watch, the transport-stream
 // (ts) address is tried once.
-class ChannelsModel : public QObject
+class ChannelsModel : public CategorizedSectionModel
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(XtreamClient client READ client WRITE setClient NOTIFY clientChanged FINAL)
-    Q_PROPERTY(QList<Category> categories READ categories NOTIFY categoriesChanged FINAL)
-    Q_PROPERTY(bool isLoadingCategories READ isLoadingCategories NOTIFY isLoadingCategoriesChanged FINAL)
     // Texts are null (absent) when there is nothing to say.
-    Q_PROPERTY(QString categoriesError READ categoriesError NOTIFY categoriesErrorChanged FINAL)
     Q_PROPERTY(QString selectedCategoryId READ selectedCategoryId NOTIFY selectedCategoryIdChanged FINAL)
     Q_PROPERTY(QList<ChannelRow> channels READ channels NOTIFY channelsChanged FINAL)
     // The same channels as rows for the list view, with the title on air per row.
@@ -49,7 +42,6 @@ class ChannelsModel : public QObject
     // Stream id to the title on air ("" once requested while nothing is known). Rows read their
     // own entry through channelList's nowTitle role or nowTitle().
     Q_PROPERTY(QVariantMap nowCache READ nowCacheForQml NOTIFY nowCacheChanged FINAL)
-    Q_PROPERTY(QStringList unlockedCategories READ unlockedCategories NOTIFY unlockedCategoriesChanged FINAL)
     Q_PROPERTY(bool isFullscreen READ isFullscreen WRITE setIsFullscreen NOTIFY isFullscreenChanged FINAL)
     Q_PROPERTY(QString playbackError READ playbackError NOTIFY playbackErrorChanged FINAL)
     // How long a play waits before it judges the stream (and again after falling back).
@@ -67,11 +59,6 @@ public:
 
     static QString playbackErrorText();
 
-    XtreamClient client() const { return m_client; }
-    void setClient(const XtreamClient &client);
-    QList<Category> categories() const { return m_categories; }
-    bool isLoadingCategories() const { return m_isLoadingCategories; }
-    QString categoriesError() const { return m_categoriesError; }
     QString selectedCategoryId() const { return m_selectedCategoryId; }
     QList<ChannelRow> channels() const { return m_channelList->rows(); }
     ChannelListModel *channelList() const { return m_channelList; }
@@ -81,14 +68,12 @@ public:
     QList<EPGListing> epg() const { return m_epg; }
     bool epgLoaded() const { return m_epgLoaded; }
     const QHash<QString, QString> &nowCache() const { return m_nowCache; }
-    QStringList unlockedCategories() const { return m_lock.unlockedCategoryList(); }
     bool isFullscreen() const { return m_isFullscreen; }
     void setIsFullscreen(bool fullscreen);
     QString playbackError() const { return m_playbackError; }
     int fallbackWatchMs() const { return m_fallbackWatchMs; }
     void setFallbackWatchMs(int ms);
 
-    Q_INVOKABLE void loadCategories();
     Q_INVOKABLE void selectCategory(const QString &categoryId);
     // Makes the channel current, plays it, and loads its guide once the fall-back watch is over.
     Q_INVOKABLE void select(const ChannelRow &channel);
@@ -102,15 +87,8 @@ public:
     Q_INVOKABLE QString nowTitle(const QString &streamId) const { return m_nowCache.value(streamId); }
     Q_INVOKABLE void toggleFavorite(const ChannelRow &channel);
     Q_INVOKABLE bool isFavorite(const ChannelRow &channel) const;
-    Q_INVOKABLE void unlock(const QString &categoryId);
-    // Adult by name and not unlocked in this section.
-    Q_INVOKABLE bool isLocked(const Category &category) const;
 
 Q_SIGNALS:
-    void clientChanged();
-    void categoriesChanged();
-    void isLoadingCategoriesChanged();
-    void categoriesErrorChanged();
     void selectedCategoryIdChanged();
     void channelsChanged();
     void isLoadingChannelsChanged();
@@ -121,13 +99,14 @@ Q_SIGNALS:
     void nowCacheChanged();
     // One entry of the now-playing cache changed.
     void nowTitleChanged(const QString &streamId);
-    void unlockedCategoriesChanged();
     void isFullscreenChanged();
     void playbackErrorChanged();
     void fallbackWatchMsChanged();
 
+protected:
+    QString categoriesAction() const override { return QStringLiteral("get_live_categories"); }
+
 private:
-    QCoro::Task<> loadCategoriesTask();
     QCoro::Task<> selectCategoryTask(QString categoryId);
     QCoro::Task<> selectTask(ChannelRow channel);
     QCoro::Task<> playTask(ChannelRow channel);
@@ -145,9 +124,6 @@ private:
 
     QVariant selectedChannelForQml() const;
     QVariantMap nowCacheForQml() const;
-    void setCategories(const QList<Category> &categories);
-    void setIsLoadingCategories(bool loading);
-    void setCategoriesError(const QString &error);
     void setSelectedCategoryId(const QString &id);
     void setChannels(const QList<ChannelRow> &channels);
     void setIsLoadingChannels(bool loading);
@@ -158,12 +134,8 @@ private:
     void setNowTitle(const QString &streamId, const QString &title);
     void setPlaybackError(const QString &error);
 
-    XtreamClient m_client;
     QPointer<VLCEngine> m_engine;
     QPointer<FavoritesStore> m_favorites;
-    QList<Category> m_categories;
-    bool m_isLoadingCategories = false;
-    QString m_categoriesError;
     QString m_selectedCategoryId;
     ChannelListModel *m_channelList;
     bool m_isLoadingChannels = false;
@@ -172,7 +144,6 @@ private:
     QList<EPGListing> m_epg;
     bool m_epgLoaded = false;
     QHash<QString, QString> m_nowCache;
-    ParentalLock m_lock;
     bool m_isFullscreen = false;
     QString m_playbackError;
     int m_fallbackWatchMs = defaultFallbackWatchMs;

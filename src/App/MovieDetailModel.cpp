@@ -1,11 +1,10 @@
 #include "MovieDetailModel.h"
 
-#include "NorvaneError.h"
 #include "ProgressStore.h"
 
 MovieDetailModel::MovieDetailModel(QObject *parent) : MovieDetailModel(ProgressStore::shared(), parent) {}
 
-MovieDetailModel::MovieDetailModel(ProgressStore *progress, QObject *parent) : QObject(parent), m_progress(progress)
+MovieDetailModel::MovieDetailModel(ProgressStore *progress, QObject *parent) : ProviderDetailModel(parent), m_progress(progress)
 {
     if (m_progress)
         connect(m_progress, &ProgressStore::entriesChanged, this, &MovieDetailModel::progressChanged);
@@ -71,25 +70,15 @@ VodStream MovieDetailModel::movieFromEntry(const ProgressEntry &entry)
                      QString());
 }
 
-void MovieDetailModel::setClient(const XtreamClient &client)
-{
-    if (client == m_client)
-        return;
-    m_client = client;
-    Q_EMIT clientChanged();
-}
-
 void MovieDetailModel::setMovie(const VodStream &movie)
 {
     if (movie == m_movie)
         return;
     m_movie = movie;
     // Another movie's details and address must not show or play while this one's load.
-    ++m_loadGeneration;
+    abandonLoad();
     m_info.reset();
     m_playURL.clear();
-    setError(QString());
-    setLoading(false);
     Q_EMIT movieChanged();
     Q_EMIT infoChanged();
     Q_EMIT playURLChanged();
@@ -120,7 +109,15 @@ QString MovieDetailModel::posterUrl() const
 
 void MovieDetailModel::load()
 {
-    runLoad();
+    const XtreamClient client = this->client();
+    const VodStream movie = m_movie;
+    fetch([client, movie] { return client.vodInfo(movie.streamId()); },
+          [this, client, movie](VodInfoResponse answer) {
+              m_info = answer.info();
+              m_playURL = client.streamUrl(QStringLiteral("movie"), movie.streamId(), containerExtension(answer, movie));
+              Q_EMIT infoChanged();
+              Q_EMIT playURLChanged();
+          });
 }
 
 PlayableItem MovieDetailModel::playableItem(bool fromStart) const
@@ -128,46 +125,9 @@ PlayableItem MovieDetailModel::playableItem(bool fromStart) const
     return playableItem(m_movie, m_info, m_playURL, entry(), fromStart);
 }
 
-QCoro::Task<> MovieDetailModel::runLoad()
-{
-    const quint64 generation = ++m_loadGeneration;
-    setLoading(true);
-    setError(QString());
-    const QString streamId = m_movie.streamId();
-    QPointer<MovieDetailModel> self(this);
-    Result<VodInfoResponse> answer = co_await m_client.vodInfo(streamId);
-    if (!self || generation != m_loadGeneration)
-        co_return;
-    if (answer) {
-        m_info = answer->info();
-        m_playURL = m_client.streamUrl(QStringLiteral("movie"), streamId, containerExtension(*answer, m_movie));
-        Q_EMIT infoChanged();
-        Q_EMIT playURLChanged();
-    } else {
-        setError(NorvaneError::message(answer.failure()));
-    }
-    setLoading(false);
-}
-
 std::optional<ProgressEntry> MovieDetailModel::entry() const
 {
     if (!m_progress)
         return std::nullopt;
     return m_progress->find(progressKey(m_movie.streamId()));
-}
-
-void MovieDetailModel::setLoading(bool loading)
-{
-    if (loading == m_isLoading)
-        return;
-    m_isLoading = loading;
-    Q_EMIT isLoadingChanged();
-}
-
-void MovieDetailModel::setError(const QString &error)
-{
-    if (error == m_error)
-        return;
-    m_error = error;
-    Q_EMIT errorChanged();
 }

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "PlayableItem.h"
+#include "ProviderDetailModel.h"
 #include "ProgressEntry.h"
 #include "VodInfoResponse.h"
 #include "VodStream.h"
-#include "XtreamClient.h"
 
 #include <QCoroTask>
-#include <QObject>
 #include <QPointer>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
@@ -17,17 +16,14 @@ class ProgressStore;
 
 // What the detail screen of one movie shows and plays: its details from the provider, the stream
 // address built from them, the metadata line, the text blocks and the play buttons' rules.
-class MovieDetailModel : public QObject
+class MovieDetailModel : public ProviderDetailModel
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(XtreamClient client READ client WRITE setClient NOTIFY clientChanged FINAL)
     Q_PROPERTY(VodStream movie READ movie WRITE setMovie NOTIFY movieChanged FINAL)
     Q_PROPERTY(bool hasInfo READ hasInfo NOTIFY infoChanged FINAL)
     Q_PROPERTY(VodInfo info READ infoOrEmpty NOTIFY infoChanged FINAL)
     Q_PROPERTY(QString playURL READ playURL NOTIFY playURLChanged FINAL)
-    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged FINAL)
-    Q_PROPERTY(QString error READ error NOTIFY errorChanged FINAL)
     Q_PROPERTY(QString metadataLine READ metadataLine NOTIFY infoChanged FINAL)
     // [{ heading, text }] of the details present, in screen order.
     Q_PROPERTY(QVariantList detailBlocks READ detailBlocks NOTIFY infoChanged FINAL)
@@ -56,15 +52,11 @@ public:
     // The movie a continue-watching card opens: name, id and picture of its entry, nothing else.
     static VodStream movieFromEntry(const ProgressEntry &entry);
 
-    XtreamClient client() const { return m_client; }
-    void setClient(const XtreamClient &client);
     VodStream movie() const { return m_movie; }
     void setMovie(const VodStream &movie);
     bool hasInfo() const { return m_info.has_value(); }
     VodInfo infoOrEmpty() const { return m_info.value_or(VodInfo()); }
     QString playURL() const { return m_playURL; }
-    bool isLoading() const { return m_isLoading; }
-    QString error() const { return m_error; }
     QString metadataLine() const { return m_info ? metadataLine(*m_info) : QString(); }
     QVariantList detailBlocks() const;
     QString posterUrl() const;
@@ -75,27 +67,16 @@ public:
     Q_INVOKABLE PlayableItem playableItem(bool fromStart) const;
 
 Q_SIGNALS:
-    void clientChanged();
     void movieChanged();
     void infoChanged();
     void playURLChanged();
-    void isLoadingChanged();
-    void errorChanged();
     void progressChanged();
 
 private:
-    QCoro::Task<> runLoad();
     std::optional<ProgressEntry> entry() const;
-    void setLoading(bool loading);
-    void setError(const QString &error);
 
     QPointer<ProgressStore> m_progress;
-    XtreamClient m_client;
     VodStream m_movie;
     std::optional<VodInfo> m_info;
     QString m_playURL;
-    bool m_isLoading = false;
-    QString m_error;
-    // Bumped by every load so that an older answer arriving late is dropped.
-    quint64 m_loadGeneration = 0;
 };

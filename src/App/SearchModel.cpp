@@ -8,7 +8,7 @@
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 
-SearchModel::SearchModel(QObject *parent) : QObject(parent) {}
+SearchModel::SearchModel(QObject *parent) : ProviderClientModel(parent) {}
 
 QString SearchModel::label(Kind kind)
 {
@@ -99,7 +99,7 @@ QCoro::Task<> SearchModel::ensureLoadedTask()
     if (present)
         co_return;
     // Not a guard: two quick calls both fetch, and the later answer is kept.
-    setIsLoading(true);
+    setLoading(true);
     switch (kind) {
     case Live: co_await fetchInto(&SearchModel::m_channels, kind); break;
     case Movies: co_await fetchInto(&SearchModel::m_movies, kind); break;
@@ -107,7 +107,7 @@ QCoro::Task<> SearchModel::ensureLoadedTask()
     }
     if (!self)
         co_return;
-    setIsLoading(false);
+    setLoading(false);
 }
 
 template <typename Record>
@@ -115,7 +115,8 @@ QCoro::Task<bool> SearchModel::fetchInto(Catalog<Record> SearchModel::*catalog, 
 {
     QPointer<SearchModel> self(this);
     // A whole catalog: the body decodes on a worker thread, never on the main one.
-    Result<QByteArray> body = co_await m_client.rawData(action(kind), {});
+    const XtreamClient client = this->client();
+    Result<QByteArray> body = co_await client.rawData(action(kind), {});
     if (!self)
         co_return false;
     Result<QList<Record>> answer;
@@ -171,14 +172,6 @@ QVariant SearchModel::seriesForQml() const
     return m_series.records ? QVariant::fromValue(*m_series.records) : QVariant();
 }
 
-void SearchModel::setClient(const XtreamClient &client)
-{
-    if (m_client == client)
-        return;
-    m_client = client;
-    Q_EMIT clientChanged();
-}
-
 void SearchModel::setKind(Kind kind)
 {
     if (m_kind == kind)
@@ -195,14 +188,6 @@ void SearchModel::setQuery(const QString &query)
     m_query = query;
     Q_EMIT queryChanged();
     Q_EMIT resultsChanged();
-}
-
-void SearchModel::setIsLoading(bool loading)
-{
-    if (m_isLoading == loading)
-        return;
-    m_isLoading = loading;
-    Q_EMIT isLoadingChanged();
 }
 
 void SearchModel::setLoadError(const QString &error)

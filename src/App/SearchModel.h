@@ -3,13 +3,12 @@
 #include "ChannelRow.h"
 #include "FoldedNameIndex.h"
 #include "LiveStream.h"
+#include "ProviderClientModel.h"
 #include "SeriesStream.h"
 #include "VodStream.h"
-#include "XtreamClient.h"
 
 #include <QCoroTask>
 #include <QList>
-#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -20,7 +19,7 @@
 // visit, filtered locally by name on every read of the results. A name matches when it contains
 // the trimmed query (at least two user-perceived characters) regardless of case and accents;
 // results keep the provider's order and stop at 80.
-class SearchModel : public QObject
+class SearchModel : public ProviderClientModel
 {
     Q_OBJECT
     QML_ELEMENT
@@ -30,14 +29,12 @@ public:
     Q_ENUM(Kind)
 
 private:
-    Q_PROPERTY(XtreamClient client READ client WRITE setClient NOTIFY clientChanged FINAL)
     Q_PROPERTY(Kind kind READ kind WRITE setKind NOTIFY kindChanged FINAL)
     Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY queryChanged FINAL)
     // The fetched lists; undefined while not fetched (or after a failed fetch).
     Q_PROPERTY(QVariant channels READ channelsForQml NOTIFY channelsChanged FINAL)
     Q_PROPERTY(QVariant movies READ moviesForQml NOTIFY moviesChanged FINAL)
     Q_PROPERTY(QVariant series READ seriesForQml NOTIFY seriesChanged FINAL)
-    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged FINAL)
     // Null while there is no error.
     Q_PROPERTY(QString loadError READ loadError NOTIFY loadErrorChanged FINAL)
     // Computed afresh on every read; announced whenever the query, the kind or a list changes.
@@ -64,8 +61,6 @@ public:
     // The query as it is matched: trimmed and folded; absent when shorter than two characters.
     static std::optional<QString> matchableQuery(const QString &query);
 
-    XtreamClient client() const { return m_client; }
-    void setClient(const XtreamClient &client);
     Kind kind() const { return m_kind; }
     void setKind(Kind kind);
     QString query() const { return m_query; }
@@ -74,7 +69,6 @@ public:
     const std::optional<QList<LiveStream>> &channels() const { return m_channels.records; }
     const std::optional<QList<VodStream>> &movies() const { return m_movies.records; }
     const std::optional<QList<SeriesStream>> &series() const { return m_series.records; }
-    bool isLoading() const { return m_isLoading; }
     QString loadError() const { return m_loadError; }
 
     QList<ChannelRow> channelResults() const;
@@ -87,13 +81,11 @@ public:
     QCoro::Task<> ensureLoadedTask();
 
 Q_SIGNALS:
-    void clientChanged();
     void kindChanged();
     void queryChanged();
     void channelsChanged();
     void moviesChanged();
     void seriesChanged();
-    void isLoadingChanged();
     void loadErrorChanged();
     void resultsChanged();
 
@@ -114,16 +106,13 @@ private:
     QVariant channelsForQml() const;
     QVariant moviesForQml() const;
     QVariant seriesForQml() const;
-    void setIsLoading(bool loading);
     void setLoadError(const QString &error);
     void announceList(Kind kind);
 
-    XtreamClient m_client;
     Kind m_kind = Live;
     QString m_query;
     Catalog<LiveStream> m_channels;
     Catalog<VodStream> m_movies;
     Catalog<SeriesStream> m_series;
-    bool m_isLoading = false;
     QString m_loadError;
 };

@@ -2,7 +2,6 @@
 
 #include "DetailRules.h"
 #include "FavoritesStore.h"
-#include "NorvaneError.h"
 #include "ProgressStore.h"
 
 namespace {
@@ -30,7 +29,7 @@ SeriesDetailModel::SeriesDetailModel(QObject *parent)
 }
 
 SeriesDetailModel::SeriesDetailModel(ProgressStore *progress, FavoritesStore *favorites, QObject *parent)
-    : QObject(parent), m_progress(progress), m_favorites(favorites)
+    : ProviderDetailModel(parent), m_progress(progress), m_favorites(favorites)
 {
 }
 
@@ -95,14 +94,6 @@ SeriesStream SeriesDetailModel::seriesFromEntry(const ProgressEntry &entry)
     return SeriesStream(RecordText<SeriesStream::FieldCount>::fromStrings(fields), 0);
 }
 
-void SeriesDetailModel::setClient(const XtreamClient &client)
-{
-    if (client == m_client)
-        return;
-    m_client = client;
-    Q_EMIT clientChanged();
-}
-
 void SeriesDetailModel::setSeries(const SeriesStream &series)
 {
     if (series == m_series)
@@ -161,7 +152,15 @@ void SeriesDetailModel::open()
 
 void SeriesDetailModel::load()
 {
-    runLoad();
+    const XtreamClient client = this->client();
+    const QString seriesId = m_series.seriesId();
+    fetch([client, seriesId] { return client.seriesInfo(seriesId); }, [this](SeriesInfoResponse answer) {
+        const QList<Season> seasons = answer.seasons();
+        m_response = std::move(answer);
+        Q_EMIT responseChanged();
+        setSelectedSeasonValue(seasons.isEmpty() ? QVariant() : QVariant::fromValue(seasons.first().season()));
+        Q_EMIT selectedSeasonChanged();
+    });
 }
 
 void SeriesDetailModel::toggleFavorite()
@@ -195,7 +194,7 @@ QList<PlayableItem> SeriesDetailModel::queueFrom(const Episode &episode) const
     for (const Episode &next : episodesFrom(*m_response, episode)) {
         const std::optional<ProgressEntry> entry =
             m_progress ? m_progress->find(progressKey(m_series.seriesId(), next.id())) : std::nullopt;
-        queue << episodeItem(m_client, m_series, *m_response, next, entry);
+        queue << episodeItem(client(), m_series, *m_response, next, entry);
     }
     return queue;
 }
@@ -206,43 +205,6 @@ PlayerModel *SeriesDetailModel::playerFrom(const Episode &episode, QObject *owne
     if (queue.isEmpty())
         return nullptr;
     return DetailRules::playerOf(queue, owner);
-}
-
-QCoro::Task<> SeriesDetailModel::runLoad()
-{
-    const quint64 generation = ++m_loadGeneration;
-    setLoading(true);
-    setError(QString());
-    QPointer<SeriesDetailModel> self(this);
-    Result<SeriesInfoResponse> answer = co_await m_client.seriesInfo(m_series.seriesId());
-    if (!self || generation != m_loadGeneration)
-        co_return;
-    if (answer) {
-        m_response = *answer;
-        Q_EMIT responseChanged();
-        const QList<Season> seasons = m_response->seasons();
-        setSelectedSeasonValue(seasons.isEmpty() ? QVariant() : QVariant::fromValue(seasons.first().season()));
-        Q_EMIT selectedSeasonChanged();
-    } else {
-        setError(NorvaneError::message(answer.failure()));
-    }
-    setLoading(false);
-}
-
-void SeriesDetailModel::setLoading(bool loading)
-{
-    if (loading == m_isLoading)
-        return;
-    m_isLoading = loading;
-    Q_EMIT isLoadingChanged();
-}
-
-void SeriesDetailModel::setError(const QString &error)
-{
-    if (error == m_error)
-        return;
-    m_error = error;
-    Q_EMIT errorChanged();
 }
 
 void SeriesDetailModel::setFav(bool fav)

@@ -3,12 +3,10 @@
 #include "PlayableItem.h"
 #include "PlayerModel.h"
 #include "ProgressEntry.h"
+#include "ProviderDetailModel.h"
 #include "SeriesInfoResponse.h"
 #include "SeriesStream.h"
-#include "XtreamClient.h"
 
-#include <QCoroTask>
-#include <QObject>
 #include <QPointer>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
@@ -19,11 +17,10 @@ class ProgressStore;
 
 // What the detail screen of one series shows and plays: its seasons and episodes from the
 // provider, the selected season, the favourite flag, and the queue that a chosen episode starts.
-class SeriesDetailModel : public QObject
+class SeriesDetailModel : public ProviderDetailModel
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(XtreamClient client READ client WRITE setClient NOTIFY clientChanged FINAL)
     Q_PROPERTY(SeriesStream series READ series WRITE setSeries NOTIFY seriesChanged FINAL)
     Q_PROPERTY(bool hasResponse READ hasResponse NOTIFY responseChanged FINAL)
     Q_PROPERTY(SeriesInfoResponse response READ responseOrEmpty NOTIFY responseChanged FINAL)
@@ -33,8 +30,6 @@ class SeriesDetailModel : public QObject
     Q_PROPERTY(QVariant selectedSeason READ selectedSeasonValue WRITE setSelectedSeasonValue NOTIFY selectedSeasonChanged FINAL)
     Q_PROPERTY(QList<Episode> episodes READ episodes NOTIFY selectedSeasonChanged FINAL)
     Q_PROPERTY(QString cover READ cover NOTIFY responseChanged FINAL)
-    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged FINAL)
-    Q_PROPERTY(QString error READ error NOTIFY errorChanged FINAL)
     Q_PROPERTY(bool isFav READ isFav NOTIFY isFavChanged FINAL)
 public:
     explicit SeriesDetailModel(QObject *parent = nullptr);
@@ -56,8 +51,6 @@ public:
     // The series a continue-watching card opens: name, id and cover of its entry.
     static SeriesStream seriesFromEntry(const ProgressEntry &entry);
 
-    XtreamClient client() const { return m_client; }
-    void setClient(const XtreamClient &client);
     SeriesStream series() const { return m_series; }
     void setSeries(const SeriesStream &series);
     bool hasResponse() const { return m_response.has_value(); }
@@ -67,8 +60,6 @@ public:
     void setSelectedSeasonValue(const QVariant &season);
     QList<Episode> episodes() const;
     QString cover() const;
-    bool isLoading() const { return m_isLoading; }
-    QString error() const { return m_error; }
     bool isFav() const { return m_isFav; }
 
     // Reads the favourite flag, then loads the series.
@@ -84,28 +75,18 @@ public:
     Q_INVOKABLE PlayerModel *playerFrom(const Episode &episode, QObject *owner) const;
 
 Q_SIGNALS:
-    void clientChanged();
     void seriesChanged();
     void responseChanged();
     void selectedSeasonChanged();
-    void isLoadingChanged();
-    void errorChanged();
     void isFavChanged();
 
 private:
-    QCoro::Task<> runLoad();
-    void setLoading(bool loading);
-    void setError(const QString &error);
     void setFav(bool fav);
 
     QPointer<ProgressStore> m_progress;
     QPointer<FavoritesStore> m_favorites;
-    XtreamClient m_client;
     SeriesStream m_series;
     std::optional<SeriesInfoResponse> m_response;
     std::optional<qint64> m_selectedSeason;
-    bool m_isLoading = false;
-    QString m_error;
     bool m_isFav = false;
-    quint64 m_loadGeneration = 0;
 };

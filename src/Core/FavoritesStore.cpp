@@ -2,8 +2,6 @@
 
 #include <QCollator>
 #include <QJSEngine>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -100,34 +98,14 @@ Favorite FavoritesStore::makeFavorite(const QString &type, const QString &id, co
 
 void FavoritesStore::load()
 {
-    const auto bytes = m_file.read();
-    if (!bytes)
-        return;
-    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
-    if (!document.isArray()) {
-        m_file.markUnloadable();
-        return;
-    }
-    QList<Favorite> loaded;
-    const QJsonArray array = document.array();
-    for (const QJsonValue &value : array) {
-        const auto favorite = value.isObject() ? Favorite::fromJson(value.toObject()) : std::nullopt;
-        if (!favorite) {
-            m_file.markUnloadable();
-            return;
-        }
-        loaded.append(*favorite);
-    }
-    m_items = std::move(loaded);
+    if (auto loaded = m_file.readRecords<Favorite>())
+        m_items = std::move(*loaded);
 }
 
 void FavoritesStore::save()
 {
-    QJsonArray array;
-    for (const Favorite &f : std::as_const(m_items))
-        array.append(f.toJson());
     // A failed write keeps the change in memory for this run.
-    m_file.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
+    m_file.writeRecords(m_items);
 }
 
 QVariantList FavoritesStore::itemsForQml() const

@@ -76,55 +76,37 @@ qint64 timestamp(const QString &raw)
 
 std::optional<RawListing> readRawListing(ondemand::value &value)
 {
-    ondemand::object object;
-    if (value.get_object().get(object))
-        return std::nullopt;
     RawListing listing;
     std::string scratch;
-    for (auto member : object) {
-        ondemand::field field;
-        if (std::move(member).get(field))
-            return std::nullopt;
-        const auto key = FlexibleJson::fieldKey(field);
-        if (!key)
-            return std::nullopt;
-        ondemand::value &v = field.value();
-        const auto text = [&] { return JsonDecoding::toQString(FlexibleJson::flexibleString(v, scratch)); };
-        if (*key == "title")
-            listing.title = text();
-        else if (*key == "description")
-            listing.description = text();
-        else if (*key == "start_timestamp")
-            listing.startTimestamp = text();
-        else if (*key == "stop_timestamp")
-            listing.stopTimestamp = text();
-        else if (*key == "now_playing")
+    const bool read = JsonDecoding::forEachField(value, [&](std::string_view key, ondemand::value &v) {
+        if (key == "title")
+            listing.title = JsonDecoding::flexibleText(v, scratch);
+        else if (key == "description")
+            listing.description = JsonDecoding::flexibleText(v, scratch);
+        else if (key == "start_timestamp")
+            listing.startTimestamp = JsonDecoding::flexibleText(v, scratch);
+        else if (key == "stop_timestamp")
+            listing.stopTimestamp = JsonDecoding::flexibleText(v, scratch);
+        else if (key == "now_playing")
             listing.nowPlaying = FlexibleJson::flexibleInt(v);
-    }
+    });
+    if (!read)
+        return std::nullopt;
     return listing;
 }
 
 // "epg_listings": a list of objects, or nothing at all when it has any other shape.
 QList<EPGListing> readListings(ondemand::value &value)
 {
-    ondemand::array array;
-    if (value.get_array().get(array))
-        return {};
+    const auto raws = JsonDecoding::readArray<RawListing>(value, readRawListing);
     QList<EPGListing> listings;
-    for (auto element : array) {
-        ondemand::value item;
-        if (std::move(element).get(item))
-            return {};
-        const std::optional<RawListing> raw = readRawListing(item);
-        if (!raw)
-            return {};
+    for (const RawListing &raw : raws.value_or(QList<RawListing>()))
         listings.append(EPGListing({.id = QUuid::createUuid(),
-                                    .title = plainText(raw->title),
-                                    .description = plainText(raw->description),
-                                    .startTimestamp = timestamp(raw->startTimestamp),
-                                    .stopTimestamp = timestamp(raw->stopTimestamp),
-                                    .nowPlaying = raw->nowPlaying == 1}));
-    }
+                                    .title = plainText(raw.title),
+                                    .description = plainText(raw.description),
+                                    .startTimestamp = timestamp(raw.startTimestamp),
+                                    .stopTimestamp = timestamp(raw.stopTimestamp),
+                                    .nowPlaying = raw.nowPlaying == 1}));
     return listings;
 }
 

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace JsonDecoding {
@@ -67,6 +68,59 @@ inline QString toQString(const std::optional<std::string_view> &text)
     return QString::fromUtf8(text->data(), qsizetype(text->size()));
 }
 
+// Hands each member of an object to `visit(key, value)`, which may return false to stop with a
+// failure. False when a key or the document breaks.
+template <typename Visitor>
+bool forEachField(simdjson::ondemand::object &object, Visitor visit)
+{
+    for (auto member : object) {
+        simdjson::ondemand::field field;
+        if (std::move(member).get(field))
+            return false;
+        const auto key = FlexibleJson::fieldKey(field);
+        if (!key)
+            return false;
+        if constexpr (std::is_same_v<decltype(visit(*key, field.value())), bool>) {
+            if (!visit(*key, field.value()))
+                return false;
+        } else {
+            visit(*key, field.value());
+        }
+    }
+    return true;
+}
+
+// The same for a value, which fails unless it is an object.
+template <typename Visitor>
+bool forEachField(simdjson::ondemand::value &value, Visitor visit)
+{
+    simdjson::ondemand::object object;
+    if (value.get_object().get(object))
+        return false;
+    return forEachField(object, std::move(visit));
+}
+
+// Each element of an array read by `read(value)` into an optional Record; absent when the value
+// is not an array, the document breaks or one element does not read.
+template <typename Record, typename Reader>
+std::optional<QList<Record>> readArray(simdjson::ondemand::value &value, Reader read)
+{
+    simdjson::ondemand::array array;
+    if (value.get_array().get(array))
+        return std::nullopt;
+    QList<Record> records;
+    for (auto element : array) {
+        simdjson::ondemand::value item;
+        if (std::move(element).get(item))
+            return std::nullopt;
+        std::optional<Record> record = read(item);
+        if (!record)
+            return std::nullopt;
+        records.append(std::move(*record));
+    }
+    return records;
+}
+
 // Reads the listed keys of an object with flexibleString, in the order of `keys`; other members
 // are skipped unread. Absent on a broken document.
 template <size_t N>
@@ -75,18 +129,41 @@ readFlat(simdjson::ondemand::object &object, const std::string_view (&keys)[N], 
 {
     static_assert(N <= std::tuple_size_v<Scratch>);
     std::array<std::optional<std::string_view>, N> texts{};
-    for (auto member : object) {
-        simdjson::ondemand::field field;
-        if (std::move(member).get(field))
-            return std::nullopt;
-        const auto key = FlexibleJson::fieldKey(field);
-        if (!key)
-            return std::nullopt;
-        const int index = FlexibleJson::keyIndex(*key, keys);
+    const bool read = forEachField(object, [&](std::string_view key, simdjson::ondemand::value &value) {
+        const int index = FlexibleJson::keyIndex(key, keys);
         if (index >= 0)
-            texts[index] = FlexibleJson::flexibleString(field.value(), scratch[index]);
-    }
+            texts[index] = FlexibleJson::flexibleString(value, scratch[index]);
+    });
+    if (!read)
+        return std::nullopt;
     return texts;
+}
+
+// The same for a value, which is absent unless it is an object.
+template <size_t N>
+std::optional<std::array<std::optional<std::string_view>, N>>
+readFlat(simdjson::ondemand::value &value, const std::string_view (&keys)[N], Scratch &scratch)
+{
+    simdjson::ondemand::object object;
+    if (value.get_object().get(object))
+        return std::nullopt;
+    return readFlat(object, keys, scratch);
+}
+
+// A catalog record's name and id where the provider left them out: "(sin nombre)" and "".
+template <size_t N>
+void fillNameAndId(std::array<std::optional<std::string_view>, N> &texts, int nameField, int idField)
+{
+    if (!texts[nameField])
+        texts[nameField] = std::string_view("(sin nombre)");
+    if (!texts[idField])
+        texts[idField] = std::string_view();
+}
+
+// A text member read with flexibleString; null when it is absent or null.
+inline QString flexibleText(simdjson::ondemand::value &value, std::string &scratch)
+{
+    return toQString(FlexibleJson::flexibleString(value, scratch));
 }
 
 // Reads a JSON array of objects into `records`; nullopt when it decoded.

@@ -2,8 +2,6 @@
 
 #include <QDateTime>
 #include <QJSEngine>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -94,35 +92,18 @@ void ProgressStore::removeEntry(const QString &key)
 
 void ProgressStore::load()
 {
-    const auto bytes = m_file.read();
-    if (!bytes)
+    const auto loaded = m_file.readRecords<ProgressEntry>();
+    if (!loaded)
         return;
-    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
-    if (!document.isArray()) {
-        m_file.markUnloadable();
-        return;
-    }
-    QHash<QString, ProgressEntry> loaded;
-    const QJsonArray array = document.array();
-    for (const QJsonValue &value : array) {
-        const auto entry = value.isObject() ? ProgressEntry::fromJson(value.toObject()) : std::nullopt;
-        if (!entry) {
-            m_file.markUnloadable();
-            return;
-        }
-        // A key written twice (by another program) keeps its later record: keys stay unique.
-        loaded.insert(entry->key(), *entry);
-    }
-    m_entries = std::move(loaded);
+    // A key written twice (by another program) keeps its later record: keys stay unique.
+    for (const ProgressEntry &entry : *loaded)
+        m_entries.insert(entry.key(), entry);
 }
 
 void ProgressStore::persist()
 {
-    QJsonArray array;
-    for (const ProgressEntry &e : std::as_const(m_entries))
-        array.append(e.toJson());
     // A failed write keeps this run's positions in memory only.
-    m_file.write(QJsonDocument(array).toJson(QJsonDocument::Compact));
+    m_file.writeRecords(m_entries);
 }
 
 QVariantMap ProgressStore::entriesForQml() const

@@ -9,9 +9,6 @@ using JsonDecoding::readFlat;
 
 namespace {
 
-const QString unnamed = QStringLiteral("(sin nombre)");
-constexpr std::string_view unnamedUtf8 = "(sin nombre)";
-
 // Keys in the order of each record's Field enum.
 constexpr std::string_view categoryKeys[] = {"category_id", "category_name"};
 constexpr std::string_view liveKeys[] = {"name", "num", "stream_id", "stream_icon", "category_id"};
@@ -27,12 +24,8 @@ std::optional<Category> readCategory(ondemand::object &object, JsonDecoding::Scr
     auto fields = readFlat(object, categoryKeys, scratch);
     if (!fields)
         return std::nullopt;
-    auto &texts = *fields;
-    if (!texts[Category::CategoryId])
-        texts[Category::CategoryId] = std::string_view();
-    if (!texts[Category::CategoryName])
-        texts[Category::CategoryName] = unnamedUtf8;
-    return Category(RecordText<Category::FieldCount>::fromUtf8(texts));
+    JsonDecoding::fillNameAndId(*fields, Category::CategoryName, Category::CategoryId);
+    return Category(RecordText<Category::FieldCount>::fromUtf8(*fields));
 }
 
 std::optional<LiveStream> readLiveStream(ondemand::object &object, JsonDecoding::Scratch &scratch)
@@ -40,12 +33,8 @@ std::optional<LiveStream> readLiveStream(ondemand::object &object, JsonDecoding:
     auto fields = readFlat(object, liveKeys, scratch);
     if (!fields)
         return std::nullopt;
-    auto &texts = *fields;
-    if (!texts[LiveStream::Name])
-        texts[LiveStream::Name] = unnamedUtf8;
-    if (!texts[LiveStream::StreamId])
-        texts[LiveStream::StreamId] = std::string_view();
-    return LiveStream(RecordText<LiveStream::FieldCount>::fromUtf8(texts));
+    JsonDecoding::fillNameAndId(*fields, LiveStream::Name, LiveStream::StreamId);
+    return LiveStream(RecordText<LiveStream::FieldCount>::fromUtf8(*fields));
 }
 
 std::optional<VodStream> readVodStream(ondemand::object &object, JsonDecoding::Scratch &scratch)
@@ -54,10 +43,7 @@ std::optional<VodStream> readVodStream(ondemand::object &object, JsonDecoding::S
     if (!fields)
         return std::nullopt;
     auto &texts = *fields;
-    if (!texts[VodStream::Name])
-        texts[VodStream::Name] = unnamedUtf8;
-    if (!texts[VodStream::StreamId])
-        texts[VodStream::StreamId] = std::string_view();
+    JsonDecoding::fillNameAndId(texts, VodStream::Name, VodStream::StreamId);
     const auto &added = texts[VodStream::Added];
     const qint64 addedEpoch = added ? DecimalInteger::parse(*added).value_or(0) : 0;
     return VodStream(RecordText<VodStream::FieldCount>::fromUtf8(texts), addedEpoch);
@@ -65,11 +51,8 @@ std::optional<VodStream> readVodStream(ondemand::object &object, JsonDecoding::S
 
 std::optional<VodInfo> readVodInfo(ondemand::value &value)
 {
-    ondemand::object object;
-    if (value.get_object().get(object))
-        return std::nullopt;
     JsonDecoding::Scratch scratch;
-    const auto fields = readFlat(object, vodInfoKeys, scratch);
+    const auto fields = readFlat(value, vodInfoKeys, scratch);
     if (!fields)
         return std::nullopt;
     const auto text = [&](int i) { return JsonDecoding::toQString((*fields)[i]); };
@@ -79,11 +62,8 @@ std::optional<VodInfo> readVodInfo(ondemand::value &value)
 
 std::optional<MovieData> readMovieData(ondemand::value &value)
 {
-    ondemand::object object;
-    if (value.get_object().get(object))
-        return std::nullopt;
     JsonDecoding::Scratch scratch;
-    const auto fields = readFlat(object, movieDataKeys, scratch);
+    const auto fields = readFlat(value, movieDataKeys, scratch);
     if (!fields)
         return std::nullopt;
     return MovieData({.streamId = JsonDecoding::toQString((*fields)[0]),
@@ -92,29 +72,20 @@ std::optional<MovieData> readMovieData(ondemand::value &value)
 
 std::optional<UserInfo> readUserInfo(ondemand::value &value)
 {
-    ondemand::object object;
-    if (value.get_object().get(object))
-        return std::nullopt;
     UserInfo::Fields info;
-    JsonDecoding::Scratch scratch;
-    for (auto member : object) {
-        ondemand::field field;
-        if (std::move(member).get(field))
-            return std::nullopt;
-        const auto key = FlexibleJson::fieldKey(field);
-        if (!key)
-            return std::nullopt;
-        if (*key == "auth") {
-            info.auth = FlexibleJson::flexibleInt(field.value());
-            continue;
+    std::string scratch;
+    QString *targets[] = {&info.username, &info.status, &info.expDate, &info.maxConnections};
+    const bool read = JsonDecoding::forEachField(value, [&](std::string_view key, ondemand::value &member) {
+        if (key == "auth") {
+            info.auth = FlexibleJson::flexibleInt(member);
+            return;
         }
-        const int index = FlexibleJson::keyIndex(*key, userInfoKeys);
-        if (index < 0)
-            continue;
-        const QString text = JsonDecoding::toQString(FlexibleJson::flexibleString(field.value(), scratch[0]));
-        QString *targets[] = {&info.username, &info.status, &info.expDate, &info.maxConnections};
-        *targets[index] = text;
-    }
+        const int index = FlexibleJson::keyIndex(key, userInfoKeys);
+        if (index >= 0)
+            *targets[index] = JsonDecoding::flexibleText(member, scratch);
+    });
+    if (!read)
+        return std::nullopt;
     return UserInfo(std::move(info));
 }
 

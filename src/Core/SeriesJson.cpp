@@ -11,7 +11,6 @@ using namespace simdjson;
 
 namespace {
 
-constexpr std::string_view unnamedUtf8 = "(sin nombre)";
 constexpr std::string_view seriesKeys[] = {"name",        "series_id", "cover",  "plot",
                                            "genre",       "category_id", "rating", "last_modified"};
 constexpr std::string_view infoKeys[] = {"cover", "plot"};
@@ -22,10 +21,7 @@ std::optional<SeriesStream> readSeriesStream(ondemand::object &object, JsonDecod
     if (!fields)
         return std::nullopt;
     auto &texts = *fields;
-    if (!texts[SeriesStream::Name])
-        texts[SeriesStream::Name] = unnamedUtf8;
-    if (!texts[SeriesStream::SeriesId])
-        texts[SeriesStream::SeriesId] = std::string_view();
+    JsonDecoding::fillNameAndId(texts, SeriesStream::Name, SeriesStream::SeriesId);
     const auto &modified = texts[SeriesStream::LastModified];
     const qint64 epoch = modified ? DecimalInteger::parse(*modified).value_or(0) : 0;
     return SeriesStream(RecordText<SeriesStream::FieldCount>::fromUtf8(texts), epoch);
@@ -41,59 +37,44 @@ struct EpisodeInfo
 
 std::optional<EpisodeInfo> readEpisodeInfo(ondemand::value &value)
 {
-    ondemand::object object;
-    if (value.get_object().get(object))
-        return std::nullopt;
     EpisodeInfo info;
     std::string scratch;
-    for (auto member : object) {
-        ondemand::field field;
-        if (std::move(member).get(field))
-            return std::nullopt;
-        const auto key = FlexibleJson::fieldKey(field);
-        if (!key)
-            return std::nullopt;
-        if (*key == "plot")
-            info.plot = JsonDecoding::toQString(FlexibleJson::flexibleString(field.value(), scratch));
-        else if (*key == "duration_secs")
-            info.durationSecs = FlexibleJson::flexibleInt(field.value());
-        else if (*key == "movie_image")
-            info.movieImage = JsonDecoding::toQString(FlexibleJson::flexibleString(field.value(), scratch));
-    }
+    const bool read = JsonDecoding::forEachField(value, [&](std::string_view key, ondemand::value &member) {
+        if (key == "plot")
+            info.plot = JsonDecoding::flexibleText(member, scratch);
+        else if (key == "duration_secs")
+            info.durationSecs = FlexibleJson::flexibleInt(member);
+        else if (key == "movie_image")
+            info.movieImage = JsonDecoding::flexibleText(member, scratch);
+    });
+    if (!read)
+        return std::nullopt;
     return info;
 }
 
 // One element of a season's list; nullopt when it is not an object (or the document breaks).
 std::optional<Episode> readEpisode(ondemand::value &value, qint64 keySeason)
 {
-    ondemand::object object;
-    if (value.get_object().get(object))
-        return std::nullopt;
     Episode::Fields episode;
     std::optional<EpisodeInfo> info;
     qint64 ownSeason = 0;
     std::string scratch;
-    for (auto member : object) {
-        ondemand::field field;
-        if (std::move(member).get(field))
-            return std::nullopt;
-        const auto key = FlexibleJson::fieldKey(field);
-        if (!key)
-            return std::nullopt;
-        ondemand::value &v = field.value();
-        if (*key == "id")
-            episode.id = JsonDecoding::toQString(FlexibleJson::flexibleString(v, scratch));
-        else if (*key == "episode_num")
+    const bool read = JsonDecoding::forEachField(value, [&](std::string_view key, ondemand::value &v) {
+        if (key == "id")
+            episode.id = JsonDecoding::flexibleText(v, scratch);
+        else if (key == "episode_num")
             episode.episodeNum = FlexibleJson::flexibleInt(v).value_or(0);
-        else if (*key == "season")
+        else if (key == "season")
             ownSeason = FlexibleJson::flexibleInt(v).value_or(0);
-        else if (*key == "title")
-            episode.title = JsonDecoding::toQString(FlexibleJson::flexibleString(v, scratch));
-        else if (*key == "container_extension")
-            episode.containerExtension = JsonDecoding::toQString(FlexibleJson::flexibleString(v, scratch));
-        else if (*key == "info")
+        else if (key == "title")
+            episode.title = JsonDecoding::flexibleText(v, scratch);
+        else if (key == "container_extension")
+            episode.containerExtension = JsonDecoding::flexibleText(v, scratch);
+        else if (key == "info")
             info = readEpisodeInfo(v);
-    }
+    });
+    if (!read)
+        return std::nullopt;
     if (episode.id.isNull())
         episode.id = QString(QLatin1StringView(""));
     if (episode.title.isNull())
@@ -111,36 +92,21 @@ std::optional<Episode> readEpisode(ondemand::value &value, qint64 keySeason)
 // lists of objects (providers send [] for a series without episodes).
 std::optional<QList<Season>> readSeasons(ondemand::value &value)
 {
-    ondemand::object object;
-    if (value.get_object().get(object))
-        return std::nullopt;
     QList<Season> seasons;
-    for (auto member : object) {
-        ondemand::field field;
-        if (std::move(member).get(field))
-            return std::nullopt;
-        const auto key = FlexibleJson::fieldKey(field);
-        if (!key)
-            return std::nullopt;
-        const qint64 keySeason = DecimalInteger::parse(*key).value_or(0);
-        ondemand::array list;
-        if (field.value().get_array().get(list))
-            return std::nullopt;
-        QList<Episode> episodes;
-        for (auto element : list) {
-            ondemand::value item;
-            if (std::move(element).get(item))
-                return std::nullopt;
-            std::optional<Episode> episode = readEpisode(item, keySeason);
-            if (!episode)
-                return std::nullopt;
-            episodes.append(std::move(*episode));
-        }
-        std::stable_sort(episodes.begin(), episodes.end(),
+    const bool read = JsonDecoding::forEachField(value, [&](std::string_view key, ondemand::value &list) {
+        const qint64 keySeason = DecimalInteger::parse(key).value_or(0);
+        std::optional<QList<Episode>> episodes =
+            JsonDecoding::readArray<Episode>(list, [keySeason](ondemand::value &item) { return readEpisode(item, keySeason); });
+        if (!episodes)
+            return false;
+        std::stable_sort(episodes->begin(), episodes->end(),
                          [](const Episode &a, const Episode &b) { return a.episodeNum() < b.episodeNum(); });
         // The pair carries the key's number even when its episodes name other seasons.
-        seasons.append(Season(keySeason, std::move(episodes)));
-    }
+        seasons.append(Season(keySeason, std::move(*episodes)));
+        return true;
+    });
+    if (!read)
+        return std::nullopt;
     std::stable_sort(seasons.begin(), seasons.end(),
                      [](const Season &a, const Season &b) { return a.season() < b.season(); });
     return seasons;
@@ -164,11 +130,8 @@ Result<SeriesInfoResponse> decode(QByteArray body)
     QList<Season> seasons;
     const auto failure = JsonDecoding::decodeObject(std::move(body), [&](std::string_view key, ondemand::value &value) {
         if (key == "info") {
-            ondemand::object info;
             JsonDecoding::Scratch scratch;
-            std::optional<std::array<std::optional<std::string_view>, 2>> fields;
-            if (!value.get_object().get(info))
-                fields = JsonDecoding::readFlat(info, infoKeys, scratch);
+            const auto fields = JsonDecoding::readFlat(value, infoKeys, scratch);
             cover = fields ? JsonDecoding::toQString((*fields)[0]) : QString();
             plot = fields ? JsonDecoding::toQString((*fields)[1]) : QString();
         } else if (key == "episodes") {

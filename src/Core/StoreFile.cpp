@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 
 StoreFile::StoreFile(QString path) : m_path(std::move(path)) {}
 
@@ -27,6 +28,24 @@ bool StoreFile::write(const QByteArray &bytes)
         return false;
     m_keepBeforeWriting = false;
     return PrivateFiles::writeAtomically(m_path, bytes);
+}
+
+std::optional<QJsonArray> StoreFile::readArray()
+{
+    const auto bytes = read();
+    if (!bytes)
+        return std::nullopt;
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
+    if (!document.isArray()) {
+        markUnloadable();
+        return std::nullopt;
+    }
+    return document.array();
+}
+
+bool StoreFile::writeArray(const QJsonArray &array)
+{
+    return write(QJsonDocument(array).toJson(QJsonDocument::Compact));
 }
 
 bool StoreFile::moveAside()

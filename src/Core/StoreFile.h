@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -31,7 +34,41 @@ public:
     // load could not be moved aside (it is never overwritten).
     bool write(const QByteArray &bytes);
 
+    // The file as a JSON array of records, each read by Record::fromJson. None when the file is
+    // missing, unreadable, not an array or holds one element that is not a record; all but a
+    // missing file are marked unloadable.
+    template <typename Record>
+    std::optional<QList<Record>> readRecords()
+    {
+        const std::optional<QJsonArray> array = readArray();
+        if (!array)
+            return std::nullopt;
+        QList<Record> records;
+        records.reserve(array->size());
+        for (const QJsonValue &value : *array) {
+            std::optional<Record> record = value.isObject() ? Record::fromJson(value.toObject()) : std::nullopt;
+            if (!record) {
+                markUnloadable();
+                return std::nullopt;
+            }
+            records.append(std::move(*record));
+        }
+        return records;
+    }
+
+    // Writes the records as a compact JSON array, each by its toJson().
+    template <typename Range>
+    bool writeRecords(const Range &records)
+    {
+        QJsonArray array;
+        for (const auto &record : records)
+            array.append(record.toJson());
+        return writeArray(array);
+    }
+
 private:
+    std::optional<QJsonArray> readArray();
+    bool writeArray(const QJsonArray &array);
     bool moveAside();
 
     QString m_path;

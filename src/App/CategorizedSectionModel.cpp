@@ -1,0 +1,85 @@
+#include "CategorizedSectionModel.h"
+
+#include "NorvaneError.h"
+
+#include <QPointer>
+
+void CategorizedSectionModel::setClient(const XtreamClient &client)
+{
+    if (m_client == client)
+        return;
+    m_client = client;
+    Q_EMIT clientChanged();
+}
+
+QStringList CategorizedSectionModel::unlockedCategories() const
+{
+    QStringList ids = m_lock.unlockedCategoryList();
+    ids.sort();
+    return ids;
+}
+
+void CategorizedSectionModel::loadCategories()
+{
+    runLoadCategories();
+}
+
+void CategorizedSectionModel::unlock(const QString &categoryId)
+{
+    if (m_lock.unlock(categoryId))
+        Q_EMIT unlockedCategoriesChanged();
+}
+
+bool CategorizedSectionModel::isLocked(const Category &category) const
+{
+    return m_lock.isLocked(category.categoryId(), category.categoryName());
+}
+
+QCoro::Task<> CategorizedSectionModel::categoriesLoaded()
+{
+    co_return;
+}
+
+QCoro::Task<> CategorizedSectionModel::runLoadCategories()
+{
+    const QPointer<CategorizedSectionModel> self(this);
+    setIsLoadingCategories(true);
+    setCategoriesError(QString());
+    const XtreamClient client = m_client;
+    const Result<QList<Category>> fetched = co_await client.fetch<QList<Category>>(categoriesAction());
+    if (!self)
+        co_return;
+    if (fetched) {
+        setCategories(*fetched);
+        co_await categoriesLoaded();
+        if (!self)
+            co_return;
+    } else {
+        setCategoriesError(NorvaneError::message(fetched.failure()));
+    }
+    setIsLoadingCategories(false);
+}
+
+void CategorizedSectionModel::setCategories(const QList<Category> &categories)
+{
+    if (m_categories == categories)
+        return;
+    m_categories = categories;
+    Q_EMIT categoriesChanged();
+}
+
+void CategorizedSectionModel::setIsLoadingCategories(bool loading)
+{
+    if (m_isLoadingCategories == loading)
+        return;
+    m_isLoadingCategories = loading;
+    Q_EMIT isLoadingCategoriesChanged();
+}
+
+void CategorizedSectionModel::setCategoriesError(const QString &text)
+{
+    if (sameOptionalText(m_categoriesError, text))
+        return;
+    m_categoriesError = text;
+    Q_EMIT categoriesErrorChanged();
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Category.h"
+#include "ParentalLock.h"
+#include "XtreamClient.h"
+
+#include <QCoroTask>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QtQml/qqmlregistration.h>
+
+// A section browsed by the provider's categories: the client, the categories with their loading
+// state and error, and the adult categories unlocked with the PIN during this visit.
+class CategorizedSectionModel : public QObject
+{
+    Q_OBJECT
+    QML_ANONYMOUS
+    Q_PROPERTY(XtreamClient client READ client WRITE setClient NOTIFY clientChanged FINAL)
+    Q_PROPERTY(QList<Category> categories READ categories NOTIFY categoriesChanged FINAL)
+    Q_PROPERTY(bool isLoadingCategories READ isLoadingCategories NOTIFY isLoadingCategoriesChanged FINAL)
+    // Null when the last category load did not fail.
+    Q_PROPERTY(QString categoriesError READ categoriesError NOTIFY categoriesErrorChanged FINAL)
+    Q_PROPERTY(QStringList unlockedCategories READ unlockedCategories NOTIFY unlockedCategoriesChanged FINAL)
+
+public:
+    XtreamClient client() const { return m_client; }
+    void setClient(const XtreamClient &client);
+    QList<Category> categories() const { return m_categories; }
+    bool isLoadingCategories() const { return m_isLoadingCategories; }
+    QString categoriesError() const { return m_categoriesError; }
+    // Sorted, so that equal sets read the same.
+    QStringList unlockedCategories() const;
+
+    Q_INVOKABLE void loadCategories();
+    Q_INVOKABLE void unlock(const QString &categoryId);
+    // Adult by its name and not unlocked during this visit.
+    Q_INVOKABLE bool isLocked(const Category &category) const;
+
+Q_SIGNALS:
+    void clientChanged();
+    void categoriesChanged();
+    void isLoadingCategoriesChanged();
+    void categoriesErrorChanged();
+    void unlockedCategoriesChanged();
+
+protected:
+    explicit CategorizedSectionModel(QObject *parent) : QObject(parent) {}
+
+    // The provider's action for the categories of this section.
+    virtual QString categoriesAction() const = 0;
+    // Runs after each successful category load, before the load counts as over.
+    virtual QCoro::Task<> categoriesLoaded();
+
+    // Optional texts compare with their absence too: a null text is not the same as an empty one.
+    static bool sameOptionalText(const QString &a, const QString &b) { return a.isNull() == b.isNull() && a == b; }
+
+private:
+    QCoro::Task<> runLoadCategories();
+    void setCategories(const QList<Category> &categories);
+    void setIsLoadingCategories(bool loading);
+    void setCategoriesError(const QString &text);
+
+    XtreamClient m_client;
+    QList<Category> m_categories;
+    bool m_isLoadingCategories = false;
+    QString m_categoriesError;
+    ParentalLock m_lock;
+};
