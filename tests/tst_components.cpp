@@ -4,7 +4,7 @@
 #include "CatalogLoadingText.h"
 #include "ItemInput.h"
 #include "QmlHarness.h"
-#include "ReservedCategoryRow.h"
+#include "SpecialCategoryRow.h"
 #include "TestMain.h"
 
 Q_IMPORT_QML_PLUGIN(NorvanePlugin)
@@ -34,9 +34,9 @@ CategoryColumn {
 
 QVariantList specialRows()
 {
-    return {QVariant::fromValue(ReservedCategoryRow(QStringLiteral("__continue__"), QStringLiteral("Continuar viendo"),
+    return {QVariant::fromValue(SpecialCategoryRow(QStringLiteral("__continue__"), QStringLiteral("Continuar viendo"),
                                                    QStringLiteral("play.circle"))),
-            QVariant::fromValue(ReservedCategoryRow(QStringLiteral("__recent__"), QStringLiteral("Recién agregadas"),
+            QVariant::fromValue(SpecialCategoryRow(QStringLiteral("__recent__"), QStringLiteral("Recién agregadas"),
                                                    QStringLiteral("sparkles")))};
 }
 

@@ -2,7 +2,7 @@
 #include <QVariantList>
 
 #include "ScreenshotRun.h"
-#include "ReservedCategoryRow.h"
+#include "SpecialCategoryRow.h"
 
 namespace {
 
@@ -28,9 +28,9 @@ void retryBox(ScreenshotRun &run)
 void categoryColumn(ScreenshotRun &run)
 {
     const QVariantList specials{
-        QVariant::fromValue(ReservedCategoryRow(QStringLiteral("__continue__"), QStringLiteral("Continuar viendo"),
+        QVariant::fromValue(SpecialCategoryRow(QStringLiteral("__continue__"), QStringLiteral("Continuar viendo"),
                                                QStringLiteral("play.circle"))),
-        QVariant::fromValue(ReservedCategoryRow(QStringLiteral("__recent__"), QStringLiteral("Recién agregadas"),
+        QVariant::fromValue(SpecialCategoryRow(QStringLiteral("__recent__"), QStringLiteral("Recién agregadas"),
                                                QStringLiteral("sparkles"))),
     };
     if (!run.show(onBackground(R"(

@@ -6,17 +6,17 @@
 
 // A row of a category list that is not a provider category ("Recién agregadas", favourites, ...):
 // a reserved id that no provider category can have, the label shown and a symbol name.
-class ReservedCategoryRow
+class SpecialCategoryRow
 {
     Q_GADGET
-    QML_VALUE_TYPE(reservedCategoryRow)
+    QML_VALUE_TYPE(specialCategoryRow)
     Q_PROPERTY(QString id READ id CONSTANT FINAL)
     Q_PROPERTY(QString label READ label CONSTANT FINAL)
     Q_PROPERTY(QString icon READ icon CONSTANT FINAL)
 
 public:
-    ReservedCategoryRow() = default;
-    ReservedCategoryRow(QString id, QString label, QString icon)
+    SpecialCategoryRow() = default;
+    SpecialCategoryRow(QString id, QString label, QString icon)
         : m_id(std::move(id)), m_label(std::move(label)), m_icon(std::move(icon))
     {
     }
@@ -26,7 +26,7 @@ public:
     QString icon() const { return m_icon; }
 
     // Identified by its id.
-    friend bool operator==(const ReservedCategoryRow &a, const ReservedCategoryRow &b) { return a.m_id == b.m_id; }
+    friend bool operator==(const SpecialCategoryRow &a, const SpecialCategoryRow &b) { return a.m_id == b.m_id; }
 
 private:
     QString m_id;
@@ -34,4 +34,4 @@ private:
     QString m_icon;
 };
 
-Q_DECLARE_METATYPE(ReservedCategoryRow)
+Q_DECLARE_METATYPE(SpecialCategoryRow)
