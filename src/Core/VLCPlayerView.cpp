@@ -34,7 +34,12 @@ VLCPlayerView::VLCPlayerView(QQuickItem *parent) : QQuickItem(parent)
     });
 }
 
-VLCPlayerView::~VLCPlayerView() = default;
+VLCPlayerView::~VLCPlayerView()
+{
+    // The surface tells its views about a new host when this one's destroyed() fires, which is
+    // after this class is gone: this view must not hear it.
+    disconnect(surface(), &VideoSurface::hostChanged, this, nullptr);
+}
 
 VideoSurface *VLCPlayerView::surface() const
 {
