@@ -8,7 +8,7 @@
 #include "BenchReport.h"
 #include "SampleMedia.h"
 #include "VLCEngine.h"
-#include "VideoSurface.h"
+#include "VideoFrameSink.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -162,7 +162,7 @@ Result runDiscard(const QString &file, int frames)
                                      pitches[0] = *width * 4;
                                      lines[0] = *height;
                                      static_cast<DiscardTarget *>(*opaque)->bytes.resize(size_t(pitches[0]) * *height);
-                                     return VideoSurface::playerBufferCount; // as many as the engine's path
+                                     return VideoFrameSink::playerBufferCount; // as many as the engine's path
                                  },
                                  nullptr);
                          });

@@ -10,14 +10,13 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <vector>
 
 class VLCPlayerView;
+class VideoBuffer;
 
-// The engine's one picture. The player decodes RV32 straight into the surface's buffers (no copy);
-// the newest displayed buffer is lent, still without a copy, to the view that hosts the surface,
-// which makes its texture from it. A buffer goes back to the pool once neither the player nor a
-// texture holds it, so the decoder never writes into a picture that is on screen.
+// The engine's one picture. The current player's frame sink (VideoFrameSink) hands over each
+// displayed buffer; the newest is lent, without a copy, to the view that hosts the surface, which
+// makes its texture from it.
 //
 // The host is the view that attached last among those that still exist; the others draw only
 // their background.
@@ -53,15 +52,10 @@ public:
     // Any thread (the scene graph's render thread while the main thread waits for it).
     Frame currentFrame() const;
 
-    // The player's video callbacks, on its decoder and output threads.
-    unsigned setupFormat(char *chroma, unsigned *width, unsigned *height, unsigned *pitches, unsigned *lines);
-    void cleanupFormat();
-    void *lockFrame(void **planes);
-    void unlockFrame(void *picture);
-    void displayFrame(void *picture);
-
-    // How many buffers the player may hold at once (the pool keeps two more for the screen).
-    static constexpr unsigned playerBufferCount = 3;
+    // From the attached frame sink, on the player's threads: the decoder's format changed (the
+    // picture on screen is of the old one), and a decoded picture is to be shown.
+    void formatChanged();
+    void present(std::shared_ptr<VideoBuffer> picture);
 
 Q_SIGNALS:
     void hostChanged();
@@ -69,20 +63,13 @@ Q_SIGNALS:
     void frameDisplayed();
 
 private:
-    struct Buffer;
-    std::shared_ptr<Buffer> takeFreeBufferLocked();
     void deliverFrame();
     void updateHosts(VLCPlayerView *previous);
 
     mutable QMutex m_mutex;
     // Guarded by m_mutex.
-    std::vector<std::shared_ptr<Buffer>> m_pool;
-    std::vector<std::shared_ptr<Buffer>> m_heldByPlayer;
-    std::shared_ptr<Buffer> m_latest;
-    QSize m_bufferSize;
-    int m_pitch = 0;
+    std::shared_ptr<VideoBuffer> m_latest;
     QSize m_visibleSize;
-    size_t m_nextInPool = 0;
     quint64 m_serial = 0;
     quint64 m_formatGeneration = 0;
 
