@@ -12,7 +12,7 @@
 #include "BenchReport.h"
 #include "SampleMedia.h"
 #include "VLCEngine.h"
-#include "VideoSurface.h"
+#include "VideoFrameSink.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -215,7 +215,7 @@ Result runDiscard(const QString &name, const QString &file, int frames, const ch
                     total += size_t(pitches[plane]) * lines[plane];
                 }
                 t->bytes.assign(total, 0);
-                return VideoSurface::playerBufferCount; // as many as the engine's path
+                return VideoFrameSink::playerBufferCount; // as many as the engine's path
             },
             nullptr);
     });

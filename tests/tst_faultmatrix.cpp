@@ -15,6 +15,7 @@
 #include "SeriesDetailModel.h"
 #include "SeriesModel.h"
 #include "SessionStore.h"
+#include "StallMeter.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 
@@ -27,6 +28,7 @@
 
 using namespace std::chrono_literals;
 using norvane::test::SectionTestHome;
+using norvane::test::StallMeter;
 
 namespace {
 
@@ -79,25 +81,6 @@ bool waitUntil(const std::function<bool()> &done, int ms = 30000)
         QTest::qWait(5);
     return done();
 }
-
-// The longest gap between the ticks of a 5 ms timer: how long the event loop was blocked.
-struct StallMeter
-{
-    QTimer timer;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    StallMeter()
-    {
-        clock.start();
-        timer.setInterval(5);
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            longest = std::max(longest, clock.elapsed() - last);
-            last = clock.elapsed();
-        });
-        timer.start();
-    }
-};
 
 } // namespace
 

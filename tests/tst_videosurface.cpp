@@ -5,9 +5,11 @@
 #include "TestMain.h"
 #include "VLCEngine.h"
 #include "VLCPlayerView.h"
+#include "VideoFrameSink.h"
 #include "VideoSurface.h"
 
 #include <QSignalSpy>
+#include <functional>
 #include <cstring>
 
 using Placement = VLCPlayerView::Placement;
@@ -16,48 +18,55 @@ namespace {
 
 constexpr QRgb red = 0xffff0000;
 constexpr QRgb green = 0xff00ff00;
+constexpr QRgb blue = 0xff0000ff;
 
 VideoSurface *sharedSurface()
 {
     return VLCEngine::shared()->surface();
 }
 
-// Plays the part of libVLC: a padded RV32 buffer whose visible part is red and padding green.
+// Plays the part of libVLC through a frame sink of its own: a padded RV32 buffer whose visible
+// part is the given colour (red) and whose padding is green.
 struct FakeDecoder
 {
-    explicit FakeDecoder(VideoSurface *surface, QSize visible = {160, 90}, int paddedHeight = 96)
-        : surface(surface), visible(visible)
+    explicit FakeDecoder(VideoSurface *surface, QSize visible = {160, 90}, int paddedHeight = 96, QRgb colour = red,
+                         std::function<QSize()> pictureSize = {})
+        : sink(surface, std::move(pictureSize)), visible(visible), colour(colour)
     {
         char chroma[5] = "I420";
         unsigned width = unsigned(visible.width());
         unsigned height = unsigned(paddedHeight);
         unsigned pitches[3] = {};
         unsigned lines[3] = {};
-        count = surface->setupFormat(chroma, &width, &height, pitches, lines);
+        count = sink.setupFormat(chroma, &width, &height, pitches, lines);
         pitch = pitches[0];
         rows = lines[0];
         QCOMPARE_EQ(QByteArray(chroma, 4), QByteArray("RV32"));
     }
+    void paint(void *bytes) const
+    {
+        for (unsigned y = 0; y < rows; ++y) {
+            auto *line = reinterpret_cast<QRgb *>(static_cast<uchar *>(bytes) + y * pitch);
+            std::fill(line, line + pitch / 4, y < unsigned(visible.height()) ? colour : green);
+        }
+    }
     void *decodeOne()
     {
         void *planes[3] = {};
-        void *picture = surface->lockFrame(planes);
-        auto *bytes = static_cast<uchar *>(planes[0]);
-        for (unsigned y = 0; y < rows; ++y) {
-            auto *line = reinterpret_cast<QRgb *>(bytes + y * pitch);
-            std::fill(line, line + pitch / 4, y < unsigned(visible.height()) ? red : green);
-        }
+        void *picture = sink.lockFrame(planes);
+        paint(planes[0]);
         return picture;
     }
     void showOne()
     {
         void *picture = decodeOne();
-        surface->displayFrame(picture);
-        surface->unlockFrame(picture);
+        sink.displayFrame(picture);
+        sink.unlockFrame(picture);
     }
 
-    VideoSurface *surface;
+    VideoFrameSink sink;
     QSize visible;
+    QRgb colour;
     unsigned count = 0;
     unsigned pitch = 0;
     unsigned rows = 0;
@@ -162,16 +171,16 @@ private Q_SLOTS:
     {
         VideoSurface surface;
         FakeDecoder decoder(&surface);
-        QCOMPARE(decoder.count, VideoSurface::playerBufferCount);
+        QCOMPARE(decoder.count, VideoFrameSink::playerBufferCount);
         decoder.showOne();
         VideoSurface::Frame shown = surface.currentFrame();
         QVERIFY(!shown.isNull());
         const uchar *onScreen = shown.image.constBits();
         for (int i = 0; i < 20; ++i) {
             void *planes[3] = {};
-            void *picture = surface.lockFrame(planes);
+            void *picture = decoder.sink.lockFrame(planes);
             QVERIFY(planes[0] != onScreen);
-            surface.unlockFrame(picture);
+            decoder.sink.unlockFrame(picture);
         }
         // Frames keep coming while the first one is still held: none of them lands in it.
         for (int i = 0; i < 10; ++i) {
@@ -183,7 +192,44 @@ private Q_SLOTS:
         QCOMPARE(surface.displayedFrames(), 11u);
     }
 
-    // Known when the format is set up, the visible size is what libVLC is asked for (so it does
+    // A player being let go of keeps decoding into its own sink while the next one shows its
+    // pictures: nothing of the old one reaches the surface, and the buffers it still holds stay
+    // its own (writing into them never touches what the new player shows).
+    void detachedSinkNeverReachesTheSurface()
+    {
+        VideoSurface surface;
+        auto old = std::make_unique<FakeDecoder>(&surface, QSize{160, 90}, 90, red);
+        old->showOne();
+        void *planes[3] = {};
+        void *held = old->sink.lockFrame(planes); // mid-decode when it is let go of
+        old->sink.detach();
+        QVERIFY(!old->sink.isAttached());
+
+        FakeDecoder next(&surface, {320, 180}, 180, blue);
+        QVERIFY(surface.currentFrame().isNull()); // the old format's picture is gone
+        next.showOne();
+        const quint64 displayed = surface.displayedFrames();
+
+        old->paint(planes[0]);
+        old->sink.displayFrame(held);
+        old->sink.unlockFrame(held);
+        for (int i = 0; i < 5; ++i)
+            old->showOne();
+        // libVLC reconfigures a winding-down output too: that must not drop the new picture.
+        char chroma[5] = "I420";
+        unsigned width = 64, height = 64, pitches[3] = {}, lines[3] = {};
+        old->sink.setupFormat(chroma, &width, &height, pitches, lines);
+        old->sink.cleanupFormat();
+
+        QCOMPARE(surface.displayedFrames(), displayed);
+        const VideoSurface::Frame frame = surface.currentFrame();
+        QCOMPARE(frame.visible, QRect(0, 0, 320, 180));
+        QCOMPARE(frame.image.pixel(10, 10), blue);
+        old.reset(); // the sink goes after its player, with its buffers
+        QCOMPARE(surface.currentFrame().image.pixel(10, 10), blue);
+    }
+
+    // Known when the format is set up, the picture's size is what libVLC is asked for (so it does
     // not scale the picture into the padding); known only later, the padding is left undrawn.
     void paddingIsNotShown_data()
     {
@@ -197,13 +243,11 @@ private Q_SLOTS:
         QFETCH(bool, knownAtSetup);
         QFETCH(QSize, buffer);
         VideoSurface *surface = sharedSurface();
-        bool known = knownAtSetup;
-        surface->setVisibleSizeSource([&known] { return known ? QSize(160, 90) : QSize(); });
+        surface->setVisibleSizeSource([] { return QSize(160, 90); });
         norvane::test::QmlHarness harness;
         QVERIFY(harness.create("import QtQuick\nimport Norvane\nVLCPlayerView { width: 160; height: 96 }\n"));
-        FakeDecoder decoder(surface, {160, 90}, 96);
+        FakeDecoder decoder(surface, {160, 90}, 96, red, [knownAtSetup] { return knownAtSetup ? QSize(160, 90) : QSize(); });
         QCOMPARE(QSize(int(decoder.pitch / 4), int(decoder.rows)), buffer);
-        known = true;
         QSignalSpy delivered(surface, &VideoSurface::frameDisplayed);
         decoder.showOne();
         QVERIFY(delivered.wait());
@@ -310,8 +354,8 @@ private Q_SLOTS:
         QSignalSpy delivered(sharedSurface(), &VideoSurface::frameDisplayed);
         engine->play(norvane::test::mediaUrl(provider, QStringLiteral("clip-720p.mp4")), 0);
         QTRY_VERIFY_WITH_TIMEOUT(delivered.count() >= 5, 10'000);
-        // libVLC converts at the picture's own size, not into the decoder's padded one (1280x738).
         QCOMPARE(sharedSurface()->currentFrame().visible.size(), QSize(1280, 720));
+        // libVLC converts at the picture's own size, not into the decoder's padded one (1280x738).
         QCOMPARE(sharedSurface()->currentFrame().image.size(), QSize(1280, 720));
         frame = harness.grab();
         // The 1280x720 picture fits the 1280x800 window: 40-pixel bars, colour in between.

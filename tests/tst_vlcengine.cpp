@@ -1,22 +1,29 @@
 #include "LibVlcPlayer.h"
 #include "MediaRoutes.h"
+#include "PlayerRetirer.h"
 #include "QmlHarness.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "ScriptedPlayer.h"
+#include "StallMeter.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 #include "VideoSurface.h"
 
+#include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cstdio>
 #include <unistd.h>
 
 using norvane::test::mediaUrl;
 using norvane::test::ScriptedPlayer;
+using norvane::test::StallMeter;
+using namespace std::chrono_literals;
 using Status = VLCEngine::Status;
 
 namespace {
@@ -318,6 +325,23 @@ private Q_SLOTS:
         QCOMPARE(s.player->calls, (QStringList{"pause", "play"}));
     }
 
+    // A callback of the stopped media still waiting in the queue does not turn "stopped" back
+    // into what that media was doing (libVLC reports nothing after the stop to correct it).
+    void stopOutranksCallbacksStillQueued()
+    {
+        ScriptedEngine s;
+        s.player->report(MediaPlayerBackend::Playing, true, 100);
+        s.settle();
+        s.player->report(MediaPlayerBackend::Buffering, false, 200); // queued, not yet handled
+        s.engine->stop();
+        s.settle();
+        QCOMPARE(s.engine->status(), Status::Stopped);
+        // What the player reports after the stop (it was started again) counts as before.
+        s.player->report(MediaPlayerBackend::Opening, false, 0);
+        s.settle();
+        QCOMPARE(s.engine->status(), Status::Opening);
+    }
+
     void callbacksAfterTheEngineIsGoneAreHarmless()
     {
         ScriptedEngine s;
@@ -528,6 +552,83 @@ Item {
         QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Playing, playbackTimeoutMs);
         engine.reset();
         QTest::qWait(50); // callbacks queued before the end must not reach the dead engine
+    }
+
+    // libVLC stops a player by joining its input thread, and an HLS read of a segment whose
+    // server stalls mid-body blocks that thread until the connection ends. The provider answers
+    // from this very thread, so a main thread that waited would never see the stall end: leaving
+    // the stream must not wait at all, and the next stream must play meanwhile.
+    void stalledStreamNeverHoldsTheMainThread_data()
+    {
+        QTest::addColumn<QString>("leaveBy");
+        QTest::newRow("stop, then play another") << QStringLiteral("stop");
+        QTest::newRow("zap to another channel") << QStringLiteral("zap");
+        QTest::newRow("engine destroyed") << QStringLiteral("destroy");
+    }
+    void stalledStreamNeverHoldsTheMainThread()
+    {
+        QFETCH(QString, leaveBy);
+        const QString stalledSegment = QStringLiteral("/media/live-hls/seg002.ts");
+        ProviderFault stall;
+        stall.stallAfterHeaders = true;
+        m_provider.setPathFault(stalledSegment, stall);
+        const auto cleanUp = qScopeGuard([this] {
+            m_provider.clearScript();
+            m_provider.endStalls();
+        });
+        m_provider.clearLog();
+        m_provider.endStalls(); // earlier tests' players all wound down: the count below is ours
+        QTRY_COMPARE_WITH_TIMEOUT(PlayerRetirer::pendingInProcess(), 0, playbackTimeoutMs);
+
+        auto surface = std::make_unique<VideoSurface>();
+        auto owned = std::make_unique<LibVlcPlayer>(VLCEngine::libraryOptionsFromEnvironment(), false, surface.get());
+        LibVlcPlayer *player = owned.get();
+        player->setExitWait(200ms);
+        auto engine = std::make_unique<VLCEngine>(std::move(owned), std::move(surface));
+        engine->play(mediaUrl(m_provider, QStringLiteral("live-hls/index.m3u8")), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Playing, playbackTimeoutMs);
+        const auto stalledAsked = [&] {
+            const QList<ProviderRequest> requests = m_provider.requests();
+            return std::any_of(requests.cbegin(), requests.cend(),
+                               [&](const ProviderRequest &r) { return r.path == stalledSegment; });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(stalledAsked(), playbackTimeoutMs);
+        QTest::qWait(200); // the headers go out; libVLC now waits for a body that never comes
+
+        StallMeter meter;
+        QElapsedTimer leaving;
+        leaving.start();
+        if (leaveBy == QLatin1String("destroy"))
+            engine.reset(); // waits the shortened exit wait, then leaves the stuck player to finish alone
+        else if (leaveBy == QLatin1String("stop"))
+            engine->stop();
+        else
+            engine->play(mediaUrl(m_provider, QStringLiteral("live.ts")), 0);
+        const qint64 leftAfterMs = leaving.elapsed();
+        QVERIFY2(leftAfterMs < 1000, qPrintable(QString::number(leftAfterMs)));
+        // The stop really is stuck in libVLC (else this would prove nothing).
+        QTest::qWait(100);
+        QCOMPARE(PlayerRetirer::pendingInProcess(), 1);
+
+        if (engine) {
+            if (leaveBy == QLatin1String("stop")) {
+                QCOMPARE(engine->status(), Status::Stopped);
+                engine->play(mediaUrl(m_provider, QStringLiteral("live.ts")), 0);
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing && engine->currentTimeMs() >= 500,
+                                     playbackTimeoutMs);
+            QCOMPARE(player->playersWindingDown(), 1);
+        }
+        QVERIFY2(meter.longest < 1000, qPrintable(QStringLiteral("event loop blocked %1 ms").arg(meter.longest)));
+
+        // Once the server gives up, the stuck player winds down too, also when its engine is gone.
+        m_provider.endStalls();
+        QTRY_COMPARE_WITH_TIMEOUT(PlayerRetirer::pendingInProcess(), 0, playbackTimeoutMs);
+        if (engine) {
+            QCOMPARE(player->playersWindingDown(), 0);
+            QCOMPARE(engine->status(), Status::Playing);
+            engine.reset();
+        }
     }
 
 private:

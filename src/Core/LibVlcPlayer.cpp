@@ -1,11 +1,12 @@
 #include "LibVlcPlayer.h"
 
-#include "VideoSurface.h"
+#include "VideoFrameSink.h"
 
 #include <vlc/vlc.h>
 
 #include <cstdarg>
 #include <cstdio>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -32,27 +33,27 @@ void dropLog(void *, int, const libvlc_log_t *, const char *, va_list) {}
 unsigned setupFormat(void **opaque, char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
                      unsigned *lines)
 {
-    return static_cast<VideoSurface *>(*opaque)->setupFormat(chroma, width, height, pitches, lines);
+    return static_cast<VideoFrameSink *>(*opaque)->setupFormat(chroma, width, height, pitches, lines);
 }
 
 void cleanupFormat(void *opaque)
 {
-    static_cast<VideoSurface *>(opaque)->cleanupFormat();
+    static_cast<VideoFrameSink *>(opaque)->cleanupFormat();
 }
 
 void *lockFrame(void *opaque, void **planes)
 {
-    return static_cast<VideoSurface *>(opaque)->lockFrame(planes);
+    return static_cast<VideoFrameSink *>(opaque)->lockFrame(planes);
 }
 
 void unlockFrame(void *opaque, void *picture, void *const *)
 {
-    static_cast<VideoSurface *>(opaque)->unlockFrame(picture);
+    static_cast<VideoFrameSink *>(opaque)->unlockFrame(picture);
 }
 
 void displayFrame(void *opaque, void *picture)
 {
-    static_cast<VideoSurface *>(opaque)->displayFrame(picture);
+    static_cast<VideoFrameSink *>(opaque)->displayFrame(picture);
 }
 
 MediaPlayerBackend::TrackDescriptions describe(libvlc_track_description_t *list)
@@ -66,9 +67,42 @@ MediaPlayerBackend::TrackDescriptions describe(libvlc_track_description_t *list)
     return tracks;
 }
 
+void subscribe(libvlc_media_player_t *player, libvlc_callback_t callback, void *data, bool attach)
+{
+    libvlc_event_manager_t *events = libvlc_media_player_event_manager(player);
+    for (libvlc_event_type_t type : stateEvents) {
+        if (attach)
+            libvlc_event_attach(events, type, callback, data);
+        else
+            libvlc_event_detach(events, type, callback, data);
+    }
+}
+
 } // namespace
 
+// Where one libVLC player's events go. Cut off (owner null) when the player is let go of; the
+// check and the notification happen under the lock, so once cut off, nothing more gets through.
+struct LibVlcPlayer::EventRelay
+{
+    explicit EventRelay(LibVlcPlayer *player) : owner(player) {}
+
+    std::mutex mutex;
+    LibVlcPlayer *owner;
+    // The last state reported.
+    int state = Opening;
+};
+
+// One libVLC player with what its callbacks use. The job that winds the player down shares the
+// sink and the relay, so they outlive the player whatever happens to this object.
+struct LibVlcPlayer::Session
+{
+    libvlc_media_player_t *player = nullptr;
+    std::shared_ptr<VideoFrameSink> sink;
+    std::shared_ptr<EventRelay> relay;
+};
+
 LibVlcPlayer::LibVlcPlayer(const QStringList &libraryOptions, bool debugLog, VideoSurface *surface)
+    : m_surface(surface)
 {
     std::vector<QByteArray> encoded;
     for (const QString &option : libraryOptions)
@@ -81,40 +115,74 @@ LibVlcPlayer::LibVlcPlayer(const QStringList &libraryOptions, bool debugLog, Vid
         return;
     // The application has no log of its own: libVLC speaks only when asked to.
     libvlc_log_set(m_vlc, debugLog ? printLog : dropLog, nullptr);
-    m_player = libvlc_media_player_new(m_vlc);
-    if (!m_player)
-        return;
-    libvlc_video_set_callbacks(m_player, lockFrame, unlockFrame, displayFrame, surface);
-    libvlc_video_set_format_callbacks(m_player, setupFormat, cleanupFormat);
-    attachEvents(true);
 }
 
 LibVlcPlayer::~LibVlcPlayer()
 {
-    if (m_player) {
-        // Synchronous: afterwards no frame and no event arrives any more.
-        stop();
-        attachEvents(false);
-        libvlc_media_player_release(m_player);
-    }
+    retireSession();
+    // Players still stuck after the wait hold their own reference to the library.
+    m_retirer.waitUntilIdle(m_exitWait);
     if (m_vlc)
         libvlc_release(m_vlc);
 }
 
-void LibVlcPlayer::attachEvents(bool attach)
+void LibVlcPlayer::startSession()
 {
-    libvlc_event_manager_t *events = libvlc_media_player_event_manager(m_player);
-    for (libvlc_event_type_t type : stateEvents) {
-        if (attach)
-            libvlc_event_attach(events, type, &LibVlcPlayer::onEvent, this);
-        else
-            libvlc_event_detach(events, type, &LibVlcPlayer::onEvent, this);
+    if (!m_vlc)
+        return;
+    libvlc_media_player_t *player = libvlc_media_player_new(m_vlc);
+    if (!player)
+        return;
+    auto session = std::make_unique<Session>();
+    session->player = player;
+    session->sink = std::make_shared<VideoFrameSink>(m_surface, [player] {
+        unsigned width = 0;
+        unsigned height = 0;
+        return libvlc_video_get_size(player, 0, &width, &height) == 0 ? QSize(int(width), int(height)) : QSize();
+    });
+    session->relay = std::make_shared<EventRelay>(this);
+    libvlc_video_set_callbacks(player, lockFrame, unlockFrame, displayFrame, session->sink.get());
+    libvlc_video_set_format_callbacks(player, setupFormat, cleanupFormat);
+    subscribe(player, &LibVlcPlayer::onEvent, session->relay.get(), true);
+    if (libvlc_media_t *media = libvlc_media_new_location(m_vlc, m_url.toEncoded().constData())) {
+        for (const QString &option : std::as_const(m_mediaOptions))
+            libvlc_media_add_option(media, option.toUtf8().constData());
+        libvlc_media_player_set_media(player, media);
+        libvlc_media_release(media);
     }
+    m_session = std::move(session);
 }
 
-void LibVlcPlayer::onEvent(const libvlc_event_t *event, void *self)
+void LibVlcPlayer::retireSession()
 {
-    auto *player = static_cast<LibVlcPlayer *>(self);
+    if (!m_session)
+        return;
+    const std::unique_ptr<Session> session = std::move(m_session);
+    {
+        std::lock_guard lock(session->relay->mutex);
+        session->relay->owner = nullptr;
+    }
+    session->sink->detach();
+    // Stopping may wait for a stalled read; the sink and the relay go with the job, after the
+    // player that calls them.
+    m_retirer.retire([player = session->player, sink = session->sink, relay = session->relay] {
+        libvlc_media_player_stop(player);
+        subscribe(player, &LibVlcPlayer::onEvent, relay.get(), false);
+        libvlc_media_player_release(player);
+    });
+}
+
+libvlc_media_player_t *LibVlcPlayer::current() const
+{
+    return m_session ? m_session->player : nullptr;
+}
+
+void LibVlcPlayer::onEvent(const libvlc_event_t *event, void *data)
+{
+    auto *relay = static_cast<EventRelay *>(data);
+    std::lock_guard lock(relay->mutex);
+    if (!relay->owner)
+        return; // a player let go of: nothing of it reaches the engine any more
     std::optional<int> state;
     switch (event->type) {
     case libvlc_MediaPlayerOpening:
@@ -129,15 +197,14 @@ void LibVlcPlayer::onEvent(const libvlc_event_t *event, void *self)
     case libvlc_MediaPlayerPaused:
         state = Paused;
         break;
-    case libvlc_MediaPlayerStopped: {
+    case libvlc_MediaPlayerStopped:
         // libVLC 3 follows an error or the end with a "stopped" of its own as the input winds
-        // down; only a stop that was asked for counts, so a failed or finished item stays so.
-        const int last = player->m_state.load();
-        if (!player->m_stopping && (last == Error || last == Ended))
+        // down; a failed or finished item stays so. (A stop that we ask for cuts the relay off
+        // first, so its "stopped" never gets here.)
+        if (relay->state == Error || relay->state == Ended)
             return;
         state = Stopped;
         break;
-    }
     case libvlc_MediaPlayerEndReached:
         state = Ended;
         break;
@@ -151,84 +218,86 @@ void LibVlcPlayer::onEvent(const libvlc_event_t *event, void *self)
         break; // a time change: the state stays as it is
     }
     if (state)
-        player->m_state = *state;
-    player->notifyChanged(state);
+        relay->state = *state;
+    relay->owner->notifyChanged(state);
 }
 
 void LibVlcPlayer::setMedia(const QUrl &url, const QStringList &options)
 {
+    // A libVLC player is never given a second media: replacing it would stop it right here.
+    retireSession();
+    m_url = url;
     m_mediaOptions = options;
-    if (!m_player)
-        return;
-    libvlc_media_t *media = libvlc_media_new_location(m_vlc, url.toEncoded().constData());
-    if (!media) {
-        libvlc_media_player_set_media(m_player, nullptr);
-        return;
-    }
-    for (const QString &option : options)
-        libvlc_media_add_option(media, option.toUtf8().constData());
-    libvlc_media_player_set_media(m_player, media);
-    libvlc_media_release(media);
-    m_state = Opening;
+    startSession();
 }
 
 void LibVlcPlayer::play()
 {
-    if (!m_player || libvlc_media_player_play(m_player) != 0) {
+    // After a stop, the same media again from its start, as a stopped libVLC player would do.
+    if (!m_session && !m_url.isEmpty())
+        startSession();
+    if (!m_session || libvlc_media_player_play(m_session->player) != 0) {
         // No library or no media: say so the way a failing stream would.
-        m_state = Error;
+        if (m_session) {
+            std::lock_guard lock(m_session->relay->mutex);
+            m_session->relay->state = Error;
+        }
         notifyChanged(Error);
     }
 }
 
 void LibVlcPlayer::pause()
 {
-    if (m_player)
-        libvlc_media_player_set_pause(m_player, 1);
+    if (libvlc_media_player_t *player = current())
+        libvlc_media_player_set_pause(player, 1);
 }
 
 void LibVlcPlayer::stop()
 {
-    if (!m_player)
-        return;
-    m_stopping = true;
-    libvlc_media_player_stop(m_player);
-    m_stopping = false;
+    retireSession();
+}
+
+bool LibVlcPlayer::finishStopping()
+{
+    return m_retirer.waitUntilIdle(m_exitWait);
 }
 
 void LibVlcPlayer::setTimeMs(qint32 ms)
 {
-    if (m_player)
-        libvlc_media_player_set_time(m_player, ms);
+    if (libvlc_media_player_t *player = current())
+        libvlc_media_player_set_time(player, ms);
 }
 
 void LibVlcPlayer::setAudioTrack(int index)
 {
-    if (m_player)
-        libvlc_audio_set_track(m_player, index);
+    if (libvlc_media_player_t *player = current())
+        libvlc_audio_set_track(player, index);
 }
 
 void LibVlcPlayer::setSubtitleTrack(int index)
 {
-    if (m_player)
-        libvlc_video_set_spu(m_player, index);
+    if (libvlc_media_player_t *player = current())
+        libvlc_video_set_spu(player, index);
 }
 
 bool LibVlcPlayer::isPlaying() const
 {
-    return m_player && libvlc_media_player_is_playing(m_player);
+    libvlc_media_player_t *player = current();
+    return player && libvlc_media_player_is_playing(player);
 }
 
 qint64 LibVlcPlayer::timeMs() const
 {
-    return m_player ? std::max<libvlc_time_t>(0, libvlc_media_player_get_time(m_player)) : 0;
+    libvlc_media_player_t *player = current();
+    return player ? std::max<libvlc_time_t>(0, libvlc_media_player_get_time(player)) : 0;
 }
 
 qint64 LibVlcPlayer::mediaLengthMs() const
 {
-    if (!m_player)
+    libvlc_media_player_t *player = current();
+    if (!player)
         return 0;
-    libvlc_media_t *media = libvlc_media_player_get_media(m_player);
+    libvlc_media_t *media = libvlc_media_player_get_media(player);
     if (!media)
         return 0;
     const libvlc_time_t length = libvlc_media_get_duration(media);
@@ -240,17 +309,20 @@ QSize LibVlcPlayer::videoSize() const
 {
     unsigned width = 0;
     unsigned height = 0;
-    if (!m_player || libvlc_video_get_size(m_player, 0, &width, &height) != 0)
+    libvlc_media_player_t *player = current();
+    if (!player || libvlc_video_get_size(player, 0, &width, &height) != 0)
         return {};
     return QSize(int(width), int(height));
 }
 
 MediaPlayerBackend::TrackDescriptions LibVlcPlayer::audioTracks() const
 {
-    return m_player ? describe(libvlc_audio_get_track_description(m_player)) : TrackDescriptions{};
+    libvlc_media_player_t *player = current();
+    return player ? describe(libvlc_audio_get_track_description(player)) : TrackDescriptions{};
 }
 
 MediaPlayerBackend::TrackDescriptions LibVlcPlayer::subtitleTracks() const
 {
-    return m_player ? describe(libvlc_video_get_spu_description(m_player)) : TrackDescriptions{};
+    libvlc_media_player_t *player = current();
+    return player ? describe(libvlc_video_get_spu_description(player)) : TrackDescriptions{};
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "MediaPlayerBackend.h"
+#include "PlayerRetirer.h"
 
-#include <atomic>
+#include <chrono>
+#include <memory>
 
 struct libvlc_instance_t;
 struct libvlc_media_player_t;
@@ -12,19 +14,28 @@ class VideoSurface;
 // libVLC 3 behind the engine's player interface. Its video goes through the memory callbacks into
 // the given surface, which must outlive this player. Commands and queries are main-thread calls;
 // libVLC's events only record the state and notify (never calling the player back from there).
+//
+// libVLC stops a player synchronously, joining its input thread, which may be stuck in a read of
+// a server that stalls mid-segment. So each media plays on a libVLC player of its own: stop() hands
+// the player to a background job that stops and releases it, and the next media gets a fresh one.
+// A player let go of this way has its own frame sink (detached from the surface) and event relay
+// (cut off from this object), so nothing it does afterwards reaches the engine or the screen.
 class LibVlcPlayer final : public MediaPlayerBackend
 {
 public:
     LibVlcPlayer(const QStringList &libraryOptions, bool debugLog, VideoSurface *surface);
+    // Lets go of the current media and waits at most exitWait() for every player to wind down;
+    // any still stuck then finishes alone, touching nothing of this object or of the surface.
     ~LibVlcPlayer() override;
 
     // False when libVLC refused the options; every media then ends in the error state.
-    bool isValid() const { return m_player != nullptr; }
+    bool isValid() const { return m_vlc != nullptr; }
 
     void setMedia(const QUrl &url, const QStringList &options) override;
     void play() override;
     void pause() override;
     void stop() override;
+    bool finishStopping() override;
     void setTimeMs(qint32 ms) override;
     void setAudioTrack(int index) override;
     void setSubtitleTrack(int index) override;
@@ -39,14 +50,30 @@ public:
     // The media options of the current media, as given (diagnostics and tests).
     QStringList mediaOptions() const { return m_mediaOptions; }
 
+    // How long the end of the application (and this player's destruction) waits for players to
+    // wind down; tests shorten it.
+    std::chrono::milliseconds exitWait() const { return m_exitWait; }
+    void setExitWait(std::chrono::milliseconds wait) { m_exitWait = wait; }
+    static constexpr std::chrono::milliseconds defaultExitWait{3000};
+    // Players let go of whose winding down has not finished yet.
+    int playersWindingDown() const { return m_retirer.pending(); }
+
 private:
-    static void onEvent(const libvlc_event_t *event, void *self);
-    void attachEvents(bool attach);
+    struct EventRelay;
+    struct Session;
+    static void onEvent(const libvlc_event_t *event, void *relay);
+    // A fresh libVLC player for the remembered media; none when libVLC cannot make one.
+    void startSession();
+    // Cuts the current player off and hands it to a background job that stops and releases it.
+    void retireSession();
+    libvlc_media_player_t *current() const;
 
     libvlc_instance_t *m_vlc = nullptr;
-    libvlc_media_player_t *m_player = nullptr;
-    // The last state reported, and whether a stop that we asked for is under way.
-    std::atomic_int m_state{Stopped};
-    std::atomic_bool m_stopping{false};
+    VideoSurface *m_surface = nullptr;
+    std::unique_ptr<Session> m_session;
+    PlayerRetirer m_retirer;
+    std::chrono::milliseconds m_exitWait = defaultExitWait;
+    // The media last given, started again by play() after a stop.
+    QUrl m_url;
     QStringList m_mediaOptions;
 };

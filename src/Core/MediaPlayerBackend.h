@@ -44,8 +44,13 @@ public:
     virtual void setMedia(const QUrl &url, const QStringList &options) = 0;
     virtual void play() = 0;
     virtual void pause() = 0;
-    // Returns once the player has let go of the media and of the video buffers.
+    // Lets go of the current media without waiting for it to wind down (that may take as long as
+    // a stalled network read): no callback of that media arrives once this returns, and its video
+    // no longer reaches the surface. play() afterwards starts the same media again.
     virtual void stop() = 0;
+    // Waits, at most as long as the player allows at exit, for what stop() let go of to wind
+    // down; true when all of it has. Only for the end of the application.
+    virtual bool finishStopping() { return true; }
     virtual void setTimeMs(qint32 ms) = 0;
     virtual void setAudioTrack(int index) = 0;
     virtual void setSubtitleTrack(int index) = 0;

@@ -68,7 +68,7 @@ VLCEngine::VLCEngine(std::unique_ptr<MediaPlayerBackend> player, std::unique_ptr
         m_surface = std::make_unique<VideoSurface>();
     m_surface->setFillScreen(false);
     // Runs on the player's threads: only queue the work. Queued calls still pending when the
-    // engine goes are dropped with it, and the player is released before that can happen.
+    // engine goes are dropped with it, and the player is cut off before that can happen.
     m_player->setChangeCallback([this](std::optional<int> playerState) {
         const quint64 generation = m_mediaGeneration.load();
         QMetaObject::invokeMethod(
@@ -86,8 +86,16 @@ VLCEngine::VLCEngine(std::unique_ptr<MediaPlayerBackend> player, std::unique_ptr
 
 VLCEngine::~VLCEngine()
 {
-    // Stops the player and its callbacks before the surface that it draws into goes.
+    // Cuts the player's callbacks and video off before the surface that it draws into goes.
     m_player.reset();
+}
+
+void VLCEngine::windDown()
+{
+    stop();
+    // The end of the application: the window is gone, so waiting here (bounded) holds nothing up,
+    // and players stopped earlier are not left half-way while the process goes.
+    m_player->finishStopping();
 }
 
 namespace {
@@ -107,9 +115,15 @@ VLCEngine *VLCEngine::shared()
                                                      environmentHas("NORVANE_VLC_LOG"), surface.get());
         auto *created = new VLCEngine(std::move(player), std::move(surface));
         created->setDiagnostics(environmentHas("NORVANE_VLC_LOG"));
-        // The engine lives as long as the process; its player must be quiet before Qt winds down.
+        // The engine lives as long as the process; its players must be quiet before Qt winds down.
         if (QCoreApplication *app = QCoreApplication::instance())
-            QObject::connect(app, &QCoreApplication::aboutToQuit, created, &VLCEngine::stop);
+            QObject::connect(app, &QCoreApplication::aboutToQuit, created, [created] { created->windDown(); });
+        // Programs that never run the event loop (tests) still let stopped players finish before
+        // the process tears down the libraries that those players run in.
+        qAddPostRoutine([] {
+            if (sharedEngine)
+                sharedEngine->m_player->finishStopping();
+        });
         sharedEngine = created;
         return created;
     }();
@@ -250,6 +264,10 @@ void VLCEngine::play(const QString &urlString, int startTimeSeconds)
 void VLCEngine::stop()
 {
     m_player->stop();
+    // Callbacks of the stopped media still queued would turn "stopped" back into what the media
+    // was doing; they are dropped like those of a replaced media.
+    ++m_mediaGeneration;
+    m_playerState = MediaPlayerBackend::Stopped;
     m_surface->clear();
     setStatus(Status::Stopped);
 }

@@ -93,6 +93,8 @@ Q_SIGNALS:
     void fillScreenChanged();
 
 private:
+    // Stops and waits (bounded) for every player to wind down: the application's end.
+    void windDown();
     void syncFromPlayer(std::optional<int> playerState);
     void refreshTracks();
     void setStatus(Status status);
@@ -110,11 +112,12 @@ private:
     bool m_diagnostics = false;
     // The player's state as its callbacks have told it so far (main thread).
     int m_playerState = MediaPlayerBackend::Stopped;
-    // One number per media given to the player. Callbacks carry the number that was current
-    // when they fired, so those of the media that play() just replaced are dropped.
+    // One number per media given to the player (and per stop). Callbacks carry the number that
+    // was current when they fired, so those of a media that play() replaced or stop() let go of
+    // and that were still queued are dropped.
     std::atomic<quint64> m_mediaGeneration{0};
 
-    // The surface outlives the player: the player writes into its buffers until it is released.
+    // The surface outlives the player, which hands it pictures until it is destroyed.
     std::unique_ptr<VideoSurface> m_surface;
     std::unique_ptr<MediaPlayerBackend> m_player;
 };

@@ -10,15 +10,13 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <vector>
 
 class VLCPlayerView;
+class VideoBuffer;
 
-// The engine's one picture. The player converts each picture to RV32 straight into the surface's
-// buffers at the picture's own size (no scaling, no copy); the newest displayed buffer is lent,
-// still without a copy, to the view that hosts the surface, which makes its texture from it. A
-// buffer goes back to the pool once neither the player nor a texture holds it, so the decoder
-// never writes into a picture that is on screen.
+// The engine's one picture. The current player's frame sink (VideoFrameSink) hands over each
+// displayed buffer; the newest is lent, without a copy, to the view that hosts the surface, which
+// makes its texture from it.
 //
 // The host is the view that attached last among those that still exist; the others draw only
 // their background.
@@ -46,25 +44,18 @@ public:
     void setFillScreen(bool fill);
     // Drops the picture on screen (nothing plays, or a new item starts).
     void clear();
-    // The picture's visible size (the player's video size). Asked on the player's thread when the
-    // format is set up, so that libVLC delivers the picture at that size, and, when it did not know
-    // it yet, on the main thread once frames arrive; until it answers, the whole (padded) buffer is
-    // shown. Set before playback starts; the source must be callable from any thread.
+    // Asked on the main thread for the picture's visible size once frames arrive (the player's
+    // video size); until it answers, the whole buffer is shown.
     void setVisibleSizeSource(std::function<QSize()> source) { m_visibleSizeSource = std::move(source); }
     quint64 displayedFrames() const;
 
     // Any thread (the scene graph's render thread while the main thread waits for it).
     Frame currentFrame() const;
 
-    // The player's video callbacks, on its decoder and output threads.
-    unsigned setupFormat(char *chroma, unsigned *width, unsigned *height, unsigned *pitches, unsigned *lines);
-    void cleanupFormat();
-    void *lockFrame(void **planes);
-    void unlockFrame(void *picture);
-    void displayFrame(void *picture);
-
-    // How many buffers the player may hold at once (the pool keeps two more for the screen).
-    static constexpr unsigned playerBufferCount = 3;
+    // From the attached frame sink, on the player's threads: the decoder's format changed (the
+    // picture on screen is of the old one), and a decoded picture is to be shown.
+    void formatChanged();
+    void present(std::shared_ptr<VideoBuffer> picture);
 
 Q_SIGNALS:
     void hostChanged();
@@ -72,20 +63,13 @@ Q_SIGNALS:
     void frameDisplayed();
 
 private:
-    struct Buffer;
-    std::shared_ptr<Buffer> takeFreeBufferLocked();
     void deliverFrame();
     void updateHosts(VLCPlayerView *previous);
 
     mutable QMutex m_mutex;
     // Guarded by m_mutex.
-    std::vector<std::shared_ptr<Buffer>> m_pool;
-    std::vector<std::shared_ptr<Buffer>> m_heldByPlayer;
-    std::shared_ptr<Buffer> m_latest;
-    QSize m_bufferSize;
-    int m_pitch = 0;
+    std::shared_ptr<VideoBuffer> m_latest;
     QSize m_visibleSize;
-    size_t m_nextInPool = 0;
     quint64 m_serial = 0;
     quint64 m_formatGeneration = 0;
 

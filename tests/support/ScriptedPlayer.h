@@ -49,7 +49,8 @@ public:
     }
     void play() override { calls << QStringLiteral("play"); }
     void pause() override { calls << QStringLiteral("pause"); }
-    // Like libVLC, stopping reports "stopped" at once, on the caller's thread.
+    // Stopping reports "stopped" at once, on the caller's thread: a callback of the media let go
+    // of, which the engine must not count for what comes next.
     void stop() override
     {
         calls << QStringLiteral("stop");

@@ -108,6 +108,14 @@ void SampleProvider::clearScript()
     m_pathFaults.clear();
 }
 
+void SampleProvider::endStalls()
+{
+    const QList<QPointer<QTcpSocket>> stalled = std::exchange(m_stalled, {});
+    for (const QPointer<QTcpSocket> &socket : stalled)
+        if (socket)
+            socket->abort();
+}
+
 void SampleProvider::addPathHandler(const QString &prefix, PathHandler handler)
 {
     m_pathHandlers.append(qMakePair(prefix, std::move(handler)));

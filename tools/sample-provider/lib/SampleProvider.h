@@ -80,6 +80,8 @@ public:
     // The fault of the longest matching prefix (none set: a default ProviderFault).
     ProviderFault pathFault(const QString &path) const;
     void clearScript();
+    // Closes the connections that stall faults hold open, the way a server that finally gives up would.
+    void endStalls();
 
     // Serves other paths (images, streams): the first handler whose prefix matches gets the request.
     void addPathHandler(const QString &prefix, PathHandler handler);

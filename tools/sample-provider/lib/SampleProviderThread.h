@@ -10,11 +10,9 @@
 #include <type_traits>
 #include <utility>
 
-// A SampleProvider that answers from a thread of its own, for programs that play its streams.
-// libVLC stops a player synchronously, joining its input thread, and that thread may be waiting
-// for the provider's answer to its next HLS segment request: a provider on the thread that stops
-// could never answer, and both would wait for ever. Everything done with the provider goes through
-// call(), which runs it on the provider's thread.
+// A SampleProvider that answers from a thread of its own, so its answers never depend on the
+// program's main thread (busy, or blocked in what a test checks). Everything done with the provider
+// goes through call(), which runs it on the provider's thread.
 class SampleProviderThread
 {
 public:

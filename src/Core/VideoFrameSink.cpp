@@ -1,0 +1,108 @@
+#include "VideoFrameSink.h"
+
+#include "VideoBuffer.h"
+#include "VideoSurface.h"
+
+#include <QMutexLocker>
+#include <algorithm>
+#include <cstring>
+
+VideoFrameSink::VideoFrameSink(VideoSurface *surface, std::function<QSize()> pictureSize)
+    : m_surface(surface), m_pictureSize(std::move(pictureSize))
+{
+}
+
+VideoFrameSink::~VideoFrameSink() = default;
+
+void VideoFrameSink::detach()
+{
+    QMutexLocker lock(&m_mutex);
+    m_surface = nullptr;
+}
+
+bool VideoFrameSink::isAttached() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_surface != nullptr;
+}
+
+unsigned VideoFrameSink::setupFormat(char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
+                                     unsigned *lines)
+{
+    std::memcpy(chroma, "RV32", 4);
+    // The decoder offers its padded size (1920x1090 for 1080p). Taken as it is, libVLC scales the
+    // picture into it, bicubic, on every frame, which costs more than decoding and stretches the
+    // picture. Asked for the picture's own size, libVLC only converts the chroma.
+    const QSize picture = m_pictureSize ? m_pictureSize() : QSize();
+    if (!picture.isEmpty() && unsigned(picture.width()) <= *width && unsigned(picture.height()) <= *height) {
+        *width = unsigned(picture.width());
+        *height = unsigned(picture.height());
+    }
+    QMutexLocker lock(&m_mutex);
+    m_bufferSize = QSize(int(*width), int(*height));
+    pitches[0] = *width * VideoBuffer::bytesPerPixel;
+    lines[0] = *height;
+    // Buffers of an earlier format stay alive while an image still uses them, then go.
+    m_pool.clear();
+    m_heldByPlayer.clear();
+    m_nextInPool = 0;
+    // Buffers are made as the player first asks for them: libVLC offers hardware formats first
+    // and drops them again before a single picture, and a buffer of 8 MB is dear to touch.
+    if (m_surface)
+        m_surface->formatChanged();
+    return playerBufferCount;
+}
+
+void VideoFrameSink::cleanupFormat()
+{
+    QMutexLocker lock(&m_mutex);
+    m_pool.clear();
+    m_heldByPlayer.clear();
+}
+
+std::shared_ptr<VideoBuffer> VideoFrameSink::takeFreeBufferLocked()
+{
+    // Round robin, so a buffer that has just come back is the last to be written again.
+    for (size_t tried = 0; tried < m_pool.size(); ++tried) {
+        const size_t i = (m_nextInPool + tried) % m_pool.size();
+        // Held only by the pool: not the newest picture, not in the player, not in a texture.
+        // Nobody else can take a new hold on it meanwhile, so the count cannot grow behind our back.
+        if (m_pool[i].use_count() == 1) {
+            m_nextInPool = (i + 1) % m_pool.size();
+            return m_pool[i];
+        }
+    }
+    // Every buffer is busy (the first pictures, or a slow screen): grow the pool rather than overwrite a shown picture.
+    auto extra = std::make_shared<VideoBuffer>(m_bufferSize);
+    m_pool.push_back(extra);
+    return extra;
+}
+
+void *VideoFrameSink::lockFrame(void **planes)
+{
+    QMutexLocker lock(&m_mutex);
+    std::shared_ptr<VideoBuffer> buffer = takeFreeBufferLocked();
+    m_heldByPlayer.push_back(buffer);
+    planes[0] = buffer->bytes();
+    return buffer.get();
+}
+
+void VideoFrameSink::unlockFrame(void *picture)
+{
+    QMutexLocker lock(&m_mutex);
+    auto it = std::find_if(m_heldByPlayer.begin(), m_heldByPlayer.end(),
+                           [picture](const auto &b) { return b.get() == picture; });
+    if (it != m_heldByPlayer.end())
+        m_heldByPlayer.erase(it);
+}
+
+void VideoFrameSink::displayFrame(void *picture)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_surface)
+        return; // a player being let go of: its pictures are nobody's any more
+    auto it = std::find_if(m_pool.begin(), m_pool.end(), [picture](const auto &b) { return b.get() == picture; });
+    if (it == m_pool.end())
+        return; // a picture of a format that has been replaced
+    m_surface->present(*it);
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QMutex>
+#include <QSize>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class VideoBuffer;
+class VideoSurface;
+
+// The memory one libVLC player decodes into. Each player has a sink of its own, so a player that
+// is being let go of (its stop may take as long as a stalled network read) keeps writing into
+// buffers of its own while the next player already draws on the surface. The player decodes
+// straight into the sink's buffers (no copy); a displayed buffer is handed to the surface while the
+// sink is attached. A buffer goes back to the pool once neither the player, the surface nor a
+// texture holds it, so the decoder never writes into a picture that is on screen.
+class VideoFrameSink
+{
+public:
+    // pictureSize: the player's video size (empty while unknown), asked on the player's thread
+    // when the format is set up.
+    explicit VideoFrameSink(VideoSurface *surface, std::function<QSize()> pictureSize = {});
+    ~VideoFrameSink();
+    VideoFrameSink(const VideoFrameSink &) = delete;
+    VideoFrameSink &operator=(const VideoFrameSink &) = delete;
+
+    // From now on the player's pictures reach no surface (the surface may go). The player may still
+    // use its buffers until it is released; the sink must live until then.
+    void detach();
+    bool isAttached() const;
+
+    // The player's video callbacks, on its decoder and output threads.
+    unsigned setupFormat(char *chroma, unsigned *width, unsigned *height, unsigned *pitches, unsigned *lines);
+    void cleanupFormat();
+    void *lockFrame(void **planes);
+    void unlockFrame(void *picture);
+    void displayFrame(void *picture);
+
+    // How many buffers the player may hold at once (the pool keeps two more for the screen).
+    static constexpr unsigned playerBufferCount = 3;
+
+private:
+    std::shared_ptr<VideoBuffer> takeFreeBufferLocked();
+
+    mutable QMutex m_mutex;
+    // Guarded by m_mutex. Pictures go to the surface under the lock, so once detach() returns
+    // no thread is inside the surface any more.
+    VideoSurface *m_surface;
+    const std::function<QSize()> m_pictureSize;
+    std::vector<std::shared_ptr<VideoBuffer>> m_pool;
+    std::vector<std::shared_ptr<VideoBuffer>> m_heldByPlayer;
+    QSize m_bufferSize;
+    size_t m_nextInPool = 0;
+};
