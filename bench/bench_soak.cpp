@@ -341,6 +341,8 @@ int main(int argc, char *argv[])
     const Memory start = zapping.first();
     const Memory end = detailing.last();
     engine->stop();
+    // The stopped player winds down on a background thread; give it time to free its buffers.
+    waitUntil([] { return false; }, 3000);
     const Memory stopped = measure(images);
     printRow(QStringLiteral("stopped"), details, stopped);
 
