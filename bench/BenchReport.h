@@ -12,6 +12,7 @@
 #include <QList>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <cstdio>
 #include <ctime>
 #include <optional>
@@ -71,6 +72,18 @@ inline void row(const Row &row)
 
 // The folder of cached sample catalogs that ./scripts/bench made ("vod-large.json", ...), or
 // empty when the benchmark runs on its own.
+// The value after `name` among the arguments ("--catalog FILE"), taken out of them so that the
+// rest can be read by position; empty when the option is not there.
+inline QString takeOption(QStringList &args, QLatin1String name)
+{
+    const qsizetype at = args.indexOf(name);
+    if (at < 0 || at + 1 >= args.size())
+        return {};
+    const QString value = args.at(at + 1);
+    args.remove(at, 2);
+    return value;
+}
+
 inline QString catalogFile(const QString &kind, const QString &size)
 {
     const QString dir = qEnvironmentVariable("NORVANE_BENCH_CATALOGS");

@@ -89,11 +89,7 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    QString imagePath;
-    if (const qsizetype at = args.indexOf(QLatin1String("--image")); at >= 0 && at + 1 < args.size()) {
-        imagePath = args.at(at + 1);
-        args.remove(at, 2);
-    }
+    const QString imagePath = BenchReport::takeOption(args, QLatin1String("--image"));
     const int rounds = !args.isEmpty() ? std::max(1, args.first().toInt()) : 50;
     const QByteArray jpeg = imagePath.isEmpty() ? makePoster() : BenchReport::readFile(imagePath);
     QBuffer header;

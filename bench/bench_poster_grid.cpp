@@ -186,11 +186,7 @@ int main(int argc, char *argv[])
     qputenv("XDG_CACHE_HOME", (home.path() + QLatin1String("/cache")).toUtf8());
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    QString catalogPath;
-    if (const qsizetype at = args.indexOf(QLatin1String("--catalog")); at >= 0 && at + 1 < args.size()) {
-        catalogPath = args.at(at + 1);
-        args.remove(at, 2);
-    }
+    const QString catalogPath = BenchReport::takeOption(args, QLatin1String("--catalog"));
     const int posters = !args.isEmpty() && args.first().toInt() > 0 ? args.first().toInt() : 5000;
     // Port 9 is closed: an address without a disk copy fails at once, wherever it points.
     QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 9));
