@@ -51,8 +51,9 @@ class TestCatalog : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        ApiConnection::setCatalogTimeout(300ms);
-        ApiConnection::setIdleTimeout(300ms);
+        // Short, but long enough that a slow (sanitized, loaded) run never times out a prompt answer.
+        ApiConnection::setCatalogTimeout(1s);
+        ApiConnection::setIdleTimeout(1s);
     }
 
     void init()

@@ -1,12 +1,15 @@
 #include "ApiConnection.h"
 #include "ErrorTexts.h"
 #include "NorvaneError.h"
+#include "OwnedDelay.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
 #include "XtreamClient.h"
 
 #include <QCoroTask>
 #include <QElapsedTimer>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QTcpServer>
 
 using namespace std::chrono_literals;
@@ -29,7 +32,8 @@ const auto httpText = norvane::test::texts::http;
 
 } // namespace
 
-// The provider client against the in-process provider: addresses, verdicts, failure texts.
+// The provider client against the in-process provider: addresses, verdicts, failure texts, and
+// how its waits end.
 class TestClient : public QObject
 {
     Q_OBJECT
@@ -279,6 +283,48 @@ private Q_SLOTS:
         QVERIFY(!result);
         QCOMPARE(NorvaneError::message(result.failure()), timeoutText);
         QVERIFY(clock.elapsed() < 1000);
+    }
+
+    // A reply deleted before it finished (its connection closes as the application ends) ends
+    // the request with a failure; the waiting coroutine would otherwise never finish.
+    void replyDeletedWhileWaiting()
+    {
+        m_provider->setFault(QStringLiteral("get_live_categories"), ProviderFault{.stall = true});
+        std::optional<Result<QByteArray>> result;
+        auto request = [](XtreamClient c, std::optional<Result<QByteArray>> *out) -> QCoro::Task<> {
+            *out = co_await c.rawData(QStringLiteral("get_live_categories"));
+        };
+        request(client(), &result);
+        QTRY_COMPARE(m_provider->requests(QStringLiteral("get_live_categories")).size(), 1);
+        const auto replies = ApiConnection::shared()->findChildren<QNetworkReply *>();
+        QCOMPARE(replies.size(), 1);
+        delete replies.first();
+        QVERIFY(result.has_value());
+        QVERIFY(!*result);
+        QCOMPARE(std::get<TransportError>(result->failure()).kind, TransportError::Kind::cancelled);
+    }
+
+    // The models' retry and countdown waits: they end when their owner goes, not an hour later.
+    void ownedDelayEndsWithItsOwner()
+    {
+        const auto wait = [](QObject *owner, std::chrono::milliseconds duration, std::optional<bool> *out) -> QCoro::Task<> {
+            *out = co_await ownedDelay(owner, duration);
+        };
+        std::optional<bool> gone, elapsed, ownerless;
+        auto *owner = new QObject;
+        wait(owner, 1h, &gone);
+        QVERIFY(!gone.has_value());
+        delete owner;
+        QCOMPARE(gone, std::optional<bool>(false));
+
+        QObject kept;
+        wait(&kept, 5ms, &elapsed);
+        QVERIFY(!elapsed.has_value());
+        QTRY_COMPARE(elapsed, std::optional<bool>(true));
+        QVERIFY(kept.children().isEmpty()); // its timer went with the wait
+
+        wait(nullptr, 5ms, &ownerless);
+        QCOMPARE(ownerless, std::optional<bool>(false));
     }
 };
 

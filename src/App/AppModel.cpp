@@ -1,14 +1,13 @@
 #include "AppModel.h"
 
 #include "NorvaneServers.h"
+#include "OwnedDelay.h"
 #include "SessionStore.h"
 #include "VLCEngine.h"
 
-#include <QCoroTimer>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPointer>
-#include <QTimer>
 
 AppModel::AppModel(QObject *parent)
     : QObject(parent), m_session(&SessionStore::shared()), m_servers(NorvaneServers::all())
@@ -207,7 +206,8 @@ void AppModel::rememberSignIn(const QString &base, const QString &username, cons
     setClient(XtreamClient(base, username, password));
 }
 
-// A monotonic wait that never ends early (a coarse timer may fire a little before its time).
+// A monotonic wait that never ends early (a timer may fire a little before its time); it ends
+// at once if the model goes.
 QCoro::Task<> AppModel::sleepAtLeast(std::chrono::milliseconds duration)
 {
     QElapsedTimer elapsed;
@@ -216,11 +216,8 @@ QCoro::Task<> AppModel::sleepAtLeast(std::chrono::milliseconds duration)
         const qint64 left = duration.count() - elapsed.elapsed();
         if (left <= 0)
             co_return;
-        QTimer timer;
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setSingleShot(true);
-        timer.start(std::chrono::milliseconds(left));
-        co_await timer;
+        if (!co_await ownedDelay(this, std::chrono::milliseconds(left)))
+            co_return;
     }
 }
 

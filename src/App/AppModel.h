@@ -123,7 +123,7 @@ class AppModel : public QObject
     };
     static QCoro::Task<SignInResult> tryCandidates(QStringList candidates, QString username,
                                                    QString password);
-    static QCoro::Task<> sleepAtLeast(std::chrono::milliseconds duration);
+    QCoro::Task<> sleepAtLeast(std::chrono::milliseconds duration);
     QStringList candidatesPreferring(const std::optional<QString> &savedServer) const;
     void rememberSignIn(const QString &base, const QString &username, const QString &password);
 

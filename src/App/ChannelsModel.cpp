@@ -2,10 +2,10 @@
 
 #include "FavoritesStore.h"
 #include "NorvaneError.h"
+#include "OwnedDelay.h"
 #include "ParentalControl.h"
 #include "VLCEngine.h"
 
-#include <QCoroTimer>
 #include <chrono>
 
 ChannelsModel::ChannelsModel(QObject *parent) : ChannelsModel(VLCEngine::shared(), FavoritesStore::shared(), parent) {}
@@ -96,14 +96,13 @@ QCoro::Task<> ChannelsModel::watchForFallback(ChannelRow channel, quint64 play)
 {
     if (m_didFallbackToTS)
         co_return;
-    QPointer<ChannelsModel> self(this);
-    co_await QCoro::sleepFor(std::chrono::milliseconds(m_fallbackWatchMs));
-    if (!self || !isCurrentPlay(channel, play) || !engineFailed())
+    if (!co_await ownedDelay(this, std::chrono::milliseconds(m_fallbackWatchMs)) || !isCurrentPlay(channel, play)
+        || !engineFailed())
         co_return;
     m_didFallbackToTS = true;
     startStream(channel, QStringLiteral("ts"));
-    co_await QCoro::sleepFor(std::chrono::milliseconds(m_fallbackWatchMs));
-    if (!self || !isCurrentPlay(channel, play) || !engineFailed())
+    if (!co_await ownedDelay(this, std::chrono::milliseconds(m_fallbackWatchMs)) || !isCurrentPlay(channel, play)
+        || !engineFailed())
         co_return;
     setPlaybackError(playbackErrorText());
 }

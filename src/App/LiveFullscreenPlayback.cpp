@@ -1,8 +1,8 @@
 #include "LiveFullscreenPlayback.h"
 
+#include "OwnedDelay.h"
 #include "VLCEngine.h"
 
-#include <QCoroTimer>
 #include <chrono>
 
 LiveFullscreenPlayback::LiveFullscreenPlayback(QObject *parent) : LiveFullscreenPlayback(VLCEngine::shared(), parent)
@@ -63,18 +63,15 @@ void LiveFullscreenPlayback::play()
 
 QCoro::Task<> LiveFullscreenPlayback::playTask()
 {
-    QPointer<LiveFullscreenPlayback> self(this);
     const quint64 attempt = ++m_attempt;
     setError({});
     setDidFallbackToTS(false);
     startStream(QStringLiteral("m3u8"));
-    co_await QCoro::sleepFor(std::chrono::milliseconds(m_watchMs));
-    if (!self || attempt != m_attempt || !engineFailed())
+    if (!co_await ownedDelay(this, std::chrono::milliseconds(m_watchMs)) || attempt != m_attempt || !engineFailed())
         co_return;
     setDidFallbackToTS(true);
     startStream(QStringLiteral("ts"));
-    co_await QCoro::sleepFor(std::chrono::milliseconds(m_watchMs));
-    if (!self || attempt != m_attempt || !engineFailed())
+    if (!co_await ownedDelay(this, std::chrono::milliseconds(m_watchMs)) || attempt != m_attempt || !engineFailed())
         co_return;
     setError(errorText());
 }

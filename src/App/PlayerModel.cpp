@@ -1,9 +1,9 @@
 #include "PlayerModel.h"
 
+#include "OwnedDelay.h"
 #include "ProgressStore.h"
 #include "VLCEngine.h"
 
-#include <QCoroTimer>
 #include <QMetaType>
 #include <chrono>
 #include <mutex>
@@ -189,8 +189,7 @@ QCoro::Task<> PlayerModel::runCountdown(quint64 generation)
     QPointer<PlayerModel> self(this);
     const auto cancelled = [&self, generation] { return !self || self->m_countdownGeneration != generation; };
     while (m_upNextCountdown > 0) {
-        co_await QCoro::sleepFor(std::chrono::milliseconds(m_countdownStepMs));
-        if (cancelled())
+        if (!co_await ownedDelay(this, std::chrono::milliseconds(m_countdownStepMs)) || cancelled())
             co_return;
         setUpNextCountdown(m_upNextCountdown - 1);
     }

@@ -2,9 +2,9 @@
 
 #include "NorvaneError.h"
 #include "ReplyWatchdog.h"
+#include "SignalOrGone.h"
 
 #include <QCoreApplication>
-#include <QCoroNetworkReply>
 #include <QMutex>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -24,6 +24,12 @@ struct DeleteLater
 {
     void operator()(QObject *object) const { object->deleteLater(); }
 };
+
+// A reply deleted before it finished: its connection closed as the application ended.
+TransportError closedConnection()
+{
+    return TransportError{TransportError::Kind::cancelled, QStringLiteral("the connection was closed")};
+}
 
 } // namespace
 
@@ -52,9 +58,12 @@ void ApiConnection::setCatalogTimeout(std::chrono::milliseconds timeout) { s_cat
 
 QCoro::Task<Result<QByteArray>> ApiConnection::get(QUrl url)
 {
-    std::unique_ptr<QNetworkReply, DeleteLater> reply(shared()->get(QNetworkRequest(url)));
-    ReplyWatchdog watchdog(reply.get(), s_idleTimeout, s_totalTimeout);
-    co_await reply.get();
+    QPointer<QNetworkReply> pending = shared()->get(QNetworkRequest(url));
+    ReplyWatchdog watchdog(pending.data(), s_idleTimeout, s_totalTimeout);
+    SignalOrGone finished(pending.data(), &QNetworkReply::finished); // named: GCC 12 destroys temporaries in co_await twice
+    if (!co_await finished)
+        co_return closedConnection();
+    const std::unique_ptr<QNetworkReply, DeleteLater> reply(pending.data());
 
     // A status answer is never a transport error: the status decides first.
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
