@@ -216,7 +216,8 @@ QCoro::Task<> AppModel::sleepAtLeast(std::chrono::milliseconds duration)
         const qint64 left = duration.count() - elapsed.elapsed();
         if (left <= 0)
             co_return;
-        if (!co_await ownedDelay(this, std::chrono::milliseconds(left)))
+        const bool waited = co_await ownedDelay(this, std::chrono::milliseconds(left));
+        if (!waited)
             co_return;
     }
 }

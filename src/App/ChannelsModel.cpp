@@ -96,12 +96,14 @@ QCoro::Task<> ChannelsModel::watchForFallback(ChannelRow channel, quint64 play)
 {
     if (m_didFallbackToTS)
         co_return;
-    if (!co_await ownedDelay(this, std::chrono::milliseconds(m_fallbackWatchMs)) || !isCurrentPlay(channel, play)
+    bool waited = co_await ownedDelay(this, std::chrono::milliseconds(m_fallbackWatchMs));
+    if (!waited || !isCurrentPlay(channel, play)
         || !engineFailed())
         co_return;
     m_didFallbackToTS = true;
     startStream(channel, QStringLiteral("ts"));
-    if (!co_await ownedDelay(this, std::chrono::milliseconds(m_fallbackWatchMs)) || !isCurrentPlay(channel, play)
+    waited = co_await ownedDelay(this, std::chrono::milliseconds(m_fallbackWatchMs));
+    if (!waited || !isCurrentPlay(channel, play)
         || !engineFailed())
         co_return;
     setPlaybackError(playbackErrorText());

@@ -67,11 +67,13 @@ QCoro::Task<> LiveFullscreenPlayback::playTask()
     setError({});
     setDidFallbackToTS(false);
     startStream(QStringLiteral("m3u8"));
-    if (!co_await ownedDelay(this, std::chrono::milliseconds(m_watchMs)) || attempt != m_attempt || !engineFailed())
+    bool waited = co_await ownedDelay(this, std::chrono::milliseconds(m_watchMs));
+    if (!waited || attempt != m_attempt || !engineFailed())
         co_return;
     setDidFallbackToTS(true);
     startStream(QStringLiteral("ts"));
-    if (!co_await ownedDelay(this, std::chrono::milliseconds(m_watchMs)) || attempt != m_attempt || !engineFailed())
+    waited = co_await ownedDelay(this, std::chrono::milliseconds(m_watchMs));
+    if (!waited || attempt != m_attempt || !engineFailed())
         co_return;
     setError(errorText());
 }

@@ -189,7 +189,8 @@ QCoro::Task<> PlayerModel::runCountdown(quint64 generation)
     QPointer<PlayerModel> self(this);
     const auto cancelled = [&self, generation] { return !self || self->m_countdownGeneration != generation; };
     while (m_upNextCountdown > 0) {
-        if (!co_await ownedDelay(this, std::chrono::milliseconds(m_countdownStepMs)) || cancelled())
+        const bool waited = co_await ownedDelay(this, std::chrono::milliseconds(m_countdownStepMs));
+        if (!waited || cancelled())
             co_return;
         setUpNextCountdown(m_upNextCountdown - 1);
     }

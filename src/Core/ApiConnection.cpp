@@ -61,7 +61,8 @@ QCoro::Task<Result<QByteArray>> ApiConnection::get(QUrl url)
     QPointer<QNetworkReply> pending = shared()->get(QNetworkRequest(url));
     ReplyWatchdog watchdog(pending.data(), s_idleTimeout, s_totalTimeout);
     SignalOrGone finished(pending.data(), &QNetworkReply::finished); // named: GCC 12 destroys temporaries in co_await twice
-    if (!co_await finished)
+    const bool arrived = co_await finished;
+    if (!arrived)
         co_return closedConnection();
     const std::unique_ptr<QNetworkReply, DeleteLater> reply(pending.data());
 

@@ -16,6 +16,7 @@ QCoro::Task<bool> ownedDelay(QObject *owner, std::chrono::milliseconds duration)
     timer->start(duration);
     SignalOrGone timeout(timer.data(), &QTimer::timeout); // named: GCC 12 destroys temporaries in co_await twice
     const bool elapsed = co_await timeout;
-    delete timer.data();
+    if (timer)
+        timer->deleteLater(); // it is still emitting the signal that resumed us
     co_return elapsed;
 }
