@@ -1,6 +1,7 @@
 #include "ApiConnection.h"
 #include "ErrorTexts.h"
 #include "NorvaneError.h"
+#include "ProviderClient.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
 #include "XtreamClient.h"
@@ -36,7 +37,7 @@ class TestClient : public QObject
 
     SampleProvider *m_provider = nullptr;
 
-    XtreamClient client() const;
+    XtreamClient client() const { return norvane::test::clientOf(*m_provider); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -281,11 +282,6 @@ private Q_SLOTS:
         QVERIFY(clock.elapsed() < 1000);
     }
 };
-
-XtreamClient TestClient::client() const
-{
-    return XtreamClient(m_provider->baseUrl(), m_provider->username(), m_provider->password());
-}
 
 NORVANE_TEST_MAIN(TestClient)
 #include "tst_client.moc"

@@ -1,5 +1,6 @@
 #include "FavoritesStore.h"
 #include "QmlHarness.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QJsonArray>
@@ -7,21 +8,10 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+using norvane::test::readFile;
+using norvane::test::writeFile;
+
 namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList names(const QList<Favorite> &favorites)
 {

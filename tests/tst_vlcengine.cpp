@@ -21,27 +21,12 @@
 #include <unistd.h>
 
 using norvane::test::mediaUrl;
-using norvane::test::ScriptedPlayer;
+using norvane::test::ScriptedEngine;
 using norvane::test::StallMeter;
 using namespace std::chrono_literals;
 using Status = VLCEngine::Status;
 
 namespace {
-
-struct ScriptedEngine
-{
-    ScriptedEngine()
-    {
-        auto owned = std::make_unique<ScriptedPlayer>();
-        player = owned.get();
-        engine = std::make_unique<VLCEngine>(std::move(owned), nullptr);
-    }
-    // Lets the queued callbacks run.
-    void settle() { QCoreApplication::processEvents(); }
-
-    ScriptedPlayer *player = nullptr;
-    std::unique_ptr<VLCEngine> engine;
-};
 
 QList<Track> tracks(std::initializer_list<std::pair<int, const char *>> list)
 {
