@@ -177,12 +177,14 @@ private Q_SLOTS:
     void guideShapes_data()
     {
         QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("count"); // -1: the answer is refused
         QTest::newRow("listings") << QByteArray(R"({"epg_listings":[{"title":"a"},{"title":"b"}]})") << 2;
         QTest::newRow("object instead of list") << QByteArray(R"({"epg_listings":{"0":{"title":"a"}}})") << 0;
         QTest::newRow("element not an object") << QByteArray(R"({"epg_listings":[{"title":"a"},"b"]})") << 0;
         QTest::newRow("null") << QByteArray(R"({"epg_listings":null})") << 0;
         QTest::newRow("missing") << QByteArray("{}") << 0;
+        QTest::newRow("a list is no guide") << QByteArray("[]") << -1;
+        QTest::newRow("a page is no guide") << QByteArray("<html>") << -1;
     }
 
     void guideShapes()
@@ -190,14 +192,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, body);
         QFETCH(int, count);
         const auto guide = ProviderJson::decode<EPGResponse>(body);
-        QVERIFY(guide);
-        QCOMPARE(guide->listings().size(), count);
-    }
-
-    void guideMustBeAnObject()
-    {
-        QVERIFY(!ProviderJson::decode<EPGResponse>("[]"));
-        QVERIFY(!ProviderJson::decode<EPGResponse>("<html>"));
+        QCOMPARE(bool(guide), count >= 0);
+        if (guide)
+            QCOMPARE(guide->listings().size(), count);
     }
 
     void everyDecodeMakesNewIdentities()
