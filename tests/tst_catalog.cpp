@@ -3,9 +3,9 @@
 #include "DiskCatalogCache.h"
 #include "JsonDecoding.h"
 #include "NorvaneError.h"
-#include "ProviderClient.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "XtreamClient.h"
 
 #include <QCoroTask>

@@ -1,11 +1,11 @@
 #include "ChannelsModel.h"
 #include "FavoritesStore.h"
-#include "ProviderClient.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "SampleProviderThread.h"
 #include "ScriptedPlayer.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "VLCEngine.h"
 
 #include <QAbstractItemModelTester>
@@ -111,13 +111,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // Headless: no sound device for the shared engine, made on first use.
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
-        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
-        QVERIFY(m_provider.listenOn());
-    }
+    void initTestCase() { QVERIFY(norvane::test::startPlaybackProvider(m_provider)); }
 
     void init()
     {

@@ -7,12 +7,12 @@
 #include "ControlsAutoHide.h"
 #include "FavoritesStore.h"
 #include "ItemInput.h"
-#include "ProviderClient.h"
 #include "QmlHarness.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
 #include "SampleProviderThread.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "VLCEngine.h"
 
 using namespace norvane::test;
@@ -126,13 +126,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // Headless: no sound device for the shared engine.
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
-        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
-        QVERIFY(m_provider.listenOn());
-    }
+    void initTestCase() { QVERIFY(startPlaybackProvider(m_provider)); }
 
     void init()
     {

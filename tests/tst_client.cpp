@@ -1,9 +1,9 @@
 #include "ApiConnection.h"
 #include "ErrorTexts.h"
 #include "NorvaneError.h"
-#include "ProviderClient.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "XtreamClient.h"
 
 #include <QCoroTask>

@@ -7,7 +7,6 @@
 #include "MovieDetailModel.h"
 #include "MoviesModel.h"
 #include "ProgressStore.h"
-#include "ProviderClient.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "SampleProviderThread.h"
@@ -18,6 +17,7 @@
 #include "SessionStore.h"
 #include "StallMeter.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "VLCEngine.h"
 
 #include <QCoroTask>

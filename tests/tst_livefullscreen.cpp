@@ -13,6 +13,7 @@
 #include "SampleProviderThread.h"
 #include "ScriptedPlayer.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "VLCEngine.h"
 
 using namespace norvane::test;
@@ -67,13 +68,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // Headless: no sound device for the shared engine.
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
-        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
-        QVERIFY(m_provider.listenOn());
-    }
+    void initTestCase() { QVERIFY(startPlaybackProvider(m_provider)); }
 
     void cleanup() { VLCEngine::shared()->stop(); }
 

@@ -8,6 +8,7 @@
 #include "ScriptedPlayer.h"
 #include "StallMeter.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "VLCEngine.h"
 #include "VideoSurface.h"
 
@@ -76,10 +77,7 @@ class TestVLCEngine : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        // Headless: no sound device. Must be set before the shared engine exists.
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
-        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
-        QVERIFY(m_provider.listenOn());
+        QVERIFY(norvane::test::startPlaybackProvider(m_provider));
         norvane::test::serveSampleMedia(m_provider);
     }
 

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "ItemInput.h"
-#include "ProviderClient.h"
 #include "QmlHarness.h"
-#include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "SectionTestHome.h"
+#include "TestProvider.h"
 
 #include <memory>
 
@@ -20,12 +19,10 @@ public:
     // For initTestCase; `withMedia` makes the ffmpeg samples the screen plays. False on failure.
     bool start(bool withMedia)
     {
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy"); // before the shared engine exists
         m_home = std::make_unique<SectionTestHome>();
-        if (withMedia && !SampleMedia::ensureAll()) {
-            qWarning().noquote() << SampleMedia::lastError();
-            return false;
-        }
+        if (withMedia)
+            return startPlaybackProvider(m_provider);
+        qputenv("NORVANE_VLC_OPTS", "--aout=adummy"); // the screen may still start the engine
         return m_provider.listenOn();
     }
 

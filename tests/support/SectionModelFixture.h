@@ -3,7 +3,7 @@
 #include "ProgressStore.h"
 #include "SampleProvider.h"
 #include "SectionTestHome.h"
-#include "ProviderClient.h"
+#include "TestProvider.h"
 
 #include <QAbstractItemModelTester>
 #include <QByteArray>
