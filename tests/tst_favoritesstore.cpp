@@ -1,5 +1,6 @@
 #include "FavoritesStore.h"
 #include "QmlHarness.h"
+#include "RecordFields.h"
 #include "TestFiles.h"
 #include "TestMain.h"
 
@@ -15,18 +16,12 @@ namespace {
 
 QStringList names(const QList<Favorite> &favorites)
 {
-    QStringList list;
-    for (const Favorite &f : favorites)
-        list << f.name();
-    return list;
+    return norvane::test::fieldOf(favorites, &Favorite::name);
 }
 
 QStringList ids(const QList<Favorite> &favorites)
 {
-    QStringList list;
-    for (const Favorite &f : favorites)
-        list << f.id();
-    return list;
+    return norvane::test::fieldOf(favorites, &Favorite::id);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "MoviesModel.h"
+#include "RecordFields.h"
 #include "SectionModelFixture.h"
 #include "TestFiles.h"
 #include "TestMain.h"
@@ -34,7 +35,7 @@ QByteArray risingCatalog(int count)
 
 QStringList ids(const QList<VodStream> &movies)
 {
-    return norvane::test::idsOf(movies, &VodStream::streamId);
+    return norvane::test::fieldOf(movies, &VodStream::streamId);
 }
 
 QStringList idRange(int from, int downTo)

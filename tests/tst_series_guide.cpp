@@ -1,4 +1,5 @@
 #include "ProviderJson.h"
+#include "RecordFields.h"
 #include "TestMain.h"
 
 #include <ctime>
@@ -7,18 +8,12 @@ namespace {
 
 QList<qint64> seasonNumbers(const SeriesInfoResponse &info)
 {
-    QList<qint64> numbers;
-    for (const Season &season : info.seasons())
-        numbers.append(season.season());
-    return numbers;
+    return norvane::test::fieldOf(info.seasons(), &Season::season);
 }
 
 QStringList episodeIds(const Season &season)
 {
-    QStringList ids;
-    for (const Episode &episode : season.episodes())
-        ids.append(episode.id());
-    return ids;
+    return norvane::test::fieldOf(season.episodes(), &Episode::id);
 }
 
 EPGListing onlyListing(const QByteArray &entry)

@@ -1,4 +1,5 @@
 #include "FavoritesStore.h"
+#include "RecordFields.h"
 #include "SectionModelFixture.h"
 #include "SeriesModel.h"
 #include "TestFiles.h"
@@ -26,7 +27,7 @@ QByteArray catalogBody(const QList<QByteArray> &lastModified)
 
 QStringList ids(const QList<SeriesStream> &series)
 {
-    return norvane::test::idsOf(series, &SeriesStream::seriesId);
+    return norvane::test::fieldOf(series, &SeriesStream::seriesId);
 }
 
 SeriesStream seriesNamed(const QString &id, const QString &name, const QString &cover)

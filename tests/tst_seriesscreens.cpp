@@ -2,6 +2,7 @@
 #include "ItemInput.h"
 #include "ProgressStore.h"
 #include "PlayerModel.h"
+#include "RecordFields.h"
 #include "ScreenTestBed.h"
 #include "SeriesDetailModel.h"
 #include "SeriesModel.h"
@@ -54,10 +55,7 @@ ProgressEntry entry(qint64 positionMs, qint64 durationMs)
 
 QStringList ids(const QList<Episode> &episodes)
 {
-    QStringList list;
-    for (const Episode &e : episodes)
-        list << e.id();
-    return list;
+    return fieldOf(episodes, &Episode::id);
 }
 
 const QByteArray seriesViewQml = "import QtQuick\nimport Norvane\nSeriesView { width: 1100; height: 700 }\n";

@@ -9,7 +9,6 @@
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
-#include <functional>
 #include <memory>
 
 namespace norvane::test {
@@ -27,16 +26,6 @@ inline QByteArray numberedCatalog(const QByteArray &record, const QByteArray &ti
         body += '}';
     }
     return body + ']';
-}
-
-// The ids of the records, in order.
-template<typename Record, typename Id>
-QStringList idsOf(const QList<Record> &records, Id id)
-{
-    QStringList list;
-    for (const Record &record : records)
-        list.append(std::invoke(id, record));
-    return list;
 }
 
 // What the tests of one catalog section share: a private home with a progress store, a fresh
