@@ -5,12 +5,14 @@
 #include "NorvaneError.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "XtreamClient.h"
 
 #include <QCoroTask>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 using namespace std::chrono_literals;
 
@@ -45,12 +47,18 @@ class TestCatalog : public QObject
     Q_OBJECT
 
     SampleProvider *m_provider = nullptr;
+    // Downloads go to the temporary folder; one of this program's own, so that the downloads of
+    // test programs running beside it are not taken for leftovers of its own.
+    QTemporaryDir m_temp;
 
-    XtreamClient client() const;
+    XtreamClient client() const { return norvane::test::clientOf(*m_provider); }
 
 private Q_SLOTS:
     void initTestCase()
     {
+        QVERIFY(m_temp.isValid());
+        qputenv("TMPDIR", QFile::encodeName(m_temp.path()));
+        QCOMPARE(QDir::tempPath(), m_temp.path());
         // Short, but long enough that a slow (sanitized, loaded) run never times out a prompt answer.
         ApiConnection::setCatalogTimeout(1s);
         ApiConnection::setIdleTimeout(1s);
@@ -259,11 +267,6 @@ private Q_SLOTS:
                  QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo."));
     }
 };
-
-XtreamClient TestCatalog::client() const
-{
-    return XtreamClient(m_provider->baseUrl(), m_provider->username(), m_provider->password());
-}
 
 NORVANE_TEST_MAIN(TestCatalog)
 #include "tst_catalog.moc"

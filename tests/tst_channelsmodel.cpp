@@ -5,6 +5,7 @@
 #include "SampleProviderThread.h"
 #include "ScriptedPlayer.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "VLCEngine.h"
 
 #include <QAbstractItemModelTester>
@@ -13,7 +14,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-using norvane::test::ScriptedPlayer;
 using Status = VLCEngine::Status;
 using State = MediaPlayerBackend::State;
 
@@ -30,13 +30,10 @@ ChannelRow row(const QString &id, const QString &name = QStringLiteral("Canal"))
 
 // A scripted player that answers each new media the way a network would: the outcome per
 // address decides whether it plays or fails. Records when each address was started.
-struct ScriptedStreams
+struct ScriptedStreams : norvane::test::ScriptedEngine
 {
     ScriptedStreams()
     {
-        auto owned = std::make_unique<ScriptedPlayer>();
-        player = owned.get();
-        engine = std::make_unique<VLCEngine>(std::move(owned), nullptr);
         clock.start();
         QObject::connect(&poll, &QTimer::timeout, [this] { answerNewMedia(); });
         poll.start(2);
@@ -65,8 +62,6 @@ struct ScriptedStreams
     }
 
     std::function<bool(const QString &address)> fails = [](const QString &) { return false; };
-    ScriptedPlayer *player = nullptr;
-    std::unique_ptr<VLCEngine> engine;
     QTimer poll;
     QElapsedTimer clock;
     qsizetype answered = 0;
@@ -93,7 +88,7 @@ private:
     std::unique_ptr<ScriptedStreams> m_streams;
     std::unique_ptr<ChannelsModel> m_model;
 
-    XtreamClient client() const { return XtreamClient(m_provider.baseUrl(), m_provider.username(), m_provider.password()); }
+    XtreamClient client() const { return norvane::test::clientOf(m_provider); }
     QString live(const QString &id, const QString &extension) const
     {
         return m_provider.baseUrl() + QStringLiteral("/live/demo/demo1234/") + id + QLatin1Char('.') + extension;
@@ -116,13 +111,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // Headless: no sound device for the shared engine, made on first use.
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
-        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
-        QVERIFY(m_provider.listenOn());
-    }
+    void initTestCase() { QVERIFY(norvane::test::startPlaybackProvider(m_provider)); }
 
     void init()
     {
@@ -442,7 +431,7 @@ private Q_SLOTS:
         QVERIFY(provider.listenOn());
         VLCEngine *engine = VLCEngine::shared();
         ChannelsModel model(engine, m_favorites.get());
-        model.setClient(XtreamClient(provider.baseUrl(), provider.username(), provider.password()));
+        model.setClient(norvane::test::clientOf(provider));
         // Long enough for a refused address to fail on a busy machine, short enough for a test.
         model.setFallbackWatchMs(1500);
         QStringList played;

@@ -1,4 +1,3 @@
-#include <QQmlExtensionPlugin>
 #include <QQuickItem>
 #include <QSignalSpy>
 #include <QElapsedTimer>
@@ -13,10 +12,8 @@
 #include "SampleMedia.h"
 #include "SampleProviderThread.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "VLCEngine.h"
-
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
 
 using namespace norvane::test;
 using Status = VLCEngine::Status;
@@ -56,12 +53,6 @@ QQuickItem *item(QObject *root, const QString &objectName)
     return found;
 }
 
-bool shown(QObject *root, const QString &objectName)
-{
-    QQuickItem *found = findByName<QQuickItem>(root, objectName);
-    return found && found->isVisible();
-}
-
 // The channel rows the list has made so far, by stream id.
 QStringList rowsMade(QQuickItem *list)
 {
@@ -84,7 +75,7 @@ private:
     // On its own thread: stopping libVLC waits for the provider's answers.
     SampleProviderThread m_provider;
 
-    XtreamClient client() { return XtreamClient(m_provider.baseUrl(), m_provider.username(), m_provider.password()); }
+    XtreamClient client() { return clientOf(m_provider); }
     void answer(const QString &action, const QByteArray &body)
     {
         m_provider.call([&](SampleProvider &provider) { provider.setAnswer(action, body); });
@@ -135,13 +126,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // Headless: no sound device for the shared engine.
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
-        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
-        QVERIFY(m_provider.listenOn());
-    }
+    void initTestCase() { QVERIFY(startPlaybackProvider(m_provider)); }
 
     void init()
     {
@@ -166,24 +151,24 @@ private Q_SLOTS:
         QVERIFY(view);
         ChannelsModel *section = sectionOf(view);
 
-        QVERIFY(shown(view, QStringLiteral("channelsEmpty")));
+        QVERIFY(isShown(view, QStringLiteral("channelsEmpty")));
         QCOMPARE(item(view, QStringLiteral("channelsEmpty"))->property("text").toString(),
                  QStringLiteral("Elige una categoría."));
-        QVERIFY(shown(view, QStringLiteral("previewHint")));
+        QVERIFY(isShown(view, QStringLiteral("previewHint")));
         QCOMPARE(item(view, QStringLiteral("previewHint"))->property("text").toString(),
                  QStringLiteral("Selecciona un canal para verlo aquí."));
-        QVERIFY(!shown(view, QStringLiteral("floatingVideo")));
+        QVERIFY(!isShown(view, QStringLiteral("floatingVideo")));
 
         // The favourites row comes first with its label; only the adult categories carry the lock.
         QQuickItem *favorites = item(view, QStringLiteral("categoryRow___favorites__"));
         QVERIFY(favorites);
         QCOMPARE(accessibleName(favorites), QStringLiteral("Favoritos"));
-        QVERIFY(shown(item(view, QStringLiteral("categoryRow_11")), QStringLiteral("lockSymbol")));
-        QVERIFY(!shown(item(view, QStringLiteral("categoryRow_1")), QStringLiteral("lockSymbol")));
+        QVERIFY(isShown(item(view, QStringLiteral("categoryRow_11")), QStringLiteral("lockSymbol")));
+        QVERIFY(!isShown(item(view, QStringLiteral("categoryRow_1")), QStringLiteral("lockSymbol")));
 
         clickItem(favorites);
         QTRY_COMPARE(section->selectedCategoryId(), QStringLiteral("__favorites__"));
-        QTRY_VERIFY(shown(view, QStringLiteral("channelsEmpty")));
+        QTRY_VERIFY(isShown(view, QStringLiteral("channelsEmpty")));
         QCOMPARE(item(view, QStringLiteral("channelsEmpty"))->property("text").toString(),
                  QStringLiteral("No hay canales en esta categoría."));
     }
@@ -211,7 +196,7 @@ private Q_SLOTS:
         field->forceActiveFocus();
         typeText(&harness.window(), QStringLiteral("1234"));
         QTest::keyClick(&harness.window(), Qt::Key_Return);
-        QVERIFY(shown(sheet, QStringLiteral("pinWrong")));
+        QVERIFY(isShown(sheet, QStringLiteral("pinWrong")));
         QVERIFY(screen->hasPinCategory());
         QVERIFY(sheet->property("visible").toBool());
         QVERIFY(section->unlockedCategories().isEmpty());
@@ -223,7 +208,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!sheet->property("visible").toBool());
         QTRY_COMPARE(section->selectedCategoryId(), QStringLiteral("12"));
         QTRY_VERIFY(!section->isLoadingChannels());
-        QVERIFY(!shown(item(view, QStringLiteral("categoryRow_12")), QStringLiteral("lockSymbol")));
+        QVERIFY(!isShown(item(view, QStringLiteral("categoryRow_12")), QStringLiteral("lockSymbol")));
 
         // Unlocked for as long as the section lives: the next click selects without a prompt.
         clickItem(item(view, QStringLiteral("categoryRow_1")));
@@ -250,13 +235,13 @@ private Q_SLOTS:
         QQuickItem *row = item(view, QStringLiteral("channelRow_1004"));
         QVERIFY(row);
         QCOMPARE(accessibleName(row), QStringLiteral("Canal 1004"));
-        QVERIFY(!shown(row, QStringLiteral("favoriteStar")));
+        QVERIFY(!isShown(row, QStringLiteral("favoriteStar")));
         QTest::mouseClick(&harness.window(), Qt::RightButton, Qt::NoModifier, sceneCenter(row).toPoint());
         QTRY_VERIFY(menu->property("opened").toBool());
         QCOMPARE(menuItem->property("text").toString(), QStringLiteral("Agregar a favoritos"));
         clickItem(menuItem);
         QVERIFY(FavoritesStore::shared()->isFavorite(QStringLiteral("live"), QStringLiteral("1004")));
-        QVERIFY(shown(row, QStringLiteral("favoriteStar")));
+        QVERIFY(isShown(row, QStringLiteral("favoriteStar")));
         QTRY_VERIFY(!menu->property("visible").toBool());
 
         clickItem(item(view, QStringLiteral("categoryRow___favorites__")));
@@ -264,19 +249,19 @@ private Q_SLOTS:
         waitForLayout(&harness.window());
         row = item(view, QStringLiteral("channelRow_1004"));
         QVERIFY(row);
-        QVERIFY(shown(row, QStringLiteral("favoriteStar")));
+        QVERIFY(isShown(row, QStringLiteral("favoriteStar")));
 
         QTest::mouseClick(&harness.window(), Qt::RightButton, Qt::NoModifier, sceneCenter(row).toPoint());
         QTRY_VERIFY(menu->property("opened").toBool());
         QCOMPARE(menuItem->property("text").toString(), QStringLiteral("Quitar de favoritos"));
         clickItem(menuItem);
-        QVERIFY(!shown(row, QStringLiteral("favoriteStar")));
+        QVERIFY(!isShown(row, QStringLiteral("favoriteStar")));
         QCOMPARE(section->channelList()->count(), 1);
-        QVERIFY(shown(view, QStringLiteral("channelRow_1004")));
+        QVERIFY(isShown(view, QStringLiteral("channelRow_1004")));
 
         clickItem(item(view, QStringLiteral("categoryRow___favorites__")));
         QTRY_COMPARE(section->channelList()->count(), 0);
-        QTRY_VERIFY(shown(view, QStringLiteral("channelsEmpty")));
+        QTRY_VERIFY(isShown(view, QStringLiteral("channelsEmpty")));
     }
 
     // A click plays the channel in the preview; a double click on the video enters full-screen
@@ -296,7 +281,7 @@ private Q_SLOTS:
         clickItem(item(view, QStringLiteral("channelRow_1001")));
         QTRY_VERIFY(section->selectedChannel().has_value());
         // Connecting: the channel's logo with a spinner over the video.
-        QVERIFY(shown(view, QStringLiteral("connectingOverlay")));
+        QVERIFY(isShown(view, QStringLiteral("connectingOverlay")));
         QCOMPARE(item(view, QStringLiteral("connectingLogo"))->property("size").toReal(), 90.0);
         QQuickItem *floating = item(view, QStringLiteral("floatingVideo"));
         QQuickItem *slot = item(view, QStringLiteral("videoSlot"));
@@ -311,7 +296,7 @@ private Q_SLOTS:
                                               .arg(slot->mapRectToItem(root, slot->boundingRect()).x())
                                               .arg(slot->mapRectToItem(root, slot->boundingRect()).y())
                                               .arg(slot->width()).arg(slot->height())));
-        QVERIFY(!shown(view, QStringLiteral("previewHint")));
+        QVERIFY(!isShown(view, QStringLiteral("previewHint")));
         QCOMPARE(accessibleName(item(view, QStringLiteral("playButton"))), QStringLiteral("Reproducir"));
         QTRY_VERIFY(VLCEngine::shared()->status() == Status::Playing);
         // The picture is drawn inside the slot, and nowhere else.
@@ -335,13 +320,13 @@ private Q_SLOTS:
         QVERIFY(controls->showControls());
         QVERIFY(controls->hidePending());
         QTRY_COMPARE(floating->width(), root->width());
-        QVERIFY(shown(view, QStringLiteral("fullscreenControls")));
+        QVERIFY(isShown(view, QStringLiteral("fullscreenControls")));
         QCOMPARE(item(view, QStringLiteral("connectingLogo"))->property("size").toReal(), 120.0);
         QCOMPARE(unnamedControls(root), QStringList());
         controls->setHideDelayMs(hideMs); // restarts the pending hide
         QVERIFY(controls->hidePending());
         QTRY_VERIFY(!controls->showControls());
-        QTRY_VERIFY(!shown(view, QStringLiteral("fullscreenControls")));
+        QTRY_VERIFY(!isShown(view, QStringLiteral("fullscreenControls")));
 
         // One click shows them with a new hide; a second one before it hides them at once.
         controls->setHideDelayMs(neverMs);
@@ -372,7 +357,7 @@ private Q_SLOTS:
         // The fill button shows its other label and restarts the delay.
         QQuickItem *fill = item(view, QStringLiteral("fillButton"));
         QCOMPARE(fill->property("text").toString(), QStringLiteral("Llenar"));
-        QTRY_VERIFY(shown(view, QStringLiteral("fullscreenControls")));
+        QTRY_VERIFY(isShown(view, QStringLiteral("fullscreenControls")));
         clickItem(fill);
         QVERIFY(VLCEngine::shared()->fillScreen());
         QCOMPARE(fill->property("text").toString(), QStringLiteral("Ajustar"));
@@ -428,7 +413,7 @@ private Q_SLOTS:
         QTRY_VERIFY(section->epgLoaded());
         QCoro::waitFor(screen->playAdjacentTask(1));
         QCOMPARE(selectedId(), QStringLiteral("1005"));
-        QVERIFY(shown(view, QStringLiteral("previousChannel")));
+        QVERIFY(isShown(view, QStringLiteral("previousChannel")));
         QCOMPARE(accessibleName(item(view, QStringLiteral("previousChannel"))), QStringLiteral("Canal anterior"));
     }
 
@@ -446,11 +431,11 @@ private Q_SLOTS:
         const QString broken = QString::number(SampleCatalog::brokenChannelId);
 
         clickItem(item(view, QStringLiteral("channelRow_") + broken));
-        QTRY_VERIFY_WITH_TIMEOUT(shown(view, QStringLiteral("playbackError")), patienceMs);
+        QTRY_VERIFY_WITH_TIMEOUT(isShown(view, QStringLiteral("playbackError")), patienceMs);
         QCOMPARE(item(view, QStringLiteral("playbackError"))->property("text").toString(),
                  ChannelsModel::playbackErrorText());
         // The logo and spinner are gone with the failed attempt; the slot keeps the black video.
-        QVERIFY(!shown(view, QStringLiteral("connectingOverlay")));
+        QVERIFY(!isShown(view, QStringLiteral("connectingOverlay")));
         QTRY_VERIFY_WITH_TIMEOUT(section->epgLoaded(), patienceMs);
         // The row's title on air and the preview's guide.
         const qsizetype guidesBefore = guideRequests().count(broken);
@@ -462,8 +447,8 @@ private Q_SLOTS:
         QCOMPARE(accessibleName(retry), QStringLiteral("Reintentar"));
         clickItem(retry);
         QVERIFY(section->playbackError().isEmpty());
-        QVERIFY(!shown(view, QStringLiteral("playbackError")));
-        QTRY_VERIFY_WITH_TIMEOUT(shown(view, QStringLiteral("playbackError")), patienceMs);
+        QVERIFY(!isShown(view, QStringLiteral("playbackError")));
+        QTRY_VERIFY_WITH_TIMEOUT(isShown(view, QStringLiteral("playbackError")), patienceMs);
         QCOMPARE(guideRequests().count(broken), guidesBefore);
         QVERIFY(section->epgLoaded());
     }

@@ -4,6 +4,7 @@
 #include "OwnedDelay.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "XtreamClient.h"
 
 #include <QCoroTask>
@@ -40,7 +41,7 @@ class TestClient : public QObject
 
     SampleProvider *m_provider = nullptr;
 
-    XtreamClient client() const;
+    XtreamClient client() const { return norvane::test::clientOf(*m_provider); }
 
 private Q_SLOTS:
     void initTestCase()
@@ -327,11 +328,6 @@ private Q_SLOTS:
         QCOMPARE(ownerless, std::optional<bool>(false));
     }
 };
-
-XtreamClient TestClient::client() const
-{
-    return XtreamClient(m_provider->baseUrl(), m_provider->username(), m_provider->password());
-}
 
 NORVANE_TEST_MAIN(TestClient)
 #include "tst_client.moc"

@@ -1,4 +1,3 @@
-#include <QQmlExtensionPlugin>
 #include <QSignalSpy>
 
 #include "CatalogLoadingText.h"
@@ -6,9 +5,6 @@
 #include "QmlHarness.h"
 #include "SpecialCategoryRow.h"
 #include "TestMain.h"
-
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
 
 using namespace norvane::test;
 

@@ -17,6 +17,7 @@
 #include "SessionStore.h"
 #include "StallMeter.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "VLCEngine.h"
 
 #include <QCoroTask>
@@ -111,10 +112,7 @@ class TestFaultMatrix : public QObject
     // Once scripted, the provider answers from its own thread (libVLC's stop waits on it).
     std::unique_ptr<SampleProviderThread> m_providerThread;
 
-    XtreamClient client() const
-    {
-        return XtreamClient(m_provider->baseUrl(), m_provider->username(), m_provider->password());
-    }
+    XtreamClient client() const { return norvane::test::clientOf(*m_provider); }
     static QString expectedText(Request::Texts texts, Fault fault);
     static QList<Request> requests();
 

@@ -1,5 +1,7 @@
 #include "FavoritesStore.h"
 #include "QmlHarness.h"
+#include "RecordFields.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QJsonArray>
@@ -7,36 +9,19 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+using norvane::test::readFile;
+using norvane::test::writeFile;
+
 namespace {
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QStringList names(const QList<Favorite> &favorites)
 {
-    QStringList list;
-    for (const Favorite &f : favorites)
-        list << f.name();
-    return list;
+    return norvane::test::fieldOf(favorites, &Favorite::name);
 }
 
 QStringList ids(const QList<Favorite> &favorites)
 {
-    QStringList list;
-    for (const Favorite &f : favorites)
-        list << f.id();
-    return list;
+    return norvane::test::fieldOf(favorites, &Favorite::id);
 }
 
 } // namespace

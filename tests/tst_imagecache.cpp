@@ -2,6 +2,7 @@
 #include "QmlHarness.h"
 #include "RemoteImage.h"
 #include "SampleProvider.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QBuffer>
@@ -13,6 +14,8 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtEndian>
+
+using norvane::test::readFile;
 
 namespace {
 
@@ -82,12 +85,6 @@ qint64 peakVirtualKb()
             return line.mid(7).trimmed().split(' ').value(0).toLongLong();
     }
     return -1;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 std::optional<QImage> fetchNow(ImageCache &cache, const QString &url)

@@ -1,4 +1,3 @@
-#include <QQmlExtensionPlugin>
 #include <QQuickItem>
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -14,10 +13,8 @@
 #include "SampleProviderThread.h"
 #include "ScriptedPlayer.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "VLCEngine.h"
-
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
 
 using namespace norvane::test;
 using Status = VLCEngine::Status;
@@ -32,12 +29,6 @@ constexpr int hideMs = 300;
 constexpr int patienceMs = 15000;
 
 const QByteArray viewQml = "import QtQuick\nimport Norvane\nLiveFullscreenView { watchMs: 1500; hideDelayMs: 300 }\n";
-
-bool shown(QObject *root, const QString &objectName)
-{
-    QQuickItem *found = findByName<QQuickItem>(root, objectName);
-    return found && found->isVisible();
-}
 
 // The connection attempt is over once the view has scheduled the controls' hide.
 bool attemptOver(LiveFullscreenPlayback *playback)
@@ -77,13 +68,7 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // Headless: no sound device for the shared engine.
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
-        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
-        QVERIFY(m_provider.listenOn());
-    }
+    void initTestCase() { QVERIFY(startPlaybackProvider(m_provider)); }
 
     void cleanup() { VLCEngine::shared()->stop(); }
 
@@ -97,7 +82,7 @@ private Q_SLOTS:
         QObject *view = harness.create(viewQml, properties(1001));
         QVERIFY(view);
         // Connecting from the start: the spinner, with the controls over it.
-        QVERIFY(shown(view, QStringLiteral("connectingSpinner")));
+        QVERIFY(isShown(view, QStringLiteral("connectingSpinner")));
         QVERIFY(waitForLayout(&harness.window()));
         QCOMPARE(unnamedControls(qobject_cast<QQuickItem *>(view)), QStringList());
         LiveFullscreenPlayback *playback = playbackOf(view);
@@ -109,7 +94,7 @@ private Q_SLOTS:
         QObject::connect(playback->controls(), &ControlsAutoHide::hidePendingChanged, playback, [&] {
             if (scheduledAt < 0 && playback->controls()->hidePending()) {
                 scheduledAt = clock.elapsed();
-                controlsShownThen = shown(view, QStringLiteral("liveControls"));
+                controlsShownThen = isShown(view, QStringLiteral("liveControls"));
             }
         });
         QTRY_COMPARE_WITH_TIMEOUT(VLCEngine::shared()->status(), Status::Playing, patienceMs);
@@ -118,7 +103,7 @@ private Q_SLOTS:
         QVERIFY(scheduledAt >= watchMs * 95 / 100);
         QVERIFY(controlsShownThen);
         QVERIFY(clock.elapsed() >= scheduledAt + hideMs * 95 / 100);
-        QTRY_VERIFY(!shown(view, QStringLiteral("liveControls")));
+        QTRY_VERIFY(!isShown(view, QStringLiteral("liveControls")));
         QVERIFY(!playback->didFallbackToTS());
         QVERIFY(playback->error().isEmpty());
         QCOMPARE(VLCEngine::shared()->status(), Status::Playing);
@@ -126,7 +111,7 @@ private Q_SLOTS:
         // A click anywhere brings the controls back.
         clickItem(qobject_cast<QQuickItem *>(view));
         QVERIFY(playback->controls()->showControls());
-        QTRY_VERIFY(shown(view, QStringLiteral("liveControls")));
+        QTRY_VERIFY(isShown(view, QStringLiteral("liveControls")));
     }
 
     // The broken-playlist channel switches to its transport stream after the watch and plays.
@@ -140,7 +125,7 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(VLCEngine::shared()->status(), Status::Playing, patienceMs);
         QTRY_VERIFY_WITH_TIMEOUT(attemptOver(playback), patienceMs);
         QVERIFY(playback->error().isEmpty());
-        QVERIFY(!shown(view, QStringLiteral("errorBox")));
+        QVERIFY(!isShown(view, QStringLiteral("errorBox")));
         QCOMPARE(VLCEngine::shared()->status(), Status::Playing);
     }
 
@@ -155,11 +140,11 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!playback->error().isEmpty(), patienceMs);
         QCOMPARE(playback->error(), LiveFullscreenPlayback::errorText());
         QVERIFY(playback->didFallbackToTS());
-        QVERIFY(shown(view, QStringLiteral("errorBox")));
+        QVERIFY(isShown(view, QStringLiteral("errorBox")));
         QCOMPARE(findByName<QQuickItem>(view, QStringLiteral("errorText"))->property("text").toString(),
                  QStringLiteral("No se pudo reproducir este canal.\nRevisa tu conexión a internet o inténtalo de nuevo."));
-        QTRY_VERIFY(!shown(view, QStringLiteral("liveControls")));
-        QVERIFY(!shown(view, QStringLiteral("connectingSpinner")));
+        QTRY_VERIFY(!isShown(view, QStringLiteral("liveControls")));
+        QVERIFY(!isShown(view, QStringLiteral("connectingSpinner")));
 
         waitForLayout(&harness.window());
         auto *retry = findByName<QQuickItem>(view, QStringLiteral("retryButton"));
@@ -167,7 +152,7 @@ private Q_SLOTS:
         clickItem(retry);
         QVERIFY(playback->error().isEmpty());
         QVERIFY(!playback->didFallbackToTS());
-        QVERIFY(!shown(view, QStringLiteral("errorBox")));
+        QVERIFY(!isShown(view, QStringLiteral("errorBox")));
         QTRY_VERIFY_WITH_TIMEOUT(!playback->error().isEmpty(), patienceMs);
 
         Status statusAtClose = Status::Idle;
@@ -206,9 +191,9 @@ private Q_SLOTS:
     // neither switches the retry to ts nor raises the error over it.
     void retrySupersedesTheSleepingAttempt()
     {
-        auto owned = std::make_unique<ScriptedPlayer>();
-        ScriptedPlayer *player = owned.get();
-        VLCEngine engine(std::move(owned), nullptr);
+        ScriptedEngine scripted;
+        ScriptedPlayer *player = scripted.player;
+        VLCEngine &engine = *scripted.engine;
         LiveFullscreenPlayback playback(&engine);
         playback.setClient(client());
         playback.setChannel(ChannelRow(QStringLiteral("7"), std::nullopt, QStringLiteral("Siete"), std::nullopt));

@@ -3,19 +3,12 @@
 #include "MoviesModel.h"
 #include "PlayerModel.h"
 #include "ProgressStore.h"
-#include "QmlHarness.h"
-#include "SampleMedia.h"
-#include "SampleProvider.h"
-#include "SectionTestHome.h"
+#include "ScreenTestBed.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 
-#include <QQmlExtensionPlugin>
 #include <QQuickItem>
 #include <memory>
-
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
 
 using namespace norvane::test;
 
@@ -45,19 +38,6 @@ ProgressEntry entry(qint64 positionMs, qint64 durationMs, const QString &url = Q
 
 using OptionalEntry = std::optional<ProgressEntry>;
 
-// The first item of that name once it is visible (views create their delegates late).
-QQuickItem *visibleItem(QObject *root, const char *name, int timeoutMs = 5000)
-{
-    QQuickItem *found = nullptr;
-    QTest::qWaitFor(
-        [&] {
-            found = findByName<QQuickItem>(root, QString::fromLatin1(name));
-            return found && found->isVisible() && found->width() > 0;
-        },
-        timeoutMs);
-    return found && found->isVisible() ? found : nullptr;
-}
-
 // Until the section's categories (and with them the first "Recién agregadas" list) are loaded.
 bool waitForCategories(QObject *root)
 {
@@ -83,26 +63,15 @@ Q_DECLARE_METATYPE(OptionalEntry)
 class TestMovieScreens : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<SectionTestHome> m_home;
-    std::unique_ptr<SampleProvider> m_provider;
-
-    XtreamClient client() const
-    {
-        return XtreamClient(m_provider->baseUrl(), m_provider->username(), m_provider->password());
-    }
+    ScreenTestBed m_bed;
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
-        m_home = std::make_unique<SectionTestHome>();
-        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
-        m_provider = std::make_unique<SampleProvider>();
-        QVERIFY(m_provider->listenOn());
-    }
+    void initTestCase() { QVERIFY(m_bed.start(true)); }
 
     void cleanup()
     {
+        m_bed.close();
+        m_bed.provider().clearScript();
         for (const QString &key : ProgressStore::shared()->entries().keys())
             ProgressStore::shared()->removeEntry(key);
     }
@@ -195,8 +164,7 @@ private Q_SLOTS:
     {
         ProgressStore::shared()->recordPosition("movie:200002", "movie", "200002", "La película", std::nullopt,
                                                 "http://stored/200002.mp4", 125'000, 600'000);
-        QmlHarness harness;
-        QObject *root = createShown(harness, R"(
+        QObject *root = m_bed.open(R"(
 import QtQuick
 import Norvane
 MovieDetailView {
@@ -204,16 +172,16 @@ MovieDetailView {
     property var played: []
     onPlay: item => played = played.concat([item])
 }
-)", {{"client", QVariant::fromValue(client())}, {"movie", QVariant::fromValue(movie())}});
+)", {{"movie", QVariant::fromValue(movie())}});
         QVERIFY(root);
         auto *detail = root->property("detail").value<MovieDetailModel *>();
         QTRY_VERIFY_WITH_TIMEOUT(!detail->playURL().isEmpty(), 5000);
-        QVERIFY(detail->playURL().startsWith(m_provider->baseUrl() + "/movie/"));
-        QQuickItem *resume = findByName<QQuickItem>(root, "resumeButton");
+        QVERIFY(detail->playURL().startsWith(m_bed.provider().baseUrl() + "/movie/"));
+        QQuickItem *resume = m_bed.item("resumeButton");
         QCOMPARE(accessibleName(resume), QStringLiteral("Continuar · 2 min"));
-        QVERIFY(findByName<QQuickItem>(root, "fromStartButton")->isVisible());
+        QVERIFY(m_bed.item("fromStartButton")->isVisible());
         clickItem(resume);
-        clickItem(findByName<QQuickItem>(root, "fromStartButton"));
+        clickItem(m_bed.item("fromStartButton"));
         const QVariantList played = root->property("played").toList();
         QCOMPARE(played.size(), 2);
         QCOMPARE(played[0].value<PlayableItem>().url(), QStringLiteral("http://stored/200002.mp4"));
@@ -227,26 +195,22 @@ MovieDetailView {
         root->setProperty("movie", QVariant::fromValue(other));
         QVERIFY(detail->playURL().isEmpty() || detail->playURL().contains("/200003."));
         QTRY_VERIFY_WITH_TIMEOUT(detail->playURL().contains("/200003."), 5000);
-        QVERIFY(!findByName<QQuickItem>(root, "fromStartButton")->isVisible());
+        QVERIFY(!m_bed.item("fromStartButton")->isVisible());
         QCOMPARE(accessibleName(resume), QStringLiteral("Reproducir"));
     }
 
     void failedDetailsShowRetryAndHideButtons()
     {
-        m_provider->setAnswer("get_vod_info", "nope", 500);
-        QmlHarness harness;
-        QObject *root = createShown(harness, "import QtQuick\nimport Norvane\nMovieDetailView { width: 900; height: 600 }",
-                                    {{"client", QVariant::fromValue(client())}, {"movie", QVariant::fromValue(movie())}});
-        QVERIFY(root);
-        QTRY_VERIFY_WITH_TIMEOUT(findByName<QQuickItem>(root, "detailRetry")->isVisible(), 5000);
-        QVERIFY(!findByName<QQuickItem>(root, "resumeButton")->isVisible());
-        m_provider->clearScript();
+        m_bed.provider().setAnswer("get_vod_info", "nope", 500);
+        QVERIFY(m_bed.open("import QtQuick\nimport Norvane\nMovieDetailView { width: 900; height: 600 }",
+                           {{"movie", QVariant::fromValue(movie())}}));
+        QTRY_VERIFY_WITH_TIMEOUT(m_bed.item("detailRetry")->isVisible(), 5000);
+        QVERIFY(!m_bed.item("resumeButton")->isVisible());
     }
 
     void continueRowFollowsTheStore()
     {
-        QmlHarness harness;
-        QObject *root = createShown(harness, moviesViewQml, {{"client", QVariant::fromValue(client())}});
+        QObject *root = m_bed.open(moviesViewQml);
         QVERIFY(root);
         QVERIFY(waitForCategories(root));
         auto specialIds = [root] {
@@ -259,35 +223,34 @@ MovieDetailView {
         ProgressStore::shared()->recordPosition("movie:200004", "movie", "200004", "Película 4", std::nullopt,
                                                 "http://x/200004.mp4", 60'000, 600'000);
         QCOMPARE(specialIds(), (QStringList{"__recent__", "__continue__"}));
-        QQuickItem *row = visibleItem(root, "categoryRow___continue__");
+        QQuickItem *row = m_bed.visibleItem("categoryRow___continue__");
         QVERIFY(row);
         clickItem(row);
         QTRY_COMPARE(root->property("model").value<QObject *>()->property("selectedCategoryId").toString(),
                      QStringLiteral("__continue__"));
-        QQuickItem *card = visibleItem(root, "continueCard_0");
+        QQuickItem *card = m_bed.visibleItem("continueCard_0");
         QVERIFY(card);
         QCOMPARE(accessibleName(card), QStringLiteral("Película 4"));
         QCOMPARE(card->property("progress").toDouble(), 0.1);
         ProgressStore::shared()->removeEntry("movie:200004");
         QCOMPARE(specialIds(), QStringList{"__recent__"});
-        QTRY_VERIFY(!findByName<QQuickItem>(root, "continueCard_0"));
-        QVERIFY(findByName<QQuickItem>(root, "continueGrid")->isVisible());
+        QTRY_VERIFY(!m_bed.item("continueCard_0"));
+        QVERIFY(m_bed.item("continueGrid")->isVisible());
     }
 
     // A movie picked from the grid plays through the player with libVLC and its progress shows in
     // "Continuar viendo".
     void moviePlaysEndToEnd()
     {
-        QmlHarness harness;
-        QObject *root = createShown(harness, moviesViewQml, {{"client", QVariant::fromValue(client())}});
+        QObject *root = m_bed.open(moviesViewQml);
         QVERIFY(root);
         QVERIFY(waitForCategories(root));
-        QQuickItem *poster = visibleItem(root, "posterCard_0");
+        QQuickItem *poster = m_bed.visibleItem("posterCard_0");
         QVERIFY(poster);
         const QString title = accessibleName(poster);
         QVERIFY(!title.isEmpty());
         clickItem(poster);
-        QQuickItem *resume = visibleItem(root, "resumeButton", 10'000);
+        QQuickItem *resume = m_bed.visibleItem("resumeButton", 10'000);
         QVERIFY(resume);
         QCOMPARE(accessibleName(resume), QStringLiteral("Reproducir"));
         const VodStream picked = root->property("detail").value<VodStream>();
@@ -299,36 +262,36 @@ MovieDetailView {
         QCOMPARE(player->queue().size(), 1);
         QCOMPARE(player->currentItem().progressKey(), key);
         player->setTickIntervalMs(100);
-        QQuickItem *layer = findByName<QQuickItem>(root, "moviesPlayerLayer");
+        QQuickItem *layer = m_bed.item("moviesPlayerLayer");
         QTRY_COMPARE(layer->opacity(), 1.0);
-        QQuickItem *playerView = visibleItem(root, "playerView");
+        QQuickItem *playerView = m_bed.visibleItem("playerView");
         QVERIFY(playerView);
         // The controls stay up however slowly this machine plays, so the close button is there.
         playerView->setProperty("hideDelayMs", 600'000);
         VLCEngine *engine = VLCEngine::shared();
         QTRY_VERIFY_WITH_TIMEOUT(engine->status() == VLCEngine::Status::Playing && engine->currentTimeMs() > 1500, 30'000);
         QTRY_VERIFY_WITH_TIMEOUT(ProgressStore::shared()->find(key).has_value(), 10'000);
-        QQuickItem *close = findByName<QQuickItem>(root, "closeButton");
+        QQuickItem *close = m_bed.item("closeButton");
         QVERIFY(close->isVisible());
         clickItem(close);
         QTRY_VERIFY(!root->property("player").value<PlayerModel *>());
         QCOMPARE(engine->status(), VLCEngine::Status::Stopped);
-        QTRY_VERIFY_WITH_TIMEOUT(!findByName<QQuickItem>(root, "playerView"), 5000); // gone after the fade
+        QTRY_VERIFY_WITH_TIMEOUT(!m_bed.item("playerView"), 5000); // gone after the fade
         const std::optional<ProgressEntry> saved = ProgressStore::shared()->find(key);
         QVERIFY(saved);
         QVERIFY(saved->isUnfinished());
         QVERIFY(saved->positionMs() >= 1500);
         QCOMPARE(saved->name(), title);
-        QVERIFY(saved->url().endsWith("/movie/" + m_provider->username() + "/" + m_provider->password() + "/"
+        QVERIFY(saved->url().endsWith("/movie/" + m_bed.provider().username() + "/" + m_bed.provider().password() + "/"
                                       + picked.streamId() + ".mp4"));
         // Back on the detail screen the button offers to continue; back on the grid the movie is
         // listed under "Continuar viendo" with its bar.
-        QTRY_VERIFY(accessibleName(findByName<QQuickItem>(root, "resumeButton")).startsWith("Continuar · "));
-        clickItem(findByName<QQuickItem>(root, "detailBackButton"));
-        QQuickItem *row = visibleItem(root, "categoryRow___continue__");
+        QTRY_VERIFY(accessibleName(m_bed.item("resumeButton")).startsWith("Continuar · "));
+        clickItem(m_bed.item("detailBackButton"));
+        QQuickItem *row = m_bed.visibleItem("categoryRow___continue__");
         QVERIFY(row);
         clickItem(row);
-        QQuickItem *card = visibleItem(root, "continueCard_0");
+        QQuickItem *card = m_bed.visibleItem("continueCard_0");
         QVERIFY(card);
         QCOMPARE(accessibleName(card), title);
         QCOMPARE(card->property("progress").toDouble(), saved->watchedFraction());

@@ -1,14 +1,13 @@
 #include "MoviesModel.h"
-#include "ProgressStore.h"
-#include "SampleProvider.h"
-#include "SectionTestHome.h"
+#include "RecordFields.h"
+#include "SectionModelFixture.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
-#include <QAbstractItemModelTester>
 #include <QFile>
 #include <QSignalSpy>
-#include <memory>
 
+using norvane::test::readFile;
 using norvane::test::SectionTestHome;
 
 namespace {
@@ -20,17 +19,9 @@ const QString recent = QStringLiteral("__recent__");
 // One movie per `added` value (raw JSON, or left out when empty), ids 1, 2, ... in that order.
 QByteArray catalogBody(const QList<QByteArray> &addedValues)
 {
-    QByteArray body = "[";
-    for (qsizetype i = 0; i < addedValues.size(); ++i) {
-        if (i)
-            body += ',';
-        body += R"({"name":"Película )" + QByteArray::number(i + 1) + R"(","stream_id":)" + QByteArray::number(i + 1)
-                + R"(,"stream_icon":"http://img/p.jpg","category_id":"40","container_extension":"mp4")";
-        if (!addedValues[i].isEmpty())
-            body += R"(,"added":)" + addedValues[i];
-        body += '}';
-    }
-    return body + ']';
+    return norvane::test::numberedCatalog(R"({"name":"Película %1","stream_id":%1,"stream_icon":"http://img/p.jpg",)"
+                                          R"("category_id":"40","container_extension":"mp4")",
+                                          "added", addedValues);
 }
 
 // `count` movies added at 1000, 1001, ... so the newest is the last one.
@@ -44,10 +35,7 @@ QByteArray risingCatalog(int count)
 
 QStringList ids(const QList<VodStream> &movies)
 {
-    QStringList list;
-    for (const VodStream &movie : movies)
-        list.append(movie.streamId());
-    return list;
+    return norvane::test::fieldOf(movies, &VodStream::streamId);
 }
 
 QStringList idRange(int from, int downTo)
@@ -62,49 +50,17 @@ QStringList idRange(int from, int downTo)
 
 // The movies section: categories, the first "Recién agregadas", the per-visit cache, the whole
 // catalog from its disk copy or a download with a byte counter, and the background refresh.
-class TestMoviesModel : public QObject
+class TestMoviesModel : public QObject, norvane::test::SectionModelFixture<MoviesModel>
 {
     Q_OBJECT
 
-    std::unique_ptr<SectionTestHome> m_home;
-    std::unique_ptr<ProgressStore> m_progress;
-    std::unique_ptr<SampleProvider> m_provider;
-    std::unique_ptr<MoviesModel> m_model;
-    std::unique_ptr<QAbstractItemModelTester> m_tester;
-
-    MoviesModel &makeModel();
-    // Loads the categories and waits until the first selection has finished.
-    void openSection()
-    {
-        QVERIFY(norvane::test::loadCategoriesAndWait(*m_model));
-    }
-
-    int wholeRequests() const { return norvane::test::wholeCatalogRequests(*m_provider, streamsAction); }
-    int categoryRequests(const QString &id) const
-    {
-        return norvane::test::categoryRequests(*m_provider, streamsAction, id);
-    }
+public:
+    TestMoviesModel() : SectionModelFixture(vodAll, streamsAction) { }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_home = std::make_unique<SectionTestHome>();
-        m_progress = std::make_unique<ProgressStore>(m_home->path() + QLatin1String("/progress.json"));
-    }
-
-    void init()
-    {
-        SectionTestHome::forgetCatalog(vodAll);
-        m_provider = std::make_unique<SampleProvider>();
-        QVERIFY(m_provider->listenOn());
-    }
-
-    void cleanup()
-    {
-        m_tester.reset();
-        m_model.reset();
-        m_provider.reset();
-    }
+    void initTestCase() { makeHome(); }
+    void init() { QVERIFY(startProvider()); }
+    void cleanup() { dropModel(); }
 
     void firstLoadSelectsRecentFromADownload()
     {
@@ -137,10 +93,8 @@ private Q_SLOTS:
 
         // The body is kept owner-only with its size, for the next visit.
         QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(body.size()));
-        QFile copy(SectionTestHome::catalogPath(vodAll));
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), body);
-        QCOMPARE(copy.permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+        QCOMPARE(readFile(SectionTestHome::catalogPath(vodAll)), body);
+        QCOMPARE(QFile::permissions(SectionTestHome::catalogPath(vodAll)) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
                  QFile::Permissions());
     }
 
@@ -188,42 +142,20 @@ private Q_SLOTS:
         QCOMPARE(m_provider->requests().size(), requestsBefore);
     }
 
+    // Each category's list is fetched once per visit; an answer that comes after the user moved
+    // on only fills the cache.
     void categoryListIsFetchedOncePerVisit()
     {
         MoviesModel &model = makeModel();
         openSection();
-
-        model.selectCategory(QStringLiteral("40"));
+        model.selectCategory(QStringLiteral("41"));
         QVERIFY(model.isLoadingMovies());
         QVERIFY(model.movies().isEmpty());
         QTRY_VERIFY(!model.isLoadingMovies());
-        const QList<VodStream> forty = model.movies();
-        QVERIFY(!forty.isEmpty());
-        for (const VodStream &movie : forty)
-            QCOMPARE(movie.categoryId(), QStringLiteral("40"));
-
-        model.selectCategory(QStringLiteral("41"));
-        QTRY_VERIFY(!model.isLoadingMovies());
-        model.selectCategory(QStringLiteral("40"));
-
-        QVERIFY(!model.isLoadingMovies());
-        QCOMPARE(model.movies(), forty);
-        QCOMPARE(categoryRequests(QStringLiteral("40")), 1);
-        QCOMPARE(categoryRequests(QStringLiteral("41")), 1);
-
-        // Back to "Recién agregadas": from the catalog in memory, no new download.
-        model.selectCategory(recent);
-        QCOMPARE(model.movies().size(), 60);
-        QCOMPARE(wholeRequests(), 1);
-    }
-
-    void lateCategoryAnswerOnlyFillsTheCache()
-    {
-        MoviesModel &model = makeModel();
-        openSection();
-        model.selectCategory(QStringLiteral("41"));
-        QTRY_VERIFY(!model.isLoadingMovies());
         const QList<VodStream> fortyOne = model.movies();
+        QVERIFY(!fortyOne.isEmpty());
+        for (const VodStream &movie : fortyOne)
+            QCOMPARE(movie.categoryId(), QStringLiteral("41"));
 
         ProviderFault slow{.delayMs = 300};
         m_provider->setFault(streamsAction, slow);
@@ -244,6 +176,12 @@ private Q_SLOTS:
         QVERIFY(!model.movies().isEmpty());
         QCOMPARE(model.movies().first().categoryId(), QStringLiteral("40"));
         QCOMPARE(categoryRequests(QStringLiteral("40")), 1);
+        QCOMPARE(categoryRequests(QStringLiteral("41")), 1);
+
+        // Back to "Recién agregadas": from the catalog in memory, no new download.
+        model.selectCategory(recent);
+        QCOMPARE(model.movies().size(), 60);
+        QCOMPARE(wholeRequests(), 1);
     }
 
     void failedCategoryListIsFetchedAgain()
@@ -464,9 +402,7 @@ private Q_SLOTS:
 
         QCOMPARE(errors.size(), 0);
         QCOMPARE(ids(model.movies()), idRange(70, 11));
-        QFile copy(SectionTestHome::catalogPath(vodAll));
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), stored);
+        QCOMPARE(readFile(SectionTestHome::catalogPath(vodAll)), stored);
         QCOMPARE(SectionTestHome::expectedSize(vodAll), qint64(stored.size()));
     }
 
@@ -493,9 +429,7 @@ private Q_SLOTS:
         QCOMPARE(ids(model.movies()), idRange(65, 6));
         QVERIFY(model.moviesError().isEmpty());
         QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(body.size()));
-        QFile copy(SectionTestHome::catalogPath(vodAll));
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), body);
+        QCOMPARE(readFile(SectionTestHome::catalogPath(vodAll)), body);
     }
 
     void unlockOpensOneCategory()
@@ -520,15 +454,6 @@ private Q_SLOTS:
         QVERIFY(nextVisit.isLocked(adult));
     }
 };
-
-MoviesModel &TestMoviesModel::makeModel()
-{
-    m_model = std::make_unique<MoviesModel>(m_progress.get());
-    m_model->setClient(XtreamClient(m_provider->baseUrl(), m_provider->username(), m_provider->password()));
-    m_tester = std::make_unique<QAbstractItemModelTester>(m_model->listModel(),
-                                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
-    return *m_model;
-}
 
 NORVANE_TEST_MAIN(TestMoviesModel)
 #include "tst_moviesmodel.moc"

@@ -7,14 +7,10 @@
 #include "TestMain.h"
 #include "VLCEngine.h"
 
-#include <QQmlExtensionPlugin>
 #include <QQuickItem>
 #include <QSignalSpy>
 #include <QStyleHints>
 #include <QTemporaryDir>
-
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
 
 using namespace norvane::test;
 

@@ -1,5 +1,6 @@
 #include "ProgressStore.h"
 #include "QmlHarness.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
 #include <QJSValue>
@@ -7,6 +8,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+
+using norvane::test::readFile;
+using norvane::test::writeFile;
 
 namespace {
 
@@ -20,19 +24,6 @@ QJsonObject record(const QString &key, const QString &type, qint64 position, qin
                        {"durationMs", duration},
                        {"updatedAt", updatedAt},
                        {"url", "http://h/movie/u/p/" + key + ".mp4"}};
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -100,7 +91,6 @@ private Q_SLOTS:
 
     void listsUnfinishedOfOneTypeMostRecentFirst()
     {
-        QDir().mkpath(QFileInfo(path()).absolutePath());
         const QJsonArray array{record("movie:1", "movie", 10, 100, 1000.5),
                                record("movie:2", "movie", 20, 100, 3000.25),
                                record("movie:3", "movie", 95, 100, 9000), // watched
@@ -179,7 +169,6 @@ private Q_SLOTS:
     void unloadableFileIsKeptAsideBeforeTheFirstWrite()
     {
         QFETCH(QByteArray, bytes);
-        QDir().mkpath(QFileInfo(path()).absolutePath());
         writeFile(path(), bytes);
         writeFile(path() + ".corrupt", "older damaged copy");
 
@@ -212,7 +201,6 @@ private Q_SLOTS:
 
     void duplicateKeysKeepTheLaterRecord()
     {
-        QDir().mkpath(QFileInfo(path()).absolutePath());
         writeFile(path(), QJsonDocument(QJsonArray{record("movie:1", "movie", 10, 100, 1),
                                                    record("movie:1", "movie", 70, 100, 2)})
                               .toJson());

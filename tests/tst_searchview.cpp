@@ -1,19 +1,13 @@
 #include "ItemInput.h"
-#include "QmlHarness.h"
 #include "SampleCatalog.h"
-#include "SampleProvider.h"
+#include "ScreenTestBed.h"
 #include "SearchModel.h"
-#include "SectionTestHome.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 
-#include <QQmlExtensionPlugin>
 #include <QPointer>
 #include <QQuickItem>
 #include <memory>
-
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
 
 using namespace norvane::test;
 
@@ -32,46 +26,26 @@ SearchView { width: 1100; height: 700 }
 class TestSearchView : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<SectionTestHome> m_home;
-    std::unique_ptr<SampleProvider> m_provider;
-    std::unique_ptr<QmlHarness> m_harness;
-    QObject *m_root = nullptr;
+    ScreenTestBed m_bed;
+    SampleProvider *m_provider = &m_bed.provider();
 
-    SearchModel *model() const { return m_root->property("model").value<SearchModel *>(); }
-    QQuickItem *item(const QString &name) const { return findByName<QQuickItem>(m_root, name); }
-    bool shows(const QString &name) const
-    {
-        QQuickItem *found = item(name);
-        return found && found->isVisible();
-    }
-    void open()
-    {
-        m_harness = std::make_unique<QmlHarness>();
-        const XtreamClient client(m_provider->baseUrl(), m_provider->username(), m_provider->password());
-        m_root = createShown(*m_harness, searchQml, {{"client", QVariant::fromValue(client)}});
-        QVERIFY(m_root);
-    }
+    SearchModel *model() const { return m_bed.root()->property("model").value<SearchModel *>(); }
+    QQuickItem *item(const QString &name) const { return m_bed.item(name); }
+    bool shows(const QString &name) const { return m_bed.shows(name); }
+    void open() { QVERIFY(m_bed.open(searchQml)); }
     void typeQuery(const QString &text)
     {
         clickItem(item("searchField"));
-        typeText(&m_harness->window(), text);
+        typeText(&m_bed.harness().window(), text);
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // Headless: no sound device for the shared engine that the live view starts.
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
-        m_home = std::make_unique<SectionTestHome>();
-        m_provider = std::make_unique<SampleProvider>();
-        QVERIFY(m_provider->listenOn());
-    }
+    void initTestCase() { QVERIFY(m_bed.start(false)); }
 
     void cleanup()
     {
         VLCEngine::shared()->stop();
-        m_harness.reset();
-        m_root = nullptr;
+        m_bed.close();
         m_provider->clearScript();
     }
 
@@ -110,7 +84,7 @@ private Q_SLOTS:
         QVERIFY(shows("searchSpinner"));
         QVERIFY(!shows("searchHint"));
         QPointer<SearchModel> dropped = model();
-        m_harness.reset();
+        m_bed.close();
         QVERIFY(!dropped);
         // The late answer arrives after the screen is gone.
         QTRY_COMPARE_WITH_TIMEOUT(m_provider->requests("get_vod_streams").size(), 1, 10000);

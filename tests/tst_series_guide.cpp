@@ -1,4 +1,5 @@
 #include "ProviderJson.h"
+#include "RecordFields.h"
 #include "TestMain.h"
 
 #include <ctime>
@@ -7,18 +8,12 @@ namespace {
 
 QList<qint64> seasonNumbers(const SeriesInfoResponse &info)
 {
-    QList<qint64> numbers;
-    for (const Season &season : info.seasons())
-        numbers.append(season.season());
-    return numbers;
+    return norvane::test::fieldOf(info.seasons(), &Season::season);
 }
 
 QStringList episodeIds(const Season &season)
 {
-    QStringList ids;
-    for (const Episode &episode : season.episodes())
-        ids.append(episode.id());
-    return ids;
+    return norvane::test::fieldOf(season.episodes(), &Episode::id);
 }
 
 EPGListing onlyListing(const QByteArray &entry)
@@ -177,12 +172,14 @@ private Q_SLOTS:
     void guideShapes_data()
     {
         QTest::addColumn<QByteArray>("body");
-        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("count"); // -1: the answer is refused
         QTest::newRow("listings") << QByteArray(R"({"epg_listings":[{"title":"a"},{"title":"b"}]})") << 2;
         QTest::newRow("object instead of list") << QByteArray(R"({"epg_listings":{"0":{"title":"a"}}})") << 0;
         QTest::newRow("element not an object") << QByteArray(R"({"epg_listings":[{"title":"a"},"b"]})") << 0;
         QTest::newRow("null") << QByteArray(R"({"epg_listings":null})") << 0;
         QTest::newRow("missing") << QByteArray("{}") << 0;
+        QTest::newRow("a list is no guide") << QByteArray("[]") << -1;
+        QTest::newRow("a page is no guide") << QByteArray("<html>") << -1;
     }
 
     void guideShapes()
@@ -190,14 +187,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, body);
         QFETCH(int, count);
         const auto guide = ProviderJson::decode<EPGResponse>(body);
-        QVERIFY(guide);
-        QCOMPARE(guide->listings().size(), count);
-    }
-
-    void guideMustBeAnObject()
-    {
-        QVERIFY(!ProviderJson::decode<EPGResponse>("[]"));
-        QVERIFY(!ProviderJson::decode<EPGResponse>("<html>"));
+        QCOMPARE(bool(guide), count >= 0);
+        if (guide)
+            QCOMPARE(guide->listings().size(), count);
     }
 
     void everyDecodeMakesNewIdentities()

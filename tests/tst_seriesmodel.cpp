@@ -1,14 +1,12 @@
 #include "FavoritesStore.h"
-#include "ProgressStore.h"
-#include "SampleProvider.h"
-#include "SectionTestHome.h"
+#include "RecordFields.h"
+#include "SectionModelFixture.h"
 #include "SeriesModel.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 
-#include <QAbstractItemModelTester>
 #include <QFile>
 #include <QSignalSpy>
-#include <memory>
 
 using norvane::test::SectionTestHome;
 
@@ -22,25 +20,14 @@ const QString favoritesId = QStringLiteral("__favorites__");
 // Series 1, 2, ... modified at the given times (raw JSON; left out when empty).
 QByteArray catalogBody(const QList<QByteArray> &lastModified)
 {
-    QByteArray body = "[";
-    for (qsizetype i = 0; i < lastModified.size(); ++i) {
-        if (i)
-            body += ',';
-        body += R"({"name":"Serie )" + QByteArray::number(i + 1) + R"(","series_id":)" + QByteArray::number(i + 1)
-                + R"(,"cover":"http://img/c.jpg","plot":"Trama","genre":"Drama","category_id":"80","rating":"8")";
-        if (!lastModified[i].isEmpty())
-            body += R"(,"last_modified":)" + lastModified[i];
-        body += '}';
-    }
-    return body + ']';
+    return norvane::test::numberedCatalog(R"({"name":"Serie %1","series_id":%1,"cover":"http://img/c.jpg","plot":"Trama",)"
+                                          R"("genre":"Drama","category_id":"80","rating":"8")",
+                                          "last_modified", lastModified);
 }
 
 QStringList ids(const QList<SeriesStream> &series)
 {
-    QStringList list;
-    for (const SeriesStream &one : series)
-        list.append(one.seriesId());
-    return list;
+    return norvane::test::fieldOf(series, &SeriesStream::seriesId);
 }
 
 SeriesStream seriesNamed(const QString &id, const QString &name, const QString &cover)
@@ -57,47 +44,31 @@ SeriesStream seriesNamed(const QString &id, const QString &name, const QString &
 
 // The series section: what differs from the movies section (records, actions, files, recency)
 // and the favourite series. The shared section machinery is proved once, by the movies tests.
-class TestSeriesModel : public QObject
+class TestSeriesModel : public QObject, norvane::test::SectionModelFixture<SeriesModel>
 {
     Q_OBJECT
 
-    std::unique_ptr<SectionTestHome> m_home;
-    std::unique_ptr<ProgressStore> m_progress;
     std::unique_ptr<FavoritesStore> m_favorites;
-    std::unique_ptr<SampleProvider> m_provider;
-    std::unique_ptr<SeriesModel> m_model;
-    std::unique_ptr<QAbstractItemModelTester> m_tester;
 
-    SeriesModel &makeModel();
-    void openSection()
-    {
-        QVERIFY(norvane::test::loadCategoriesAndWait(*m_model));
-    }
+    SeriesModel &makeModel() { return SectionModelFixture::makeModel(m_favorites.get()); }
 
-    int wholeRequests() const { return norvane::test::wholeCatalogRequests(*m_provider, seriesAction); }
+public:
+    TestSeriesModel() : SectionModelFixture(seriesAll, seriesAction) { }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        m_home = std::make_unique<SectionTestHome>();
-        m_progress = std::make_unique<ProgressStore>(m_home->path() + QLatin1String("/progress.json"));
-    }
+    void initTestCase() { makeHome(); }
 
     void init()
     {
-        SectionTestHome::forgetCatalog(seriesAll);
         const QString favoritesFile = m_home->path() + QLatin1String("/favorites.json");
         QFile::remove(favoritesFile);
         m_favorites = std::make_unique<FavoritesStore>(favoritesFile);
-        m_provider = std::make_unique<SampleProvider>();
-        QVERIFY(m_provider->listenOn());
+        QVERIFY(startProvider());
     }
 
     void cleanup()
     {
-        m_tester.reset();
-        m_model.reset();
-        m_provider.reset();
+        dropModel();
         m_favorites.reset();
     }
 
@@ -119,9 +90,7 @@ private Q_SLOTS:
                  QStringLiteral("Serie 4")); // the first role is the name
         QCOMPARE(wholeRequests(), 1);
         QTRY_COMPARE(SectionTestHome::expectedSize(seriesAll), qint64(body.size()));
-        QFile copy(SectionTestHome::catalogPath(seriesAll));
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll(), body);
+        QCOMPARE(norvane::test::readFile(SectionTestHome::catalogPath(seriesAll)), body);
 
         // The next visit reads the copy: no download, the same list.
         const QList<SeriesStream> shown = model.items();
@@ -208,15 +177,6 @@ private Q_SLOTS:
         QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
     }
 };
-
-SeriesModel &TestSeriesModel::makeModel()
-{
-    m_model = std::make_unique<SeriesModel>(m_progress.get(), m_favorites.get());
-    m_model->setClient(XtreamClient(m_provider->baseUrl(), m_provider->username(), m_provider->password()));
-    m_tester = std::make_unique<QAbstractItemModelTester>(m_model->listModel(),
-                                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
-    return *m_model;
-}
 
 NORVANE_TEST_MAIN(TestSeriesModel)
 #include "tst_seriesmodel.moc"

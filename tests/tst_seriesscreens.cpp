@@ -1,22 +1,16 @@
 #include "FavoritesStore.h"
 #include "ItemInput.h"
 #include "ProgressStore.h"
-#include "QmlHarness.h"
-#include "SampleProvider.h"
-#include "SectionTestHome.h"
 #include "PlayerModel.h"
-#include "SampleMedia.h"
+#include "RecordFields.h"
+#include "ScreenTestBed.h"
 #include "SeriesDetailModel.h"
 #include "SeriesModel.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 
-#include <QQmlExtensionPlugin>
 #include <QQuickItem>
 #include <memory>
-
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
 
 using namespace norvane::test;
 
@@ -61,11 +55,10 @@ ProgressEntry entry(qint64 positionMs, qint64 durationMs)
 
 QStringList ids(const QList<Episode> &episodes)
 {
-    QStringList list;
-    for (const Episode &e : episodes)
-        list << e.id();
-    return list;
+    return fieldOf(episodes, &Episode::id);
 }
+
+const QByteArray seriesViewQml = "import QtQuick\nimport Norvane\nSeriesView { width: 1100; height: 700 }\n";
 
 } // namespace
 
@@ -73,33 +66,27 @@ QStringList ids(const QList<Episode> &episodes)
 class TestSeriesScreens : public QObject
 {
     Q_OBJECT
-    std::unique_ptr<SectionTestHome> m_home;
-    SampleProvider m_provider;
+    ScreenTestBed m_bed;
 
-    XtreamClient client() const
-    {
-        return XtreamClient(m_provider.baseUrl(), m_provider.username(), m_provider.password());
-    }
     // Series 1 of the sample catalog as a grid card gives it: name and id.
     SeriesStream firstSeries()
     {
         std::array<QString, SeriesStream::FieldCount> fields;
-        fields[SeriesStream::Name] = m_provider.catalog().seriesName(1).value();
+        fields[SeriesStream::Name] = m_bed.provider().catalog().seriesName(1).value();
         fields[SeriesStream::SeriesId] = QStringLiteral("1");
         return SeriesStream(RecordText<SeriesStream::FieldCount>::fromStrings(fields), 0);
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // Headless: no sound device for the shared engine.
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
-        m_home = std::make_unique<SectionTestHome>();
-        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
-        QVERIFY(m_provider.listenOn());
-    }
+    void initTestCase() { QVERIFY(m_bed.start(true)); }
 
-    void cleanup() { VLCEngine::shared()->stop(); }
+    void cleanup()
+    {
+        m_bed.close();
+        VLCEngine::shared()->stop();
+        for (const QString &key : ProgressStore::shared()->entries().keys())
+            ProgressStore::shared()->removeEntry(key);
+    }
 
     void queueRunsToTheEndOfTheLastSeason_data()
     {
@@ -128,6 +115,9 @@ private Q_SLOTS:
         QCOMPARE(item.contentType(), QStringLiteral("series"));
         QCOMPARE(item.contentId(), QStringLiteral("7"));
         QCOMPARE(item.startTimeMs(), 0);
+        // Nor does the row show a mark.
+        QVERIFY(!SeriesDetailModel::barFraction(QVariant()).isValid());
+        QVERIFY(!SeriesDetailModel::isWatched(QVariant()));
     }
 
     void episodeItemImageFallsBack_data()
@@ -178,12 +168,6 @@ private Q_SLOTS:
         QCOMPARE(item.startTimeMs(), startMs);
     }
 
-    void noEntryNoMarks()
-    {
-        QVERIFY(!SeriesDetailModel::barFraction(QVariant()).isValid());
-        QVERIFY(!SeriesDetailModel::isWatched(QVariant()));
-    }
-
     // The detail screen against the provider: chips, a watched episode, the favourite button and
     // the queue handed to the player.
     void detailScreenAgainstTheProvider()
@@ -192,8 +176,7 @@ private Q_SLOTS:
         // Episode 1 of season 1 of series 1 is id 121, watched to the end.
         ProgressStore::shared()->recordPosition("series:1:ep:121", "series", "1", "Serie 1", std::nullopt,
                                                 "http://stored/121.mp4", 29'500, 30'000);
-        QmlHarness harness;
-        QObject *root = createShown(harness, R"(
+        QObject *root = m_bed.open(R"(
 import QtQuick
 import Norvane
 SeriesDetailView {
@@ -201,21 +184,21 @@ SeriesDetailView {
     property var players: []
     onPlay: player => players = players.concat([player])
 }
-)", {{"client", QVariant::fromValue(client())}, {"series", QVariant::fromValue(picked)}});
+)", {{"series", QVariant::fromValue(picked)}});
         QVERIFY(root);
         auto *detail = root->property("detail").value<SeriesDetailModel *>();
         QTRY_VERIFY_WITH_TIMEOUT(detail->hasResponse(), 5000);
         QQuickItem *chip = nullptr;
-        QTRY_VERIFY((chip = findByName<QQuickItem>(root, "seasonChip_1")));
+        QTRY_VERIFY((chip = m_bed.item("seasonChip_1")));
         QCOMPARE(accessibleName(chip), QStringLiteral("Temporada 1"));
         QQuickItem *row = nullptr;
-        QTRY_VERIFY((row = findByName<QQuickItem>(root, "episodeRow_121")));
+        QTRY_VERIFY((row = m_bed.item("episodeRow_121")));
         QVERIFY(row->property("watched").toBool());
         QVERIFY(findByName<QQuickItem>(row, "watchedMark")->isVisible());
         QVERIFY(!findByName<QQuickItem>(row, "episodeBar")->isVisible());
         QVERIFY(accessibleName(row).startsWith("E1 · "));
 
-        QQuickItem *favorite = findByName<QQuickItem>(root, "favoriteButton");
+        QQuickItem *favorite = m_bed.item("favoriteButton");
         QCOMPARE(accessibleName(favorite), QStringLiteral("Favorito"));
         clickItem(favorite);
         QVERIFY(FavoritesStore::shared()->isFavorite("series", "1"));
@@ -234,29 +217,26 @@ SeriesDetailView {
         QCOMPARE(player->index(), 0);
         QCOMPARE(expected.first().url(), QStringLiteral("http://stored/121.mp4"));
         QCOMPARE(expected.first().startTimeMs(), 0);
-        ProgressStore::shared()->removeEntry("series:1:ep:121");
     }
 
     // The grid's favourites: the hint while there are none, the card menu's wording and toggle,
     // and the "Favoritos" list following the menu at once.
     void cardMenuTogglesTheFavorite()
     {
-        QmlHarness harness;
-        QObject *root = createShown(harness, "import QtQuick\nimport Norvane\nSeriesView { width: 1100; height: 700 }\n",
-                                    {{"client", QVariant::fromValue(client())}});
+        QObject *root = m_bed.open(seriesViewQml);
         QVERIFY(root);
         auto *model = root->property("model").value<SeriesModel *>();
         QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingCategories() && !model->categories().isEmpty(), 20000);
         auto pick = [&](const QString &id) {
             QQuickItem *row = nullptr;
-            QTRY_VERIFY((row = findByName<QQuickItem>(root, "categoryRow_" + id)));
+            QTRY_VERIFY((row = m_bed.item("categoryRow_" + id)));
             clickItem(row);
             QTRY_COMPARE(model->selectedCategoryId(), id);
             QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingItems(), 20000);
-            waitForLayout(&harness.window());
+            waitForLayout(&m_bed.harness().window());
         };
         auto favoriteItemOf = [&](QQuickItem *card) {
-            QTest::mouseClick(&harness.window(), Qt::RightButton, Qt::NoModifier, sceneCenter(card).toPoint());
+            QTest::mouseClick(&m_bed.harness().window(), Qt::RightButton, Qt::NoModifier, sceneCenter(card).toPoint());
             auto *menuItem = findByName<QQuickItem>(card, "favoriteMenuItem");
             QObject *menu = menuItem ? menuItem->property("menu").value<QObject *>() : nullptr;
             return menu && QTest::qWaitFor([&] { return menu->property("opened").toBool(); }, 5000) ? menuItem
@@ -264,14 +244,14 @@ SeriesDetailView {
         };
 
         pick("__favorites__");
-        QQuickItem *hint = findByName<QQuickItem>(root, "favoritesHintText");
+        QQuickItem *hint = m_bed.item("favoritesHintText");
         QTRY_VERIFY(hint->isVisible());
         QCOMPARE(hint->property("text").toString(),
                  QStringLiteral("Aún no tienes series favoritas.\nUsa clic derecho sobre una serie para agregarla."));
 
         pick(model->categories().first().categoryId());
         QQuickItem *card = nullptr;
-        QTRY_VERIFY((card = findByName<QQuickItem>(root, "posterCard_0")));
+        QTRY_VERIFY((card = m_bed.item("posterCard_0")));
         const SeriesStream first = model->items().first();
         QQuickItem *menuItem = favoriteItemOf(card);
         QVERIFY(menuItem);
@@ -283,7 +263,7 @@ SeriesDetailView {
 
         pick("__favorites__");
         QVERIFY(!hint->isVisible());
-        QTRY_VERIFY((card = findByName<QQuickItem>(root, "posterCard_0")));
+        QTRY_VERIFY((card = m_bed.item("posterCard_0")));
         QCOMPARE(accessibleName(card), first.name());
         menuItem = favoriteItemOf(card);
         QVERIFY(menuItem);
@@ -299,36 +279,32 @@ SeriesDetailView {
     void episodePlaysFromTheDetailScreen()
     {
         const QString key = SeriesDetailModel::progressKey("1", "122");
-        ProgressStore::shared()->removeEntry(key);
-        QmlHarness harness;
-        QObject *root = createShown(harness, "import QtQuick\nimport Norvane\nSeriesView { width: 1100; height: 700 }\n",
-                                    {{"client", QVariant::fromValue(client())}});
+        QObject *root = m_bed.open(seriesViewQml);
         QVERIFY(root);
         root->setProperty("detail", QVariant::fromValue(firstSeries()));
         QQuickItem *row = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT((row = findByName<QQuickItem>(root, "episodeRow_122")) && row->isVisible(), 20000);
-        waitForLayout(&harness.window());
+        QTRY_VERIFY_WITH_TIMEOUT((row = m_bed.item("episodeRow_122")) && row->isVisible(), 20000);
+        waitForLayout(&m_bed.harness().window());
         clickItem(row);
         PlayerModel *player = nullptr;
         QTRY_VERIFY((player = root->property("player").value<PlayerModel *>()));
         QCOMPARE(player->currentItem().progressKey(), key);
         QVERIFY(player->currentItem().subtitle()->startsWith(QStringLiteral("T1 · E2 · ")));
         QVERIFY(player->queue().size() > 1);
-        QTRY_VERIFY(findByName<QQuickItem>(root, "playerView"));
+        QTRY_VERIFY(m_bed.item("playerView"));
         QTRY_VERIFY_WITH_TIMEOUT(VLCEngine::shared()->status() == VLCEngine::Status::Playing
                                      && VLCEngine::shared()->currentTimeMs() > 1000,
                                  30000);
         QVERIFY(player->playbackError().isEmpty());
-        QCOMPARE(player->currentItem().url(), client().streamUrl("series", "122", "mp4"));
+        QCOMPARE(player->currentItem().url(), m_bed.client().streamUrl("series", "122", "mp4"));
         player->close();
         QTRY_VERIFY(!root->property("player").value<PlayerModel *>());
         const std::optional<ProgressEntry> stored = ProgressStore::shared()->find(key);
         QVERIFY(stored);
         QVERIFY(stored->positionMs() > 0);
-        QCOMPARE(stored->url(), client().streamUrl("series", "122", "mp4"));
-        QTRY_VERIFY(!findByName<QQuickItem>(root, "playerView"));
-        QVERIFY(findByName<QQuickItem>(root, "seriesDetail")->isVisible());
-        ProgressStore::shared()->removeEntry(key);
+        QCOMPARE(stored->url(), m_bed.client().streamUrl("series", "122", "mp4"));
+        QTRY_VERIFY(!m_bed.item("playerView"));
+        QVERIFY(m_bed.item("seriesDetail")->isVisible());
     }
 };
 

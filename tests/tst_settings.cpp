@@ -1,14 +1,9 @@
-#include <QQmlExtensionPlugin>
-
 #include "AppModel.h"
 #include "ItemInput.h"
 #include "Keychain.h"
 #include "QmlHarness.h"
 #include "SessionItems.h"
 #include "TestMain.h"
-
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
 
 using namespace norvane::test;
 
@@ -70,6 +65,7 @@ private Q_SLOTS:
         QFETCH(QString, saved);
         if (!saved.isEmpty())
             saveSignIn(saved, QStringLiteral("secreto"));
+        QCoreApplication::setApplicationVersion(QString());
         QmlHarness harness;
         QVERIFY(createShown(harness, settingsQml));
         auto *signedIn = findByName<QQuickItem>(harness.root(), QStringLiteral("signedInRow"));
@@ -86,13 +82,8 @@ private Q_SLOTS:
         QCOMPARE(accessibleName(forget), QStringLiteral("Olvidar credenciales guardadas"));
         QCOMPARE(logout->property("symbol").toString(), QStringLiteral("rectangle.portrait.and.arrow.right"));
         QCOMPARE(forget->property("symbol").toString(), QStringLiteral("key.slash"));
-    }
 
-    void versionRowFallsBackToOnePointZero()
-    {
-        QCoreApplication::setApplicationVersion(QString());
-        QmlHarness harness;
-        QVERIFY(createShown(harness, settingsQml));
+        // The version row, with the fallback of a program that has no version of its own.
         auto *row = findByName<QObject>(harness.root(), QStringLiteral("versionRow"));
         QCOMPARE(row->property("title").toString(), QStringLiteral("Norvane"));
         QCOMPARE(row->property("trailing").toString(), QStringLiteral("1.0"));

@@ -32,6 +32,24 @@ QObject *findByName(QObject *root, const QString &objectName)
     return nullptr;
 }
 
+bool isShown(QObject *root, const QString &objectName)
+{
+    auto *found = findByName<QQuickItem>(root, objectName);
+    return found && found->isVisible();
+}
+
+QQuickItem *visibleItem(QObject *root, const QString &objectName, int timeoutMs)
+{
+    QQuickItem *found = nullptr;
+    const bool ready = QTest::qWaitFor(
+        [&] {
+            found = findByName<QQuickItem>(root, objectName);
+            return found && found->isVisible() && found->width() > 0;
+        },
+        timeoutMs);
+    return ready ? found : nullptr;
+}
+
 bool waitForLayout(QQuickWindow *window)
 {
     if (!QTest::qWaitForWindowExposed(window))

@@ -20,6 +20,12 @@ T *findByName(QObject *root, const QString &objectName)
     return qobject_cast<T *>(findByName(root, objectName));
 }
 
+// Whether the item of that name exists and is visible.
+bool isShown(QObject *root, const QString &objectName);
+// The item of that name once it is visible and laid out (views make their delegates late);
+// nullptr when that does not happen within the time.
+QQuickItem *visibleItem(QObject *root, const QString &objectName, int timeoutMs = 5000);
+
 // Waits until the window is on screen and its items are laid out (renders one frame), so that
 // positions are final before input is aimed at them.
 bool waitForLayout(QQuickWindow *window);

@@ -12,14 +12,11 @@
 namespace norvane::test {
 
 // A player model on an engine over a scripted player, with a progress store in a private folder.
-struct ScriptedPlayback
+struct ScriptedPlayback : ScriptedEngine
 {
     ScriptedPlayback(const QList<PlayableItem> &queue, int countdownStepMs)
         : store(dir.filePath(QStringLiteral("progress.json")))
     {
-        auto owned = std::make_unique<ScriptedPlayer>();
-        player = owned.get();
-        engine = std::make_unique<VLCEngine>(std::move(owned), nullptr);
         model = std::make_unique<PlayerModel>(engine.get(), &store);
         model->setQueue(queue);
         model->setCountdownStepMs(countdownStepMs);
@@ -35,8 +32,6 @@ struct ScriptedPlayback
 
     QTemporaryDir dir;
     ProgressStore store;
-    ScriptedPlayer *player = nullptr;
-    std::unique_ptr<VLCEngine> engine;
     std::unique_ptr<PlayerModel> model;
 };
 

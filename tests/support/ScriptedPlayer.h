@@ -1,8 +1,12 @@
 #pragma once
 
 #include "MediaPlayerBackend.h"
+#include "VLCEngine.h"
+
+#include <QCoreApplication>
 
 #include <QStringList>
+#include <memory>
 #include <thread>
 
 namespace norvane::test {
@@ -71,6 +75,22 @@ public:
     QSize videoSize() const override { return size; }
     TrackDescriptions audioTracks() const override { return audio; }
     TrackDescriptions subtitleTracks() const override { return subtitles; }
+};
+
+// An engine of its own over a scripted player.
+struct ScriptedEngine
+{
+    ScriptedEngine()
+    {
+        auto owned = std::make_unique<ScriptedPlayer>();
+        player = owned.get();
+        engine = std::make_unique<VLCEngine>(std::move(owned), nullptr);
+    }
+    // Lets the queued callbacks run.
+    static void settle() { QCoreApplication::processEvents(); }
+
+    ScriptedPlayer *player = nullptr;
+    std::unique_ptr<VLCEngine> engine;
 };
 
 } // namespace norvane::test

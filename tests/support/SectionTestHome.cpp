@@ -1,6 +1,7 @@
 #include "SectionTestHome.h"
 
 #include "DiskCatalogCache.h"
+#include "TestFiles.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -28,9 +29,7 @@ void SectionTestHome::forgetCatalog(const QString &fileName)
 
 void SectionTestHome::storeCatalog(const QString &fileName, const QByteArray &body)
 {
-    QFile file(catalogPath(fileName));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(body), body.size());
+    writeFile(catalogPath(fileName), body);
 }
 
 void SectionTestHome::storeExpectedSize(const QString &fileName, qint64 bytes)
