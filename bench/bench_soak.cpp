@@ -2,6 +2,12 @@
 // opens movie details with their posters, then tells where resident memory went. The image
 // cache's memory level is bounded; everything else must level off, or it is a leak.
 //
+// Each reading is taken with no channel playing: the channel is stopped and every libVLC player
+// let go of is released first. What a playing stream holds (libVLC's caching, the HLS segments
+// read ahead: 20-30 MB) comes and goes with the channel and depends on where in its buffering the
+// reading falls, so read while playing it said more about that moment than about the session.
+// What a channel playing on takes is read apart, at the end.
+//
 // The provider runs as a process of its own (norvane-sample-provider), so its request log and
 // encoded images are not counted as ours. Every reading first hands freed heap back to the
 // system (malloc_trim), so memory the allocator merely kept is told apart from memory in use.
@@ -19,6 +25,7 @@
 #include "ImageCache.h"
 #include "MovieDetailModel.h"
 #include "MoviesModel.h"
+#include "PlayerRetirer.h"
 #include "ProcessMemory.h"
 #include "ProgressStore.h"
 #include "SampleMedia.h"
@@ -36,11 +43,13 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
+#include <QThreadPool>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <malloc.h>
+#include <optional>
 
 namespace {
 
@@ -56,6 +65,9 @@ constexpr qint64 levellingNoiseBytes = 2 * 1024 * 1024;
 constexpr qsizetype keptConnections = 12;
 // Long enough for a live channel's buffers to fill (libVLC reads the HLS segments ahead).
 constexpr std::chrono::milliseconds holdPlaying{15000};
+// A player of the sample provider is released within milliseconds of its stop; one that takes
+// longer than this is stuck, and the reading after it would not be the application's own.
+constexpr std::chrono::milliseconds windDownLimit{10000};
 
 bool waitUntil(const std::function<bool()> &done, int ms)
 {
@@ -67,10 +79,30 @@ bool waitUntil(const std::function<bool()> &done, int ms)
     return done();
 }
 
+// Brings the process to what it holds between uses, for a reading: stops whatever plays and
+// waits (bounded) until every player let go of has been released, then lets the worker pool's
+// threads end. Each of those keeps a JSON parser sized to the largest document it decoded (at most
+// keptParserCapacity) until it has been idle for half a minute, so a reading would otherwise
+// count them or not depending on when the last catalog was decoded. Events are handled between
+// the waits, so work that one posts for the other (a decode's result, an object deleted later)
+// is done too. False when a player or a pool thread is still busy after the limit.
+bool settle(VLCEngine *engine)
+{
+    engine->stop();
+    bool settled = waitUntil([] { return PlayerRetirer::pendingInProcess() == 0; }, int(windDownLimit.count()));
+    for (int round = 0; round < 2; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        settled = QThreadPool::globalInstance()->waitForDone(int(windDownLimit.count())) && settled;
+    }
+    return settled;
+}
+
 // The demo provider on a free port, in a process of its own.
 class ProviderProcess
 {
 public:
+    ~ProviderProcess() { stop(); }
     bool start()
     {
         m_process.setProgram(QStringLiteral(NORVANE_SAMPLE_PROVIDER_BINARY));
@@ -100,6 +132,8 @@ public:
     }
     void stop()
     {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
         m_process.kill();
         m_process.waitForFinished(5000);
     }
@@ -128,10 +162,9 @@ struct Memory
     qint64 anonymousBesideHeap() const { return anonymous - heapInUse; }
 };
 
+// Handles no events: what the reading sees is what the caller left (see settle()).
 Memory measure(const ImageCache &images)
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
     Memory memory;
     memory.residentBeforeTrim = BenchReport::statusBytes("VmRSS");
     malloc_trim(0);
@@ -166,9 +199,10 @@ QString signedMb(qint64 bytes)
 
 void printHeader()
 {
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13")
                .arg(QStringLiteral("phase"), -8)
                .arg(QStringLiteral("done"), 5)
+               .arg(QStringLiteral("playing"), 8)
                .arg(QStringLiteral("RSS"), 7)
                .arg(QStringLiteral("trimmed"), 8)
                .arg(QStringLiteral("files"), 6)
@@ -179,14 +213,17 @@ void printHeader()
                .arg(QStringLiteral("anon-heap"), 10)
                .arg(QStringLiteral("threads"), 8)
                .arg(QStringLiteral("fds"), 4)
-        << "   (MB; RSS after returning free heap, trimmed = what that returned)" << Qt::endl;
+        << Qt::endl
+        << "(MB; playing = RSS just before the channel was stopped; the rest with nothing playing,"
+        << " after returning free heap, trimmed = what that returned)" << Qt::endl;
 }
 
-void printRow(const QString &phase, int done, const Memory &m)
+void printRow(const QString &phase, int done, const Memory &m, std::optional<qint64> residentPlaying)
 {
-    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12")
+    out << QStringLiteral("%1 %2 %3 %4 %5 %6 %7 %8 %9 %10 %11 %12 %13")
                .arg(phase, -8)
                .arg(done, 5)
+               .arg(residentPlaying ? mb(*residentPlaying) : QStringLiteral("-"), 8)
                .arg(mb(m.resident), 7)
                .arg(mb(m.residentBeforeTrim - m.resident), 8)
                .arg(mb(m.fileBacked), 6)
@@ -288,8 +325,7 @@ int main(int argc, char *argv[])
         if (const auto image = QCoro::waitFor(images.fetch(url)))
             images.remember(url, *image);
     };
-    int played = 0;
-    int failed = 0;
+    // True when the channel plays.
     const auto zap = [&](int i) {
         const ChannelRow &row = rows[i % rows.size()];
         channels.select(row);
@@ -297,8 +333,11 @@ int main(int argc, char *argv[])
             keepImage(*row.iconURL());
         waitUntil([&] { return engine->status() == VLCEngine::Status::Playing || !channels.playbackError().isEmpty(); },
                   8000);
-        engine->status() == VLCEngine::Status::Playing ? ++played : ++failed;
+        return engine->status() == VLCEngine::Status::Playing;
     };
+    int played = 0;
+    int failed = 0;
+    const auto countedZap = [&](int i) { zap(i) ? ++played : ++failed; };
     const auto openDetail = [&](int i) {
         MovieDetailModel detail(&progress);
         detail.setClient(client);
@@ -309,69 +348,93 @@ int main(int argc, char *argv[])
             keepImage(detail.posterUrl());
     };
 
-    // One of each first, so what is made once per process (libVLC, the connection) is in the baseline.
-    zap(0);
+    // One of each first, so what is made once per process (libVLC, its decoders, the connections)
+    // is in the baseline; the first channel plays until it shows a picture, which is when libVLC
+    // has loaded what decoding needs.
+    countedZap(0);
+    waitUntil([&] { return engine->surface()->displayedFrames() > 0; }, 10000);
     openDetail(0);
     printHeader();
+    int unsettled = 0; // readings taken while a stopped player or a pool thread was still busy
+    const auto readStopped = [&](const QString &phase, int done) {
+        std::optional<qint64> playing;
+        if (engine->status() == VLCEngine::Status::Playing)
+            playing = measure(images).resident;
+        if (!settle(engine))
+            ++unsettled;
+        const Memory memory = measure(images);
+        printRow(phase, done, memory, playing);
+        return memory;
+    };
     const auto runPhase = [&](const QString &name, int count, const std::function<void(int)> &step) {
-        QList<Memory> readings{measure(images)};
-        printRow(name, 0, readings.first());
+        QList<Memory> readings{readStopped(name, 0)};
         const int every = std::max(1, count / 10);
         for (int i = 1; i <= count; ++i) {
             step(i);
-            if (i % every == 0 || i == count) {
-                readings.append(measure(images));
-                printRow(name, i, readings.last());
-            }
+            if (i % every == 0 || i == count)
+                readings.append(readStopped(name, i));
         }
         return readings;
     };
     QElapsedTimer clock;
     clock.start();
-    const QList<Memory> zapping = runPhase(QStringLiteral("zap"), zaps, zap);
+    const QList<Memory> zapping = runPhase(QStringLiteral("zap"), zaps, countedZap);
     const qint64 zapSeconds = clock.elapsed() / 1000;
-    // A channel that stays on fills libVLC's buffers (the segments ahead, the decoder's pictures),
-    // which a zap every second never does: let the last one play before the details start, so
-    // their phase is not read as growing by what that buffering takes.
-    waitUntil([] { return false; }, int(holdPlaying.count()));
-    const Memory held = measure(images);
-    printRow(QStringLiteral("held"), int(holdPlaying.count() / 1000), held);
     const QList<Memory> detailing = runPhase(QStringLiteral("detail"), details, openDetail);
-    // Start and end both while a channel plays; what stopping gives back is shown apart.
+    const qint64 detailSeconds = clock.elapsed() / 1000 - zapSeconds;
     const Memory start = zapping.first();
     const Memory end = detailing.last();
-    engine->stop();
-    // The stopped player winds down on a background thread; give it time to free its buffers.
-    waitUntil([] { return false; }, 3000);
-    const Memory stopped = measure(images);
-    printRow(QStringLiteral("stopped"), details, stopped);
+
+    // A channel left on fills libVLC's buffers, which a zap every second or so never does: what
+    // that takes, and whether stopping gives it back (what leaving it out of the readings rests on).
+    bool heldPlays = false;
+    for (int next = zaps + 1; !heldPlays && next <= zaps + 5; ++next)
+        heldPlays = zap(next);
+    waitUntil([] { return false; }, int(holdPlaying.count()));
+    const Memory held = measure(images);
+    if (!settle(engine))
+        ++unsettled;
+    const Memory released = measure(images);
+    printRow(QStringLiteral("held"), int(holdPlaying.count() / 1000), released, held.resident);
+    // Judged on the heap in use: the resident pages freed heap leaves behind depend on how the
+    // arenas of libVLC's threads were cut up, which the phases' RSS rule covers.
+    const bool heldGivenBack = released.heapBesideImages() - end.heapBesideImages() <= levellingNoiseBytes;
 
     out << Qt::endl
         << (defaultAllocator ? "glibc's own trim and mmap thresholds" : "the application's allocator settings")
         << ": arenas of other threads " << (defaultAllocator ? "keep" : "give back") << " their freed top" << Qt::endl
-        << zaps << " zaps (" << played << " playing, " << failed << " not) in " << zapSeconds << " s, " << details
-        << " details in " << clock.elapsed() / 1000 - zapSeconds << " s" << Qt::endl;
-    out << "Growth, start to end (MB):" << Qt::endl
-        << "  RSS                  " << signedMb(end.resident - start.resident) << " (before returning free heap "
+        << zaps << " zaps (" << played << " playing, " << failed << " not, the first one included) in " << zapSeconds
+        << " s, " << details << " details in " << detailSeconds << " s" << Qt::endl;
+    out << "Growth, start to end, read with no channel playing (MB):" << Qt::endl
+        << "  RSS                  " << mb(start.resident) << " -> " << mb(end.resident) << ": "
+        << signedMb(end.resident - start.resident) << " (before returning free heap "
         << signedMb(end.residentBeforeTrim - start.residentBeforeTrim) << ")" << Qt::endl
         << "  mapped from files    " << signedMb(end.fileBacked - start.fileBacked)
         << " (libraries and fonts read on first use)" << Qt::endl
         << "  anonymous            " << signedMb(end.anonymous - start.anonymous) << Qt::endl
-        << "    heap in use        " << signedMb(end.heapInUse - start.heapInUse) << Qt::endl
+        << "    heap in use        " << mb(start.heapInUse) << " -> " << mb(end.heapInUse) << ": "
+        << signedMb(end.heapInUse - start.heapInUse) << Qt::endl
         << "      image cache      " << signedMb(end.imageCache - start.imageCache) << " (level " << mb(end.imageCache)
         << " of " << mb(ImageCache::maxMemoryCost) << ", " << images.memoryCount() << " of "
         << ImageCache::maxMemoryEntries << " images)" << Qt::endl
         << "      everything else  " << signedMb(end.heapBesideImages() - start.heapBesideImages()) << Qt::endl
-        << "    outside the heap   " << signedMb(end.anonymousBesideHeap() - start.anonymousBesideHeap())
-        << " (free heap the trim cannot return: other threads' arenas keep their top free block;"
-        << " thread stacks)" << Qt::endl
-        << "  stopping the channel gave back " << mb(end.heapInUse - stopped.heapInUse) << " MB of heap in use"
-        << " (a channel held for " << holdPlaying.count() / 1000 << " s: " << signedMb(held.heapInUse - zapping.last().heapInUse)
-        << " MB)" << Qt::endl
+        << "    outside the heap   " << mb(start.anonymousBesideHeap()) << " -> " << mb(end.anonymousBesideHeap())
+        << ": " << signedMb(end.anonymousBesideHeap() - start.anonymousBesideHeap())
+        << " (free heap the trim cannot return; thread stacks)" << Qt::endl
         << "  threads " << start.threads << " -> " << end.threads << ", open fds " << start.openFds << " -> "
-        << end.openFds << Qt::endl;
+        << end.openFds << Qt::endl
+        << "A channel " << (heldPlays ? "playing" : "started but NOT playing") << " for " << holdPlaying.count() / 1000
+        << " s at the end: RSS " << mb(held.resident) << " MB (heap in use "
+        << signedMb(held.heapInUse - end.heapInUse) << " MB, fds " << held.openFds << "); stopped and released: RSS "
+        << mb(released.resident) << " MB, heap beside the images "
+        << signedMb(released.heapBesideImages() - end.heapBesideImages()) << " MB against the end: "
+        << (heldGivenBack ? "given back" : "NOT GIVEN BACK") << Qt::endl;
+    if (unsettled > 0)
+        out << unsettled << " readings came while a stopped player or a pool thread was still busy after "
+            << windDownLimit.count() / 1000 << " s: NOT what the application holds between uses" << Qt::endl;
 
-    bool bounded = end.imageCache <= ImageCache::maxMemoryCost && end.openFds <= start.openFds + keptConnections;
+    bool bounded = end.imageCache <= ImageCache::maxMemoryCost && end.openFds <= start.openFds + keptConnections
+        && unsettled == 0 && heldPlays && heldGivenBack;
     for (const Levelling &phase : {levellingOf(QStringLiteral("zapping"), zapping),
                                    levellingOf(QStringLiteral("details"), detailing)}) {
         out << "Beside the image cache, " << phase.phase << ": heap in use " << signedMb(phase.heap.firstHalf)
@@ -380,20 +443,22 @@ int main(int argc, char *argv[])
             << (phase.levelsOff() ? "levels off" : "KEEPS GROWING") << Qt::endl;
         bounded = bounded && phase.levelsOff();
     }
-    out << (bounded ? "Within bounds: the image cache stays under its bound and the rest levels off."
+    out << (bounded ? "Within bounds: the image cache stays under its bound, the rest levels off, and a channel "
+                      "gives back what it took."
                     : "NOT within bounds: see above.")
         << Qt::endl;
 
     BenchReport::title(QStringLiteral("Long session"),
                        QStringLiteral("%1 channel changes with real libVLC, then %2 movie details with their posters, "
-                                      "against the sample provider in its own process; memory read after returning "
-                                      "free heap to the system")
+                                      "against the sample provider in its own process; memory read with the channel "
+                                      "stopped and its player released, after returning free heap to the system")
                            .arg(zaps)
                            .arg(details));
     BenchReport::row({QStringLiteral("RSS growth"), {QStringLiteral("RSS"), double(end.resident - start.resident) / MB, QStringLiteral("MB")},
                       {}, 0, QString(), std::nullopt,
-                      QStringLiteral("%1 -> %2 MB; image cache %3 MB (bound %4 MB)")
-                          .arg(mb(start.resident), mb(end.resident), mb(end.imageCache), mb(ImageCache::maxMemoryCost))});
+                      QStringLiteral("%1 -> %2 MB; image cache %3 MB (bound %4 MB); a channel left on: %5 MB")
+                          .arg(mb(start.resident), mb(end.resident), mb(end.imageCache), mb(ImageCache::maxMemoryCost),
+                               mb(held.resident))});
     BenchReport::row({QStringLiteral("Heap growth beside the image cache"),
                       {QStringLiteral("heap"), double(end.heapBesideImages() - start.heapBesideImages()) / MB,
                        QStringLiteral("MB")},
