@@ -97,14 +97,12 @@ QCoro::Task<> ChannelsModel::watchForFallback(ChannelRow channel, quint64 play)
     if (m_didFallbackToTS)
         co_return;
     bool waited = co_await ownedDelay(this, std::chrono::milliseconds(m_fallbackWatchMs));
-    if (!waited || !isCurrentPlay(channel, play)
-        || !engineFailed())
+    if (!waited || !isCurrentPlay(channel, play) || !engineFailed())
         co_return;
     m_didFallbackToTS = true;
     startStream(channel, QStringLiteral("ts"));
     waited = co_await ownedDelay(this, std::chrono::milliseconds(m_fallbackWatchMs));
-    if (!waited || !isCurrentPlay(channel, play)
-        || !engineFailed())
+    if (!waited || !isCurrentPlay(channel, play) || !engineFailed())
         co_return;
     setPlaybackError(playbackErrorText());
 }
