@@ -36,8 +36,7 @@
 #include <QTextStream>
 #include <malloc.h>
 
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+#include "NorvaneQmlPlugins.h"
 
 namespace {
 

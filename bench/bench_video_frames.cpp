@@ -37,7 +37,7 @@
 #include <memory>
 #include <vector>
 
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+#include "NorvaneQmlPlugins.h"
 
 namespace {
 

@@ -11,8 +11,7 @@
 #include "NorvaneBuildConfig.h"
 #include "ProcessMemory.h"
 
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+#include "NorvaneQmlPlugins.h"
 
 namespace {
 

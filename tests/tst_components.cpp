@@ -1,9 +1,9 @@
 #include <QSignalSpy>
+#include <QVariantMap>
 
 #include "CatalogLoadingText.h"
 #include "ItemInput.h"
 #include "QmlHarness.h"
-#include "SpecialCategoryRow.h"
 #include "TestMain.h"
 
 using namespace norvane::test;
@@ -30,10 +30,10 @@ CategoryColumn {
 
 QVariantList specialRows()
 {
-    return {QVariant::fromValue(SpecialCategoryRow(QStringLiteral("__continue__"), QStringLiteral("Continuar viendo"),
-                                                   QStringLiteral("play.circle"))),
-            QVariant::fromValue(SpecialCategoryRow(QStringLiteral("__recent__"), QStringLiteral("Recién agregadas"),
-                                                   QStringLiteral("sparkles")))};
+    return {QVariantMap{{QStringLiteral("id"), QStringLiteral("__continue__")}, {QStringLiteral("label"), QStringLiteral("Continuar viendo")},
+                {QStringLiteral("icon"), QStringLiteral("play.circle")}},
+            QVariantMap{{QStringLiteral("id"), QStringLiteral("__recent__")}, {QStringLiteral("label"), QStringLiteral("Recién agregadas")},
+                {QStringLiteral("icon"), QStringLiteral("sparkles")}}};
 }
 
 QQuickItem *item(QmlHarness &harness, const QString &objectName)
@@ -258,7 +258,7 @@ RetryBox {
         QTest::newRow("settings and a confirmation")
             << QByteArray("SettingsView {\n app: AppModel { }\n Component.onCompleted: confirmForget = true\n}");
         QTest::newRow("section frame") << QByteArray(
-            "SectionScaffold { title: \"Series\"; ComingSoon { tab: AppModel.Series; title: \"Series\" } }");
+            "SectionScaffold { title: \"Series\" }");
         QTest::newRow("category column") << QByteArray(
             "CategoryColumn { categories: [{ categoryId: \"1\", categoryName: \"Acción\" }]; selectedId: \"1\" }");
         QTest::newRow("PIN prompt") << QByteArray("PinPrompt { }");

@@ -26,8 +26,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+#include "NorvaneQmlPlugins.h"
 
 namespace {
 
@@ -140,6 +139,10 @@ SessionRun runChild(const QString &home, const QByteArray &mode, bool withSecret
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("NORVANE_CREDENTIALS_SESSION"), QString::fromLatin1(mode));
     env.remove(QStringLiteral("NORVANE_VLC_LOG"));
+    // Every logging category on, each line marked with its category, so that a credential in any
+    // of them would show in the output.
+    env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("norvane.*=true"));
+    env.insert(QStringLiteral("QT_MESSAGE_PATTERN"), QStringLiteral("%{category}: %{message}"));
     env.insert(QStringLiteral("HOME"), home);
     // The sample media stay where this process made them, outside the home under inspection.
     env.insert(QStringLiteral("NORVANE_SAMPLE_MEDIA_DIR"), QFileInfo(SampleMedia::directory()).path());
@@ -200,6 +203,8 @@ private Q_SLOTS:
         const SessionRun run = runChild(home.path(), "full", true);
         QVERIFY2(run.exitCode == 0, run.output.constData());
         QVERIFY2(run.output.contains("movie played"), run.output.constData());
+        for (const char *category : {"norvane.provider:", "norvane.playback:", "norvane.keyring:"})
+            QVERIFY2(run.output.contains(category), category);
         QVERIFY2(!run.output.contains(password.toUtf8()), run.output.constData());
 
         int files = 0;

@@ -7,8 +7,7 @@
 #include "TestMain.h"
 
 // Imported here once for every test program that builds QML through the harness.
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+#include "NorvaneQmlPlugins.h"
 
 namespace norvane::test {
 

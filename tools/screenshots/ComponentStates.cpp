@@ -1,8 +1,8 @@
 // The shared screen components, each in the states a screen can put it in.
 #include <QVariantList>
+#include <QVariantMap>
 
 #include "ScreenshotRun.h"
-#include "SpecialCategoryRow.h"
 
 namespace {
 
@@ -28,10 +28,10 @@ void retryBox(ScreenshotRun &run)
 void categoryColumn(ScreenshotRun &run)
 {
     const QVariantList specials{
-        QVariant::fromValue(SpecialCategoryRow(QStringLiteral("__continue__"), QStringLiteral("Continuar viendo"),
-                                               QStringLiteral("play.circle"))),
-        QVariant::fromValue(SpecialCategoryRow(QStringLiteral("__recent__"), QStringLiteral("Recién agregadas"),
-                                               QStringLiteral("sparkles"))),
+        QVariantMap{{QStringLiteral("id"), QStringLiteral("__continue__")}, {QStringLiteral("label"), QStringLiteral("Continuar viendo")},
+                {QStringLiteral("icon"), QStringLiteral("play.circle")}},
+        QVariantMap{{QStringLiteral("id"), QStringLiteral("__recent__")}, {QStringLiteral("label"), QStringLiteral("Recién agregadas")},
+                {QStringLiteral("icon"), QStringLiteral("sparkles")}},
     };
     if (!run.show(onBackground(R"(
   property var specialRows: []

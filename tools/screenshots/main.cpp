@@ -13,8 +13,7 @@
 #include "SampleProvider.h"
 #include "ScreenshotRun.h"
 
-Q_IMPORT_QML_PLUGIN(NorvanePlugin)
-Q_IMPORT_QML_PLUGIN(Norvane_CorePlugin)
+#include "NorvaneQmlPlugins.h"
 
 int main(int argc, char *argv[])
 {

@@ -2,7 +2,6 @@ import QtQuick
 import Norvane
 
 // Home: the main menu while no section is open, otherwise the open section inside its frame.
-// Section screens that are not available yet show the "en construcción" placeholder.
 Rectangle {
     id: home
 
@@ -26,7 +25,7 @@ Rectangle {
         return sectionScreens[tab] ?? scaffoldScreen
     }
 
-    // The section screens that exist, by AppTab; the others fall back to the placeholder frame.
+    // The section screens by AppTab; settings, and a section without a client, show the bare frame.
     readonly property var sectionScreens: ({
         [AppModel.Live]: channelsScreen,
         [AppModel.Movies]: moviesScreen,
@@ -59,7 +58,7 @@ Rectangle {
             onBack: home.closeSection()
 
             Loader {
-                sourceComponent: home.app.openTab === AppModel.Settings ? settingsScreen : comingSoon
+                sourceComponent: home.app.openTab === AppModel.Settings ? settingsScreen : null
             }
         }
     }
@@ -105,15 +104,6 @@ Rectangle {
         SettingsView {
             objectName: "settingsView"
             app: home.app
-        }
-    }
-
-    Component {
-        id: comingSoon
-        ComingSoon {
-            objectName: "comingSoon"
-            tab: home.app.openTab ?? -1
-            title: home.titleFor(home.app.openTab)
         }
     }
 }

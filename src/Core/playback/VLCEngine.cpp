@@ -1,6 +1,7 @@
 #include "VLCEngine.h"
 
 #include "LibVlcPlayer.h"
+#include "Logging.h"
 #include "VideoSurface.h"
 
 #include <QCoreApplication>
@@ -339,6 +340,11 @@ void VLCEngine::setStatus(Status status)
 {
     if (m_status == status)
         return;
+    // The status alone: the media's address carries the credentials.
+    if (status == Status::Error)
+        qCInfo(lcPlayback) << "playback failed";
+    else
+        qCDebug(lcPlayback) << "status" << statusName(status);
     m_status = status;
     Q_EMIT statusChanged();
 }

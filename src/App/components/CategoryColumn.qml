@@ -8,7 +8,7 @@ import Norvane
 Rectangle {
     id: column
 
-    // SpecialCategoryRow values (or objects with id, label and icon).
+    // The fixed rows above the categories: objects with id, label and icon.
     property var specials: []
     // Category values (objects with categoryId and categoryName).
     property var categories: []

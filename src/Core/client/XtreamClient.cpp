@@ -1,6 +1,7 @@
 #include "XtreamClient.h"
 
 #include "ApiConnection.h"
+#include "Logging.h"
 #include "NorvaneError.h"
 #include "ProgressDownloader.h"
 
@@ -50,12 +51,29 @@ QString XtreamClient::streamUrl(const QString &kind, const QString &id, const QS
            + pathSegment(extension);
 }
 
+namespace {
+
+// One line a request, named by its action: the address carries the credentials, and so can a
+// transport error's own text, so a failure is described by its user text only.
+Result<QByteArray> logged(const std::optional<QString> &action, Result<QByteArray> result)
+{
+    const QString name = action.value_or(QStringLiteral("sign-in"));
+    if (result)
+        qCDebug(lcProvider) << name << "answered" << result->size() << "bytes";
+    else
+        qCInfo(lcProvider) << name << "failed:" << NorvaneError::message(result.failure());
+    return result;
+}
+
+} // namespace
+
 QCoro::Task<Result<QByteArray>> XtreamClient::rawData(std::optional<QString> action, QueryItems extra) const
 {
     const std::optional<QUrl> address = url(action, extra);
     if (!address)
         co_return TransportError{TransportError::Kind::badURL, {}};
-    co_return co_await ApiConnection::get(*address);
+    Result<QByteArray> body = co_await ApiConnection::get(*address);
+    co_return logged(action, std::move(body));
 }
 
 QCoro::Task<Result<QByteArray>> XtreamClient::rawData(std::optional<QString> action, QueryItems extra,
@@ -65,7 +83,8 @@ QCoro::Task<Result<QByteArray>> XtreamClient::rawData(std::optional<QString> act
     if (!address)
         co_return TransportError{TransportError::Kind::badURL, {}};
     ProgressDownloader downloader(std::move(onProgress));
-    co_return co_await downloader.download(QNetworkRequest(*address), ApiConnection::catalogTimeout());
+    Result<QByteArray> body = co_await downloader.download(QNetworkRequest(*address), ApiConnection::catalogTimeout());
+    co_return logged(action, std::move(body));
 }
 
 QCoro::Task<Result<QList<LiveStream>>> XtreamClient::liveStreams(std::optional<QString> categoryId) const
