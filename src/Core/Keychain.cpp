@@ -153,28 +153,20 @@ Keychain::Lookup decodeSecret(SecretValue *value)
     return {Outcome::Found, text};
 }
 
-// The default keyring when it exists and is unlocked. Creating or unlocking one would put a
-// password prompt in front of the user, so a write then does nothing instead.
-SecretCollection *openDefaultCollection(SecretService *service, const CallDeadline &deadline)
+// The default keyring, locked or not; none when there is none.
+SecretCollection *defaultCollection(SecretService *service, const CallDeadline &deadline)
 {
     GError *error = nullptr;
     SecretCollection *collection = secret_collection_for_alias_sync(
         service, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, deadline.cancellable(), &error);
     g_clear_error(&error);
-    if (collection && secret_collection_get_locked(collection)) {
-        g_object_unref(collection);
-        return nullptr;
-    }
     return collection;
 }
 
 // A locked default keyring may hold the item without showing it.
 bool defaultCollectionIsLocked(SecretService *service, const CallDeadline &deadline)
 {
-    GError *error = nullptr;
-    SecretCollection *collection = secret_collection_for_alias_sync(
-        service, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, deadline.cancellable(), &error);
-    g_clear_error(&error);
+    SecretCollection *collection = defaultCollection(service, deadline);
     const bool locked = collection && secret_collection_get_locked(collection);
     if (collection)
         g_object_unref(collection);
@@ -243,7 +235,37 @@ bool removeNow(const QString &account)
     return removed;
 }
 
-// Stores the value as a new item, then deletes the older ones. True when only the new one is left.
+// The default keyring when it is unlocked. Creating or unlocking one would put a password prompt
+// in front of the user, so a write then does nothing instead.
+SecretCollection *unlockedDefaultCollection(SecretService *service, const CallDeadline &deadline)
+{
+    SecretCollection *collection = defaultCollection(service, deadline);
+    if (collection && secret_collection_get_locked(collection)) {
+        g_object_unref(collection);
+        return nullptr;
+    }
+    return collection;
+}
+
+// A new item holding the value; none when the keyring refused it.
+SecretItem *createItem(SecretCollection *collection, const CallDeadline &deadline, const QString &account,
+                       const QString &value)
+{
+    const QByteArray data = value.toUtf8();
+    SecretValue *secret = secret_value_new(data.constData(), data.size(), "text/plain");
+    GHashTable *attributes = attributesFor(account);
+    GError *error = nullptr;
+    // No schema: the item carries exactly the two identifying attributes.
+    SecretItem *item = secret_item_create_sync(collection, nullptr, attributes, "Norvane", secret,
+                                               SECRET_ITEM_CREATE_NONE, deadline.cancellable(), &error);
+    g_clear_error(&error);
+    g_hash_table_unref(attributes);
+    secret_value_unref(secret);
+    return item;
+}
+
+// Stores the value as a new item and only then deletes the older ones (items made by other tools
+// carry other attributes and would match beside it). True when only the new one is left.
 bool writeNow(const QString &value, const QString &account)
 {
     const CallDeadline deadline;
@@ -252,24 +274,13 @@ bool writeNow(const QString &value, const QString &account)
     if (!secrets)
         return false;
     bool written = false;
-    if (SecretCollection *collection = openDefaultCollection(secrets, deadline)) {
-        const QByteArray data = value.toUtf8();
-        SecretValue *secret = secret_value_new(data.constData(), data.size(), "text/plain");
-        GHashTable *attributes = attributesFor(account);
-        GError *error = nullptr;
-        // No schema: the item carries exactly the two identifying attributes.
-        SecretItem *item = secret_item_create_sync(collection, nullptr, attributes, "Norvane", secret,
-                                                   SECRET_ITEM_CREATE_NONE, deadline.cancellable(), &error);
-        g_clear_error(&error);
-        g_hash_table_unref(attributes);
-        secret_value_unref(secret);
-        g_object_unref(collection);
-        if (item) {
-            // Items made by other tools carry other attributes and match beside the new one.
+    if (SecretCollection *collection = unlockedDefaultCollection(secrets, deadline)) {
+        if (SecretItem *item = createItem(collection, deadline, account, value)) {
             written =
                 removeWith(secrets, deadline, account, g_dbus_proxy_get_object_path(G_DBUS_PROXY(item)));
             g_object_unref(item);
         }
+        g_object_unref(collection);
     }
     g_object_unref(secrets);
     return written;
