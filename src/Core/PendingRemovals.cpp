@@ -31,11 +31,6 @@ QStringList PendingRemovals::accounts(const QString &service) const
     return names;
 }
 
-bool PendingRemovals::contains(const QString &service, const QString &account) const
-{
-    return accounts(service).contains(account);
-}
-
 void PendingRemovals::add(const QString &service, const QString &account)
 {
     QJsonObject lists = load();

@@ -17,7 +17,6 @@ class PendingRemovals
 
     // The accounts listed for the service (usually none, read without opening anything).
     QStringList accounts(const QString &service) const;
-    bool contains(const QString &service, const QString &account) const;
     void add(const QString &service, const QString &account);
     void drop(const QString &service, const QString &account);
 
