@@ -3,8 +3,12 @@
 
 #include "Keychain.h"
 
+#include "PendingRemovals.h"
+
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QStringDecoder>
+#include <QTimer>
 
 #include <atomic>
 #include <condition_variable>
@@ -12,6 +16,8 @@
 #include <thread>
 
 namespace {
+
+using Outcome = Keychain::Lookup::Outcome;
 
 const SecretSchema *schema()
 {
@@ -35,11 +41,22 @@ const SecretSchema *schema()
 }
 
 std::atomic<int> callTimeoutMs{1500};
-// Set once a call ran into its time limit: a Secret Service that hangs once (a keyring daemon
-// waiting on a prompt nobody can answer) is not asked again during this run.
-std::atomic_bool serviceUnresponsive{false};
 
-// Cancels one keyring call when it takes longer than the time limit. The synchronous libsecret
+// Set when a call ran into its time bound, cleared as soon as control is back in the event loop:
+// a keyring that does not answer (a daemon stopped, or waiting on a prompt nobody can answer)
+// holds up one user action once, not once per call, and the next action asks it again.
+bool stalledThisAction = false;
+
+void noteStall()
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    if (stalledThisAction || !app)
+        return; // without an event loop there are no actions to tell apart: every call waits
+    stalledThisAction = true;
+    QTimer::singleShot(0, app, [] { stalledThisAction = false; });
+}
+
+// Cancels one keyring call when it takes longer than the time bound. The synchronous libsecret
 // calls run their own main loop and return as soon as their cancellable fires.
 class CallDeadline
 {
@@ -61,14 +78,15 @@ class CallDeadline
         }
         m_done.notify_one();
         m_watchdog.join();
-        if (g_cancellable_is_cancelled(m_cancellable))
-            serviceUnresponsive = true;
+        if (expired())
+            noteStall();
         g_object_unref(m_cancellable);
     }
     CallDeadline(const CallDeadline &) = delete;
     CallDeadline &operator=(const CallDeadline &) = delete;
 
     GCancellable *cancellable() const { return m_cancellable; }
+    bool expired() const { return g_cancellable_is_cancelled(m_cancellable); }
 
   private:
     GCancellable *m_cancellable;
@@ -78,7 +96,7 @@ class CallDeadline
     std::thread m_watchdog;
 };
 
-// The identifying attributes of one item: the fixed service and the account name.
+// The identifying attributes of one item: the service and the account name.
 GHashTable *attributesFor(const QString &account)
 {
     const QByteArray service = Keychain::service().toUtf8();
@@ -87,55 +105,141 @@ GHashTable *attributesFor(const QString &account)
                                    nullptr);
 }
 
-void dropError(GError *&error)
+// Nobody on the bus answers for the Secret Service (none installed, or it could not be started).
+bool isMissingService(const GError *error)
 {
-    if (error)
-        g_error_free(error);
-    error = nullptr;
+    return g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) ||
+           g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_NAME_HAS_NO_OWNER) ||
+           g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SPAWN_SERVICE_NOT_FOUND) ||
+           g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SPAWN_EXEC_FAILED) ||
+           g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SPAWN_CHILD_EXITED);
 }
 
-// The Secret Service, or null when there is none (no session bus, no provider on it).
-SecretService *openService(const CallDeadline &deadline)
+// What a failed call says about the keyring; frees the error.
+Outcome failureOf(GError *&error, const CallDeadline &deadline)
 {
-    if (serviceUnresponsive)
+    const Outcome outcome =
+        !deadline.expired() && isMissingService(error) ? Outcome::NoKeyring : Outcome::Unreadable;
+    g_clear_error(&error);
+    return outcome;
+}
+
+// The Secret Service, or null with the reason when it cannot be reached. Failing to reach the
+// session bus at all means there is no keyring; running out of time does not.
+SecretService *openService(const CallDeadline &deadline, Outcome *failure)
+{
+    if (stalledThisAction) {
+        *failure = Outcome::Unreadable;
         return nullptr;
+    }
     GError *error = nullptr;
     SecretService *service = secret_service_get_sync(SECRET_SERVICE_NONE, deadline.cancellable(), &error);
-    dropError(error);
+    if (!service)
+        *failure = deadline.expired() ? Outcome::Unreadable : Outcome::NoKeyring;
+    g_clear_error(&error);
     return service;
 }
 
-std::optional<QString> decodeSecret(SecretValue *value)
+Keychain::Lookup decodeSecret(SecretValue *value)
 {
     if (!value)
-        return std::nullopt;
+        return {Outcome::Unreadable, {}}; // a locked item
     gsize length = 0;
     const gchar *bytes = secret_value_get(value, &length);
-    // Not UTF-8, or empty, counts as absent.
     auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = toUtf16(QByteArrayView(bytes, qsizetype(length)));
     if (toUtf16.hasError() || text.isEmpty())
-        return std::nullopt;
-    return text;
+        return {Outcome::Unreadable, {}};
+    return {Outcome::Found, text};
 }
 
-void removeWith(SecretService *service, const CallDeadline &deadline, const QString &account)
-{
-    GHashTable *attributes = attributesFor(account);
-    GError *error = nullptr;
-    secret_service_clear_sync(service, schema(), attributes, deadline.cancellable(), &error);
-    dropError(error);
-    g_hash_table_unref(attributes);
-}
-
-// The default keyring when it exists and is unlocked. Creating or unlocking one would put a
-// password prompt in front of the user, so a write then does nothing instead.
-SecretCollection *openDefaultCollection(SecretService *service, const CallDeadline &deadline)
+// The default keyring, locked or not; none when there is none.
+SecretCollection *defaultCollection(SecretService *service, const CallDeadline &deadline)
 {
     GError *error = nullptr;
     SecretCollection *collection = secret_collection_for_alias_sync(
         service, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, deadline.cancellable(), &error);
-    dropError(error);
+    g_clear_error(&error);
+    return collection;
+}
+
+// A locked default keyring may hold the item without showing it.
+bool defaultCollectionIsLocked(SecretService *service, const CallDeadline &deadline)
+{
+    SecretCollection *collection = defaultCollection(service, deadline);
+    const bool locked = collection && secret_collection_get_locked(collection);
+    if (collection)
+        g_object_unref(collection);
+    return locked;
+}
+
+Keychain::Lookup lookupWith(SecretService *service, const CallDeadline &deadline, const QString &account)
+{
+    // Without SECRET_SEARCH_UNLOCK a locked keyring is never unlocked (no prompt): its items
+    // come back without their secret.
+    GHashTable *attributes = attributesFor(account);
+    GError *error = nullptr;
+    GList *items = secret_service_search_sync(service, schema(), attributes, SECRET_SEARCH_LOAD_SECRETS,
+                                              deadline.cancellable(), &error);
+    g_hash_table_unref(attributes);
+    if (error)
+        return {failureOf(error, deadline), {}};
+    Keychain::Lookup result{Outcome::Unreadable, {}};
+    if (!items)
+        result.outcome = defaultCollectionIsLocked(service, deadline) || deadline.expired()
+                             ? Outcome::Unreadable
+                             : Outcome::Absent;
+    for (GList *node = items; node && result.outcome != Outcome::Found; node = node->next) {
+        SecretValue *value = secret_item_get_secret(SECRET_ITEM(node->data));
+        result = decodeSecret(value);
+        if (value)
+            secret_value_unref(value);
+    }
+    g_list_free_full(items, g_object_unref);
+    return result;
+}
+
+// Deletes every item of the account except the one at `keepPath` (none: all). True when nothing
+// else is left.
+bool removeWith(SecretService *service, const CallDeadline &deadline, const QString &account,
+                const char *keepPath = nullptr)
+{
+    GHashTable *attributes = attributesFor(account);
+    GError *error = nullptr;
+    GList *items = secret_service_search_sync(service, schema(), attributes, SECRET_SEARCH_ALL,
+                                              deadline.cancellable(), &error);
+    g_hash_table_unref(attributes);
+    if (error)
+        return failureOf(error, deadline) == Outcome::NoKeyring;
+    bool removed = true;
+    for (GList *node = items; node; node = node->next) {
+        SecretItem *item = SECRET_ITEM(node->data);
+        if (keepPath && g_strcmp0(g_dbus_proxy_get_object_path(G_DBUS_PROXY(item)), keepPath) == 0)
+            continue;
+        removed = secret_item_delete_sync(item, deadline.cancellable(), &error) && removed;
+        g_clear_error(&error);
+    }
+    g_list_free_full(items, g_object_unref);
+    return removed;
+}
+
+bool removeNow(const QString &account)
+{
+    const CallDeadline deadline;
+    Outcome failure = Outcome::Unreadable;
+    SecretService *secrets = openService(deadline, &failure);
+    if (!secrets)
+        return failure == Outcome::NoKeyring; // nothing can be left where there is no keyring
+    const bool removed = removeWith(secrets, deadline, account);
+    g_object_unref(secrets);
+    return removed;
+}
+
+// The default keyring when it is unlocked. Creating or unlocking one would put a password prompt
+// in front of the user, so a write then does nothing instead.
+SecretCollection *unlockedDefaultCollection(SecretService *service, const CallDeadline &deadline)
+{
+    SecretCollection *collection = defaultCollection(service, deadline);
     if (collection && secret_collection_get_locked(collection)) {
         g_object_unref(collection);
         return nullptr;
@@ -143,17 +247,59 @@ SecretCollection *openDefaultCollection(SecretService *service, const CallDeadli
     return collection;
 }
 
+// A new item holding the value; none when the keyring refused it.
+SecretItem *createItem(SecretCollection *collection, const CallDeadline &deadline, const QString &account,
+                       const QString &value)
+{
+    const QByteArray data = value.toUtf8();
+    SecretValue *secret = secret_value_new(data.constData(), data.size(), "text/plain");
+    GHashTable *attributes = attributesFor(account);
+    GError *error = nullptr;
+    // No schema: the item carries exactly the two identifying attributes.
+    SecretItem *item = secret_item_create_sync(collection, nullptr, attributes, "Norvane", secret,
+                                               SECRET_ITEM_CREATE_NONE, deadline.cancellable(), &error);
+    g_clear_error(&error);
+    g_hash_table_unref(attributes);
+    secret_value_unref(secret);
+    return item;
+}
+
+// Stores the value as a new item and only then deletes the older ones (items made by other tools
+// carry other attributes and would match beside it). True when only the new one is left.
+bool writeNow(const QString &value, const QString &account)
+{
+    const CallDeadline deadline;
+    Outcome failure = Outcome::Unreadable;
+    SecretService *secrets = openService(deadline, &failure);
+    if (!secrets)
+        return false;
+    bool written = false;
+    if (SecretCollection *collection = unlockedDefaultCollection(secrets, deadline)) {
+        if (SecretItem *item = createItem(collection, deadline, account, value)) {
+            written =
+                removeWith(secrets, deadline, account, g_dbus_proxy_get_object_path(G_DBUS_PROXY(item)));
+            g_object_unref(item);
+        }
+        g_object_unref(collection);
+    }
+    g_object_unref(secrets);
+    return written;
+}
+
+QString &serviceText()
+{
+    static QString text = Keychain::appService();
+    return text;
+}
+
 } // namespace
 
 namespace Keychain {
 
-namespace {
-QString &serviceText()
+QString appService()
 {
-    static QString text = QStringLiteral("app.norvane.Norvane");
-    return text;
+    return QStringLiteral("app.norvane.Norvane");
 }
-} // namespace
 
 QString service()
 {
@@ -165,72 +311,56 @@ void setService(const QString &service)
     serviceText() = service;
 }
 
+Lookup lookup(const QString &account)
+{
+    // Forgotten items are gone for the app, whatever the keyring still holds: the first read that
+    // finds any removes them all (a start-up after a forget the keyring did not carry out).
+    PendingRemovals pending;
+    const QStringList forgotten = pending.accounts(service());
+    for (const QString &name : forgotten) {
+        if (removeNow(name))
+            pending.drop(service(), name);
+    }
+    if (forgotten.contains(account))
+        return {Lookup::Outcome::Absent, {}};
+    const CallDeadline deadline;
+    Outcome failure = Outcome::Unreadable;
+    SecretService *secrets = openService(deadline, &failure);
+    if (!secrets)
+        return {failure, {}};
+    Lookup result = lookupWith(secrets, deadline, account);
+    g_object_unref(secrets);
+    return result;
+}
+
 std::optional<QString> read(const QString &account)
 {
-    const CallDeadline deadline;
-    SecretService *secrets = openService(deadline);
-    if (!secrets)
+    Lookup result = lookup(account);
+    if (result.outcome != Lookup::Outcome::Found)
         return std::nullopt;
-    // Without SECRET_SEARCH_UNLOCK a locked keyring is never unlocked (no prompt): its items
-    // come back without their secret and read as absent.
-    GHashTable *attributes = attributesFor(account);
-    GError *error = nullptr;
-    GList *items = secret_service_search_sync(secrets, schema(), attributes, SECRET_SEARCH_LOAD_SECRETS,
-                                              deadline.cancellable(), &error);
-    dropError(error);
-    g_hash_table_unref(attributes);
-    std::optional<QString> text;
-    for (GList *node = items; node && !text; node = node->next) {
-        SecretValue *value = secret_item_get_secret(SECRET_ITEM(node->data));
-        text = decodeSecret(value);
-        if (value)
-            secret_value_unref(value);
-    }
-    g_list_free_full(items, g_object_unref);
-    g_object_unref(secrets);
-    return text;
+    return std::move(result.value);
 }
 
-void write(const std::optional<QString> &value, const QString &account)
+bool write(const std::optional<QString> &value, const QString &account)
 {
-    if (!value || value->isEmpty()) {
-        remove(account);
-        return;
-    }
-    const CallDeadline deadline;
-    SecretService *secrets = openService(deadline);
-    if (!secrets)
-        return;
-    SecretCollection *collection = openDefaultCollection(secrets, deadline);
-    if (collection) {
-        // An item made by another tool carries other attributes and would stay beside a new one
-        // as a second match: clear every match first, so exactly one item holds the value.
-        removeWith(secrets, deadline, account);
-        const QByteArray data = value->toUtf8();
-        SecretValue *secret = secret_value_new(data.constData(), data.size(), "text/plain");
-        GHashTable *attributes = attributesFor(account);
-        GError *error = nullptr;
-        // No schema: the item carries exactly the two identifying attributes.
-        SecretItem *item = secret_item_create_sync(collection, nullptr, attributes, "Norvane", secret,
-                                                   SECRET_ITEM_CREATE_NONE, deadline.cancellable(), &error);
-        dropError(error);
-        if (item)
-            g_object_unref(item);
-        g_hash_table_unref(attributes);
-        secret_value_unref(secret);
-        g_object_unref(collection);
-    }
-    g_object_unref(secrets);
+    if (!value || value->isEmpty())
+        return remove(account);
+    const bool written = writeNow(*value, account);
+    // Only the new value left: nothing forgotten under this account any more.
+    if (written)
+        PendingRemovals().drop(service(), account);
+    return written;
 }
 
-void remove(const QString &account)
+bool remove(const QString &account)
 {
-    const CallDeadline deadline;
-    SecretService *secrets = openService(deadline);
-    if (!secrets)
-        return;
-    removeWith(secrets, deadline, account);
-    g_object_unref(secrets);
+    PendingRemovals pending;
+    const bool removed = removeNow(account);
+    if (removed)
+        pending.drop(service(), account);
+    else
+        pending.add(service(), account);
+    return removed;
 }
 
 void setCallTimeout(std::chrono::milliseconds limit)

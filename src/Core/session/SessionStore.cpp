@@ -20,12 +20,14 @@ SessionStore *SessionStore::create(QQmlEngine *, QJSEngine *)
 
 bool SessionStore::isLoggedIn() const
 {
-    return read(usernameItem).has_value() && read(passwordItem).has_value();
+    m_seen.isLoggedIn = read(usernameItem).has_value() && read(passwordItem).has_value();
+    return m_seen.isLoggedIn;
 }
 
 QString SessionStore::username() const
 {
-    return readOrEmpty(usernameItem);
+    m_seen.username = readOrEmpty(usernameItem);
+    return m_seen.username;
 }
 
 std::optional<QString> SessionStore::read(const QString &item) const
@@ -67,19 +69,17 @@ void SessionStore::forgetCredentials()
     });
 }
 
-SessionStore::Observed SessionStore::observe() const
-{
-    return {isLoggedIn(), username()};
-}
-
-// Notifies the observed properties only when the keyring change really changed them.
+// Notifies the observed properties only when the keyring change changed what they last answered.
+// The change goes first, before any read: a keyring that stalls on a read must not cost a
+// sign-out its deletes.
 template <typename Change> void SessionStore::changeObserved(Change &&change)
 {
-    const Observed before = observe();
     change();
-    const Observed after = observe();
-    if (after.isLoggedIn != before.isLoggedIn)
+    const Observed before = m_seen;
+    isLoggedIn();
+    username();
+    if (m_seen.isLoggedIn != before.isLoggedIn)
         Q_EMIT isLoggedInChanged();
-    if (after.username != before.username)
+    if (m_seen.username != before.username)
         Q_EMIT usernameChanged();
 }

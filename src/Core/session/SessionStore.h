@@ -9,8 +9,9 @@
 class QQmlEngine;
 class QJSEngine;
 
-// The saved sign-in in the desktop keyring. It keeps no state of its own: every answer is read
-// from the keyring, and keyring failures are never reported (an unreadable item is absent).
+// The saved sign-in in the desktop keyring. Every answer is read from the keyring, and keyring
+// failures are never reported (an unreadable item is absent). A log-out or forget whose deletes
+// the keyring did not carry out still holds: those items read as absent until they are removed.
 class SessionStore : public QObject
 {
     Q_OBJECT
@@ -57,11 +58,12 @@ class SessionStore : public QObject
   private:
     SessionStore() = default;
 
+    // What the two properties answered last; only to tell whether a change must be announced.
     struct Observed
     {
         bool isLoggedIn = false;
         QString username;
     };
-    Observed observe() const;
+    mutable Observed m_seen;
     template <typename Change> void changeObserved(Change &&change);
 };
