@@ -203,7 +203,7 @@ private Q_SLOTS:
         const SessionRun run = runChild(home.path(), "full", true);
         QVERIFY2(run.exitCode == 0, run.output.constData());
         QVERIFY2(run.output.contains("movie played"), run.output.constData());
-        for (const char *category : {"norvane.provider:", "norvane.playback:"})
+        for (const char *category : {"norvane.provider:", "norvane.playback:", "norvane.keyring:"})
             QVERIFY2(run.output.contains(category), category);
         QVERIFY2(!run.output.contains(password.toUtf8()), run.output.constData());
 

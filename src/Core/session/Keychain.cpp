@@ -2,6 +2,7 @@
 #include <libsecret/secret.h>
 
 #include "Keychain.h"
+#include "Logging.h"
 
 #include "PendingRemovals.h"
 
@@ -326,10 +327,14 @@ Lookup lookup(const QString &account)
     const CallDeadline deadline;
     Outcome failure = Outcome::Unreadable;
     SecretService *secrets = openService(deadline, &failure);
-    if (!secrets)
+    if (!secrets) {
+        qCDebug(lcKeyring) << (failure == Outcome::NoKeyring ? "no keyring" : "keyring not reachable");
         return {failure, {}};
+    }
     Lookup result = lookupWith(secrets, deadline, account);
     g_object_unref(secrets);
+    if (result.outcome == Lookup::Outcome::Unreadable)
+        qCInfo(lcKeyring) << "could not read the item" << account;
     return result;
 }
 
@@ -347,8 +352,12 @@ bool write(const std::optional<QString> &value, const QString &account)
         return remove(account);
     const bool written = writeNow(*value, account);
     // Only the new value left: nothing forgotten under this account any more.
-    if (written)
+    if (written) {
+        qCDebug(lcKeyring) << "stored the item" << account;
         PendingRemovals().drop(service(), account);
+    } else {
+        qCInfo(lcKeyring) << "could not store the item" << account;
+    }
     return written;
 }
 
@@ -356,10 +365,13 @@ bool remove(const QString &account)
 {
     PendingRemovals pending;
     const bool removed = removeNow(account);
-    if (removed)
+    if (removed) {
+        qCDebug(lcKeyring) << "removed the item" << account;
         pending.drop(service(), account);
-    else
+    } else {
+        qCInfo(lcKeyring) << "could not remove the item" << account << "- removed at the next start";
         pending.add(service(), account);
+    }
     return removed;
 }
 
