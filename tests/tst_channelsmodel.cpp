@@ -203,6 +203,35 @@ private Q_SLOTS:
         QVERIFY(!m_model->channelsError().isEmpty());
     }
 
+    // A slow answer for a category the user has left changes nothing on screen, whether the user
+    // went on to another category or to the favourites.
+    void lateAnswerOfALeftCategory_data()
+    {
+        QTest::addColumn<QString>("next");
+        QTest::newRow("another category") << QStringLiteral("2");
+        QTest::newRow("favourites") << QString(ChannelsModel::favoritesCategoryId);
+    }
+    void lateAnswerOfALeftCategory()
+    {
+        QFETCH(QString, next);
+        constexpr int delayMs = 100;
+        m_favorites->add(Favorite("live", "900", "Favorito", std::nullopt));
+        m_provider.setFault(QStringLiteral("get_live_streams"), ProviderFault{.delayMs = delayMs});
+        m_model->selectCategory(QStringLiteral("1"));
+        QTRY_COMPARE(m_provider.requests(QStringLiteral("get_live_streams")).size(), 1);
+        m_provider.clearScript();
+        m_model->selectCategory(next);
+        QTRY_VERIFY(!m_model->isLoadingChannels());
+        const QList<ChannelRow> shown = m_model->channels();
+        QVERIFY(!shown.isEmpty());
+        QSignalSpy changed(m_model.get(), &ChannelsModel::channelsChanged);
+        QTest::qWait(4 * delayMs);
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(m_model->channels(), shown);
+        QCOMPARE(m_model->selectedCategoryId(), next);
+        QVERIFY(!m_model->isLoadingChannels());
+    }
+
     void favoritesCategory_data()
     {
         QTest::addColumn<QStringList>("added");

@@ -7,7 +7,9 @@
 #include "ControlsAutoHide.h"
 #include "FavoritesStore.h"
 #include "ItemInput.h"
+#include "PinPromptCheck.h"
 #include "QmlHarness.h"
+#include "RemoteImage.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
 #include "SampleProviderThread.h"
@@ -182,24 +184,19 @@ private Q_SLOTS:
         QVERIFY(view);
         ChannelsModel *section = sectionOf(view);
         ChannelsScreen *screen = screenOf(view);
-
-        clickItem(item(view, QStringLiteral("categoryRow_12")));
-        QVERIFY(screen->hasPinCategory());
-        QCOMPARE(screen->pinCategory()->categoryId(), QStringLiteral("12"));
         auto *sheet = findByName<QObject>(view, QStringLiteral("pinSheet"));
         QVERIFY(sheet);
-        QTRY_VERIFY(sheet->property("opened").toBool());
-        QVERIFY(section->selectedCategoryId().isEmpty());
 
-        auto *field = findByName<QQuickItem>(sheet, QStringLiteral("pinField"));
-        QVERIFY(field);
-        field->forceActiveFocus();
-        typeText(&harness.window(), QStringLiteral("1234"));
-        QTest::keyClick(&harness.window(), Qt::Key_Return);
-        QVERIFY(isShown(sheet, QStringLiteral("pinWrong")));
+        typeWrongPin(view, QStringLiteral("pinSheet"), QStringLiteral("categoryRow_12"));
+        if (QTest::currentTestFailed())
+            return;
         QVERIFY(screen->hasPinCategory());
-        QVERIFY(sheet->property("visible").toBool());
+        QCOMPARE(screen->pinCategory()->categoryId(), QStringLiteral("12"));
+        QVERIFY(section->selectedCategoryId().isEmpty());
         QVERIFY(section->unlockedCategories().isEmpty());
+        reopenFreshPrompt(view, QStringLiteral("pinSheet"), QStringLiteral("categoryRow_12"));
+        if (QTest::currentTestFailed())
+            return;
 
         typeText(&harness.window(), QStringLiteral("8057"));
         QTest::keyClick(&harness.window(), Qt::Key_Return);
@@ -283,6 +280,10 @@ private Q_SLOTS:
         // Connecting: the channel's logo with a spinner over the video.
         QVERIFY(isShown(view, QStringLiteral("connectingOverlay")));
         QCOMPARE(item(view, QStringLiteral("connectingLogo"))->property("size").toReal(), 90.0);
+        // Logos keep their proportions, in the rows and while connecting.
+        for (const QString &logo : {QStringLiteral("channelRow_1001"), QStringLiteral("connectingLogo")})
+            QCOMPARE(findByName<RemoteImage>(item(view, logo), QStringLiteral("logoImage"))->fillMode(),
+                     RemoteImage::PreserveAspectFit);
         QQuickItem *floating = item(view, QStringLiteral("floatingVideo"));
         QQuickItem *slot = item(view, QStringLiteral("videoSlot"));
         QTRY_VERIFY(floating->isVisible());

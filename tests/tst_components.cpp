@@ -4,6 +4,7 @@
 #include "CatalogLoadingText.h"
 #include "ItemInput.h"
 #include "QmlHarness.h"
+#include "RemoteImage.h"
 #include "TestMain.h"
 
 using namespace norvane::test;
@@ -166,6 +167,23 @@ PinPrompt {
         clickItem(item(harness, QStringLiteral("pinCancel")));
         QCOMPARE(root->property("cancels").toInt(), 1);
         QCOMPARE(root->property("tried").toStringList().size(), 2);
+    }
+
+    // A fitted picture keeps its proportions, centred in the item (channel logos).
+    void fittedPictureKeepsItsProportions_data()
+    {
+        QTest::addColumn<QSize>("image");
+        QTest::addColumn<QRectF>("drawn");
+        QTest::newRow("wide logo") << QSize(200, 100) << QRectF(0, 8.5, 34, 17);
+        QTest::newRow("tall logo") << QSize(50, 100) << QRectF(8.5, 0, 17, 34);
+        QTest::newRow("square logo") << QSize(64, 64) << QRectF(0, 0, 34, 34);
+    }
+    void fittedPictureKeepsItsProportions()
+    {
+        QFETCH(QSize, image);
+        QFETCH(QRectF, drawn);
+        QCOMPARE(RemoteImage::targetRect(image, QSizeF(34, 34), RemoteImage::PreserveAspectFit), drawn);
+        QCOMPARE(RemoteImage::targetRect(image, QSizeF(34, 34), RemoteImage::Stretch), QRectF(0, 0, 34, 34));
     }
 
     void catalogTextsWithFraction_data()

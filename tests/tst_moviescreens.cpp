@@ -1,6 +1,7 @@
 #include "ItemInput.h"
 #include "MovieDetailModel.h"
 #include "MoviesModel.h"
+#include "PinPromptCheck.h"
 #include "PlayerModel.h"
 #include "ProgressStore.h"
 #include "ScreenTestBed.h"
@@ -261,7 +262,7 @@ MovieDetailView {
         QVERIFY(player);
         QCOMPARE(player->queue().size(), 1);
         QCOMPARE(player->currentItem().progressKey(), key);
-        player->setTickIntervalMs(100);
+        player->setSaveIntervalMs(100);
         QQuickItem *layer = m_bed.item("moviesPlayerLayer");
         QTRY_COMPARE(layer->opacity(), 1.0);
         QQuickItem *playerView = m_bed.visibleItem("playerView");
@@ -296,6 +297,36 @@ MovieDetailView {
         QCOMPARE(accessibleName(card), title);
         QCOMPARE(card->property("progress").toDouble(), saved->watchedFraction());
         QVERIFY(card->property("progress").toDouble() > 0);
+    }
+
+    // The PIN prompt opens with the field focused; after a wrong PIN, closed and opened again it
+    // is fresh; the right PIN selects the category, which says when it is empty.
+    void pinPromptOpensFreshEachTime()
+    {
+        m_bed.provider().setAnswer(
+            QStringLiteral("get_vod_categories"),
+            R"([{"category_id":"41","category_name":"Aventura"},{"category_id":"58","category_name":"XXX Películas"}])");
+        QObject *root = m_bed.open(moviesViewQml);
+        QVERIFY(root);
+        auto *model = root->property("model").value<MoviesModel *>();
+        QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingCategories() && !model->categories().isEmpty() &&
+                                     !model->isLoadingMovies(),
+                                 20000);
+        typeWrongPin(root, QStringLiteral("moviesPin"), QStringLiteral("categoryRow_58"));
+        if (QTest::currentTestFailed())
+            return;
+        reopenFreshPrompt(root, QStringLiteral("moviesPin"), QStringLiteral("categoryRow_58"));
+        if (QTest::currentTestFailed())
+            return;
+        m_bed.provider().setAnswer(QStringLiteral("get_vod_streams"), "[]");
+        typeText(&m_bed.harness().window(), QStringLiteral("8057"));
+        QTest::keyClick(&m_bed.harness().window(), Qt::Key_Return);
+        QTRY_COMPARE(model->selectedCategoryId(), QStringLiteral("58"));
+        QCOMPARE(model->unlockedCategories(), QStringList{QStringLiteral("58")});
+        // An empty category says so.
+        QTRY_VERIFY(m_bed.shows(QStringLiteral("chooseCategoryText")));
+        QCOMPARE(m_bed.item(QStringLiteral("chooseCategoryText"))->property("text").toString(),
+                 QStringLiteral("No hay películas en esta categoría."));
     }
 };
 

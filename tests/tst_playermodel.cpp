@@ -10,7 +10,6 @@
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTimer>
 
 using norvane::test::ScriptedPlayer;
 using Status = VLCEngine::Status;
@@ -34,7 +33,12 @@ PlayableItem episode(const QString &id, const std::optional<QString> &subtitle, 
 // The shared fixture with the countdown stepping fast, and the stored entry of a key.
 struct Fixture : norvane::test::ScriptedPlayback
 {
-    explicit Fixture(const QList<PlayableItem> &queue) : ScriptedPlayback(queue, 20) {}
+    explicit Fixture(const QList<PlayableItem> &queue,
+                     int saveIntervalMs = PlayerModel::defaultSaveIntervalMs)
+        : ScriptedPlayback(queue, 20)
+    {
+        model->setSaveIntervalMs(saveIntervalMs);
+    }
     std::optional<ProgressEntry> entry(const QString &key) const { return store.find(key); }
 };
 
@@ -70,19 +74,25 @@ private Q_SLOTS:
         QCOMPARE(f.engine->status(), Status::Opening);
     }
 
-    void progressIsWrittenEveryFifthTick()
+    void timingsAsTheUserMeetsThem()
     {
-        Fixture f({movie("7")});
+        PlayerModel model(nullptr, nullptr);
+        QCOMPARE(model.saveIntervalMs(), 5000);
+        QCOMPARE(model.countdownStepMs(), 1000);
+        QCOMPARE(model.upNextCountdown(), 10);
+    }
+
+    // The model saves on its own timer, with no view driving it, playing or paused.
+    void progressIsSavedOnItsOwnTimer()
+    {
+        Fixture f({movie("7")}, 30);
         f.model->playCurrent(0);
         QSignalSpy writes(&f.store, &ProgressStore::entriesChanged);
-        for (int tick = 1; tick <= 12; ++tick) {
-            f.playerAt(tick * 1000, 600'000);
-            f.model->tick();
-        }
-        QCOMPARE(writes.count(), 2);
+        f.playerAt(10'000, 600'000);
+        QTRY_VERIFY(writes.count() >= 1);
+        f.playerAt(12'000, 600'000, MediaPlayerBackend::Paused);
+        QTRY_COMPARE(f.entry(QStringLiteral("movie:7"))->positionMs(), 12'000);
         const auto saved = f.entry(QStringLiteral("movie:7"));
-        QVERIFY(saved);
-        QCOMPARE(saved->positionMs(), 10'000);
         QCOMPARE(saved->durationMs(), 600'000);
         QCOMPARE(saved->name(), QStringLiteral("Película 7"));
         QCOMPARE(saved->url(), movie("7").url());
@@ -92,11 +102,10 @@ private Q_SLOTS:
 
     void nothingIsWrittenAtPositionZero()
     {
-        Fixture f({movie("7")});
+        Fixture f({movie("7")}, 10);
         f.model->playCurrent(0);
         f.playerAt(0, 600'000, MediaPlayerBackend::Buffering);
-        for (int tick = 0; tick < 5; ++tick)
-            f.model->tick();
+        QTest::qWait(60);
         QSignalSpy closed(f.model.get(), &PlayerModel::closeRequested);
         f.model->close();
         QCOMPARE(closed.count(), 1);
@@ -135,11 +144,9 @@ private Q_SLOTS:
         QSignalSpy errors(f.model.get(), &PlayerModel::playbackErrorChanged);
         f.model->playCurrent(0);
         f.playerAt(lastPositionMs, durationMs);
-        f.model->tick();
-        f.playerAt(lastPositionMs, durationMs, endState);
+        for (int seen = 0; seen < 3; ++seen) // handled once, however often the end is reported
+            f.playerAt(lastPositionMs, durationMs, endState);
         QCOMPARE(f.engine->status(), endState == MediaPlayerBackend::Ended ? Status::Ended : Status::Error);
-        for (int tick = 0; tick < 3; ++tick) // handled once, however often the end is seen
-            f.model->tick();
 
         const auto saved = f.entry(QStringLiteral("movie:7"));
         if (finished) {
@@ -163,9 +170,7 @@ private Q_SLOTS:
         Fixture f({movie("7")});
         f.model->playCurrent(0);
         f.playerAt(100'000, 600'000);
-        f.model->tick();
         f.playerAt(100'000, 600'000, MediaPlayerBackend::Ended);
-        f.model->tick();
         QVERIFY(!f.model->playbackError().isEmpty());
         f.model->playCurrent(f.model->lastPositionMs());
         QVERIFY(f.model->playbackError().isEmpty());
@@ -178,12 +183,10 @@ private Q_SLOTS:
         QCOMPARE(f.model->nextSubtitle(), QStringLiteral("Serie")); // the next has no subtitle: its title
         f.model->playCurrent(0);
         f.playerAt(555'000, 600'000);
-        f.model->tick();
         QList<int> shown;
         connect(f.model.get(), &PlayerModel::upNextCountdownChanged, this,
                 [&] { shown.append(f.model->upNextCountdown()); });
         f.playerAt(555'000, 600'000, MediaPlayerBackend::Ended);
-        f.model->tick();
         QVERIFY(f.model->showUpNext());
         QCOMPARE(f.model->upNextCountdown(), 10);
         QTRY_COMPARE(f.model->index(), 1);
@@ -195,6 +198,25 @@ private Q_SLOTS:
         QCOMPARE(f.entry(QStringLiteral("series:77:ep:1"))->positionMs(), 600'000);
         QTest::qWait(15 * f.model->countdownStepMs());
         QCOMPARE(f.model->index(), 1); // one countdown, one step forward
+    }
+
+    // The engine's last time lies before the end; nothing written during the countdown may bring
+    // the finished item back as unfinished.
+    void countdownKeepsTheFinishedRecord()
+    {
+        Fixture f({episode("1", QStringLiteral("T1 E1")), episode("2", QStringLiteral("T1 E2"))}, 10);
+        f.model->setCountdownStepMs(40);
+        f.model->playCurrent(0);
+        f.playerAt(555'000, 600'000);
+        QTRY_VERIFY(f.entry(QStringLiteral("series:77:ep:1")));
+        QList<qint64> written;
+        connect(&f.store, &ProgressStore::entriesChanged, this,
+                [&] { written << f.entry(QStringLiteral("series:77:ep:1"))->positionMs(); });
+        f.playerAt(555'000, 600'000, MediaPlayerBackend::Ended);
+        QVERIFY(f.model->showUpNext());
+        QTRY_COMPARE(f.model->index(), 1);
+        QCOMPARE(written, QList<qint64>{600'000});
+        QVERIFY(f.store.inProgress(QStringLiteral("series")).isEmpty());
     }
 
     void cancellingTheCountdownAtAnyMoment_data()
@@ -212,7 +234,6 @@ private Q_SLOTS:
         QSignalSpy closed(f.model.get(), &PlayerModel::closeRequested);
         f.model->playCurrent(0);
         f.playerAt(599'000, 600'000);
-        f.model->tick();
         // Cancelled from inside the countdown's own step, the tightest moment there is.
         connect(f.model.get(), &PlayerModel::upNextCountdownChanged, this, [&] {
             if (f.model->upNextCountdown() == cancelAt) {
@@ -221,7 +242,6 @@ private Q_SLOTS:
             }
         });
         f.playerAt(599'000, 600'000, MediaPlayerBackend::Ended);
-        f.model->tick();
         QVERIFY(f.model->showUpNext());
         if (cancelAt == PlayerModel::countdownSeconds) {
             f.player->calls.clear();
@@ -240,7 +260,6 @@ private Q_SLOTS:
         Fixture f({movie("1"), movie("2"), movie("3")});
         f.model->playCurrent(0);
         f.playerAt(599'000, 600'000);
-        f.model->tick();
         bool pressed = false;
         connect(f.model.get(), &PlayerModel::upNextCountdownChanged, this, [&] {
             if (f.model->upNextCountdown() == 7 && !pressed) {
@@ -249,7 +268,6 @@ private Q_SLOTS:
             }
         });
         f.playerAt(599'000, 600'000, MediaPlayerBackend::Ended);
-        f.model->tick();
         QTRY_VERIFY(pressed);
         QCOMPARE(f.model->index(), 1);
         QVERIFY(!f.model->showUpNext());
@@ -290,7 +308,6 @@ private Q_SLOTS:
         Fixture f({movie("7")});
         f.model->playCurrent(0);
         f.playerAt(timeMs, lengthMs);
-        f.model->tick();
         f.model->skip(seconds);
         QCOMPARE(f.player->lastSeekMs, target);
     }
@@ -306,6 +323,34 @@ private Q_SLOTS:
         QCOMPARE(f.engine->status(), Status::Stopped);
         QCOMPARE(f.player->calls.last(), QStringLiteral("stop"));
         QCOMPARE(closed.count(), 1);
+    }
+
+    // A player dropped with its screen while its item plays stops the engine and keeps the
+    // position; once closed or at its end it leaves the engine to whoever plays next.
+    void droppedWithItsScreen_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("stops");
+        QTest::newRow("playing") << "playing" << true;
+        QTest::newRow("closed") << "closed" << false;
+        QTest::newRow("finished") << "finished" << false;
+    }
+    void droppedWithItsScreen()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, stops);
+        Fixture f({movie("7")});
+        f.model->playCurrent(0);
+        f.playerAt(30'000, 600'000);
+        if (before == QLatin1String("closed"))
+            f.model->close();
+        if (before == QLatin1String("finished"))
+            f.playerAt(600'000, 600'000, MediaPlayerBackend::Ended);
+        if (!stops)
+            f.engine->play(QStringLiteral("http://127.0.0.1:1/live/u/p/1.m3u8")); // the next screen's
+        f.model.reset();
+        QCOMPARE(f.engine->status(), stops ? Status::Stopped : Status::Opening);
+        QVERIFY(f.entry(QStringLiteral("movie:7")));
     }
 
     // How the section screens make their player: a queue given as an initial property, its items
@@ -355,12 +400,8 @@ private Q_SLOTS:
                           QStringLiteral("series:1:ep:1"), QStringLiteral("series"), QStringLiteral("1"), std::nullopt,
                           startMs);
         PlayerModel model(VLCEngine::shared(), &store);
-        model.setTickIntervalMs(100);
         model.setQueue({item});
         QSignalSpy closed(&model, &PlayerModel::closeRequested);
-        QTimer ticker;
-        connect(&ticker, &QTimer::timeout, &model, &PlayerModel::tick);
-        ticker.start(model.tickIntervalMs());
         model.playCurrent(item.startTimeMs());
         QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 10'000);
         QVERIFY(model.playbackError().isEmpty());

@@ -331,10 +331,8 @@ private Q_SLOTS:
     {
         Fixture f({movie()});
         f.playerAt(125'000, 600'000);
-        f.model->tick();
         f.player->report(MediaPlayerBackend::Error, false, 125'000);
         QCoreApplication::processEvents();
-        f.model->tick();
         QTRY_VERIFY(f.item("errorOverlay")->isVisible());
         QCOMPARE(f.item("errorText")->property("text").toString(), PlayerModel::errorText());
         f.player->calls.clear();
@@ -344,7 +342,6 @@ private Q_SLOTS:
         QTRY_VERIFY(!f.item("errorOverlay")->isVisible());
         f.player->report(MediaPlayerBackend::Error, false, 0);
         QCoreApplication::processEvents();
-        f.model->tick();
         QTRY_VERIFY(f.item("errorOverlay")->isVisible());
         QSignalSpy closed(f.model.get(), &PlayerModel::closeRequested);
         clickItem(f.item("errorBackButton"));

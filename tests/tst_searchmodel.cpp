@@ -201,6 +201,35 @@ private Q_SLOTS:
             QVERIFY(TextFolding::fold(series.name()).contains(QStringLiteral("casa")));
     }
 
+    // A slow movie fetch that fails while the user looks at series shows neither its spinner nor
+    // its error there; back on movies, its error shows and a retry fetches again.
+    void eachKindKeepsItsOwnFetchState()
+    {
+        constexpr int delayMs = 150;
+        m_provider.setFault(QStringLiteral("get_vod_streams"),
+                            ProviderFault{.status = 503, .delayMs = delayMs});
+        m_model->setKind(SearchModel::Movies);
+        m_model->ensureLoaded();
+        QVERIFY(m_model->isLoading());
+        load(SearchModel::Series);
+        QVERIFY(m_model->series().has_value());
+        QTRY_COMPARE(m_provider.requests(QStringLiteral("get_vod_streams")).size(), 1);
+        QTest::qWait(3 * delayMs);
+        QVERIFY(!m_model->isLoading());
+        QVERIFY(m_model->loadError().isNull());
+
+        m_model->setKind(SearchModel::Movies);
+        QVERIFY(!m_model->isLoading());
+        QVERIFY(!m_model->loadError().isEmpty());
+        m_provider.clearScript();
+        m_model->ensureLoaded();
+        QVERIFY(m_model->isLoading());
+        QVERIFY(m_model->loadError().isNull());
+        QTRY_VERIFY(m_model->movies().has_value());
+        QVERIFY(!m_model->isLoading());
+        QCOMPARE(m_provider.requests(QStringLiteral("get_vod_streams")).size(), 2);
+    }
+
     void switchingKindsKeepsFetchedLists()
     {
         load(SearchModel::Live);

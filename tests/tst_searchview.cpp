@@ -1,4 +1,5 @@
 #include "ItemInput.h"
+#include "RemoteImage.h"
 #include "SampleCatalog.h"
 #include "ScreenTestBed.h"
 #include "SearchModel.h"
@@ -66,10 +67,10 @@ private Q_SLOTS:
         QTRY_VERIFY(shows("noResults"));
     }
 
-    // The movie list answers late enough that both chips are clicked while it loads, however
-    // slow the machine; leaving the section then drops the model with the fetch in flight, and
-    // its late answer must find nothing to touch.
-    void loadingShowsTheSpinnerWhateverTheKind()
+    // The movie list answers late enough that the chips are clicked while it loads, however slow
+    // the machine: its spinner shows under movies only. Leaving the section then drops the model
+    // with the fetch in flight, and its late answer must find nothing to touch.
+    void loadingShowsTheSpinnerOfItsKind()
     {
         ProviderFault slow{.delayMs = 4000};
         m_provider->setFault("get_vod_streams", slow);
@@ -78,11 +79,14 @@ private Q_SLOTS:
         clickItem(item("kindChip_1"));
         QTRY_VERIFY(model()->isLoading());
         QVERIFY(shows("searchSpinner"));
+        // Channels are here already: no spinner of the movies over them.
         clickItem(item("kindChip_0"));
         QCOMPARE(model()->kind(), SearchModel::Live);
-        QVERIFY(model()->isLoading());
+        QVERIFY(!model()->isLoading());
+        QVERIFY(!shows("searchSpinner"));
+        QVERIFY(shows("searchHint"));
+        clickItem(item("kindChip_1"));
         QVERIFY(shows("searchSpinner"));
-        QVERIFY(!shows("searchHint"));
         QPointer<SearchModel> dropped = model();
         m_bed.close();
         QVERIFY(!dropped);
@@ -106,6 +110,22 @@ private Q_SLOTS:
         QCOMPARE(m_provider->requests("get_vod_streams").size(), 0);
     }
 
+    // Leaving the section while a channel from the results plays stops the shared engine.
+    void leavingStopsTheChannel()
+    {
+        open();
+        QTRY_VERIFY_WITH_TIMEOUT(!model()->isLoading(), 5000);
+        // The broken channel: a stream that plays would be read from this thread's provider.
+        model()->setQuery(m_provider->catalog().channelName(SampleCatalog::brokenChannelId).value());
+        QQuickItem *row = nullptr;
+        QTRY_VERIFY((row = item("channelResult_0")));
+        clickItem(row);
+        QTRY_VERIFY(shows("liveFullscreen"));
+        QVERIFY(VLCEngine::shared()->status() != VLCEngine::Status::Stopped);
+        m_bed.close();
+        QCOMPARE(VLCEngine::shared()->status(), VLCEngine::Status::Stopped);
+    }
+
     void resultsOfEachKindOpenTheirScreens()
     {
         open();
@@ -119,6 +139,7 @@ private Q_SLOTS:
         QQuickItem *row = nullptr;
         QTRY_VERIFY((row = item("channelResult_0")));
         QCOMPARE(accessibleName(row), model()->channelResults().first().name());
+        QCOMPARE(findByName<RemoteImage>(row, "logoImage")->fillMode(), RemoteImage::PreserveAspectFit);
         clickItem(row);
         QTRY_VERIFY(shows("liveFullscreen"));
         QQuickItem *close = nullptr;

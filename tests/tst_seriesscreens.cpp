@@ -1,5 +1,7 @@
 #include "FavoritesStore.h"
 #include "ItemInput.h"
+#include "PinPromptCheck.h"
+#include "PlayerModel.h"
 #include "ProgressStore.h"
 #include "PlayerModel.h"
 #include "RecordFields.h"
@@ -83,6 +85,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_bed.close();
+        m_bed.provider().clearScript();
         VLCEngine::shared()->stop();
         for (const QString &key : ProgressStore::shared()->entries().keys())
             ProgressStore::shared()->removeEntry(key);
@@ -305,6 +308,36 @@ SeriesDetailView {
         QCOMPARE(stored->url(), m_bed.client().streamUrl("series", "122", "mp4"));
         QTRY_VERIFY(!m_bed.item("playerView"));
         QVERIFY(m_bed.item("seriesDetail")->isVisible());
+    }
+
+    // The PIN prompt opens with the field focused; after a wrong PIN, closed and opened again it
+    // is fresh; the right PIN selects the category, which says when it is empty.
+    void pinPromptOpensFreshEachTime()
+    {
+        m_bed.provider().setAnswer(
+            QStringLiteral("get_series_categories"),
+            R"([{"category_id":"81","category_name":"Comedia"},{"category_id":"94","category_name":"Adultos +18"}])");
+        QObject *root = m_bed.open(seriesViewQml);
+        QVERIFY(root);
+        auto *model = root->property("model").value<SeriesModel *>();
+        QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingCategories() && !model->categories().isEmpty() &&
+                                     !model->isLoadingItems(),
+                                 20000);
+        typeWrongPin(root, QStringLiteral("seriesPin"), QStringLiteral("categoryRow_94"));
+        if (QTest::currentTestFailed())
+            return;
+        reopenFreshPrompt(root, QStringLiteral("seriesPin"), QStringLiteral("categoryRow_94"));
+        if (QTest::currentTestFailed())
+            return;
+        m_bed.provider().setAnswer(QStringLiteral("get_series"), "[]");
+        typeText(&m_bed.harness().window(), QStringLiteral("8057"));
+        QTest::keyClick(&m_bed.harness().window(), Qt::Key_Return);
+        QTRY_COMPARE(model->selectedCategoryId(), QStringLiteral("94"));
+        QCOMPARE(model->unlockedCategories(), QStringList{QStringLiteral("94")});
+        // An empty category says so.
+        QTRY_VERIFY(m_bed.shows(QStringLiteral("chooseCategoryText")));
+        QCOMPARE(m_bed.item(QStringLiteral("chooseCategoryText"))->property("text").toString(),
+                 QStringLiteral("No hay series en esta categoría."));
     }
 };
 

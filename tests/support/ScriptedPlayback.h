@@ -27,6 +27,8 @@ struct ScriptedPlayback : ScriptedEngine
     {
         player->length = lengthMs;
         player->report(state, state == MediaPlayerBackend::Playing, timeMs);
+        // The engine's callback, then what the model queued on hearing it.
+        QCoreApplication::processEvents();
         QCoreApplication::processEvents();
     }
 

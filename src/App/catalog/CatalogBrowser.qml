@@ -26,6 +26,8 @@ Item {
     property var favoriteOf: null
     // Shown for "__favorites__" when it holds nothing.
     property string favoritesHint
+    // Shown for a chosen category that holds nothing.
+    property string emptyText
 
     signal back()
     signal locked(var category)
@@ -173,7 +175,7 @@ Item {
                     objectName: "chooseCategoryText"
                     anchors.centerIn: parent
                     visible: pane.state_ === "grid" && grid.count === 0
-                    text: "Elige una categoría."
+                    text: browser.selectedId === "" ? "Elige una categoría." : browser.emptyText
                     color: Brand.secondaryText
                     font.pixelSize: TextStyle.body
                 }

@@ -52,7 +52,7 @@ public:
     void setRefreshAgeSeconds(double seconds) { m_refreshAgeSeconds = seconds; }
 
     // Selects a category (reserved ids included) and fills the list.
-    Q_INVOKABLE void selectCategory(const QString &categoryId);
+    Q_INVOKABLE void selectCategory(const QString &categoryId) override;
 
 Q_SIGNALS:
     void selectedCategoryIdChanged();

@@ -43,9 +43,7 @@ QString MovieDetailModel::friendlyTime(qint64 ms)
 
 QString MovieDetailModel::resumeLabel(const std::optional<ProgressEntry> &entry)
 {
-    const bool watched = entry && entry->durationMs() >= 1
-                         && double(entry->positionMs()) / double(entry->durationMs()) >= 0.95;
-    if (!entry || watched)
+    if (!entry || entry->isWatched())
         return QStringLiteral("Reproducir");
     return QStringLiteral("Continuar · ") + friendlyTime(entry->positionMs());
 }

@@ -12,8 +12,6 @@ Rectangle {
     // The movie whose detail screen is open, or null for the grid.
     property var detail: null
     property PlayerModel player: null
-    // The locked category whose PIN prompt is open, or null.
-    property var pinCategory: null
 
     signal back()
 
@@ -29,11 +27,6 @@ Rectangle {
         if (continueEntries.length > 0)
             rows.push({ id: "__continue__", label: "Continuar viendo", icon: "play.circle" })
         return rows
-    }
-
-    function isLocked(category) {
-        return ParentalControl.isBlocked(category.categoryName)
-               && moviesModel.unlockedCategories.indexOf(category.categoryId) < 0
     }
 
     function play(item) {
@@ -67,13 +60,17 @@ Rectangle {
         title: "Películas"
         model: moviesModel
         specials: view.specials
-        isLocked: category => view.isLocked(category)
+        emptyText: "No hay películas en esta categoría."
+        isLocked: category => {
+            moviesModel.unlockedCategories // read again when a category is unlocked
+            return moviesModel.isLocked(category)
+        }
         cards: moviesModel.movieCards
         isLoadingItems: moviesModel.isLoadingMovies
         itemsError: moviesModel.moviesError
         continueEntries: view.continueEntries
         onBack: view.back()
-        onLocked: category => view.pinCategory = category
+        onLocked: category => pinGate.categoryClicked(category.categoryId)
         onOpenRecord: record => view.detail = record
         onOpenEntry: entry => view.detail = DetailRules.movieFromEntry(entry)
     }
@@ -91,15 +88,14 @@ Rectangle {
         }
     }
 
+    PinGate {
+        id: pinGate
+        section: moviesModel
+    }
+
     PinSheet {
         objectName: "moviesPin"
-        category: view.pinCategory
-        onCancelled: view.pinCategory = null
-        onAccepted: category => {
-            moviesModel.unlock(category.categoryId)
-            view.pinCategory = null
-            moviesModel.selectCategory(category.categoryId)
-        }
+        gate: pinGate
     }
 
     PlayerLayer {

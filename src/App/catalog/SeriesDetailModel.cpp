@@ -13,14 +13,6 @@ std::optional<ProgressEntry> entryOf(const QVariant &value)
     return value.value<ProgressEntry>();
 }
 
-// position / duration, or nothing when no duration is known.
-std::optional<double> watchedShare(const std::optional<ProgressEntry> &entry)
-{
-    if (!entry || entry->durationMs() < 1)
-        return std::nullopt;
-    return double(entry->positionMs()) / double(entry->durationMs());
-}
-
 } // namespace
 
 SeriesDetailModel::SeriesDetailModel(QObject *parent)
@@ -73,16 +65,16 @@ PlayableItem SeriesDetailModel::episodeItem(const XtreamClient &client, const Se
 
 QVariant SeriesDetailModel::barFraction(const QVariant &entry)
 {
-    const std::optional<double> share = watchedShare(entryOf(entry));
-    if (!share || *share <= 0 || *share >= 0.95)
+    const std::optional<ProgressEntry> known = entryOf(entry);
+    if (!known || known->durationMs() < 1 || known->positionMs() <= 0 || known->isWatched())
         return {};
-    return *share;
+    return known->watchedFraction();
 }
 
 bool SeriesDetailModel::isWatched(const QVariant &entry)
 {
-    const std::optional<double> share = watchedShare(entryOf(entry));
-    return share && std::min(*share, 1.0) >= 0.95;
+    const std::optional<ProgressEntry> known = entryOf(entry);
+    return known && known->isWatched();
 }
 
 SeriesStream SeriesDetailModel::seriesFromEntry(const ProgressEntry &entry)
@@ -167,15 +159,8 @@ void SeriesDetailModel::toggleFavorite()
 {
     if (!m_favorites)
         return;
-    const QString id = m_series.seriesId();
-    if (m_favorites->isFavorite(QStringLiteral("series"), id)) {
-        m_favorites->remove(QStringLiteral("series"), id);
-    } else {
-        const QString image = cover();
-        m_favorites->add(Favorite(QStringLiteral("series"), id, m_series.name(),
-                                  image.isEmpty() ? std::nullopt : std::optional<QString>(image)));
-    }
-    setFav(!m_isFav);
+    setFav(m_favorites->toggle(
+        FavoritesStore::makeFavorite(QStringLiteral("series"), m_series.seriesId(), m_series.name(), cover())));
 }
 
 QVariant SeriesDetailModel::entryFor(const Episode &episode) const

@@ -14,14 +14,8 @@ void SeriesModel::toggleFavorite(const SeriesStream &series)
 {
     if (!m_favorites)
         return;
-    const QString type(favoriteType);
-    if (m_favorites->isFavorite(type, series.seriesId())) {
-        m_favorites->remove(type, series.seriesId());
-    } else {
-        const QString cover = series.cover();
-        m_favorites->add(Favorite(type, series.seriesId(), series.name(),
-                                  cover.isNull() ? std::nullopt : std::optional<QString>(cover)));
-    }
+    m_favorites->toggle(FavoritesStore::makeFavorite(QString(favoriteType), series.seriesId(), series.name(),
+                                                     series.cover()));
     if (isSelected(favoritesId))
         selectCategory(favoritesId);
 }

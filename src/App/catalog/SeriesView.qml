@@ -10,7 +10,6 @@ Rectangle {
     property xtreamClient client
     property var detail: null
     property PlayerModel player: null
-    property var pinCategory: null
 
     signal back()
 
@@ -25,11 +24,6 @@ Rectangle {
         if (continueEntries.length > 0)
             rows.push({ id: "__continue__", label: "Continuar viendo", icon: "play.circle" })
         return rows
-    }
-
-    function isLocked(category) {
-        return ParentalControl.isBlocked(category.categoryName)
-               && seriesModel.unlockedCategories.indexOf(category.categoryId) < 0
     }
 
     // Lays a player model (owned by this view) over everything until it asks to close.
@@ -58,7 +52,11 @@ Rectangle {
         title: "Series"
         model: seriesModel
         specials: view.specials
-        isLocked: category => view.isLocked(category)
+        emptyText: "No hay series en esta categoría."
+        isLocked: category => {
+            seriesModel.unlockedCategories // read again when a category is unlocked
+            return seriesModel.isLocked(category)
+        }
         cards: seriesModel.itemCards
         isLoadingItems: seriesModel.isLoadingItems
         itemsError: seriesModel.itemsError
@@ -67,7 +65,7 @@ Rectangle {
         favoriteOf: record => FavoritesStore.isFavorite("series", record.seriesId)
         favoritesHint: "Aún no tienes series favoritas.\nUsa clic derecho sobre una serie para agregarla."
         onBack: view.back()
-        onLocked: category => view.pinCategory = category
+        onLocked: category => pinGate.categoryClicked(category.categoryId)
         onOpenRecord: record => view.detail = record
         onOpenEntry: entry => view.detail = DetailRules.seriesFromEntry(entry)
         onToggleFavorite: record => seriesModel.toggleFavorite(record)
@@ -87,15 +85,14 @@ Rectangle {
         }
     }
 
+    PinGate {
+        id: pinGate
+        section: seriesModel
+    }
+
     PinSheet {
         objectName: "seriesPin"
-        category: view.pinCategory
-        onCancelled: view.pinCategory = null
-        onAccepted: category => {
-            seriesModel.unlock(category.categoryId)
-            view.pinCategory = null
-            seriesModel.selectCategory(category.categoryId)
-        }
+        gate: pinGate
     }
 
     PlayerLayer {

@@ -16,6 +16,16 @@ Item {
 
     signal cancel()
 
+    // A fresh prompt: no PIN typed and no earlier warning.
+    function reset() {
+        pin = ""
+        wrong = false
+    }
+
+    function focusField() {
+        field.forceActiveFocus()
+    }
+
     function submit() {
         const accepted = !!checkPin(pin)
         wrong = !accepted

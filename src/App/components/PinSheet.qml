@@ -2,23 +2,23 @@ import QtQuick
 import QtQuick.Controls
 import Norvane
 
-// The parental PIN prompt as a modal sheet for one locked category. A right PIN emits
-// accepted(category); cancelling emits cancelled(). The caller clears `category` in both cases.
+// The parental PIN prompt of every section, as a modal sheet over the window. It shows while its
+// gate asks for a PIN, and opens each time with an empty field that has the keyboard focus and
+// without the warning of an earlier attempt.
 Popup {
     id: sheet
 
-    // The locked category, or null when no prompt is wanted.
-    property var category: null
-
-    signal cancelled()
-    signal accepted(var category)
+    required property PinGate gate
 
     parent: Overlay.overlay
     anchors.centerIn: parent
     modal: true
+    focus: true
     padding: 0
-    visible: category !== null
-    closePolicy: Popup.NoAutoClose
+    closePolicy: Popup.CloseOnEscape
+    onAboutToShow: prompt.reset()
+    onOpened: prompt.focusField()
+    onClosed: sheet.gate.cancelPin()
 
     background: Rectangle {
         radius: 14
@@ -29,14 +29,17 @@ Popup {
     contentItem: PinPrompt {
         id: prompt
         objectName: "pinPrompt"
-        checkPin: function(pin) {
-            if (!ParentalControl.acceptsPin(pin))
-                return false
-            sheet.accepted(sheet.category)
-            return true
-        }
-        onCancel: sheet.cancelled()
+        checkPin: pin => sheet.gate.submitPin(pin)
+        onCancel: sheet.gate.cancelPin()
     }
 
-    onClosed: prompt.pin = ""
+    Connections {
+        target: sheet.gate
+        function onCategoryChanged() {
+            if (sheet.gate.isOpen)
+                sheet.open()
+            else
+                sheet.close()
+        }
+    }
 }

@@ -1,7 +1,7 @@
 import QtQuick
 import Norvane
 
-// A channel's logo in a square of `size`; the "tv" symbol while there is none (no address,
+// A channel's logo fitted with its proportions in a square of `size`; the "tv" symbol while there is none (no address,
 // still loading, or failed).
 Item {
     id: logo
@@ -14,7 +14,9 @@ Item {
     Accessible.ignored: true
 
     RemoteImage {
+        objectName: "logoImage"
         anchors.fill: parent
+        fillMode: RemoteImage.PreserveAspectFit
         urlString: logo.urlString
         placeholder: Component {
             SystemSymbol {

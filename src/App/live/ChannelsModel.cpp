@@ -50,9 +50,9 @@ QCoro::Task<> ChannelsModel::selectCategoryTask(QString categoryId)
     }
     const XtreamClient client = this->client();
     const Result<QList<LiveStream>> answer = co_await client.liveStreams(categoryId);
-    if (!self)
+    // A late answer for a category the user has left changes nothing on screen.
+    if (!self || m_selectedCategoryId != categoryId)
         co_return;
-    // Applied as it arrives, like every channel list.
     if (answer)
         setChannels(numbered(answer.value()));
     else
@@ -163,11 +163,7 @@ void ChannelsModel::toggleFavorite(const ChannelRow &channel)
 {
     if (!m_favorites)
         return;
-    const QString type = QStringLiteral("live");
-    if (m_favorites->isFavorite(type, channel.streamId()))
-        m_favorites->remove(type, channel.streamId());
-    else
-        m_favorites->add(Favorite(type, channel.streamId(), channel.name(), channel.iconURL()));
+    m_favorites->toggle(Favorite(QStringLiteral("live"), channel.streamId(), channel.name(), channel.iconURL()));
 }
 
 bool ChannelsModel::isFavorite(const ChannelRow &channel) const

@@ -74,7 +74,7 @@ public:
     int fallbackWatchMs() const { return m_fallbackWatchMs; }
     void setFallbackWatchMs(int ms);
 
-    Q_INVOKABLE void selectCategory(const QString &categoryId);
+    Q_INVOKABLE void selectCategory(const QString &categoryId) override;
     // Makes the channel current, plays it, and loads its guide once the fall-back watch is over.
     Q_INVOKABLE void select(const ChannelRow &channel);
     // Plays the channel again (the screen's retry), without loading its guide again.

@@ -1,12 +1,13 @@
 #include "ChannelsScreen.h"
 
 #include "ChannelsModel.h"
-#include "ParentalControl.h"
 #include "VLCEngine.h"
 
 ChannelsScreen::ChannelsScreen(QObject *parent)
-    : QObject(parent), m_engine(VLCEngine::shared()), m_controls(new ControlsAutoHide(this))
+    : QObject(parent), m_engine(VLCEngine::shared()), m_controls(new ControlsAutoHide(this)),
+      m_pinGate(new PinGate(this))
 {
+    connect(m_pinGate, &PinGate::categoryChanged, this, &ChannelsScreen::pinCategoryChanged);
 }
 
 void ChannelsScreen::setModel(ChannelsModel *model)
@@ -14,6 +15,7 @@ void ChannelsScreen::setModel(ChannelsModel *model)
     if (m_model == model)
         return;
     m_model = model;
+    m_pinGate->setSection(model);
     Q_EMIT modelChanged();
 }
 
@@ -23,40 +25,6 @@ void ChannelsScreen::setEngine(VLCEngine *engine)
         return;
     m_engine = engine;
     Q_EMIT engineChanged();
-}
-
-void ChannelsScreen::categoryClicked(const QString &categoryId)
-{
-    if (!m_model)
-        return;
-    for (const Category &category : m_model->categories()) {
-        if (category.categoryId() != categoryId)
-            continue;
-        if (m_model->isLocked(category)) {
-            setPinCategory(category);
-            return;
-        }
-        break;
-    }
-    m_model->selectCategory(categoryId);
-}
-
-bool ChannelsScreen::submitPin(const QString &pin)
-{
-    if (!m_pinCategory || !ParentalControl::acceptsPin(pin))
-        return false;
-    const QString categoryId = m_pinCategory->categoryId();
-    if (m_model)
-        m_model->unlock(categoryId);
-    setPinCategory(std::nullopt);
-    if (m_model)
-        m_model->selectCategory(categoryId);
-    return true;
-}
-
-void ChannelsScreen::cancelPin()
-{
-    setPinCategory(std::nullopt);
 }
 
 void ChannelsScreen::reportVideoSlot(const QRectF &rect)
@@ -136,17 +104,4 @@ void ChannelsScreen::stopPlayback()
 bool ChannelsScreen::isFullscreen() const
 {
     return m_model && m_model->isFullscreen();
-}
-
-void ChannelsScreen::setPinCategory(const std::optional<Category> &category)
-{
-    if (m_pinCategory == category)
-        return;
-    m_pinCategory = category;
-    Q_EMIT pinCategoryChanged();
-}
-
-QVariant ChannelsScreen::pinCategoryForQml() const
-{
-    return m_pinCategory ? QVariant::fromValue(*m_pinCategory) : QVariant();
 }

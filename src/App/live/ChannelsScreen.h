@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "ChannelsModel.h"
+#include "PinGate.h"
 #include "VLCEngine.h"
 
 // What the live TV screen decides beyond its section model: the category clicks behind the
@@ -25,6 +26,8 @@ class ChannelsScreen : public QObject
     Q_PROPERTY(ChannelsModel *model READ model WRITE setModel NOTIFY modelChanged FINAL)
     Q_PROPERTY(VLCEngine *engine READ engine WRITE setEngine NOTIFY engineChanged FINAL)
     Q_PROPERTY(ControlsAutoHide *controls READ controls CONSTANT FINAL)
+    // The section's PIN prompt (the same flow as every section's).
+    Q_PROPERTY(PinGate *pinGate READ pinGate CONSTANT FINAL)
     // The locked category whose PIN prompt shows; undefined while none does.
     Q_PROPERTY(QVariant pinCategory READ pinCategoryForQml NOTIFY pinCategoryChanged FINAL)
     Q_PROPERTY(bool hasPinCategory READ hasPinCategory NOTIFY pinCategoryChanged FINAL)
@@ -40,15 +43,16 @@ public:
     VLCEngine *engine() const { return m_engine; }
     void setEngine(VLCEngine *engine);
     ControlsAutoHide *controls() const { return m_controls; }
-    const std::optional<Category> &pinCategory() const { return m_pinCategory; }
-    bool hasPinCategory() const { return m_pinCategory.has_value(); }
+    PinGate *pinGate() const { return m_pinGate; }
+    const std::optional<Category> &pinCategory() const { return m_pinGate->category(); }
+    bool hasPinCategory() const { return m_pinGate->isOpen(); }
     QRectF videoSlot() const { return m_videoSlot; }
 
     // A click on a category row: the PIN prompt for a locked category, else its selection.
-    Q_INVOKABLE void categoryClicked(const QString &categoryId);
+    Q_INVOKABLE void categoryClicked(const QString &categoryId) { m_pinGate->categoryClicked(categoryId); }
     // The PIN prompt's check: a right PIN unlocks the category, closes the prompt and selects it.
-    Q_INVOKABLE bool submitPin(const QString &pin);
-    Q_INVOKABLE void cancelPin();
+    Q_INVOKABLE bool submitPin(const QString &pin) { return m_pinGate->submitPin(pin); }
+    Q_INVOKABLE void cancelPin() { m_pinGate->cancelPin(); }
 
     // The slot's new rectangle; an empty one (not laid out yet) keeps the last.
     Q_INVOKABLE void reportVideoSlot(const QRectF &rect);
@@ -78,12 +82,11 @@ Q_SIGNALS:
 
 private:
     bool isFullscreen() const;
-    void setPinCategory(const std::optional<Category> &category);
-    QVariant pinCategoryForQml() const;
+    QVariant pinCategoryForQml() const { return m_pinGate->property("category"); }
 
     QPointer<ChannelsModel> m_model;
     QPointer<VLCEngine> m_engine;
     ControlsAutoHide *m_controls;
-    std::optional<Category> m_pinCategory;
+    PinGate *m_pinGate;
     QRectF m_videoSlot;
 };

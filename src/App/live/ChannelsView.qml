@@ -292,40 +292,8 @@ Item {
         }
     }
 
-    Popup {
-        id: pinSheet
+    PinSheet {
         objectName: "pinSheet"
-        parent: Overlay.overlay
-        anchors.centerIn: parent
-        modal: true
-        closePolicy: Popup.CloseOnEscape
-        padding: 0
-        onClosed: liveScreen.cancelPin()
-        onAboutToShow: {
-            prompt.pin = ""
-            prompt.wrong = false
-        }
-
-        background: Rectangle {
-            radius: 14
-            color: Brand.surface
-        }
-
-        contentItem: PinPrompt {
-            id: prompt
-            objectName: "pinPrompt"
-            checkPin: pin => liveScreen.submitPin(pin)
-            onCancel: liveScreen.cancelPin()
-        }
-
-        Connections {
-            target: liveScreen
-            function onPinCategoryChanged() {
-                if (liveScreen.hasPinCategory)
-                    pinSheet.open()
-                else
-                    pinSheet.close()
-            }
-        }
+        gate: liveScreen.pinGate
     }
 }

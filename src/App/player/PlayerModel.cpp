@@ -1,6 +1,7 @@
 #include "PlayerModel.h"
 
 #include "OwnedDelay.h"
+#include "ProgressEntry.h"
 #include "ProgressStore.h"
 #include "VLCEngine.h"
 
@@ -39,11 +40,26 @@ PlayerModel::PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *pa
     : QObject(parent), m_engine(engine), m_progress(progress)
 {
     registerQueueConversion();
+    m_saveTimer.setInterval(defaultSaveIntervalMs);
+    connect(&m_saveTimer, &QTimer::timeout, this, &PlayerModel::saveNow);
+    if (!m_engine)
+        return;
+    connect(m_engine, &VLCEngine::currentTimeMsChanged, this, &PlayerModel::followTime);
+    connect(m_engine, &VLCEngine::durationMsChanged, this, &PlayerModel::followTime);
+    // Queued: the engine reports a callback's status before its time, and the end is judged on
+    // the position the same callback brought.
+    connect(m_engine, &VLCEngine::statusChanged, this, &PlayerModel::followStatus, Qt::QueuedConnection);
 }
 
+// Dropped with the screen that made it while its item still plays (the user left the section):
+// what played must not go on behind the next screen.
 PlayerModel::~PlayerModel()
 {
     cancelCountdown();
+    if (!m_started || !m_engine)
+        return;
+    saveNow();
+    m_engine->stop();
 }
 
 QString PlayerModel::errorText()
@@ -92,11 +108,11 @@ void PlayerModel::setCountdownStepMs(int ms)
     Q_EMIT timingChanged();
 }
 
-void PlayerModel::setTickIntervalMs(int ms)
+void PlayerModel::setSaveIntervalMs(int ms)
 {
-    if (m_tickIntervalMs == ms || ms < 1)
+    if (m_saveTimer.interval() == ms || ms < 1)
         return;
-    m_tickIntervalMs = ms;
+    m_saveTimer.setInterval(ms);
     Q_EMIT timingChanged();
 }
 
@@ -108,35 +124,52 @@ void PlayerModel::playCurrent(qint64 startMs)
     cancelCountdown();
     setLastPositionMs(startMs);
     m_lastDurationMs = 0;
+    m_saveTimer.stop();
     if (m_index < 0 || m_index >= m_queue.size() || !m_engine)
         return;
+    m_started = true;
     // The engine starts at whole seconds.
     m_engine->play(m_queue.at(m_index).url(), int(startMs / 1000));
+    m_saveTimer.start();
 }
 
-void PlayerModel::tick()
+void PlayerModel::followTime()
 {
-    if (!m_engine)
+    if (!m_started || !m_engine)
         return;
     if (m_engine->currentTimeMs() >= 1)
         setLastPositionMs(m_engine->currentTimeMs());
     if (m_engine->durationMs() >= 1)
         m_lastDurationMs = m_engine->durationMs();
-    if (++m_ticksSinceSave >= ticksPerSave) {
-        m_ticksSinceSave = 0;
-        markProgress(m_engine->currentTimeMs(), m_engine->durationMs());
-    }
-    if (m_didHandleEnd)
+}
+
+void PlayerModel::followStatus()
+{
+    if (!m_started || !m_engine || m_didHandleEnd)
         return;
+    followTime();
     if (m_engine->status() == VLCEngine::Status::Ended) {
         m_didHandleEnd = true;
+        m_saveTimer.stop();
         handleEnd();
     } else if (m_engine->status() == VLCEngine::Status::Error) {
         // A stream that cannot be opened or breaks off with an error never reaches its end:
         // show the error with retry instead of a black screen. Progress stays as last written.
         m_didHandleEnd = true;
+        m_saveTimer.stop();
         setPlaybackError(errorText());
     }
+}
+
+void PlayerModel::saveNow()
+{
+    if (!m_engine || m_didHandleEnd)
+        return;
+    // An end the model has not judged yet: its judgement writes the record, not the engine's time.
+    const VLCEngine::Status status = m_engine->status();
+    if (status == VLCEngine::Status::Ended || status == VLCEngine::Status::Error)
+        return;
+    markProgress(m_engine->currentTimeMs(), m_engine->durationMs());
 }
 
 void PlayerModel::handleEnd()
@@ -145,17 +178,18 @@ void PlayerModel::handleEnd()
         setPlaybackError(errorText()); // the length never became known: the stream did not really play
         return;
     }
-    const bool beforeFinishedShare = double(m_lastPositionMs) < finishedFraction * double(m_lastDurationMs);
     const bool beforeLastMinute = m_lastDurationMs - m_lastPositionMs > finishedWithinMs - 1;
-    if (beforeFinishedShare && beforeLastMinute) {
+    if (!ProgressEntry::isWatched(m_lastPositionMs, m_lastDurationMs) && beforeLastMinute) {
         setPlaybackError(errorText()); // ended early: the stream broke off; the last periodic write stays
         return;
     }
     markProgress(m_lastDurationMs, m_lastDurationMs);
-    if (isLastItem())
+    if (isLastItem()) {
+        m_started = false; // at its end: nothing left to stop
         Q_EMIT closeRequested();
-    else
+    } else {
         startUpNextCountdown();
+    }
 }
 
 void PlayerModel::markProgress(qint64 positionMs, qint64 durationMs)
@@ -221,6 +255,7 @@ void PlayerModel::upNextPlayNow()
 
 void PlayerModel::upNextCancel()
 {
+    m_started = false;
     cancelCountdown();
     setShowUpNext(false);
     Q_EMIT closeRequested();
@@ -242,8 +277,9 @@ void PlayerModel::skip(int seconds)
 
 void PlayerModel::close()
 {
-    if (m_engine)
-        markProgress(m_engine->currentTimeMs(), m_engine->durationMs());
+    saveNow();
+    m_saveTimer.stop();
+    m_started = false;
     cancelCountdown();
     if (m_engine)
         m_engine->stop();

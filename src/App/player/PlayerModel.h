@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QtQml/qqmlregistration.h>
 
 class ProgressStore;
@@ -15,7 +16,8 @@ class VLCEngine;
 // Plays a queue of movies or episodes through the shared engine: starts each at its resume
 // position, writes the watch position into the progress store while it plays and when it stops,
 // tells a real end from a stream that broke off, and counts down to the next item.
-// The owner drops the model when it asks to close (closeRequested).
+// It follows the engine's own signals and keeps its own save timer, so it works whether or not a
+// view shows it. The owner drops the model when it asks to close (closeRequested).
 class PlayerModel : public QObject
 {
     Q_OBJECT
@@ -29,13 +31,14 @@ class PlayerModel : public QObject
     Q_PROPERTY(qint64 lastPositionMs READ lastPositionMs NOTIFY lastPositionMsChanged FINAL)
     Q_PROPERTY(QString nextSubtitle READ nextSubtitle NOTIFY nextSubtitleChanged FINAL)
     Q_PROPERTY(bool canPlayNext READ canPlayNext NOTIFY nextSubtitleChanged FINAL)
-    // How long one step of the up-next countdown and one tick of the screen's ticker last.
+    // How long one step of the up-next countdown lasts, and how often the position is saved while
+    // an item plays.
     Q_PROPERTY(int countdownStepMs READ countdownStepMs WRITE setCountdownStepMs NOTIFY timingChanged FINAL)
-    Q_PROPERTY(int tickIntervalMs READ tickIntervalMs WRITE setTickIntervalMs NOTIFY timingChanged FINAL)
+    Q_PROPERTY(int saveIntervalMs READ saveIntervalMs WRITE setSaveIntervalMs NOTIFY timingChanged FINAL)
 public:
     static constexpr int countdownSeconds = 10;
-    static constexpr int ticksPerSave = 5;
-    static constexpr double finishedFraction = 0.95;
+    static constexpr int defaultSaveIntervalMs = 5000;
+    // An end this close to the known length is a real end even before the watched share.
     static constexpr qint64 finishedWithinMs = 60'000;
 
     // On the shared engine and progress store.
@@ -61,11 +64,10 @@ public:
     bool canPlayNext() const { return m_index >= 0 && m_index < m_queue.size() - 1; }
     int countdownStepMs() const { return m_countdownStepMs; }
     void setCountdownStepMs(int ms);
-    int tickIntervalMs() const { return m_tickIntervalMs; }
-    void setTickIntervalMs(int ms);
+    int saveIntervalMs() const { return m_saveTimer.interval(); }
+    void setSaveIntervalMs(int ms);
 
     Q_INVOKABLE void playCurrent(qint64 startMs);
-    Q_INVOKABLE void tick();
     Q_INVOKABLE void skip(int seconds);
     Q_INVOKABLE void playNext();
     Q_INVOKABLE void upNextPlayNow();
@@ -88,6 +90,10 @@ Q_SIGNALS:
     void closeRequested();
 
 private:
+    // The engine's time and length as last reported, and what its status means for the item.
+    void followTime();
+    void followStatus();
+    void saveNow();
     void handleEnd();
     void markProgress(qint64 positionMs, qint64 durationMs);
     void startUpNextCountdown();
@@ -109,11 +115,14 @@ private:
     int m_upNextCountdown = countdownSeconds;
     qint64 m_lastPositionMs = 0;
     qint64 m_lastDurationMs = 0;
+    // No item has been started yet (or the player was closed): the engine plays for someone else.
+    bool m_started = false;
     bool m_didHandleEnd = false;
     // Bumped to cancel the running countdown: the task stops at its next check.
     quint64 m_countdownGeneration = 0;
     bool m_countdownRunning = false;
-    int m_ticksSinceSave = 0;
+    // Runs while the current item plays; stopped once its end is handled, so that nothing
+    // overwrites the record of a finished item during the up-next countdown.
+    QTimer m_saveTimer;
     int m_countdownStepMs = 1000;
-    int m_tickIntervalMs = 1000;
 };

@@ -80,15 +80,6 @@ Rectangle {
         scheduleHide()
     }
 
-    Timer {
-        id: ticker
-        objectName: "ticker"
-        interval: view.model.tickIntervalMs
-        repeat: true
-        running: view.visible
-        onTriggered: view.model.tick()
-    }
-
     // One per hint: clears whatever hint is shown when it fires, then goes away.
     Component {
         id: hintClear

@@ -91,15 +91,14 @@ void SearchModel::ensureLoaded()
 QCoro::Task<> SearchModel::ensureLoadedTask()
 {
     QPointer<SearchModel> self(this);
-    setLoadError({});
     const Kind kind = m_kind;
     const bool present = kind == Live ? m_channels.records.has_value()
                          : kind == Movies ? m_movies.records.has_value()
                                           : m_series.records.has_value();
-    if (present)
-        co_return;
-    // Not a guard: two quick calls both fetch, and the later answer is kept.
-    setLoading(true);
+    if (present || m_fetches[kind].loading)
+        co_return; // the fetch on its way shows its answer
+    m_fetches[kind] = Fetch{.loading = true, .error = {}};
+    showSelectedFetch();
     switch (kind) {
     case Live: co_await fetchInto(&SearchModel::m_channels, kind); break;
     case Movies: co_await fetchInto(&SearchModel::m_movies, kind); break;
@@ -107,7 +106,8 @@ QCoro::Task<> SearchModel::ensureLoadedTask()
     }
     if (!self)
         co_return;
-    setLoading(false);
+    m_fetches[kind].loading = false;
+    showSelectedFetch();
 }
 
 template <typename Record>
@@ -127,7 +127,7 @@ QCoro::Task<bool> SearchModel::fetchInto(Catalog<Record> SearchModel::*catalog, 
     if (!self)
         co_return false;
     if (!answer) {
-        setLoadError(NorvaneError::message(answer.failure()));
+        m_fetches[kind].error = NorvaneError::message(answer.failure());
         co_return false;
     }
     const QList<Record> records = std::move(answer).value();
@@ -179,6 +179,13 @@ void SearchModel::setKind(Kind kind)
     m_kind = kind;
     Q_EMIT kindChanged();
     Q_EMIT resultsChanged();
+    showSelectedFetch();
+}
+
+void SearchModel::showSelectedFetch()
+{
+    setLoading(m_fetches[m_kind].loading);
+    setLoadError(m_fetches[m_kind].error);
 }
 
 void SearchModel::setQuery(const QString &query)

@@ -13,12 +13,14 @@
 #include <QStringList>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
+#include <array>
 #include <optional>
 
 // The search section: the whole list of one kind (channels, movies or series) fetched once per
 // visit, filtered locally by name on every read of the results. A name matches when it contains
 // the trimmed query (at least two user-perceived characters) regardless of case and accents;
-// results keep the provider's order and stop at 80.
+// results keep the provider's order and stop at 80. Each kind keeps its own loading state and error;
+// isLoading and loadError show those of the selected kind.
 class SearchModel : public ProviderClientModel
 {
     Q_OBJECT
@@ -35,7 +37,7 @@ private:
     Q_PROPERTY(QVariant channels READ channelsForQml NOTIFY channelsChanged FINAL)
     Q_PROPERTY(QVariant movies READ moviesForQml NOTIFY moviesChanged FINAL)
     Q_PROPERTY(QVariant series READ seriesForQml NOTIFY seriesChanged FINAL)
-    // Null while there is no error.
+    // The selected kind's failed fetch; null while there is none.
     Q_PROPERTY(QString loadError READ loadError NOTIFY loadErrorChanged FINAL)
     // Computed afresh on every read; announced whenever the query, the kind or a list changes.
     Q_PROPERTY(QList<ChannelRow> channelResults READ channelResults NOTIFY resultsChanged FINAL)
@@ -75,7 +77,7 @@ public:
     QList<VodStream> movieResults() const;
     QList<SeriesStream> seriesResults() const;
 
-    // Fetches the selected kind's list unless it is already here.
+    // Fetches the selected kind's list unless it is already here or on its way.
     Q_INVOKABLE void ensureLoaded();
     // The same, for callers that wait for the end of it.
     QCoro::Task<> ensureLoadedTask();
@@ -98,6 +100,13 @@ private:
         FoldedNameIndex names;
     };
 
+    // One kind's fetch: whether it is running, and the text of its last failure.
+    struct Fetch
+    {
+        bool loading = false;
+        QString error;
+    };
+
     template <typename Record>
     QCoro::Task<bool> fetchInto(Catalog<Record> SearchModel::*catalog, Kind kind);
     template <typename Record>
@@ -107,6 +116,8 @@ private:
     QVariant moviesForQml() const;
     QVariant seriesForQml() const;
     void setLoadError(const QString &error);
+    // Shows the selected kind's loading state and error.
+    void showSelectedFetch();
     void announceList(Kind kind);
 
     Kind m_kind = Live;
@@ -114,5 +125,6 @@ private:
     Catalog<LiveStream> m_channels;
     Catalog<VodStream> m_movies;
     Catalog<SeriesStream> m_series;
+    std::array<Fetch, 3> m_fetches;
     QString m_loadError;
 };

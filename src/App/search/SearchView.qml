@@ -37,6 +37,12 @@ Rectangle {
     }
 
     Component.onCompleted: searchModel.ensureLoaded()
+    // A channel opened from the results plays on the shared engine, which outlives this screen.
+    // (A player of movies or episodes stops by itself when it goes with the screen.)
+    Component.onDestruction: {
+        if (view.liveChannel !== null)
+            VLCEngine.stop()
+    }
 
     Loader {
         objectName: "searchMovieDetail"
@@ -259,8 +265,10 @@ Rectangle {
                         spacing: 10
 
                         RemoteImage {
+                            objectName: "logoImage"
                             Layout.preferredWidth: 40
                             Layout.preferredHeight: 40
+                            fillMode: RemoteImage.PreserveAspectFit
                             urlString: channelButton.modelData.iconURL
                             placeholder: Component {
                                 Item {

@@ -37,6 +37,8 @@ public:
     Q_INVOKABLE void unlock(const QString &categoryId);
     // Adult by its name and not unlocked during this visit.
     Q_INVOKABLE bool isLocked(const Category &category) const;
+    // Shows the category's list (or one of the section's own rows).
+    Q_INVOKABLE virtual void selectCategory(const QString &categoryId) = 0;
 
 Q_SIGNALS:
     void clientChanged();

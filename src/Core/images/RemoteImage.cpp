@@ -72,7 +72,7 @@ void RemoteImage::repaintPicture()
 QRectF RemoteImage::sourceRect(QSize imageSize, QSizeF itemSize, FillMode mode)
 {
     const QRectF whole(QPointF(0, 0), QSizeF(imageSize));
-    if (mode == Stretch || imageSize.isEmpty() || itemSize.isEmpty())
+    if (mode != PreserveAspectCrop || imageSize.isEmpty() || itemSize.isEmpty())
         return whole;
     const qreal itemAspect = itemSize.width() / itemSize.height();
     const qreal imageAspect = whole.width() / whole.height();
@@ -82,6 +82,16 @@ QRectF RemoteImage::sourceRect(QSize imageSize, QSizeF itemSize, FillMode mode)
     }
     const qreal height = whole.width() / itemAspect;
     return QRectF(0, (whole.height() - height) / 2, whole.width(), height);
+}
+
+QRectF RemoteImage::targetRect(QSize imageSize, QSizeF itemSize, FillMode mode)
+{
+    const QRectF whole(QPointF(0, 0), itemSize);
+    if (mode != PreserveAspectFit || imageSize.isEmpty() || itemSize.isEmpty())
+        return whole;
+    const QSizeF fitted = QSizeF(imageSize).scaled(itemSize, Qt::KeepAspectRatio);
+    return QRectF(QPointF((itemSize.width() - fitted.width()) / 2, (itemSize.height() - fitted.height()) / 2),
+                  fitted);
 }
 
 // The shown part of the image at the item's pixel size, inside rounded corners with smooth
@@ -204,7 +214,7 @@ QSGNode *RemoteImage::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
         m_texturePixelSize = pixelSize;
         m_imageDirty = false;
     }
-    node->setRect(boundingRect());
+    node->setRect(rounded ? boundingRect() : targetRect(m_image.size(), size(), m_fillMode));
     node->setSourceRect(rounded ? QRectF(QPointF(0, 0), QSizeF(pixelSize))
                                 : sourceRect(m_image.size(), size(), m_fillMode));
     return node;

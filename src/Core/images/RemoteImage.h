@@ -9,9 +9,10 @@
 
 class QQmlComponent;
 
-// Shows the image of a URL through the shared ImageCache, stretched to the item's size or cropped
-// to fill it, optionally inside rounded corners; the placeholder shows while there is none (no URL,
-// loading, or a failure). A new URL drops the answer still awaited for the old one.
+// Shows the image of a URL through the shared ImageCache, stretched to the item's size, cropped
+// to fill it or fitted inside it with its proportions, optionally inside rounded corners; the
+// placeholder shows while there is none (no URL, loading, or a failure). A new URL drops the
+// answer still awaited for the old one.
 class RemoteImage : public QQuickItem
 {
     Q_OBJECT
@@ -25,7 +26,7 @@ class RemoteImage : public QQuickItem
     Q_PROPERTY(qreal radius READ radius WRITE setRadius NOTIFY radiusChanged FINAL)
 
 public:
-    enum FillMode { Stretch, PreserveAspectCrop };
+    enum FillMode { Stretch, PreserveAspectCrop, PreserveAspectFit };
     Q_ENUM(FillMode)
 
     explicit RemoteImage(QQuickItem *parent = nullptr);
@@ -43,6 +44,9 @@ public:
     // The part of an image of `imageSize` shown in an item of `itemSize`: all of it when
     // stretched, the centred part of the item's proportions when cropped.
     static QRectF sourceRect(QSize imageSize, QSizeF itemSize, FillMode mode);
+    // Where in the item the picture is drawn: all of it, except when fitted, where it is the
+    // centred rectangle of the image's proportions.
+    static QRectF targetRect(QSize imageSize, QSizeF itemSize, FillMode mode);
     const QImage &image() const { return m_image; }
 
 Q_SIGNALS:

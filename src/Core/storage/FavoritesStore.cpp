@@ -90,6 +90,16 @@ void FavoritesStore::remove(const QString &type, const QString &id)
     save();
 }
 
+bool FavoritesStore::toggle(const Favorite &favorite)
+{
+    if (isFavorite(favorite.contentType(), favorite.contentId())) {
+        remove(favorite.contentType(), favorite.contentId());
+        return false;
+    }
+    add(favorite);
+    return true;
+}
+
 Favorite FavoritesStore::makeFavorite(const QString &type, const QString &id, const QString &name,
                                       const QString &imageUrl)
 {

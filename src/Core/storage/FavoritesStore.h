@@ -42,6 +42,9 @@ public:
     Q_INVOKABLE void add(const Favorite &favorite);
     // Removes every favorite with that type and id; the file is written either way.
     Q_INVOKABLE void remove(const QString &type, const QString &id);
+    // The favourite toggle of every screen: removes the favorite when one with its type and id is
+    // there, else adds it. True when it is a favorite afterwards.
+    Q_INVOKABLE bool toggle(const Favorite &favorite);
 
     // Builds a favorite from QML, where an empty image address means none.
     Q_INVOKABLE static Favorite makeFavorite(const QString &type, const QString &id, const QString &name,

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr double watchedThreshold = 0.95;
-
 std::optional<QString> requiredString(const QJsonObject &object, QLatin1StringView member)
 {
     const QJsonValue value = object.value(member);
@@ -45,18 +43,19 @@ ProgressEntry::ProgressEntry(QString key, QString contentType, QString contentId
 {
 }
 
+bool ProgressEntry::isWatched(qint64 positionMs, qint64 durationMs)
+{
+    return durationMs >= 1 && double(positionMs) / double(durationMs) >= watchedShare;
+}
+
 bool ProgressEntry::isUnfinished(qint64 positionMs, qint64 durationMs)
 {
-    if (positionMs <= 0)
-        return false;
-    return durationMs <= 0 || double(positionMs) / double(durationMs) < watchedThreshold;
+    return positionMs > 0 && !isWatched(positionMs, durationMs);
 }
 
 qint64 ProgressEntry::resumePositionMs(qint64 positionMs, qint64 durationMs)
 {
-    if (durationMs >= 1 && double(positionMs) / double(durationMs) >= watchedThreshold)
-        return 0;
-    return positionMs;
+    return isWatched(positionMs, durationMs) ? 0 : positionMs;
 }
 
 double ProgressEntry::watchedFraction(qint64 positionMs, qint64 durationMs)

@@ -49,9 +49,15 @@ public:
     qint64 resumePositionMs() const { return resumePositionMs(m_positionMs, m_durationMs); }
     double watchedFraction() const { return watchedFraction(m_positionMs, m_durationMs); }
 
-    // Started and not yet at 95 % (an unknown duration counts as unfinished).
+    bool isWatched() const { return isWatched(m_positionMs, m_durationMs); }
+
+    // The watched rule, the one place it is written: from this share of a known duration on, an
+    // item counts as seen; it leaves "Continuar viendo" and plays again from the start.
+    static constexpr double watchedShare = 0.95;
+    static bool isWatched(qint64 positionMs, qint64 durationMs);
+    // Started and not yet watched (an unknown duration counts as unfinished).
     static bool isUnfinished(qint64 positionMs, qint64 durationMs);
-    // Where playback starts again: from the beginning once 95 % was reached.
+    // Where playback starts again: from the beginning once watched.
     static qint64 resumePositionMs(qint64 positionMs, qint64 durationMs);
     // 0.0 to 1.0 for a progress bar; 0.0 while the duration is unknown.
     static double watchedFraction(qint64 positionMs, qint64 durationMs);
