@@ -354,7 +354,7 @@ private Q_SLOTS:
     }
 
     // How the section screens make their player: a queue given as an initial property, its items
-    // either queue items or maps of their fields.
+    // maps of their fields.
     void queueGivenAtCreation()
     {
         norvane::test::QmlHarness harness;
@@ -364,10 +364,9 @@ private Q_SLOTS:
             "Item {\n"
             "    property PlayerModel made\n"
             "    Component { id: factory; PlayerModel {} }\n"
-            "    PlayerModel { id: maker }\n"
             "    Component.onCompleted: made = factory.createObject(this, { index: 1, queue: [\n"
-            "        maker.makeItem({ title: 'Serie', subtitle: 'T1 E1', url: 'http://127.0.0.1:1/series/u/p/1.mp4',\n"
-            "                         progressKey: 'series:7:ep:1', contentType: 'series', contentId: '7' }),\n"
+            "        { title: 'Serie', subtitle: 'T1 E1', url: 'http://127.0.0.1:1/series/u/p/1.mp4',\n"
+            "          progressKey: 'series:7:ep:1', contentType: 'series', contentId: '7' },\n"
             "        { title: 'Serie', url: 'http://127.0.0.1:1/series/u/p/2.mp4', progressKey: 'series:7:ep:2',\n"
             "          contentType: 'series', contentId: '7', startTimeMs: 5000 }\n"
             "    ] })\n"

@@ -73,8 +73,6 @@ public:
     Q_INVOKABLE void upNextPlayNow();
     Q_INVOKABLE void upNextCancel();
     Q_INVOKABLE void close();
-    // A queue item from a map of its fields (for screens that build the queue in QML).
-    Q_INVOKABLE static PlayableItem makeItem(const QVariantMap &fields) { return PlayableItem::fromMap(fields); }
 
 Q_SIGNALS:
     void queueChanged();

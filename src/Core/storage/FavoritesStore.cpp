@@ -59,11 +59,6 @@ QList<Favorite> FavoritesStore::items(const QString &ofType) const
     return list;
 }
 
-QVariantList FavoritesStore::itemsOfType(const QString &type) const
-{
-    return toVariantList(items(type));
-}
-
 bool FavoritesStore::isFavorite(const QString &type, const QString &id) const
 {
     return std::any_of(m_items.cbegin(), m_items.cend(), [&](const Favorite &f) {

@@ -34,7 +34,6 @@ public:
     const QList<Favorite> &items() const { return m_items; }
     // The favorites of one type by name (localized, case-insensitive); equal names keep their order.
     QList<Favorite> items(const QString &ofType) const;
-    Q_INVOKABLE QVariantList itemsOfType(const QString &type) const;
     QUrl fileURL() const { return QUrl::fromLocalFile(m_file.path()); }
 
     Q_INVOKABLE bool isFavorite(const QString &type, const QString &id) const;
@@ -46,9 +45,9 @@ public:
     // there, else adds it. True when it is a favorite afterwards.
     Q_INVOKABLE bool toggle(const Favorite &favorite);
 
-    // Builds a favorite from QML, where an empty image address means none.
-    Q_INVOKABLE static Favorite makeFavorite(const QString &type, const QString &id, const QString &name,
-                                             const QString &imageUrl);
+    // A favorite whose empty image address means none.
+    static Favorite makeFavorite(const QString &type, const QString &id, const QString &name,
+                                 const QString &imageUrl);
 
 Q_SIGNALS:
     void itemsChanged();
