@@ -22,6 +22,7 @@ namespace {
 constexpr int watchMs = 200;
 const QString bothBroken = QString::number(SampleCatalog::brokenChannelId);
 const QString playlistBroken = QString::number(SampleCatalog::brokenPlaylistChannelId);
+const QString playlistIsAPage = QString::number(SampleCatalog::htmlPlaylistChannelId);
 
 ChannelRow row(const QString &id, const QString &name = QStringLiteral("Canal"))
 {
@@ -29,7 +30,7 @@ ChannelRow row(const QString &id, const QString &name = QStringLiteral("Canal"))
 }
 
 // A scripted player that answers each new media the way a network would: the outcome per
-// address decides whether it plays or fails. Records when each address was started.
+// address decides whether it plays, fails, or plays and ends. Records when each address was started.
 struct ScriptedStreams : norvane::test::ScriptedEngine
 {
     ScriptedStreams()
@@ -47,10 +48,13 @@ struct ScriptedStreams : norvane::test::ScriptedEngine
         answered = given;
         const QString address = player->url.toString();
         started.append({clock.elapsed(), address});
-        if (fails(address))
+        if (fails(address)) {
             player->report(State::Error, false);
-        else
+        } else {
             player->report(State::Playing, true);
+            if (ends(address))
+                player->report(State::Ended, false);
+        }
     }
 
     QStringList addresses() const
@@ -62,6 +66,7 @@ struct ScriptedStreams : norvane::test::ScriptedEngine
     }
 
     std::function<bool(const QString &address)> fails = [](const QString &) { return false; };
+    std::function<bool(const QString &address)> ends = [](const QString &) { return false; };
     QTimer poll;
     QElapsedTimer clock;
     qsizetype answered = 0;
@@ -294,6 +299,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("error");
         QTest::newRow("m3u8 fine") << QStringLiteral("1001") << QStringList{"m3u8"} << false;
         QTest::newRow("m3u8 broken, ts fine") << playlistBroken << QStringList{"m3u8", "ts"} << false;
+        QTest::newRow("m3u8 a web page, ts fine") << playlistIsAPage << QStringList{"m3u8", "ts"} << false;
         QTest::newRow("both broken") << bothBroken << QStringList{"m3u8", "ts"} << true;
     }
     void fallback()
@@ -330,6 +336,26 @@ private Q_SLOTS:
         QVERIFY2(guideAfter >= extensions.size() * watchMs * 95 / 100, qPrintable(QString::number(guideAfter)));
         if (extensions.size() == 2)
             QVERIFY(m_streams->started.at(1).first >= watchMs * 95 / 100);
+    }
+
+    // A live channel has no natural end: a stream that ends (a web page for a playlist, a broken
+    // playlist, a dropped connection) is judged like one that fails.
+    void endedStreamCountsAsFailed_data()
+    {
+        QTest::addColumn<bool>("tsEnds");
+        QTest::newRow("m3u8 ends, ts plays") << false;
+        QTest::newRow("both end") << true;
+    }
+    void endedStreamCountsAsFailed()
+    {
+        QFETCH(bool, tsEnds);
+        m_streams->ends = [tsEnds](const QString &address) {
+            return tsEnds || address.endsWith(QLatin1String(".m3u8"));
+        };
+        m_model->select(row("4001"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_model->epgLoaded(), 5000);
+        QCOMPARE(m_streams->addresses(), (QStringList{live("4001", "m3u8"), live("4001", "ts")}));
+        QCOMPARE(m_model->playbackError(), tsEnds ? ChannelsModel::playbackErrorText() : QString());
     }
 
     // A then B within A's watch: A's watch ends without falling back (even though the engine

@@ -209,12 +209,12 @@ QString TestFaultMatrix::expectedText(Request::Texts texts, Fault fault)
     using Texts = Request::Texts;
     if (fault == Fault::Slow || texts == Texts::Silent)
         return QString();
-    // The live model acts on the engine's error status only. libVLC reports a status or a refused
-    // or empty answer as an error, but an HTML page ends, a broken playlist "plays" nothing, a
+    // The live model acts on a stream in error or ended. libVLC reports a status or a refused or
+    // empty answer as an error and ends on an HTML page, but a broken playlist "plays" nothing, a
     // dropped one keeps buffering and a silent one keeps connecting: no fall-back, no sentence.
     if (texts == Texts::Playback) {
         const bool failsInThePlayer = fault == Fault::Http401 || fault == Fault::Http404 || fault == Fault::Http500
-                                      || fault == Fault::Empty;
+                                      || fault == Fault::Empty || fault == Fault::Html;
         return failsInThePlayer ? ChannelsModel::playbackErrorText() : QString();
     }
     // Sign-in tries every server and reports the strongest verdict: a server that failed in any

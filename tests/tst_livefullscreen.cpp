@@ -114,11 +114,19 @@ private Q_SLOTS:
         QTRY_VERIFY(isShown(view, QStringLiteral("liveControls")));
     }
 
-    // The broken-playlist channel switches to its transport stream after the watch and plays.
+    // A channel whose playlist fails, or is a web page that libVLC plays to its end at once,
+    // switches to its transport stream after the watch and plays.
+    void brokenPlaylistFallsBackToTransportStream_data()
+    {
+        QTest::addColumn<qint64>("channel");
+        QTest::newRow("playlist missing") << SampleCatalog::brokenPlaylistChannelId;
+        QTest::newRow("playlist is a web page") << SampleCatalog::htmlPlaylistChannelId;
+    }
     void brokenPlaylistFallsBackToTransportStream()
     {
+        QFETCH(qint64, channel);
         QmlHarness harness;
-        QObject *view = createShown(harness, viewQml, properties(SampleCatalog::brokenPlaylistChannelId));
+        QObject *view = createShown(harness, viewQml, properties(channel));
         QVERIFY(view);
         LiveFullscreenPlayback *playback = playbackOf(view);
         QTRY_VERIFY_WITH_TIMEOUT(playback->didFallbackToTS(), patienceMs);

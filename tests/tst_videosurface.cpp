@@ -8,9 +8,12 @@
 #include "VideoFrameSink.h"
 #include "VideoSurface.h"
 
+#include <QFile>
 #include <QSignalSpy>
 #include <functional>
-#include <cstring>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using Placement = VLCPlayerView::Placement;
 
@@ -29,9 +32,9 @@ VideoSurface *sharedSurface()
 // part is the given colour (red) and whose padding is green.
 struct FakeDecoder
 {
-    explicit FakeDecoder(VideoSurface *surface, QSize visible = {160, 90}, int paddedHeight = 96, QRgb colour = red,
-                         std::function<QSize()> pictureSize = {})
-        : sink(surface, std::move(pictureSize)), visible(visible), colour(colour)
+    explicit FakeDecoder(VideoSurface *surface, QSize visible = {160, 90}, int paddedHeight = 96,
+                         QRgb colour = red, std::function<PictureGeometry()> geometry = {})
+        : sink(surface, std::move(geometry)), visible(visible), colour(colour)
     {
         char chroma[5] = "I420";
         unsigned width = unsigned(visible.width());
@@ -97,6 +100,11 @@ bool isGreen(QRgb p)
     return qGreen(p) > 200 && qRed(p) < 60;
 }
 
+bool isBlue(QRgb p)
+{
+    return qBlue(p) > 200 && qRed(p) < 60 && qGreen(p) < 60;
+}
+
 const QByteArray twoViews = R"(
 import QtQuick
 import Norvane
@@ -129,7 +137,7 @@ private Q_SLOTS:
     {
         VLCEngine::shared()->stop();
         VLCEngine::shared()->setFillScreen(false);
-        sharedSurface()->setVisibleSizeSource([] { return VLCEngine::shared()->player()->videoSize(); });
+        sharedSurface()->setGeometrySource([] { return VLCEngine::shared()->player()->videoGeometry(); });
     }
 
     void placement_data()
@@ -137,31 +145,42 @@ private Q_SLOTS:
         QTest::addColumn<QSizeF>("item");
         QTest::addColumn<QRectF>("picture");
         QTest::addColumn<bool>("fill");
+        QTest::addColumn<double>("pixelAspect");
         QTest::addColumn<QRectF>("target");
         QTest::addColumn<QRectF>("source");
         const QRectF hd(0, 0, 1280, 720);
+        const QRectF pal(0, 0, 720, 576);
         QTest::newRow("fit wide into square: bars above and below")
-            << QSizeF(400, 400) << hd << false << QRectF(0, 87.5, 400, 225) << hd;
+            << QSizeF(400, 400) << hd << false << 1.0 << QRectF(0, 87.5, 400, 225) << hd;
         QTest::newRow("fill wide into square: sides cropped")
-            << QSizeF(400, 400) << hd << true << QRectF(0, 0, 400, 400) << QRectF(280, 0, 720, 720);
+            << QSizeF(400, 400) << hd << true << 1.0 << QRectF(0, 0, 400, 400) << QRectF(280, 0, 720, 720);
         QTest::newRow("fit into taller-than-wide window: bars at the sides")
-            << QSizeF(1000, 1000) << QRectF(0, 0, 200, 100) << false << QRectF(0, 250, 1000, 500)
+            << QSizeF(1000, 1000) << QRectF(0, 0, 200, 100) << false << 1.0 << QRectF(0, 250, 1000, 500)
             << QRectF(0, 0, 200, 100);
         QTest::newRow("fill wide window with 4:3: top and bottom cropped")
-            << QSizeF(1600, 900) << QRectF(0, 0, 640, 480) << true << QRectF(0, 0, 1600, 900)
+            << QSizeF(1600, 900) << QRectF(0, 0, 640, 480) << true << 1.0 << QRectF(0, 0, 1600, 900)
             << QRectF(0, 60, 640, 360);
         QTest::newRow("same shape: fit and fill agree")
-            << QSizeF(640, 360) << hd << true << QRectF(0, 0, 640, 360) << hd;
-        QTest::newRow("empty item") << QSizeF(0, 0) << hd << false << QRectF() << QRectF();
+            << QSizeF(640, 360) << hd << true << 1.0 << QRectF(0, 0, 640, 360) << hd;
+        // 720x576 of 64:45 pixels is a 16:9 picture (1024x576 in square pixels).
+        QTest::newRow("anamorphic fit: 16:9, bars above and below")
+            << QSizeF(1280, 800) << pal << false << 64.0 / 45 << QRectF(0, 40, 1280, 720) << pal;
+        QTest::newRow("anamorphic fill: sides cropped, sampled in the buffer's pixels")
+            << QSizeF(1280, 800) << pal << true << 64.0 / 45 << QRectF(0, 0, 1280, 800)
+            << QRectF(36, 0, 648, 576);
+        QTest::newRow("anamorphic into its own shape: fit and fill agree")
+            << QSizeF(1024, 576) << pal << true << 64.0 / 45 << QRectF(0, 0, 1024, 576) << pal;
+        QTest::newRow("empty item") << QSizeF(0, 0) << hd << false << 1.0 << QRectF() << QRectF();
     }
     void placement()
     {
         QFETCH(QSizeF, item);
         QFETCH(QRectF, picture);
         QFETCH(bool, fill);
+        QFETCH(double, pixelAspect);
         QFETCH(QRectF, target);
         QFETCH(QRectF, source);
-        const Placement p = VLCPlayerView::place(item, picture, fill);
+        const Placement p = VLCPlayerView::place(item, picture, fill, pixelAspect);
         QCOMPARE(p.target, target);
         QCOMPARE(p.source, source);
     }
@@ -243,10 +262,12 @@ private Q_SLOTS:
         QFETCH(bool, knownAtSetup);
         QFETCH(QSize, buffer);
         VideoSurface *surface = sharedSurface();
-        surface->setVisibleSizeSource([] { return QSize(160, 90); });
+        surface->setGeometrySource([] { return PictureGeometry{QSize(160, 90)}; });
         norvane::test::QmlHarness harness;
         QVERIFY(harness.create("import QtQuick\nimport Norvane\nVLCPlayerView { width: 160; height: 96 }\n"));
-        FakeDecoder decoder(surface, {160, 90}, 96, red, [knownAtSetup] { return knownAtSetup ? QSize(160, 90) : QSize(); });
+        FakeDecoder decoder(surface, {160, 90}, 96, red, [knownAtSetup] {
+            return knownAtSetup ? PictureGeometry{QSize(160, 90)} : PictureGeometry();
+        });
         QCOMPARE(QSize(int(decoder.pitch / 4), int(decoder.rows)), buffer);
         QSignalSpy delivered(surface, &VideoSurface::frameDisplayed);
         decoder.showOne();
@@ -256,6 +277,67 @@ private Q_SLOTS:
         const QImage frame = harness.grab();
         QCOMPARE(countColour(frame, QRect(0, 0, 160, 96), isGreen), 0);
         QVERIFY(countColour(frame, QRect(0, 0, 160, 96), isRed) > 0);
+    }
+
+    // A size beyond the bound (what a broken or hostile stream may announce) is refused and fails
+    // the item; the bound itself is taken.
+    void picturesBeyondTheBoundFailTheItem_data()
+    {
+        QTest::addColumn<QSize>("offered");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("at the bound") << QSize(8192, 16) << true;
+        QTest::newRow("wider") << QSize(8193, 16) << false;
+        QTest::newRow("taller") << QSize(16, 8193) << false;
+        QTest::newRow("huge both ways") << QSize(65535, 65535) << false;
+        QTest::newRow("empty") << QSize(0, 90) << false;
+    }
+    void picturesBeyondTheBoundFailTheItem()
+    {
+        QFETCH(QSize, offered);
+        QFETCH(bool, taken);
+        VideoSurface surface;
+        int failures = 0;
+        VideoFrameSink sink(&surface, {}, [&failures] { ++failures; });
+        char chroma[5] = "I420";
+        unsigned width = unsigned(offered.width()), height = unsigned(offered.height()), pitches[3] = {},
+                 lines[3] = {};
+        QCOMPARE(sink.setupFormat(chroma, &width, &height, pitches, lines) > 0, taken);
+        QCOMPARE(failures, taken ? 0 : 1);
+    }
+
+    // Memory the system refuses fails the item, never the process. A child process under an
+    // address-space limit stands in for a machine that cannot hold the pictures.
+    void refusedMemoryFailsTheItem()
+    {
+#if defined(__SANITIZE_ADDRESS__)
+        QSKIP("the sanitizer's allocator does not follow an address-space limit");
+#endif
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        QVERIFY(statm.open(QIODevice::ReadOnly));
+        const rlim_t mapped =
+            statm.readAll().split(' ').first().toULongLong() * rlim_t(sysconf(_SC_PAGESIZE));
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            // Room for one 64 MiB picture, not for two.
+            const rlimit limit{mapped + (100u << 20), mapped + (100u << 20)};
+            setrlimit(RLIMIT_AS, &limit);
+            bool failed = false;
+            VideoFrameSink sink(nullptr, {}, [&failed] { failed = true; });
+            char chroma[5] = "I420";
+            unsigned width = 4096, height = 4096, pitches[3] = {}, lines[3] = {};
+            const unsigned count = sink.setupFormat(chroma, &width, &height, pitches, lines);
+            for (unsigned i = 0; i < count; ++i) {
+                void *planes[3] = {};
+                sink.lockFrame(planes);
+                std::memset(planes[0], 0x55, size_t(pitches[0]) * lines[0]); // as the decoder does
+            }
+            _exit(failed ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY2(WIFEXITED(status), "the pictures' memory crashed the process");
+        QCOMPARE(WEXITSTATUS(status), 0);
     }
 
     void fitShowsBarsAndFillCovers()
@@ -364,6 +446,43 @@ private Q_SLOTS:
 
         engine->stop();
         QTRY_COMPARE(countColour(harness.grab(), frame.rect(), nonBlack), 0);
+    }
+
+    // 720x576 with 64:45 pixels is a 16:9 picture: fitted into the 1280x800 window it is 1280x720
+    // between bars of 40 rows (squeezed, it would be 1000x800 between side bars), and filled it
+    // loses its sides, not its top. The picture is red with a blue band over its top 64 rows.
+    void anamorphicPictureKeepsItsProportions_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("shape known when the stream opens (mp4)") << QStringLiteral("clip-anamorphic.mp4");
+        QTest::newRow("shape known once decoded (ts, as live SD channels)")
+            << QStringLiteral("clip-anamorphic.ts");
+    }
+    void anamorphicPictureKeepsItsProportions()
+    {
+        QFETCH(QString, file);
+        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
+        SampleProvider provider;
+        QVERIFY(provider.listenOn());
+        norvane::test::serveSampleMedia(provider);
+        norvane::test::QmlHarness harness;
+        QVERIFY(harness.create(
+            "import QtQuick\nimport Norvane\nItem { VLCPlayerView { anchors.fill: parent } }\n"));
+        VLCEngine::shared()->play(norvane::test::mediaUrl(provider, file), 0);
+        const auto fittedAs16by9 = [&harness] {
+            const QImage frame = harness.grab();
+            return countColour(frame, QRect(0, 0, 1280, 36), nonBlack) == 0 &&
+                   countColour(frame, QRect(0, 44, 1280, 70), isBlue) > 15'000 &&
+                   countColour(frame, QRect(0, 130, 120, 560), isRed) > 10'000;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(fittedAs16by9(), 10'000);
+        VLCEngine::shared()->setFillScreen(true);
+        const auto filledCroppingTheSides = [&harness] {
+            const QImage frame = harness.grab();
+            return countColour(frame, QRect(0, 0, 1280, 80), isBlue) > 20'000 &&
+                   countColour(frame, QRect(0, 100, 1280, 700), isRed) > 200'000;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(filledCroppingTheSides(), 10'000);
     }
 };
 

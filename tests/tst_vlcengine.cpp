@@ -18,8 +18,12 @@
 #include <QTcpServer>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <dlfcn.h>
+#include <thread>
 #include <unistd.h>
+#include <vlc/vlc.h>
 
 using norvane::test::mediaUrl;
 using norvane::test::ScriptedEngine;
@@ -68,7 +72,22 @@ struct StatusLog
 
 constexpr int playbackTimeoutMs = 10'000;
 
+std::thread::id mainThread;
+std::atomic_int sizeAskedOffMainThread{0};
+
 } // namespace
+
+// libVLC's own function, wrapped to count the calls made on libVLC's threads: such a call reads a
+// player that a background stop may be tearing down at the same moment.
+extern "C" int libvlc_video_get_size(libvlc_media_player_t *player, unsigned num, unsigned *width,
+                                     unsigned *height)
+{
+    using Real = int (*)(libvlc_media_player_t *, unsigned, unsigned *, unsigned *);
+    static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "libvlc_video_get_size"));
+    if (std::this_thread::get_id() != mainThread)
+        ++sizeAskedOffMainThread;
+    return real(player, num, width, height);
+}
 
 // The engine's rules over a scripted player: options, status table, tracks, play and its guards.
 class TestVLCEngine : public QObject
@@ -77,6 +96,7 @@ class TestVLCEngine : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
+        mainThread = std::this_thread::get_id();
         QVERIFY(norvane::test::startPlaybackProvider(m_provider));
         norvane::test::serveSampleMedia(m_provider);
     }
@@ -298,14 +318,36 @@ private Q_SLOTS:
         QVERIFY(s.engine->surface()->fillScreen());
     }
 
-    void togglePauseFollowsThePlayer()
+    void togglePause_data()
     {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<bool>("playing");
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("playing: pauses") << QStringLiteral("play") << true << QStringList{"pause"};
+        QTest::newRow("paused: resumes") << QStringLiteral("play") << false << QStringList{"play"};
+        // With nothing to play, nothing happens: no error for want of a media, no stopped media
+        // started again.
+        QTest::newRow("nothing ever given") << QString() << false << QStringList();
+        QTest::newRow("after a stop") << QStringLiteral("stop") << false << QStringList();
+    }
+    void togglePause()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, playing);
+        QFETCH(QStringList, calls);
         ScriptedEngine s;
-        s.player->playing = true;
+        if (!before.isEmpty())
+            s.engine->play(QStringLiteral("http://127.0.0.1:1/live/u/p/1.ts"), 0);
+        if (before == QLatin1String("stop"))
+            s.engine->stop();
+        s.settle();
+        const Status status = s.engine->status();
+        s.player->playing = playing;
+        s.player->calls.clear();
         s.engine->togglePause();
-        s.player->playing = false;
-        s.engine->togglePause();
-        QCOMPARE(s.player->calls, (QStringList{"pause", "play"}));
+        s.settle();
+        QCOMPARE(s.player->calls, calls);
+        QCOMPARE(s.engine->status(), status);
     }
 
     // A callback of the stopped media still waiting in the queue does not turn "stopped" back
@@ -343,7 +385,7 @@ private Q_SLOTS:
 
         ScriptedEngine s;
         s.engine->setDiagnostics(true);
-        s.player->size = QSize(640, 360);
+        s.player->geometry.size = QSize(640, 360);
         const QByteArray written = captureStderr([&] {
             // Each queued step reads the player as it is when it runs.
             s.player->report(MediaPlayerBackend::Opening, false, 0);
@@ -600,6 +642,71 @@ Item {
             QCOMPARE(engine->status(), Status::Playing);
             engine.reset();
         }
+    }
+
+    // A picture beyond the bound fails the item as a broken stream does, and its sound stops too.
+    void pictureBeyondTheBoundFailsTheItem()
+    {
+        auto surface = std::make_unique<VideoSurface>();
+        auto owned =
+            std::make_unique<LibVlcPlayer>(VLCEngine::libraryOptionsFromEnvironment(), false, surface.get());
+        LibVlcPlayer *player = owned.get();
+        player->setMaxPictureSide(640);
+        VLCEngine engine(std::move(owned), std::move(surface));
+        engine.play(mediaUrl(m_provider, QStringLiteral("clip-720p.mp4")), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(engine.status(), Status::Error, playbackTimeoutMs);
+        QCOMPARE(engine.surface()->displayedFrames(), 0u);
+        QTRY_COMPARE_WITH_TIMEOUT(player->playersWindingDown(), 0, playbackTimeoutMs);
+        QVERIFY(!player->isPlaying());
+        QTest::qWait(300);
+        QCOMPARE(engine.status(), Status::Error);
+    }
+
+    // Dozens of channel changes in a few seconds, over streams that play, that never answer and
+    // that stall mid-segment: the last channel plays, libVLC's threads never read a player (one
+    // may be being stopped in the background), and every player let go of is released.
+    void fastZappingReleasesEveryPlayer()
+    {
+        ProviderFault stall;
+        stall.stall = true;
+        m_provider.setPathFault(QStringLiteral("/stalled/"), stall);
+        ProviderFault stallMidSegment;
+        stallMidSegment.stallAfterHeaders = true;
+        m_provider.setPathFault(QStringLiteral("/media/live-hls/seg001.ts"), stallMidSegment);
+        const auto cleanUp = qScopeGuard([this] {
+            m_provider.clearScript();
+            m_provider.endStalls();
+        });
+        m_provider.endStalls();
+        QTRY_COMPARE_WITH_TIMEOUT(PlayerRetirer::pendingInProcess(), 0, playbackTimeoutMs);
+        sizeAskedOffMainThread = 0;
+
+        auto surface = std::make_unique<VideoSurface>();
+        auto owned =
+            std::make_unique<LibVlcPlayer>(VLCEngine::libraryOptionsFromEnvironment(), false, surface.get());
+        owned->setExitWait(200ms);
+        auto engine = std::make_unique<VLCEngine>(std::move(owned), std::move(surface));
+        const QStringList channels{mediaUrl(m_provider, QStringLiteral("live.ts")),
+                                   m_provider.baseUrl() + QStringLiteral("/stalled/live.ts"),
+                                   mediaUrl(m_provider, QStringLiteral("live-hls/live.m3u8")),
+                                   mediaUrl(m_provider, QStringLiteral("clip-anamorphic.ts")),
+                                   m_provider.baseUrl() + QStringLiteral("/stalled/index.m3u8")};
+        StallMeter meter;
+        for (int zap = 0; zap < 40; ++zap) {
+            engine->play(channels.at(zap % channels.size()), 0);
+            QTest::qWait(zap % 7 == 0 ? 400 : 40); // now and then long enough for the picture to start
+        }
+        engine->play(channels.first(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing &&
+                                     engine->surface()->displayedFrames() > 0,
+                                 playbackTimeoutMs);
+        QVERIFY2(meter.longest < 1000,
+                 qPrintable(QStringLiteral("event loop blocked %1 ms").arg(meter.longest)));
+        QCOMPARE(sizeAskedOffMainThread.load(), 0);
+
+        m_provider.endStalls();
+        engine.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(PlayerRetirer::pendingInProcess(), 0, playbackTimeoutMs);
     }
 
 private:

@@ -28,7 +28,7 @@ public:
     bool playing = false;
     qint64 time = 0;
     qint64 length = 0;
-    QSize size;
+    PictureGeometry geometry;
     TrackDescriptions audio;
     TrackDescriptions subtitles;
 
@@ -72,7 +72,7 @@ public:
     bool isPlaying() const override { return playing; }
     qint64 timeMs() const override { return time; }
     qint64 mediaLengthMs() const override { return length; }
-    QSize videoSize() const override { return size; }
+    PictureGeometry videoGeometry() const override { return geometry; }
     TrackDescriptions audioTracks() const override { return audio; }
     TrackDescriptions subtitleTracks() const override { return subtitles; }
 };

@@ -1,17 +1,19 @@
 #include "ChannelsModel.h"
 
 #include "FavoritesStore.h"
+#include "LiveStreamAttempt.h"
 #include "NorvaneError.h"
-#include "OwnedDelay.h"
 #include "ParentalControl.h"
 #include "VLCEngine.h"
 
-#include <chrono>
-
-ChannelsModel::ChannelsModel(QObject *parent) : ChannelsModel(VLCEngine::shared(), FavoritesStore::shared(), parent) {}
+ChannelsModel::ChannelsModel(QObject *parent)
+    : ChannelsModel(VLCEngine::shared(), FavoritesStore::shared(), parent)
+{
+}
 
 ChannelsModel::ChannelsModel(VLCEngine *engine, FavoritesStore *favorites, QObject *parent)
-    : CategorizedSectionModel(parent), m_engine(engine), m_favorites(favorites), m_channelList(new ChannelListModel(&m_nowCache, this))
+    : CategorizedSectionModel(parent), m_engine(engine), m_favorites(favorites),
+      m_channelList(new ChannelListModel(&m_nowCache, this)), m_attempt(new LiveStreamAttempt(engine, this))
 {
 }
 
@@ -85,26 +87,16 @@ void ChannelsModel::play(const ChannelRow &channel)
 
 QCoro::Task<> ChannelsModel::playTask(ChannelRow channel)
 {
-    m_didFallbackToTS = false;
+    QPointer<ChannelsModel> self(this);
     setPlaybackError({});
-    const quint64 play = ++m_playCount;
-    startStream(channel, QStringLiteral("m3u8"));
-    co_await watchForFallback(channel, play);
-}
-
-QCoro::Task<> ChannelsModel::watchForFallback(ChannelRow channel, quint64 play)
-{
-    if (m_didFallbackToTS)
-        co_return;
-    bool waited = co_await ownedDelay(this, std::chrono::milliseconds(m_fallbackWatchMs));
-    if (!waited || !isCurrentPlay(channel, play) || !engineFailed())
-        co_return;
-    m_didFallbackToTS = true;
-    startStream(channel, QStringLiteral("ts"));
-    waited = co_await ownedDelay(this, std::chrono::milliseconds(m_fallbackWatchMs));
-    if (!waited || !isCurrentPlay(channel, play) || !engineFailed())
-        co_return;
-    setPlaybackError(playbackErrorText());
+    // Named, not temporaries inside the co_await: GCC 12 destroys such temporaries twice. The
+    // attempt belongs to this model: while it asks, the model is there.
+    const XtreamClient client = this->client();
+    const QString streamId = channel.streamId();
+    const std::function<bool()> stillWanted = [this, streamId] { return isSelected(streamId); };
+    const bool failed = co_await m_attempt->run(client, streamId, stillWanted);
+    if (self && failed)
+        setPlaybackError(playbackErrorText());
 }
 
 QCoro::Task<> ChannelsModel::loadEPG(QString streamId)
@@ -173,20 +165,9 @@ bool ChannelsModel::isFavorite(const ChannelRow &channel) const
 
 // ---- helpers ----
 
-bool ChannelsModel::isCurrentPlay(const ChannelRow &channel, quint64 play) const
+bool ChannelsModel::isSelected(const QString &streamId) const
 {
-    return play == m_playCount && m_selectedChannel && m_selectedChannel->streamId() == channel.streamId();
-}
-
-bool ChannelsModel::engineFailed() const
-{
-    return m_engine && m_engine->status() == VLCEngine::Status::Error;
-}
-
-void ChannelsModel::startStream(const ChannelRow &channel, const QString &extension)
-{
-    if (m_engine)
-        m_engine->play(client().streamUrl(QStringLiteral("live"), channel.streamId(), extension), 0);
+    return m_selectedChannel && m_selectedChannel->streamId() == streamId;
 }
 
 QList<ChannelRow> ChannelsModel::favoriteChannels() const
@@ -237,11 +218,16 @@ void ChannelsModel::setIsFullscreen(bool fullscreen)
     Q_EMIT isFullscreenChanged();
 }
 
+int ChannelsModel::fallbackWatchMs() const
+{
+    return m_attempt->watchMs();
+}
+
 void ChannelsModel::setFallbackWatchMs(int ms)
 {
-    if (m_fallbackWatchMs == ms || ms < 0)
+    if (m_attempt->watchMs() == ms || ms < 0)
         return;
-    m_fallbackWatchMs = ms;
+    m_attempt->setWatchMs(ms);
     Q_EMIT fallbackWatchMsChanged();
 }
 

@@ -17,13 +17,14 @@
 #include <optional>
 
 class FavoritesStore;
+class LiveStreamAttempt;
 class VLCEngine;
 
 // The live TV section: the provider's live categories, the channels of the chosen one (or the
 // favourite channels), the channel playing in the preview with its short guide, the titles on
-// air for the channel list, and the preview's playback error. A channel is played from its
-// adaptive (m3u8) address; when that has failed after the fall-back watch, the transport-stream
-// (ts) address is tried once.
+// air for the channel list, and the preview's playback error. A channel is played by a live stream
+// attempt: its adaptive (m3u8) address, then, when that has failed after the fall-back watch, its
+// transport-stream (ts) address once.
 class ChannelsModel : public CategorizedSectionModel
 {
     Q_OBJECT
@@ -49,7 +50,6 @@ class ChannelsModel : public CategorizedSectionModel
 
 public:
     static constexpr QLatin1StringView favoritesCategoryId{"__favorites__"};
-    static constexpr int defaultFallbackWatchMs = 6000;
     static constexpr int guideLimit = 12;
 
     // On the shared engine and favourites store.
@@ -71,7 +71,7 @@ public:
     bool isFullscreen() const { return m_isFullscreen; }
     void setIsFullscreen(bool fullscreen);
     QString playbackError() const { return m_playbackError; }
-    int fallbackWatchMs() const { return m_fallbackWatchMs; }
+    int fallbackWatchMs() const;
     void setFallbackWatchMs(int ms);
 
     Q_INVOKABLE void selectCategory(const QString &categoryId) override;
@@ -110,15 +110,11 @@ private:
     QCoro::Task<> selectCategoryTask(QString categoryId);
     QCoro::Task<> selectTask(ChannelRow channel);
     QCoro::Task<> playTask(ChannelRow channel);
-    QCoro::Task<> watchForFallback(ChannelRow channel, quint64 play);
     QCoro::Task<> loadEPG(QString streamId);
     QCoro::Task<> loadNowPlayingTask(QString streamId);
     QCoro::Task<> playAdjacentTask(int offset);
 
-    // True while the play numbered `play` is the latest and its channel is still selected.
-    bool isCurrentPlay(const ChannelRow &channel, quint64 play) const;
-    bool engineFailed() const;
-    void startStream(const ChannelRow &channel, const QString &extension);
+    bool isSelected(const QString &streamId) const;
     QList<ChannelRow> favoriteChannels() const;
     static QList<ChannelRow> numbered(const QList<LiveStream> &streams);
 
@@ -146,8 +142,6 @@ private:
     QHash<QString, QString> m_nowCache;
     bool m_isFullscreen = false;
     QString m_playbackError;
-    int m_fallbackWatchMs = defaultFallbackWatchMs;
-    bool m_didFallbackToTS = false;
-    // Numbers each play; a watch acts only for the latest play of the selected channel.
-    quint64 m_playCount = 0;
+    // Acts only for the latest play, and only while its channel is still selected.
+    LiveStreamAttempt *m_attempt;
 };

@@ -1,17 +1,19 @@
 #include "LiveFullscreenPlayback.h"
 
-#include "OwnedDelay.h"
+#include "LiveStreamAttempt.h"
 #include "VLCEngine.h"
 
-#include <chrono>
-
-LiveFullscreenPlayback::LiveFullscreenPlayback(QObject *parent) : LiveFullscreenPlayback(VLCEngine::shared(), parent)
+LiveFullscreenPlayback::LiveFullscreenPlayback(QObject *parent)
+    : LiveFullscreenPlayback(VLCEngine::shared(), parent)
 {
 }
 
 LiveFullscreenPlayback::LiveFullscreenPlayback(VLCEngine *engine, QObject *parent)
-    : QObject(parent), m_engine(engine), m_controls(new ControlsAutoHide(this))
+    : QObject(parent), m_engine(engine), m_controls(new ControlsAutoHide(this)),
+      m_attempt(new LiveStreamAttempt(engine, this))
 {
+    connect(m_attempt, &LiveStreamAttempt::didFallbackToTSChanged, this,
+            &LiveFullscreenPlayback::didFallbackToTSChanged);
 }
 
 QString LiveFullscreenPlayback::errorText()
@@ -35,11 +37,21 @@ void LiveFullscreenPlayback::setChannel(const ChannelRow &channel)
     Q_EMIT channelChanged();
 }
 
+bool LiveFullscreenPlayback::didFallbackToTS() const
+{
+    return m_attempt->didFallbackToTS();
+}
+
+int LiveFullscreenPlayback::watchMs() const
+{
+    return m_attempt->watchMs();
+}
+
 void LiveFullscreenPlayback::setWatchMs(int ms)
 {
-    if (m_watchMs == ms)
+    if (m_attempt->watchMs() == ms)
         return;
-    m_watchMs = ms;
+    m_attempt->setWatchMs(ms);
     Q_EMIT watchMsChanged();
 }
 
@@ -63,25 +75,21 @@ void LiveFullscreenPlayback::play()
 
 QCoro::Task<> LiveFullscreenPlayback::playTask()
 {
-    const quint64 attempt = ++m_attempt;
+    QPointer<LiveFullscreenPlayback> self(this);
     setError({});
-    setDidFallbackToTS(false);
-    startStream(QStringLiteral("m3u8"));
-    bool waited = co_await ownedDelay(this, std::chrono::milliseconds(m_watchMs));
-    if (!waited || attempt != m_attempt || !engineFailed())
-        co_return;
-    setDidFallbackToTS(true);
-    startStream(QStringLiteral("ts"));
-    waited = co_await ownedDelay(this, std::chrono::milliseconds(m_watchMs));
-    if (!waited || attempt != m_attempt || !engineFailed())
-        co_return;
-    setError(errorText());
+    // Named, not temporaries inside the co_await: GCC 12 destroys such temporaries twice.
+    const XtreamClient client = m_client;
+    const QString streamId = m_channel.streamId();
+    const std::function<bool()> alwaysWanted = [] { return true; };
+    const bool failed = co_await m_attempt->run(client, streamId, alwaysWanted);
+    if (self && failed)
+        setError(errorText());
 }
 
 void LiveFullscreenPlayback::close()
 {
     // A connection attempt still sleeping must not start a stream after the view has gone.
-    ++m_attempt;
+    m_attempt->cancel();
     m_controls->cancelHide();
     if (m_engine)
         m_engine->stop();
@@ -100,25 +108,6 @@ void LiveFullscreenPlayback::togglePause()
     if (m_engine)
         m_engine->togglePause();
     m_controls->showAndScheduleHide();
-}
-
-bool LiveFullscreenPlayback::engineFailed() const
-{
-    return m_engine && m_engine->status() == VLCEngine::Status::Error;
-}
-
-void LiveFullscreenPlayback::startStream(const QString &extension)
-{
-    if (m_engine)
-        m_engine->play(m_client.streamUrl(QStringLiteral("live"), m_channel.streamId(), extension), 0);
-}
-
-void LiveFullscreenPlayback::setDidFallbackToTS(bool fellBack)
-{
-    if (m_didFallbackToTS == fellBack)
-        return;
-    m_didFallbackToTS = fellBack;
-    Q_EMIT didFallbackToTSChanged();
 }
 
 void LiveFullscreenPlayback::setError(const QString &error)

@@ -12,10 +12,11 @@
 
 #include "VLCEngine.h"
 
-// Plays one live channel over the whole window, outside the live section: the adaptive (m3u8)
-// address first, the transport stream (ts) once the first has failed after the watch, and the
-// error text when that has failed too. The controls stay for the whole connection attempt and
-// then hide after their delay.
+class LiveStreamAttempt;
+
+// Plays one live channel over the whole window, outside the live section, by a live stream
+// attempt (m3u8, then ts once), with the error text when both have failed. The controls stay for
+// the whole connection attempt and then hide after their delay.
 class LiveFullscreenPlayback : public QObject
 {
     Q_OBJECT
@@ -31,8 +32,6 @@ class LiveFullscreenPlayback : public QObject
     Q_PROPERTY(int watchMs READ watchMs WRITE setWatchMs NOTIFY watchMsChanged FINAL)
 
 public:
-    static constexpr int defaultWatchMs = 6000;
-
     // On the shared engine.
     explicit LiveFullscreenPlayback(QObject *parent = nullptr);
     explicit LiveFullscreenPlayback(VLCEngine *engine, QObject *parent = nullptr);
@@ -45,9 +44,9 @@ public:
     void setChannel(const ChannelRow &channel);
     VLCEngine *engine() const { return m_engine; }
     ControlsAutoHide *controls() const { return m_controls; }
-    bool didFallbackToTS() const { return m_didFallbackToTS; }
+    bool didFallbackToTS() const;
     QString error() const { return m_error; }
-    int watchMs() const { return m_watchMs; }
+    int watchMs() const;
     void setWatchMs(int ms);
 
     // The view was shown: the connection attempt, then the controls' hide.
@@ -71,19 +70,14 @@ Q_SIGNALS:
     void closed();
 
 private:
-    bool engineFailed() const;
-    void startStream(const QString &extension);
-    void setDidFallbackToTS(bool fellBack);
     void setError(const QString &error);
 
     XtreamClient m_client;
     ChannelRow m_channel;
     QPointer<VLCEngine> m_engine;
     ControlsAutoHide *m_controls;
-    bool m_didFallbackToTS = false;
+    // A retry supersedes the attempt still watching, which then stops acting, so it cannot
+    // switch the retry to ts or raise the error over it.
+    LiveStreamAttempt *m_attempt;
     QString m_error;
-    int m_watchMs = defaultWatchMs;
-    // Numbers each attempt; a retry supersedes the attempt still sleeping, which then stops
-    // acting, so it cannot switch the retry to ts or raise the error over it.
-    quint64 m_attempt = 0;
 };

@@ -1,5 +1,6 @@
 #include "LibVlcPlayer.h"
 
+#include "VideoBuffer.h"
 #include "VideoFrameSink.h"
 
 #include <vlc/vlc.h>
@@ -56,6 +57,30 @@ void displayFrame(void *opaque, void *picture)
     static_cast<VideoFrameSink *>(opaque)->displayFrame(picture);
 }
 
+// The first video track's geometry as the media has learnt it. Asks the media only, never a
+// player, so any thread may call it while the player that plays the media is being stopped.
+PictureGeometry geometryOf(libvlc_media_t *media)
+{
+    PictureGeometry geometry;
+    if (!media)
+        return geometry;
+    libvlc_media_track_t **tracks = nullptr;
+    const unsigned count = libvlc_media_tracks_get(media, &tracks);
+    for (unsigned i = 0; i < count; ++i) {
+        const libvlc_media_track_t *track = tracks[i];
+        if (track->i_type != libvlc_track_video || !track->video)
+            continue;
+        const libvlc_video_track_t &video = *track->video;
+        if (video.i_width <= unsigned(VideoBuffer::maxSide) &&
+            video.i_height <= unsigned(VideoBuffer::maxSide))
+            geometry = {QSize(int(video.i_width), int(video.i_height)), video.i_sar_num, video.i_sar_den};
+        break;
+    }
+    if (tracks)
+        libvlc_media_tracks_release(tracks, count);
+    return geometry;
+}
+
 MediaPlayerBackend::TrackDescriptions describe(libvlc_track_description_t *list)
 {
     MediaPlayerBackend::TrackDescriptions tracks;
@@ -86,6 +111,22 @@ struct LibVlcPlayer::EventRelay
 {
     explicit EventRelay(LibVlcPlayer *player) : owner(player) {}
 
+    // The picture cannot be shown (the frame sink refused it): the item has failed, whatever
+    // libVLC goes on saying. Any thread.
+    void fail()
+    {
+        std::lock_guard lock(mutex);
+        if (!owner || state == Error)
+            return;
+        state = Error;
+        owner->notifyChanged(Error);
+    }
+    bool hasFailed()
+    {
+        std::lock_guard lock(mutex);
+        return state == Error;
+    }
+
     std::mutex mutex;
     LibVlcPlayer *owner;
     // The last state reported.
@@ -97,6 +138,8 @@ struct LibVlcPlayer::EventRelay
 struct LibVlcPlayer::Session
 {
     libvlc_media_player_t *player = nullptr;
+    // Our own hold on the media: its geometry is read from it, never through the player.
+    std::shared_ptr<libvlc_media_t> media;
     std::shared_ptr<VideoFrameSink> sink;
     std::shared_ptr<EventRelay> relay;
 };
@@ -135,21 +178,22 @@ void LibVlcPlayer::startSession()
         return;
     auto session = std::make_unique<Session>();
     session->player = player;
-    session->sink = std::make_shared<VideoFrameSink>(m_surface, [player] {
-        unsigned width = 0;
-        unsigned height = 0;
-        return libvlc_video_get_size(player, 0, &width, &height) == 0 ? QSize(int(width), int(height)) : QSize();
-    });
-    session->relay = std::make_shared<EventRelay>(this);
-    libvlc_video_set_callbacks(player, lockFrame, unlockFrame, displayFrame, session->sink.get());
-    libvlc_video_set_format_callbacks(player, setupFormat, cleanupFormat);
-    subscribe(player, &LibVlcPlayer::onEvent, session->relay.get(), true);
     if (libvlc_media_t *media = libvlc_media_new_location(m_vlc, m_url.toEncoded().constData())) {
         for (const QString &option : std::as_const(m_mediaOptions))
             libvlc_media_add_option(media, option.toUtf8().constData());
         libvlc_media_player_set_media(player, media);
-        libvlc_media_release(media);
+        session->media.reset(media, libvlc_media_release);
     }
+    session->relay = std::make_shared<EventRelay>(this);
+    // The sink's callbacks run on libVLC's threads, while a stop of this very player may be under
+    // way on the retirer's: they touch the media and the relay, which they hold, never the player.
+    session->sink = std::make_shared<VideoFrameSink>(
+        m_surface, [media = session->media] { return geometryOf(media.get()); },
+        [relay = session->relay] { relay->fail(); });
+    session->sink->setMaxSide(m_maxPictureSide);
+    libvlc_video_set_callbacks(player, lockFrame, unlockFrame, displayFrame, session->sink.get());
+    libvlc_video_set_format_callbacks(player, setupFormat, cleanupFormat);
+    subscribe(player, &LibVlcPlayer::onEvent, session->relay.get(), true);
     m_session = std::move(session);
 }
 
@@ -183,6 +227,8 @@ void LibVlcPlayer::onEvent(const libvlc_event_t *event, void *data)
     std::lock_guard lock(relay->mutex);
     if (!relay->owner)
         return; // a player let go of: nothing of it reaches the engine any more
+    if (relay->state == Error)
+        return; // a failed item stays failed, even while libVLC plays on (its sound)
     std::optional<int> state;
     switch (event->type) {
     case libvlc_MediaPlayerOpening:
@@ -201,7 +247,7 @@ void LibVlcPlayer::onEvent(const libvlc_event_t *event, void *data)
         // libVLC 3 follows an error or the end with a "stopped" of its own as the input winds
         // down; a failed or finished item stays so. (A stop that we ask for cuts the relay off
         // first, so its "stopped" never gets here.)
-        if (relay->state == Error || relay->state == Ended)
+        if (relay->state == Ended)
             return;
         state = Stopped;
         break;
@@ -283,7 +329,7 @@ void LibVlcPlayer::setSubtitleTrack(int index)
 bool LibVlcPlayer::isPlaying() const
 {
     libvlc_media_player_t *player = current();
-    return player && libvlc_media_player_is_playing(player);
+    return player && !m_session->relay->hasFailed() && libvlc_media_player_is_playing(player);
 }
 
 qint64 LibVlcPlayer::timeMs() const
@@ -305,14 +351,9 @@ qint64 LibVlcPlayer::mediaLengthMs() const
     return length;
 }
 
-QSize LibVlcPlayer::videoSize() const
+PictureGeometry LibVlcPlayer::videoGeometry() const
 {
-    unsigned width = 0;
-    unsigned height = 0;
-    libvlc_media_player_t *player = current();
-    if (!player || libvlc_video_get_size(player, 0, &width, &height) != 0)
-        return {};
-    return QSize(int(width), int(height));
+    return m_session ? geometryOf(m_session->media.get()) : PictureGeometry();
 }
 
 MediaPlayerBackend::TrackDescriptions LibVlcPlayer::audioTracks() const

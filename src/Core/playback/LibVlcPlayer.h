@@ -2,6 +2,7 @@
 
 #include "MediaPlayerBackend.h"
 #include "PlayerRetirer.h"
+#include "VideoBuffer.h"
 
 #include <chrono>
 #include <memory>
@@ -43,7 +44,7 @@ public:
     bool isPlaying() const override;
     qint64 timeMs() const override;
     qint64 mediaLengthMs() const override;
-    QSize videoSize() const override;
+    PictureGeometry videoGeometry() const override;
     TrackDescriptions audioTracks() const override;
     TrackDescriptions subtitleTracks() const override;
 
@@ -57,6 +58,9 @@ public:
     static constexpr std::chrono::milliseconds defaultExitWait{3000};
     // Players let go of whose winding down has not finished yet.
     int playersWindingDown() const { return m_retirer.pending(); }
+    // The largest picture side shown; a larger picture fails the item. Tests lower it; applies to
+    // the next media.
+    void setMaxPictureSide(int side) { m_maxPictureSide = side; }
 
 private:
     struct EventRelay;
@@ -73,6 +77,7 @@ private:
     std::unique_ptr<Session> m_session;
     PlayerRetirer m_retirer;
     std::chrono::milliseconds m_exitWait = defaultExitWait;
+    int m_maxPictureSide = VideoBuffer::maxSide;
     // The media last given, started again by play() after a stop.
     QUrl m_url;
     QStringList m_mediaOptions;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PictureGeometry.h"
+
 #include <QSize>
 #include <QStringList>
 #include <QUrl>
@@ -59,7 +61,8 @@ public:
     virtual qint64 timeMs() const = 0;
     // Length of the current media in milliseconds; 0 or less while unknown (live streams).
     virtual qint64 mediaLengthMs() const = 0;
-    virtual QSize videoSize() const = 0;
+    // The current picture's size and pixel shape; unknown while the stream has not told.
+    virtual PictureGeometry videoGeometry() const = 0;
     virtual TrackDescriptions audioTracks() const = 0;
     virtual TrackDescriptions subtitleTracks() const = 0;
 

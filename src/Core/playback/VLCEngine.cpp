@@ -80,9 +80,9 @@ VLCEngine::VLCEngine(std::unique_ptr<MediaPlayerBackend> player, std::unique_ptr
             },
             Qt::QueuedConnection);
     });
-    // Asked on the player's thread too, even while the destructor stops the player (m_player is
-    // already empty then): hold the player itself, which lives until its callbacks have ended.
-    m_surface->setVisibleSizeSource([player = m_player.get()] { return player->videoSize(); });
+    // Asked on the main thread as pictures arrive; holds the player itself rather than m_player,
+    // which is already empty while the destructor stops the player.
+    m_surface->setGeometrySource([player = m_player.get()] { return player->videoGeometry(); });
 }
 
 VLCEngine::~VLCEngine()
@@ -286,6 +286,10 @@ void VLCEngine::pauseIfPlaying()
 
 void VLCEngine::togglePause()
 {
+    // Nothing given yet, or let go of: there is nothing to resume (the player would start the
+    // stopped media again, or fail for want of one).
+    if (m_status == Status::Idle || m_status == Status::Stopped)
+        return;
     if (m_player->isPlaying())
         m_player->pause();
     else
@@ -322,10 +326,22 @@ void VLCEngine::syncFromPlayer(std::optional<int> playerState)
     if (length > 0)
         setDurationMs(length);
     if (m_diagnostics) {
-        const QByteArray line = diagnosticLine(m_status, m_currentTimeMs, m_player->videoSize()).toUtf8() + '\n';
+        const QByteArray line =
+            diagnosticLine(m_status, m_currentTimeMs, m_player->videoGeometry().size).toUtf8() + '\n';
         std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
         std::fflush(stderr);
     }
+    if (m_status == Status::Error)
+        letGoOfFailedMedia();
+}
+
+void VLCEngine::letGoOfFailedMedia()
+{
+    // libVLC may play on after the item has failed (its sound, when only the picture could not be
+    // shown): a failed item is let go of. Its status, time and length stay for the screen; what the
+    // player still reports about it is dropped like after a stop.
+    m_player->stop();
+    ++m_mediaGeneration;
 }
 
 void VLCEngine::refreshTracks()

@@ -96,6 +96,7 @@ private:
     // Stops and waits (bounded) for every player to wind down: the application's end.
     void windDown();
     void syncFromPlayer(std::optional<int> playerState);
+    void letGoOfFailedMedia();
     void refreshTracks();
     void setStatus(Status status);
     void setCurrentTimeMs(qint64 ms);

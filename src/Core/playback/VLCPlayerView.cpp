@@ -78,19 +78,22 @@ void VLCPlayerView::itemChange(ItemChange change, const ItemChangeData &value)
         attach();
 }
 
-VLCPlayerView::Placement VLCPlayerView::place(const QSizeF &item, const QRectF &picture, bool fill)
+VLCPlayerView::Placement VLCPlayerView::place(const QSizeF &item, const QRectF &picture, bool fill,
+                                              double pixelAspect)
 {
-    if (item.isEmpty() || picture.isEmpty())
+    if (item.isEmpty() || picture.isEmpty() || !(pixelAspect > 0))
         return {};
-    const double scaleFit = std::min(item.width() / picture.width(), item.height() / picture.height());
-    const double scaleFill = std::max(item.width() / picture.width(), item.height() / picture.height());
+    // The picture as it is meant to be seen; the source rectangle stays in the buffer's pixels.
+    const QSizeF shown(picture.width() * pixelAspect, picture.height());
+    const double scaleFit = std::min(item.width() / shown.width(), item.height() / shown.height());
+    const double scaleFill = std::max(item.width() / shown.width(), item.height() / shown.height());
     if (!fill) {
-        const QSizeF drawn = picture.size() * scaleFit;
+        const QSizeF drawn = shown * scaleFit;
         const QPointF at((item.width() - drawn.width()) / 2, (item.height() - drawn.height()) / 2);
         return {QRectF(at, drawn), picture};
     }
     // Only the part of the picture that covers the item is sampled, centred.
-    const QSizeF sampled(item.width() / scaleFill, item.height() / scaleFill);
+    const QSizeF sampled(item.width() / scaleFill / pixelAspect, item.height() / scaleFill);
     const QPointF from(picture.x() + (picture.width() - sampled.width()) / 2,
                        picture.y() + (picture.height() - sampled.height()) / 2);
     return {QRectF(QPointF(0, 0), item), QRectF(from, sampled)};
@@ -129,7 +132,7 @@ QSGNode *VLCPlayerView::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
         node->picture->setTexture(window()->createTextureFromImage(frame.image));
         m_shownSerial = frame.serial;
     }
-    const Placement placement = place(size(), frame.visible, video->fillScreen());
+    const Placement placement = place(size(), frame.visible, video->fillScreen(), frame.pixelAspect);
     node->picture->setRect(placement.target);
     node->picture->setSourceRect(placement.source);
     if (newPicture)

@@ -28,13 +28,15 @@ public:
     Q_INVOKABLE void attach();
 
     // Where a picture of the given size goes inside an item of the given size, and which part of
-    // the picture is drawn there: all of it letterboxed (fit), or the centre cropped (fill).
+    // the picture is drawn there: all of it letterboxed (fit), or the centre cropped (fill). The
+    // picture is drawn in its true proportions: pixelAspect is the width over the height of one
+    // of its pixels (above 1 for anamorphic wide-screen).
     struct Placement
     {
         QRectF target;
         QRectF source;
     };
-    static Placement place(const QSizeF &item, const QRectF &picture, bool fill);
+    static Placement place(const QSizeF &item, const QRectF &picture, bool fill, double pixelAspect = 1.0);
 
 Q_SIGNALS:
     void colorChanged();

@@ -7,14 +7,19 @@
 
 // One decoded RV32 picture's memory with its layout, aligned for the converter's vector code.
 // Shared between the frame sink that lends it to the decoder and the surface that shows it.
+// A size beyond the bound, or memory the system refuses, leaves the buffer without bytes.
 class VideoBuffer
 {
 public:
     static constexpr int bytesPerPixel = 4;
+    // The largest picture side accepted: what a stream announces beyond it is broken or hostile.
+    static constexpr int maxSide = 8192;
 
     explicit VideoBuffer(QSize size)
-        : m_size(size), m_pitch(size.width() * bytesPerPixel),
-          m_bytes(static_cast<uchar *>(std::aligned_alloc(alignment, roundedUp(byteCount()))))
+        : m_size(isAcceptable(size) ? size : QSize()), m_pitch(m_size.width() * bytesPerPixel),
+          m_bytes(m_size.isEmpty()
+                      ? nullptr
+                      : static_cast<uchar *>(std::aligned_alloc(alignment, roundedUp(byteCount()))))
     {
         // Not cleared: the player writes the whole picture before it is displayed.
     }
@@ -22,6 +27,12 @@ public:
     VideoBuffer(const VideoBuffer &) = delete;
     VideoBuffer &operator=(const VideoBuffer &) = delete;
 
+    static bool isAcceptable(QSize size)
+    {
+        return size.width() > 0 && size.height() > 0 && size.width() <= maxSide && size.height() <= maxSide;
+    }
+    // False when the size was refused or the memory could not be had.
+    bool isValid() const { return m_bytes != nullptr; }
     uchar *bytes() const { return m_bytes; }
     QSize size() const { return m_size; }
     int pitch() const { return m_pitch; }

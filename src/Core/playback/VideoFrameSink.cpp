@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cstring>
 
-VideoFrameSink::VideoFrameSink(VideoSurface *surface, std::function<QSize()> pictureSize)
-    : m_surface(surface), m_pictureSize(std::move(pictureSize))
+VideoFrameSink::VideoFrameSink(VideoSurface *surface, std::function<PictureGeometry()> geometry,
+                               std::function<void()> failed)
+    : m_surface(surface), m_geometry(std::move(geometry)), m_failed(std::move(failed)),
+      m_maxSide(VideoBuffer::maxSide)
 {
 }
 
@@ -33,24 +35,42 @@ unsigned VideoFrameSink::setupFormat(char *chroma, unsigned *width, unsigned *he
     // The decoder offers its padded size (1920x1090 for 1080p). Taken as it is, libVLC scales the
     // picture into it, bicubic, on every frame, which costs more than decoding and stretches the
     // picture. Asked for the picture's own size, libVLC only converts the chroma.
-    const QSize picture = m_pictureSize ? m_pictureSize() : QSize();
-    if (!picture.isEmpty() && unsigned(picture.width()) <= *width && unsigned(picture.height()) <= *height) {
-        *width = unsigned(picture.width());
-        *height = unsigned(picture.height());
+    PictureGeometry geometry = m_geometry ? m_geometry() : PictureGeometry();
+    if (geometry.isKnown() && unsigned(geometry.size.width()) <= *width &&
+        unsigned(geometry.size.height()) <= *height) {
+        *width = unsigned(geometry.size.width());
+        *height = unsigned(geometry.size.height());
+    } else {
+        geometry = {}; // the surface learns the picture's shape later, from the main thread
     }
+    if (*width == 0 || *height == 0 || *width > unsigned(m_maxSide) || *height > unsigned(m_maxSide))
+        return refuseFormat();
+    const QSize size{int(*width), int(*height)};
+    // Made now, so that a size the system cannot give fails here rather than in the decoder.
+    auto spare = std::make_shared<VideoBuffer>(size);
+    if (!spare->isValid())
+        return refuseFormat();
     QMutexLocker lock(&m_mutex);
-    m_bufferSize = QSize(int(*width), int(*height));
+    m_bufferSize = size;
     pitches[0] = *width * VideoBuffer::bytesPerPixel;
     lines[0] = *height;
     // Buffers of an earlier format stay alive while an image still uses them, then go.
     m_pool.clear();
     m_heldByPlayer.clear();
+    m_spare = std::move(spare);
     m_nextInPool = 0;
     // Buffers are made as the player first asks for them: libVLC offers hardware formats first
     // and drops them again before a single picture, and a buffer of 8 MB is dear to touch.
     if (m_surface)
-        m_surface->formatChanged();
+        m_surface->formatChanged(geometry);
     return playerBufferCount;
+}
+
+unsigned VideoFrameSink::refuseFormat()
+{
+    if (m_failed)
+        m_failed();
+    return 0; // libVLC makes no video output
 }
 
 void VideoFrameSink::cleanupFormat()
@@ -58,6 +78,7 @@ void VideoFrameSink::cleanupFormat()
     QMutexLocker lock(&m_mutex);
     m_pool.clear();
     m_heldByPlayer.clear();
+    m_spare.reset();
 }
 
 std::shared_ptr<VideoBuffer> VideoFrameSink::takeFreeBufferLocked()
@@ -74,6 +95,8 @@ std::shared_ptr<VideoBuffer> VideoFrameSink::takeFreeBufferLocked()
     }
     // Every buffer is busy (the first pictures, or a slow screen): grow the pool rather than overwrite a shown picture.
     auto extra = std::make_shared<VideoBuffer>(m_bufferSize);
+    if (!extra->isValid())
+        return nullptr;
     m_pool.push_back(extra);
     return extra;
 }
@@ -82,8 +105,14 @@ void *VideoFrameSink::lockFrame(void **planes)
 {
     QMutexLocker lock(&m_mutex);
     std::shared_ptr<VideoBuffer> buffer = takeFreeBufferLocked();
+    const bool outOfMemory = !buffer;
+    if (outOfMemory)
+        buffer = m_spare; // decoded, never shown (displayFrame knows only the pool)
     m_heldByPlayer.push_back(buffer);
     planes[0] = buffer->bytes();
+    lock.unlock();
+    if (outOfMemory && m_failed)
+        m_failed();
     return buffer.get();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PictureGeometry.h"
+
 #include <QMutex>
 #include <QSize>
 #include <functional>
@@ -15,12 +17,18 @@ class VideoSurface;
 // straight into the sink's buffers (no copy); a displayed buffer is handed to the surface while the
 // sink is attached. A buffer goes back to the pool once neither the player, the surface nor a
 // texture holds it, so the decoder never writes into a picture that is on screen.
+//
+// A picture larger than the bound, or memory the system refuses, fails the item (`failed`) rather
+// than the process: the format is refused, and a decoder that still asks for a buffer gets a spare
+// one whose pictures are never shown.
 class VideoFrameSink
 {
 public:
-    // pictureSize: the player's video size (empty while unknown), asked on the player's thread
-    // when the format is set up.
-    explicit VideoFrameSink(VideoSurface *surface, std::function<QSize()> pictureSize = {});
+    // geometry: the picture's size and pixel shape (unknown while the stream has not told),
+    // asked on the player's thread when the format is set up; it must not call into the player,
+    // which may be being stopped on another thread. failed: called on the player's threads.
+    explicit VideoFrameSink(VideoSurface *surface, std::function<PictureGeometry()> geometry = {},
+                            std::function<void()> failed = {});
     ~VideoFrameSink();
     VideoFrameSink(const VideoFrameSink &) = delete;
     VideoFrameSink &operator=(const VideoFrameSink &) = delete;
@@ -40,15 +48,25 @@ public:
     // How many buffers the player may hold at once (the pool keeps two more for the screen).
     static constexpr unsigned playerBufferCount = 3;
 
+    // The largest picture side accepted (tests lower it); set before the player starts.
+    int maxSide() const { return m_maxSide; }
+    void setMaxSide(int side) { m_maxSide = side; }
+
 private:
+    // Null when no buffer can be had.
     std::shared_ptr<VideoBuffer> takeFreeBufferLocked();
+    unsigned refuseFormat();
 
     mutable QMutex m_mutex;
     // Guarded by m_mutex. Pictures go to the surface under the lock, so once detach() returns
     // no thread is inside the surface any more.
     VideoSurface *m_surface;
-    const std::function<QSize()> m_pictureSize;
+    const std::function<PictureGeometry()> m_geometry;
+    const std::function<void()> m_failed;
+    int m_maxSide;
     std::vector<std::shared_ptr<VideoBuffer>> m_pool;
+    // Lent to the decoder when the pool cannot grow; never shown.
+    std::shared_ptr<VideoBuffer> m_spare;
     std::vector<std::shared_ptr<VideoBuffer>> m_heldByPlayer;
     QSize m_bufferSize;
     size_t m_nextInPool = 0;

@@ -78,17 +78,18 @@ VideoSurface::Frame VideoSurface::currentFrame() const
     // it) lives; the decoder then writes into another buffer.
     auto *keeper = new std::shared_ptr<VideoBuffer>(m_latest);
     const QSize size = m_latest->size();
-    QImage image(m_latest->bytes(), size.width(), size.height(), m_latest->pitch(), QImage::Format_RGB32,
-                 [](void *info) { delete static_cast<std::shared_ptr<VideoBuffer> *>(info); }, keeper);
-    const QSize visible = m_visibleSize.isEmpty() ? size : m_visibleSize.boundedTo(size);
-    return {image, QRect(QPoint(0, 0), visible), m_serial};
+    QImage image(
+        m_latest->bytes(), size.width(), size.height(), m_latest->pitch(), QImage::Format_RGB32,
+        [](void *info) { delete static_cast<std::shared_ptr<VideoBuffer> *>(info); }, keeper);
+    const QSize visible = m_geometry.isKnown() ? m_geometry.size.boundedTo(size) : size;
+    return {image, QRect(QPoint(0, 0), visible), m_geometry.pixelAspect(), m_serial};
 }
 
-void VideoSurface::formatChanged()
+void VideoSurface::formatChanged(const PictureGeometry &geometry)
 {
     QMutexLocker lock(&m_mutex);
     m_latest.reset();
-    m_visibleSize = QSize();
+    m_geometry = geometry;
     ++m_formatGeneration;
 }
 
@@ -107,20 +108,20 @@ void VideoSurface::present(std::shared_ptr<VideoBuffer> picture)
 void VideoSurface::deliverFrame()
 {
     m_deliveryPending = false;
-    bool needVisibleSize = false;
+    bool needGeometry = false;
     quint64 generation = 0;
     {
         QMutexLocker lock(&m_mutex);
         generation = m_formatGeneration;
-        needVisibleSize = m_visibleSize.isEmpty() && m_visibleSizeGeneration != generation;
+        needGeometry = !m_geometry.isKnown() && m_geometryGeneration != generation;
     }
-    if (needVisibleSize && m_visibleSizeSource) {
-        const QSize visible = m_visibleSizeSource();
-        if (!visible.isEmpty()) {
+    if (needGeometry && m_geometrySource) {
+        const PictureGeometry geometry = m_geometrySource();
+        if (geometry.isKnown()) {
             QMutexLocker lock(&m_mutex);
             if (m_formatGeneration == generation) {
-                m_visibleSize = visible;
-                m_visibleSizeGeneration = generation;
+                m_geometry = geometry;
+                m_geometryGeneration = generation;
             }
         }
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PictureGeometry.h"
+
 #include <QImage>
 #include <QList>
 #include <QMutex>
@@ -24,12 +26,13 @@ class VideoSurface : public QObject
 {
     Q_OBJECT
 public:
-    // A displayed picture: the decoded buffer as an image (shared, not copied) and the part of it
-    // that is the picture (the decoder pads the buffer).
+    // A displayed picture: the decoded buffer as an image (shared, not copied), the part of it
+    // that is the picture (the decoder pads the buffer), and the width over height of one pixel.
     struct Frame
     {
         QImage image;
         QRect visible;
+        double pixelAspect = 1.0;
         quint64 serial = 0;
         bool isNull() const { return image.isNull(); }
     };
@@ -44,17 +47,19 @@ public:
     void setFillScreen(bool fill);
     // Drops the picture on screen (nothing plays, or a new item starts).
     void clear();
-    // Asked on the main thread for the picture's visible size once frames arrive (the player's
-    // video size); until it answers, the whole buffer is shown.
-    void setVisibleSizeSource(std::function<QSize()> source) { m_visibleSizeSource = std::move(source); }
+    // Asked on the main thread, once frames arrive, for the picture's shape when the format did not
+    // bring it (the player's video geometry); until it answers, the whole buffer is shown with
+    // square pixels.
+    void setGeometrySource(std::function<PictureGeometry()> source) { m_geometrySource = std::move(source); }
     quint64 displayedFrames() const;
 
     // Any thread (the scene graph's render thread while the main thread waits for it).
     Frame currentFrame() const;
 
     // From the attached frame sink, on the player's threads: the decoder's format changed (the
-    // picture on screen is of the old one), and a decoded picture is to be shown.
-    void formatChanged();
+    // picture on screen is of the old one; the new picture's shape, when already known), and a
+    // decoded picture is to be shown.
+    void formatChanged(const PictureGeometry &geometry = {});
     void present(std::shared_ptr<VideoBuffer> picture);
 
 Q_SIGNALS:
@@ -69,7 +74,7 @@ private:
     mutable QMutex m_mutex;
     // Guarded by m_mutex.
     std::shared_ptr<VideoBuffer> m_latest;
-    QSize m_visibleSize;
+    PictureGeometry m_geometry;
     quint64 m_serial = 0;
     quint64 m_formatGeneration = 0;
 
@@ -79,6 +84,6 @@ private:
     // Main thread.
     QList<QPointer<VLCPlayerView>> m_views;
     bool m_fillScreen = false;
-    std::function<QSize()> m_visibleSizeSource;
-    quint64 m_visibleSizeGeneration = 0;
+    std::function<PictureGeometry()> m_geometrySource;
+    quint64 m_geometryGeneration = 0;
 };

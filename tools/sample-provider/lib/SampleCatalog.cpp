@@ -257,6 +257,8 @@ QByteArray SampleCatalog::channelTitle(int index) const
         return "Señal alternativa (solo TS)";
     if (channelIdBase + index == brokenChannelId)
         return "Señal caída";
+    if (channelIdBase + index == htmlPlaylistChannelId)
+        return "Lista que es una página (solo TS)";
     const quint64 h = hash(0, index, 2);
     const int category = categoryOf(Kind::Live, index);
     QByteArray name;
@@ -337,7 +339,8 @@ std::optional<SampleMedia::Kind> SampleCatalog::liveMedia(qint64 channelId, cons
         return std::nullopt;
     if (extension == QLatin1String("ts"))
         return SampleMedia::Kind::LiveTs;
-    if (extension == QLatin1String("m3u8") && channelId != brokenPlaylistChannelId)
+    if (extension == QLatin1String("m3u8") && channelId != brokenPlaylistChannelId &&
+        channelId != htmlPlaylistChannelId)
         return SampleMedia::Kind::LivePlaylist;
     return std::nullopt;
 }

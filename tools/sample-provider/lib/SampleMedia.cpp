@@ -113,6 +113,8 @@ QString SampleMedia::fileName(Kind kind)
     case Kind::EpisodeTruncated: return QStringLiteral("episode-truncated.mp4");
     case Kind::Clip720p: return QStringLiteral("clip-720p.mp4");
     case Kind::Clip1080p: return QStringLiteral("clip-1080p.mp4");
+    case Kind::ClipAnamorphic: return QStringLiteral("clip-anamorphic.mp4");
+    case Kind::ClipAnamorphicTs: return QStringLiteral("clip-anamorphic.ts");
     }
     return {};
 }
@@ -165,8 +167,9 @@ QString SampleMedia::madeLocked(Kind kind)
 
 bool SampleMedia::ensureAll()
 {
-    for (Kind kind : {Kind::LiveTs, Kind::LivePlaylist, Kind::MovieWithTracks, Kind::MoviePlain, Kind::Episode,
-                      Kind::EpisodeTruncated, Kind::Clip720p, Kind::Clip1080p}) {
+    for (Kind kind : {Kind::LiveTs, Kind::LivePlaylist, Kind::MovieWithTracks, Kind::MoviePlain,
+                      Kind::Episode, Kind::EpisodeTruncated, Kind::Clip720p, Kind::Clip1080p,
+                      Kind::ClipAnamorphic, Kind::ClipAnamorphicTs}) {
         if (path(kind).isEmpty())
             return false;
     }
@@ -272,6 +275,21 @@ bool SampleMedia::make(Kind kind, const QString &target)
         ok = runFfmpeg(testPattern(1920, 1080, clipSeconds) + tone(440, clipSeconds) + encoders() + faststart()
                        + QStringList{partial});
         break;
+    case Kind::ClipAnamorphic:
+        ok = runFfmpeg(QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                   QStringLiteral("color=c=red:size=720x576:rate=25:duration=%1").arg(clipSeconds),
+                                   QStringLiteral("-vf"),
+                                   QStringLiteral("drawbox=x=0:y=0:w=720:h=64:color=blue:t=fill,setsar=64/45")} +
+                       encoders() + faststart() + QStringList{partial});
+        break;
+    case Kind::ClipAnamorphicTs: {
+        const QString source = madeLocked(Kind::ClipAnamorphic);
+        if (source.isEmpty())
+            return false;
+        ok = runFfmpeg({QStringLiteral("-i"), source, QStringLiteral("-c"), QStringLiteral("copy"),
+                        QStringLiteral("-f"), QStringLiteral("mpegts"), partial});
+        break;
+    }
     }
     if (!ok) {
         QFile::remove(partial);

@@ -23,6 +23,11 @@ public:
         EpisodeTruncated, // the episode cut to about half its bytes: announces 30 s, ends early
         Clip720p,         // 10 s 1280x720 25 fps MP4
         Clip1080p,        // 10 s 1920x1080 25 fps MP4
+        // 10 s 720x576 with pixels 64:45 wide (16:9 SD broadcast), red with a blue band over the
+        // top 64 rows, no sound: as MP4 (the shape known when the stream opens) and as MPEG-TS
+        // (known only once the decoder has read it).
+        ClipAnamorphic,
+        ClipAnamorphicTs,
     };
 
     static QString directory();

@@ -438,6 +438,13 @@ bool SampleProvider::serveStream(const QHttpServerRequest &request, QTcpSocket *
     const QString extension = match.captured(5).toLower();
     const QString segment = match.captured(6);
 
+    // A panel whose playlist address answers its web page, with the playlist's type: libVLC reads
+    // it as an empty playlist and ends without an error.
+    if (type == QLatin1String("live") && id == SampleCatalog::htmlPlaylistChannelId &&
+        extension == QLatin1String("m3u8") && segment.isEmpty()) {
+        respond(socket, 200, "application/vnd.apple.mpegurl", htmlPage(200));
+        return true;
+    }
     std::optional<SampleMedia::Kind> media;
     if (type == QLatin1String("live"))
         media = catalog().liveMedia(id, segment.isEmpty() ? extension : QStringLiteral("m3u8"));
