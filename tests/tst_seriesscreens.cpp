@@ -3,6 +3,7 @@
 #include "ProgressStore.h"
 #include "PlayerModel.h"
 #include "RecordFields.h"
+#include "RemoteImage.h"
 #include "ScreenTestBed.h"
 #include "SeriesDetailModel.h"
 #include "SeriesModel.h"
@@ -205,9 +206,11 @@ SeriesDetailView {
         QQuickItem *halfway = nullptr;
         QTRY_VERIFY((halfway = m_bed.item("episodeRow_122")));
         QVERIFY(findByName<QQuickItem>(halfway, "episodeBar")->isVisible());
-        for (QQuickItem *episodeRow : {row, halfway})
-            QTRY_VERIFY_WITH_TIMEOUT(
-                findByName<QQuickItem>(episodeRow, "thumbnailImage")->property("hasImage").toBool(), 5000);
+        for (QQuickItem *episodeRow : {row, halfway}) {
+            const auto *still = findByName<QQuickItem>(episodeRow, "thumbnail")->findChild<RemoteImage *>();
+            QVERIFY(still);
+            QTRY_VERIFY_WITH_TIMEOUT(still->hasImage(), 5000);
+        }
         const QImage frame = m_bed.harness().grab();
         for (QQuickItem *episodeRow : {row, halfway}) {
             QQuickItem *thumbnail = findByName<QQuickItem>(episodeRow, "thumbnail");
@@ -223,7 +226,12 @@ SeriesDetailView {
 
         // "Quitar favorito" in the accent colour, like its star.
         QQuickItem *favorite = m_bed.item("favoriteButton");
-        QQuickItem *favoriteLabel = m_bed.item("favoriteLabel");
+        QQuickItem *favoriteLabel = nullptr;
+        for (QQuickItem *child : favorite->findChildren<QQuickItem *>()) {
+            if (child->property("text").toString() == QStringLiteral("Favorito"))
+                favoriteLabel = child;
+        }
+        QVERIFY(favoriteLabel);
         const QColor accent(61, 220, 151); // Brand.primary
         QCOMPARE(accessibleName(favorite), QStringLiteral("Favorito"));
         QCOMPARE(favoriteLabel->property("color").value<QColor>(),
