@@ -4,15 +4,18 @@
 #include "JsonDecoding.h"
 #include "NorvaneError.h"
 #include "SampleProvider.h"
+#include "SectionTestHome.h"
 #include "TestMain.h"
 #include "TestProvider.h"
 #include "XtreamClient.h"
 
 #include <QCoroTask>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -33,9 +36,24 @@ QByteArray catalogBody(int movies)
     return body + ']';
 }
 
-QStringList leftoverDownloads()
+// The files this process has open: their descriptor's path and what the system names them.
+QList<std::pair<QString, QString>> openFiles()
 {
-    return QDir(QDir::tempPath()).entryList({QStringLiteral("norvane-download-*")}, QDir::Files);
+    QList<std::pair<QString, QString>> files;
+    const QDir descriptors(QStringLiteral("/proc/self/fd"));
+    for (const QString &fd : descriptors.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        const QString path = descriptors.filePath(fd);
+        char target[4096];
+        const ssize_t length = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
+        if (length > 0)
+            files.append({path, QFile::decodeName(QByteArray(target, length))});
+    }
+    return files;
+}
+
+QStringList downloadsIn(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral("norvane-download-*")}, QDir::Files);
 }
 
 } // namespace
@@ -47,8 +65,9 @@ class TestCatalog : public QObject
     Q_OBJECT
 
     SampleProvider *m_provider = nullptr;
-    // Downloads go to the temporary folder; one of this program's own, so that the downloads of
-    // test programs running beside it are not taken for leftovers of its own.
+    // A home and a temporary folder of this program's own: downloads of test programs running
+    // beside it are never taken for its own, and none of its own may go to the temporary folder.
+    norvane::test::SectionTestHome m_home;
     QTemporaryDir m_temp;
 
     XtreamClient client() const { return norvane::test::clientOf(*m_provider); }
@@ -74,7 +93,8 @@ private Q_SLOTS:
     {
         delete m_provider;
         m_provider = nullptr;
-        QVERIFY(leftoverDownloads().isEmpty());
+        QVERIFY(downloadsIn(DiskCatalogCache::dir()).isEmpty());
+        QVERIFY(downloadsIn(QDir::tempPath()).isEmpty());
     }
 
     void progressTotalsInOrder()
@@ -139,6 +159,42 @@ private Q_SLOTS:
         const auto result = QCoro::waitFor(client().rawData(QStringLiteral("get_vod_streams"), {}, nullptr));
         QVERIFY(result);
         QVERIFY(result->isEmpty());
+    }
+
+    // The partial body waits in the catalog cache folder, owner-only, never in the system's
+    // temporary folder (often in memory); a leftover of a killed run is cleared, a live one kept.
+    void downloadGoesBesideTheDiskCopies()
+    {
+        const QString folder = DiskCatalogCache::dir();
+        const QString killed = folder + QLatin1String("/norvane-download-killed");
+        const QString running = folder + QLatin1String("/norvane-download-running");
+        for (const QString &path : {killed, running}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            if (path == killed)
+                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+        }
+        const QByteArray body = catalogBody(30);
+        m_provider->setAnswer(QStringLiteral("get_vod_streams"), body);
+        m_provider->setFault(QStringLiteral("get_vod_streams"), ProviderFault{.bytesPerSecond = int(body.size()) * 3});
+        // The temporary file has no name until the body is read back: it is found among the open files.
+        QStringList privateInCache;
+        QStringList elsewhere;
+        const auto result = QCoro::waitFor(client().rawData(QStringLiteral("get_vod_streams"), {}, [&](qint64) {
+            for (const auto &[fd, target] : openFiles()) {
+                if (target.startsWith(folder + QLatin1Char('/'))) {
+                    if ((QFile::permissions(fd) & 0x0077) == 0)
+                        privateInCache.append(target);
+                } else if (target.startsWith(QDir::tempPath() + QLatin1Char('/'))) {
+                    elsewhere.append(target);
+                }
+            }
+        }));
+        QCOMPARE(*result, body);
+        QVERIFY(!privateInCache.isEmpty());
+        QCOMPARE(elsewhere, QStringList());
+        QVERIFY(!QFile::exists(killed));
+        QVERIFY(QFile::remove(running));
     }
 
     void decodeCatalogGivesAbsentOnBadBodies_data()

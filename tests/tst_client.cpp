@@ -12,6 +12,8 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTcpServer>
+#include <QTcpSocket>
+#include <memory>
 
 using namespace std::chrono_literals;
 
@@ -251,6 +253,32 @@ private Q_SLOTS:
         QCOMPARE(std::get<TransportError>(result.failure()).kind, TransportError::Kind::cannotConnectToHost);
         QCOMPARE(NorvaneError::message(result.failure()), offlineText);
         QCOMPARE(QCoro::waitFor(closed.authenticate()), LoginOutcome::failed(offlineText));
+    }
+
+    // A server that announces a body and closes the connection in order after half of it: the
+    // lost connection, never a body that fails to decode.
+    void bodyShorterThanAnnounced()
+    {
+        const QByteArray body =
+            R"([{"category_id":"1","category_name":"Uno"},{"category_id":"2","category_name":"Dos"}])";
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        connect(&server, &QTcpServer::newConnection, &server, [&] {
+            QTcpSocket *socket = server.nextPendingConnection();
+            auto request = std::make_shared<QByteArray>();
+            connect(socket, &QTcpSocket::readyRead, socket, [socket, request, body] {
+                *request += socket->readAll();
+                if (!request->contains("\r\n\r\n"))
+                    return;
+                socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " +
+                              QByteArray::number(body.size()) + "\r\n\r\n" + body.left(body.size() / 2));
+                socket->disconnectFromHost();
+            });
+        });
+        const XtreamClient cut(QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort()), "u", "p");
+        const auto result = QCoro::waitFor(cut.fetch<QList<Category>>(QStringLiteral("get_live_categories")));
+        QVERIFY(!result);
+        QCOMPARE(NorvaneError::message(result.failure()), offlineText);
     }
 
     void badBase_data()

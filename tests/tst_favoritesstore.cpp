@@ -119,7 +119,7 @@ private Q_SLOTS:
         QVERIFY(store.items().isEmpty());
         QCOMPARE(readFile(path()), bytes);
         store.add(Favorite("series", "5", "Serie", std::nullopt));
-        QCOMPARE(readFile(path() + ".corrupt"), bytes);
+        QCOMPARE(readFile(path() + ".corrupt.1"), bytes);
         QCOMPARE(ids(FavoritesStore(path()).items()), QStringList{"series:5"});
     }
 

@@ -123,16 +123,23 @@ private Q_SLOTS:
         QVERIFY(m_provider.listenOn());
         m_provider.addPathHandler("/img/", [this](const QHttpServerRequest &request, QTcpSocket *socket) {
             const QString name = request.url().path().mid(5);
+            if (name == "moved.png") {
+                m_provider.respond(socket, 301, "text/html", "<html>Moved</html>", {},
+                                   {{"Location", url("blue.png").toUtf8()}});
+                return true;
+            }
             if (!m_images.contains(name))
                 return false;
-            // "404-" images come with an error status: the body counts all the same.
-            const int status = name.startsWith("404-") ? 404 : 200;
+            // "<status>-" images come with that status (a redirect without an address for 3xx): the
+            // body counts all the same.
+            const int status = std::max(name.section('-', 0, 0).toInt(), 200);
             ProviderFault fault{.delayMs = name.startsWith("slow-") ? 400 : 0};
             m_provider.respond(socket, status, "image/jpeg", m_images.value(name), fault);
             return true;
         });
         m_images.insert("poster.jpg", picture(1200, 800, "JPEG"));
-        m_images.insert("404-logo.png", picture(300, 200, "PNG"));
+        for (const char *status : {"302", "400", "404", "407", "418", "503"})
+            m_images.insert(QString::fromLatin1(status) + "-logo.png", picture(300, 200, "PNG"));
         m_images.insert("page.html", "<html><body>Not an image</body></html>");
         m_images.insert("slow-red.png", picture(40, 60, "PNG", Qt::red));
         m_images.insert("blue.png", picture(40, 60, "PNG", Qt::blue));
@@ -275,6 +282,14 @@ private Q_SLOTS:
         QTest::newRow("empty") << QString() << 0;
         QTest::newRow("not a URL") << QString("no es una dirección") << 0;
         QTest::newRow("refused port") << QString("http://127.0.0.1:1/x.png") << 0;
+        // Only web addresses: a provider's icon must never bring the user's own files into the cache.
+        const QString local = m_dir.filePath("local.png");
+        norvane::test::writeFile(local, picture(30, 30, "PNG"));
+        QTest::newRow("file address") << QUrl::fromLocalFile(local).toString() << 0;
+        QTest::newRow("data address") << QString::fromLatin1("data:image/png;base64," + picture(30, 30, "PNG").toBase64())
+                                      << 0;
+        QTest::newRow("ftp address") << QString("ftp://127.0.0.1/x.png") << 0;
+        QTest::newRow("no host") << QString("http:/x.png") << 0;
     }
     void answersWithoutAnImage()
     {
@@ -286,11 +301,29 @@ private Q_SLOTS:
         QCOMPARE(QDir(diskDir()).entryList(QDir::Files), QStringList());
     }
 
+    // Whatever the status, an answer's body decides.
+    void errorStatusWithAnImageBodyStillShowsIt_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *status : {"302", "400", "404", "407", "418", "503"})
+            QTest::newRow(status) << QString::fromLatin1(status) + "-logo.png";
+    }
     void errorStatusWithAnImageBodyStillShowsIt()
     {
+        QFETCH(QString, name);
         ImageCache cache(diskDir());
-        QCOMPARE(fetchNow(cache, url("404-logo.png"))->size(), QSize(300, 200));
-        QVERIFY(QFile::exists(cache.diskPath(url("404-logo.png"))));
+        const auto image = fetchNow(cache, url(name));
+        QVERIFY(image);
+        QCOMPARE(image->size(), QSize(300, 200));
+        QVERIFY(QFile::exists(cache.diskPath(url(name))));
+    }
+
+    void redirectIsFollowed()
+    {
+        ImageCache cache(diskDir());
+        QCOMPARE(fetchNow(cache, url("moved.png"))->pixelColor(1, 1), QColor(Qt::blue));
+        QCOMPARE(requestsFor("blue.png"), 1);
+        QCOMPARE(readFile(cache.diskPath(url("moved.png"))), m_images.value("blue.png"));
     }
 
     void brokenTransfersGiveNothing_data()
@@ -483,6 +516,45 @@ private Q_SLOTS:
         // The shared cache's folder is the suite's: take out only what this test put there.
         for (const QString name : {"slow-red.png", "blue.png", "green.png"})
             QFile::remove(ImageCache::shared()->diskPath(url(name)));
+    }
+
+    // An address that gave nothing is tried again when the item is shown again or given the same
+    // address again, not only by a new item.
+    void failedAddressIsTriedAgain_data()
+    {
+        QTest::addColumn<bool>("hideAndShow");
+        QTest::newRow("the same address set again") << false;
+        QTest::newRow("hidden and shown again") << true;
+    }
+    void failedAddressIsTriedAgain()
+    {
+        QFETCH(bool, hideAndShow);
+        norvane::test::QmlHarness harness;
+        QObject *root = harness.create(R"(
+            import QtQuick
+            import Norvane.Core
+            Item {
+                width: 100; height: 100
+                property alias url: picture.urlString
+                RemoteImage { id: picture; objectName: "picture"; anchors.fill: parent }
+            })");
+        QVERIFY(root);
+        auto *item = harness.find<RemoteImage>("picture");
+        const QString name = hideAndShow ? "late-shown.png" : "late-set.png";
+        root->setProperty("url", url(name)); // not there yet: a 404 page
+        QTRY_COMPARE(requestsFor(name), 1);
+        m_images.insert(name, picture(20, 20, "PNG", Qt::blue));
+        // Each turn comes back to the item once more; the first after the failure fetches again.
+        QTRY_VERIFY([&] {
+            if (hideAndShow) {
+                item->setVisible(false);
+                item->setVisible(true);
+            } else {
+                root->setProperty("url", url(name));
+            }
+            return item->hasImage();
+        }());
+        QFile::remove(ImageCache::shared()->diskPath(url(name)));
     }
 };
 

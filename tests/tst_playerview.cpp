@@ -2,12 +2,14 @@
 #include "PlayerModel.h"
 #include "PlayerText.h"
 #include "ProgressStore.h"
+#include "ProportionalDigitsFont.h"
 #include "QmlHarness.h"
 #include "ScriptedPlayback.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 
 #include <QQuickItem>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStyleHints>
 #include <QTemporaryDir>
@@ -280,6 +282,26 @@ private Q_SLOTS:
         QCOMPARE(f.item("elapsedText")->property("text").toString(), QStringLiteral("1:02:05"));
         QCOMPARE(f.item("durationText")->property("text").toString(), QStringLiteral("2:00:00"));
         QCOMPARE(f.item("playPauseButton")->property("symbol").toString(), QStringLiteral("pause.fill"));
+    }
+
+    // The time labels keep their width as the digits change, also where the interface font's
+    // digits are of different widths.
+    void timeLabelsKeepTheirWidth()
+    {
+        const QString family = norvane::test::proportionalDigitsFamily();
+        QVERIFY(!family.isEmpty());
+        const QFont before = QGuiApplication::font();
+        const auto restore = qScopeGuard([&] { QGuiApplication::setFont(before); });
+        QGuiApplication::setFont(QFont(family));
+        Fixture f({movie()});
+        f.playerAt(71'000, 71'000);
+        const qreal elapsed = f.item("elapsedText")->implicitWidth();
+        const qreal duration = f.item("durationText")->implicitWidth();
+        f.playerAt(0, 400'000);
+        QCOMPARE(f.item("elapsedText")->property("text").toString(), QStringLiteral("0:00"));
+        QCOMPARE(f.item("durationText")->property("text").toString(), QStringLiteral("6:40"));
+        QCOMPARE(f.item("elapsedText")->implicitWidth(), elapsed);
+        QCOMPARE(f.item("durationText")->implicitWidth(), duration);
     }
 
     // While the knob is held the elapsed label follows it and the engine is left alone; letting go

@@ -177,13 +177,30 @@ private Q_SLOTS:
         QCOMPARE(readFile(path()), bytes); // loading alone touches nothing
 
         store.recordPosition("movie:2", "movie", "2", "X", std::nullopt, "u", 5, 10);
-        QCOMPARE(readFile(path() + ".corrupt"), bytes);
+        QCOMPARE(readFile(path() + ".corrupt.1"), bytes);
+        QCOMPARE(readFile(path() + ".corrupt"), QByteArray("older damaged copy")); // never replaced
         QCOMPARE(ProgressStore(path()).entries().keys(), QStringList{"movie:2"});
 
         // Only the file that failed to load is kept; later writes replace the store's own file.
         store.removeEntry("movie:2");
-        QCOMPARE(readFile(path() + ".corrupt"), bytes);
+        QCOMPARE(readFile(path() + ".corrupt.1"), bytes);
         QCOMPARE(readFile(path()), QByteArray("[]"));
+    }
+
+    // Every unloadable file is kept under a name of its own, up to five: the oldest go first.
+    void repeatedUnloadableFilesKeepTheNewestFive()
+    {
+        writeFile(path() + ".corrupt", "from an earlier version");
+        for (int i = 1; i <= 7; ++i) {
+            writeFile(path(), "damaged " + QByteArray::number(i));
+            ProgressStore store(path());
+            store.recordPosition("movie:1", "movie", "1", "X", std::nullopt, "u", 5, 10);
+        }
+        const QStringList kept =
+            QDir(QFileInfo(path()).absolutePath()).entryList({"progress.json.*"}, QDir::Files);
+        QCOMPARE(kept.size(), StoreFile::maxAsideCopies);
+        for (int i = 3; i <= 7; ++i)
+            QCOMPARE(readFile(path() + ".corrupt." + QString::number(i)), "damaged " + QByteArray::number(i));
     }
 
     void oversizedFileIsNeitherReadNorLost()
@@ -196,7 +213,7 @@ private Q_SLOTS:
         ProgressStore store(path());
         QVERIFY(store.entries().isEmpty());
         store.recordPosition("movie:2", "movie", "2", "X", std::nullopt, "u", 5, 10);
-        QCOMPARE(QFileInfo(path() + ".corrupt").size(), StoreFile::maxBytes + 1);
+        QCOMPARE(QFileInfo(path() + ".corrupt.1").size(), StoreFile::maxBytes + 1);
     }
 
     void duplicateKeysKeepTheLaterRecord()

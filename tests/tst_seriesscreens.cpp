@@ -5,12 +5,14 @@
 #include "ProgressStore.h"
 #include "PlayerModel.h"
 #include "RecordFields.h"
+#include "RemoteImage.h"
 #include "ScreenTestBed.h"
 #include "SeriesDetailModel.h"
 #include "SeriesModel.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 
+#include <QImage>
 #include <QQuickItem>
 #include <memory>
 
@@ -179,6 +181,8 @@ private Q_SLOTS:
         // Episode 1 of season 1 of series 1 is id 121, watched to the end.
         ProgressStore::shared()->recordPosition("series:1:ep:121", "series", "1", "Serie 1", std::nullopt,
                                                 "http://stored/121.mp4", 29'500, 30'000);
+        ProgressStore::shared()->recordPosition("series:1:ep:122", "series", "1", "Serie 1", std::nullopt,
+                                                "http://stored/122.mp4", 15'000, 30'000);
         QObject *root = m_bed.open(R"(
 import QtQuick
 import Norvane
@@ -201,11 +205,44 @@ SeriesDetailView {
         QVERIFY(!findByName<QQuickItem>(row, "episodeBar")->isVisible());
         QVERIFY(accessibleName(row).startsWith("E1 · "));
 
+        // Stills and their progress bar inside rounded corners: the corner pixels are the row's.
+        QQuickItem *halfway = nullptr;
+        QTRY_VERIFY((halfway = m_bed.item("episodeRow_122")));
+        QVERIFY(findByName<QQuickItem>(halfway, "episodeBar")->isVisible());
+        for (QQuickItem *episodeRow : {row, halfway}) {
+            const auto *still = findByName<QQuickItem>(episodeRow, "thumbnail")->findChild<RemoteImage *>();
+            QVERIFY(still);
+            QTRY_VERIFY_WITH_TIMEOUT(still->hasImage(), 5000);
+        }
+        const QImage frame = m_bed.harness().grab();
+        for (QQuickItem *episodeRow : {row, halfway}) {
+            QQuickItem *thumbnail = findByName<QQuickItem>(episodeRow, "thumbnail");
+            const QPoint topLeft = thumbnail->mapToScene(QPointF(0, 0)).toPoint();
+            const int right = int(thumbnail->width()) - 1;
+            const int bottom = int(thumbnail->height()) - 1;
+            const QColor rowColor = frame.pixelColor(topLeft + QPoint(-2, bottom / 2));
+            for (const QPoint corner :
+                 {QPoint(0, 0), QPoint(right, 0), QPoint(0, bottom), QPoint(right, bottom)})
+                QCOMPARE(frame.pixelColor(topLeft + corner), rowColor);
+            QVERIFY(frame.pixelColor(topLeft + QPoint(right / 2, bottom / 2)) != rowColor);
+        }
+
+        // "Quitar favorito" in the accent colour, like its star.
         QQuickItem *favorite = m_bed.item("favoriteButton");
+        QQuickItem *favoriteLabel = nullptr;
+        for (QQuickItem *child : favorite->findChildren<QQuickItem *>()) {
+            if (child->property("text").toString() == QStringLiteral("Favorito"))
+                favoriteLabel = child;
+        }
+        QVERIFY(favoriteLabel);
+        const QColor accent(61, 220, 151); // Brand.primary
         QCOMPARE(accessibleName(favorite), QStringLiteral("Favorito"));
+        QCOMPARE(favoriteLabel->property("color").value<QColor>(),
+                 QColor(230, 233, 239)); // Brand.onBackground
         clickItem(favorite);
         QVERIFY(FavoritesStore::shared()->isFavorite("series", "1"));
         QCOMPARE(accessibleName(favorite), QStringLiteral("Quitar favorito"));
+        QCOMPARE(favoriteLabel->property("color").value<QColor>(), accent);
         clickItem(favorite);
         QVERIFY(!FavoritesStore::shared()->isFavorite("series", "1"));
 

@@ -133,8 +133,7 @@ protected:
         if (stored) {
             m_recentLoad = RecentLoad::Idle;
             setAll(std::move(*stored));
-            const std::optional<double> age = m_diskCopy.age();
-            if (!age || *age > refreshAgeSeconds())
+            if (m_diskCopy.isOld(refreshAgeSeconds()))
                 refreshAll(true); // not awaited: the stored list is already on screen
             co_return;
         }

@@ -32,6 +32,7 @@ AbstractButton {
         spacing: 12
 
         Rectangle {
+            id: thumbnail
             objectName: "thumbnail"
             Layout.alignment: Qt.AlignTop
             Layout.preferredWidth: 126
@@ -41,7 +42,9 @@ AbstractButton {
             clip: true
 
             RemoteImage {
+                objectName: "thumbnailImage"
                 anchors.fill: parent
+                radius: thumbnail.radius
                 urlString: row.episode.image !== "" ? row.episode.image : row.seriesCover
                 placeholder: Component {
                     Item {
@@ -54,18 +57,36 @@ AbstractButton {
                 }
             }
 
-            Rectangle {
+            // Inside the rounded corners: track and fill are each the thumbnail's rounded shape
+            // cut to the bar's height (the fill also to its width).
+            Item {
                 objectName: "episodeBar"
                 visible: row.barFraction !== undefined
                 anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
                 height: 4
-                color: Qt.rgba(1, 1, 1, 0.25)
+                clip: true
 
                 Rectangle {
+                    anchors.bottom: parent.bottom
+                    width: thumbnail.width
+                    height: thumbnail.height
+                    radius: thumbnail.radius
+                    color: Qt.rgba(1, 1, 1, 0.25)
+                }
+
+                Item {
                     objectName: "episodeBarFill"
                     height: parent.height
                     width: row.barFraction !== undefined ? row.barFraction * 126 : 0
-                    color: Brand.primary
+                    clip: true
+
+                    Rectangle {
+                        anchors.bottom: parent.bottom
+                        width: thumbnail.width
+                        height: thumbnail.height
+                        radius: thumbnail.radius
+                        color: Brand.primary
+                    }
                 }
             }
         }

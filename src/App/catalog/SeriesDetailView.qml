@@ -61,6 +61,7 @@ Item {
                 id: favButton
                 objectName: "favoriteButton"
                 readonly property string label: detailModel.isFav ? "Quitar favorito" : "Favorito"
+                readonly property color tint: detailModel.isFav ? Brand.primary : Brand.onBackground
                 padding: 6
                 Accessible.role: Accessible.Button
                 Accessible.onPressAction: if (enabled) clicked()
@@ -71,12 +72,13 @@ Item {
                     SystemSymbol {
                         anchors.verticalCenter: parent.verticalCenter
                         name: detailModel.isFav ? "star.fill" : "star"
-                        color: detailModel.isFav ? Brand.primary : Brand.onBackground
+                        color: favButton.tint
                     }
                     Text {
+                        objectName: "favoriteLabel"
                         anchors.verticalCenter: parent.verticalCenter
                         text: favButton.label
-                        color: Brand.onBackground
+                        color: favButton.tint
                         font.pixelSize: TextStyle.body
                     }
                 }

@@ -262,7 +262,7 @@ Rectangle {
                         objectName: "elapsedText"
                         text: PlayerText.timeText(view.dragging ? view.dragValue : view.engine.currentTimeMs)
                         color: "white"
-                        font.pixelSize: TextStyle.caption
+                        font: TextStyle.tabularDigits(TextStyle.caption)
                     }
 
                     Slider {
@@ -316,7 +316,7 @@ Rectangle {
                         objectName: "durationText"
                         text: PlayerText.timeText(view.engine.durationMs)
                         color: "white"
-                        font.pixelSize: TextStyle.caption
+                        font: TextStyle.tabularDigits(TextStyle.caption)
                     }
                 }
 

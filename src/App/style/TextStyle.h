@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
 
@@ -28,6 +29,12 @@ class TextStyle : public QObject
     const int largeTitle = 30;
 
     static TextStyle *create(QQmlEngine *, QJSEngine *);
+
+    // The app's font at `pixelSize` when all its digits are equally wide, else the system's
+    // fixed-width font: texts that count (times) then keep their width as the digits change.
+    // Qt 6.4 has no way to ask a font for its tabular digits.
+    Q_INVOKABLE QFont tabularDigits(int pixelSize) const;
+    static bool hasTabularDigits(const QFont &font);
 
   private:
     TextStyle() = default;

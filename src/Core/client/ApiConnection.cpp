@@ -1,5 +1,6 @@
 #include "ApiConnection.h"
 
+#include "DeclaredLength.h"
 #include "NorvaneError.h"
 #include "ReplyWatchdog.h"
 #include "SignalOrGone.h"
@@ -72,5 +73,10 @@ QCoro::Task<Result<QByteArray>> ApiConnection::get(QUrl url)
         co_return HTTPError{status.toInt()};
     if (reply->error() != QNetworkReply::NoError)
         co_return NorvaneError::transportError(reply->error(), watchdog.fired(), reply->errorString());
-    co_return reply->readAll();
+    QByteArray body = reply->readAll();
+    // A connection dropped mid-body: the lost connection, not a body that fails to decode.
+    if (DeclaredLength::fallsShort(*reply, body.size()))
+        co_return TransportError{TransportError::Kind::networkConnectionLost,
+                                 QStringLiteral("body cut short")};
+    co_return body;
 }

@@ -27,6 +27,6 @@ public:
     static void setCatalogTimeout(std::chrono::milliseconds timeout);
 
     // GET through the shared connection: the body of a 2xx answer, HTTPError for any other
-    // status, or the transport error.
+    // status, or the transport error (networkConnectionLost for a body shorter than declared).
     static QCoro::Task<Result<QByteArray>> get(QUrl url);
 };

@@ -1,13 +1,17 @@
 #include "ProgressDownloader.h"
 
+#include "DeclaredLength.h"
+#include "DiskCatalogCache.h"
 #include "NorvaneError.h"
 #include "ProviderJson.h"
 #include "ReplyWatchdog.h"
 
 #include <QCoroFuture>
 #include <QCoroNetworkReply>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTemporaryFile>
@@ -17,6 +21,10 @@
 namespace {
 
 constexpr qint64 readChunkBytes = 256 * 1024;
+constexpr QLatin1StringView temporaryPrefix("norvane-download-");
+// A running download writes at least once a minute (its idle limit); a temporary file untouched for
+// this long was left by a run that was killed, and would otherwise stay in the cache for good.
+constexpr qint64 leftoverAgeSeconds = 30 * 60;
 
 struct DeleteLater
 {
@@ -39,12 +47,14 @@ bool isRedirect(int status)
     return status >= 300 && status <= 399;
 }
 
-// True when the answer declared a length that the bytes received fall short of. Only for a body
-// sent as is: a compressed one declares the length of what was compressed.
-bool endedEarly(const QNetworkReply &reply, qint64 received)
+void removeLeftovers(const QString &folder)
 {
-    const QVariant declared = reply.header(QNetworkRequest::ContentLengthHeader);
-    return declared.isValid() && reply.rawHeader("Content-Encoding").isEmpty() && received < declared.toLongLong();
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-leftoverAgeSeconds);
+    const QStringList pattern{QString(temporaryPrefix) + QLatin1Char('*')};
+    for (const QFileInfo &file : QDir(folder).entryInfoList(pattern, QDir::Files | QDir::Hidden)) {
+        if (file.lastModified() < before)
+            QFile::remove(file.filePath());
+    }
 }
 
 // Reads the finished file in one piece, off the main thread.
@@ -79,7 +89,11 @@ QCoro::Task<Result<QByteArray>> ProgressDownloader::download(QNetworkRequest req
     // then writes to the temporary file in one go, stalling the screen for as long.
     reply->setReadBufferSize(readChunkBytes);
     ReplyWatchdog watchdog(reply, idleTimeout, std::chrono::milliseconds(0));
-    QTemporaryFile file(QDir::tempPath() + QLatin1String("/norvane-download-XXXXXX"));
+    // Beside the disk copies, not in the system's temporary folder: that is often in memory, and
+    // a catalog is tens of megabytes. QTemporaryFile makes it owner-only.
+    const QString folder = DiskCatalogCache::dir();
+    removeLeftovers(folder);
+    QTemporaryFile file(folder + QLatin1Char('/') + QString(temporaryPrefix) + QLatin1String("XXXXXX"));
     std::optional<NorvaneFailure> failure;
     qint64 received = 0;
     const ProgressCallback onProgress = m_onProgress;
@@ -128,7 +142,7 @@ QCoro::Task<Result<QByteArray>> ProgressDownloader::download(QNetworkRequest req
         co_return NorvaneError::transportError(reply->error(), watchdog.fired(), reply->errorString());
     // A connection dropped mid-body is at times finished without an error: a plain body shorter
     // than its declared length was cut off, and is not handed on as if it were whole.
-    if (endedEarly(*reply, received))
+    if (DeclaredLength::fallsShort(*reply, received))
         co_return TransportError{TransportError::Kind::networkConnectionLost, QStringLiteral("body cut short")};
     if (!file.isOpen())
         co_return QByteArray(); // an empty body

@@ -8,9 +8,9 @@
 #include <chrono>
 #include <functional>
 
-// Downloads one whole-catalog answer with a byte counter. The body goes to a temporary file as it
-// arrives (never a growing memory buffer) and is read in one piece at the end. Each download has
-// its own network manager; an instance serves one download.
+// Downloads one whole-catalog answer with a byte counter. The body goes to a temporary file in the
+// catalog cache folder as it arrives (never a growing memory buffer) and is read in one piece at
+// the end. Each download has its own network manager; an instance serves one download.
 class ProgressDownloader
 {
 public:

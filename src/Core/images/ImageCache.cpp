@@ -1,5 +1,6 @@
 #include "ImageCache.h"
 
+#include "DeclaredLength.h"
 #include "PrivateFiles.h"
 
 #include <QBuffer>
@@ -12,11 +13,13 @@
 #include <QStandardPaths>
 #include <QCoroNetworkReply>
 #include <algorithm>
+#include <array>
 
 namespace {
 
 constexpr qsizetype maxPlainNameLength = 180;
 constexpr qsizetype hashedNamePrefixLength = 116;
+constexpr int maxRedirects = 10;
 // Large enough for the biggest source accepted (48 MP at 4 bytes); a tighter process limit stays.
 constexpr int allocationLimitMb = 256;
 
@@ -51,17 +54,43 @@ QSize thumbnailSize(const QSize &source)
     return scaled.expandedTo(QSize(1, 1));
 }
 
-// An answer with an HTTP status still carries the body the server sent, whatever the status;
-// everything else (no connection, time-out, a body cut off) is a failed request.
+// Errors of the transfer itself: no connection, a dropped or timed-out one, a broken protocol.
+// The others the network layer derives from an answer's status alone.
+bool brokeOff(QNetworkReply::NetworkError error)
+{
+    return error < QNetworkReply::ProxyAuthenticationRequiredError // the network's and the proxy's
+           || error == QNetworkReply::UnknownProxyError || error == QNetworkReply::ProtocolFailure;
+}
+
+// An answer with an HTTP status carries the body the server sent, whatever the status (400, 407,
+// 418, a redirect without an address): that body decides. Only a request that got no answer or
+// whose transfer broke off failed.
 bool failedInTransport(const QNetworkReply &reply)
 {
-    const int error = reply.error();
+    const QNetworkReply::NetworkError error = reply.error();
     if (error == QNetworkReply::NoError)
         return false;
     const bool answered = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-    const bool fromStatus = (error >= QNetworkReply::ContentAccessDenied && error <= QNetworkReply::UnknownContentError)
-                            || (error >= QNetworkReply::InternalServerError && error <= QNetworkReply::UnknownServerError);
-    return !(answered && fromStatus);
+    return !answered || brokeOff(error);
+}
+
+bool isWeb(const QUrl &address)
+{
+    const QString scheme = address.scheme();
+    return address.isValid() && !address.host().isEmpty()
+           && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
+// Where a redirect answer sends on to; none for any other answer, and for a redirect that names
+// no address (its own body is then the answer).
+std::optional<QUrl> redirectTarget(const QNetworkReply &reply)
+{
+    static constexpr std::array redirects{301, 302, 303, 305, 307, 308};
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QByteArray location = reply.rawHeader("Location");
+    if (location.isEmpty() || std::find(redirects.begin(), redirects.end(), status) == redirects.end())
+        return std::nullopt;
+    return reply.url().resolved(QUrl::fromEncoded(location));
 }
 
 } // namespace
@@ -137,8 +166,17 @@ std::optional<QImage> ImageCache::decode(const QByteArray &bytes)
     return image;
 }
 
+bool ImageCache::isWebAddress(const QString &url)
+{
+    return isWeb(QUrl(url));
+}
+
 QCoro::Task<std::optional<QImage>> ImageCache::fetch(QString url)
 {
+    // A provider's "file:///..." or "data:" icon would otherwise read the user's own files into
+    // the cache; nothing but a web address is fetched, nor looked up on disk.
+    if (!isWebAddress(url))
+        co_return std::nullopt;
     const QString path = diskPath(url);
     if (const auto stored = PrivateFiles::readAll(path, maxBodyBytes)) {
         if (auto image = decode(*stored))
@@ -159,25 +197,39 @@ QCoro::Task<std::optional<QImage>> ImageCache::fetch(QString url)
 
 QCoro::Task<std::optional<QByteArray>> ImageCache::download(QString url)
 {
-    const QUrl address(url);
-    if (!address.isValid() || address.isRelative() || !m_network)
-        co_return std::nullopt;
-    QNetworkRequest request(address);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("okhttp/4.9.0"));
-    request.setTransferTimeout(int(m_timeout.count()));
-    QPointer<QNetworkReply> reply = m_network->get(request);
-    QNetworkReply *watched = reply.data();
-    connect(watched, &QNetworkReply::downloadProgress, watched, [watched](qint64 received, qint64) {
-        if (received > maxBodyBytes)
-            watched->abort();
-    });
-    co_await qCoro(watched).waitForFinished();
-    if (!reply)
-        co_return std::nullopt;
-    reply->deleteLater();
-    if (failedInTransport(*reply))
-        co_return std::nullopt;
-    co_return reply->readAll();
+    QUrl address(url);
+    for (int redirects = 0; redirects <= maxRedirects; ++redirects) {
+        if (!isWeb(address) || !m_network)
+            co_return std::nullopt;
+        QNetworkRequest request(address);
+        request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("okhttp/4.9.0"));
+        request.setTransferTimeout(int(m_timeout.count()));
+        // Redirects are followed here: the network layer drops the body of one without an address.
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        QPointer<QNetworkReply> reply = m_network->get(request);
+        QNetworkReply *watched = reply.data();
+        connect(watched, &QNetworkReply::downloadProgress, watched, [watched](qint64 received, qint64) {
+            if (received > maxBodyBytes)
+                watched->abort();
+        });
+        co_await qCoro(watched).waitForFinished();
+        if (!reply)
+            co_return std::nullopt;
+        reply->deleteLater();
+        if (failedInTransport(*reply))
+            co_return std::nullopt;
+        if (const std::optional<QUrl> next = redirectTarget(*reply)) {
+            if (address.scheme() == QLatin1String("https") && next->scheme() != QLatin1String("https"))
+                co_return std::nullopt; // never from https down to http
+            address = *next;
+            continue;
+        }
+        QByteArray body = reply->readAll();
+        if (DeclaredLength::fallsShort(*reply, body.size()))
+            co_return std::nullopt; // the connection dropped mid-body
+        co_return body;
+    }
+    co_return std::nullopt; // too many redirects
 }
 
 void ImageCache::remember(const QString &url, const QImage &image)

@@ -55,8 +55,11 @@ public:
     // images keep their size. None for anything that is not a whole, reasonably sized image.
     static std::optional<QImage> decode(const QByteArray &bytes);
 
+    // An absolute http or https address with a host: the only ones fetched.
+    static bool isWebAddress(const QString &url);
+
     // The image of the URL from disk, else downloaded (and then kept on disk when it decodes).
-    // Does not look at the memory level.
+    // Does not look at the memory level. None at once for anything but a web address.
     QCoro::Task<std::optional<QImage>> fetch(QString url);
 
     std::optional<QImage> cached(const QString &url) { return m_memory.find(url); }

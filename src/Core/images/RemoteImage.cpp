@@ -22,8 +22,10 @@ RemoteImage::~RemoteImage()
 
 void RemoteImage::setUrlString(const QString &urlString)
 {
-    if (m_urlString == urlString)
+    if (m_urlString == urlString) {
+        retryIfFailed();
         return;
+    }
     m_urlString = urlString;
     Q_EMIT urlStringChanged();
     if (isComponentComplete())
@@ -119,6 +121,14 @@ void RemoteImage::componentComplete()
     updatePlaceholder();
 }
 
+void RemoteImage::itemChange(ItemChange change, const ItemChangeData &value)
+{
+    QQuickItem::itemChange(change, value);
+    // Shown again: on screen once more, or in a window once more.
+    if ((change == ItemVisibleHasChanged && value.boolValue) || (change == ItemSceneChange && value.window))
+        retryIfFailed();
+}
+
 void RemoteImage::geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry)
 {
     QQuickItem::geometryChange(newGeometry, oldGeometry);
@@ -127,9 +137,16 @@ void RemoteImage::geometryChange(const QRectF &newGeometry, const QRectF &oldGeo
     update();
 }
 
+void RemoteImage::retryIfFailed()
+{
+    if (m_failed && isComponentComplete())
+        reload();
+}
+
 void RemoteImage::reload()
 {
     const quint64 generation = ++m_generation;
+    m_failed = false;
     if (m_urlString.isEmpty()) {
         setImage({});
         return;
@@ -148,8 +165,12 @@ QCoro::Task<> RemoteImage::load(QString url, quint64 generation)
     QPointer<RemoteImage> self(this);
     ImageCache *cache = ImageCache::shared();
     const std::optional<QImage> image = co_await cache->fetch(url);
-    if (!self || self->m_generation != generation || !image)
+    if (!self || self->m_generation != generation)
         co_return;
+    if (!image) {
+        self->m_failed = true;
+        co_return;
+    }
     cache->remember(url, *image);
     self->setImage(*image);
 }

@@ -12,7 +12,8 @@ class QQmlComponent;
 // Shows the image of a URL through the shared ImageCache, stretched to the item's size, cropped
 // to fill it or fitted inside it with its proportions, optionally inside rounded corners; the
 // placeholder shows while there is none (no URL, loading, or a failure). A new URL drops the
-// answer still awaited for the old one.
+// answer still awaited for the old one. A URL that gave nothing is tried again when the item is
+// shown again or is given the same URL again.
 class RemoteImage : public QQuickItem
 {
     Q_OBJECT
@@ -58,11 +59,13 @@ Q_SIGNALS:
 
 protected:
     void componentComplete() override;
+    void itemChange(ItemChange change, const ItemChangeData &value) override;
     void geometryChange(const QRectF &newGeometry, const QRectF &oldGeometry) override;
     QSGNode *updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *) override;
 
 private:
     void reload();
+    void retryIfFailed();
     QCoro::Task<> load(QString url, quint64 generation);
     void setImage(const QImage &image);
     void updatePlaceholder();
@@ -80,4 +83,6 @@ private:
     QSize m_texturePixelSize;
     // Raised by every new load; an answer that comes back for an older one is dropped.
     quint64 m_generation = 0;
+    // The last load of the current URL ended without an image.
+    bool m_failed = false;
 };

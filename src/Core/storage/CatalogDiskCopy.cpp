@@ -61,6 +61,12 @@ std::optional<double> CatalogDiskCopy::age() const
     return DiskCatalogCache::age(m_fileName);
 }
 
+bool CatalogDiskCopy::isOld(double maxAgeSeconds) const
+{
+    const std::optional<double> seconds = age();
+    return !seconds || *seconds < 0 || *seconds > maxAgeSeconds;
+}
+
 QCoro::Task<std::optional<QByteArray>> CatalogDiskCopy::read() const
 {
     co_return co_await QtConcurrent::run(readWhole, path());

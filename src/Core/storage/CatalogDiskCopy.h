@@ -27,6 +27,9 @@ public:
 
     // Seconds since the copy was written; none when there is no copy or no date.
     std::optional<double> age() const;
+    // True when the copy is older than `maxAgeSeconds`, has no date, or is dated in the future (a
+    // clock that was set back would otherwise keep it fresh for good; refreshing rewrites its date).
+    bool isOld(double maxAgeSeconds) const;
 
     // The whole body (with room for the JSON parser's padding); none when missing or unreadable.
     QCoro::Task<std::optional<QByteArray>> read() const;

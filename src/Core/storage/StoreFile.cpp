@@ -2,9 +2,18 @@
 
 #include "PrivateFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <algorithm>
+
+namespace {
+
+// Numbers of set-aside copies stay far from overflowing; a longer one is no copy of ours.
+constexpr qsizetype maxNumberDigits = 9;
+
+} // namespace
 
 StoreFile::StoreFile(QString path) : m_path(std::move(path)) {}
 
@@ -48,12 +57,37 @@ bool StoreFile::writeArray(const QJsonArray &array)
     return write(QJsonDocument(array).toJson(QJsonDocument::Compact));
 }
 
+QList<std::pair<qint64, QString>> StoreFile::asideCopies() const
+{
+    const QFileInfo file(m_path);
+    const QString plain = file.fileName() + QLatin1String(".corrupt");
+    QList<std::pair<qint64, QString>> copies;
+    const QStringList names = file.dir().entryList({plain + QLatin1Char('*')}, QDir::Files | QDir::Hidden);
+    for (const QString &name : names) {
+        bool numbered = name == plain;
+        qint64 number = 0;
+        const QString suffix = name.mid(plain.size() + 1);
+        if (!numbered && name.at(plain.size()) == QLatin1Char('.') && suffix.size() <= maxNumberDigits)
+            number = suffix.toLongLong(&numbered);
+        if (numbered && number >= 0)
+            copies.append({number, file.dir().filePath(name)});
+    }
+    std::sort(copies.begin(), copies.end());
+    return copies;
+}
+
 bool StoreFile::moveAside()
 {
     if (!QFileInfo::exists(m_path))
         return true; // already gone (removed by the user): nothing to keep
-    const QString aside = asidePath();
-    if (QFileInfo::exists(aside) && !QFile::remove(aside))
+    QList<std::pair<qint64, QString>> copies = asideCopies();
+    const qint64 next = copies.isEmpty() ? 1 : copies.last().first + 1;
+    // A number never used before: an earlier copy is never replaced.
+    const QString aside = m_path + QLatin1String(".corrupt.") + QString::number(next);
+    if (!QFile::rename(m_path, aside))
         return false;
-    return QFile::rename(m_path, aside);
+    // Only once the newest is safe, the oldest beyond the limit go.
+    while (copies.size() >= maxAsideCopies)
+        QFile::remove(copies.takeFirst().second);
+    return true;
 }

@@ -6,10 +6,12 @@
 #include <QList>
 #include <QString>
 #include <optional>
+#include <utility>
 
 // The JSON file of a store. A file that exists but could not be loaded is kept: before the first
-// write over it, it is moved aside to "<name>.corrupt" (replacing an older one), so a damaged or
-// foreign file never takes the user's data with it when the store writes its own.
+// write over it, it is moved aside to "<name>.corrupt.<n>" (n counting up), so a damaged or
+// foreign file never takes the user's data with it when the store writes its own. The newest
+// `maxAsideCopies` copies are kept; an older "<name>.corrupt" counts as the oldest.
 class StoreFile
 {
 public:
@@ -18,8 +20,9 @@ public:
 
     explicit StoreFile(QString path);
 
+    static constexpr int maxAsideCopies = 5;
+
     const QString &path() const { return m_path; }
-    QString asidePath() const { return m_path + QLatin1String(".corrupt"); }
 
     // Creates the file's folder (owner-only); failure is ignored, later writes then fail silently.
     void ensureFolder() const;
@@ -70,6 +73,9 @@ private:
     std::optional<QJsonArray> readArray();
     bool writeArray(const QJsonArray &array);
     bool moveAside();
+    // The copies set aside so far with the number of each name, oldest first (0 for a plain
+    // "<name>.corrupt").
+    QList<std::pair<qint64, QString>> asideCopies() const;
 
     QString m_path;
     bool m_keepBeforeWriting = false;
