@@ -113,6 +113,10 @@ const char *sequence(QChar *&out, const char *p, const char *end)
         *out++ = QChar(char16_t((lead & 0x0f) << 12 | byte(1) << 6 | byte(2)));
         return p + 3;
     }
+    if (end - p < 4) { // cut short: never more units than bytes
+        *out++ = QChar(replacement);
+        return end;
+    }
     const char32_t code = char32_t(lead & 0x07) << 18 | byte(1) << 12 | byte(2) << 6 | byte(3);
     *out++ = QChar(QChar::highSurrogate(code));
     *out++ = QChar(QChar::lowSurrogate(code));
