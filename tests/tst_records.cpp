@@ -372,7 +372,7 @@ void TestRecords::byteOrderMarkIsSkipped_data()
     QTest::newRow("sign-in") << "sign-in" << QByteArray(R"({"user_info":{"status":"Active"}})") << "Active";
     QTest::newRow("movie detail") << "movie detail" << QByteArray(R"({"info":{"plot":"Trama"}})") << "Trama";
     QTest::newRow("series detail") << "series detail" << QByteArray(R"({"info":{"plot":"Otra"}})") << "Otra";
-    QTest::newRow("guide") << "guide" << QByteArray(R"({"epg_listings":[{"title":"VMOtdGljaWFz"}]})")
+    QTest::newRow("guide") << "guide" << QByteArray(R"({"epg_listings":[{"title":"Tm90aWNpYXM="}]})")
                            << "Noticias";
     // Large enough to be cut into pieces decoded side by side.
     QByteArray catalog = "[";
