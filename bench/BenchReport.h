@@ -30,13 +30,13 @@ struct Figure
 
 struct Row
 {
-    QString name;              // what this row measures: "100,000 movies, warm memory"
-    Figure ours;               // Norvane's figure
-    QList<Figure> baselines;   // measured in the same run; the ratio column is ours / baseline
-    int target = 0;            // number of the performance target this row checks; 0 when none
-    QString targetText;        // "≤ 3x DOM parse", "< 50 ms", ... empty when none
-    std::optional<bool> met;   // absent when the row checks no target
-    QString detail;            // anything else worth a cell (counts, spread)
+    QString name;            // what this row measures: "100,000 movies, warm memory"
+    Figure ours;             // Norvane's figure
+    QList<Figure> baselines; // measured in the same run; the ratio column is ours / baseline
+    int target = 0;          // number of the performance target this row checks; 0 when none
+    QString targetText;      // "≤ 3x DOM parse", "< 50 ms", ... empty when none
+    std::optional<bool> met; // absent when the row checks no target
+    QString detail;          // anything else worth a cell (counts, spread)
 };
 
 inline QJsonObject toJson(const Figure &figure)
@@ -62,8 +62,8 @@ inline void row(const Row &row)
     QJsonArray baselines;
     for (const Figure &baseline : row.baselines)
         baselines.append(toJson(baseline));
-    QJsonObject line{{"type", "row"},        {"name", row.name},           {"ours", toJson(row.ours)},
-                     {"baselines", baselines}, {"target", row.target},      {"targetText", row.targetText},
+    QJsonObject line{{"type", "row"},          {"name", row.name},     {"ours", toJson(row.ours)},
+                     {"baselines", baselines}, {"target", row.target}, {"targetText", row.targetText},
                      {"detail", row.detail}};
     if (row.met)
         line.insert("met", *row.met);
@@ -84,12 +84,24 @@ inline QString takeOption(QStringList &args, QLatin1String name)
     return value;
 }
 
-inline QString catalogFile(const QString &kind, const QString &size)
+// The two ways the sample catalogs are written: as PHP panels escape them ("\/", \u00e9; what
+// providers send, measured first) and plain UTF-8, for comparison.
+struct CatalogStyle
+{
+    const char *label;  // in row names: "PHP-style", "plain"
+    const char *suffix; // of the file names: "vod-large-php.json", "vod-large-plain.json"
+    bool plain;
+};
+inline constexpr CatalogStyle catalogStyles[] = {{"PHP-style", "-php", false}, {"plain", "-plain", true}};
+
+inline QString catalogFile(const QString &kind, const QString &size,
+                           const CatalogStyle &style = catalogStyles[0])
 {
     const QString dir = qEnvironmentVariable("NORVANE_BENCH_CATALOGS");
     if (dir.isEmpty())
         return QString();
-    const QString path = dir + QLatin1Char('/') + kind + QLatin1Char('-') + size + QLatin1String(".json");
+    const QString path = dir + QLatin1Char('/') + kind + QLatin1Char('-') + size +
+                         QLatin1String(style.suffix) + QLatin1String(".json");
     return QFile::exists(path) ? path : QString();
 }
 

@@ -5,20 +5,21 @@
 //
 //   bench_search [--size large|extreme|both] [--catalog <file with a get_vod_streams body>]
 //                [--rounds N]
+#include "BenchReport.h"
+#include "FoldedNameIndex.h"
 #include "SampleCatalog.h"
 #include "SampleProvider.h"
 #include "SearchModel.h"
 #include "TextFolding.h"
-#include "FoldedNameIndex.h"
-#include "BenchReport.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QCoroTask>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QCoreApplication>
-#include <QTextStream>
+#include <QFileInfo>
 #include <QLocale>
+#include <QTextStream>
 #include <algorithm>
 #include <limits>
 
@@ -53,8 +54,7 @@ double medianOf(QList<double> values)
     return values.size() % 2 ? values.at(mid) : (values.at(mid - 1) + values.at(mid)) / 2;
 }
 
-template <typename F>
-double timedMs(F &&work)
+template <typename F> double timedMs(F &&work)
 {
     QElapsedTimer timer;
     timer.start();
@@ -122,16 +122,19 @@ Outcome measure(SampleProvider &provider, int rounds, QTextStream &out)
                     plain.append(timedMs([&] { plainResult = plainResults(movies, prefix); }));
             }
             if (fastResult != plainResult) {
-                out << "MISMATCH for \"" << prefix << "\": " << fastResult.size() << " against " << plainResult.size()
-                    << '\n';
+                out << "MISMATCH for \"" << prefix << "\": " << fastResult.size() << " against "
+                    << plainResult.size() << '\n';
                 outcome.identical = false;
             }
             outcome.fast.perKeystroke.append(medianOf(fast));
             outcome.plain.perKeystroke.append(medianOf(plain));
-            outcome.fast.worstRead = std::max(outcome.fast.worstRead, *std::max_element(fast.cbegin(), fast.cend()));
-            outcome.plain.worstRead = std::max(outcome.plain.worstRead, *std::max_element(plain.cbegin(), plain.cend()));
-            out << "  \"" << prefix << "\": " << fastResult.size() << " results, " << QString::number(medianOf(fast), 'f', 3)
-                << " ms (plain " << QString::number(medianOf(plain), 'f', 2) << " ms)\n";
+            outcome.fast.worstRead =
+                std::max(outcome.fast.worstRead, *std::max_element(fast.cbegin(), fast.cend()));
+            outcome.plain.worstRead =
+                std::max(outcome.plain.worstRead, *std::max_element(plain.cbegin(), plain.cend()));
+            out << "  \"" << prefix << "\": " << fastResult.size() << " results, "
+                << QString::number(medianOf(fast), 'f', 3) << " ms (plain "
+                << QString::number(medianOf(plain), 'f', 2) << " ms)\n";
         }
     }
     for (const QString &query : checkedQueries) {
@@ -155,9 +158,13 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
-    parser.addOption({"size", "Sample catalog: large (100,000 movies), extreme (250,000) or both.", "size", "both"});
-    parser.addOption({"catalog", "A file holding a get_vod_streams answer to search instead.", "file"});
-    parser.addOption({"rounds", "Reads per keystroke of the fast path (the plain way gets a fifth).", "n", "25"});
+    parser.addOption(
+        {"size", "Sample catalog: large (100,000 movies), extreme (250,000) or both.", "size", "both"});
+    parser.addOption({"catalog",
+                      "A file holding a get_vod_streams answer to search instead (may be given again).",
+                      "file"});
+    parser.addOption(
+        {"rounds", "Reads per keystroke of the fast path (the plain way gets a fifth).", "n", "25"});
     parser.addHelpOption();
     parser.process(app);
     const int rounds = std::max(1, parser.value("rounds").toInt());
@@ -171,12 +178,14 @@ int main(int argc, char *argv[])
     };
     QList<Run> runs;
     if (parser.isSet("catalog")) {
-        QFile file(parser.value("catalog"));
-        if (!file.open(QIODevice::ReadOnly)) {
-            out << "cannot read " << file.fileName() << '\n';
-            return 2;
+        for (const QString &path : parser.values("catalog")) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly)) {
+                out << "cannot read " << file.fileName() << '\n';
+                return 2;
+            }
+            runs.append({QFileInfo(path).fileName(), std::nullopt, file.readAll()});
         }
-        runs.append({file.fileName(), std::nullopt, file.readAll()});
     } else {
         const QString size = parser.value("size");
         if (size == "large" || size == "both")
@@ -185,13 +194,14 @@ int main(int argc, char *argv[])
             runs.append({"extreme", SampleCatalog::Size::Extreme, {}});
     }
 
-    BenchReport::title(QStringLiteral("Search per keystroke"),
-                       QStringLiteral("One read of `SearchModel::movieResults` for every prefix (from two letters) of "
-                                      "\"la casa\", \"amor\", \"noche\", \"el\" and \"star\" over the whole movie "
-                                      "catalog; per keystroke the median of %1 reads. Baseline: fold every name and "
-                                      "compare on every read (a fifth of the reads), same results required for these "
-                                      "and eight more queries.")
-                           .arg(rounds));
+    BenchReport::title(
+        QStringLiteral("Search per keystroke"),
+        QStringLiteral("One read of `SearchModel::movieResults` for every prefix (from two letters) of "
+                       "\"la casa\", \"amor\", \"noche\", \"el\" and \"star\" over the whole movie "
+                       "catalog; per keystroke the median of %1 reads. Baseline: fold every name and "
+                       "compare on every read (a fifth of the reads), same results required for these "
+                       "and eight more queries.")
+            .arg(rounds));
     bool allIdentical = true;
     QStringList table;
     for (const Run &run : runs) {
@@ -217,36 +227,48 @@ int main(int argc, char *argv[])
                 .arg(ms(*std::max_element(f.perKeystroke.cbegin(), f.perKeystroke.cend())))
                 .arg(ms(f.worstRead));
         };
-        const auto worstOf = [](const Figures &f) { return *std::max_element(f.perKeystroke.cbegin(), f.perKeystroke.cend()); };
-        const QString what = QStringLiteral("%1 movies").arg(QLocale(QLocale::English).toString(outcome.movies));
+        const auto worstOf = [](const Figures &f) {
+            return *std::max_element(f.perKeystroke.cbegin(), f.perKeystroke.cend());
+        };
+        const QString what = QStringLiteral("%1 movies%2")
+                                 .arg(QLocale(QLocale::English).toString(outcome.movies),
+                                      run.size ? QString() : QStringLiteral(" (%1)").arg(run.label));
         const bool targetSize = outcome.movies >= 250000;
-        BenchReport::row({what + QLatin1String(", median keystroke"),
-                          {"SearchModel::movieResults", medianOf(outcome.fast.perKeystroke), "ms"},
-                          {{"fold-and-compare every name", medianOf(outcome.plain.perKeystroke), "ms"}},
-                          targetSize ? 4 : 0, targetSize ? "< 2 ms" : "",
-                          targetSize ? std::optional<bool>(medianOf(outcome.fast.perKeystroke) < 2) : std::nullopt,
-                          QStringLiteral("%1 keystrokes").arg(outcome.fast.perKeystroke.size())});
+        BenchReport::row(
+            {what + QLatin1String(", median keystroke"),
+             {"SearchModel::movieResults", medianOf(outcome.fast.perKeystroke), "ms"},
+             {{"fold-and-compare every name", medianOf(outcome.plain.perKeystroke), "ms"}},
+             targetSize ? 4 : 0,
+             targetSize ? "< 2 ms" : "",
+             targetSize ? std::optional<bool>(medianOf(outcome.fast.perKeystroke) < 2) : std::nullopt,
+             QStringLiteral("%1 keystrokes").arg(outcome.fast.perKeystroke.size())});
         BenchReport::row({what + QLatin1String(", worst keystroke"),
                           {"SearchModel::movieResults", worstOf(outcome.fast), "ms"},
                           {{"fold-and-compare every name", worstOf(outcome.plain), "ms"}},
-                          targetSize ? 4 : 0, targetSize ? "< 8 ms" : "",
+                          targetSize ? 4 : 0,
+                          targetSize ? "< 8 ms" : "",
                           targetSize ? std::optional<bool>(worstOf(outcome.fast) < 8) : std::nullopt,
-                          QStringLiteral("worst single read %1 ms (baseline %2 ms)").arg(ms(outcome.fast.worstRead), ms(outcome.plain.worstRead))});
+                          QStringLiteral("worst single read %1 ms (baseline %2 ms)")
+                              .arg(ms(outcome.fast.worstRead), ms(outcome.plain.worstRead))});
         BenchReport::row({what + QLatin1String(", same results as the baseline"),
                           {"queries answered differently", outcome.identical ? 0.0 : 1.0, ""},
                           {},
-                          targetSize ? 4 : 0, targetSize ? "identical results" : "",
+                          targetSize ? 4 : 0,
+                          targetSize ? "identical results" : "",
                           targetSize ? std::optional<bool>(outcome.identical) : std::nullopt,
-                          QStringLiteral("folded names made once per list: %1 ms, %2 KiB held").arg(ms(outcome.foldMs)).arg(outcome.indexBytes / 1024)});
+                          QStringLiteral("folded names made once per list: %1 ms, %2 KiB held")
+                              .arg(ms(outcome.foldMs))
+                              .arg(outcome.indexBytes / 1024)});
         table.append(row("folded-name buffer (SearchModel)", outcome.fast));
         table.append(row("plain fold-and-compare", outcome.plain));
-        out << "  folded names made once per list: " << ms(outcome.foldMs) << " ms, " << outcome.indexBytes / 1024
-            << " KiB held\n";
+        out << "  folded names made once per list: " << ms(outcome.foldMs) << " ms, "
+            << outcome.indexBytes / 1024 << " KiB held\n";
         out << "  fetch, decode and folded names: " << ms(outcome.loadMs) << " ms; results "
             << (outcome.identical ? "identical" : "DIFFERENT") << '\n';
         out.flush();
     }
-    out << "\n| catalog | movies | path | median per keystroke (ms) | worst keystroke (ms) | worst single read (ms) |\n";
+    out << "\n| catalog | movies | path | median per keystroke (ms) | worst keystroke (ms) | worst single "
+           "read (ms) |\n";
     out << "|---|---|---|---|---|---|\n";
     for (const QString &line : table)
         out << line << '\n';

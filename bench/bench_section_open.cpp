@@ -5,8 +5,9 @@
 // QJsonDocument parse of the same body.
 //
 // Usage: bench_section_open [runs] [--movies FILE] [--series FILE]
-// Without files, the bodies are made by the sample provider's catalog (large: 100,000 movies and
-// 20,000 series; extreme: 250,000 movies and 35,000 series).
+// Without files: the cached catalogs of ./scripts/bench, else the sample provider's generator (large:
+// 100,000 movies and 20,000 series, PHP-style and plain; extreme: 250,000 movies and 35,000
+// series, PHP-style).
 #include "BenchReport.h"
 #include "DiskCatalogCache.h"
 #include "MoviesModel.h"
@@ -21,11 +22,11 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QLocale>
 #include <QThread>
 #include <QThreadPool>
 #include <algorithm>
@@ -81,8 +82,7 @@ struct Timing
     double cpuMs = 0;
 };
 
-template <typename F>
-Timing timed(F &&work)
+template <typename F> Timing timed(F &&work)
 {
     QElapsedTimer timer;
     timer.start();
@@ -115,8 +115,7 @@ void writeCopy(const QString &fileName, const QByteArray &body)
 }
 
 // Creates the model, loads the categories and waits until the first selection is on screen.
-template <typename Model>
-Timing openSection(const XtreamClient &client, std::unique_ptr<Model> &model)
+template <typename Model> Timing openSection(const XtreamClient &client, std::unique_ptr<Model> &model)
 {
     QElapsedTimer timer;
     timer.start();
@@ -177,26 +176,30 @@ void benchSection(const char *label, const QString &fileName, const QByteArray &
     const bool movies = std::is_same_v<Model, MoviesModel>;
     const int target = movies && records >= 100000 ? 3 : 0;
     const double limit = records >= 250000 ? 700 : 300;
-    BenchReport::row({QStringLiteral("%1, %2 records (%3 MB): \"Recién agregadas\" shown, median of %4 visits")
-                          .arg(QLatin1String(label))
-                          .arg(QLocale(QLocale::English).toString(qlonglong(records)))
-                          .arg(mb(body.size()))
-                          .arg(runs),
-                      {"open with a disk copy", median(opens), "ms"},
-                      {{"QJsonDocument parse of the same body (no records)", documentTime.wallMs, "ms"},
-                       {"our decode alone, main thread", decodeTime.wallMs, "ms"}},
-                      target, target ? QStringLiteral("< %1 ms").arg(limit) : QString(),
-                      target ? std::optional<bool>(median(opens) < limit) : std::nullopt,
-                      QStringLiteral("best %1 ms; CPU median %2 ms (all threads); file read %3 ms; newest 60: %4 ms")
-                          .arg(*std::min_element(opens.cbegin(), opens.cend()), 0, 'f', 0)
-                          .arg(median(openCpu), 0, 'f', 0)
-                          .arg(readTime.wallMs, 0, 'f', 0)
-                          .arg(topTime.wallMs, 0, 'f', 1)});
+    BenchReport::row(
+        {QStringLiteral("%1, %2 records (%3 MB): \"Recién agregadas\" shown, median of %4 visits")
+             .arg(QLatin1String(label))
+             .arg(QLocale(QLocale::English).toString(qlonglong(records)))
+             .arg(mb(body.size()))
+             .arg(runs),
+         {"open with a disk copy", median(opens), "ms"},
+         {{"QJsonDocument parse of the same body (no records)", documentTime.wallMs, "ms"},
+          {"our decode alone, main thread", decodeTime.wallMs, "ms"}},
+         target,
+         target ? QStringLiteral("< %1 ms").arg(limit) : QString(),
+         target ? std::optional<bool>(median(opens) < limit) : std::nullopt,
+         QStringLiteral("best %1 ms; CPU median %2 ms (all threads); file read %3 ms; newest 60: %4 ms")
+             .arg(*std::min_element(opens.cbegin(), opens.cend()), 0, 'f', 0)
+             .arg(median(openCpu), 0, 'f', 0)
+             .arg(readTime.wallMs, 0, 'f', 0)
+             .arg(topTime.wallMs, 0, 'f', 1)});
     out << "| " << label << " | " << records << " | " << mb(body.size()) << " MB | "
-        << pair(*std::min_element(opens.cbegin(), opens.cend()), *std::min_element(openCpu.cbegin(), openCpu.cend()))
-        << " | " << pair(median(opens), median(openCpu)) << " | " << pair(readTime.wallMs, readTime.cpuMs) << " | "
-        << pair(decodeTime.wallMs, decodeTime.cpuMs) << " | " << pair(topTime.wallMs, topTime.cpuMs, 1) << " | "
-        << pair(documentTime.wallMs, documentTime.cpuMs) << " |\n";
+        << pair(*std::min_element(opens.cbegin(), opens.cend()),
+                *std::min_element(openCpu.cbegin(), openCpu.cend()))
+        << " | " << pair(median(opens), median(openCpu)) << " | " << pair(readTime.wallMs, readTime.cpuMs)
+        << " | " << pair(decodeTime.wallMs, decodeTime.cpuMs) << " | "
+        << pair(topTime.wallMs, topTime.cpuMs, 1) << " | " << pair(documentTime.wallMs, documentTime.cpuMs)
+        << " |\n";
     out.flush();
 }
 
@@ -212,7 +215,8 @@ void letPoolThreadsExpire()
 // What one loaded catalog holds once the section is open (the body itself is gone by then): right
 // after opening, and once the decoding thread has ended.
 template <typename Model>
-void measureMemory(const char *label, const QString &fileName, const QByteArray &body, const XtreamClient &client)
+void measureMemory(const char *label, const QString &fileName, const QByteArray &body,
+                   const XtreamClient &client)
 {
     writeCopy(fileName, body);
     std::unique_ptr<Model> model;
@@ -233,7 +237,8 @@ void measureMemory(const char *label, const QString &fileName, const QByteArray 
                       {"heap held, per record", double(heap) / double(records), "B"},
                       {{"body bytes per record", double(body.size()) / double(records), "B"}},
                       records >= 250000 || (std::is_same_v<Model, SeriesModel> && records >= 35000) ? 5 : 0,
-                      QStringLiteral("reported"), std::nullopt,
+                      QStringLiteral("reported"),
+                      std::nullopt,
                       QStringLiteral("heap %1 MB (%2 MB right after opening, while the decoding thread still "
                                      "lived)")
                           .arg(mb(heap))
@@ -279,26 +284,34 @@ int main(int argc, char *argv[])
     };
     QList<Bodies> sets;
     if (!fileArgument("--movies").isEmpty() || !fileArgument("--series").isEmpty()) {
-        sets.append({"given files", fileArgument("--movies").isEmpty() ? QByteArray() : readFile(fileArgument("--movies")),
+        sets.append({"given files",
+                     fileArgument("--movies").isEmpty() ? QByteArray() : readFile(fileArgument("--movies")),
                      fileArgument("--series").isEmpty() ? QByteArray() : readFile(fileArgument("--series"))});
-    } else if (!BenchReport::catalogFile("vod", "large").isEmpty()) {
-        for (const char *size : {"large", "extreme"})
-            sets.append({size, readFile(BenchReport::catalogFile("vod", size)), readFile(BenchReport::catalogFile("series", size))});
     } else {
-        for (const auto size : {SampleCatalog::Size::Large, SampleCatalog::Size::Extreme}) {
-            const SampleCatalog catalog(size);
-            sets.append({size == SampleCatalog::Size::Large ? "large" : "extreme",
-                         catalog.wholeList(SampleCatalog::Kind::Vod, base),
-                         catalog.wholeList(SampleCatalog::Kind::Series, base)});
-        }
+        // Both sizes as PHP panels write them; the large one plain as well.
+        const auto add = [&](const char *name, const char *size, SampleCatalog::Size generated,
+                             const BenchReport::CatalogStyle &style) {
+            const QString movies = BenchReport::catalogFile("vod", QLatin1String(size), style);
+            const QString series = BenchReport::catalogFile("series", QLatin1String(size), style);
+            const SampleCatalog catalog(generated, SampleCatalog::defaultSeed,
+                                        style.plain ? JsonWriter::Style::Plain : JsonWriter::Style::Php);
+            sets.append(
+                {name,
+                 movies.isEmpty() ? catalog.wholeList(SampleCatalog::Kind::Vod, base) : readFile(movies),
+                 series.isEmpty() ? catalog.wholeList(SampleCatalog::Kind::Series, base) : readFile(series)});
+        };
+        add("large, PHP-style", "large", SampleCatalog::Size::Large, BenchReport::catalogStyles[0]);
+        add("large, plain", "large", SampleCatalog::Size::Large, BenchReport::catalogStyles[1]);
+        add("extreme, PHP-style", "extreme", SampleCatalog::Size::Extreme, BenchReport::catalogStyles[0]);
     }
 
-    BenchReport::title(QStringLiteral("Opening a section with a disk copy, and catalog memory"),
-                       QStringLiteral("A new `MoviesModel` / `SeriesModel` loads its categories (sample provider on "
-                                      "loopback) and shows \"Recién agregadas\" from a fresh disk copy of the whole "
-                                      "catalog (nothing downloaded); the clock stops when `isLoadingCategories` turns "
-                                      "false. Then the memory an open section's catalog holds, once the decoding "
-                                      "thread has ended."));
+    BenchReport::title(
+        QStringLiteral("Opening a section with a disk copy, and catalog memory"),
+        QStringLiteral("A new `MoviesModel` / `SeriesModel` loads its categories (sample provider on "
+                       "loopback) and shows \"Recién agregadas\" from a fresh disk copy of the whole "
+                       "catalog (nothing downloaded); the clock stops when `isLoadingCategories` turns "
+                       "false. Then the memory an open section's catalog holds, once the decoding "
+                       "thread has ended."));
     out << "Opening a section with a disk copy (" << runs << " visits each; wall / CPU ms)\n\n"
         << "| section | records | body | open: best | open: median | read file | decode | newest 60 | "
            "baseline: QJsonDocument parse |\n"
@@ -315,7 +328,8 @@ int main(int argc, char *argv[])
     }
 
     QThreadPool::globalInstance()->setExpiryTimeout(100);
-    out << "\nCatalog memory (held by an open section's model: malloc'd bytes in use, every arena, against the "
+    out << "\nCatalog memory (held by an open section's model: malloc'd bytes in use, every arena, against "
+           "the "
            "process after one earlier visit to the same section)\n\n"
         << "| catalog | records | body | heap right after opening | heap once the decoding thread ended | "
            "per record | body per record |\n"

@@ -10,8 +10,10 @@ class TestRecords : public QObject
     // The "rating" of a movie detail goes through flexibleString; "auth" through flexibleInt.
     static std::optional<QString> ratingOf(const QByteArray &json);
     static std::optional<qint64> authOf(const QByteArray &json);
+    // One text of the decoded answer of `kind`, or "failed".
+    static QString textOf(const QString &kind, QByteArray body);
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void flexibleString_data();
     void flexibleString()
     {
@@ -40,9 +42,11 @@ private Q_SLOTS:
         QTest::newRow("exponent whole") << QByteArray("1e2") << true << qint64(100);
         QTest::newRow("largest") << QByteArray(R"("9223372036854775807")") << true
                                  << std::numeric_limits<qint64>::max();
-        QTest::newRow("smallest") << QByteArray("-9223372036854775808") << true << std::numeric_limits<qint64>::min();
+        QTest::newRow("smallest") << QByteArray("-9223372036854775808") << true
+                                  << std::numeric_limits<qint64>::min();
         QTest::newRow("text beyond 64 bits") << QByteArray(R"("9223372036854775808")") << false << qint64(0);
-        QTest::newRow("number beyond 64 bits") << QByteArray("123456789012345678901234") << false << qint64(0);
+        QTest::newRow("number beyond 64 bits")
+            << QByteArray("123456789012345678901234") << false << qint64(0);
         QTest::newRow("huge float") << QByteArray("1e300") << false << qint64(0);
         QTest::newRow("fraction") << QByteArray("4.5") << false << qint64(0);
         QTest::newRow("leading blank") << QByteArray(R"(" 1")") << false << qint64(0);
@@ -148,6 +152,34 @@ private Q_SLOTS:
 
     void escapedKeysAndDuplicates();
 
+    // Every escape PHP panels send, in list records (packed text) and in details (plain texts).
+    void escapes_data();
+    void escapes()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, expected);
+        const auto movies = ProviderJson::decode<QList<VodStream>>(
+            R"([{"name":")" + text + R"(","stream\u005fid":"7","stream_icon":")" + text + R"("}])");
+        QVERIFY(movies);
+        QCOMPARE(movies->at(0).name(), expected);
+        QCOMPARE(movies->at(0).streamIcon(), expected);
+        QCOMPARE(movies->at(0).streamId(), QStringLiteral("7"));
+        const auto detail = ProviderJson::decode<VodInfoResponse>(R"({"info":{"plot":")" + text + R"("}})");
+        QVERIFY(detail);
+        QCOMPARE(detail->info()->plot(), expected);
+    }
+
+    void byteOrderMarkIsSkipped_data();
+    void byteOrderMarkIsSkipped()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, expected);
+        // Copies of their own: a body shared with another is never cut into pieces.
+        QCOMPARE(textOf(kind, QByteArray(body.constData(), body.size())), expected);
+        QCOMPARE(textOf(kind, "\xEF\xBB\xBF" + body), expected);
+    }
+
     void brokenListsFailAsAWhole_data()
     {
         QTest::addColumn<QByteArray>("body");
@@ -181,9 +213,10 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<bool>("hasInfo");
         QTest::addColumn<bool>("hasMovieData");
-        QTest::newRow("both") << QByteArray(R"({"info":{"plot":"p"},"movie_data":{"stream_id":5}})") << true << true;
-        QTest::newRow("info as empty array") << QByteArray(R"({"info":[],"movie_data":{"stream_id":5}})") << false
-                                             << true;
+        QTest::newRow("both") << QByteArray(R"({"info":{"plot":"p"},"movie_data":{"stream_id":5}})") << true
+                              << true;
+        QTest::newRow("info as empty array")
+            << QByteArray(R"({"info":[],"movie_data":{"stream_id":5}})") << false << true;
         QTest::newRow("movie data as text") << QByteArray(R"({"info":{},"movie_data":"x"})") << true << false;
         QTest::newRow("nulls") << QByteArray(R"({"info":null,"movie_data":null})") << false << false;
         QTest::newRow("empty object") << QByteArray("{}") << false << false;
@@ -207,11 +240,14 @@ private Q_SLOTS:
             R"("movie_image":"http://x/i.jpg","duration":"01:30:00","rating":8.0},)"
             R"("movie_data":{"stream_id":99,"container_extension":"mp4"}})");
         QVERIFY(detail);
-        const VodInfo expected({.plot = QStringLiteral("Trama"), .cast = QStringLiteral("A, B"),
-                                .director = QStringLiteral("D"), .genre = QStringLiteral("Drama"),
+        const VodInfo expected({.plot = QStringLiteral("Trama"),
+                                .cast = QStringLiteral("A, B"),
+                                .director = QStringLiteral("D"),
+                                .genre = QStringLiteral("Drama"),
                                 .releasedate = QStringLiteral("2020-01-01"),
                                 .movieImage = QStringLiteral("http://x/i.jpg"),
-                                .duration = QStringLiteral("01:30:00"), .rating = QStringLiteral("8")});
+                                .duration = QStringLiteral("01:30:00"),
+                                .rating = QStringLiteral("8")});
         QCOMPARE(*detail->info(), expected);
         QCOMPARE(detail->movieData()->streamId(), QStringLiteral("99"));
         QCOMPARE(detail->movieData()->containerExtension(), QStringLiteral("mp4"));
@@ -277,7 +313,6 @@ void TestRecords::flexibleString_data()
     QTest::addColumn<QString>("expected");
     QTest::newRow("text") << QByteArray(R"("PG-13")") << true << QStringLiteral("PG-13");
     QTest::newRow("empty text stays") << QByteArray(R"("")") << true << QString();
-    QTest::newRow("escaped text") << QByteArray(R"("a\u00f1o \"x\"")") << true << QStringLiteral("año \"x\"");
     QTest::newRow("integer") << QByteArray("12") << true << QStringLiteral("12");
     QTest::newRow("negative zero") << QByteArray("-0") << true << QStringLiteral("0");
     QTest::newRow("fraction") << QByteArray("4.5") << true << QStringLiteral("4.5");
@@ -287,10 +322,11 @@ void TestRecords::flexibleString_data()
     QTest::newRow("negative fraction") << QByteArray("-4.25") << true << QStringLiteral("-4.25");
     QTest::newRow("beyond 64 bits") << QByteArray("123456789012345678901234") << true
                                     << QStringLiteral("123456789012345678901234");
-    QTest::newRow("whole beyond 64 bits") << QByteArray("1e20") << true << QStringLiteral("100000000000000000000");
+    QTest::newRow("whole beyond 64 bits")
+        << QByteArray("1e20") << true << QStringLiteral("100000000000000000000");
     QTest::newRow("huge whole") << QByteArray("1e300") << true << (QStringLiteral("1") + QString(300, u'0'));
-    QTest::newRow("negative huge whole") << QByteArray("-1.5e300") << true
-                                         << (QStringLiteral("-15") + QString(299, u'0'));
+    QTest::newRow("negative huge whole")
+        << QByteArray("-1.5e300") << true << (QStringLiteral("-15") + QString(299, u'0'));
     QTest::newRow("beyond double") << QByteArray("1e400") << true << QStringLiteral("1e400");
     QTest::newRow("null") << QByteArray("null") << false << QString();
     QTest::newRow("true") << QByteArray("true") << false << QString();
@@ -300,18 +336,87 @@ void TestRecords::flexibleString_data()
 
 void TestRecords::escapedKeysAndDuplicates()
 {
-    const auto categories =
-        ProviderJson::decode<QList<Category>>(R"([{"category\u005fid":"5","category_name":"a","category_name":"b"}])");
+    const auto categories = ProviderJson::decode<QList<Category>>(
+        R"([{"category\u005fid":"5","category_name":"a","category_name":"b"}])");
     QVERIFY(categories);
     QCOMPARE(categories->at(0).categoryId(), QStringLiteral("5"));
     QCOMPARE(categories->at(0).categoryName(), QStringLiteral("b"));
+}
+
+void TestRecords::escapes_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("solidus") << QByteArray(R"(http:\/\/p.tv\/a.jpg)") << QStringLiteral("http://p.tv/a.jpg");
+    QTest::newRow("backslash and quote") << QByteArray(R"(a\\b \"c\")") << QStringLiteral("a\\b \"c\"");
+    QTest::newRow("controls") << QByteArray(R"(\b\f\n\r\t.)") << QStringLiteral("\b\f\n\r\t.");
+    QTest::newRow("lower-case hex") << QByteArray(R"(Pel\u00edcula \u00f1)") << QStringLiteral("Película ñ");
+    QTest::newRow("upper-case hex") << QByteArray(R"(\u00C9xito \u20AC)") << QStringLiteral("Éxito €");
+    QTest::newRow("beside raw UTF-8") << QByteArray("Año \\u00e9 ñ 🎬") << QStringLiteral("Año é ñ 🎬");
+    QTest::newRow("surrogate pair") << QByteArray(R"(\ud83c\udfac Cine)") << QStringLiteral("🎬 Cine");
+    QTest::newRow("lone high surrogate") << QByteArray(R"(a\ud83cb)") << QStringLiteral("a\uFFFDb");
+    QTest::newRow("lone low surrogate") << QByteArray(R"(a\udfac)") << QStringLiteral("a\uFFFD");
+    QTest::newRow("high before an escape") << QByteArray(R"(\ud83c\n)") << QStringLiteral("\uFFFD\n");
+    QTest::newRow("two highs") << QByteArray(R"(\ud83c\ud83c\udfac)") << QStringLiteral("\uFFFD🎬");
+    QTest::newRow("high at the end") << QByteArray(R"(x\ud83c)") << QStringLiteral("x\uFFFD");
+}
+
+void TestRecords::byteOrderMarkIsSkipped_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("categories") << "categories" << QByteArray(R"([{"category_name":"Cine"}])") << "Cine";
+    QTest::newRow("channels") << "channels" << QByteArray(R"( [{"name":"Uno"}])") << "Uno";
+    QTest::newRow("series") << "series" << QByteArray(R"([{"name":"Dos"}])") << "Dos";
+    QTest::newRow("sign-in") << "sign-in" << QByteArray(R"({"user_info":{"status":"Active"}})") << "Active";
+    QTest::newRow("movie detail") << "movie detail" << QByteArray(R"({"info":{"plot":"Trama"}})") << "Trama";
+    QTest::newRow("series detail") << "series detail" << QByteArray(R"({"info":{"plot":"Otra"}})") << "Otra";
+    QTest::newRow("guide") << "guide" << QByteArray(R"({"epg_listings":[{"title":"Tm90aWNpYXM="}]})")
+                           << "Noticias";
+    // Large enough to be cut into pieces decoded side by side.
+    QByteArray catalog = "[";
+    for (int i = 0; i < 70000; ++i)
+        catalog += R"({"name":"Pel\u00edcula )" + QByteArray::number(i) +
+                   R"(","stream_icon":"http:\/\/p.tv\/p.jpg"},)";
+    catalog += R"({"name":"\u00daltima"}])";
+    QTest::newRow("whole catalog") << "movies" << catalog << "Película 0 … Última (70001)";
+}
+
+QString TestRecords::textOf(const QString &kind, QByteArray body)
+{
+    const auto first = [](const auto &decoded, auto text) {
+        return decoded ? text(*decoded) : QStringLiteral("failed");
+    };
+    if (kind == QLatin1String("categories"))
+        return first(ProviderJson::decode<QList<Category>>(body),
+                     [](auto &d) { return d.at(0).categoryName(); });
+    if (kind == QLatin1String("channels"))
+        return first(ProviderJson::decode<QList<LiveStream>>(body), [](auto &d) { return d.at(0).name(); });
+    if (kind == QLatin1String("series"))
+        return first(ProviderJson::decode<QList<SeriesStream>>(body), [](auto &d) { return d.at(0).name(); });
+    if (kind == QLatin1String("sign-in"))
+        return first(ProviderJson::decode<AuthResponse>(body),
+                     [](auto &d) { return d.userInfo()->status(); });
+    if (kind == QLatin1String("movie detail"))
+        return first(ProviderJson::decode<VodInfoResponse>(body), [](auto &d) { return d.info()->plot(); });
+    if (kind == QLatin1String("series detail"))
+        return first(ProviderJson::decode<SeriesInfoResponse>(body), [](auto &d) { return d.plot(); });
+    if (kind == QLatin1String("guide"))
+        return first(ProviderJson::decode<EPGResponse>(body),
+                     [](auto &d) { return d.listings().at(0).title(); });
+    return first(ProviderJson::decode<QList<VodStream>>(std::move(body)), [](auto &d) {
+        return d.first().name() + QStringLiteral(" … ") + d.last().name() +
+               QStringLiteral(" (%1)").arg(d.size());
+    });
 }
 
 // Section models hand records to the screens: their fields must read as QML properties, an absent
 // optional text as an empty one.
 void TestRecords::recordsReadFromQml()
 {
-    const auto movies = ProviderJson::decode<QList<VodStream>>(R"([{"name":"Uno","stream_id":7,"added":"12"}])");
+    const auto movies =
+        ProviderJson::decode<QList<VodStream>>(R"([{"name":"Uno","stream_id":7,"added":"12"}])");
     const auto detail = ProviderJson::decode<VodInfoResponse>(R"({"info":{"rating":4.5}})");
     QVERIFY(movies && detail);
     norvane::test::QmlHarness harness;
@@ -324,8 +429,9 @@ void TestRecords::recordsReadFromQml()
             readonly property string summary: movie.name + "|" + movie.streamId + "|" + movie.addedEpoch
                                              + "|" + movie.streamIcon + "|" + detail.hasInfo + "|" + detail.info.rating
                                              + "|" + detail.hasMovieData
-        })", {{QStringLiteral("movie"), QVariant::fromValue(movies->at(0))},
-              {QStringLiteral("detail"), QVariant::fromValue(*detail)}});
+        })",
+                                   {{QStringLiteral("movie"), QVariant::fromValue(movies->at(0))},
+                                    {QStringLiteral("detail"), QVariant::fromValue(*detail)}});
     QVERIFY(root);
     QCOMPARE(root->property("summary").toString(), QStringLiteral("Uno|7|12||true|4.5|false"));
 }

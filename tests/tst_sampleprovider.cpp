@@ -21,7 +21,7 @@ struct Fetched
     QNetworkReply::NetworkError error = QNetworkReply::NoError;
     QByteArray contentType;
     qint64 elapsedMs = 0;
-    int progressSteps = 0;    // downloadProgress signals that brought new bytes
+    int progressSteps = 0; // downloadProgress signals that brought new bytes
     bool sawHeaders = false;
 };
 
@@ -36,7 +36,8 @@ class TestSampleProvider : public QObject
 
     QString api(const QString &query) const
     {
-        return m_provider->baseUrl() + QStringLiteral("/player_api.php?username=demo&password=demo1234") + query;
+        return m_provider->baseUrl() + QStringLiteral("/player_api.php?username=demo&password=demo1234") +
+               query;
     }
 
     Fetched fetch(const QString &url, int transferTimeoutMs = 0)
@@ -69,7 +70,7 @@ class TestSampleProvider : public QObject
         return out;
     }
 
-private Q_SLOTS:
+  private Q_SLOTS:
     void init()
     {
         m_provider = new SampleProvider(this);
@@ -90,14 +91,17 @@ private Q_SLOTS:
         QCOMPARE(auth->userInfo()->auth(), std::optional<qint64>(1));
         QCOMPARE(auth->userInfo()->status(), QStringLiteral("Active"));
 
-        const Fetched wrong = fetch(m_provider->baseUrl()
-                                    + QStringLiteral("/player_api.php?username=demo&password=nope&action=get_vod_streams"));
+        const Fetched wrong =
+            fetch(m_provider->baseUrl() +
+                  QStringLiteral("/player_api.php?username=demo&password=nope&action=get_vod_streams"));
         QCOMPARE(wrong.body, QByteArray(R"({"user_info":{"auth":0}})"));
         // Other credentials set by a test are the only ones accepted.
         m_provider->setCredentials(QStringLiteral("ana"), QStringLiteral("p@ss ñ"));
         QCOMPARE(fetch(api({})).body, QByteArray(R"({"user_info":{"auth":0}})"));
         const auto other = ProviderJson::decode<AuthResponse>(
-            fetch(m_provider->baseUrl() + QStringLiteral("/player_api.php?username=ana&password=p%40ss%20%C3%B1")).body);
+            fetch(m_provider->baseUrl() +
+                  QStringLiteral("/player_api.php?username=ana&password=p%40ss%20%C3%B1"))
+                .body);
         QCOMPARE(other->userInfo()->auth(), std::optional<qint64>(1));
     }
 
@@ -109,18 +113,55 @@ private Q_SLOTS:
         const QJsonArray movies = QJsonDocument::fromJson(vodBytes).array();
         const auto shape = [](const QJsonObject &object, const QString &key) {
             const QJsonValue value = object.value(key);
-            return key + (!object.contains(key) ? ":missing" : value.isNull() ? ":null" : value.isString() ? ":text" : ":number");
+            return key + (!object.contains(key) ? ":missing"
+                          : value.isNull()      ? ":null"
+                          : value.isString()    ? ":text"
+                                                : ":number");
         };
         QSet<QString> seen;
         for (const QJsonValue &v : movies)
             for (const QString key : {"stream_id", "name", "rating"})
                 seen.insert(shape(v.toObject(), key));
-        for (const char *expected : {"stream_id:number", "stream_id:text", "name:missing", "name:null", "rating:text",
-                                     "rating:number", "rating:null"})
+        for (const char *expected : {"stream_id:number", "stream_id:text", "name:missing", "name:null",
+                                     "rating:text", "rating:number", "rating:null"})
             QVERIFY2(seen.contains(QLatin1String(expected)), expected);
         const auto decoded = ProviderJson::decode<QList<VodStream>>(vodBytes);
         QVERIFY(decoded.ok());
         QCOMPARE(decoded->size(), movies.size());
+    }
+
+    // Answers come escaped as PHP's json_encode writes them, and mean what the plain ones mean.
+    void phpStyleAnswers_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QList<QByteArray>>("escapes"); // each must occur
+        QTest::newRow("sign-in") << QString() << QList<QByteArray>{R"(America\/Santiago)"};
+        QTest::newRow("movies") << "&action=get_vod_streams"
+                                << QList<QByteArray>{R"(http:\/\/)", R"(\u00ed)", R"(\ud83c\udfac)", R"(\")"};
+        QTest::newRow("series") << "&action=get_series"
+                                << QList<QByteArray>{R"(\u2014)", R"(\r\n)", R"(\u00f3)"};
+        QTest::newRow("movie detail")
+            << "&action=get_vod_info&vod_id=200002" << QList<QByteArray>{R"(\r\n)", R"(\u00f1)"};
+        QTest::newRow("series detail")
+            << "&action=get_series_info&series_id=1" << QList<QByteArray>{R"(\u00ed)"};
+    }
+
+    void phpStyleAnswers()
+    {
+        QFETCH(QString, query);
+        QFETCH(QList<QByteArray>, escapes);
+        const QByteArray php = fetch(api(query)).body;
+        m_provider->setJsonStyle(JsonWriter::Style::Plain);
+        const QByteArray plain = fetch(api(query)).body;
+        QVERIFY(!plain.contains(R"(\/)") && !plain.contains(R"(\u00)"));
+        QCOMPARE(QJsonDocument::fromJson(php), QJsonDocument::fromJson(plain));
+        QVERIFY(!QJsonDocument::fromJson(php).isEmpty());
+        for (const QByteArray &escape : escapes)
+            QVERIFY2(php.contains(escape), escape.constData());
+        for (qsizetype i = 0; i < php.size(); ++i) {
+            QVERIFY2(static_cast<unsigned char>(php[i]) < 0x80, "raw UTF-8 in a PHP-style answer");
+            QVERIFY2(php[i] != '/' || php[i - 1] == '\\', "unescaped / in a PHP-style answer");
+        }
     }
 
     void faultKnobs_data()
@@ -142,13 +183,15 @@ private Q_SLOTS:
         QTest::newRow("slow body") << f << 200 << int(QNetworkReply::NoError) << "slow";
         f = {};
         f.dropMidBody = true;
-        QTest::newRow("dropped mid-body") << f << 200 << int(QNetworkReply::RemoteHostClosedError) << "partial";
+        QTest::newRow("dropped mid-body")
+            << f << 200 << int(QNetworkReply::RemoteHostClosedError) << "partial";
         f = {};
         f.stall = true;
         QTest::newRow("stall") << f << 0 << int(QNetworkReply::OperationCanceledError) << "nothing";
         f = {};
         f.stallAfterHeaders = true;
-        QTest::newRow("stall after headers") << f << 200 << int(QNetworkReply::OperationCanceledError) << "headers";
+        QTest::newRow("stall after headers")
+            << f << 200 << int(QNetworkReply::OperationCanceledError) << "headers";
         f = {};
         f.emptyBody = true;
         QTest::newRow("empty body") << f << 200 << int(QNetworkReply::NoError) << "empty";
@@ -222,7 +265,8 @@ private Q_SLOTS:
     {
         QVERIFY(m_provider->listenOn(QHostAddress(QStringLiteral("127.0.0.2")), m_provider->port()));
         const QString second = QStringLiteral("http://127.0.0.2:%1").arg(m_provider->port());
-        const auto viaFirst = ProviderJson::decode<QList<LiveStream>>(fetch(api("&action=get_live_streams")).body);
+        const auto viaFirst =
+            ProviderJson::decode<QList<LiveStream>>(fetch(api("&action=get_live_streams")).body);
         const auto viaSecond = ProviderJson::decode<QList<LiveStream>>(
             fetch(second + "/player_api.php?username=demo&password=demo1234&action=get_live_streams").body);
         QVERIFY(viaFirst.ok() && viaSecond.ok());

@@ -3,6 +3,8 @@
 // --port N listens on port N of both addresses instead; --port 0 takes a free port (the same on
 // both) and prints it in the first line.
 //   norvane-sample-provider --write-catalog vod|series|live default|large|extreme <out.json>
+// The JSON is escaped the way PHP panels send it ("\/", \u00e9); --plain-json (anywhere among the
+// arguments) writes plain UTF-8 with only the escapes JSON requires.
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
@@ -26,14 +28,16 @@ void quietMessages(QtMsgType type, const QMessageLogContext &context, const QStr
 
 int usage()
 {
-    QTextStream(stderr) << "Uso: norvane-sample-provider [--size default|large|extreme] [--port N]\n"
-                           "     norvane-sample-provider --write-catalog vod|series|live default|large|extreme "
-                           "<archivo.json>\n";
+    QTextStream(stderr)
+        << "Uso: norvane-sample-provider [--size default|large|extreme] [--port N] [--plain-json]\n"
+           "     norvane-sample-provider --write-catalog vod|series|live default|large|extreme "
+           "<archivo.json> [--plain-json]\n";
     return 2;
 }
 
 // Writes the whole-catalog answer of one kind, as the demo provider would send it, for the benchmarks.
-int writeCatalog(const QString &kindName, const QString &sizeName, const QString &outPath)
+int writeCatalog(const QString &kindName, const QString &sizeName, const QString &outPath,
+                 JsonWriter::Style style)
 {
     const auto size = SampleCatalog::sizeFromName(sizeName);
     SampleCatalog::Kind kind = SampleCatalog::Kind::Vod;
@@ -45,10 +49,10 @@ int writeCatalog(const QString &kindName, const QString &sizeName, const QString
         return usage();
     if (!size)
         return usage();
-    const SampleCatalog catalog(*size);
+    const SampleCatalog catalog(*size, SampleCatalog::defaultSeed, style);
     QSaveFile out(outPath);
-    if (!out.open(QIODevice::WriteOnly)
-        || out.write(catalog.wholeList(kind, QStringLiteral("http://127.0.0.1:8080"))) < 0 || !out.commit()) {
+    if (!out.open(QIODevice::WriteOnly) ||
+        out.write(catalog.wholeList(kind, QStringLiteral("http://127.0.0.1:8080"))) < 0 || !out.commit()) {
         QTextStream(stderr) << "No se pudo escribir " << outPath << '\n';
         return 1;
     }
@@ -64,14 +68,17 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
+    const JsonWriter::Style style = args.removeAll(QStringLiteral("--plain-json")) > 0
+                                        ? JsonWriter::Style::Plain
+                                        : JsonWriter::Style::Php;
     SampleCatalog::Size size = SampleCatalog::Size::Default;
     quint16 port = 8080;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--write-catalog")) {
             if (i + 3 >= args.size())
                 return usage();
-            return writeCatalog(args[i + 1], args[i + 2], args[i + 3]);
+            return writeCatalog(args[i + 1], args[i + 2], args[i + 3], style);
         }
         if (args[i] == QLatin1String("--size") && i + 1 < args.size()) {
             const auto named = SampleCatalog::sizeFromName(args[++i]);
@@ -93,6 +100,7 @@ int main(int argc, char *argv[])
 
     SampleProvider provider;
     provider.setCatalogSize(size);
+    provider.setJsonStyle(style);
     const QList<QHostAddress> addresses{QHostAddress(QStringLiteral("127.0.0.1")),
                                         QHostAddress(QStringLiteral("127.0.0.2"))};
     for (const QHostAddress &address : addresses) {
@@ -103,9 +111,9 @@ int main(int argc, char *argv[])
         }
         port = provider.port();
     }
-    QTextStream(stdout) << "Proveedor de ejemplo en http://127.0.0.1:" << port << " y http://127.0.0.2:" << port
-                        << " (usuario " << provider.username() << ", contraseña " << provider.password()
-                        << ")" << Qt::endl;
+    QTextStream(stdout) << "Proveedor de ejemplo en http://127.0.0.1:" << port
+                        << " y http://127.0.0.2:" << port << " (usuario " << provider.username()
+                        << ", contraseña " << provider.password() << ")" << Qt::endl;
     // Make the streams while the user signs in, so the first play does not wait for ffmpeg.
     // The line "Videos de ejemplo listos" tells scripts that playback can start.
     std::thread([] {

@@ -1,6 +1,7 @@
 #include "FlexibleJson.h"
 
 #include "DecimalInteger.h"
+#include "JsonText.h"
 
 #include <charconv>
 #include <cmath>
@@ -13,8 +14,8 @@ using simdjson::ondemand::json_type;
 
 std::string_view trimmedToken(std::string_view token)
 {
-    while (!token.empty() && (token.back() == ' ' || token.back() == '\t' || token.back() == '\n'
-                              || token.back() == '\r'))
+    while (!token.empty() &&
+           (token.back() == ' ' || token.back() == '\t' || token.back() == '\n' || token.back() == '\r'))
         token.remove_suffix(1);
     return token;
 }
@@ -96,20 +97,14 @@ std::string_view numberText(std::string_view token, std::string &scratch)
     return scratch;
 }
 
-// Most provider texts hold no escape: those are used in place, straight from the (already
-// UTF-8-validated) input, and only the others are unescaped into the parser's buffer.
+// A string's content in place in the (already UTF-8-validated) input, escapes still in: JsonText
+// decodes them on the way to UTF-16, in the same pass that widens the text.
 std::optional<std::string_view> stringText(simdjson::ondemand::value &value)
 {
     const std::string_view token = trimmedToken(value.raw_json_token());
-    if (token.size() >= 2 && token.front() == '"' && token.back() == '"') {
-        const std::string_view content = token.substr(1, token.size() - 2);
-        if (content.find('\\') == std::string_view::npos)
-            return content;
-    }
-    std::string_view text;
-    if (value.get_string().get(text))
+    if (token.size() < 2 || token.front() != '"' || token.back() != '"')
         return std::nullopt;
-    return text;
+    return token.substr(1, token.size() - 2);
 }
 
 } // namespace
@@ -132,7 +127,7 @@ std::optional<QString> flexibleString(simdjson::ondemand::value &value)
     const std::optional<std::string_view> text = flexibleString(value, scratch);
     if (!text)
         return std::nullopt;
-    return QString::fromUtf8(text->data(), qsizetype(text->size()));
+    return JsonText::toQString(*text);
 }
 
 std::optional<qint64> flexibleInt(simdjson::ondemand::value &value)
@@ -142,7 +137,7 @@ std::optional<qint64> flexibleInt(simdjson::ondemand::value &value)
         return std::nullopt;
     if (type == json_type::string) {
         const std::optional<std::string_view> text = stringText(value);
-        return text ? DecimalInteger::parse(*text) : std::nullopt;
+        return text ? decimalInteger(*text) : std::nullopt;
     }
     if (type != json_type::number)
         return std::nullopt;
@@ -153,27 +148,46 @@ std::optional<qint64> flexibleInt(simdjson::ondemand::value &value)
     return number ? wholeToInt64(*number) : std::nullopt;
 }
 
+qsizetype byteOrderMarkLength(const QByteArray &body)
+{
+    return body.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+}
+
 simdjson::padded_string_view paddedView(QByteArray &body)
 {
     if (body.capacity() - body.size() < qsizetype(simdjson::SIMDJSON_PADDING))
         body.reserve(body.size() + qsizetype(simdjson::SIMDJSON_PADDING));
-    return simdjson::padded_string_view(body.constData(), size_t(body.size()), size_t(body.capacity()));
+    const size_t skipped = size_t(byteOrderMarkLength(body));
+    return simdjson::padded_string_view(body.constData() + skipped, size_t(body.size()) - skipped,
+                                        size_t(body.capacity()) - skipped);
 }
 
-std::optional<std::string_view> fieldKey(simdjson::ondemand::field &field)
+std::optional<qint64> decimalInteger(std::string_view text)
 {
-    // Keys without escapes are compared in place; raw() points just past the opening quote.
+    if (!JsonText::hasEscape(text))
+        return DecimalInteger::parse(text);
+    return DecimalInteger::parse(QStringView(JsonText::toQString(text)));
+}
+
+std::optional<std::string_view> fieldKey(simdjson::ondemand::field &field, std::string &unescaped)
+{
+    // raw() points just past the opening quote; the parser has checked that the key closes.
     const char *raw = field.key().raw();
-    for (const char *p = raw;; ++p) {
-        if (*p == '"')
-            return std::string_view(raw, size_t(p - raw));
-        if (*p == '\\')
-            break;
-    }
-    std::string_view key;
-    if (field.unescaped_key().get(key))
+    if (!raw)
         return std::nullopt;
-    return key;
+    const char *end = raw;
+    bool escaped = false;
+    for (; *end != '"'; ++end) {
+        if (*end == '\\') {
+            escaped = true;
+            ++end; // the escaped character, which may be a quote
+        }
+    }
+    const std::string_view key(raw, size_t(end - raw));
+    if (!escaped)
+        return key; // compared in place
+    unescaped = JsonText::toQString(key).toStdString();
+    return unescaped;
 }
 
 } // namespace FlexibleJson

@@ -3,14 +3,15 @@
 // Internal to the provider decoders: the shapes every answer shares (a list of objects, an
 // object of members, an object of flat text fields), on simdjson's On-Demand API.
 #include "FlexibleJson.h"
+#include "JsonText.h"
 #include "NorvaneFailure.h"
 #include "Result.h"
 
 #include <QFuture>
 #include <QList>
+#include <QString>
 #include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
-#include <QString>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -59,25 +60,22 @@ inline bool atEnd(simdjson::ondemand::document &document)
     return document.current_location().error() == simdjson::OUT_OF_BOUNDS;
 }
 
+// A text read with flexibleString, decoded; null when absent.
 inline QString toQString(const std::optional<std::string_view> &text)
 {
-    if (!text)
-        return QString();
-    if (text->empty())
-        return QString(QLatin1StringView(""));
-    return QString::fromUtf8(text->data(), qsizetype(text->size()));
+    return text ? JsonText::toQString(*text) : QString();
 }
 
 // Hands each member of an object to `visit(key, value)`, which may return false to stop with a
 // failure. False when a key or the document breaks.
-template <typename Visitor>
-bool forEachField(simdjson::ondemand::object &object, Visitor visit)
+template <typename Visitor> bool forEachField(simdjson::ondemand::object &object, Visitor visit)
 {
+    std::string unescaped;
     for (auto member : object) {
         simdjson::ondemand::field field;
         if (std::move(member).get(field))
             return false;
-        const auto key = FlexibleJson::fieldKey(field);
+        const auto key = FlexibleJson::fieldKey(field, unescaped);
         if (!key)
             return false;
         if constexpr (std::is_same_v<decltype(visit(*key, field.value())), bool>) {
@@ -91,8 +89,7 @@ bool forEachField(simdjson::ondemand::object &object, Visitor visit)
 }
 
 // The same for a value, which fails unless it is an object.
-template <typename Visitor>
-bool forEachField(simdjson::ondemand::value &value, Visitor visit)
+template <typename Visitor> bool forEachField(simdjson::ondemand::value &value, Visitor visit)
 {
     simdjson::ondemand::object object;
     if (value.get_object().get(object))
@@ -212,7 +209,8 @@ inline QList<qsizetype> listCuts(const QByteArray &body, int pieces)
     const auto blank = [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; };
     for (int i = 1; i < pieces; ++i) {
         qsizetype found = -1;
-        for (qsizetype at = std::max(size * i / pieces, cuts.isEmpty() ? 0 : cuts.last() + 1); at < size && found < 0; ++at) {
+        for (qsizetype at = std::max(size * i / pieces, cuts.isEmpty() ? 0 : cuts.last() + 1);
+             at < size && found < 0; ++at) {
             if (data[at] != '}')
                 continue;
             qsizetype comma = at + 1;
@@ -236,7 +234,8 @@ inline QList<qsizetype> listCuts(const QByteArray &body, int pieces)
 // Turns the body into one JSON array per piece, in place: each cut comma becomes "]" and the
 // rest of the body moves one byte further per cut to make room for the "[" that opens the next
 // piece. Needs cuts.size() spare bytes besides the parser's padding. Gives each piece's range.
-inline QList<std::pair<qsizetype, qsizetype>> splitList(char *data, qsizetype size, const QList<qsizetype> &cuts)
+inline QList<std::pair<qsizetype, qsizetype>> splitList(char *data, qsizetype size,
+                                                        const QList<qsizetype> &cuts)
 {
     const qsizetype n = cuts.size();
     for (qsizetype j = n; j >= 1; --j) { // the last piece first: nothing moves onto unmoved bytes
@@ -276,23 +275,26 @@ inline void joinList(char *data, qsizetype size, const QList<qsizetype> &cuts)
 //
 // A large body that this call owns alone (as a catalog read from disk is) is cut at element
 // boundaries into one piece per core, decoded side by side on the thread pool.
-template <typename Record, typename Reader>
-Result<QList<Record>> decodeList(QByteArray body, Reader read)
+template <typename Record, typename Reader> Result<QList<Record>> decodeList(QByteArray body, Reader read)
 {
     const qsizetype size = body.size();
-    const qsizetype pieceCount = std::min<qsizetype>({QThread::idealThreadCount(), size / parallelPieceBytes, 8});
-    const QList<qsizetype> cuts = pieceCount > 1 && body.isDetached() ? listCuts(body, int(pieceCount)) : QList<qsizetype>();
+    const qsizetype pieceCount =
+        std::min<qsizetype>({QThread::idealThreadCount(), size / parallelPieceBytes, 8});
+    const QList<qsizetype> cuts =
+        pieceCount > 1 && body.isDetached() ? listCuts(body, int(pieceCount)) : QList<qsizetype>();
     if (!cuts.isEmpty()) {
         // The app's readers leave this room already; anything else pays one copy here.
         body.reserve(size + cuts.size() + qsizetype(simdjson::SIMDJSON_PADDING));
         char *data = body.data();
         const size_t capacity = size_t(body.capacity());
-        const QList<std::pair<qsizetype, qsizetype>> ranges = splitList(data, size, cuts);
+        QList<std::pair<qsizetype, qsizetype>> ranges = splitList(data, size, cuts);
+        ranges.first().first = FlexibleJson::byteOrderMarkLength(body);
         std::vector<QList<Record>> parts(size_t(ranges.size()));
         const auto decodePiece = [&](qsizetype index) {
             const auto [begin, end] = ranges[index];
-            return readList<Record>(simdjson::padded_string_view(data + begin, size_t(end - begin), capacity - size_t(begin)),
-                                    read, parts[size_t(index)]);
+            return readList<Record>(
+                simdjson::padded_string_view(data + begin, size_t(end - begin), capacity - size_t(begin)),
+                read, parts[size_t(index)]);
         };
         QList<QFuture<std::optional<DecodingError>>> others;
         for (qsizetype i = 1; i < ranges.size(); ++i)
@@ -318,7 +320,8 @@ Result<QList<Record>> decodeList(QByteArray body, Reader read)
         joinList(data, size, cuts);
     }
     QList<Record> records;
-    if (const std::optional<DecodingError> error = readList<Record>(FlexibleJson::paddedView(body), read, records))
+    if (const std::optional<DecodingError> error =
+            readList<Record>(FlexibleJson::paddedView(body), read, records))
         return *error;
     if (records.capacity() > 2 * records.size() + 16)
         records.squeeze();
@@ -337,11 +340,12 @@ std::optional<DecodingError> decodeObject(QByteArray body, MemberReader member)
     simdjson::ondemand::object object;
     if (const auto error = document.get_object().get(object))
         return decodingError(error);
+    std::string unescaped;
     for (auto entry : object) {
         simdjson::ondemand::field field;
         if (const auto error = std::move(entry).get(field))
             return decodingError(error);
-        const auto key = FlexibleJson::fieldKey(field);
+        const auto key = FlexibleJson::fieldKey(field, unescaped);
         if (!key)
             return DecodingError{QStringLiteral("broken key")};
         member(*key, field.value());

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "JsonText.h"
+
 #include <QHashFunctions>
 #include <QString>
-#include <QStringDecoder>
 #include <QStringView>
 #include <array>
 #include <optional>
@@ -11,28 +12,28 @@
 // The N text fields of one provider record packed into one shared string, each present or
 // absent. Whole catalogs hold 100,000 records: one buffer per record instead of one per field
 // keeps decoding and copying cheap.
-template <int N>
-class RecordText
+template <int N> class RecordText
 {
     static_assert(N > 0 && N <= 32);
 
-public:
+  public:
     RecordText() = default;
 
-    // From UTF-8 views (absent where nullopt); the views need only live during the call.
-    static RecordText fromUtf8(const std::array<std::optional<std::string_view>, N> &fields)
+    // From texts as JSON writes them (UTF-8, escapes still in; absent where nullopt), decoded in
+    // one pass each; the views need only live during the call.
+    static RecordText fromJsonText(const std::array<std::optional<std::string_view>, N> &fields)
     {
         qsizetype bytes = 0;
         for (const auto &field : fields)
             bytes += field ? qsizetype(field->size()) : 0;
         RecordText packed;
-        // UTF-16 never needs more units than UTF-8 has bytes.
+        // Decoded UTF-16 never needs more units than the JSON text has bytes.
         packed.m_text = QString(bytes, Qt::Uninitialized);
         QChar *const begin = packed.m_text.data();
         QChar *out = begin;
         for (int i = 0; i < N; ++i) {
             if (fields[i]) {
-                out = appendUtf8(out, *fields[i]);
+                out = JsonText::decode(out, *fields[i]);
                 packed.m_present |= 1u << i;
             }
             packed.m_end[i] = quint32(out - begin);
@@ -84,22 +85,7 @@ public:
 
     size_t hash(size_t seed) const { return qHashMulti(seed, m_text, m_present); }
 
-private:
-    static QChar *appendUtf8(QChar *out, std::string_view utf8)
-    {
-        // Provider texts are nearly always ASCII: widen those directly.
-        bool ascii = true;
-        for (const char c : utf8)
-            ascii &= (static_cast<unsigned char>(c) < 0x80);
-        if (ascii) {
-            for (const char c : utf8)
-                *out++ = QChar(char16_t(c));
-            return out;
-        }
-        thread_local QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        return decoder.appendToBuffer(out, QByteArrayView(utf8.data(), qsizetype(utf8.size())));
-    }
-
+  private:
     QString m_text;
     std::array<quint32, N> m_end{};
     quint32 m_present = 0;

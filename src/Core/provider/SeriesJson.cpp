@@ -11,8 +11,8 @@ using namespace simdjson;
 
 namespace {
 
-constexpr std::string_view seriesKeys[] = {"name",        "series_id", "cover",  "plot",
-                                           "genre",       "category_id", "rating", "last_modified"};
+constexpr std::string_view seriesKeys[] = {"name",  "series_id",   "cover",  "plot",
+                                           "genre", "category_id", "rating", "last_modified"};
 constexpr std::string_view infoKeys[] = {"cover", "plot"};
 
 std::optional<SeriesStream> readSeriesStream(ondemand::object &object, JsonDecoding::Scratch &scratch)
@@ -23,8 +23,8 @@ std::optional<SeriesStream> readSeriesStream(ondemand::object &object, JsonDecod
     auto &texts = *fields;
     JsonDecoding::fillNameAndId(texts, SeriesStream::Name, SeriesStream::SeriesId);
     const auto &modified = texts[SeriesStream::LastModified];
-    const qint64 epoch = modified ? DecimalInteger::parse(*modified).value_or(0) : 0;
-    return SeriesStream(RecordText<SeriesStream::FieldCount>::fromUtf8(texts), epoch);
+    const qint64 epoch = modified ? FlexibleJson::decimalInteger(*modified).value_or(0) : 0;
+    return SeriesStream(RecordText<SeriesStream::FieldCount>::fromJsonText(texts), epoch);
 }
 
 // An episode's "info": plot, running time and still image, each optional.
@@ -95,8 +95,8 @@ std::optional<QList<Season>> readSeasons(ondemand::value &value)
     QList<Season> seasons;
     const bool read = JsonDecoding::forEachField(value, [&](std::string_view key, ondemand::value &list) {
         const qint64 keySeason = DecimalInteger::parse(key).value_or(0);
-        std::optional<QList<Episode>> episodes =
-            JsonDecoding::readArray<Episode>(list, [keySeason](ondemand::value &item) { return readEpisode(item, keySeason); });
+        std::optional<QList<Episode>> episodes = JsonDecoding::readArray<Episode>(
+            list, [keySeason](ondemand::value &item) { return readEpisode(item, keySeason); });
         if (!episodes)
             return false;
         std::stable_sort(episodes->begin(), episodes->end(),
@@ -116,28 +116,27 @@ std::optional<QList<Season>> readSeasons(ondemand::value &value)
 
 namespace ProviderJson {
 
-template <>
-Result<QList<SeriesStream>> decode(QByteArray body)
+template <> Result<QList<SeriesStream>> decode(QByteArray body)
 {
     return JsonDecoding::decodeList<SeriesStream>(std::move(body), readSeriesStream);
 }
 
-template <>
-Result<SeriesInfoResponse> decode(QByteArray body)
+template <> Result<SeriesInfoResponse> decode(QByteArray body)
 {
     QString cover;
     QString plot;
     QList<Season> seasons;
-    const auto failure = JsonDecoding::decodeObject(std::move(body), [&](std::string_view key, ondemand::value &value) {
-        if (key == "info") {
-            JsonDecoding::Scratch scratch;
-            const auto fields = JsonDecoding::readFlat(value, infoKeys, scratch);
-            cover = fields ? JsonDecoding::toQString((*fields)[0]) : QString();
-            plot = fields ? JsonDecoding::toQString((*fields)[1]) : QString();
-        } else if (key == "episodes") {
-            seasons = readSeasons(value).value_or(QList<Season>());
-        }
-    });
+    const auto failure =
+        JsonDecoding::decodeObject(std::move(body), [&](std::string_view key, ondemand::value &value) {
+            if (key == "info") {
+                JsonDecoding::Scratch scratch;
+                const auto fields = JsonDecoding::readFlat(value, infoKeys, scratch);
+                cover = fields ? JsonDecoding::toQString((*fields)[0]) : QString();
+                plot = fields ? JsonDecoding::toQString((*fields)[1]) : QString();
+            } else if (key == "episodes") {
+                seasons = readSeasons(value).value_or(QList<Season>());
+            }
+        });
     if (failure)
         return *failure;
     return SeriesInfoResponse(std::move(cover), std::move(plot), std::move(seasons));

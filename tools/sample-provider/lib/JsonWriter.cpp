@@ -1,9 +1,10 @@
 #include "JsonWriter.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
-JsonWriter::JsonWriter(qsizetype reserve)
+JsonWriter::JsonWriter(qsizetype reserve, Style style) : m_style(style)
 {
     if (reserve > 0)
         m_out.reserve(reserve);
@@ -58,9 +59,14 @@ JsonWriter &JsonWriter::key(const char *name)
     return *this;
 }
 
+namespace {
+const char hex[] = "0123456789abcdef";
+}
+
 void JsonWriter::escaped(const char *begin, const char *end)
 {
-    static const char hex[] = "0123456789abcdef";
+    if (m_style == Style::Php)
+        return escapedPhp(begin, end);
     const char *run = begin;
     for (const char *p = begin; p != end; ++p) {
         const auto c = static_cast<unsigned char>(*p);
@@ -68,17 +74,94 @@ void JsonWriter::escaped(const char *begin, const char *end)
             continue;
         m_out.append(run, p - run);
         switch (c) {
-        case '"': m_out += "\\\""; break;
-        case '\\': m_out += "\\\\"; break;
-        case '\n': m_out += "\\n"; break;
-        case '\t': m_out += "\\t"; break;
-        case '\r': m_out += "\\r"; break;
+        case '"':
+            m_out += "\\\"";
+            break;
+        case '\\':
+            m_out += "\\\\";
+            break;
+        case '\n':
+            m_out += "\\n";
+            break;
+        case '\t':
+            m_out += "\\t";
+            break;
+        case '\r':
+            m_out += "\\r";
+            break;
         default:
             m_out += "\\u00";
             m_out += hex[c >> 4];
             m_out += hex[c & 0xf];
         }
         run = p + 1;
+    }
+    m_out.append(run, end - run);
+}
+
+void JsonWriter::unicodeEscape(char32_t unit)
+{
+    const char text[] = {
+        '\\', 'u', hex[(unit >> 12) & 0xf], hex[(unit >> 8) & 0xf], hex[(unit >> 4) & 0xf], hex[unit & 0xf]};
+    m_out.append(text, sizeof text);
+}
+
+// The texts are valid UTF-8 (they come from this program): each sequence is decoded without checks.
+void JsonWriter::escapedPhp(const char *begin, const char *end)
+{
+    const char *run = begin;
+    for (const char *p = begin; p != end;) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c >= 0x20 && c < 0x80 && c != '"' && c != '\\' && c != '/') {
+            ++p;
+            continue;
+        }
+        m_out.append(run, p - run);
+        if (c < 0x80) {
+            switch (c) {
+            case '"':
+                m_out += "\\\"";
+                break;
+            case '\\':
+                m_out += "\\\\";
+                break;
+            case '/':
+                m_out += "\\/";
+                break;
+            case '\b':
+                m_out += "\\b";
+                break;
+            case '\f':
+                m_out += "\\f";
+                break;
+            case '\n':
+                m_out += "\\n";
+                break;
+            case '\t':
+                m_out += "\\t";
+                break;
+            case '\r':
+                m_out += "\\r";
+                break;
+            default:
+                unicodeEscape(c);
+            }
+            run = ++p;
+            continue;
+        }
+        const int length = c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : 2;
+        char32_t code = c & (0x7f >> length);
+        for (int i = 1; i < length && p + i != end; ++i)
+            code = (code << 6) | (static_cast<unsigned char>(p[i]) & 0x3f);
+        if (code > 0xffff) {
+            code -= 0x10000;
+            unicodeEscape(0xd800 + (code >> 10));
+            unicodeEscape(0xdc00 + (code & 0x3ff));
+        } else {
+            unicodeEscape(code);
+        }
+        p += std::min<qsizetype>(length, end - p);
+        run = p;
     }
     m_out.append(run, end - run);
 }

@@ -5,11 +5,17 @@
 
 // Writes JSON text straight into a byte buffer. The whole-catalog answers of the large sizes run to
 // a hundred megabytes; building them through QJsonDocument would take seconds and several copies.
-// Keys and texts are UTF-8; the writer escapes what JSON requires and nothing else.
+// Keys and texts are UTF-8.
 class JsonWriter
 {
-public:
-    explicit JsonWriter(qsizetype reserve = 0);
+  public:
+    // Php writes what PHP's json_encode sends by default, as the provider panels do: every "/" as
+    // "\/", every non-ASCII character as \uXXXX (lower-case hex, a surrogate pair above U+FFFF).
+    // Plain escapes what JSON requires and nothing else.
+    enum class Style { Php, Plain };
+
+    explicit JsonWriter(qsizetype reserve = 0, Style style = Style::Php);
+    explicit JsonWriter(Style style) : JsonWriter(0, style) {}
 
     void beginArray();
     void endArray();
@@ -37,12 +43,15 @@ public:
     const QByteArray &data() const { return m_out; }
     QByteArray take();
 
-private:
+  private:
     void beforeValue();
     void escaped(const char *begin, const char *end);
+    void escapedPhp(const char *begin, const char *end);
+    void unicodeEscape(char32_t unit);
 
     QByteArray m_out;
     // One entry per open array or object: true while it has no element yet.
     QList<bool> m_empty;
     bool m_afterKey = false;
+    Style m_style;
 };

@@ -14,19 +14,42 @@ struct CategorySpec
 };
 
 constexpr std::array<CategorySpec, 12> liveCategories{{
-    {"Noticias"}, {"Deportes"}, {"Películas y Cine"}, {"Infantil"}, {"Música"}, {"Documentales"},
-    {"Series TV"}, {"Cultura y Educación"}, {"Regionales España"}, {"Latinoamérica"}, {"Adultos +18"},
+    {"Noticias"},
+    {"Deportes"},
+    {"Películas y Cine"},
+    {"Infantil"},
+    {"Música"},
+    {"Documentales"},
+    {"Series TV"},
+    {"Cultura y Educación"},
+    {"Regionales España"},
+    {"Latinoamérica"},
+    {"Adultos +18"},
     {"XXX Canales"},
 }};
 constexpr std::array<CategorySpec, 20> vodCategories{{
-    {"Acción"}, {"Aventura"}, {"Animación"}, {"Comedia"}, {"Crimen"}, {"Documental"}, {"Drama"},
-    {"Familia"}, {"Fantasía"}, {"Historia"}, {"Terror"}, {"Música y Musicales"}, {"Misterio"}, {"Romance"},
-    {"Ciencia ficción"}, {"Suspenso"}, {"Bélica"}, {nullptr}, {"XXX Películas"}, {"18+ Eróticas"},
+    {"Acción"},   {"Aventura"},   {"Animación"},       {"Comedia"},
+    {"Crimen"},   {"Documental"}, {"Drama"},           {"Familia"},
+    {"Fantasía"}, {"Historia"},   {"Terror"},          {"Música y Musicales"},
+    {"Misterio"}, {"Romance"},    {"Ciencia ficción"}, {"Suspenso"},
+    {"Bélica"},   {nullptr},      {"XXX Películas"},   {"18+ Eróticas"},
 }};
 constexpr std::array<CategorySpec, 15> seriesCategories{{
-    {"Drama"}, {"Comedia"}, {"Policiales"}, {"Telenovelas"}, {"Animadas"}, {"Documentales"},
-    {"Ciencia ficción"}, {"Fantasía"}, {"Suspenso"}, {"Infantiles"}, {"Anime"}, {"Realities"},
-    {"Miniseries"}, {"Turcas"}, {"Adultos +18"},
+    {"Drama"},
+    {"Comedia"},
+    {"Policiales"},
+    {"Telenovelas"},
+    {"Animadas"},
+    {"Documentales"},
+    {"Ciencia ficción"},
+    {"Fantasía"},
+    {"Suspenso"},
+    {"Infantiles"},
+    {"Anime"},
+    {"Realities"},
+    {"Miniseries"},
+    {"Turcas"},
+    {"Adultos +18"},
 }};
 constexpr int liveCategoryBase = 1;
 constexpr int vodCategoryBase = 40;
@@ -35,37 +58,49 @@ constexpr qint64 channelIdBase = 1001;
 constexpr qint64 movieIdBase = 200001;
 constexpr qint64 seriesIdBase = 1;
 
-constexpr std::array nounsMasculine{"secreto", "camino", "silencio", "invierno", "viaje", "corazón", "jardín",
-                                    "río", "tesoro", "guardián", "destino", "sueño", "pueblo", "faro", "lobo",
-                                    "océano", "capitán", "niño", "señor", "último baile"};
-constexpr std::array nounsFeminine{"montaña", "niña", "canción", "isla", "noche", "ciudad", "promesa", "sombra",
-                                   "luna", "tormenta", "frontera", "leyenda", "señal", "máscara", "huida",
-                                   "araña", "estación", "búsqueda"};
-constexpr std::array adjectivesMasculine{"último", "perdido", "oscuro", "pequeño", "eterno", "salvaje", "dorado",
-                                         "olvidado", "valiente", "extraño", "helado", "prohibido"};
-constexpr std::array adjectivesFeminine{"última", "perdida", "oscura", "pequeña", "eterna", "salvaje", "dorada",
-                                        "olvidada", "valiente", "extraña", "helada", "prohibida"};
-constexpr std::array places{"Valparaíso", "Cádiz", "los Andes", "la Patagonia", "Aragón", "Logroño",
-                            "Peñíscola", "Bogotá", "Cancún", "Querétaro", "Mérida", "San Sebastián", "Córdoba",
-                            "Ñuñoa", "Temuco", "Málaga", "Cartagena", "Chiloé", "Asunción", "Medellín"};
-constexpr std::array people{"Begoña", "Íñigo", "Martín", "Sofía", "Inés", "Tomás", "Lucía", "Ramón",
-                            "Ximena", "Joaquín", "Ángela", "Néstor", "Zoë", "Agustín", "Maribel", "Iñaki"};
+constexpr std::array nounsMasculine{"secreto", "camino",  "silencio", "invierno", "viaje",
+                                    "corazón", "jardín",  "río",      "tesoro",   "guardián",
+                                    "destino", "sueño",   "pueblo",   "faro",     "lobo",
+                                    "océano",  "capitán", "niño",     "señor",    "último baile"};
+constexpr std::array nounsFeminine{"montaña", "niña",    "canción", "isla",     "noche",    "ciudad",
+                                   "promesa", "sombra",  "luna",    "tormenta", "frontera", "leyenda",
+                                   "señal",   "máscara", "huida",   "araña",    "estación", "búsqueda"};
+constexpr std::array adjectivesMasculine{"último", "perdido",  "oscuro",   "pequeño", "eterno", "salvaje",
+                                         "dorado", "olvidado", "valiente", "extraño", "helado", "prohibido"};
+constexpr std::array adjectivesFeminine{"última", "perdida",  "oscura",   "pequeña", "eterna", "salvaje",
+                                        "dorada", "olvidada", "valiente", "extraña", "helada", "prohibida"};
+constexpr std::array places{"Valparaíso", "Cádiz",         "los Andes", "la Patagonia", "Aragón",
+                            "Logroño",    "Peñíscola",     "Bogotá",    "Cancún",       "Querétaro",
+                            "Mérida",     "San Sebastián", "Córdoba",   "Ñuñoa",        "Temuco",
+                            "Málaga",     "Cartagena",     "Chiloé",    "Asunción",     "Medellín"};
+constexpr std::array people{"Begoña", "Íñigo",   "Martín", "Sofía",  "Inés", "Tomás",   "Lucía",   "Ramón",
+                            "Ximena", "Joaquín", "Ángela", "Néstor", "Zoë",  "Agustín", "Maribel", "Iñaki"};
 constexpr std::array channelWords{"TV", "Canal", "Señal", "Red", "Visión", "Estación", "Onda", "Sintonía"};
 constexpr std::array channelTags{"", " HD", " FHD", " SD", " 4K", " +1"};
-constexpr std::array genres{"Drama", "Comedia", "Acción, Aventura", "Suspenso", "Ciencia ficción", "Animación",
-                            "Documental", "Romance", "Terror", "Fantasía, Familia"};
-constexpr std::array programmes{"Noticiero central", "Fútbol: Colo-Colo contra la U", "Documental: la Patagonia salvaje",
-                                "Cocina con Begoña", "Telediario", "Música en vivo desde Medellín", "El tiempo",
-                                "Concurso: ¿Quién sabe más?", "Dibujos animados", "Cine de la tarde: El niño y la montaña",
-                                "Magacín de la mañana", "Reportaje: Chiloé, isla de leyendas", "Teleserie: Corazón de Ñuñoa",
-                                "Deportes al día", "Debate político", "Viajes por Aragón"};
+constexpr std::array genres{"Drama",     "Comedia",    "Acción, Aventura", "Suspenso", "Ciencia ficción",
+                            "Animación", "Documental", "Romance",          "Terror",   "Fantasía, Familia"};
+constexpr std::array programmes{"Noticiero central",
+                                "Fútbol: Colo-Colo contra la U",
+                                "Documental: la Patagonia salvaje",
+                                "Cocina con Begoña",
+                                "Telediario",
+                                "Música en vivo desde Medellín",
+                                "El tiempo",
+                                "Concurso: ¿Quién sabe más?",
+                                "Dibujos animados",
+                                "Cine de la tarde: El niño y la montaña",
+                                "Magacín de la mañana",
+                                "Reportaje: Chiloé, isla de leyendas",
+                                "Teleserie: Corazón de Ñuñoa",
+                                "Deportes al día",
+                                "Debate político",
+                                "Viajes por Aragón"};
 
 // The base years of the loose "added"/"last_modified" stamps: 2019-01-01 to late 2026.
 constexpr qint64 epochFrom = 1546300800;
 constexpr qint64 epochSpan = 248000000;
 
-template <typename List>
-const char *pick(const List &list, quint64 h)
+template <typename List> const char *pick(const List &list, quint64 h)
 {
     return list[h % list.size()];
 }
@@ -101,14 +136,30 @@ std::optional<qint64> idParameter(const QUrlQuery &query, const char *name)
 void writeRating(JsonWriter &out, const char *key, quint64 h)
 {
     switch (h % 8) {
-    case 0: out.field(key, 4.5); break;
-    case 1: out.field(key, "8"); break;
-    case 2: out.field(key, ""); break;
-    case 3: out.field(key, "0"); break;
-    case 4: out.nullField(key); break;
-    case 5: out.field(key, "7.2"); break;
-    case 6: out.field(key, qint64(6)); break;
-    default: out.field(key, "6.8"); break;
+    case 0:
+        out.field(key, 4.5);
+        break;
+    case 1:
+        out.field(key, "8");
+        break;
+    case 2:
+        out.field(key, "");
+        break;
+    case 3:
+        out.field(key, "0");
+        break;
+    case 4:
+        out.nullField(key);
+        break;
+    case 5:
+        out.field(key, "7.2");
+        break;
+    case 6:
+        out.field(key, qint64(6));
+        break;
+    default:
+        out.field(key, "6.8");
+        break;
     }
 }
 
@@ -116,13 +167,27 @@ void writeRating(JsonWriter &out, const char *key, quint64 h)
 void writeStamp(JsonWriter &out, const char *key, qint64 epoch, quint64 h)
 {
     switch (h % 20) {
-    case 10: case 11: case 12: case 13: case 14: out.field(key, epoch); break;
-    case 15: case 16: break; // missing
-    case 17: out.field(key, ""); break;
-    case 18:
-        out.field(key, QDateTime::fromSecsSinceEpoch(epoch, QTimeZone::utc()).toString(QStringLiteral("yyyy-MM-dd")).toUtf8());
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+        out.field(key, epoch);
         break;
-    default: out.field(key, numberText(epoch)); break;
+    case 15:
+    case 16:
+        break; // missing
+    case 17:
+        out.field(key, "");
+        break;
+    case 18:
+        out.field(key, QDateTime::fromSecsSinceEpoch(epoch, QTimeZone::utc())
+                           .toString(QStringLiteral("yyyy-MM-dd"))
+                           .toUtf8());
+        break;
+    default:
+        out.field(key, numberText(epoch));
+        break;
     }
 }
 
@@ -133,6 +198,29 @@ void writeId(JsonWriter &out, const char *key, qint64 id, bool asText)
         out.field(key, numberText(id));
     else
         out.field(key, id);
+}
+
+// Now and then a title carries an emoji (some outside the basic plane) or a quoted subtitle, as
+// panels fed by hand do. Deterministic in the record's index; the first records stay plain.
+QByteArray decoratedTitle(QByteArray title, int index)
+{
+    static constexpr std::array emoji{"\xF0\x9F\x8E\xAC", "\xF0\x9F\x8D\xBF", "\xE2\xAD\x90",
+                                      "\xE2\x9D\xA4\xEF\xB8\x8F"};
+    if (index % 23 == 7)
+        title += QByteArray(" ") + emoji[size_t(index / 23) % emoji.size()];
+    else if (index % 29 == 11)
+        title += " \"versión extendida\"";
+    return title;
+}
+
+// A plot in lines, as panels store what editors typed: some lines end in "\r\n".
+QByteArray plotLines(QByteArray plot, int index, const char *closing)
+{
+    if (index % 4 == 1)
+        plot += QByteArray("\r\n\r\n") + closing;
+    else if (index % 6 == 2)
+        plot += QByteArray(" La crítica la llamó \"") + closing + "\".";
+    return plot;
 }
 
 QByteArray durationText(int seconds)
@@ -146,7 +234,10 @@ QByteArray durationText(int seconds)
 
 } // namespace
 
-SampleCatalog::SampleCatalog(Size size, quint64 seed) : m_size(size), m_counts(countsFor(size)), m_seed(seed) {}
+SampleCatalog::SampleCatalog(Size size, quint64 seed, JsonWriter::Style style)
+    : m_size(size), m_counts(countsFor(size)), m_seed(seed), m_style(style)
+{
+}
 
 std::optional<SampleCatalog::Size> SampleCatalog::sizeFromName(const QString &name)
 {
@@ -162,9 +253,12 @@ std::optional<SampleCatalog::Size> SampleCatalog::sizeFromName(const QString &na
 SampleCatalog::Counts SampleCatalog::countsFor(Size size)
 {
     switch (size) {
-    case Size::Default: return {300, 3000, 400};
-    case Size::Large: return {5000, 100000, 20000};
-    case Size::Extreme: return {60000, 250000, 35000};
+    case Size::Default:
+        return {300, 3000, 400};
+    case Size::Large:
+        return {5000, 100000, 20000};
+    case Size::Extreme:
+        return {60000, 250000, 35000};
     }
     return {300, 3000, 400};
 }
@@ -177,7 +271,8 @@ QString SampleCatalog::missingImagePath()
 quint64 SampleCatalog::hash(int kind, qint64 index, int salt) const
 {
     // splitmix64 over the seed, the kind of record, its index and what is being chosen.
-    quint64 x = m_seed ^ (quint64(kind) << 56) ^ (quint64(index) * 0x9E3779B97F4A7C15ull) ^ (quint64(salt) << 40);
+    quint64 x =
+        m_seed ^ (quint64(kind) << 56) ^ (quint64(index) * 0x9E3779B97F4A7C15ull) ^ (quint64(salt) << 40);
     x += 0x9E3779B97F4A7C15ull;
     x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
     x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
@@ -190,8 +285,10 @@ int SampleCatalog::categoryOf(Kind kind, int index) const
     case Kind::Live:
         // The first channels, the broken ones among them, are news channels.
         return index < 3 ? 0 : int(hash(0, index, 1) % liveCategories.size());
-    case Kind::Vod: return int(hash(1, index, 1) % vodCategories.size());
-    case Kind::Series: return int(hash(2, index, 1) % seriesCategories.size());
+    case Kind::Vod:
+        return int(hash(1, index, 1) % vodCategories.size());
+    case Kind::Series:
+        return int(hash(2, index, 1) % seriesCategories.size());
     }
     return 0;
 }
@@ -222,33 +319,61 @@ QByteArray SampleCatalog::movieTitle(int index) const
     const quint64 w = hash(1, index, 3);
     QByteArray title;
     switch (h % 7) {
-    case 0: title = QByteArray("El ") + pick(adjectivesMasculine, w) + ' ' + pick(nounsMasculine, w >> 8); break;
-    case 1: title = QByteArray("La ") + pick(nounsFeminine, w) + ' ' + pick(adjectivesFeminine, w >> 8); break;
-    case 2: title = capitalized(pick(nounsMasculine, w)) + " de " + pick(places, w >> 8); break;
-    case 3: title = QByteArray(pick(people, w)) + " y la " + pick(nounsFeminine, w >> 8); break;
-    case 4: title = QByteArray("La ") + pick(nounsFeminine, w) + " del " + pick(nounsMasculine, w >> 8); break;
-    case 5: title = QByteArray("Regreso a ") + pick(places, w); break;
-    default: title = QByteArray("Los años de ") + pick(people, w); break;
+    case 0:
+        title = QByteArray("El ") + pick(adjectivesMasculine, w) + ' ' + pick(nounsMasculine, w >> 8);
+        break;
+    case 1:
+        title = QByteArray("La ") + pick(nounsFeminine, w) + ' ' + pick(adjectivesFeminine, w >> 8);
+        break;
+    case 2:
+        title = capitalized(pick(nounsMasculine, w)) + " de " + pick(places, w >> 8);
+        break;
+    case 3:
+        title = QByteArray(pick(people, w)) + " y la " + pick(nounsFeminine, w >> 8);
+        break;
+    case 4:
+        title = QByteArray("La ") + pick(nounsFeminine, w) + " del " + pick(nounsMasculine, w >> 8);
+        break;
+    case 5:
+        title = QByteArray("Regreso a ") + pick(places, w);
+        break;
+    default:
+        title = QByteArray("Los años de ") + pick(people, w);
+        break;
     }
     if ((h >> 8) % 3 == 0)
         title += " (" + QByteArray::number(1980 + int((h >> 16) % 47)) + ')';
     else if ((h >> 8) % 11 == 1)
         title += " 2";
-    return title;
+    return decoratedTitle(title, index);
 }
 
 QByteArray SampleCatalog::seriesTitle(int index) const
 {
     const quint64 h = hash(2, index, 2);
     const quint64 w = hash(2, index, 3);
+    QByteArray title;
     switch (h % 6) {
-    case 0: return QByteArray("Crónicas de ") + pick(places, w);
-    case 1: return QByteArray("La casa de ") + pick(people, w);
-    case 2: return QByteArray("Los misterios de ") + pick(places, w);
-    case 3: return capitalized(pick(nounsFeminine, w)) + ' ' + pick(adjectivesFeminine, w >> 8);
-    case 4: return QByteArray("Hermanos ") + pick(people, w) + " — " + pick(places, w >> 8);
-    default: return QByteArray("El ") + pick(nounsMasculine, w) + " de " + pick(people, w >> 8);
+    case 0:
+        title = QByteArray("Crónicas de ") + pick(places, w);
+        break;
+    case 1:
+        title = QByteArray("La casa de ") + pick(people, w);
+        break;
+    case 2:
+        title = QByteArray("Los misterios de ") + pick(places, w);
+        break;
+    case 3:
+        title = capitalized(pick(nounsFeminine, w)) + ' ' + pick(adjectivesFeminine, w >> 8);
+        break;
+    case 4:
+        title = QByteArray("Hermanos ") + pick(people, w) + " — " + pick(places, w >> 8);
+        break;
+    default:
+        title = QByteArray("El ") + pick(nounsMasculine, w) + " de " + pick(people, w >> 8);
+        break;
     }
+    return decoratedTitle(title, index);
 }
 
 QByteArray SampleCatalog::channelTitle(int index) const
@@ -293,8 +418,8 @@ std::optional<SampleCatalog::EpisodeRef> SampleCatalog::episodeRef(qint64 episod
     // Every fortieth series (episodelessSeriesId first) has no episodes.
     if (episodeId <= 0 || seriesIndex < 0 || seriesIndex >= m_counts.series || seriesId % 40 == 0)
         return std::nullopt;
-    if (season < 1 || season > seasonCount(int(seriesIndex)) || episode < 1
-        || episode > episodeCount(int(seriesIndex), season))
+    if (season < 1 || season > seasonCount(int(seriesIndex)) || episode < 1 ||
+        episode > episodeCount(int(seriesIndex), season))
         return std::nullopt;
     return EpisodeRef{int(seriesIndex), season, episode};
 }
@@ -328,8 +453,8 @@ std::optional<QString> SampleCatalog::episodeTitle(qint64 episodeId) const
     const auto ref = episodeRef(episodeId);
     if (!ref)
         return std::nullopt;
-    return QString::fromUtf8(seriesTitle(ref->seriesIndex))
-           + QStringLiteral(" T%1 E%2").arg(ref->season).arg(ref->episode);
+    return QString::fromUtf8(seriesTitle(ref->seriesIndex)) +
+           QStringLiteral(" T%1 E%2").arg(ref->season).arg(ref->episode);
 }
 
 std::optional<SampleMedia::Kind> SampleCatalog::liveMedia(qint64 channelId, const QString &extension) const
@@ -393,7 +518,7 @@ QByteArray SampleCatalog::answer(const QString &action, const QUrlQuery &query, 
 
 QByteArray SampleCatalog::categories(Kind kind) const
 {
-    JsonWriter out;
+    JsonWriter out(m_style);
     out.beginArray();
     const auto write = [&](const auto &list, int base) {
         for (int i = 0; i < int(list.size()); ++i) {
@@ -423,8 +548,8 @@ QByteArray SampleCatalog::wholeList(Kind kind, const QString &base) const
 
 QByteArray SampleCatalog::streams(Kind kind, std::optional<int> categoryIndex, const QString &base) const
 {
-    const QString cacheKey = QString::number(int(kind)) + '|' + (categoryIndex ? QString::number(*categoryIndex) : QString())
-                             + '|' + base;
+    const QString cacheKey = QString::number(int(kind)) + '|' +
+                             (categoryIndex ? QString::number(*categoryIndex) : QString()) + '|' + base;
     {
         QMutexLocker locker(&m_cacheMutex);
         const auto cached = m_cache.constFind(cacheKey);
@@ -441,11 +566,12 @@ QByteArray SampleCatalog::streams(Kind kind, std::optional<int> categoryIndex, c
         count = m_counts.series;
         perRecord = 900;
     }
-    JsonWriter out(categoryIndex ? 0 : count * perRecord);
+    JsonWriter out(categoryIndex ? 0 : count * perRecord, m_style);
     out.beginArray();
     for (int i = 0; i < count; ++i) {
         // A movie sent without a category is listed only in the whole catalog.
-        if (categoryIndex && (categoryOf(kind, i) != *categoryIndex || (kind == Kind::Vod && movieWithoutCategory(i))))
+        if (categoryIndex &&
+            (categoryOf(kind, i) != *categoryIndex || (kind == Kind::Vod && movieWithoutCategory(i))))
             continue;
         if (kind == Kind::Live)
             writeChannel(out, i, baseUtf8);
@@ -467,10 +593,18 @@ void SampleCatalog::writeChannel(JsonWriter &out, int index, const QByteArray &b
     const quint64 h = hash(0, index, 5);
     out.beginObject();
     switch (index % 17) {
-    case 5: break;                                                   // no "num" at all
-    case 9: out.nullField("num"); break;
-    case 3: case 12: out.field("num", numberText(index + 1)); break;
-    default: out.field("num", qint64(index + 1)); break;
+    case 5:
+        break; // no "num" at all
+    case 9:
+        out.nullField("num");
+        break;
+    case 3:
+    case 12:
+        out.field("num", numberText(index + 1));
+        break;
+    default:
+        out.field("num", qint64(index + 1));
+        break;
     }
     if (index % 151 == 100) {
         // no "name"
@@ -563,12 +697,15 @@ void SampleCatalog::writeSeries(JsonWriter &out, int index, const QByteArray &ba
     if (index % 9 == 4)
         out.nullField("plot");
     else
-        out.field("plot", "Una historia de " + QByteArray(pick(people, h)) + " en " + pick(places, h >> 8)
-                              + ": secretos, canciones y una búsqueda que cambia a toda la familia.");
+        out.field("plot",
+                  plotLines("Una historia de " + QByteArray(pick(people, h)) + " en " + pick(places, h >> 8) +
+                                ": secretos, canciones y una búsqueda que cambia a toda la familia.",
+                            index, "Nueva temporada en 2027."));
     out.field("cast", QByteArray(pick(people, h >> 12)) + ", " + pick(people, h >> 16));
     out.field("director", pick(people, h >> 20));
     out.field("genre", pick(genres, h >> 24));
-    out.field("releaseDate", QByteArray::number(1995 + int(h % 31)) + "-0" + QByteArray::number(1 + int(h % 9)) + "-15");
+    out.field("releaseDate",
+              QByteArray::number(1995 + int(h % 31)) + "-0" + QByteArray::number(1 + int(h % 9)) + "-15");
     writeStamp(out, "last_modified", epochFrom + qint64((h >> 4) % epochSpan), h >> 28);
     writeRating(out, "rating", h >> 32);
     out.field("rating_5based", double((h >> 36) % 11) / 2.0);
@@ -599,21 +736,24 @@ QByteArray SampleCatalog::shortEpg(const QUrlQuery &query) const
     const qint64 firstStart = now - now % slot;
     const bool textStamps = index % 2 == 0;
 
-    JsonWriter out;
+    JsonWriter out(m_style);
     out.beginObject();
     out.key("epg_listings").beginArray();
     for (int k = 0; k < limit; ++k) {
         const qint64 start = firstStart + k * slot;
         const qint64 stop = start + slot;
         const QString title = QString::fromUtf8(pick(programmes, hash(0, index * 1000 + start / slot, 6)));
-        const QString description = title + QStringLiteral(". Emisión en español con subtítulos; ñandú incluido.");
+        const QString description =
+            title + QStringLiteral(". Emisión en español con subtítulos; ñandú incluido.");
         out.beginObject();
         out.field("id", numberText(index * 100000 + start / slot % 100000));
         out.field("epg_id", numberText(*streamId));
         out.field("title", base64Utf8(title));
         out.field("lang", "es");
         const auto text = [](qint64 t) {
-            return QDateTime::fromSecsSinceEpoch(t, QTimeZone::utc()).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+            return QDateTime::fromSecsSinceEpoch(t, QTimeZone::utc())
+                .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                .toUtf8();
         };
         out.field("start", text(start));
         out.field("end", text(stop));
@@ -650,7 +790,7 @@ QByteArray SampleCatalog::vodInfo(const QUrlQuery &query, const QString &base) c
     const QByteArray title = movieTitle(index);
     const int durationSecs = 80 * 60 + int(h % 70) * 60;
 
-    JsonWriter out;
+    JsonWriter out(m_style);
     out.beginObject();
     if (index % 20 == 7) {
         // Panels without metadata for a movie send an empty array here.
@@ -668,14 +808,17 @@ QByteArray SampleCatalog::vodInfo(const QUrlQuery &query, const QString &base) c
             out.field("tmdb_id", numberText(10000 + index));
         out.field("name", title);
         out.field("o_name", title);
-        out.field("plot", "En " + QByteArray(pick(places, h)) + ", " + pick(people, h >> 8)
-                              + " descubre un secreto que su familia guardó durante años. Una película sobre la "
-                                "añoranza, el perdón y el camino de regreso.");
-        out.field("cast", QByteArray(pick(people, h >> 12)) + ", " + pick(people, h >> 16) + ", "
-                              + pick(people, h >> 20));
+        out.field("plot",
+                  plotLines("En " + QByteArray(pick(places, h)) + ", " + pick(people, h >> 8) +
+                                " descubre un secreto que su familia guardó durante años. Una película "
+                                "sobre la añoranza, el perdón y el camino de regreso.",
+                            index, "Conmovedora y honesta"));
+        out.field("cast", QByteArray(pick(people, h >> 12)) + ", " + pick(people, h >> 16) + ", " +
+                              pick(people, h >> 20));
         out.field("director", pick(people, h >> 24));
         out.field("genre", pick(genres, h >> 28));
-        out.field("releasedate", QByteArray::number(1980 + int(h % 46)) + "-05-1" + QByteArray::number(int(h % 10)));
+        out.field("releasedate",
+                  QByteArray::number(1980 + int(h % 46)) + "-05-1" + QByteArray::number(int(h % 10)));
         out.field("country", index % 2 ? "Chile" : "España");
         if (index % 3 == 0)
             out.field("duration_secs", numberText(durationSecs));
@@ -710,8 +853,8 @@ void SampleCatalog::writeEpisode(JsonWriter &out, const EpisodeRef &ref, const Q
         out.field("episode_num", numberText(ref.episode));
     else
         out.field("episode_num", qint64(ref.episode));
-    out.field("title", seriesTitle(ref.seriesIndex) + " - T" + QByteArray::number(ref.season) + "E"
-                           + QByteArray::number(ref.episode) + " - " + capitalized(pick(nounsFeminine, h)));
+    out.field("title", seriesTitle(ref.seriesIndex) + " - T" + QByteArray::number(ref.season) + "E" +
+                           QByteArray::number(ref.episode) + " - " + capitalized(pick(nounsFeminine, h)));
     out.field("container_extension", "mp4");
     if (ref.seriesIndex % 13 == 6 && ref.episode == 2) {
         out.key("info").beginArray();
@@ -719,15 +862,18 @@ void SampleCatalog::writeEpisode(JsonWriter &out, const EpisodeRef &ref, const Q
     } else {
         out.key("info").beginObject();
         out.field("movie_image", base + "/images/still/" + QByteArray::number(id) + ".jpg");
-        out.field("plot", "Capítulo " + QByteArray::number(ref.episode) + ": " + pick(people, h >> 8)
-                              + " vuelve a " + pick(places, h >> 16) + " y nada es como antes.");
+        out.field("plot",
+                  plotLines("Capítulo " + QByteArray::number(ref.episode) + ": " + pick(people, h >> 8) +
+                                " vuelve a " + pick(places, h >> 16) + " y nada es como antes.",
+                            ref.episode, "Próximo capítulo: el regreso."));
         const int seconds = 40 * 60 + int(h % 20) * 60;
         if (ref.episode % 2)
             out.field("duration_secs", qint64(seconds));
         else
             out.field("duration_secs", numberText(seconds));
         out.field("duration", durationText(seconds));
-        out.field("releasedate", "2021-0" + QByteArray::number(ref.season) + "-1" + QByteArray::number(ref.episode % 10));
+        out.field("releasedate",
+                  "2021-0" + QByteArray::number(ref.season) + "-1" + QByteArray::number(ref.episode % 10));
         writeRating(out, "rating", h >> 24);
         out.endObject();
     }
@@ -752,7 +898,7 @@ QByteArray SampleCatalog::seriesInfo(const QUrlQuery &query, const QString &base
     const int seasons = seasonCount(index);
     const bool withoutEpisodes = *seriesId % 40 == 0;
 
-    JsonWriter out;
+    JsonWriter out(m_style);
     out.beginObject();
     out.key("seasons").beginArray();
     for (int s = 1; s <= seasons && !withoutEpisodes; ++s) {
@@ -767,7 +913,7 @@ QByteArray SampleCatalog::seriesInfo(const QUrlQuery &query, const QString &base
     }
     out.endArray();
     out.key("info");
-    JsonWriter listing;
+    JsonWriter listing(m_style);
     writeSeries(listing, index, baseUtf8);
     out.raw(listing.data().constData());
     if (withoutEpisodes) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "JsonWriter.h"
 #include "SampleMedia.h"
 
 #include <QByteArray>
@@ -10,13 +11,13 @@
 #include <QUrlQuery>
 #include <optional>
 
-class JsonWriter;
-
 // The provider's catalog: live channels, movies and series made deterministically from a seed.
 // Every record is a pure function of (seed, index), so nothing per record is stored and a record
 // can be found from its id alone; the answers are written as JSON text directly and the large
 // whole-list answers are cached. The JSON is as loose as real panels send it: ids as numbers or
-// numeric texts, nulls, missing names, ratings as 4.5, "8", "", "0" or null, and so on.
+// numeric texts, nulls, missing names, ratings as 4.5, "8", "", "0" or null, and so on; by default
+// written the way PHP panels escape it (JsonWriter::Style::Php), with accents, emoji, quotes and
+// "\r\n" in the texts.
 //
 // Id layout (stable, tests and the playback helpers rely on it):
 //   live categories "1".."12", movie categories "40".."59", series categories "80".."94";
@@ -24,7 +25,7 @@ class JsonWriter;
 //   episode id = series id * 100 + season * 20 + episode number (season 1-4, episode 1-12).
 class SampleCatalog
 {
-public:
+  public:
     enum class Size { Default, Large, Extreme };
     enum class Kind { Live, Vod, Series };
 
@@ -44,11 +45,15 @@ public:
     static constexpr qint64 truncatedEpisodeId = 123;       // series 1, season 1, episode 3 ends early
     static constexpr qint64 episodelessSeriesId = 40;       // a series whose "episodes" is []
 
-    explicit SampleCatalog(Size size = Size::Default, quint64 seed = 20261206);
+    static constexpr quint64 defaultSeed = 20261206;
+
+    explicit SampleCatalog(Size size = Size::Default, quint64 seed = defaultSeed,
+                           JsonWriter::Style style = JsonWriter::Style::Php);
 
     static std::optional<Size> sizeFromName(const QString &name);
     static Counts countsFor(Size size);
     Size size() const { return m_size; }
+    JsonWriter::Style style() const { return m_style; }
     Counts counts() const { return m_counts; }
 
     // The body of one API answer. `base` is the address the request came on
@@ -73,7 +78,7 @@ public:
     // Path (under the provider's address) of the image that always answers 404 with an HTML page.
     static QString missingImagePath();
 
-private:
+  private:
     struct EpisodeRef
     {
         int seriesIndex;
@@ -106,6 +111,7 @@ private:
     Size m_size;
     Counts m_counts;
     quint64 m_seed;
+    JsonWriter::Style m_style;
     mutable QMutex m_cacheMutex;
     mutable QHash<QString, QByteArray> m_cache;
 };

@@ -6,6 +6,7 @@
 #include "LivePlaylist.h"
 #include "SampleMedia.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,7 +14,6 @@
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QDateTime>
 #include <QTimer>
 
 namespace {
@@ -21,25 +21,35 @@ namespace {
 QByteArray reasonPhrase(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 206: return "Partial Content";
-    case 302: return "Found";
-    case 400: return "Bad Request";
-    case 401: return "Unauthorized";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 416: return "Range Not Satisfiable";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 206:
+        return "Partial Content";
+    case 302:
+        return "Found";
+    case 400:
+        return "Bad Request";
+    case 401:
+        return "Unauthorized";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 416:
+        return "Range Not Satisfiable";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
     }
 }
 
 QByteArray htmlPage(int status)
 {
-    return "<!DOCTYPE html><html><head><title>" + QByteArray::number(status) + " " + reasonPhrase(status)
-           + "</title></head><body><h1>" + reasonPhrase(status)
-           + "</h1><p>nginx</p></body></html>";
+    return "<!DOCTYPE html><html><head><title>" + QByteArray::number(status) + " " + reasonPhrase(status) +
+           "</title></head><body><h1>" + reasonPhrase(status) + "</h1><p>nginx</p></body></html>";
 }
 
 QByteArray headerBlock(int status, const QByteArray &contentType, qint64 length,
@@ -76,7 +86,8 @@ bool SampleProvider::listenOn(const QHostAddress &address, quint16 port)
 
 QString SampleProvider::baseUrl() const
 {
-    return QStringLiteral("http://%1:%2").arg(m_firstHost.isEmpty() ? QStringLiteral("127.0.0.1") : m_firstHost)
+    return QStringLiteral("http://%1:%2")
+        .arg(m_firstHost.isEmpty() ? QStringLiteral("127.0.0.1") : m_firstHost)
         .arg(m_port);
 }
 
@@ -217,10 +228,18 @@ void SampleProvider::setCatalogSize(SampleCatalog::Size size)
     m_imageCache.clear();
 }
 
+void SampleProvider::setJsonStyle(JsonWriter::Style style)
+{
+    if (m_jsonStyle == style)
+        return;
+    m_jsonStyle = style;
+    m_catalog.reset();
+}
+
 const SampleCatalog &SampleProvider::catalog()
 {
     if (!m_catalog)
-        m_catalog = std::make_unique<SampleCatalog>(m_catalogSize);
+        m_catalog = std::make_unique<SampleCatalog>(m_catalogSize, SampleCatalog::defaultSeed, m_jsonStyle);
     return *m_catalog;
 }
 
@@ -246,7 +265,8 @@ void SampleProvider::handleApi(const QHttpServerRequest &request, QTcpSocket *so
         // Real panels answer wrong credentials with this, whatever the action.
         body = R"({"user_info":{"auth":0}})";
     } else {
-        body = m_apiHandler ? m_apiHandler(action, query) : defaultApiAnswer(action, query, addressOf(socket));
+        body =
+            m_apiHandler ? m_apiHandler(action, query) : defaultApiAnswer(action, query, addressOf(socket));
     }
     if (fault.status)
         status = fault.status;
@@ -262,7 +282,8 @@ void SampleProvider::handleApi(const QHttpServerRequest &request, QTcpSocket *so
     respond(socket, status, contentType, body, fault);
 }
 
-QByteArray SampleProvider::defaultApiAnswer(const QString &action, const QUrlQuery &query, const QString &base)
+QByteArray SampleProvider::defaultApiAnswer(const QString &action, const QUrlQuery &query,
+                                            const QString &base)
 {
     if (action.isEmpty())
         return signInAnswer(base);
@@ -273,7 +294,7 @@ QByteArray SampleProvider::signInAnswer(const QString &base) const
 {
     const QUrl url(base);
     const qint64 now = QDateTime::currentSecsSinceEpoch();
-    JsonWriter out;
+    JsonWriter out(m_jsonStyle);
     out.beginObject();
     out.key("user_info").beginObject();
     out.field("username", m_username.toUtf8());
@@ -299,7 +320,8 @@ QByteArray SampleProvider::signInAnswer(const QString &base) const
     out.field("rtmp_port", "8880");
     out.field("timezone", "America/Santiago");
     out.field("timestamp_now", now);
-    out.field("time_now", QDateTime::fromSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8());
+    out.field("time_now",
+              QDateTime::fromSecsSinceEpoch(now).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8());
     out.endObject();
     out.endObject();
     return out.take();
@@ -312,7 +334,8 @@ void SampleProvider::respond(QTcpSocket *socket, int status, const QByteArray &c
 }
 
 void SampleProvider::respond(QTcpSocket *socket, int status, const QByteArray &contentType,
-                             const QByteArray &body, const ProviderFault &givenFault, const Headers &extraHeaders)
+                             const QByteArray &body, const ProviderFault &givenFault,
+                             const Headers &extraHeaders)
 {
     const ProviderFault fault = givenFault.isSet() ? givenFault : m_dispatchFault;
     if (fault.stall) {
@@ -379,7 +402,8 @@ void SampleProvider::writeSlowly(QTcpSocket *socket, const QByteArray &body, int
 
 bool SampleProvider::serveImage(const QHttpServerRequest &request, QTcpSocket *socket)
 {
-    static const QRegularExpression pattern(QStringLiteral(R"(^/images/(poster|cover|logo|still)/(\d{1,15})(-xl|-sm)?\.(jpg|png)$)"));
+    static const QRegularExpression pattern(
+        QStringLiteral(R"(^/images/(poster|cover|logo|still)/(\d{1,15})(-xl|-sm)?\.(jpg|png)$)"));
     const QString path = request.url().path();
     const auto match = pattern.match(path);
     if (!match.hasMatch())
@@ -414,7 +438,8 @@ bool SampleProvider::serveImage(const QHttpServerRequest &request, QTcpSocket *s
         if (m_imageCache.size() >= 512)
             m_imageCache.clear();
         cached = m_imageCache.insert(
-            path, ImagePainter::draw(*title, size, png ? ImagePainter::Format::Png : ImagePainter::Format::Jpeg));
+            path,
+            ImagePainter::draw(*title, size, png ? ImagePainter::Format::Png : ImagePainter::Format::Jpeg));
     }
     respond(socket, 200, png ? "image/png" : "image/jpeg", *cached);
     return true;
@@ -422,8 +447,8 @@ bool SampleProvider::serveImage(const QHttpServerRequest &request, QTcpSocket *s
 
 bool SampleProvider::serveStream(const QHttpServerRequest &request, QTcpSocket *socket)
 {
-    static const QRegularExpression pattern(
-        QStringLiteral(R"(^/(live|movie|series)/([^/]+)/([^/]+)/(\d{1,15})(?:\.([A-Za-z0-9]{1,8})|/(seg\d{3}\.ts))$)"));
+    static const QRegularExpression pattern(QStringLiteral(
+        R"(^/(live|movie|series)/([^/]+)/([^/]+)/(\d{1,15})(?:\.([A-Za-z0-9]{1,8})|/(seg\d{3}\.ts))$)"));
     const auto match = pattern.match(request.url().path(QUrl::FullyEncoded));
     if (!match.hasMatch())
         return false;
@@ -476,8 +501,9 @@ bool SampleProvider::serveStream(const QHttpServerRequest &request, QTcpSocket *
 void SampleProvider::serveHlsPlaylist(QTcpSocket *socket, const QString &channelId)
 {
     QFile recording(SampleMedia::path(SampleMedia::Kind::LivePlaylist));
-    const QList<LivePlaylist::Segment> segments =
-        recording.open(QIODevice::ReadOnly) ? LivePlaylist::segmentsOf(recording.readAll()) : QList<LivePlaylist::Segment>();
+    const QList<LivePlaylist::Segment> segments = recording.open(QIODevice::ReadOnly)
+                                                      ? LivePlaylist::segmentsOf(recording.readAll())
+                                                      : QList<LivePlaylist::Segment>();
     if (segments.isEmpty()) {
         respond(socket, 503, "text/html", htmlPage(503));
         return;
@@ -506,8 +532,9 @@ void SampleProvider::serveFile(const QHttpServerRequest &request, QTcpSocket *so
     int status = 200;
     if (range.outcome == ByteRange::Outcome::Partial) {
         status = 206;
-        headers.append({"Content-Range", "bytes " + QByteArray::number(range.first) + '-'
-                                             + QByteArray::number(range.last) + '/' + QByteArray::number(size)});
+        headers.append({"Content-Range", "bytes " + QByteArray::number(range.first) + '-' +
+                                             QByteArray::number(range.last) + '/' +
+                                             QByteArray::number(size)});
     }
     if (request.method() == QHttpServerRequest::Method::Head) {
         socket->write(headerBlock(status, contentType, range.length(), headers));

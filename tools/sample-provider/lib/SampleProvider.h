@@ -21,10 +21,10 @@ class QTcpSocket;
 struct ProviderRequest
 {
     QString path;
-    QString action;                    // empty for the sign-in request
-    QMap<QString, QString> query;      // decoded query items
-    QByteArray rawQuery;               // the query exactly as sent (percent-encoding included)
-    QString host;                      // the local address that took the request
+    QString action;               // empty for the sign-in request
+    QMap<QString, QString> query; // decoded query items
+    QByteArray rawQuery;          // the query exactly as sent (percent-encoding included)
+    QString host;                 // the local address that took the request
     quint16 port = 0;
     QByteArray userAgent;
 };
@@ -37,13 +37,13 @@ struct ProviderRequest
 //   /images/poster/<movie id>-sm.jpg (200x300), /images/cover/<series id>.jpg (400x600),
 //   /images/logo/<channel id>.png (256x256), /images/still/<episode id>.jpg (640x360);
 //   /images/missing.jpg and any other image path answer 404 with an HTML page.
-//   /live/<user>/<pass>/<id>.m3u8 (segments at /live/<user>/<pass>/<id>/segNNN.ts), /live/<user>/<pass>/<id>.ts,
-//   /movie/<user>/<pass>/<id>.<ext>, /series/<user>/<pass>/<episode id>.<ext>, with Range support;
-//   wrong credentials answer 403, unknown or broken streams 404.
+//   /live/<user>/<pass>/<id>.m3u8 (segments at /live/<user>/<pass>/<id>/segNNN.ts),
+//   /live/<user>/<pass>/<id>.ts, /movie/<user>/<pass>/<id>.<ext>, /series/<user>/<pass>/<episode id>.<ext>,
+//   with Range support; wrong credentials answer 403, unknown or broken streams 404.
 class SampleProvider : public QAbstractHttpServer
 {
     Q_OBJECT
-public:
+  public:
     // A plain answer for a path outside the API (images, streams).
     struct Answer
     {
@@ -67,6 +67,8 @@ public:
     // The catalog behind the default answers (made on first use; Default size unless set before).
     void setCatalogSize(SampleCatalog::Size size);
     const SampleCatalog &catalog();
+    // How every answer's JSON is written (PHP's escaping unless set).
+    void setJsonStyle(JsonWriter::Style style);
     QString username() const { return m_username; }
     QString password() const { return m_password; }
 
@@ -101,11 +103,11 @@ public:
     // "http://<local address>:<port>" of the connection: where a client reached this provider.
     static QString addressOf(const QTcpSocket *socket);
 
-protected:
+  protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
     void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
 
-private:
+  private:
     void handleApi(const QHttpServerRequest &request, QTcpSocket *socket);
     QByteArray defaultApiAnswer(const QString &action, const QUrlQuery &query, const QString &base);
     QByteArray signInAnswer(const QString &base) const;
@@ -133,6 +135,7 @@ private:
     QList<QPointer<QTcpSocket>> m_stalled;
     SampleCatalog::Size m_catalogSize = SampleCatalog::Size::Default;
     std::unique_ptr<SampleCatalog> m_catalog;
+    JsonWriter::Style m_jsonStyle = JsonWriter::Style::Php;
     QHash<QString, QByteArray> m_imageCache;
     // The path fault of the request being dispatched to a path handler.
     ProviderFault m_dispatchFault;
