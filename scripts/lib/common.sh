@@ -20,8 +20,8 @@ ensure_deps() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# CMake's automatic moc step misses headers that appear after it first ran (the sources are
-# globbed): when the set of source files changed since the last build, make it scan again.
+# CMake's automatic moc step misses headers that appear after it first ran (tools and benchmarks
+# glob their sources): when the set of source files changed since the last build, scan again.
 refresh_moc_when_files_changed() {
   local list stamp="$BUILD_DIR/.source-files"
   list=$(cd "$ROOT" && find src tests tools bench -name '*.h' -o -name '*.cpp' | sort | md5sum)
