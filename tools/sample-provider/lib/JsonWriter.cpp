@@ -73,30 +73,43 @@ void JsonWriter::escaped(const char *begin, const char *end)
         if (c >= 0x20 && c != '"' && c != '\\')
             continue;
         m_out.append(run, p - run);
-        switch (c) {
-        case '"':
-            m_out += "\\\"";
-            break;
-        case '\\':
-            m_out += "\\\\";
-            break;
-        case '\n':
-            m_out += "\\n";
-            break;
-        case '\t':
-            m_out += "\\t";
-            break;
-        case '\r':
-            m_out += "\\r";
-            break;
-        default:
-            m_out += "\\u00";
-            m_out += hex[c >> 4];
-            m_out += hex[c & 0xf];
-        }
+        asciiEscape(c);
         run = p + 1;
     }
     m_out.append(run, end - run);
+}
+
+// The escape of an ASCII character that JSON (or, for "/", PHP) does not leave as it is.
+void JsonWriter::asciiEscape(unsigned char c)
+{
+    switch (c) {
+    case '"':
+        m_out += "\\\"";
+        break;
+    case '\\':
+        m_out += "\\\\";
+        break;
+    case '/':
+        m_out += "\\/";
+        break;
+    case '\b':
+        m_out += "\\b";
+        break;
+    case '\f':
+        m_out += "\\f";
+        break;
+    case '\n':
+        m_out += "\\n";
+        break;
+    case '\t':
+        m_out += "\\t";
+        break;
+    case '\r':
+        m_out += "\\r";
+        break;
+    default:
+        unicodeEscape(c);
+    }
 }
 
 void JsonWriter::unicodeEscape(char32_t unit)
@@ -118,34 +131,7 @@ void JsonWriter::escapedPhp(const char *begin, const char *end)
         }
         m_out.append(run, p - run);
         if (c < 0x80) {
-            switch (c) {
-            case '"':
-                m_out += "\\\"";
-                break;
-            case '\\':
-                m_out += "\\\\";
-                break;
-            case '/':
-                m_out += "\\/";
-                break;
-            case '\b':
-                m_out += "\\b";
-                break;
-            case '\f':
-                m_out += "\\f";
-                break;
-            case '\n':
-                m_out += "\\n";
-                break;
-            case '\t':
-                m_out += "\\t";
-                break;
-            case '\r':
-                m_out += "\\r";
-                break;
-            default:
-                unicodeEscape(c);
-            }
+            asciiEscape(c);
             run = ++p;
             continue;
         }

@@ -47,6 +47,7 @@ class JsonWriter
     void beforeValue();
     void escaped(const char *begin, const char *end);
     void escapedPhp(const char *begin, const char *end);
+    void asciiEscape(unsigned char c);
     void unicodeEscape(char32_t unit);
 
     QByteArray m_out;
