@@ -1,6 +1,7 @@
 #include "ImageCache.h"
 
 #include "DeclaredLength.h"
+#include "Logging.h"
 #include "PrivateFiles.h"
 
 #include <QBuffer>
@@ -175,8 +176,10 @@ QCoro::Task<std::optional<QImage>> ImageCache::fetch(QString url)
 {
     // A provider's "file:///..." or "data:" icon would otherwise read the user's own files into
     // the cache; nothing but a web address is fetched, nor looked up on disk.
-    if (!isWebAddress(url))
+    if (!isWebAddress(url)) {
+        qCDebug(lcImages) << "not a web address: not fetched";
         co_return std::nullopt;
+    }
     const QString path = diskPath(url);
     if (const auto stored = PrivateFiles::readAll(path, maxBodyBytes)) {
         if (auto image = decode(*stored))
@@ -187,8 +190,11 @@ QCoro::Task<std::optional<QImage>> ImageCache::fetch(QString url)
     if (!self || !body)
         co_return std::nullopt;
     auto image = decode(*body);
-    if (!image)
+    if (!image) {
+        // The address itself stays out of the log: a provider may put a token in it.
+        qCInfo(lcImages) << "an image answer of" << body->size() << "bytes did not decode";
         co_return std::nullopt; // nothing that does not decode is kept
+    }
     // A failed write only means the next launch downloads it again.
     PrivateFiles::ensureFolder(m_diskDir);
     PrivateFiles::writeAtomically(path, *body);
@@ -216,8 +222,10 @@ QCoro::Task<std::optional<QByteArray>> ImageCache::download(QString url)
         if (!reply)
             co_return std::nullopt;
         reply->deleteLater();
-        if (failedInTransport(*reply))
+        if (failedInTransport(*reply)) {
+            qCInfo(lcImages) << "image request failed:" << reply->error();
             co_return std::nullopt;
+        }
         if (const std::optional<QUrl> next = redirectTarget(*reply)) {
             if (address.scheme() == QLatin1String("https") && next->scheme() != QLatin1String("https"))
                 co_return std::nullopt; // never from https down to http
@@ -229,7 +237,8 @@ QCoro::Task<std::optional<QByteArray>> ImageCache::download(QString url)
             co_return std::nullopt; // the connection dropped mid-body
         co_return body;
     }
-    co_return std::nullopt; // too many redirects
+    qCInfo(lcImages) << "image request redirected too often";
+    co_return std::nullopt;
 }
 
 void ImageCache::remember(const QString &url, const QImage &image)

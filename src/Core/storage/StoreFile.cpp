@@ -1,5 +1,6 @@
 #include "StoreFile.h"
 
+#include "Logging.h"
 #include "PrivateFiles.h"
 
 #include <QDir>
@@ -36,7 +37,10 @@ bool StoreFile::write(const QByteArray &bytes)
     if (m_keepBeforeWriting && !moveAside())
         return false;
     m_keepBeforeWriting = false;
-    return PrivateFiles::writeAtomically(m_path, bytes);
+    const bool written = PrivateFiles::writeAtomically(m_path, bytes);
+    if (!written)
+        qCWarning(lcStorage) << "could not write" << m_path;
+    return written;
 }
 
 std::optional<QJsonArray> StoreFile::readArray()
@@ -84,8 +88,11 @@ bool StoreFile::moveAside()
     const qint64 next = copies.isEmpty() ? 1 : copies.last().first + 1;
     // A number never used before: an earlier copy is never replaced.
     const QString aside = m_path + QLatin1String(".corrupt.") + QString::number(next);
-    if (!QFile::rename(m_path, aside))
+    if (!QFile::rename(m_path, aside)) {
+        qCWarning(lcStorage) << "could not set aside" << m_path << "- not overwritten";
         return false;
+    }
+    qCInfo(lcStorage) << "unloadable" << m_path << "kept as" << aside;
     // Only once the newest is safe, the oldest beyond the limit go.
     while (copies.size() >= maxAsideCopies)
         QFile::remove(copies.takeFirst().second);
