@@ -1,4 +1,5 @@
 #include "ApiConnection.h"
+#include "CannedNetwork.h"
 #include "ErrorTexts.h"
 #include "NorvaneError.h"
 #include "OwnedDelay.h"
@@ -279,6 +280,41 @@ private Q_SLOTS:
         const auto result = QCoro::waitFor(cut.fetch<QList<Category>>(QStringLiteral("get_live_categories")));
         QVERIFY(!result);
         QCOMPARE(NorvaneError::message(result.failure()), offlineText);
+    }
+
+    // A network layer that finishes a cut-short body without an error: still the lost
+    // connection. A whole body, or a compressed one (its length is the compressed size), is fine.
+    void bodyShortOfItsLengthWithoutAnError_data()
+    {
+        const QByteArray body =
+            R"([{"category_id":"1","category_name":"Uno"},{"category_id":"2","category_name":"Dos"}])";
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<qint64>("declared");
+        QTest::addColumn<QByteArray>("encoding");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("cut short") << body.left(body.size() / 2) << qint64(body.size()) << QByteArray()
+                                   << offlineText;
+        QTest::newRow("whole") << body << qint64(body.size()) << QByteArray() << QString();
+        QTest::newRow("compressed") << body << qint64(body.size() * 2) << QByteArray("gzip") << QString();
+    }
+
+    void bodyShortOfItsLengthWithoutAnError()
+    {
+        QFETCH(QByteArray, sent);
+        QFETCH(qint64, declared);
+        QFETCH(QByteArray, encoding);
+        QFETCH(QString, failure);
+        CannedNetwork network(sent, declared, encoding);
+        ApiConnection::setSharedForTesting(&network); // the real one is back once `network` goes
+        const auto result =
+            QCoro::waitFor(client().fetch<QList<Category>>(QStringLiteral("get_live_categories")));
+        if (failure.isEmpty()) {
+            QVERIFY(result);
+            QCOMPARE(result->size(), 2);
+        } else {
+            QVERIFY(!result);
+            QCOMPARE(NorvaneError::message(result.failure()), failure);
+        }
     }
 
     void badBase_data()

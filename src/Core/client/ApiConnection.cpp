@@ -20,6 +20,7 @@ using namespace std::chrono_literals;
 std::chrono::milliseconds s_idleTimeout = 20s;
 std::chrono::milliseconds s_totalTimeout = 120s;
 std::chrono::milliseconds s_catalogTimeout = 60s;
+QPointer<QNetworkAccessManager> s_testManager;
 
 struct DeleteLater
 {
@@ -36,6 +37,8 @@ TransportError closedConnection()
 
 QNetworkAccessManager *ApiConnection::shared()
 {
+    if (s_testManager)
+        return s_testManager;
     static QMutex mutex;
     static QPointer<QNetworkAccessManager> manager;
     QMutexLocker lock(&mutex);
@@ -48,6 +51,11 @@ QNetworkAccessManager *ApiConnection::shared()
         }
     }
     return manager;
+}
+
+void ApiConnection::setSharedForTesting(QNetworkAccessManager *manager)
+{
+    s_testManager = manager;
 }
 
 std::chrono::milliseconds ApiConnection::idleTimeout() { return s_idleTimeout; }

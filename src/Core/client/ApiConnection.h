@@ -16,6 +16,8 @@ class ApiConnection
 public:
     // Created on first use, kept for the life of the program.
     static QNetworkAccessManager *shared();
+    // Tests put a fake network layer in its place; nullptr (or the fake's deletion) restores it.
+    static void setSharedForTesting(QNetworkAccessManager *manager);
 
     // The longest wait for any data (20 s) and for a whole answer (120 s); tests shorten them.
     static std::chrono::milliseconds idleTimeout();
