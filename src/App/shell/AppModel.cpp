@@ -29,8 +29,6 @@ AppModel::AppModel(QObject *parent)
         });
 }
 
-// MARK: - Fields
-
 void AppModel::setPhase(Phase phase)
 {
     if (m_phase == phase)
@@ -125,8 +123,6 @@ QString AppModel::title(AppTab tab)
     return {};
 }
 
-// MARK: - Rules
-
 QString AppModel::trimmedUserName(const QString &typed)
 {
     const auto isBlank = [](QChar c) {
@@ -179,8 +175,6 @@ QStringList AppModel::candidatesPreferring(const std::optional<QString> &savedSe
     return NorvaneServers::candidates(savedServer ? savedServer : std::optional<QString>(m_servers.value(0)),
                                       m_servers);
 }
-
-// MARK: - Sign-in
 
 // Servers are tried strictly one after another; the first success wins, otherwise the verdict of
 // highest priority (the earlier one on ties). The starting "no connection" verdict can only be
@@ -276,8 +270,6 @@ QCoro::Task<> AppModel::runLogin()
     setPhase(Phase::Home);
     setLoggingIn(false);
 }
-
-// MARK: - Leaving
 
 void AppModel::logOut()
 {
