@@ -49,7 +49,6 @@ public:
     static constexpr unsigned playerBufferCount = 3;
 
     // The largest picture side accepted (tests lower it); set before the player starts.
-    int maxSide() const { return m_maxSide; }
     void setMaxSide(int side) { m_maxSide = side; }
 
 private:
