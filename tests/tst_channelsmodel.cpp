@@ -1,4 +1,5 @@
 #include "ChannelsModel.h"
+#include "NorvaneError.h"
 #include "FavoritesStore.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
@@ -214,7 +215,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("next");
         QTest::newRow("another category") << QStringLiteral("2");
-        QTest::newRow("favourites") << QString(ChannelsModel::favoritesCategoryId);
+        QTest::newRow("favourites") << QStringLiteral("__favorites__");
     }
     void lateAnswerOfALeftCategory()
     {
@@ -252,7 +253,7 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < added.size(); ++i)
             m_favorites->add(Favorite("live", QString::number(500 + i), added.at(i), QStringLiteral("http://i/%1").arg(i)));
         m_favorites->add(Favorite("series", "9", "Aaa serie", std::nullopt));
-        m_model->selectCategory(QString(ChannelsModel::favoritesCategoryId));
+        m_model->selectCategory(QStringLiteral("__favorites__"));
         QVERIFY(!m_model->isLoadingChannels());
         QVERIFY(m_model->channelsError().isNull());
         QStringList names;
@@ -327,7 +328,7 @@ private Q_SLOTS:
         for (const QString &extension : extensions)
             expected.append(live(channel, extension));
         QCOMPARE(m_streams->addresses(), expected);
-        QCOMPARE(m_model->playbackError(), error ? ChannelsModel::playbackErrorText() : QString());
+        QCOMPARE(m_model->playbackError(), error ? NorvaneError::contentDidNotPlay() : QString());
         QCOMPARE(guideRequests(), QStringList{channel});
         QCOMPARE(m_provider.requests(QStringLiteral("get_short_epg")).first().query.value("limit"), QStringLiteral("12"));
         QCOMPARE(m_model->epg().size(), 1);
@@ -355,7 +356,7 @@ private Q_SLOTS:
         m_model->select(row("4001"));
         QTRY_VERIFY_WITH_TIMEOUT(m_model->epgLoaded(), 5000);
         QCOMPARE(m_streams->addresses(), (QStringList{live("4001", "m3u8"), live("4001", "ts")}));
-        QCOMPARE(m_model->playbackError(), tsEnds ? ChannelsModel::playbackErrorText() : QString());
+        QCOMPARE(m_model->playbackError(), tsEnds ? NorvaneError::contentDidNotPlay() : QString());
     }
 
     // A then B within A's watch: A's watch ends without falling back (even though the engine
@@ -385,7 +386,7 @@ private Q_SLOTS:
         m_model->select(row("3001"));
         QTRY_COMPARE_WITH_TIMEOUT(guideRequests().size(), 1, 5000);
         // The guide of 3001 is on its way; the user moves to another category meanwhile.
-        m_model->selectCategory(QString(ChannelsModel::favoritesCategoryId));
+        m_model->selectCategory(QStringLiteral("__favorites__"));
         QVERIFY(!m_model->selectedChannel());
         QTRY_VERIFY_WITH_TIMEOUT(m_model->epgLoaded(), 5000);
         QVERIFY(m_model->epg().isEmpty());
@@ -397,7 +398,7 @@ private Q_SLOTS:
         m_streams->fails = [](const QString &) { return true; };
         m_model->select(row(bothBroken));
         QTRY_VERIFY_WITH_TIMEOUT(m_model->epgLoaded(), 5000);
-        QCOMPARE(m_model->playbackError(), ChannelsModel::playbackErrorText());
+        QCOMPARE(m_model->playbackError(), NorvaneError::contentDidNotPlay());
         m_streams->fails = [](const QString &) { return false; };
         m_model->play(*m_model->selectedChannel());
         QVERIFY(m_model->playbackError().isNull());
@@ -501,7 +502,7 @@ private Q_SLOTS:
             expected.append(channel + QLatin1Char('.') + extension);
         played.removeDuplicates();
         QCOMPARE(played, expected);
-        QCOMPARE(model.playbackError(), error ? ChannelsModel::playbackErrorText() : QString());
+        QCOMPARE(model.playbackError(), error ? NorvaneError::contentDidNotPlay() : QString());
         engine->stop();
     }
 };

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 
 #include "ChannelsModel.h"
+#include "NorvaneError.h"
 #include "ChannelsScreen.h"
 #include "ControlsAutoHide.h"
 #include "FavoritesStore.h"
@@ -434,7 +435,7 @@ private Q_SLOTS:
         clickItem(item(view, QStringLiteral("channelRow_") + broken));
         QTRY_VERIFY_WITH_TIMEOUT(isShown(view, QStringLiteral("playbackError")), patienceMs);
         QCOMPARE(item(view, QStringLiteral("playbackError"))->property("text").toString(),
-                 ChannelsModel::playbackErrorText());
+                 NorvaneError::contentDidNotPlay());
         // The logo and spinner are gone with the failed attempt; the slot keeps the black video.
         QVERIFY(!isShown(view, QStringLiteral("connectingOverlay")));
         QTRY_VERIFY_WITH_TIMEOUT(section->epgLoaded(), patienceMs);

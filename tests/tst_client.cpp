@@ -142,18 +142,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("base");
         QTest::addColumn<QString>("username");
         QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("expected");
         QTest::newRow("live") << QStringLiteral("http://h:8080") << QStringLiteral("demo") << QStringLiteral("demo1234")
-                              << QStringLiteral("live") << QStringLiteral("http://h:8080/live/demo/demo1234/7.m3u8");
+                              << int(ContentType::Live) << QStringLiteral("http://h:8080/live/demo/demo1234/7.m3u8");
         QTest::newRow("one trailing slash dropped")
-            << QStringLiteral("http://h:8080/") << QStringLiteral("demo") << QStringLiteral("pw") << QStringLiteral("movie")
+            << QStringLiteral("http://h:8080/") << QStringLiteral("demo") << QStringLiteral("pw") << int(ContentType::Movie)
             << QStringLiteral("http://h:8080/movie/demo/pw/7.m3u8");
         QTest::newRow("segment characters stay")
-            << QStringLiteral("http://h") << QStringLiteral("a@b") << QStringLiteral("x+y=z") << QStringLiteral("series")
+            << QStringLiteral("http://h") << QStringLiteral("a@b") << QStringLiteral("x+y=z") << int(ContentType::Series)
             << QStringLiteral("http://h/series/a@b/x+y=z/7.m3u8");
         QTest::newRow("path breakers encoded")
-            << QStringLiteral("http://h") << QStringLiteral("jo sé") << QStringLiteral("a/b?c#d%e") << QStringLiteral("live")
+            << QStringLiteral("http://h") << QStringLiteral("jo sé") << QStringLiteral("a/b?c#d%e") << int(ContentType::Live)
             << QStringLiteral("http://h/live/jo%20s%C3%A9/a%2Fb%3Fc%23d%25e/7.m3u8");
     }
 
@@ -162,10 +162,10 @@ private Q_SLOTS:
         QFETCH(QString, base);
         QFETCH(QString, username);
         QFETCH(QString, password);
-        QFETCH(QString, kind);
+        QFETCH(int, kind);
         QFETCH(QString, expected);
         const XtreamClient c(base, username, password);
-        QCOMPARE(c.streamUrl(kind, QStringLiteral("7"), QStringLiteral("m3u8")), expected);
+        QCOMPARE(c.streamUrl(ContentType(kind), QStringLiteral("7"), QStringLiteral("m3u8")), expected);
         // The address decodes back to exactly the typed credentials.
         const QStringList segments = QUrl(expected).path(QUrl::FullyEncoded).split(u'/');
         QCOMPARE(QUrl::fromPercentEncoding(segments.at(2).toUtf8()), username);

@@ -11,32 +11,6 @@ using namespace norvane::test;
 
 namespace {
 
-const QByteArray categoryColumnQml = R"(
-import QtQuick
-import Norvane
-CategoryColumn {
-    width: 300; height: 500
-    property var selections: []
-    property var lockedClicks: []
-    categories: [
-        { categoryId: "10", categoryName: "Acción" },
-        { categoryId: "14", categoryName: "Adultos" },
-        { categoryId: "15", categoryName: "Infantiles" }
-    ]
-    isLocked: category => category.categoryId === "14"
-    onSelect: id => selections = selections.concat([id])
-    onLocked: category => lockedClicks = lockedClicks.concat([category.categoryId])
-}
-)";
-
-QVariantList specialRows()
-{
-    return {QVariantMap{{QStringLiteral("id"), QStringLiteral("__continue__")}, {QStringLiteral("label"), QStringLiteral("Continuar viendo")},
-                {QStringLiteral("icon"), QStringLiteral("play.circle")}},
-            QVariantMap{{QStringLiteral("id"), QStringLiteral("__recent__")}, {QStringLiteral("label"), QStringLiteral("Recién agregadas")},
-                {QStringLiteral("icon"), QStringLiteral("sparkles")}}};
-}
-
 QQuickItem *item(QmlHarness &harness, const QString &objectName)
 {
     auto *found = findByName<QQuickItem>(harness.root(), objectName);
@@ -52,76 +26,6 @@ class TestComponents : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void categoryClickRule_data()
-    {
-        QTest::addColumn<QString>("clicked");
-        QTest::addColumn<QStringList>("selections");
-        QTest::addColumn<QStringList>("lockedClicks");
-        QTest::newRow("special row selects") << "__recent__" << QStringList{"__recent__"} << QStringList{};
-        QTest::newRow("open category selects") << "10" << QStringList{"10"} << QStringList{};
-        QTest::newRow("locked category asks for the PIN") << "14" << QStringList{} << QStringList{"14"};
-    }
-
-    void categoryClickRule()
-    {
-        QFETCH(QString, clicked);
-        QFETCH(QStringList, selections);
-        QFETCH(QStringList, lockedClicks);
-        QmlHarness harness;
-        QObject *root = createShown(harness, categoryColumnQml, {{QStringLiteral("specials"), specialRows()}});
-        QVERIFY(root);
-        QQuickItem *row = item(harness, QStringLiteral("categoryRow_") + clicked);
-        QVERIFY(row);
-        clickItem(row);
-        QCOMPARE(root->property("selections").toStringList(), selections);
-        QCOMPARE(root->property("lockedClicks").toStringList(), lockedClicks);
-    }
-
-    void specialRowsComeFirstAndOnlyCategoriesLock()
-    {
-        QmlHarness harness;
-        QObject *root = createShown(harness, categoryColumnQml, {{QStringLiteral("specials"), specialRows()}});
-        QVERIFY(root);
-        const QStringList order{"__continue__", "__recent__", "10", "14", "15"};
-        qreal previousY = -1;
-        for (const QString &id : order) {
-            QQuickItem *row = item(harness, QStringLiteral("categoryRow_") + id);
-            QVERIFY(row);
-            QVERIFY2(row->y() > previousY, qPrintable(id));
-            previousY = row->y();
-            QCOMPARE(row->property("isLockedRow").toBool(), id == QLatin1String("14"));
-            QCOMPARE(accessibleName(row), row->property("label").toString());
-        }
-        QCOMPARE(item(harness, QStringLiteral("categoryRow___recent__"))->property("label").toString(),
-                 QStringLiteral("Recién agregadas"));
-    }
-
-    void selectedIdHighlightsOneRowOrNone_data()
-    {
-        QTest::addColumn<QVariant>("selectedId");
-        QTest::addColumn<QString>("highlighted");
-        QTest::newRow("none") << QVariant() << QString();
-        QTest::newRow("category") << QVariant(QStringLiteral("15")) << QStringLiteral("15");
-        QTest::newRow("special") << QVariant(QStringLiteral("__continue__")) << QStringLiteral("__continue__");
-        QTest::newRow("unknown id") << QVariant(QStringLiteral("99")) << QString();
-    }
-
-    void selectedIdHighlightsOneRowOrNone()
-    {
-        QFETCH(QVariant, selectedId);
-        QFETCH(QString, highlighted);
-        QmlHarness harness;
-        QVariantMap properties{{QStringLiteral("specials"), specialRows()}};
-        if (selectedId.isValid())
-            properties.insert(QStringLiteral("selectedId"), selectedId);
-        QVERIFY(createShown(harness, categoryColumnQml, properties));
-        for (const QString id : {"__continue__", "__recent__", "10", "14", "15"}) {
-            QQuickItem *row = item(harness, QStringLiteral("categoryRow_") + id);
-            QVERIFY(row);
-            QCOMPARE(row->property("selected").toBool(), id == highlighted);
-        }
-    }
-
     void pinPromptWrongThenRight()
     {
         QmlHarness harness;
@@ -131,7 +35,11 @@ import Norvane
 PinPrompt {
     property var tried: []
     property int cancels: 0
-    checkPin: function(pin) { tried = tried.concat([pin]); return pin === "4321" }
+    onSubmitted: pin => {
+        tried = tried.concat([pin])
+        if (pin !== "4321")
+            reject()
+    }
     onCancel: cancels += 1
 }
 )");
@@ -277,8 +185,6 @@ RetryBox {
             << QByteArray("SettingsView {\n app: AppModel { }\n Component.onCompleted: confirmForget = true\n}");
         QTest::newRow("section frame") << QByteArray(
             "SectionScaffold { title: \"Series\" }");
-        QTest::newRow("category column") << QByteArray(
-            "CategoryColumn { categories: [{ categoryId: \"1\", categoryName: \"Acción\" }]; selectedId: \"1\" }");
         QTest::newRow("PIN prompt") << QByteArray("PinPrompt { }");
         QTest::newRow("retry box") << QByteArray("RetryBox { message: \"Error\" }");
         QTest::newRow("catalog loading") << QByteArray("CatalogLoadingView { fraction: 0.5 }");

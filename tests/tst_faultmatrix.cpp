@@ -1,4 +1,5 @@
 #include "ApiConnection.h"
+#include "NorvaneError.h"
 #include "AppModel.h"
 #include "ChannelsModel.h"
 #include "ErrorTexts.h"
@@ -215,7 +216,7 @@ QString TestFaultMatrix::expectedText(Request::Texts texts, Fault fault)
     if (texts == Texts::Playback) {
         const bool failsInThePlayer = fault == Fault::Http401 || fault == Fault::Http404 || fault == Fault::Http500
                                       || fault == Fault::Empty || fault == Fault::Html;
-        return failsInThePlayer ? ChannelsModel::playbackErrorText() : QString();
+        return failsInThePlayer ? NorvaneError::contentDidNotPlay() : QString();
     }
     // Sign-in tries every server and reports the strongest verdict: a server that failed in any
     // way counts as unreachable.

@@ -4,6 +4,7 @@
 #include <QCoroTask>
 
 #include "ChannelRow.h"
+#include "NorvaneError.h"
 #include "ControlsAutoHide.h"
 #include "ItemInput.h"
 #include "LiveFullscreenPlayback.h"
@@ -146,7 +147,7 @@ private Q_SLOTS:
         QVERIFY(view);
         LiveFullscreenPlayback *playback = playbackOf(view);
         QTRY_VERIFY_WITH_TIMEOUT(!playback->error().isEmpty(), patienceMs);
-        QCOMPARE(playback->error(), LiveFullscreenPlayback::errorText());
+        QCOMPARE(playback->error(), NorvaneError::channelDidNotPlay());
         QVERIFY(playback->didFallbackToTS());
         QVERIFY(isShown(view, QStringLiteral("errorBox")));
         QCOMPARE(findByName<QQuickItem>(view, QStringLiteral("errorText"))->property("text").toString(),

@@ -216,8 +216,9 @@ MovieDetailView {
         QVERIFY(waitForCategories(root));
         auto specialIds = [root] {
             QStringList ids;
-            for (const QVariant &row : root->property("specials").toList())
-                ids << row.toMap().value("id").toString();
+            for (const SectionRow &row : root->property("model").value<MoviesModel *>()->categoryRows())
+                if (row.id().startsWith(QLatin1String("__")))
+                    ids << row.id();
             return ids;
         };
         QCOMPARE(specialIds(), QStringList{"__recent__"});

@@ -82,8 +82,8 @@ private Q_SLOTS:
         QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
         QCOMPARE(moviesWhenCategoriesSettled, 60);
         QCOMPARE(ids(model.movies()), idRange(100, 41));
-        QCOMPARE(model.listModel()->rowCount(), 60);
-        QCOMPARE(model.listModel()->index(0, 0).data(RecordListModel<VodStream>::RecordRole).value<VodStream>(),
+        QCOMPARE(model.cards()->rowCount(), 60);
+        QCOMPARE(model.cards()->index(0, 0).data(RecordListModel<VodStream>::RecordRole).value<VodStream>(),
                  model.movies().first());
         QCOMPARE(loadingMovies.size(), 2); // the foreground download showed the loading state
         QVERIFY(!model.isLoadingMovies());
@@ -136,7 +136,7 @@ private Q_SLOTS:
 
         QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("__continue__")));
         QVERIFY(model.movies().isEmpty());
-        QCOMPARE(model.listModel()->rowCount(), 0);
+        QCOMPARE(model.cards()->rowCount(), 0);
         QVERIFY(!model.isLoadingMovies());
         QTest::qWait(50);
         QCOMPARE(m_provider->requests().size(), requestsBefore);
@@ -453,6 +453,39 @@ private Q_SLOTS:
         // A new visit starts locked again.
         MoviesModel nextVisit(m_progress.get());
         QVERIFY(nextVisit.isLocked(adult));
+    }
+
+    // The column lists the section's own rows, then the categories with their locks; it follows an
+    // unlock and the first unfinished movie.
+    void categoryRowsFollowLocksAndProgress()
+    {
+        MoviesModel &model = makeModel();
+        openSection();
+        const auto ids = [&model] {
+            QStringList list;
+            for (const SectionRow &row : model.categoryRows())
+                list << row.id() + (row.isLocked() ? QStringLiteral("*") : QString());
+            return list;
+        };
+        QCOMPARE(ids().mid(0, 2), (QStringList{QStringLiteral("__recent__"), model.categories().first().categoryId()}));
+        QCOMPARE(model.categoryRows().first().label(), QStringLiteral("Recién agregadas"));
+        QVERIFY(ids().contains(QStringLiteral("59*")));
+
+        QSignalSpy rows(&model, &CategorizedSectionModel::categoryRowsChanged);
+        model.unlock(QStringLiteral("59"));
+        QCOMPARE(rows.size(), 1);
+        QVERIFY(ids().contains(QStringLiteral("59")));
+
+        m_progress->recordPosition(QStringLiteral("movie:7"), QStringLiteral("movie"), QStringLiteral("7"), QStringLiteral("Siete"),
+                                   std::nullopt, QStringLiteral("http://h/7.mp4"), 60'000, 600'000);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(ids().mid(0, 2), (QStringList{QStringLiteral("__recent__"), QStringLiteral("__continue__")}));
+        QCOMPARE(model.continueEntries().size(), 1);
+        // A series entry is not this section's.
+        m_progress->recordPosition(QStringLiteral("series:1:ep:2"), QStringLiteral("series"), QStringLiteral("1"), QStringLiteral("S"),
+                                   std::nullopt, QStringLiteral("http://h/2.mp4"), 60'000, 600'000);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(model.continueEntries().size(), 1);
     }
 };
 

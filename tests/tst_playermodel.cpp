@@ -1,4 +1,5 @@
 #include "MediaRoutes.h"
+#include "NorvaneError.h"
 #include "QmlHarness.h"
 #include "PlayerModel.h"
 #include "ProgressStore.h"
@@ -157,7 +158,7 @@ private Q_SLOTS:
             QCOMPARE(saved->positionMs(), durationMs);
             QCOMPARE(saved->durationMs(), durationMs);
         } else {
-            QCOMPARE(f.model->playbackError(), PlayerModel::errorText());
+            QCOMPARE(f.model->playbackError(), NorvaneError::contentDidNotPlay());
             QVERIFY(f.model->playbackError().contains(QLatin1Char('\n')));
             QCOMPARE(closed.count(), 0);
             QCOMPARE(errors.count(), 1);

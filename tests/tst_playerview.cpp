@@ -1,4 +1,5 @@
 #include "ItemInput.h"
+#include "NorvaneError.h"
 #include "PlayerModel.h"
 #include "PlayerText.h"
 #include "ProgressStore.h"
@@ -356,7 +357,7 @@ private Q_SLOTS:
         f.player->report(MediaPlayerBackend::Error, false, 125'000);
         QCoreApplication::processEvents();
         QTRY_VERIFY(f.item("errorOverlay")->isVisible());
-        QCOMPARE(f.item("errorText")->property("text").toString(), PlayerModel::errorText());
+        QCOMPARE(f.item("errorText")->property("text").toString(), NorvaneError::contentDidNotPlay());
         f.player->calls.clear();
         clickItem(f.item("retryButton"));
         QVERIFY(f.player->calls.contains(QStringLiteral("play")));

@@ -7,6 +7,7 @@
 #include "RecordFields.h"
 #include "RemoteImage.h"
 #include "ScreenTestBed.h"
+#include "SectionScreen.h"
 #include "SeriesDetailModel.h"
 #include "SeriesModel.h"
 #include "TestMain.h"
@@ -188,8 +189,7 @@ import QtQuick
 import Norvane
 SeriesDetailView {
     width: 1000; height: 700
-    property var players: []
-    onPlay: player => players = players.concat([player])
+    screen: CatalogScreen { }
 }
 )", {{"series", QVariant::fromValue(picked)}});
         QVERIFY(root);
@@ -248,11 +248,10 @@ SeriesDetailView {
 
         clickItem(row);
         const QList<PlayableItem> expected = detail->queueFrom(detail->episodes().first());
-        const QVariantList players = root->property("players").toList();
-        QCOMPARE(players.size(), 1);
-        auto *player = players.first().value<PlayerModel *>();
+        auto *screen = root->property("screen").value<SectionScreen *>();
+        auto *player = screen->player();
         QVERIFY(player);
-        QCOMPARE(player->parent(), root);
+        QCOMPARE(player->parent(), screen);
         QCOMPARE(player->queue(), expected);
         QCOMPARE(player->index(), 0);
         QCOMPARE(expected.first().url(), QStringLiteral("http://stored/121.mp4"));
@@ -336,13 +335,13 @@ SeriesDetailView {
                                      && VLCEngine::shared()->currentTimeMs() > 1000,
                                  30000);
         QVERIFY(player->playbackError().isEmpty());
-        QCOMPARE(player->currentItem().url(), m_bed.client().streamUrl("series", "122", "mp4"));
+        QCOMPARE(player->currentItem().url(), m_bed.client().streamUrl(ContentType::Series, "122", "mp4"));
         player->close();
         QTRY_VERIFY(!root->property("player").value<PlayerModel *>());
         const std::optional<ProgressEntry> stored = ProgressStore::shared()->find(key);
         QVERIFY(stored);
         QVERIFY(stored->positionMs() > 0);
-        QCOMPARE(stored->url(), m_bed.client().streamUrl("series", "122", "mp4"));
+        QCOMPARE(stored->url(), m_bed.client().streamUrl(ContentType::Series, "122", "mp4"));
         QTRY_VERIFY(!m_bed.item("playerView"));
         QVERIFY(m_bed.item("seriesDetail")->isVisible());
     }

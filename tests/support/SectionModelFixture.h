@@ -68,7 +68,7 @@ protected:
         m_tester.reset();
         m_model = std::make_unique<Model>(m_progress.get(), stores...);
         m_model->setClient(clientOf(*m_provider));
-        m_tester = std::make_unique<QAbstractItemModelTester>(m_model->listModel(),
+        m_tester = std::make_unique<QAbstractItemModelTester>(m_model->cards(),
                                                               QAbstractItemModelTester::FailureReportingMode::QtTest);
         return *m_model;
     }

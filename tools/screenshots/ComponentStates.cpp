@@ -25,38 +25,6 @@ void retryBox(ScreenshotRun &run)
     run.shoot(QStringLiteral("component-retry-box"));
 }
 
-void categoryColumn(ScreenshotRun &run)
-{
-    const QVariantList specials{
-        QVariantMap{{QStringLiteral("id"), QStringLiteral("__continue__")}, {QStringLiteral("label"), QStringLiteral("Continuar viendo")},
-                {QStringLiteral("icon"), QStringLiteral("play.circle")}},
-        QVariantMap{{QStringLiteral("id"), QStringLiteral("__recent__")}, {QStringLiteral("label"), QStringLiteral("Recién agregadas")},
-                {QStringLiteral("icon"), QStringLiteral("sparkles")}},
-    };
-    if (!run.show(onBackground(R"(
-  property var specialRows: []
-  CategoryColumn {
-    width: 300
-    anchors.top: parent.top
-    anchors.bottom: parent.bottom
-    specials: parent.specialRows
-    categories: [
-      { categoryId: "10", categoryName: "Acción" },
-      { categoryId: "11", categoryName: "Comedia" },
-      { categoryId: "12", categoryName: "Documentales" },
-      { categoryId: "13", categoryName: "Drama" },
-      { categoryId: "14", categoryName: "Adultos +18" },
-      { categoryId: "15", categoryName: "Infantiles" },
-      { categoryId: "16", categoryName: "Terror" }
-    ]
-    selectedId: "11"
-    isLocked: category => category.categoryId === "14"
-  })"), {{QStringLiteral("specialRows"), specials}}, QSize(300, 420)))
-        return;
-    run.settle(100);
-    run.shoot(QStringLiteral("component-category-column"));
-}
-
 void pinPromptWrong(ScreenshotRun &run)
 {
     QQuickItem *root = run.show(onBackground(R"(
@@ -70,7 +38,7 @@ void pinPromptWrong(ScreenshotRun &run)
       id: prompt
       objectName: "prompt"
       anchors.fill: parent
-      checkPin: pin => pin === "0000"
+      onSubmitted: pin => { if (pin !== "0000") reject() }
     }
   })"), {}, QSize(520, 480));
     if (!root)
@@ -101,7 +69,6 @@ void catalogLoading(ScreenshotRun &run)
 void shootComponentStates(ScreenshotRun &run)
 {
     retryBox(run);
-    categoryColumn(run);
     pinPromptWrong(run);
     catalogLoading(run);
 }

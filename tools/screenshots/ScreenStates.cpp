@@ -46,9 +46,9 @@ QVariantMap withClient(ScreenshotRun &run)
 
 void recordMovie(const VodStream &movie, qint64 positionMs, qint64 durationMs, ScreenshotRun &run)
 {
-    ProgressStore::shared()->recordPosition(MovieDetailModel::progressKey(movie.streamId()), QStringLiteral("movie"),
+    ProgressStore::shared()->recordPosition(MovieDetailModel::progressKey(movie.streamId()), contentTypeName(ContentType::Movie),
                                             movie.streamId(), movie.name(), movie.streamIcon(),
-                                            clientFor(run).streamUrl("movie", movie.streamId(), "mp4"), positionMs,
+                                            clientFor(run).streamUrl(ContentType::Movie, movie.streamId(), "mp4"), positionMs,
                                             durationMs);
 }
 
@@ -122,10 +122,10 @@ void seriesState(ScreenshotRun &run)
     fields[SeriesStream::SeriesId] = QStringLiteral("1");
     const SeriesStream series(RecordText<SeriesStream::FieldCount>::fromStrings(fields), 0);
     const XtreamClient client = clientFor(run);
-    ProgressStore::shared()->recordPosition("series:1:ep:121", "series", "1", fields[SeriesStream::Name], std::nullopt,
-                                            client.streamUrl("series", "121", "mp4"), 29'000, 30'000);
-    ProgressStore::shared()->recordPosition("series:1:ep:122", "series", "1", fields[SeriesStream::Name], std::nullopt,
-                                            client.streamUrl("series", "122", "mp4"), 12'000, 30'000);
+    ProgressStore::shared()->recordPosition("series:1:ep:121", contentTypeName(ContentType::Series), "1", fields[SeriesStream::Name], std::nullopt,
+                                            client.streamUrl(ContentType::Series, "121", "mp4"), 29'000, 30'000);
+    ProgressStore::shared()->recordPosition("series:1:ep:122", contentTypeName(ContentType::Series), "1", fields[SeriesStream::Name], std::nullopt,
+                                            client.streamUrl(ContentType::Series, "122", "mp4"), 12'000, 30'000);
     QQuickItem *view = run.show("import QtQuick\nimport Norvane\nSeriesDetailView {}\n",
                                 {{QStringLiteral("client"), QVariant::fromValue(client)},
                                  {QStringLiteral("series"), QVariant::fromValue(series)}});
@@ -156,8 +156,8 @@ PlayableItem episodeItem(ScreenshotRun &run, int number, qint64 startMs, const Q
     return PlayableItem(run.provider().catalog().seriesName(1).value_or(QStringLiteral("Serie")),
                         QStringLiteral("T1 · E%1 · ").arg(number)
                             + run.provider().catalog().episodeTitle(id.toLongLong()).value_or(QString()),
-                        address.isEmpty() ? clientFor(run).streamUrl("series", id, "mp4") : address,
-                        QStringLiteral("series:1:ep:") + id, QStringLiteral("series"), QStringLiteral("1"), std::nullopt,
+                        address.isEmpty() ? clientFor(run).streamUrl(ContentType::Series, id, "mp4") : address,
+                        QStringLiteral("series:1:ep:") + id, contentTypeName(ContentType::Series), QStringLiteral("1"), std::nullopt,
                         startMs);
 }
 
@@ -176,7 +176,7 @@ QQuickItem *showPlayer(ScreenshotRun &run, const QList<PlayableItem> &queue, Pla
 void playerStates(ScreenshotRun &run)
 {
     PlayerModel *model = nullptr;
-    const QString tracksMovie = clientFor(run).streamUrl("movie", "200002", "mp4");
+    const QString tracksMovie = clientFor(run).streamUrl(ContentType::Movie, "200002", "mp4");
     if (showPlayer(run, {episodeItem(run, 1, 0, tracksMovie), episodeItem(run, 2, 0)}, model)
         && run.waitUntil([&] { return VLCEngine::shared()->status() == VLCEngine::Status::Playing
                                       && VLCEngine::shared()->currentTimeMs() > 2000; },

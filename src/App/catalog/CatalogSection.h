@@ -18,7 +18,8 @@
 // or downloaded with a byte counter, and refreshed in the background when the copy is old.
 //
 // Traits names the record type and where it comes from:
-//   Record, categoriesAction, listAction, fileName, and recency(record) for "Recién agregadas".
+//   Record, contentType, categoriesAction, listAction, fileName, and recency(record) for
+//   "Recién agregadas".
 template <typename Traits>
 class CatalogSection : public CatalogSectionModel
 {
@@ -31,7 +32,8 @@ public:
     // The list on screen.
     const Records &list() const { return m_listModel->records(); }
     // The same list for a lazy grid.
-    QAbstractItemModel *listModel() const { return m_listModel; }
+    QAbstractItemModel *cards() const override { return m_listModel; }
+    qsizetype listSize() const override { return m_listModel->records().size(); }
     // The whole catalog once read or downloaded during this visit.
     const std::optional<Records> &all() const { return m_all; }
 
@@ -71,6 +73,12 @@ protected:
     }
 
     QString categoriesAction() const override { return QString(Traits::categoriesAction); }
+    ContentType contentType() const override { return Traits::contentType; }
+
+    QString artworkOf(const QVariant &record) const override
+    {
+        return record.canConvert<Record>() ? Traits::artwork(record.value<Record>()) : QString();
+    }
 
     void clearList() override { setList({}); }
 
@@ -139,7 +147,7 @@ protected:
         }
         // No usable copy: the whole catalog comes in the foreground, with the byte counter.
         m_recentLoad = RecentLoad::Downloading;
-        if (isSelected(recentId)) {
+        if (isSelected(SectionRow::recentId)) {
             setIsLoadingList(true);
             setListError(QString());
             clearList();
@@ -148,7 +156,7 @@ protected:
         if (!self)
             co_return;
         m_recentLoad = RecentLoad::Idle;
-        if (isSelected(recentId))
+        if (isSelected(SectionRow::recentId))
             setIsLoadingList(false);
     }
 
@@ -194,14 +202,14 @@ private:
     // A foreground download that failed, shown only while there is nothing else to show.
     void showCatalogFailure(const QString &text)
     {
-        if (!m_all && isSelected(recentId))
+        if (!m_all && isSelected(SectionRow::recentId))
             setListError(text);
     }
 
     void setAll(Records records)
     {
         m_all = std::move(records);
-        if (isSelected(recentId)) {
+        if (isSelected(SectionRow::recentId)) {
             setList(topRecent(*m_all));
             showSettledList();
         }

@@ -8,6 +8,42 @@
 CatalogSectionModel::CatalogSectionModel(ProgressStore *progress, QObject *parent)
     : CategorizedSectionModel(parent), m_progress(progress)
 {
+    if (m_progress)
+        connect(m_progress, &ProgressStore::entriesChanged, this, &CatalogSectionModel::progressChanged);
+}
+
+QList<ProgressEntry> CatalogSectionModel::continueEntries() const
+{
+    return m_progress ? m_progress->inProgress(contentTypeName(contentType())) : QList<ProgressEntry>();
+}
+
+QList<SectionRow> CatalogSectionModel::specialRows() const
+{
+    QList<SectionRow> rows{SectionRow::recent()};
+    if (offersFavorites())
+        rows.append(SectionRow::favorites());
+    m_hasContinueEntries = !continueEntries().isEmpty();
+    if (m_hasContinueEntries)
+        rows.append(SectionRow::continueWatching());
+    return rows;
+}
+
+bool CatalogSectionModel::isFavoriteRecord(const QVariant &) const
+{
+    return false;
+}
+
+void CatalogSectionModel::toggleFavoriteRecord(const QVariant &) {}
+
+void CatalogSectionModel::progressChanged()
+{
+    Q_EMIT continueEntriesChanged();
+    // The "Continuar viendo" row is there while the section has unfinished entries.
+    const bool hasEntries = !continueEntries().isEmpty();
+    if (hasEntries == m_hasContinueEntries)
+        return;
+    m_hasContinueEntries = hasEntries;
+    Q_EMIT categoryRowsChanged();
 }
 
 QVariant CatalogSectionModel::downloadFractionValue() const
@@ -29,19 +65,19 @@ QCoro::Task<> CatalogSectionModel::categoriesLoaded()
 {
     // The first load ends only when "Recién agregadas" is on screen (or has failed).
     if (!m_selectedCategoryId)
-        co_await runSelectCategory(recentId);
+        co_await runSelectCategory(SectionRow::recentId);
 }
 
 QCoro::Task<> CatalogSectionModel::runSelectCategory(QString categoryId)
 {
     setSelectedCategoryId(categoryId);
-    if (categoryId == continueId) {
+    if (categoryId == SectionRow::continueId) {
         // The screen lists the progress store's entries instead.
         clearList();
         showSettledList();
     } else if (showSectionSpecial(categoryId)) {
         showSettledList();
-    } else if (categoryId == recentId) {
+    } else if (categoryId == SectionRow::recentId) {
         co_await loadRecent();
     } else if (showCached(categoryId)) {
         showSettledList();

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "CategorizedSectionModel.h"
+#include "ContentType.h"
+#include "ProgressEntry.h"
 #include "ProgressStore.h"
 
+#include <QAbstractItemModel>
 #include <QCoroTask>
 #include <QList>
 #include <QPointer>
@@ -24,17 +27,25 @@
 class CatalogSectionModel : public CategorizedSectionModel
 {
     Q_OBJECT
-    QML_ANONYMOUS
+    QML_ELEMENT
+    QML_UNCREATABLE("A catalog section is the movies or the series model.")
     Q_PROPERTY(ProgressStore *progress READ progress CONSTANT FINAL)
     // "" while nothing is selected.
     Q_PROPERTY(QString selectedCategoryId READ selectedCategoryIdText NOTIFY selectedCategoryIdChanged FINAL)
     Q_PROPERTY(qint64 downloadedBytes READ downloadedBytes NOTIFY downloadedBytesChanged FINAL)
     // A number from 0 to 0.99, or undefined when no size to expect is known.
     Q_PROPERTY(QVariant downloadFraction READ downloadFractionValue NOTIFY downloadFractionChanged FINAL)
+    // The list on screen, its loading flag and its error under the same names in every catalog
+    // section (each section also publishes them under its own names).
+    Q_PROPERTY(QAbstractItemModel *cards READ cards CONSTANT FINAL)
+    Q_PROPERTY(bool isLoadingList READ isLoadingList NOTIFY isLoadingListChanged FINAL)
+    Q_PROPERTY(QString listError READ listError NOTIFY listErrorChanged FINAL)
+    // The unfinished progress entries of the section's content type, newest first.
+    Q_PROPERTY(QList<ProgressEntry> continueEntries READ continueEntries NOTIFY continueEntriesChanged FINAL)
+    // Whether a record can be a favourite in this section.
+    Q_PROPERTY(bool offersFavorites READ offersFavorites CONSTANT FINAL)
 
 public:
-    static constexpr QLatin1StringView recentId{"__recent__"};
-    static constexpr QLatin1StringView continueId{"__continue__"};
     static constexpr double maxDownloadFraction = 0.99;
     static constexpr double defaultRefreshAgeSeconds = 10800;
 
@@ -46,6 +57,14 @@ public:
     QVariant downloadFractionValue() const;
     bool isLoadingList() const { return m_isLoadingList; }
     QString listError() const { return m_listError; }
+    virtual QAbstractItemModel *cards() const = 0;
+    // The number of records in the list on screen.
+    virtual qsizetype listSize() const = 0;
+    QList<ProgressEntry> continueEntries() const;
+    virtual bool offersFavorites() const { return false; }
+    // What the pane says over an empty list of a chosen category, and over an empty favourites row.
+    virtual QString emptyCategoryText() const = 0;
+    virtual QString emptyFavoritesText() const { return {}; }
 
     // A disk copy older than this is refreshed in the background when the section opens.
     double refreshAgeSeconds() const { return m_refreshAgeSeconds; }
@@ -53,6 +72,11 @@ public:
 
     // Selects a category (reserved ids included) and fills the list.
     Q_INVOKABLE void selectCategory(const QString &categoryId) override;
+    // The favourite mark of a record of the list, and its toggle (sections with favourites only).
+    Q_INVOKABLE virtual bool isFavoriteRecord(const QVariant &record) const;
+    // The picture of a record of the list (its poster or cover).
+    Q_INVOKABLE virtual QString artworkOf(const QVariant &record) const = 0;
+    Q_INVOKABLE virtual void toggleFavoriteRecord(const QVariant &record);
 
 Q_SIGNALS:
     void selectedCategoryIdChanged();
@@ -62,10 +86,13 @@ Q_SIGNALS:
     void listChanged();
     void isLoadingListChanged();
     void listErrorChanged();
+    void continueEntriesChanged();
 
 protected:
     CatalogSectionModel(ProgressStore *progress, QObject *parent);
 
+    virtual ContentType contentType() const = 0;
+    QList<SectionRow> specialRows() const override;
     // The first successful category load also selects "__recent__".
     QCoro::Task<> categoriesLoaded() override;
     // Shows a reserved id of the section itself; false when the id is not one.
@@ -100,7 +127,10 @@ private:
     void setDownloadedBytes(qint64 bytes);
     void setDownloadFraction(std::optional<double> fraction);
 
+    void progressChanged();
+
     QPointer<ProgressStore> m_progress;
+    mutable bool m_hasContinueEntries = false;
     std::optional<QString> m_selectedCategoryId;
     bool m_isLoadingList = false;
     QString m_listError;

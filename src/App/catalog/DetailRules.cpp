@@ -1,7 +1,6 @@
 #include "DetailRules.h"
 
 #include "MovieDetailModel.h"
-#include "PlayerModel.h"
 #include "SeriesDetailModel.h"
 
 #include <QJSEngine>
@@ -24,20 +23,6 @@ VodStream DetailRules::movieFromEntry(const ProgressEntry &entry)
 SeriesStream DetailRules::seriesFromEntry(const ProgressEntry &entry)
 {
     return SeriesDetailModel::seriesFromEntry(entry);
-}
-
-PlayerModel *DetailRules::playerFor(const PlayableItem &item, QObject *owner)
-{
-    return playerOf({item}, owner);
-}
-
-PlayerModel *DetailRules::playerOf(const QList<PlayableItem> &queue, QObject *owner)
-{
-    auto *player = new PlayerModel(owner);
-    player->setQueue(queue);
-    // The owner keeps it alive; the screen may still destroy() it once it has faded out.
-    QJSEngine::setObjectOwnership(player, QJSEngine::JavaScriptOwnership);
-    return player;
 }
 
 DetailRules *DetailRules::create(QQmlEngine *, QJSEngine *)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "PlayableItem.h"
-#include "PlayerModel.h"
 #include "ProgressEntry.h"
 #include "SeriesStream.h"
 #include "VodStream.h"
@@ -28,11 +26,6 @@ public:
     Q_INVOKABLE static bool isWatched(const QVariant &entry);
     Q_INVOKABLE static VodStream movieFromEntry(const ProgressEntry &entry);
     Q_INVOKABLE static SeriesStream seriesFromEntry(const ProgressEntry &entry);
-    // A player for one queue item, owned by `owner`: a movie reaches the player without passing
-    // a QML list through a creation's properties.
-    Q_INVOKABLE static PlayerModel *playerFor(const PlayableItem &item, QObject *owner);
-    // A player for a queue, starting at its first item, owned by `owner`.
-    static PlayerModel *playerOf(const QList<PlayableItem> &queue, QObject *owner);
 
     static DetailRules *create(QQmlEngine *, QJSEngine *);
 

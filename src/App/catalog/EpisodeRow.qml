@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -8,7 +9,7 @@ import Norvane
 AbstractButton {
     id: row
 
-    property var episode
+    required property episode episode
     property string seriesCover
     // The episode's progress entry, or undefined.
     property var entry: undefined

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VodStream.h"
+#include "ContentType.h"
 
 #include <QLatin1StringView>
 
@@ -8,8 +9,10 @@
 struct MovieCatalog
 {
     using Record = VodStream;
+    static constexpr ContentType contentType = ContentType::Movie;
     static constexpr QLatin1StringView categoriesAction{"get_vod_categories"};
     static constexpr QLatin1StringView listAction{"get_vod_streams"};
     static constexpr QLatin1StringView fileName{"vod_all.json"};
     static qint64 recency(const VodStream &movie) { return movie.addedEpoch(); }
+    static QString artwork(const VodStream &movie) { return movie.streamIcon(); }
 };

@@ -59,7 +59,7 @@ PlayableItem MovieDetailModel::playableItem(const VodStream &movie, const std::o
     else if (!movie.streamIcon().isEmpty())
         image = movie.streamIcon();
     return PlayableItem(movie.name(), std::nullopt, resume ? entry->url() : playURL, progressKey(movie.streamId()),
-                        QStringLiteral("movie"), movie.streamId(), image, resume ? entry->resumePositionMs() : 0);
+                        contentTypeName(ContentType::Movie), movie.streamId(), image, resume ? entry->resumePositionMs() : 0);
 }
 
 VodStream MovieDetailModel::movieFromEntry(const ProgressEntry &entry)
@@ -112,7 +112,7 @@ void MovieDetailModel::load()
     fetch([client, movie] { return client.vodInfo(movie.streamId()); },
           [this, client, movie](VodInfoResponse answer) {
               m_info = answer.info();
-              m_playURL = client.streamUrl(QStringLiteral("movie"), movie.streamId(), containerExtension(answer, movie));
+              m_playURL = client.streamUrl(ContentType::Movie, movie.streamId(), containerExtension(answer, movie));
               Q_EMIT infoChanged();
               Q_EMIT playURLChanged();
           });

@@ -13,8 +13,6 @@ class MoviesModel : public CatalogSection<MovieCatalog>
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(QList<VodStream> movies READ movies NOTIFY listChanged FINAL)
-    // The same movies as a list model, for the lazy poster grid.
-    Q_PROPERTY(QAbstractItemModel *movieCards READ listModel CONSTANT FINAL)
     Q_PROPERTY(bool isLoadingMovies READ isLoadingMovies NOTIFY isLoadingListChanged FINAL)
     // "" when the last movie load did not fail.
     Q_PROPERTY(QString moviesError READ moviesError NOTIFY listErrorChanged FINAL)
@@ -28,4 +26,5 @@ public:
     bool isLoadingMovies() const { return isLoadingList(); }
     QString moviesError() const { return listError(); }
     const std::optional<QList<VodStream>> &allMovies() const { return all(); }
+    QString emptyCategoryText() const override;
 };

@@ -1,6 +1,4 @@
 import QtQuick
-import QtQuick.Controls
-import QtQuick.Layouts
 import Norvane
 
 // The Movies section: categories on the left, posters on the right, a movie's detail screen over
@@ -8,36 +6,15 @@ import Norvane
 Rectangle {
     id: view
 
-    property xtreamClient client
-    // The movie whose detail screen is open, or null for the grid.
-    property var detail: null
-    property PlayerModel player: null
+    required property xtreamClient client
 
     signal back()
 
     readonly property MoviesModel model: moviesModel
-    readonly property bool hasDetail: view.detail !== null && view.detail !== undefined
-    // Read again whenever the store changes, so rows and cards follow it at once.
-    readonly property var continueEntries: {
-        ProgressStore.entries
-        return ProgressStore.inProgressList("movie")
-    }
-    readonly property var specials: {
-        const rows = [{ id: "__recent__", label: "Recién agregadas", icon: "sparkles" }]
-        if (continueEntries.length > 0)
-            rows.push({ id: "__continue__", label: "Continuar viendo", icon: "play.circle" })
-        return rows
-    }
-
-    function play(item) {
-        const created = playerFactory.createObject(view, { queue: [item] })
-        created.closeRequested.connect(() => {
-            if (view.player === created)
-                view.player = null
-            created.destroy(1000)
-        })
-        view.player = created
-    }
+    readonly property CatalogScreen screen: moviesScreen
+    // The open detail (undefined for the grid) and the player over the section.
+    property alias detail: moviesScreen.detail
+    readonly property PlayerModel player: moviesScreen.player
 
     color: Brand.background
 
@@ -46,9 +23,9 @@ Rectangle {
         client: view.client
     }
 
-    Component {
-        id: playerFactory
-        PlayerModel {}
+    CatalogScreen {
+        id: moviesScreen
+        section: moviesModel
     }
 
     Component.onCompleted: moviesModel.loadCategories()
@@ -56,51 +33,35 @@ Rectangle {
     CatalogBrowser {
         objectName: "moviesBrowser"
         anchors.fill: parent
-        visible: !view.hasDetail
+        visible: !moviesScreen.hasDetail
         title: "Películas"
-        model: moviesModel
-        specials: view.specials
-        emptyText: "No hay películas en esta categoría."
-        isLocked: category => {
-            moviesModel.unlockedCategories // read again when a category is unlocked
-            return moviesModel.isLocked(category)
-        }
-        cards: moviesModel.movieCards
-        isLoadingItems: moviesModel.isLoadingMovies
-        itemsError: moviesModel.moviesError
-        continueEntries: view.continueEntries
+        screen: moviesScreen
         onBack: view.back()
-        onLocked: category => pinGate.categoryClicked(category.categoryId)
-        onOpenRecord: record => view.detail = record
-        onOpenEntry: entry => view.detail = DetailRules.movieFromEntry(entry)
+        onOpenRecord: record => moviesScreen.detail = record
+        onOpenEntry: entry => moviesScreen.detail = DetailRules.movieFromEntry(entry)
     }
 
     Loader {
         objectName: "movieDetailLoader"
         anchors.fill: parent
-        active: view.hasDetail
+        active: moviesScreen.hasDetail
         sourceComponent: MovieDetailView {
             objectName: "movieDetail"
             client: view.client
-            movie: view.detail
-            onBack: view.detail = null
-            onPlay: item => view.play(item)
+            movie: moviesScreen.detail
+            onBack: moviesScreen.closeDetail()
+            onPlay: item => moviesScreen.playItem(item)
         }
-    }
-
-    PinGate {
-        id: pinGate
-        section: moviesModel
     }
 
     PinSheet {
         objectName: "moviesPin"
-        gate: pinGate
+        gate: moviesScreen.pinGate
     }
 
     PlayerLayer {
         objectName: "moviesPlayerLayer"
         anchors.fill: parent
-        player: view.player
+        player: moviesScreen.player
     }
 }

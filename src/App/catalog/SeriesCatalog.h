@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SeriesStream.h"
+#include "ContentType.h"
 
 #include <QLatin1StringView>
 
@@ -8,8 +9,10 @@
 struct SeriesCatalog
 {
     using Record = SeriesStream;
+    static constexpr ContentType contentType = ContentType::Series;
     static constexpr QLatin1StringView categoriesAction{"get_series_categories"};
     static constexpr QLatin1StringView listAction{"get_series"};
     static constexpr QLatin1StringView fileName{"series_all.json"};
     static qint64 recency(const SeriesStream &series) { return series.lastModifiedEpoch(); }
+    static QString artwork(const SeriesStream &series) { return series.cover(); }
 };

@@ -1,6 +1,5 @@
 #include "SeriesDetailModel.h"
 
-#include "DetailRules.h"
 #include "FavoritesStore.h"
 #include "ProgressStore.h"
 
@@ -57,10 +56,10 @@ PlayableItem SeriesDetailModel::episodeItem(const XtreamClient &client, const Se
     } else {
         const QString extension =
             episode.containerExtension().isEmpty() ? QStringLiteral("mp4") : episode.containerExtension();
-        url = client.streamUrl(QStringLiteral("series"), episode.id(), extension);
+        url = client.streamUrl(ContentType::Series, episode.id(), extension);
     }
     return PlayableItem(series.name(), subtitle, url, progressKey(series.seriesId(), episode.id()),
-                        QStringLiteral("series"), series.seriesId(), image, startMs);
+                        contentTypeName(ContentType::Series), series.seriesId(), image, startMs);
 }
 
 QVariant SeriesDetailModel::barFraction(const QVariant &entry)
@@ -138,7 +137,7 @@ QString SeriesDetailModel::cover() const
 
 void SeriesDetailModel::open()
 {
-    setFav(m_favorites && m_favorites->isFavorite(QStringLiteral("series"), m_series.seriesId()));
+    setFav(m_favorites && m_favorites->isFavorite(contentTypeName(ContentType::Series), m_series.seriesId()));
     load();
 }
 
@@ -160,7 +159,7 @@ void SeriesDetailModel::toggleFavorite()
     if (!m_favorites)
         return;
     setFav(m_favorites->toggle(
-        FavoritesStore::makeFavorite(QStringLiteral("series"), m_series.seriesId(), m_series.name(), cover())));
+        FavoritesStore::makeFavorite(contentTypeName(ContentType::Series), m_series.seriesId(), m_series.name(), cover())));
 }
 
 QVariant SeriesDetailModel::entryFor(const Episode &episode) const
@@ -182,14 +181,6 @@ QList<PlayableItem> SeriesDetailModel::queueFrom(const Episode &episode) const
         queue << episodeItem(client(), m_series, *m_response, next, entry);
     }
     return queue;
-}
-
-PlayerModel *SeriesDetailModel::playerFrom(const Episode &episode, QObject *owner) const
-{
-    const QList<PlayableItem> queue = queueFrom(episode);
-    if (queue.isEmpty())
-        return nullptr;
-    return DetailRules::playerOf(queue, owner);
 }
 
 void SeriesDetailModel::setFav(bool fav)

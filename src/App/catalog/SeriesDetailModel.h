@@ -1,7 +1,6 @@
 #pragma once
 
 #include "PlayableItem.h"
-#include "PlayerModel.h"
 #include "ProgressEntry.h"
 #include "ProviderDetailModel.h"
 #include "SeriesInfoResponse.h"
@@ -69,10 +68,7 @@ public:
     // The progress entry of an episode, undefined when there is none.
     Q_INVOKABLE QVariant entryFor(const Episode &episode) const;
     // The queue from this episode on; empty when the episode is not in the answer.
-    QList<PlayableItem> queueFrom(const Episode &episode) const;
-    // A player for the queue from this episode on (start index 0), owned by `owner`; null when
-    // the episode is not in the answer. The queue goes to the player here, not through QML.
-    Q_INVOKABLE PlayerModel *playerFrom(const Episode &episode, QObject *owner) const;
+    Q_INVOKABLE QList<PlayableItem> queueFrom(const Episode &episode) const;
 
 Q_SIGNALS:
     void seriesChanged();

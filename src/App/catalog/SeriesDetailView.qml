@@ -1,22 +1,20 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Norvane
 
 // One series: the favourite button, a chip per season and the episodes of the selected one.
-// Choosing an episode emits play(player) with a player model whose queue runs from that episode
-// to the end of the last season (start index 0), owned by playerOwner.
+// Choosing an episode plays, on the section's screen, the queue from that episode to the end of
+// the last season.
 Item {
     id: view
 
-    property xtreamClient client
-    property seriesStream series
-
-    // Owns the player models made here (the section that lays the player over everything).
-    property QtObject playerOwner: view
+    required property xtreamClient client
+    required property seriesStream series
+    required property SectionScreen screen
 
     signal back()
-    signal play(PlayerModel player)
 
     readonly property SeriesDetailModel detail: detailModel
 
@@ -163,7 +161,7 @@ Item {
                     ScrollBar.vertical: ScrollBar {}
 
                     delegate: EpisodeRow {
-                        required property var modelData
+                        required property episode modelData
                         objectName: "episodeRow_" + modelData.id
                         width: episodeList.width - 40
                         episode: modelData
@@ -172,11 +170,7 @@ Item {
                             ProgressStore.entries
                             return detailModel.entryFor(modelData)
                         }
-                        onClicked: {
-                            const player = detailModel.playerFrom(modelData, view.playerOwner)
-                            if (player)
-                                view.play(player)
-                        }
+                        onClicked: view.screen.play(detailModel.queueFrom(modelData))
                     }
                 }
             }

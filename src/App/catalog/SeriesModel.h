@@ -16,15 +16,11 @@ class SeriesModel : public CatalogSection<SeriesCatalog>
     QML_ELEMENT
     Q_PROPERTY(FavoritesStore *favorites READ favorites CONSTANT FINAL)
     Q_PROPERTY(QList<SeriesStream> items READ items NOTIFY listChanged FINAL)
-    // The same series as a list model, for the lazy poster grid.
-    Q_PROPERTY(QAbstractItemModel *itemCards READ listModel CONSTANT FINAL)
     Q_PROPERTY(bool isLoadingItems READ isLoadingItems NOTIFY isLoadingListChanged FINAL)
     // "" when the last series load did not fail.
     Q_PROPERTY(QString itemsError READ itemsError NOTIFY listErrorChanged FINAL)
 
 public:
-    static constexpr QLatin1StringView favoritesId{"__favorites__"};
-    static constexpr QLatin1StringView favoriteType{"series"};
 
     // With the shared progress and favourites stores.
     explicit SeriesModel(QObject *parent = nullptr);
@@ -39,6 +35,12 @@ public:
     // Adds the series to the favourites, or removes it when it is one; a favourites list on
     // screen follows the change.
     Q_INVOKABLE void toggleFavorite(const SeriesStream &series);
+
+    bool offersFavorites() const override { return true; }
+    bool isFavoriteRecord(const QVariant &record) const override;
+    void toggleFavoriteRecord(const QVariant &record) override;
+    QString emptyCategoryText() const override;
+    QString emptyFavoritesText() const override;
 
 protected:
     bool showSectionSpecial(const QString &categoryId) override;

@@ -7,34 +7,15 @@ import Norvane
 Rectangle {
     id: view
 
-    property xtreamClient client
-    property var detail: null
-    property PlayerModel player: null
+    required property xtreamClient client
 
     signal back()
 
     readonly property SeriesModel model: seriesModel
-    readonly property var continueEntries: {
-        ProgressStore.entries
-        return ProgressStore.inProgressList("series")
-    }
-    readonly property var specials: {
-        const rows = [{ id: "__recent__", label: "Recién agregadas", icon: "sparkles" },
-                      { id: "__favorites__", label: "Favoritos", icon: "star.fill" }]
-        if (continueEntries.length > 0)
-            rows.push({ id: "__continue__", label: "Continuar viendo", icon: "play.circle" })
-        return rows
-    }
-
-    // Lays a player model (owned by this view) over everything until it asks to close.
-    function showPlayer(created) {
-        created.closeRequested.connect(() => {
-            if (view.player === created)
-                view.player = null
-            created.destroy(1000)
-        })
-        view.player = created
-    }
+    readonly property CatalogScreen screen: seriesScreen
+    // The open detail (undefined for the grid) and the player over the section.
+    property alias detail: seriesScreen.detail
+    readonly property PlayerModel player: seriesScreen.player
 
     color: Brand.background
 
@@ -43,61 +24,45 @@ Rectangle {
         client: view.client
     }
 
+    CatalogScreen {
+        id: seriesScreen
+        section: seriesModel
+    }
+
     Component.onCompleted: seriesModel.loadCategories()
 
     CatalogBrowser {
         objectName: "seriesBrowser"
         anchors.fill: parent
-        visible: view.detail === null
+        visible: !seriesScreen.hasDetail
         title: "Series"
-        model: seriesModel
-        specials: view.specials
-        emptyText: "No hay series en esta categoría."
-        isLocked: category => {
-            seriesModel.unlockedCategories // read again when a category is unlocked
-            return seriesModel.isLocked(category)
-        }
-        cards: seriesModel.itemCards
-        isLoadingItems: seriesModel.isLoadingItems
-        itemsError: seriesModel.itemsError
-        continueEntries: view.continueEntries
-        imageOf: record => record.cover
-        favoriteOf: record => FavoritesStore.isFavorite("series", record.seriesId)
-        favoritesHint: "Aún no tienes series favoritas.\nUsa clic derecho sobre una serie para agregarla."
+        screen: seriesScreen
         onBack: view.back()
-        onLocked: category => pinGate.categoryClicked(category.categoryId)
-        onOpenRecord: record => view.detail = record
-        onOpenEntry: entry => view.detail = DetailRules.seriesFromEntry(entry)
-        onToggleFavorite: record => seriesModel.toggleFavorite(record)
+        onOpenRecord: record => seriesScreen.detail = record
+        onOpenEntry: entry => seriesScreen.detail = DetailRules.seriesFromEntry(entry)
     }
 
     Loader {
         objectName: "seriesDetailLoader"
         anchors.fill: parent
-        active: view.detail !== null
+        active: seriesScreen.hasDetail
         sourceComponent: SeriesDetailView {
             objectName: "seriesDetail"
             client: view.client
-            series: view.detail
-            onBack: view.detail = null
-            playerOwner: view
-            onPlay: player => view.showPlayer(player)
+            series: seriesScreen.detail
+            screen: seriesScreen
+            onBack: seriesScreen.closeDetail()
         }
-    }
-
-    PinGate {
-        id: pinGate
-        section: seriesModel
     }
 
     PinSheet {
         objectName: "seriesPin"
-        gate: pinGate
+        gate: seriesScreen.pinGate
     }
 
     PlayerLayer {
         objectName: "seriesPlayerLayer"
         anchors.fill: parent
-        player: view.player
+        player: seriesScreen.player
     }
 }

@@ -33,15 +33,8 @@ Item {
         anchors.fill: parent
         visible: !panel.loading && !panel.failed
         color: "transparent"
-        specials: [{ id: "__favorites__", label: "Favoritos", icon: "star.fill" }]
-        categories: panel.section.categories
+        section: panel.section
         selectedId: panel.section.selectedCategoryId
-        isLocked: category => {
-            // Read so that the locks are drawn again after an unlock.
-            panel.section.unlockedCategories
-            return panel.section.isLocked(category)
-        }
         onSelect: id => panel.screen.categoryClicked(id)
-        onLocked: category => panel.screen.categoryClicked(category.categoryId)
     }
 }

@@ -1,38 +1,19 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import Norvane
 
-// The category list of the movies and series screens: the special rows first, then the
-// provider's categories, on the surface colour. A click on a locked category emits locked()
-// with that category; every other click, special rows included, emits select() with the row's id.
+// The category column of a section: the section's own rows first, then the provider's
+// categories with a lock on those the parental PIN still guards. A click emits select() with the
+// row's id; the section's controller decides whether it needs the PIN.
 Rectangle {
     id: column
 
-    // The fixed rows above the categories: objects with id, label and icon.
-    property var specials: []
-    // Category values (objects with categoryId and categoryName).
-    property var categories: []
-    // The highlighted row's id; undefined or null highlights none.
-    property var selectedId: undefined
-    // Whether a category needs the parental PIN.
-    property var isLocked: function(category) { return false }
+    required property CategorizedSectionModel section
+    // The highlighted row's id; "" highlights none.
+    required property string selectedId
 
     signal select(string id)
-    signal locked(var category)
-
-    readonly property int specialCount: specials ? specials.length : 0
-    readonly property int categoryCount: categories ? categories.length : 0
-
-    function rowClicked(id) {
-        for (let i = 0; i < categoryCount; ++i) {
-            const category = categories[i]
-            if (category.categoryId === id && isLocked(category)) {
-                locked(category)
-                return
-            }
-        }
-        select(id)
-    }
 
     color: Brand.surface
 
@@ -42,33 +23,27 @@ Rectangle {
         anchors.fill: parent
         clip: true
         boundsBehavior: Flickable.StopAtBounds
-        model: column.specialCount + column.categoryCount
+        model: column.section.categoryRows
         ScrollBar.vertical: ScrollBar { }
 
         delegate: AbstractButton {
             id: row
 
-            required property int index
-            readonly property bool isSpecial: index < column.specialCount
-            readonly property var special: isSpecial ? column.specials[index] : null
-            readonly property var category: isSpecial ? null : column.categories[index - column.specialCount]
-            readonly property string rowId: isSpecial ? special.id : category.categoryId
-            readonly property string label: isSpecial ? special.label : category.categoryName
-            readonly property bool isLockedRow: !isSpecial && column.isLocked(category)
-            readonly property bool selected: column.selectedId !== undefined && column.selectedId !== null
-                                             && column.selectedId === rowId
+            required property sectionRow modelData
+            readonly property bool isSpecial: modelData.icon !== ""
+            readonly property bool selected: column.selectedId === modelData.id
 
-            objectName: "categoryRow_" + rowId
+            objectName: "categoryRow_" + modelData.id
             width: ListView.view.width
             leftPadding: 12
             rightPadding: 12
             topPadding: 2
             bottomPadding: 2
-            onClicked: column.rowClicked(rowId)
+            onClicked: column.select(modelData.id)
             Accessible.role: Accessible.Button
             Accessible.onPressAction: if (enabled) clicked()
-            Accessible.name: label
-            Accessible.description: isLockedRow ? "Bloqueada" : ""
+            Accessible.name: modelData.label
+            Accessible.description: modelData.isLocked ? "Bloqueada" : ""
 
             contentItem: Item {
                 implicitHeight: 32
@@ -80,15 +55,15 @@ Rectangle {
                     SystemSymbol {
                         anchors.verticalCenter: parent.verticalCenter
                         visible: row.isSpecial
-                        name: row.isSpecial ? row.special.icon : ""
+                        name: row.modelData.icon
                         size: TextStyle.body + 3
                         color: Brand.primary
                     }
 
                     Text {
                         anchors.verticalCenter: parent.verticalCenter
-                        width: Math.min(implicitWidth, parent.width - (row.isSpecial ? 30 : 0) - (row.isLockedRow ? 22 : 0))
-                        text: row.label
+                        width: Math.min(implicitWidth, parent.width - (row.isSpecial ? 30 : 0) - (row.modelData.isLocked ? 22 : 0))
+                        text: row.modelData.label
                         color: Brand.onBackground
                         font.pixelSize: TextStyle.body
                         elide: Text.ElideRight
@@ -97,7 +72,7 @@ Rectangle {
                     SystemSymbol {
                         objectName: "lockSymbol"
                         anchors.verticalCenter: parent.verticalCenter
-                        visible: row.isLockedRow
+                        visible: row.modelData.isLocked
                         name: "lock.fill"
                         size: TextStyle.caption
                         color: Brand.secondaryText

@@ -1,19 +1,19 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Norvane
 
-// The parental PIN panel. Submitting asks checkPin(pin); a rejected PIN empties the field and
-// shows "PIN incorrecto." until the next submit. The caller closes the panel on success and
-// gives it its background.
+// The parental PIN panel. Submitting emits submitted(pin); the caller answers a wrong PIN with
+// reject(), which empties the field and shows "PIN incorrecto." until the next submit. The caller
+// closes the panel on success and gives it its background.
 Item {
     id: prompt
 
-    // Answers whether the typed PIN is accepted.
-    property var checkPin: function(pin) { return false }
     property string pin: ""
     property bool wrong: false
 
+    signal submitted(string pin)
     signal cancel()
 
     // A fresh prompt: no PIN typed and no earlier warning.
@@ -27,10 +27,13 @@ Item {
     }
 
     function submit() {
-        const accepted = !!checkPin(pin)
-        wrong = !accepted
-        if (!accepted)
-            pin = ""
+        wrong = false
+        submitted(pin)
+    }
+
+    function reject() {
+        wrong = true
+        pin = ""
     }
 
     implicitWidth: 320

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import Norvane
@@ -29,7 +30,10 @@ Popup {
     contentItem: PinPrompt {
         id: prompt
         objectName: "pinPrompt"
-        checkPin: pin => sheet.gate.submitPin(pin)
+        onSubmitted: pin => {
+            if (!sheet.gate.submitPin(pin))
+                prompt.reject()
+        }
         onCancel: sheet.gate.cancelPin()
     }
 

@@ -23,11 +23,6 @@ ChannelsModel::~ChannelsModel()
     delete m_channelList;
 }
 
-QString ChannelsModel::playbackErrorText()
-{
-    return QStringLiteral("No se pudo reproducir este contenido.\nRevisa tu conexión a internet o inténtalo de nuevo.");
-}
-
 // ---- operations ----
 
 void ChannelsModel::selectCategory(const QString &categoryId)
@@ -45,7 +40,7 @@ QCoro::Task<> ChannelsModel::selectCategoryTask(QString categoryId)
     setIsLoadingChannels(true);
     setChannelsError({});
     setChannels({});
-    if (categoryId == favoritesCategoryId) {
+    if (categoryId == SectionRow::favoritesId) {
         setChannels(favoriteChannels());
         setIsLoadingChannels(false);
         co_return;
@@ -96,7 +91,7 @@ QCoro::Task<> ChannelsModel::playTask(ChannelRow channel)
     const std::function<bool()> stillWanted = [this, streamId] { return isSelected(streamId); };
     const bool failed = co_await m_attempt->run(client, streamId, stillWanted);
     if (self && failed)
-        setPlaybackError(playbackErrorText());
+        setPlaybackError(NorvaneError::contentDidNotPlay());
 }
 
 QCoro::Task<> ChannelsModel::loadEPG(QString streamId)
@@ -155,12 +150,12 @@ void ChannelsModel::toggleFavorite(const ChannelRow &channel)
 {
     if (!m_favorites)
         return;
-    m_favorites->toggle(Favorite(QStringLiteral("live"), channel.streamId(), channel.name(), channel.iconURL()));
+    m_favorites->toggle(Favorite(contentTypeName(ContentType::Live), channel.streamId(), channel.name(), channel.iconURL()));
 }
 
 bool ChannelsModel::isFavorite(const ChannelRow &channel) const
 {
-    return m_favorites && m_favorites->isFavorite(QStringLiteral("live"), channel.streamId());
+    return m_favorites && m_favorites->isFavorite(contentTypeName(ContentType::Live), channel.streamId());
 }
 
 // ---- helpers ----
@@ -175,7 +170,7 @@ QList<ChannelRow> ChannelsModel::favoriteChannels() const
     QList<ChannelRow> rows;
     if (!m_favorites)
         return rows;
-    const QList<Favorite> favorites = m_favorites->items(QStringLiteral("live"));
+    const QList<Favorite> favorites = m_favorites->items(contentTypeName(ContentType::Live));
     rows.reserve(favorites.size());
     for (const Favorite &favorite : favorites)
         rows.append(ChannelRow(favorite.contentId(), std::nullopt, favorite.name(), favorite.imageUrl()));

@@ -49,7 +49,6 @@ class ChannelsModel : public CategorizedSectionModel
     Q_PROPERTY(int fallbackWatchMs READ fallbackWatchMs WRITE setFallbackWatchMs NOTIFY fallbackWatchMsChanged FINAL)
 
 public:
-    static constexpr QLatin1StringView favoritesCategoryId{"__favorites__"};
     static constexpr int guideLimit = 12;
 
     // On the shared engine and favourites store.
@@ -57,7 +56,6 @@ public:
     ChannelsModel(VLCEngine *engine, FavoritesStore *favorites, QObject *parent = nullptr);
     ~ChannelsModel() override;
 
-    static QString playbackErrorText();
 
     QString selectedCategoryId() const { return m_selectedCategoryId; }
     QList<ChannelRow> channels() const { return m_channelList->rows(); }
@@ -105,6 +103,7 @@ Q_SIGNALS:
 
 protected:
     QString categoriesAction() const override { return QStringLiteral("get_live_categories"); }
+    QList<SectionRow> specialRows() const override { return {SectionRow::favorites()}; }
 
 private:
     QCoro::Task<> selectCategoryTask(QString categoryId);

@@ -4,7 +4,7 @@
 #include "VLCEngine.h"
 
 ChannelsScreen::ChannelsScreen(QObject *parent)
-    : QObject(parent), m_engine(VLCEngine::shared()), m_controls(new ControlsAutoHide(this)),
+    : SectionScreen(parent), m_controls(new ControlsAutoHide(this)),
       m_pinGate(new PinGate(this))
 {
     connect(m_pinGate, &PinGate::categoryChanged, this, &ChannelsScreen::pinCategoryChanged);
@@ -17,14 +17,6 @@ void ChannelsScreen::setModel(ChannelsModel *model)
     m_model = model;
     m_pinGate->setSection(model);
     Q_EMIT modelChanged();
-}
-
-void ChannelsScreen::setEngine(VLCEngine *engine)
-{
-    if (m_engine == engine)
-        return;
-    m_engine = engine;
-    Q_EMIT engineChanged();
 }
 
 void ChannelsScreen::reportVideoSlot(const QRectF &rect)
@@ -68,15 +60,15 @@ void ChannelsScreen::exitFullscreen()
 
 void ChannelsScreen::toggleFill()
 {
-    if (m_engine)
-        m_engine->setFillScreen(!m_engine->fillScreen());
+    if (engine())
+        engine()->setFillScreen(!engine()->fillScreen());
     m_controls->showAndScheduleHide();
 }
 
 void ChannelsScreen::togglePause()
 {
-    if (m_engine)
-        m_engine->togglePause();
+    if (engine())
+        engine()->togglePause();
     m_controls->showAndScheduleHide();
 }
 
@@ -93,12 +85,6 @@ QCoro::Task<> ChannelsScreen::playAdjacentTask(int offset)
     co_await m_model->playAdjacentAndWait(offset);
     if (self)
         m_controls->showAndScheduleHide();
-}
-
-void ChannelsScreen::stopPlayback()
-{
-    if (m_engine)
-        m_engine->stop();
 }
 
 bool ChannelsScreen::isFullscreen() const

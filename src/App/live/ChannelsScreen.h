@@ -13,18 +13,18 @@
 
 #include "ChannelsModel.h"
 #include "PinGate.h"
+#include "SectionScreen.h"
 #include "VLCEngine.h"
 
 // What the live TV screen decides beyond its section model: the category clicks behind the
 // parental PIN, the rectangle of the preview slot that the floating video follows, and the
 // full-screen controls with their auto-hide (when a click or a button shows them and when they
 // go). The screen's QML only binds to this and forwards input.
-class ChannelsScreen : public QObject
+class ChannelsScreen : public SectionScreen
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(ChannelsModel *model READ model WRITE setModel NOTIFY modelChanged FINAL)
-    Q_PROPERTY(VLCEngine *engine READ engine WRITE setEngine NOTIFY engineChanged FINAL)
     Q_PROPERTY(ControlsAutoHide *controls READ controls CONSTANT FINAL)
     // The section's PIN prompt (the same flow as every section's).
     Q_PROPERTY(PinGate *pinGate READ pinGate CONSTANT FINAL)
@@ -40,8 +40,6 @@ public:
 
     ChannelsModel *model() const { return m_model; }
     void setModel(ChannelsModel *model);
-    VLCEngine *engine() const { return m_engine; }
-    void setEngine(VLCEngine *engine);
     ControlsAutoHide *controls() const { return m_controls; }
     PinGate *pinGate() const { return m_pinGate; }
     const std::optional<Category> &pinCategory() const { return m_pinGate->category(); }
@@ -69,14 +67,11 @@ public:
     Q_INVOKABLE void toggleFill();
     Q_INVOKABLE void togglePause();
     Q_INVOKABLE void playAdjacent(int offset);
-    // The screen went away: the engine stops (it stays for the next screen).
-    Q_INVOKABLE void stopPlayback();
 
     QCoro::Task<> playAdjacentTask(int offset);
 
 Q_SIGNALS:
     void modelChanged();
-    void engineChanged();
     void pinCategoryChanged();
     void videoSlotChanged();
 
@@ -85,7 +80,6 @@ private:
     QVariant pinCategoryForQml() const { return m_pinGate->property("category"); }
 
     QPointer<ChannelsModel> m_model;
-    QPointer<VLCEngine> m_engine;
     ControlsAutoHide *m_controls;
     PinGate *m_pinGate;
     QRectF m_videoSlot;

@@ -1,5 +1,7 @@
 #include "LiveFullscreenPlayback.h"
 
+#include "NorvaneError.h"
+
 #include "LiveStreamAttempt.h"
 #include "VLCEngine.h"
 
@@ -14,11 +16,6 @@ LiveFullscreenPlayback::LiveFullscreenPlayback(VLCEngine *engine, QObject *paren
 {
     connect(m_attempt, &LiveStreamAttempt::didFallbackToTSChanged, this,
             &LiveFullscreenPlayback::didFallbackToTSChanged);
-}
-
-QString LiveFullscreenPlayback::errorText()
-{
-    return QStringLiteral("No se pudo reproducir este canal.\nRevisa tu conexión a internet o inténtalo de nuevo.");
 }
 
 void LiveFullscreenPlayback::setClient(const XtreamClient &client)
@@ -83,7 +80,7 @@ QCoro::Task<> LiveFullscreenPlayback::playTask()
     const std::function<bool()> alwaysWanted = [] { return true; };
     const bool failed = co_await m_attempt->run(client, streamId, alwaysWanted);
     if (self && failed)
-        setError(errorText());
+        setError(NorvaneError::channelDidNotPlay());
 }
 
 void LiveFullscreenPlayback::close()

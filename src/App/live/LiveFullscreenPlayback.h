@@ -36,7 +36,6 @@ public:
     explicit LiveFullscreenPlayback(QObject *parent = nullptr);
     explicit LiveFullscreenPlayback(VLCEngine *engine, QObject *parent = nullptr);
 
-    static QString errorText();
 
     XtreamClient client() const { return m_client; }
     void setClient(const XtreamClient &client);

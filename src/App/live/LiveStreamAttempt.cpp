@@ -42,7 +42,7 @@ bool LiveStreamAttempt::streamStopped() const
 void LiveStreamAttempt::start(const XtreamClient &client, const QString &streamId, const QString &extension)
 {
     if (m_engine)
-        m_engine->play(client.streamUrl(QStringLiteral("live"), streamId, extension), 0);
+        m_engine->play(client.streamUrl(ContentType::Live, streamId, extension), 0);
 }
 
 void LiveStreamAttempt::setDidFallbackToTS(bool fellBack)

@@ -1,5 +1,7 @@
 #include "PlayerModel.h"
 
+#include "NorvaneError.h"
+
 #include "OwnedDelay.h"
 #include "ProgressEntry.h"
 #include "ProgressStore.h"
@@ -60,11 +62,6 @@ PlayerModel::~PlayerModel()
         return;
     saveNow();
     m_engine->stop();
-}
-
-QString PlayerModel::errorText()
-{
-    return QStringLiteral("No se pudo reproducir este contenido.\nRevisa tu conexión a internet o inténtalo de nuevo.");
 }
 
 void PlayerModel::setQueue(const QList<PlayableItem> &queue)
@@ -157,7 +154,7 @@ void PlayerModel::followStatus()
         // show the error with retry instead of a black screen. Progress stays as last written.
         m_didHandleEnd = true;
         m_saveTimer.stop();
-        setPlaybackError(errorText());
+        setPlaybackError(NorvaneError::contentDidNotPlay());
     }
 }
 
@@ -175,12 +172,12 @@ void PlayerModel::saveNow()
 void PlayerModel::handleEnd()
 {
     if (m_lastDurationMs == 0) {
-        setPlaybackError(errorText()); // the length never became known: the stream did not really play
+        setPlaybackError(NorvaneError::contentDidNotPlay()); // the length never became known: the stream did not really play
         return;
     }
     const bool beforeLastMinute = m_lastDurationMs - m_lastPositionMs > finishedWithinMs - 1;
     if (!ProgressEntry::isWatched(m_lastPositionMs, m_lastDurationMs) && beforeLastMinute) {
-        setPlaybackError(errorText()); // ended early: the stream broke off; the last periodic write stays
+        setPlaybackError(NorvaneError::contentDidNotPlay()); // ended early: the stream broke off; the last periodic write stays
         return;
     }
     markProgress(m_lastDurationMs, m_lastDurationMs);

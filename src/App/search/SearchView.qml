@@ -9,25 +9,13 @@ import Norvane
 Rectangle {
     id: view
 
-    property xtreamClient client
-    property var movieDetail: null
-    property var seriesDetail: null
-    property var liveChannel: null
-    property PlayerModel player: null
+    required property xtreamClient client
 
     signal back()
 
     readonly property SearchModel model: searchModel
-
-    // Lays a player model (owned by this view) over everything until it asks to close.
-    function showPlayer(created) {
-        created.closeRequested.connect(() => {
-            if (view.player === created)
-                view.player = null
-            created.destroy(1000)
-        })
-        view.player = created
-    }
+    readonly property SearchScreen screen: searchScreen
+    readonly property int detailKind: searchScreen.detailKind
 
     color: Brand.background
 
@@ -36,289 +24,249 @@ Rectangle {
         client: view.client
     }
 
-    Component.onCompleted: searchModel.ensureLoaded()
-    // A channel opened from the results plays on the shared engine, which outlives this screen.
-    // (A player of movies or episodes stops by itself when it goes with the screen.)
-    Component.onDestruction: {
-        if (view.liveChannel !== null)
-            VLCEngine.stop()
+    SearchScreen {
+        id: searchScreen
+        model: searchModel
     }
+
+    Component.onCompleted: searchModel.ensureLoaded()
 
     Loader {
         objectName: "searchMovieDetail"
         anchors.fill: parent
-        active: view.movieDetail !== null
+        active: view.detailKind === SearchScreen.Movie
         sourceComponent: MovieDetailView {
             client: view.client
-            movie: view.movieDetail
-            onBack: view.movieDetail = null
-            onPlay: item => view.showPlayer(DetailRules.playerFor(item, view))
+            movie: searchScreen.detail
+            onBack: searchScreen.closeDetail()
+            onPlay: item => searchScreen.playItem(item)
         }
     }
 
     Loader {
         objectName: "searchSeriesDetail"
         anchors.fill: parent
-        active: view.movieDetail === null && view.seriesDetail !== null
+        active: view.detailKind === SearchScreen.Series
         sourceComponent: SeriesDetailView {
             client: view.client
-            series: view.seriesDetail
-            onBack: view.seriesDetail = null
-            playerOwner: view
-            onPlay: player => view.showPlayer(player)
+            series: searchScreen.detail
+            screen: searchScreen
+            onBack: searchScreen.closeDetail()
         }
     }
 
-    ColumnLayout {
+    SectionScaffold {
         objectName: "searchScreen"
         anchors.fill: parent
-        visible: view.movieDetail === null && view.seriesDetail === null
-        spacing: 0
+        visible: view.detailKind !== SearchScreen.Movie && view.detailKind !== SearchScreen.Series
+        title: "Buscar"
+        onBack: view.back()
 
-        RowLayout {
-            Layout.fillWidth: true
-            Layout.leftMargin: 20
-            Layout.rightMargin: 20
-            Layout.topMargin: 12
-            Layout.bottomMargin: 12
-            spacing: 12
+        ColumnLayout {
+            spacing: 0
 
-            BackButton {
-                objectName: "backButton"
-                onClicked: view.back()
-            }
-
-            Text {
-                text: "Buscar"
-                color: Brand.onBackground
-                font.pixelSize: TextStyle.title
-                font.bold: true
-                Accessible.role: Accessible.Heading
-                Accessible.name: text
-            }
-
-            Item { Layout.fillWidth: true }
-        }
-
-        Row {
-            Layout.leftMargin: 20
-            Layout.rightMargin: 20
-            spacing: 8
-
-            Repeater {
-                model: searchModel.kindLabels
-
-                AbstractButton {
-                    id: chip
-                    required property int index
-                    required property string modelData
-                    readonly property bool selected: searchModel.kind === index
-                    objectName: "kindChip_" + index
-                    text: modelData
-                    leftPadding: 14
-                    rightPadding: 14
-                    topPadding: 7
-                    bottomPadding: 7
-                    Accessible.role: Accessible.Button
-                    Accessible.onPressAction: if (enabled) clicked()
-                    Accessible.name: text
-                    Accessible.checked: selected
-                    onClicked: {
-                        if (searchModel.kind !== index)
-                            searchModel.kind = index
-                        Qt.callLater(() => searchModel.ensureLoaded())
-                    }
-                    contentItem: Text {
-                        text: chip.text
-                        color: chip.selected ? Brand.onPrimary : Brand.onBackground
-                        font.pixelSize: TextStyle.callout
-                        font.bold: chip.selected
-                    }
-                    background: Rectangle {
-                        radius: height / 2
-                        color: chip.selected ? Brand.primary : Brand.surface
-                    }
-                }
-            }
-        }
-
-        Rectangle {
-            Layout.fillWidth: true
-            Layout.leftMargin: 20
-            Layout.rightMargin: 20
-            Layout.topMargin: 10
-            Layout.bottomMargin: 10
-            implicitHeight: fieldRow.implicitHeight + 24
-            radius: 10
-            color: Brand.surface
-
-            RowLayout {
-                id: fieldRow
-                anchors { fill: parent; margins: 12 }
+            Row {
+                Layout.leftMargin: 20
+                Layout.rightMargin: 20
                 spacing: 8
 
-                SystemSymbol {
-                    name: "magnifyingglass"
-                    color: Brand.secondaryText
-                }
+                Repeater {
+                    model: searchModel.kindLabels
 
-                TextField {
-                    id: field
-                    objectName: "searchField"
-                    Layout.fillWidth: true
-                    placeholderText: "Buscar..."
-                    placeholderTextColor: Brand.secondaryText
-                    color: Brand.onBackground
-                    font.pixelSize: TextStyle.body
-                    background: null
-                    padding: 0
-                    text: searchModel.query
-                    Accessible.name: "Buscar"
-                    onTextEdited: searchModel.query = text
-                }
-            }
-        }
-
-        Item {
-            id: results
-            objectName: "results"
-            Layout.fillWidth: true
-            Layout.fillHeight: true
-
-            readonly property string state_: {
-                if (searchModel.isLoading)
-                    return "loading"
-                if (searchModel.loadError !== "")
-                    return "error"
-                if (searchModel.isQueryTooShort)
-                    return "hint"
-                const count = searchModel.kind === SearchModel.Live ? searchModel.channelResults.length
-                            : searchModel.kind === SearchModel.Movies ? searchModel.movieResults.length
-                            : searchModel.seriesResults.length
-                return count === 0 ? "empty" : "results"
-            }
-
-            BusyIndicator {
-                objectName: "searchSpinner"
-                anchors.centerIn: parent
-                visible: results.state_ === "loading"
-                running: visible
-            }
-
-            RetryBox {
-                objectName: "searchRetry"
-                anchors.fill: parent
-                visible: results.state_ === "error"
-                message: searchModel.loadError
-                onAction: Qt.callLater(() => searchModel.ensureLoaded())
-            }
-
-            Text {
-                objectName: "searchHint"
-                anchors.centerIn: parent
-                visible: results.state_ === "hint"
-                text: "Escribe al menos 2 letras para buscar."
-                color: Brand.secondaryText
-                font.pixelSize: TextStyle.body
-            }
-
-            Text {
-                objectName: "noResults"
-                anchors.centerIn: parent
-                visible: results.state_ === "empty"
-                text: "Sin resultados."
-                color: Brand.secondaryText
-                font.pixelSize: TextStyle.body
-            }
-
-            ListView {
-                id: channelList
-                objectName: "channelResults"
-                anchors.fill: parent
-                visible: results.state_ === "results" && searchModel.kind === SearchModel.Live
-                model: visible ? searchModel.channelResults : []
-                leftMargin: 20
-                rightMargin: 20
-                topMargin: 20
-                bottomMargin: 20
-                spacing: 6
-                clip: true
-                boundsBehavior: Flickable.StopAtBounds
-                ScrollBar.vertical: ScrollBar {}
-
-                delegate: AbstractButton {
-                    id: channelButton
-                    required property var modelData
-                    required property int index
-                    objectName: "channelResult_" + index
-                    width: channelList.width - 40
-                    padding: 10
-                    Accessible.role: Accessible.Button
-                    Accessible.onPressAction: if (enabled) clicked()
-                    Accessible.name: modelData.name
-                    onClicked: view.liveChannel = modelData
-                    background: Rectangle {
-                        radius: 8
-                        color: channelButton.hovered ? Brand.surfaceVariant : Brand.surface
+                    AbstractButton {
+                        id: chip
+                        required property int index
+                        required property string modelData
+                        readonly property bool selected: searchModel.kind === index
+                        objectName: "kindChip_" + index
+                        text: modelData
+                        leftPadding: 14
+                        rightPadding: 14
+                        topPadding: 7
+                        bottomPadding: 7
+                        Accessible.role: Accessible.Button
+                        Accessible.onPressAction: if (enabled) clicked()
+                        Accessible.name: text
+                        Accessible.checked: selected
+                        onClicked: searchScreen.selectKind(index)
+                        contentItem: Text {
+                            text: chip.text
+                            color: chip.selected ? Brand.onPrimary : Brand.onBackground
+                            font.pixelSize: TextStyle.callout
+                            font.bold: chip.selected
+                        }
+                        background: Rectangle {
+                            radius: height / 2
+                            color: chip.selected ? Brand.primary : Brand.surface
+                        }
                     }
-                    contentItem: RowLayout {
-                        spacing: 10
+                }
+            }
 
-                        RemoteImage {
-                            objectName: "logoImage"
-                            Layout.preferredWidth: 40
-                            Layout.preferredHeight: 40
-                            fillMode: RemoteImage.PreserveAspectFit
-                            urlString: channelButton.modelData.iconURL
-                            placeholder: Component {
-                                Item {
-                                    SystemSymbol {
-                                        anchors.centerIn: parent
-                                        name: "play.circle"
-                                        size: 24
-                                        color: Brand.primary
+            Rectangle {
+                Layout.fillWidth: true
+                Layout.leftMargin: 20
+                Layout.rightMargin: 20
+                Layout.topMargin: 10
+                Layout.bottomMargin: 10
+                implicitHeight: fieldRow.implicitHeight + 24
+                radius: 10
+                color: Brand.surface
+
+                RowLayout {
+                    id: fieldRow
+                    anchors { fill: parent; margins: 12 }
+                    spacing: 8
+
+                    SystemSymbol {
+                        name: "magnifyingglass"
+                        color: Brand.secondaryText
+                    }
+
+                    TextField {
+                        id: field
+                        objectName: "searchField"
+                        Layout.fillWidth: true
+                        placeholderText: "Buscar..."
+                        placeholderTextColor: Brand.secondaryText
+                        color: Brand.onBackground
+                        font.pixelSize: TextStyle.body
+                        background: null
+                        padding: 0
+                        text: searchModel.query
+                        Accessible.name: "Buscar"
+                        onTextEdited: searchModel.query = text
+                    }
+                }
+            }
+
+            Item {
+                id: results
+                objectName: "results"
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+
+                readonly property int shown: searchScreen.pane
+
+                BusyIndicator {
+                    objectName: "searchSpinner"
+                    anchors.centerIn: parent
+                    visible: results.shown === SearchScreen.Loading
+                    running: visible
+                }
+
+                RetryBox {
+                    objectName: "searchRetry"
+                    anchors.fill: parent
+                    visible: results.shown === SearchScreen.Error
+                    message: searchModel.loadError
+                    onAction: searchScreen.retry()
+                }
+
+                Text {
+                    objectName: "searchHint"
+                    anchors.centerIn: parent
+                    visible: results.shown === SearchScreen.Hint
+                    text: "Escribe al menos 2 letras para buscar."
+                    color: Brand.secondaryText
+                    font.pixelSize: TextStyle.body
+                }
+
+                Text {
+                    objectName: "noResults"
+                    anchors.centerIn: parent
+                    visible: results.shown === SearchScreen.Empty
+                    text: "Sin resultados."
+                    color: Brand.secondaryText
+                    font.pixelSize: TextStyle.body
+                }
+
+                ListView {
+                    id: channelList
+                    objectName: "channelResults"
+                    anchors.fill: parent
+                    visible: results.shown === SearchScreen.Results && searchModel.kind === SearchModel.Live
+                    model: visible ? searchModel.channelResults : []
+                    leftMargin: 20
+                    rightMargin: 20
+                    topMargin: 20
+                    bottomMargin: 20
+                    spacing: 6
+                    clip: true
+                    boundsBehavior: Flickable.StopAtBounds
+                    ScrollBar.vertical: ScrollBar {}
+
+                    delegate: AbstractButton {
+                        id: channelButton
+                        required property var modelData
+                        required property int index
+                        objectName: "channelResult_" + index
+                        width: channelList.width - 40
+                        padding: 10
+                        Accessible.role: Accessible.Button
+                        Accessible.onPressAction: if (enabled) clicked()
+                        Accessible.name: modelData.name
+                        onClicked: searchScreen.detail = channelButton.modelData
+                        background: Rectangle {
+                            radius: 8
+                            color: channelButton.hovered ? Brand.surfaceVariant : Brand.surface
+                        }
+                        contentItem: RowLayout {
+                            spacing: 10
+
+                            RemoteImage {
+                                objectName: "logoImage"
+                                Layout.preferredWidth: 40
+                                Layout.preferredHeight: 40
+                                fillMode: RemoteImage.PreserveAspectFit
+                                urlString: channelButton.modelData.iconURL
+                                placeholder: Component {
+                                    Item {
+                                        SystemSymbol {
+                                            anchors.centerIn: parent
+                                            name: "play.circle"
+                                            size: 24
+                                            color: Brand.primary
+                                        }
                                     }
                                 }
                             }
-                        }
 
-                        Text {
-                            Layout.fillWidth: true
-                            text: channelButton.modelData.name
-                            color: Brand.onBackground
-                            font.pixelSize: TextStyle.body
-                            elide: Text.ElideRight
+                            Text {
+                                Layout.fillWidth: true
+                                text: channelButton.modelData.name
+                                color: Brand.onBackground
+                                font.pixelSize: TextStyle.body
+                                elide: Text.ElideRight
+                            }
                         }
                     }
                 }
-            }
 
-            PosterGrid {
-                id: posterResults
-                objectName: "posterResults"
-                anchors.fill: parent
-                rowGap: 20
-                visible: results.state_ === "results" && searchModel.kind !== SearchModel.Live
-                readonly property bool isMovies: searchModel.kind === SearchModel.Movies
-                model: !visible ? [] : isMovies ? searchModel.movieResults : searchModel.seriesResults
+                PosterGrid {
+                    id: posterResults
+                    objectName: "posterResults"
+                    anchors.fill: parent
+                    rowGap: 20
+                    visible: results.shown === SearchScreen.Results && searchModel.kind !== SearchModel.Live
+                    readonly property bool isMovies: searchModel.kind === SearchModel.Movies
+                    model: !visible ? [] : isMovies ? searchModel.movieResults : searchModel.seriesResults
 
-                delegate: Item {
-                    id: resultCell
-                    required property var modelData
-                    required property int index
-                    width: posterResults.cellWidth
-                    height: posterResults.cellHeight
+                    delegate: Item {
+                        id: resultCell
+                        required property var modelData
+                        required property int index
+                        width: posterResults.cellWidth
+                        height: posterResults.cellHeight
 
-                    PosterCard {
-                        objectName: "resultCard_" + resultCell.index
-                        width: posterResults.cellSize
-                        title: resultCell.modelData.name
-                        imageUrl: posterResults.isMovies ? resultCell.modelData.streamIcon : resultCell.modelData.cover
-                        onClicked: {
-                            if (posterResults.isMovies)
-                                view.movieDetail = resultCell.modelData
-                            else
-                                view.seriesDetail = resultCell.modelData
+                        PosterCard {
+                            objectName: "resultCard_" + resultCell.index
+                            width: posterResults.cellSize
+                            title: resultCell.modelData.name
+                            imageUrl: posterResults.isMovies ? resultCell.modelData.streamIcon : resultCell.modelData.cover
+                            onClicked: {
+                                searchScreen.detail = resultCell.modelData
+                            }
                         }
                     }
                 }
@@ -329,16 +277,16 @@ Rectangle {
     PlayerLayer {
         objectName: "searchPlayerLayer"
         anchors.fill: parent
-        player: view.player
+        player: searchScreen.player
     }
 
-    // The live channel full screen, while no player is shown.
+    // The live channel full screen.
     Item {
         id: liveLayer
         objectName: "searchLiveLayer"
         anchors.fill: parent
         property Item screen: null
-        opacity: view.liveChannel !== null && view.player === null ? 1 : 0
+        opacity: view.detailKind === SearchScreen.Channel ? 1 : 0
         visible: opacity > 0
         Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
         onVisibleChanged: {
@@ -349,13 +297,13 @@ Rectangle {
         }
 
         Connections {
-            target: view
-            function onLiveChannelChanged() {
-                if (view.liveChannel === null)
+            target: searchScreen
+            function onDetailChanged() {
+                if (view.detailKind !== SearchScreen.Channel)
                     return
                 if (liveLayer.screen)
                     liveLayer.screen.destroy()
-                liveLayer.screen = liveScreen.createObject(liveLayer, { client: view.client, channel: view.liveChannel })
+                liveLayer.screen = liveScreen.createObject(liveLayer, { client: view.client, channel: searchScreen.detail })
             }
         }
 
@@ -364,7 +312,7 @@ Rectangle {
             LiveFullscreenView {
                 objectName: "liveFullscreen"
                 anchors.fill: parent
-                onClose: view.liveChannel = null
+                onClose: searchScreen.closeDetail()
             }
         }
     }

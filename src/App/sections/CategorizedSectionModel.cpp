@@ -4,6 +4,13 @@
 
 #include <QPointer>
 
+CategorizedSectionModel::CategorizedSectionModel(QObject *parent) : QObject(parent)
+{
+    connect(this, &CategorizedSectionModel::categoriesChanged, this, &CategorizedSectionModel::categoryRowsChanged);
+    connect(this, &CategorizedSectionModel::unlockedCategoriesChanged, this,
+            &CategorizedSectionModel::categoryRowsChanged);
+}
+
 void CategorizedSectionModel::setClient(const XtreamClient &client)
 {
     if (m_client == client)
@@ -33,6 +40,15 @@ void CategorizedSectionModel::unlock(const QString &categoryId)
 bool CategorizedSectionModel::isLocked(const Category &category) const
 {
     return m_lock.isLocked(category.categoryId(), category.categoryName());
+}
+
+QList<SectionRow> CategorizedSectionModel::categoryRows() const
+{
+    QList<SectionRow> rows = specialRows();
+    rows.reserve(rows.size() + m_categories.size());
+    for (const Category &category : m_categories)
+        rows.append(SectionRow::of(category, isLocked(category)));
+    return rows;
 }
 
 QCoro::Task<> CategorizedSectionModel::categoriesLoaded()

@@ -2,6 +2,7 @@
 
 #include "Category.h"
 #include "ParentalLock.h"
+#include "SectionRow.h"
 #include "XtreamClient.h"
 
 #include <QCoroTask>
@@ -16,13 +17,16 @@
 class CategorizedSectionModel : public QObject
 {
     Q_OBJECT
-    QML_ANONYMOUS
+    QML_ELEMENT
+    QML_UNCREATABLE("A section model is one of the sections' own.")
     Q_PROPERTY(XtreamClient client READ client WRITE setClient NOTIFY clientChanged FINAL)
     Q_PROPERTY(QList<Category> categories READ categories NOTIFY categoriesChanged FINAL)
     Q_PROPERTY(bool isLoadingCategories READ isLoadingCategories NOTIFY isLoadingCategoriesChanged FINAL)
     // Null when the last category load did not fail.
     Q_PROPERTY(QString categoriesError READ categoriesError NOTIFY categoriesErrorChanged FINAL)
     Q_PROPERTY(QStringList unlockedCategories READ unlockedCategories NOTIFY unlockedCategoriesChanged FINAL)
+    // What the category column lists: the section's own rows, then the categories with their locks.
+    Q_PROPERTY(QList<SectionRow> categoryRows READ categoryRows NOTIFY categoryRowsChanged FINAL)
 
 public:
     XtreamClient client() const { return m_client; }
@@ -37,6 +41,7 @@ public:
     Q_INVOKABLE void unlock(const QString &categoryId);
     // Adult by its name and not unlocked during this visit.
     Q_INVOKABLE bool isLocked(const Category &category) const;
+    QList<SectionRow> categoryRows() const;
     // Shows the category's list (or one of the section's own rows).
     Q_INVOKABLE virtual void selectCategory(const QString &categoryId) = 0;
 
@@ -46,9 +51,14 @@ Q_SIGNALS:
     void isLoadingCategoriesChanged();
     void categoriesErrorChanged();
     void unlockedCategoriesChanged();
+    void categoryRowsChanged();
 
 protected:
-    explicit CategorizedSectionModel(QObject *parent) : QObject(parent) {}
+    explicit CategorizedSectionModel(QObject *parent);
+
+    // The section's own rows above the categories; a section whose rows change emits
+    // categoryRowsChanged.
+    virtual QList<SectionRow> specialRows() const = 0;
 
     // The provider's action for the categories of this section.
     virtual QString categoriesAction() const = 0;

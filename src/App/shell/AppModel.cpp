@@ -1,5 +1,7 @@
 #include "AppModel.h"
 
+#include "NorvaneError.h"
+
 #include "NorvaneServers.h"
 #include "OwnedDelay.h"
 #include "SessionStore.h"
@@ -157,11 +159,11 @@ QString AppModel::messageFor(const LoginOutcome &outcome)
 {
     switch (outcome.kind) {
     case LoginOutcome::Kind::Expired:
-        return expiredText;
+        return NorvaneError::subscriptionExpired();
     case LoginOutcome::Kind::Disabled:
-        return disabledText;
+        return NorvaneError::accountDisabled();
     case LoginOutcome::Kind::InvalidCredentials:
-        return invalidCredentialsText;
+        return NorvaneError::invalidCredentials();
     case LoginOutcome::Kind::Failed:
         return outcome.message;
     case LoginOutcome::Kind::Success:
@@ -182,7 +184,7 @@ QStringList AppModel::candidatesPreferring(const std::optional<QString> &savedSe
 QCoro::Task<AppModel::SignInResult> AppModel::tryCandidates(QStringList candidates, QString username,
                                                             QString password)
 {
-    LoginOutcome best = LoginOutcome::failed(noConnectionText);
+    LoginOutcome best = LoginOutcome::failed(NorvaneError::noConnection());
     for (const QString &base : candidates) {
         const XtreamClient client(base, username, password);
         const LoginOutcome verdict = co_await client.authenticate();

@@ -45,14 +45,6 @@ class AppModel : public QObject
     enum class AppTab { Live, Movies, Series, Search, Settings };
     Q_ENUM(AppTab)
 
-    static inline const QString noConnectionText =
-        QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
-    static inline const QString expiredText =
-        QStringLiteral("Tu suscripción está vencida.\nContacta a tu proveedor.");
-    static inline const QString disabledText =
-        QStringLiteral("Esta cuenta está deshabilitada.\nContacta a tu proveedor.");
-    static inline const QString invalidCredentialsText = QStringLiteral("Usuario o contraseña incorrectos.");
-
     explicit AppModel(QObject *parent = nullptr);
 
     Phase phase() const { return m_phase; }

@@ -10,7 +10,7 @@ Rectangle {
 
     required property AppModel app
 
-    property var now: ClockText.snapshot()
+    property snapshot now: ClockText.snapshot()
     property bool showVersion: false
     // Tunable for tests.
     property int clockInterval: 10000

@@ -15,7 +15,7 @@ QString transportMessage(TransportError::Kind kind)
     case Kind::dnsLookupFailed:
     case Kind::notConnectedToInternet:
     case Kind::networkConnectionLost:
-        return QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
+        return noConnection();
     case Kind::badURL:
     case Kind::cancelled:
     case Kind::other:
@@ -62,6 +62,36 @@ TransportError transportError(QNetworkReply::NetworkError error, bool abortedByT
     default:
         return {Kind::other, detail};
     }
+}
+
+QString noConnection()
+{
+    return QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
+}
+
+QString subscriptionExpired()
+{
+    return QStringLiteral("Tu suscripción está vencida.\nContacta a tu proveedor.");
+}
+
+QString accountDisabled()
+{
+    return QStringLiteral("Esta cuenta está deshabilitada.\nContacta a tu proveedor.");
+}
+
+QString invalidCredentials()
+{
+    return QStringLiteral("Usuario o contraseña incorrectos.");
+}
+
+QString contentDidNotPlay()
+{
+    return QStringLiteral("No se pudo reproducir este contenido.\nRevisa tu conexión a internet o inténtalo de nuevo.");
+}
+
+QString channelDidNotPlay()
+{
+    return QStringLiteral("No se pudo reproducir este canal.\nRevisa tu conexión a internet o inténtalo de nuevo.");
 }
 
 } // namespace NorvaneError

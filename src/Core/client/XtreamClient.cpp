@@ -41,12 +41,12 @@ std::optional<QUrl> XtreamClient::url(const std::optional<QString> &action, cons
     return address;
 }
 
-QString XtreamClient::streamUrl(const QString &kind, const QString &id, const QString &extension) const
+QString XtreamClient::streamUrl(ContentType kind, const QString &id, const QString &extension) const
 {
     QString base = m_base;
     if (base.endsWith(QLatin1Char('/')))
         base.chop(1);
-    return base + QLatin1Char('/') + kind + QLatin1Char('/') + pathSegment(m_username) + QLatin1Char('/')
+    return base + QLatin1Char('/') + contentTypeName(kind) + QLatin1Char('/') + pathSegment(m_username) + QLatin1Char('/')
            + pathSegment(m_password) + QLatin1Char('/') + pathSegment(id) + QLatin1Char('.')
            + pathSegment(extension);
 }

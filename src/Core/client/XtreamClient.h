@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContentType.h"
 #include "LoginOutcome.h"
 #include "ProviderJson.h"
 #include "Result.h"
@@ -47,9 +48,9 @@ public:
     // Absent when the base does not make an absolute URL.
     std::optional<QUrl> url(const std::optional<QString> &action, const QueryItems &extra = {}) const;
 
-    // The address of a stream: kind "live", "movie" or "series", then the credentials as path
-    // segments (percent-encoded where a segment needs it), the id and the container extension.
-    Q_INVOKABLE QString streamUrl(const QString &kind, const QString &id, const QString &extension) const;
+    // The address of a stream: the kind's name, then the credentials as path segments
+    // (percent-encoded where a segment needs it), the id and the container extension.
+    QString streamUrl(ContentType kind, const QString &id, const QString &extension) const;
 
     // The body of an answer; badURL, a transport error, or HTTPError for a status outside 2xx.
     QCoro::Task<Result<QByteArray>> rawData(std::optional<QString> action, QueryItems extra = {}) const;

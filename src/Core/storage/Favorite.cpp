@@ -1,5 +1,7 @@
 #include "Favorite.h"
 
+#include "ContentType.h"
+
 #include <QHashFunctions>
 #include <QJsonValue>
 
@@ -32,7 +34,7 @@ std::optional<Favorite> Favorite::fromJson(const QJsonObject &object)
     // A record without a usable type is a channel.
     const QJsonValue type = object.value(QLatin1StringView("contentType"));
     const QJsonValue image = object.value(QLatin1StringView("imageUrl"));
-    return Favorite(type.isString() ? type.toString() : QStringLiteral("live"), id.toString(),
+    return Favorite(type.isString() ? type.toString() : contentTypeName(ContentType::Live), id.toString(),
                     name.toString(), image.isString() ? std::optional(image.toString()) : std::nullopt);
 }
 

@@ -1,0 +1,271 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Norvane
+
+// The player's auto-hiding controls: the title bar with the close button, and the bottom bar with
+// the seek bar, the skips, play/pause, the next episode, fit/fill and the track menus. Every
+// action goes to the player screen, which keeps the controls up after it.
+Item {
+    id: controls
+
+    required property PlayerModel model
+    required property VLCEngine engine
+    property bool shown: false
+    property bool dragging: false
+    property real dragValue: 0
+
+    // After every control: the screen keeps the controls up a while longer.
+    signal touched()
+
+    // Fills a track menu with the engine's tracks as they are now (after its fixed entries) and
+    // opens it.
+    function openTrackMenu(menu, tracks, audio) {
+        const fixed = audio ? 0 : 1
+        while (menu.count > fixed)
+            menu.removeItem(menu.itemAt(fixed))
+        for (let i = 0; i < tracks.length; ++i) {
+            const track = tracks[i]
+            menu.addItem(trackEntry.createObject(null, {
+                objectName: (audio ? "audioTrack_" : "subtitleTrack_") + track.id,
+                text: track.name,
+                trackId: track.id,
+                audio: audio
+            }))
+        }
+        menu.open()
+        touched()
+    }
+
+    function endDrag() {
+        dragging = false
+        // The engine takes a 32-bit millisecond time.
+        engine.seek(Math.min(2147483647, Math.max(0, Math.round(dragValue))))
+        touched()
+    }
+
+    objectName: "controls"
+    opacity: controls.shown ? 1 : 0
+    visible: opacity > 0
+    Behavior on opacity { NumberAnimation { duration: 200 } }
+
+    Component {
+        id: trackEntry
+        MenuItem {
+            property int trackId
+            property bool audio
+            Accessible.name: text
+            onTriggered: {
+                if (audio)
+                    controls.engine.selectAudioTrack(trackId)
+                else
+                    controls.engine.selectSubtitleTrack(trackId)
+                controls.touched()
+            }
+        }
+    }
+
+    Rectangle {
+        id: topBar
+        objectName: "topBar"
+        anchors { left: parent.left; right: parent.right; top: parent.top }
+        height: topRow.implicitHeight + 32
+        color: Qt.rgba(0, 0, 0, 0.5)
+
+        RowLayout {
+            id: topRow
+            anchors { fill: parent; margins: 16 }
+            spacing: 12
+
+            PlayerIconButton {
+                objectName: "closeButton"
+                symbol: "chevron.left"
+                size: TextStyle.title
+                accessibleName: "Cerrar reproductor"
+                onClicked: controls.model.close()
+            }
+
+            ColumnLayout {
+                spacing: 2
+                Layout.fillWidth: true
+
+                Text {
+                    objectName: "titleText"
+                    Layout.fillWidth: true
+                    text: controls.model.currentItem.title
+                    color: "white"
+                    font.pixelSize: TextStyle.headline
+                    font.bold: true
+                    elide: Text.ElideRight
+                }
+
+                Text {
+                    objectName: "subtitleText"
+                    Layout.fillWidth: true
+                    visible: controls.model.currentItem.hasSubtitle
+                    text: controls.model.currentItem.subtitle
+                    color: Qt.rgba(1, 1, 1, 0.8)
+                    font.pixelSize: TextStyle.caption
+                    elide: Text.ElideRight
+                }
+            }
+        }
+    }
+
+    Rectangle {
+        id: bottomBar
+        objectName: "bottomBar"
+        anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
+        height: bottomColumn.implicitHeight + 32
+        color: Qt.rgba(0, 0, 0, 0.8)
+
+        ColumnLayout {
+            id: bottomColumn
+            anchors { fill: parent; margins: 16 }
+            spacing: 10
+
+            RowLayout {
+                spacing: 10
+                Layout.fillWidth: true
+
+                Text {
+                    objectName: "elapsedText"
+                    text: PlayerText.timeText(controls.dragging ? controls.dragValue : controls.engine.currentTimeMs)
+                    color: "white"
+                    font: TextStyle.tabularDigits(TextStyle.caption)
+                }
+
+                Slider {
+                    id: seekBar
+                    objectName: "seekBar"
+                    Layout.fillWidth: true
+                    from: 0
+                    to: controls.engine.durationMs > 0 ? controls.engine.durationMs : 1
+                    value: controls.dragging ? controls.dragValue : controls.engine.currentTimeMs
+                    Accessible.name: "Posición"
+                    onMoved: controls.dragValue = value
+                    onPressedChanged: {
+                        if (pressed) {
+                            controls.dragValue = value
+                            controls.dragging = true
+                        } else {
+                            controls.endDrag()
+                        }
+                    }
+
+                    background: Rectangle {
+                        x: seekBar.leftPadding
+                        y: seekBar.topPadding + seekBar.availableHeight / 2 - height / 2
+                        implicitWidth: 200
+                        implicitHeight: 4
+                        width: seekBar.availableWidth
+                        height: 4
+                        radius: 2
+                        color: Qt.rgba(1, 1, 1, 0.25)
+
+                        Rectangle {
+                            width: seekBar.visualPosition * parent.width
+                            height: parent.height
+                            radius: 2
+                            color: Brand.primary
+                        }
+                    }
+
+                    handle: Rectangle {
+                        x: seekBar.leftPadding + seekBar.visualPosition * (seekBar.availableWidth - width)
+                        y: seekBar.topPadding + seekBar.availableHeight / 2 - height / 2
+                        // Its size gives the bar its height, and with it the strip that takes a drag.
+                        implicitWidth: 14
+                        implicitHeight: 14
+                        radius: 7
+                        color: Brand.primary
+                    }
+                }
+
+                Text {
+                    objectName: "durationText"
+                    text: PlayerText.timeText(controls.engine.durationMs)
+                    color: "white"
+                    font: TextStyle.tabularDigits(TextStyle.caption)
+                }
+            }
+
+            RowLayout {
+                spacing: 20
+                Layout.fillWidth: true
+
+                PlayerIconButton {
+                    objectName: "skipBackButton"
+                    symbol: "gobackward.10"
+                    accessibleName: "Retroceder 10 segundos"
+                    onClicked: { controls.model.skip(-10); controls.touched() }
+                }
+
+                PlayerIconButton {
+                    objectName: "playPauseButton"
+                    readonly property bool playing: controls.engine.status === VLCEngine.Playing
+                    symbol: playing ? "pause.fill" : "play.fill"
+                    accessibleName: playing ? "Pausar" : "Reproducir"
+                    onClicked: { controls.engine.togglePause(); controls.touched() }
+                }
+
+                PlayerIconButton {
+                    objectName: "skipForwardButton"
+                    symbol: "goforward.10"
+                    accessibleName: "Avanzar 10 segundos"
+                    onClicked: { controls.model.skip(10); controls.touched() }
+                }
+
+                PlayerIconButton {
+                    objectName: "nextButton"
+                    visible: controls.model.canPlayNext
+                    symbol: "forward.end.fill"
+                    accessibleName: "Siguiente episodio"
+                    onClicked: { controls.model.playNext(); controls.touched() }
+                }
+
+                Item { Layout.fillWidth: true }
+
+                PlayerTextButton {
+                    objectName: "fillButton"
+                    text: controls.engine.fillScreen ? "Ajustar" : "Llenar"
+                    onClicked: { controls.engine.fillScreen = !controls.engine.fillScreen; controls.touched() }
+                }
+
+                PlayerTextButton {
+                    id: audioButton
+                    objectName: "audioButton"
+                    text: "Audio"
+                    enabled: controls.engine.audioTracks.length > 0
+                    onClicked: controls.openTrackMenu(audioMenu, controls.engine.audioTracks, true)
+
+                    Menu {
+                        id: audioMenu
+                        objectName: "audioMenu"
+                        y: -height
+                    }
+                }
+
+                PlayerTextButton {
+                    objectName: "subtitleButton"
+                    text: "Subtítulos"
+                    onClicked: controls.openTrackMenu(subtitleMenu, controls.engine.subtitleTracks, false)
+
+                    Menu {
+                        id: subtitleMenu
+                        objectName: "subtitleMenu"
+                        y: -height
+
+                        MenuItem {
+                            objectName: "subtitleOff"
+                            text: "Desactivar"
+                            Accessible.name: text
+                            onTriggered: { controls.engine.selectSubtitleTrack(-1); controls.touched() }
+                        }
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "SearchModel.h"
+#include "SectionScreen.h"
+
+#include <QPointer>
+#include <QtQml/qqmlregistration.h>
+
+// The controller of the search screen: the kind chips, what the results area shows, "Reintentar",
+// and the player over the section for a movie or an episode found here.
+class SearchScreen : public SectionScreen
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(SearchModel *model READ model WRITE setModel NOTIFY modelChanged FINAL)
+    Q_PROPERTY(Pane pane READ pane NOTIFY paneChanged FINAL)
+    // What the open detail is: a movie's or a series' detail screen, or a channel full screen.
+    Q_PROPERTY(DetailKind detailKind READ detailKind NOTIFY detailChanged FINAL)
+
+public:
+    enum class Pane {
+        Loading, // the selected kind's list is on its way
+        Error,   // its fetch failed, with "Reintentar"
+        Hint,    // the query is too short to search
+        Empty,   // nothing matches
+        Results, // the matches
+    };
+    Q_ENUM(Pane)
+    enum class DetailKind { None, Movie, Series, Channel };
+    Q_ENUM(DetailKind)
+
+    explicit SearchScreen(QObject *parent = nullptr);
+
+    static Pane paneFor(bool isLoading, bool hasError, bool queryTooShort, qsizetype resultCount);
+
+    SearchModel *model() const { return m_model; }
+    void setModel(SearchModel *model);
+    Pane pane() const { return m_pane; }
+    DetailKind detailKind() const;
+
+    // A kind chip: that kind's results, its list fetched when it is not here yet.
+    Q_INVOKABLE void selectKind(int kind);
+    // "Reintentar": the selected kind's list is fetched again.
+    Q_INVOKABLE void retry();
+
+Q_SIGNALS:
+    void modelChanged();
+    void paneChanged();
+
+private:
+    void update();
+    qsizetype resultCount() const;
+
+    QPointer<SearchModel> m_model;
+    Pane m_pane = Pane::Hint;
+};

@@ -1,0 +1,65 @@
+#include "SectionScreen.h"
+
+#include "PlayerModel.h"
+#include "ProgressStore.h"
+#include "VLCEngine.h"
+
+#include <QTimer>
+
+SectionScreen::SectionScreen(QObject *parent) : QObject(parent), m_engine(VLCEngine::shared()) {}
+
+SectionScreen::~SectionScreen()
+{
+    stopPlayback();
+}
+
+void SectionScreen::setEngine(VLCEngine *engine)
+{
+    if (m_engine == engine)
+        return;
+    m_engine = engine;
+    Q_EMIT engineChanged();
+}
+
+void SectionScreen::setDetail(const QVariant &detail)
+{
+    if (m_detail == detail && m_detail.isValid() == detail.isValid())
+        return;
+    m_detail = detail;
+    Q_EMIT detailChanged();
+}
+
+void SectionScreen::play(const QList<PlayableItem> &queue, int index)
+{
+    if (queue.isEmpty())
+        return;
+    if (m_player)
+        delete m_player; // saves its position and stops
+    auto *player = new PlayerModel(m_engine, ProgressStore::shared(), this);
+    player->setQueue(queue);
+    player->setIndex(index);
+    connect(player, &PlayerModel::closeRequested, this, [this, player] { dropPlayer(player); });
+    m_player = player;
+    Q_EMIT playerChanged();
+}
+
+void SectionScreen::stopPlayback()
+{
+    if (m_player) {
+        delete m_player;
+        m_player = nullptr;
+        Q_EMIT playerChanged();
+    }
+    if (m_engine)
+        m_engine->stop();
+}
+
+void SectionScreen::dropPlayer(PlayerModel *player)
+{
+    if (m_player == player) {
+        m_player = nullptr;
+        Q_EMIT playerChanged();
+    }
+    // The player screen still shows it while it fades out.
+    QTimer::singleShot(closedPlayerLingerMs, player, &QObject::deleteLater);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "PlayableItem.h"
+#include "PlayerModel.h"
+#include "VLCEngine.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QVariant>
+#include <QtQml/qqmlregistration.h>
+
+// What every section's screen controller shares: the engine it plays on, the player it lays over
+// the section for a movie or an episode queue (the one place a player is made), and the stop when
+// the screen goes away. Each section's controller adds its own panes and prompts.
+class SectionScreen : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("A section screen is one of the sections' own controllers.")
+    Q_PROPERTY(VLCEngine *engine READ engine WRITE setEngine NOTIFY engineChanged FINAL)
+    // The player over the section; null while none shows.
+    Q_PROPERTY(PlayerModel *player READ player NOTIFY playerChanged FINAL)
+    // The record whose detail screen is open over the section (a movie, a series or a channel);
+    // undefined while none is.
+    Q_PROPERTY(QVariant detail READ detail WRITE setDetail NOTIFY detailChanged FINAL)
+    Q_PROPERTY(bool hasDetail READ hasDetail NOTIFY detailChanged FINAL)
+
+public:
+    // How long a closed player stays for its screen's fade-out.
+    static constexpr int closedPlayerLingerMs = 1000;
+
+    ~SectionScreen() override;
+
+    VLCEngine *engine() const { return m_engine; }
+    void setEngine(VLCEngine *engine);
+    PlayerModel *player() const { return m_player; }
+    QVariant detail() const { return m_detail; }
+    void setDetail(const QVariant &detail);
+    bool hasDetail() const { return m_detail.isValid(); }
+    Q_INVOKABLE void closeDetail() { setDetail(QVariant()); }
+
+    // Lays a player over the section for the queue, starting at `index` (its screen starts it).
+    // An empty queue changes nothing.
+    Q_INVOKABLE void play(const QList<PlayableItem> &queue, int index = 0);
+    Q_INVOKABLE void playItem(const PlayableItem &item) { play({item}); }
+    // The screen went away: its player (which saves its position) goes and the engine stops.
+    Q_INVOKABLE void stopPlayback();
+
+Q_SIGNALS:
+    void engineChanged();
+    void playerChanged();
+    void detailChanged();
+
+protected:
+    // On the shared engine.
+    explicit SectionScreen(QObject *parent);
+
+private:
+    void dropPlayer(PlayerModel *player);
+
+    QPointer<VLCEngine> m_engine;
+    PlayerModel *m_player = nullptr;
+    QVariant m_detail;
+};
