@@ -1,11 +1,13 @@
 #include "VLCEngine.h"
 
 #include "AppSettings.h"
+#include "IdleInhibitor.h"
 #include "LibVlcPlayer.h"
 #include "Logging.h"
 #include "VideoSurface.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QQmlEngine>
 #include <QUrl>
 #include <algorithm>
@@ -130,6 +132,8 @@ VLCEngine *VLCEngine::shared()
                                                      environmentHas("NORVANE_VLC_LOG"), surface.get());
         auto *created = new VLCEngine(std::move(player), std::move(surface));
         created->setDiagnostics(environmentHas("NORVANE_VLC_LOG"));
+        // The screen stays awake while the engine plays.
+        new IdleInhibitor(created, QDBusConnection::sessionBus(), created);
         // The engine lives as long as the process; its players must be quiet before Qt winds down.
         if (QCoreApplication *app = QCoreApplication::instance())
             QObject::connect(app, &QCoreApplication::aboutToQuit, created, [created] { created->windDown(); });
