@@ -1,15 +1,29 @@
+#include "ChannelsModel.h"
+#include "ChannelsScreen.h"
 #include "IdleInhibitor.h"
+#include "MprisService.h"
+#include "NowPlaying.h"
+#include "SampleProvider.h"
+#include "ScriptedPlayback.h"
 #include "ScriptedPlayer.h"
 #include "TestMain.h"
+#include "TestProvider.h"
 #include "VLCEngine.h"
 
+#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusContext>
 #include <QDBusMessage>
+#include <QDBusMetaType>
 #include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDateTime>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <memory>
 
 using norvane::test::ScriptedEngine;
@@ -121,6 +135,66 @@ private:
     bool m_registered = false;
 };
 
+// The desktop's side of the media controls: a program of its own on the bus that reads the
+// player's properties, calls its methods and hears its PropertiesChanged signals.
+class MprisClient : public QObject
+{
+    Q_OBJECT
+public:
+    MprisClient()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("mpris-client")))
+    {
+        m_bus.connect(QString(MprisService::serviceName), QString(MprisService::objectPath),
+                      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
+                      this, SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+    }
+    ~MprisClient() override { QDBusConnection::disconnectFromBus(QStringLiteral("mpris-client")); }
+
+    // A property of the player interface (or of the root one), plain values unpacked.
+    QVariant get(const QString &name, const QString &interface = QString(MprisService::playerInterface))
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            MprisService::serviceName, MprisService::objectPath,
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        call << interface << name;
+        const QVariant value =
+            m_bus.call(call, QDBus::BlockWithGui).arguments().value(0).value<QDBusVariant>().variant();
+        if (value.canConvert<QDBusArgument>())
+            return QVariant(qdbus_cast<QVariantMap>(value.value<QDBusArgument>()));
+        return value;
+    }
+    QVariantMap metadata() { return get(QStringLiteral("Metadata")).toMap(); }
+    void set(const QString &name, const QVariant &value)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            MprisService::serviceName, MprisService::objectPath,
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+        call << QString(MprisService::playerInterface) << name << QVariant::fromValue(QDBusVariant(value));
+        m_bus.call(call, QDBus::BlockWithGui);
+    }
+    // A method; false when the service answered with an error.
+    bool invoke(const QString &method, const QVariantList &arguments = {},
+                const QString &interface = QString(MprisService::playerInterface))
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(MprisService::serviceName,
+                                                           MprisService::objectPath, interface, method);
+        call.setArguments(arguments);
+        return m_bus.call(call, QDBus::BlockWithGui).type() == QDBusMessage::ReplyMessage;
+    }
+
+    // The player properties announced as changed, in order.
+    QList<QVariantMap> announced;
+
+public Q_SLOTS:
+    void propertiesChanged(const QString &, const QVariantMap &changed, const QStringList &)
+    {
+        announced << changed;
+    }
+
+private:
+    QDBusConnection m_bus;
+};
+
 enum class Release { Pause, Stop, End, Error, Destroyed, PausedBeforeTheAnswer, DestroyedBeforeTheAnswer };
 
 } // namespace
@@ -134,6 +208,9 @@ private Q_SLOTS:
     {
         if (!QDBusConnection::sessionBus().isConnected())
             QSKIP("needs the private session bus of ./scripts/test");
+        // The engines keep their volume in this program's own settings file.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        QVERIFY(norvane::test::startPlaybackProvider(m_provider));
     }
 
     void inhibitionHeldWhilePlayingOnly_data()
@@ -261,6 +338,143 @@ private Q_SLOTS:
         QTRY_COMPARE(inhibitor.route(), IdleInhibitor::Route::None);
         QVERIFY(!inhibitor.isHeld());
     }
+
+    // The desktop's media controls on a movie of a series queue: what they show, and every action
+    // reaching the player the way the player screen's own buttons do.
+    void mediaControlsOfAnEpisode()
+    {
+        const auto episode = [](const QString &id, const char *subtitle) {
+            return PlayableItem(QStringLiteral("Serie"), QString::fromUtf8(subtitle),
+                                QStringLiteral("http://127.0.0.1:1/series/u/p/") + id +
+                                    QStringLiteral(".mp4"),
+                                QStringLiteral("series:77:ep:") + id, QStringLiteral("series"),
+                                QStringLiteral("77"), QStringLiteral("http://img/77.jpg"), 0);
+        };
+        norvane::test::ScriptedPlayback p({episode("1", "T1 E1"), episode("2", "T1 E2")}, 1);
+        MprisService service(NowPlaying::shared(), QDBusConnection::sessionBus());
+        QVERIFY(service.isRegistered());
+        MprisClient client;
+        QCOMPARE(client.get(QStringLiteral("Identity"), QStringLiteral("org.mpris.MediaPlayer2")),
+                 QStringLiteral("Norvane"));
+        const QString entry =
+            client.get(QStringLiteral("DesktopEntry"), QStringLiteral("org.mpris.MediaPlayer2")).toString();
+        QVERIFY(!QFINDTESTDATA(QStringLiteral("../data/") + entry + QStringLiteral(".desktop")).isEmpty());
+
+        p.model->playCurrent(0);
+        p.playerAt(5000, 60'000);
+        QTRY_COMPARE(client.get(QStringLiteral("PlaybackStatus")), QStringLiteral("Playing"));
+        QVariantMap metadata = client.metadata();
+        QCOMPARE(metadata.value(QStringLiteral("xesam:title")), QStringLiteral("Serie · T1 E1"));
+        QCOMPARE(metadata.value(QStringLiteral("mpris:artUrl")), QStringLiteral("http://img/77.jpg"));
+        QCOMPARE(metadata.value(QStringLiteral("mpris:length")).toLongLong(), 60'000'000);
+        const QDBusObjectPath firstTrack =
+            metadata.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>();
+        QVERIFY(firstTrack.path().startsWith(QLatin1String("/app/norvane/")));
+        QCOMPARE(client.get(QStringLiteral("Position")).toLongLong(), 5'000'000);
+        QCOMPARE(client.get(QStringLiteral("Volume")).toDouble(), 1.0);
+        for (const char *name : {"CanGoNext", "CanPlay", "CanPause", "CanSeek", "CanControl"})
+            QVERIFY2(client.get(QString::fromLatin1(name)).toBool(), name);
+        QVERIFY(!client.get(QStringLiteral("CanGoPrevious")).toBool());
+
+        QVERIFY(client.invoke(QStringLiteral("Pause")));
+        QCOMPARE(p.player->calls.last(), QStringLiteral("pause"));
+        client.announced.clear();
+        p.playerAt(5000, 60'000, MediaPlayerBackend::Paused);
+        QTRY_COMPARE(client.announced.size(), 1);
+        QCOMPARE(client.announced.first(),
+                 (QVariantMap{{QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")}}));
+        QVERIFY(client.invoke(QStringLiteral("Play")));
+        QCOMPARE(p.player->calls.last(), QStringLiteral("play"));
+        p.playerAt(5000, 60'000);
+        QVERIFY(client.invoke(QStringLiteral("PlayPause")));
+        QCOMPARE(p.player->calls.last(), QStringLiteral("pause"));
+
+        QVERIFY(client.invoke(QStringLiteral("Seek"), {qlonglong(10'000'000)}));
+        QCOMPARE(p.player->lastSeekMs, 15'000);
+        QVERIFY(client.invoke(QStringLiteral("SetPosition"),
+                              {QVariant::fromValue(firstTrack), qlonglong(20'000'000)}));
+        QCOMPARE(p.player->lastSeekMs, 20'000);
+        // Another track's position, or one past the end, is ignored.
+        client.invoke(QStringLiteral("SetPosition"),
+                      {QVariant::fromValue(QDBusObjectPath("/other")), qlonglong(1'000'000)});
+        client.invoke(QStringLiteral("SetPosition"),
+                      {QVariant::fromValue(firstTrack), qlonglong(90'000'000)});
+        QCOMPARE(p.player->lastSeekMs, 20'000);
+
+        client.set(QStringLiteral("Volume"), 0.5);
+        QCOMPARE(p.engine->volume(), 50);
+        QCOMPARE(p.player->volume, 50);
+
+        QVERIFY(client.invoke(QStringLiteral("Next")));
+        QCOMPARE(p.model->index(), 1);
+        QVERIFY(p.player->url.toString().endsWith(QLatin1String("/2.mp4")));
+        QTRY_COMPARE(client.metadata().value(QStringLiteral("xesam:title")), QStringLiteral("Serie · T1 E2"));
+        QVERIFY(!client.get(QStringLiteral("CanGoNext")).toBool());
+
+        QSignalSpy closed(p.model.get(), &PlayerModel::closeRequested);
+        QVERIFY(client.invoke(QStringLiteral("Stop")));
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(p.engine->status(), VLCEngine::Status::Stopped);
+    }
+
+    // The same on a live channel of the live section: its name and the title on air, the
+    // neighbouring channels as previous and next, no position to move to.
+    void mediaControlsOfALiveChannel()
+    {
+        m_provider.setAnswer(QStringLiteral("get_live_streams"),
+                             "[{\"name\":\"Uno\",\"stream_id\":61},"
+                             "{\"name\":\"Dos\",\"stream_id\":62,\"stream_icon\":\"http://img/dos.png\"},"
+                             "{\"name\":\"Tres\",\"stream_id\":63}]");
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        m_provider.setAnswer(QStringLiteral("get_short_epg"),
+                             QStringLiteral("{\"epg_listings\":[{\"title\":\"%1\",\"start_timestamp\":\"%2\","
+                                            "\"stop_timestamp\":\"%3\"}]}")
+                                 .arg(QString::fromLatin1(QByteArrayLiteral("Noticias").toBase64()))
+                                 .arg(now - 600)
+                                 .arg(now + 600)
+                                 .toUtf8());
+        ScriptedEngine s;
+        ChannelsModel model(s.engine.get(), nullptr);
+        model.setClient(norvane::test::clientOf(m_provider));
+        model.setFallbackWatchMs(20);
+        ChannelsScreen screen;
+        screen.setEngine(s.engine.get());
+        screen.setModel(&model);
+        MprisService service(NowPlaying::shared(), QDBusConnection::sessionBus());
+        MprisClient client;
+        model.selectCategory(QStringLiteral("1"));
+        QTRY_COMPARE(model.channels().size(), 3);
+        model.select(model.channels().at(1));
+        s.player->report(MediaPlayerBackend::Playing, true);
+        QTRY_VERIFY(model.epgLoaded());
+
+        QTRY_COMPARE(client.get(QStringLiteral("PlaybackStatus")), QStringLiteral("Playing"));
+        const QVariantMap metadata = client.metadata();
+        QCOMPARE(metadata.value(QStringLiteral("xesam:title")), QStringLiteral("Dos"));
+        QCOMPARE(metadata.value(QStringLiteral("xesam:artist")), QStringList{QStringLiteral("Noticias")});
+        QCOMPARE(metadata.value(QStringLiteral("mpris:artUrl")), QStringLiteral("http://img/dos.png"));
+        QVERIFY(!metadata.contains(QStringLiteral("mpris:length")));
+        QVERIFY(client.get(QStringLiteral("CanGoNext")).toBool());
+        QVERIFY(client.get(QStringLiteral("CanGoPrevious")).toBool());
+        QVERIFY(!client.get(QStringLiteral("CanSeek")).toBool());
+        QVERIFY(client.invoke(QStringLiteral("Seek"), {qlonglong(10'000'000)}));
+        QCOMPARE(s.player->lastSeekMs, -1);
+
+        QVERIFY(client.invoke(QStringLiteral("PlayPause")));
+        QCOMPARE(s.player->calls.last(), QStringLiteral("pause"));
+        QVERIFY(client.invoke(QStringLiteral("Next")));
+        QTRY_COMPARE(model.selectedChannel()->name(), QStringLiteral("Tres"));
+        QTRY_VERIFY(!client.get(QStringLiteral("CanGoNext")).toBool());
+        QVERIFY(client.invoke(QStringLiteral("Previous")));
+        QTRY_COMPARE(model.selectedChannel()->name(), QStringLiteral("Dos"));
+        QTRY_COMPARE(client.metadata().value(QStringLiteral("xesam:title")), QStringLiteral("Dos"));
+        QVERIFY(client.invoke(QStringLiteral("Stop")));
+        QCOMPARE(s.engine->status(), VLCEngine::Status::Stopped);
+    }
+
+private:
+    QTemporaryDir m_settingsDir;
+    SampleProvider m_provider;
 };
 
 NORVANE_TEST_MAIN(TestDesktopIntegration)

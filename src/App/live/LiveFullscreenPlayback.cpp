@@ -1,5 +1,6 @@
 #include "LiveFullscreenPlayback.h"
 
+#include "LiveFullscreenNowPlaying.h"
 #include "LiveStreamAttempt.h"
 #include "VLCEngine.h"
 
@@ -14,6 +15,7 @@ LiveFullscreenPlayback::LiveFullscreenPlayback(VLCEngine *engine, QObject *paren
 {
     connect(m_attempt, &LiveStreamAttempt::didFallbackToTSChanged, this,
             &LiveFullscreenPlayback::didFallbackToTSChanged);
+    new LiveFullscreenNowPlaying(this);
 }
 
 QString LiveFullscreenPlayback::errorText()

@@ -1,5 +1,6 @@
 #include "PlayerModel.h"
 
+#include "MovieNowPlaying.h"
 #include "OwnedDelay.h"
 #include "ProgressEntry.h"
 #include "ProgressStore.h"
@@ -42,6 +43,7 @@ PlayerModel::PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *pa
     registerQueueConversion();
     m_saveTimer.setInterval(defaultSaveIntervalMs);
     connect(&m_saveTimer, &QTimer::timeout, this, &PlayerModel::saveNow);
+    new MovieNowPlaying(this, engine);
     if (!m_engine)
         return;
     connect(m_engine, &VLCEngine::currentTimeMsChanged, this, &PlayerModel::followTime);
