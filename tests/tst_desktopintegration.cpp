@@ -1,14 +1,17 @@
+#include "AppSettings.h"
 #include "ChannelsModel.h"
 #include "ChannelsScreen.h"
 #include "IdleInhibitor.h"
 #include "MprisService.h"
 #include "NowPlaying.h"
+#include "QmlHarness.h"
 #include "SampleProvider.h"
 #include "ScriptedPlayback.h"
 #include "ScriptedPlayer.h"
 #include "TestMain.h"
 #include "TestProvider.h"
 #include "VLCEngine.h"
+#include "WindowGeometry.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -194,6 +197,11 @@ public Q_SLOTS:
 private:
     QDBusConnection m_bus;
 };
+
+// The main window as Main.qml makes it: its own size first, then the remembered one.
+const QByteArray mainWindowQml = "import QtQuick\nimport QtQuick.Window\nimport Norvane\n"
+                                 "Window { id: w; visible: true; width: 1280; height: 800\n"
+                                 "    WindowGeometry { window: w } }\n";
 
 enum class Release { Pause, Stop, End, Error, Destroyed, PausedBeforeTheAnswer, DestroyedBeforeTheAnswer };
 
@@ -470,6 +478,55 @@ private Q_SLOTS:
         QTRY_COMPARE(client.metadata().value(QStringLiteral("xesam:title")), QStringLiteral("Dos"));
         QVERIFY(client.invoke(QStringLiteral("Stop")));
         QCOMPARE(s.engine->status(), VLCEngine::Status::Stopped);
+    }
+
+    void windowPlaceCorrected_data()
+    {
+        QTest::addColumn<QRect>("saved");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("fits") << QRect(100, 80, 1200, 700) << QRect(100, 80, 1200, 700);
+        QTest::newRow("too small") << QRect(100, 80, 640, 400) << QRect(100, 80, 1000, 640);
+        QTest::newRow("off every screen") << QRect(5000, 80, 1200, 700) << QRect(360, 190, 1200, 700);
+        QTest::newRow("title bar above the screens") << QRect(100, -900, 1200, 700) << QRect(360, 190, 1200, 700);
+        QTest::newRow("on the second screen") << QRect(2000, 100, 1100, 800) << QRect(2000, 100, 1100, 800);
+        QTest::newRow("larger than its screen") << QRect(1930, 10, 1400, 1200) << QRect(1920, 0, 1280, 1024);
+        QTest::newRow("hanging over the bottom") << QRect(100, 900, 1200, 700) << QRect(100, 380, 1200, 700);
+    }
+    void windowPlaceCorrected()
+    {
+        QFETCH(QRect, saved);
+        QFETCH(QRect, expected);
+        QCOMPARE(WindowGeometry::corrected(saved, {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}), expected);
+    }
+
+    // The place and the maximised state outlive the run; the window's own size in QML gives way.
+    void windowComesBackAsItWas()
+    {
+        const QRect saved(130, 90, 1100, 700);
+        AppSettings::setValue(WindowGeometry::geometryKey, saved);
+        AppSettings::setValue(WindowGeometry::maximizedKey, false);
+        const QRect expected =
+            WindowGeometry::corrected(saved, {QGuiApplication::primaryScreen()->availableGeometry()});
+        QRect placed;
+        {
+            norvane::test::QmlHarness harness;
+            auto *window = qobject_cast<QWindow *>(harness.create(mainWindowQml));
+            QVERIFY(window);
+            // The offscreen platform may nudge the position by its frame.
+            QCOMPARE(window->geometry().size(), expected.size());
+            QCOMPARE(window->y(), expected.y());
+            window->setGeometry(QRect(expected.topLeft() + QPoint(10, 20), expected.size() + QSize(4, 2)));
+            placed = window->geometry();
+            QCoreApplication::processEvents(); // the platform reports the move
+            window->setWindowStates(Qt::WindowMaximized);
+            QCoreApplication::processEvents();
+            window->close();
+        }
+        QCOMPARE(AppSettings::value(WindowGeometry::geometryKey).toRect(), placed);
+        norvane::test::QmlHarness harness;
+        auto *window = qobject_cast<QWindow *>(harness.create(mainWindowQml));
+        QVERIFY(window);
+        QTRY_VERIFY(window->windowStates() & Qt::WindowMaximized);
     }
 
 private:
