@@ -2,6 +2,7 @@
 #include "ChannelsModel.h"
 #include "ChannelsScreen.h"
 #include "IdleInhibitor.h"
+#include "LiveFullscreenPlayback.h"
 #include "MprisService.h"
 #include "NowPlaying.h"
 #include "QmlHarness.h"
@@ -478,6 +479,27 @@ private Q_SLOTS:
         QTRY_COMPARE(client.metadata().value(QStringLiteral("xesam:title")), QStringLiteral("Dos"));
         QVERIFY(client.invoke(QStringLiteral("Stop")));
         QCOMPARE(s.engine->status(), VLCEngine::Status::Stopped);
+    }
+
+    // A channel opened full-screen from search or favourites: its name, pause, and Stop closing
+    // the view as its back button does.
+    void mediaControlsOfTheLiveFullscreenView()
+    {
+        ScriptedEngine s;
+        LiveFullscreenPlayback playback(s.engine.get());
+        MprisService service(NowPlaying::shared(), QDBusConnection::sessionBus());
+        MprisClient client;
+        playback.setChannel(ChannelRow(QStringLiteral("71"), std::nullopt, QStringLiteral("Cuatro"), std::nullopt));
+        s.engine->play(QStringLiteral("http://host/live/71.m3u8"));
+        s.player->report(MediaPlayerBackend::Playing, true);
+        QTRY_COMPARE(client.get(QStringLiteral("PlaybackStatus")), QStringLiteral("Playing"));
+        QCOMPARE(client.metadata().value(QStringLiteral("xesam:title")), QStringLiteral("Cuatro"));
+        QVERIFY(!client.get(QStringLiteral("CanGoNext")).toBool());
+        QVERIFY(client.invoke(QStringLiteral("Pause")));
+        QCOMPARE(s.player->calls.last(), QStringLiteral("pause"));
+        QSignalSpy closed(&playback, &LiveFullscreenPlayback::closed);
+        QVERIFY(client.invoke(QStringLiteral("Stop")));
+        QCOMPARE(closed.count(), 1);
     }
 
     void windowPlaceCorrected_data()
