@@ -1,4 +1,6 @@
-// The application entry: one window whose root view is AppRoot (module "Norvane").
+// The application entry: one window whose root view is AppRoot (module "Norvane"), and the media
+// controls that the desktop reaches over the session bus.
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QQmlApplicationEngine>
@@ -8,7 +10,9 @@
 #include <cstdio>
 #include <ctime>
 
+#include "MprisService.h"
 #include "NorvaneBuildConfig.h"
+#include "NowPlaying.h"
 #include "ProcessMemory.h"
 
 #include "NorvaneQmlPlugins.h"
@@ -60,6 +64,7 @@ int main(int argc, char *argv[])
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     engine.load(QUrl(QStringLiteral("qrc:/Norvane/Main.qml")));
+    const MprisService mediaControls(NowPlaying::shared(), QDBusConnection::sessionBus());
     reportFirstFrame(engine);
     return QGuiApplication::exec();
 }

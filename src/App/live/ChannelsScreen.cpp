@@ -1,6 +1,7 @@
 #include "ChannelsScreen.h"
 
 #include "ChannelsModel.h"
+#include "LiveNowPlaying.h"
 #include "VLCEngine.h"
 
 ChannelsScreen::ChannelsScreen(QObject *parent)
@@ -8,6 +9,7 @@ ChannelsScreen::ChannelsScreen(QObject *parent)
       m_pinGate(new PinGate(this))
 {
     connect(m_pinGate, &PinGate::categoryChanged, this, &ChannelsScreen::pinCategoryChanged);
+    new LiveNowPlaying(this);
 }
 
 void ChannelsScreen::setModel(ChannelsModel *model)

@@ -1,7 +1,7 @@
 #include "LiveFullscreenPlayback.h"
 
+#include "LiveFullscreenNowPlaying.h"
 #include "NorvaneError.h"
-
 #include "LiveStreamAttempt.h"
 #include "VLCEngine.h"
 
@@ -16,6 +16,7 @@ LiveFullscreenPlayback::LiveFullscreenPlayback(VLCEngine *engine, QObject *paren
 {
     connect(m_attempt, &LiveStreamAttempt::didFallbackToTSChanged, this,
             &LiveFullscreenPlayback::didFallbackToTSChanged);
+    new LiveFullscreenNowPlaying(this);
 }
 
 void LiveFullscreenPlayback::setClient(const XtreamClient &client)

@@ -1,7 +1,7 @@
 #include "PlayerModel.h"
 
+#include "MovieNowPlaying.h"
 #include "NorvaneError.h"
-
 #include "OwnedDelay.h"
 #include "ProgressEntry.h"
 #include "ProgressStore.h"
@@ -44,6 +44,7 @@ PlayerModel::PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *pa
     registerQueueConversion();
     m_saveTimer.setInterval(defaultSaveIntervalMs);
     connect(&m_saveTimer, &QTimer::timeout, this, &PlayerModel::saveNow);
+    new MovieNowPlaying(this, engine);
     if (!m_engine)
         return;
     connect(m_engine, &VLCEngine::currentTimeMsChanged, this, &PlayerModel::followTime);

@@ -13,6 +13,11 @@ Window {
     minimumHeight: root.implicitHeight
     color: Brand.background
 
+    // Size, place and maximised state as the last run left them.
+    WindowGeometry {
+        window: window
+    }
+
     AppRoot {
         id: root
         anchors.fill: parent

@@ -1,0 +1,560 @@
+#include "AppSettings.h"
+#include "ChannelsModel.h"
+#include "ChannelsScreen.h"
+#include "IdleInhibitor.h"
+#include "LiveFullscreenPlayback.h"
+#include "MprisService.h"
+#include "NowPlaying.h"
+#include "QmlHarness.h"
+#include "SampleProvider.h"
+#include "ScriptedPlayback.h"
+#include "ScriptedPlayer.h"
+#include "TestMain.h"
+#include "TestProvider.h"
+#include "VLCEngine.h"
+#include "WindowGeometry.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDateTime>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <memory>
+
+using norvane::test::ScriptedEngine;
+
+namespace {
+
+// The inhibitions that a stand-in service has granted to this test's own connection and not
+// taken back. Other test programs share the private bus, and their engines may ask too.
+struct Grants
+{
+    QSet<QString> held;
+    int granted = 0;
+    void grant(const QDBusMessage &call, const QString &id)
+    {
+        if (call.service() != QDBusConnection::sessionBus().baseService())
+            return;
+        held.insert(id);
+        ++granted;
+    }
+};
+
+} // namespace
+
+// The desktop's screen saver as org.freedesktop.ScreenSaver offers it.
+class ScreenSaverStandIn : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+public:
+    Grants grants;
+
+public Q_SLOTS:
+    uint Inhibit(const QString &, const QString &)
+    {
+        grants.grant(message(), QString::number(++m_next));
+        return m_next;
+    }
+    void UnInhibit(uint cookie) { grants.held.remove(QString::number(cookie)); }
+
+private:
+    uint m_next = 0;
+};
+
+// One inhibition of the portal: closing its request ends it.
+class PortalRequestStandIn : public QObject
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Request")
+public:
+    PortalRequestStandIn(Grants *grants, QString path, QObject *parent)
+        : QObject(parent), m_grants(grants), m_path(std::move(path))
+    {
+    }
+
+public Q_SLOTS:
+    void Close() { m_grants->held.remove(m_path); }
+
+private:
+    Grants *m_grants;
+    QString m_path;
+};
+
+// The desktop portal's org.freedesktop.portal.Inhibit.
+class PortalStandIn : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
+public:
+    Grants grants;
+    uint lastFlags = 0;
+
+public Q_SLOTS:
+    QDBusObjectPath Inhibit(const QString &, uint flags, const QVariantMap &)
+    {
+        lastFlags = flags;
+        const QString path = QStringLiteral("/org/freedesktop/portal/desktop/request/t/n%1").arg(++m_next);
+        connection().registerObject(path, new PortalRequestStandIn(&grants, path, this),
+                                    QDBusConnection::ExportAllSlots);
+        grants.grant(message(), path);
+        return QDBusObjectPath(path);
+    }
+
+private:
+    uint m_next = 0;
+};
+
+namespace {
+
+// A service on a connection of its own, as another program on the bus would be.
+class BusService
+{
+public:
+    BusService(const QString &name, const QString &path, QObject *object)
+        : m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name)), m_name(name)
+    {
+        m_connection.registerObject(path, object, QDBusConnection::ExportAllSlots);
+        m_registered = m_connection.registerService(name);
+    }
+    ~BusService()
+    {
+        m_connection.unregisterService(m_name);
+        QDBusConnection::disconnectFromBus(m_name);
+    }
+    bool registered() const { return m_registered; }
+
+private:
+    QDBusConnection m_connection;
+    QString m_name;
+    bool m_registered = false;
+};
+
+// The desktop's side of the media controls: a program of its own on the bus that reads the
+// player's properties, calls its methods and hears its PropertiesChanged signals.
+class MprisClient : public QObject
+{
+    Q_OBJECT
+public:
+    MprisClient()
+        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("mpris-client")))
+    {
+        m_bus.connect(QString(MprisService::serviceName), QString(MprisService::objectPath),
+                      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
+                      this, SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+    }
+    ~MprisClient() override { QDBusConnection::disconnectFromBus(QStringLiteral("mpris-client")); }
+
+    // A property of the player interface (or of the root one), plain values unpacked.
+    QVariant get(const QString &name, const QString &interface = QString(MprisService::playerInterface))
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            MprisService::serviceName, MprisService::objectPath,
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        call << interface << name;
+        const QVariant value =
+            m_bus.call(call, QDBus::BlockWithGui).arguments().value(0).value<QDBusVariant>().variant();
+        if (value.canConvert<QDBusArgument>())
+            return QVariant(qdbus_cast<QVariantMap>(value.value<QDBusArgument>()));
+        return value;
+    }
+    QVariantMap metadata() { return get(QStringLiteral("Metadata")).toMap(); }
+    void set(const QString &name, const QVariant &value)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            MprisService::serviceName, MprisService::objectPath,
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+        call << QString(MprisService::playerInterface) << name << QVariant::fromValue(QDBusVariant(value));
+        m_bus.call(call, QDBus::BlockWithGui);
+    }
+    // A method; false when the service answered with an error.
+    bool invoke(const QString &method, const QVariantList &arguments = {},
+                const QString &interface = QString(MprisService::playerInterface))
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(MprisService::serviceName,
+                                                           MprisService::objectPath, interface, method);
+        call.setArguments(arguments);
+        return m_bus.call(call, QDBus::BlockWithGui).type() == QDBusMessage::ReplyMessage;
+    }
+
+    // The player properties announced as changed, in order.
+    QList<QVariantMap> announced;
+
+public Q_SLOTS:
+    void propertiesChanged(const QString &, const QVariantMap &changed, const QStringList &)
+    {
+        announced << changed;
+    }
+
+private:
+    QDBusConnection m_bus;
+};
+
+// The main window as Main.qml makes it: its own size first, then the remembered one.
+const QByteArray mainWindowQml = "import QtQuick\nimport QtQuick.Window\nimport Norvane\n"
+                                 "Window { id: w; visible: true; width: 1280; height: 800\n"
+                                 "    WindowGeometry { window: w } }\n";
+
+enum class Release { Pause, Stop, End, Error, Destroyed, PausedBeforeTheAnswer, DestroyedBeforeTheAnswer };
+
+} // namespace
+
+// What the app offers the desktop: the idle inhibition while a stream plays.
+class TestDesktopIntegration : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("needs the private session bus of ./scripts/test");
+        // The engines keep their volume in this program's own settings file.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        QVERIFY(norvane::test::startPlaybackProvider(m_provider));
+    }
+
+    void inhibitionHeldWhilePlayingOnly_data()
+    {
+        QTest::addColumn<bool>("portal");
+        QTest::addColumn<Release>("release");
+        QTest::newRow("pause") << false << Release::Pause;
+        QTest::newRow("stop") << false << Release::Stop;
+        QTest::newRow("end") << false << Release::End;
+        QTest::newRow("error") << false << Release::Error;
+        QTest::newRow("inhibitor gone") << false << Release::Destroyed;
+        QTest::newRow("paused before the grant") << false << Release::PausedBeforeTheAnswer;
+        QTest::newRow("gone before the grant") << false << Release::DestroyedBeforeTheAnswer;
+        QTest::newRow("portal: pause") << true << Release::Pause;
+        QTest::newRow("portal: inhibitor gone") << true << Release::Destroyed;
+    }
+    void inhibitionHeldWhilePlayingOnly()
+    {
+        QFETCH(bool, portal);
+        QFETCH(Release, release);
+        ScreenSaverStandIn screenSaver;
+        PortalStandIn desktopPortal;
+        Grants &grants = portal ? desktopPortal.grants : screenSaver.grants;
+        const auto service =
+            portal
+                ? std::make_unique<BusService>(QStringLiteral("org.freedesktop.portal.Desktop"),
+                                               QStringLiteral("/org/freedesktop/portal/desktop"),
+                                               &desktopPortal)
+                : std::make_unique<BusService>(QStringLiteral("org.freedesktop.ScreenSaver"),
+                                               QStringLiteral("/org/freedesktop/ScreenSaver"), &screenSaver);
+        QVERIFY(service->registered());
+        ScriptedEngine s;
+        auto inhibitor = std::make_unique<IdleInhibitor>(s.engine.get(), QDBusConnection::sessionBus());
+        s.engine->play(QStringLiteral("http://host/a.mp4"));
+        s.player->report(MediaPlayerBackend::Buffering, false);
+        s.settle();
+        QVERIFY(!inhibitor->isHeld());
+
+        s.player->report(MediaPlayerBackend::Playing, true);
+        s.settle();
+        switch (release) {
+        case Release::PausedBeforeTheAnswer:
+            s.player->report(MediaPlayerBackend::Paused, false);
+            s.settle();
+            QTRY_COMPARE(grants.granted, 1);
+            break;
+        case Release::DestroyedBeforeTheAnswer:
+            inhibitor.reset();
+            QTRY_COMPARE(grants.granted, 1);
+            break;
+        default:
+            QTRY_VERIFY(inhibitor->isHeld());
+            QCOMPARE(grants.held.size(), 1);
+            if (portal)
+                QCOMPARE(desktopPortal.lastFlags, 8u); // idle
+        }
+        switch (release) {
+        case Release::Pause:
+            s.player->report(MediaPlayerBackend::Paused, false);
+            break;
+        case Release::Stop:
+            s.engine->stop();
+            break;
+        case Release::End:
+            s.player->report(MediaPlayerBackend::Ended, false);
+            break;
+        case Release::Error:
+            s.player->report(MediaPlayerBackend::Error, false);
+            break;
+        case Release::Destroyed:
+            inhibitor.reset();
+            break;
+        default:
+            break;
+        }
+        s.settle();
+        QTRY_VERIFY(grants.held.isEmpty());
+        QVERIFY(!inhibitor || !inhibitor->isHeld());
+    }
+
+    // Play, pause and zap as fast as the events come, never waiting for the service's answers:
+    // one inhibition while the last stream plays, none once it stops.
+    void noInhibitionLeftAfterManyCycles()
+    {
+        ScreenSaverStandIn screenSaver;
+        BusService service(QStringLiteral("org.freedesktop.ScreenSaver"),
+                           QStringLiteral("/org/freedesktop/ScreenSaver"), &screenSaver);
+        QVERIFY(service.registered());
+        ScriptedEngine s;
+        IdleInhibitor inhibitor(s.engine.get(), QDBusConnection::sessionBus());
+        for (int i = 0; i < 100; ++i) {
+            s.engine->play(QStringLiteral("http://host/%1.ts").arg(i));
+            s.player->report(MediaPlayerBackend::Playing, true);
+            s.settle();
+            s.player->report(MediaPlayerBackend::Paused, false);
+            s.settle();
+            s.player->report(MediaPlayerBackend::Playing, true);
+            s.settle();
+            if (i % 10 == 0)
+                QCoreApplication::processEvents(); // some answers arrive mid-way
+        }
+        QTRY_VERIFY(inhibitor.isHeld());
+        QTRY_COMPARE(screenSaver.grants.held.size(), 1);
+        s.engine->stop();
+        QTRY_VERIFY(screenSaver.grants.held.isEmpty());
+        QVERIFY(!inhibitor.isHeld());
+    }
+
+    void quietWithoutServiceOrBus_data()
+    {
+        QTest::addColumn<bool>("bus");
+        QTest::newRow("no service") << true;
+        QTest::newRow("no bus") << false;
+    }
+    void quietWithoutServiceOrBus()
+    {
+        QFETCH(bool, bus);
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+        ScriptedEngine s;
+        IdleInhibitor inhibitor(s.engine.get(), bus ? QDBusConnection::sessionBus()
+                                                    : QDBusConnection(QStringLiteral("never connected")));
+        s.engine->play(QStringLiteral("http://host/a.mp4"));
+        s.player->report(MediaPlayerBackend::Playing, true);
+        s.settle();
+        QTRY_COMPARE(inhibitor.route(), IdleInhibitor::Route::None);
+        QVERIFY(!inhibitor.isHeld());
+    }
+
+    // The desktop's media controls on a movie of a series queue: what they show, and every action
+    // reaching the player the way the player screen's own buttons do.
+    void mediaControlsOfAnEpisode()
+    {
+        const auto episode = [](const QString &id, const char *subtitle) {
+            return PlayableItem(QStringLiteral("Serie"), QString::fromUtf8(subtitle),
+                                QStringLiteral("http://127.0.0.1:1/series/u/p/") + id +
+                                    QStringLiteral(".mp4"),
+                                QStringLiteral("series:77:ep:") + id, QStringLiteral("series"),
+                                QStringLiteral("77"), QStringLiteral("http://img/77.jpg"), 0);
+        };
+        norvane::test::ScriptedPlayback p({episode("1", "T1 E1"), episode("2", "T1 E2")}, 1);
+        MprisService service(NowPlaying::shared(), QDBusConnection::sessionBus());
+        QVERIFY(service.isRegistered());
+        MprisClient client;
+        QCOMPARE(client.get(QStringLiteral("Identity"), QStringLiteral("org.mpris.MediaPlayer2")),
+                 QStringLiteral("Norvane"));
+        const QString entry =
+            client.get(QStringLiteral("DesktopEntry"), QStringLiteral("org.mpris.MediaPlayer2")).toString();
+        QVERIFY(!QFINDTESTDATA(QStringLiteral("../data/") + entry + QStringLiteral(".desktop")).isEmpty());
+
+        p.model->playCurrent(0);
+        p.playerAt(5000, 60'000);
+        QTRY_COMPARE(client.get(QStringLiteral("PlaybackStatus")), QStringLiteral("Playing"));
+        QVariantMap metadata = client.metadata();
+        QCOMPARE(metadata.value(QStringLiteral("xesam:title")), QStringLiteral("Serie · T1 E1"));
+        QCOMPARE(metadata.value(QStringLiteral("mpris:artUrl")), QStringLiteral("http://img/77.jpg"));
+        QCOMPARE(metadata.value(QStringLiteral("mpris:length")).toLongLong(), 60'000'000);
+        const QDBusObjectPath firstTrack =
+            metadata.value(QStringLiteral("mpris:trackid")).value<QDBusObjectPath>();
+        QVERIFY(firstTrack.path().startsWith(QLatin1String("/app/norvane/")));
+        QCOMPARE(client.get(QStringLiteral("Position")).toLongLong(), 5'000'000);
+        QCOMPARE(client.get(QStringLiteral("Volume")).toDouble(), 1.0);
+        for (const char *name : {"CanGoNext", "CanPlay", "CanPause", "CanSeek", "CanControl"})
+            QVERIFY2(client.get(QString::fromLatin1(name)).toBool(), name);
+        QVERIFY(!client.get(QStringLiteral("CanGoPrevious")).toBool());
+
+        QVERIFY(client.invoke(QStringLiteral("Pause")));
+        QCOMPARE(p.player->calls.last(), QStringLiteral("pause"));
+        client.announced.clear();
+        p.playerAt(5000, 60'000, MediaPlayerBackend::Paused);
+        QTRY_COMPARE(client.announced.size(), 1);
+        QCOMPARE(client.announced.first(),
+                 (QVariantMap{{QStringLiteral("PlaybackStatus"), QStringLiteral("Paused")}}));
+        QVERIFY(client.invoke(QStringLiteral("Play")));
+        QCOMPARE(p.player->calls.last(), QStringLiteral("play"));
+        p.playerAt(5000, 60'000);
+        QVERIFY(client.invoke(QStringLiteral("PlayPause")));
+        QCOMPARE(p.player->calls.last(), QStringLiteral("pause"));
+
+        QVERIFY(client.invoke(QStringLiteral("Seek"), {qlonglong(10'000'000)}));
+        QCOMPARE(p.player->lastSeekMs, 15'000);
+        QVERIFY(client.invoke(QStringLiteral("SetPosition"),
+                              {QVariant::fromValue(firstTrack), qlonglong(20'000'000)}));
+        QCOMPARE(p.player->lastSeekMs, 20'000);
+        // Another track's position, or one past the end, is ignored.
+        client.invoke(QStringLiteral("SetPosition"),
+                      {QVariant::fromValue(QDBusObjectPath("/other")), qlonglong(1'000'000)});
+        client.invoke(QStringLiteral("SetPosition"),
+                      {QVariant::fromValue(firstTrack), qlonglong(90'000'000)});
+        QCOMPARE(p.player->lastSeekMs, 20'000);
+
+        client.set(QStringLiteral("Volume"), 0.5);
+        QCOMPARE(p.engine->volume(), 50);
+        QCOMPARE(p.player->volume, 50);
+
+        QVERIFY(client.invoke(QStringLiteral("Next")));
+        QCOMPARE(p.model->index(), 1);
+        QVERIFY(p.player->url.toString().endsWith(QLatin1String("/2.mp4")));
+        QTRY_COMPARE(client.metadata().value(QStringLiteral("xesam:title")), QStringLiteral("Serie · T1 E2"));
+        QVERIFY(!client.get(QStringLiteral("CanGoNext")).toBool());
+
+        QSignalSpy closed(p.model.get(), &PlayerModel::closeRequested);
+        QVERIFY(client.invoke(QStringLiteral("Stop")));
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(p.engine->status(), VLCEngine::Status::Stopped);
+    }
+
+    // The same on a live channel of the live section: its name and the title on air, the
+    // neighbouring channels as previous and next, no position to move to.
+    void mediaControlsOfALiveChannel()
+    {
+        m_provider.setAnswer(QStringLiteral("get_live_streams"),
+                             "[{\"name\":\"Uno\",\"stream_id\":61},"
+                             "{\"name\":\"Dos\",\"stream_id\":62,\"stream_icon\":\"http://img/dos.png\"},"
+                             "{\"name\":\"Tres\",\"stream_id\":63}]");
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        m_provider.setAnswer(QStringLiteral("get_short_epg"),
+                             QStringLiteral("{\"epg_listings\":[{\"title\":\"%1\",\"start_timestamp\":\"%2\","
+                                            "\"stop_timestamp\":\"%3\"}]}")
+                                 .arg(QString::fromLatin1(QByteArrayLiteral("Noticias").toBase64()))
+                                 .arg(now - 600)
+                                 .arg(now + 600)
+                                 .toUtf8());
+        ScriptedEngine s;
+        ChannelsModel model(s.engine.get(), nullptr);
+        model.setClient(norvane::test::clientOf(m_provider));
+        model.setFallbackWatchMs(20);
+        ChannelsScreen screen;
+        screen.setEngine(s.engine.get());
+        screen.setModel(&model);
+        MprisService service(NowPlaying::shared(), QDBusConnection::sessionBus());
+        MprisClient client;
+        model.selectCategory(QStringLiteral("1"));
+        QTRY_COMPARE(model.channels().size(), 3);
+        model.select(model.channels().at(1));
+        s.player->report(MediaPlayerBackend::Playing, true);
+        QTRY_VERIFY(model.epgLoaded());
+
+        QTRY_COMPARE(client.get(QStringLiteral("PlaybackStatus")), QStringLiteral("Playing"));
+        const QVariantMap metadata = client.metadata();
+        QCOMPARE(metadata.value(QStringLiteral("xesam:title")), QStringLiteral("Dos"));
+        QCOMPARE(metadata.value(QStringLiteral("xesam:artist")), QStringList{QStringLiteral("Noticias")});
+        QCOMPARE(metadata.value(QStringLiteral("mpris:artUrl")), QStringLiteral("http://img/dos.png"));
+        QVERIFY(!metadata.contains(QStringLiteral("mpris:length")));
+        QVERIFY(client.get(QStringLiteral("CanGoNext")).toBool());
+        QVERIFY(client.get(QStringLiteral("CanGoPrevious")).toBool());
+        QVERIFY(!client.get(QStringLiteral("CanSeek")).toBool());
+        QVERIFY(client.invoke(QStringLiteral("Seek"), {qlonglong(10'000'000)}));
+        QCOMPARE(s.player->lastSeekMs, -1);
+
+        QVERIFY(client.invoke(QStringLiteral("PlayPause")));
+        QCOMPARE(s.player->calls.last(), QStringLiteral("pause"));
+        QVERIFY(client.invoke(QStringLiteral("Next")));
+        QTRY_COMPARE(model.selectedChannel()->name(), QStringLiteral("Tres"));
+        QTRY_VERIFY(!client.get(QStringLiteral("CanGoNext")).toBool());
+        QVERIFY(client.invoke(QStringLiteral("Previous")));
+        QTRY_COMPARE(model.selectedChannel()->name(), QStringLiteral("Dos"));
+        QTRY_COMPARE(client.metadata().value(QStringLiteral("xesam:title")), QStringLiteral("Dos"));
+        QVERIFY(client.invoke(QStringLiteral("Stop")));
+        QCOMPARE(s.engine->status(), VLCEngine::Status::Stopped);
+    }
+
+    // A channel opened full-screen from search or favourites: its name, pause, and Stop closing
+    // the view as its back button does.
+    void mediaControlsOfTheLiveFullscreenView()
+    {
+        ScriptedEngine s;
+        LiveFullscreenPlayback playback(s.engine.get());
+        MprisService service(NowPlaying::shared(), QDBusConnection::sessionBus());
+        MprisClient client;
+        playback.setChannel(ChannelRow(QStringLiteral("71"), std::nullopt, QStringLiteral("Cuatro"), std::nullopt));
+        s.engine->play(QStringLiteral("http://host/live/71.m3u8"));
+        s.player->report(MediaPlayerBackend::Playing, true);
+        QTRY_COMPARE(client.get(QStringLiteral("PlaybackStatus")), QStringLiteral("Playing"));
+        QCOMPARE(client.metadata().value(QStringLiteral("xesam:title")), QStringLiteral("Cuatro"));
+        QVERIFY(!client.get(QStringLiteral("CanGoNext")).toBool());
+        QVERIFY(client.invoke(QStringLiteral("Pause")));
+        QCOMPARE(s.player->calls.last(), QStringLiteral("pause"));
+        QSignalSpy closed(&playback, &LiveFullscreenPlayback::closed);
+        QVERIFY(client.invoke(QStringLiteral("Stop")));
+        QCOMPARE(closed.count(), 1);
+    }
+
+    void windowPlaceCorrected_data()
+    {
+        QTest::addColumn<QRect>("saved");
+        QTest::addColumn<QRect>("expected");
+        QTest::newRow("fits") << QRect(100, 80, 1200, 700) << QRect(100, 80, 1200, 700);
+        QTest::newRow("too small") << QRect(100, 80, 640, 400) << QRect(100, 80, 1000, 640);
+        QTest::newRow("off every screen") << QRect(5000, 80, 1200, 700) << QRect(360, 190, 1200, 700);
+        QTest::newRow("title bar above the screens") << QRect(100, -900, 1200, 700) << QRect(360, 190, 1200, 700);
+        QTest::newRow("on the second screen") << QRect(2000, 100, 1100, 800) << QRect(2000, 100, 1100, 800);
+        QTest::newRow("larger than its screen") << QRect(1930, 10, 1400, 1200) << QRect(1920, 0, 1280, 1024);
+        QTest::newRow("hanging over the bottom") << QRect(100, 900, 1200, 700) << QRect(100, 380, 1200, 700);
+    }
+    void windowPlaceCorrected()
+    {
+        QFETCH(QRect, saved);
+        QFETCH(QRect, expected);
+        QCOMPARE(WindowGeometry::corrected(saved, {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}), expected);
+    }
+
+    // The place and the maximised state outlive the run; the window's own size in QML gives way.
+    void windowComesBackAsItWas()
+    {
+        const QRect saved(130, 90, 1100, 700);
+        AppSettings::setValue(WindowGeometry::geometryKey, saved);
+        AppSettings::setValue(WindowGeometry::maximizedKey, false);
+        const QRect expected =
+            WindowGeometry::corrected(saved, {QGuiApplication::primaryScreen()->availableGeometry()});
+        QRect placed;
+        {
+            norvane::test::QmlHarness harness;
+            auto *window = qobject_cast<QWindow *>(harness.create(mainWindowQml));
+            QVERIFY(window);
+            // The offscreen platform may nudge the position by its frame.
+            QCOMPARE(window->geometry().size(), expected.size());
+            QCOMPARE(window->y(), expected.y());
+            window->setGeometry(QRect(expected.topLeft() + QPoint(10, 20), expected.size() + QSize(4, 2)));
+            placed = window->geometry();
+            QCoreApplication::processEvents(); // the platform reports the move
+            window->setWindowStates(Qt::WindowMaximized);
+            QCoreApplication::processEvents();
+            window->close();
+        }
+        QCOMPARE(AppSettings::value(WindowGeometry::geometryKey).toRect(), placed);
+        norvane::test::QmlHarness harness;
+        auto *window = qobject_cast<QWindow *>(harness.create(mainWindowQml));
+        QVERIFY(window);
+        QTRY_VERIFY(window->windowStates() & Qt::WindowMaximized);
+    }
+
+private:
+    QTemporaryDir m_settingsDir;
+    SampleProvider m_provider;
+};
+
+NORVANE_TEST_MAIN(TestDesktopIntegration)
+#include "tst_desktopintegration.moc"
