@@ -14,8 +14,10 @@
 
 #include <QElapsedTimer>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <atomic>
@@ -97,6 +99,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         mainThread = std::this_thread::get_id();
+        // The engines remember the volume in the settings file: this program's own.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
         QVERIFY(norvane::test::startPlaybackProvider(m_provider));
         norvane::test::serveSampleMedia(m_provider);
     }
@@ -316,6 +320,78 @@ private Q_SLOTS:
         s.engine->setFillScreen(true);
         QCOMPARE(changed.count(), 1);
         QVERIFY(s.engine->surface()->fillScreen());
+    }
+
+    void volumeClamps_data()
+    {
+        QTest::addColumn<int>("set");
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("up at the top") << 100 << 5 << 100;
+        QTest::newRow("down near the bottom") << 3 << -5 << 0;
+        QTest::newRow("a step") << 50 << 5 << 55;
+        QTest::newRow("above the range") << 250 << 0 << 100;
+        QTest::newRow("below the range") << -1 << 0 << 0;
+        QTest::newRow("huge steps") << 50 << std::numeric_limits<int>::min() << 0;
+        QTest::newRow("huge steps up") << 50 << std::numeric_limits<int>::max() << 100;
+    }
+    void volumeClamps()
+    {
+        QFETCH(int, set);
+        QFETCH(int, delta);
+        QFETCH(int, expected);
+        ScriptedEngine s;
+        s.engine->setVolume(set);
+        s.engine->changeVolume(delta);
+        QCOMPARE(s.engine->volume(), expected);
+        QCOMPARE(s.player->volume, expected);
+    }
+
+    // Each media has a player of its own: the level and the mute switch reach the current one and
+    // every later one, and the next run (another engine on the same settings) starts with them.
+    void volumeAndMuteReachEveryStreamAndOutliveTheRun()
+    {
+        {
+            ScriptedEngine s;
+            s.engine->setVolume(VLCEngine::defaultVolume);
+            s.engine->setMuted(false);
+            QSignalSpy volumeChanged(s.engine.get(), &VLCEngine::volumeChanged);
+            QSignalSpy mutedChanged(s.engine.get(), &VLCEngine::mutedChanged);
+            s.engine->play(QStringLiteral("http://host/a.mp4"));
+            QCOMPARE(s.player->volume, 100);
+            QCOMPARE(s.player->muted, 0);
+            s.engine->changeVolume(-5);
+            s.engine->setVolume(95);
+            s.engine->toggleMute();
+            s.engine->setMuted(true);
+            QCOMPARE(volumeChanged.count(), 1);
+            QCOMPARE(mutedChanged.count(), 1);
+            QCOMPARE(s.player->volume, 95);
+            QCOMPARE(s.player->muted, 1);
+            s.engine->play(QStringLiteral("http://host/b.mp4"));
+            QCOMPARE(s.player->volume, 95);
+            QCOMPARE(s.player->muted, 1);
+            // A player that makes its audio output only as the media starts hears it then.
+            s.player->volume = s.player->muted = -1;
+            s.player->report(MediaPlayerBackend::Playing, true);
+            s.settle();
+            QCOMPARE(s.player->volume, 95);
+            QCOMPARE(s.player->muted, 1);
+        }
+        ScriptedEngine next;
+        QCOMPARE(next.engine->volume(), 95);
+        QVERIFY(next.engine->muted());
+        QCOMPARE(next.player->volume, 95);
+        QCOMPARE(next.player->muted, 1);
+        const QString file = QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane")).fileName();
+        QVERIFY(!(QFile::permissions(file) & (QFile::ReadGroup | QFile::ReadOther)));
+
+        // A level that is not a number, or out of range, as a hand-edited file may hold.
+        QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane"))
+            .setValue(VLCEngine::volumeKey, QStringLiteral("loud"));
+        QCOMPARE(ScriptedEngine().engine->volume(), VLCEngine::defaultVolume);
+        QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane")).setValue(VLCEngine::volumeKey, 400);
+        QCOMPARE(ScriptedEngine().engine->volume(), VLCEngine::maxVolume);
     }
 
     void togglePause_data()
@@ -710,6 +786,7 @@ Item {
     }
 
 private:
+    QTemporaryDir m_settingsDir;
     SampleProvider m_provider;
 };
 

@@ -23,6 +23,8 @@ public:
     qint32 lastSeekMs = -1;
     int audioTrack = -2;
     int subtitleTrack = -2;
+    int volume = -1;
+    int muted = -1; // -1 until the engine says, then 0 or 1
 
     // What the player reports.
     bool playing = false;
@@ -50,6 +52,9 @@ public:
         calls << QStringLiteral("setMedia");
         url = u;
         options = o;
+        // Each media has a fresh player, which knows nothing of the sound settings.
+        volume = -1;
+        muted = -1;
     }
     void play() override { calls << QStringLiteral("play"); }
     void pause() override { calls << QStringLiteral("pause"); }
@@ -68,6 +73,8 @@ public:
     }
     void setAudioTrack(int index) override { audioTrack = index; }
     void setSubtitleTrack(int index) override { subtitleTrack = index; }
+    void setVolume(int percent) override { volume = percent; }
+    void setMuted(bool mute) override { muted = mute ? 1 : 0; }
 
     bool isPlaying() const override { return playing; }
     qint64 timeMs() const override { return time; }

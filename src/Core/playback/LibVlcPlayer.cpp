@@ -195,6 +195,7 @@ void LibVlcPlayer::startSession()
     libvlc_video_set_format_callbacks(player, setupFormat, cleanupFormat);
     subscribe(player, &LibVlcPlayer::onEvent, session->relay.get(), true);
     m_session = std::move(session);
+    applyAudio();
 }
 
 void LibVlcPlayer::retireSession()
@@ -324,6 +325,28 @@ void LibVlcPlayer::setSubtitleTrack(int index)
 {
     if (libvlc_media_player_t *player = current())
         libvlc_video_set_spu(player, index);
+}
+
+void LibVlcPlayer::setVolume(int percent)
+{
+    m_volume = percent;
+    applyAudio();
+}
+
+void LibVlcPlayer::setMuted(bool muted)
+{
+    m_muted = muted;
+    applyAudio();
+}
+
+void LibVlcPlayer::applyAudio() const
+{
+    // Without an audio output (none yet, or no device) libVLC refuses both; the engine gives them
+    // again once the media plays.
+    if (libvlc_media_player_t *player = current()) {
+        libvlc_audio_set_volume(player, m_volume);
+        libvlc_audio_set_mute(player, m_muted ? 1 : 0);
+    }
 }
 
 bool LibVlcPlayer::isPlaying() const

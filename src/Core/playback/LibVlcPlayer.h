@@ -40,6 +40,8 @@ public:
     void setTimeMs(qint32 ms) override;
     void setAudioTrack(int index) override;
     void setSubtitleTrack(int index) override;
+    void setVolume(int percent) override;
+    void setMuted(bool muted) override;
 
     bool isPlaying() const override;
     qint64 timeMs() const override;
@@ -71,6 +73,8 @@ private:
     // Cuts the current player off and hands it to a background job that stops and releases it.
     void retireSession();
     libvlc_media_player_t *current() const;
+    // The remembered sound level and mute switch, given to the current player.
+    void applyAudio() const;
 
     libvlc_instance_t *m_vlc = nullptr;
     VideoSurface *m_surface = nullptr;
@@ -81,4 +85,7 @@ private:
     // The media last given, started again by play() after a stop.
     QUrl m_url;
     QStringList m_mediaOptions;
+    // Each media has a player of its own: the sound settings live here and go to every new one.
+    int m_volume = 100;
+    bool m_muted = false;
 };

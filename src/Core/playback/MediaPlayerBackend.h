@@ -56,6 +56,10 @@ public:
     virtual void setTimeMs(qint32 ms) = 0;
     virtual void setAudioTrack(int index) = 0;
     virtual void setSubtitleTrack(int index) = 0;
+    // The sound level in percent (0..100) and the mute switch, for the current media and every one
+    // given after it.
+    virtual void setVolume(int percent) = 0;
+    virtual void setMuted(bool muted) = 0;
 
     virtual bool isPlaying() const = 0;
     virtual qint64 timeMs() const = 0;

@@ -1,5 +1,6 @@
 #include "VLCEngine.h"
 
+#include "AppSettings.h"
 #include "LibVlcPlayer.h"
 #include "Logging.h"
 #include "VideoSurface.h"
@@ -7,6 +8,7 @@
 #include <QCoreApplication>
 #include <QQmlEngine>
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -38,6 +40,11 @@ bool addLanguageTrack(QList<Track> &tracks, int index, const QString &name, int 
         return true;
     }
     return false;
+}
+
+int clampedVolume(qint64 percent)
+{
+    return int(std::clamp<qint64>(percent, 0, VLCEngine::maxVolume));
 }
 
 bool isNumber(const QVariant &value)
@@ -83,6 +90,13 @@ VLCEngine::VLCEngine(std::unique_ptr<MediaPlayerBackend> player, std::unique_ptr
     // Asked on the main thread as pictures arrive; holds the player itself rather than m_player,
     // which is already empty while the destructor stops the player.
     m_surface->setGeometrySource([player = m_player.get()] { return player->videoGeometry(); });
+    // What the last run left; a value that is not a number keeps the default.
+    bool isNumber = false;
+    const int storedVolume = AppSettings::value(volumeKey).toInt(&isNumber);
+    if (isNumber)
+        m_volume = clampedVolume(storedVolume);
+    m_muted = AppSettings::value(mutedKey, false).toBool();
+    applyAudio();
 }
 
 VLCEngine::~VLCEngine()
@@ -241,6 +255,43 @@ void VLCEngine::setFillScreen(bool fill)
     Q_EMIT fillScreenChanged();
 }
 
+void VLCEngine::setVolume(int percent)
+{
+    const int volume = clampedVolume(percent);
+    if (m_volume == volume)
+        return;
+    m_volume = volume;
+    applyAudio();
+    AppSettings::setValue(volumeKey, m_volume);
+    Q_EMIT volumeChanged();
+}
+
+void VLCEngine::changeVolume(int delta)
+{
+    setVolume(clampedVolume(qint64(m_volume) + delta));
+}
+
+void VLCEngine::setMuted(bool muted)
+{
+    if (m_muted == muted)
+        return;
+    m_muted = muted;
+    applyAudio();
+    AppSettings::setValue(mutedKey, m_muted);
+    Q_EMIT mutedChanged();
+}
+
+void VLCEngine::toggleMute()
+{
+    setMuted(!m_muted);
+}
+
+void VLCEngine::applyAudio()
+{
+    m_player->setVolume(m_volume);
+    m_player->setMuted(m_muted);
+}
+
 void VLCEngine::play(const QString &urlString, int startTimeSeconds)
 {
     const QUrl url(urlString, QUrl::StrictMode);
@@ -253,6 +304,7 @@ void VLCEngine::play(const QString &urlString, int startTimeSeconds)
     if (startTimeSeconds >= 1)
         options.append(QStringLiteral(":start-time=%1").arg(startTimeSeconds));
     m_player->setMedia(url, options);
+    applyAudio();
     m_surface->clear();
     setStatus(Status::Opening);
     setCurrentTimeMs(0);
@@ -318,8 +370,11 @@ void VLCEngine::syncFromPlayer(std::optional<int> playerState)
     const Status next = statusFor(m_player->isPlaying(), m_playerState, m_status);
     if (next != m_status) {
         setStatus(next);
-        if (next == Status::Playing)
+        if (next == Status::Playing) {
             refreshTracks();
+            // libVLC may make the audio output only as the media starts: give the sound again.
+            applyAudio();
+        }
     }
     setCurrentTimeMs(m_player->timeMs());
     const qint64 length = m_player->mediaLengthMs();

@@ -30,9 +30,17 @@ class VLCEngine : public QObject
     Q_PROPERTY(QList<Track> audioTracks READ audioTracks NOTIFY audioTracksChanged FINAL)
     Q_PROPERTY(QList<Track> subtitleTracks READ subtitleTracks NOTIFY subtitleTracksChanged FINAL)
     Q_PROPERTY(bool fillScreen READ fillScreen WRITE setFillScreen NOTIFY fillScreenChanged FINAL)
+    Q_PROPERTY(int volume READ volume WRITE setVolume NOTIFY volumeChanged FINAL)
+    Q_PROPERTY(bool muted READ muted WRITE setMuted NOTIFY mutedChanged FINAL)
 public:
     enum class Status { Idle, Opening, Buffering, Playing, Paused, Stopped, Ended, Error };
     Q_ENUM(Status)
+
+    // The sound level in percent, and where it and the mute switch are kept between runs.
+    static constexpr int maxVolume = 100;
+    static constexpr int defaultVolume = 100;
+    static inline const QString volumeKey = QStringLiteral("playback/volume");
+    static inline const QString mutedKey = QStringLiteral("playback/muted");
 
     // An engine on a player of the caller's choosing (tests); the shared one plays through libVLC.
     explicit VLCEngine(std::unique_ptr<MediaPlayerBackend> player, std::unique_ptr<VideoSurface> surface,
@@ -64,6 +72,11 @@ public:
     QList<Track> subtitleTracks() const { return m_subtitleTracks; }
     bool fillScreen() const { return m_fillScreen; }
     void setFillScreen(bool fill);
+    int volume() const { return m_volume; }
+    // Clamped to 0..maxVolume; remembered in the settings file.
+    void setVolume(int percent);
+    bool muted() const { return m_muted; }
+    void setMuted(bool muted);
 
     VideoSurface *surface() const { return m_surface.get(); }
     MediaPlayerBackend *player() const { return m_player.get(); }
@@ -80,6 +93,9 @@ public:
     Q_INVOKABLE void selectAudioTrack(int id);
     // -1 switches subtitles off.
     Q_INVOKABLE void selectSubtitleTrack(int id);
+    // Moves the volume by `delta` percent, within 0..maxVolume.
+    Q_INVOKABLE void changeVolume(int delta);
+    Q_INVOKABLE void toggleMute();
 
     // Whether each callback writes the diagnostic line (NORVANE_VLC_LOG); read once at creation.
     void setDiagnostics(bool on) { m_diagnostics = on; }
@@ -91,6 +107,8 @@ Q_SIGNALS:
     void audioTracksChanged();
     void subtitleTracksChanged();
     void fillScreenChanged();
+    void volumeChanged();
+    void mutedChanged();
 
 private:
     // Stops and waits (bounded) for every player to wind down: the application's end.
@@ -98,6 +116,8 @@ private:
     void syncFromPlayer(std::optional<int> playerState);
     void letGoOfFailedMedia();
     void refreshTracks();
+    // Gives the player the sound level and the mute switch (each new media starts without them).
+    void applyAudio();
     void setStatus(Status status);
     void setCurrentTimeMs(qint64 ms);
     void setDurationMs(qint64 ms);
@@ -110,6 +130,8 @@ private:
     QList<Track> m_audioTracks;
     QList<Track> m_subtitleTracks;
     bool m_fillScreen = false;
+    int m_volume = defaultVolume;
+    bool m_muted = false;
     bool m_diagnostics = false;
     // The player's state as its callbacks have told it so far (main thread).
     int m_playerState = MediaPlayerBackend::Stopped;

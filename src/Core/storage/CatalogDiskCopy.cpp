@@ -1,13 +1,12 @@
 #include "CatalogDiskCopy.h"
 
+#include "AppSettings.h"
 #include "DiskCatalogCache.h"
 #include "PrivateFiles.h"
 #include "ProviderJson.h"
 
 #include <QCoroFuture>
 #include <QFile>
-#include <QFileInfo>
-#include <QSettings>
 #include <QtConcurrent/QtConcurrentRun>
 
 namespace {
@@ -28,9 +27,6 @@ std::optional<QByteArray> readWhole(const QString &path)
     return bytes;
 }
 
-constexpr QLatin1StringView organisation("Norvane");
-constexpr QLatin1StringView application("Norvane");
-
 } // namespace
 
 CatalogDiskCopy::CatalogDiskCopy(QString fileName) : m_fileName(std::move(fileName)) {}
@@ -42,18 +38,12 @@ QString CatalogDiskCopy::path() const
 
 qint64 CatalogDiskCopy::expectedSize() const
 {
-    return QSettings(organisation, application).value(sizeKey(), 0).toLongLong();
+    return AppSettings::value(sizeKey(), 0).toLongLong();
 }
 
 void CatalogDiskCopy::rememberSize(qint64 bytes) const
 {
-    QSettings settings(organisation, application);
-    settings.setValue(sizeKey(), bytes);
-    // Qt writes the settings file with the process's umask (world-readable as a rule): like every
-    // other file of the app, it and its folder stay owner-only.
-    PrivateFiles::ensureFolder(QFileInfo(settings.fileName()).absolutePath());
-    settings.sync();
-    QFile::setPermissions(settings.fileName(), QFile::ReadOwner | QFile::WriteOwner);
+    AppSettings::setValue(sizeKey(), bytes);
 }
 
 std::optional<double> CatalogDiskCopy::age() const
