@@ -5,6 +5,7 @@ import Norvane
 // The category list of the movies and series screens: the special rows first, then the
 // provider's categories, on the surface colour. A click on a locked category emits locked()
 // with that category; every other click, special rows included, emits select() with the row's id.
+// Tab enters the list at the last row used, the arrows move through it, Return or Space clicks.
 Rectangle {
     id: column
 
@@ -42,6 +43,9 @@ Rectangle {
         anchors.fill: parent
         clip: true
         boundsBehavior: Flickable.StopAtBounds
+        activeFocusOnTab: true
+        // The screen's first stop for the keyboard.
+        focus: true
         model: column.specialCount + column.categoryCount
         ScrollBar.vertical: ScrollBar { }
 
@@ -64,11 +68,22 @@ Rectangle {
             rightPadding: 12
             topPadding: 2
             bottomPadding: 2
-            onClicked: column.rowClicked(rowId)
+            // The list moves the keyboard focus between rows; a click does not take it.
+            focusPolicy: Qt.NoFocus
+            onClicked: {
+                ListView.view.currentIndex = index
+                column.rowClicked(rowId)
+            }
             Accessible.role: Accessible.Button
             Accessible.onPressAction: if (enabled) clicked()
             Accessible.name: label
             Accessible.description: isLockedRow ? "Bloqueada" : ""
+
+            FocusRing {
+                shown: row.activeFocus
+                gap: -1
+                radius: 4
+            }
 
             contentItem: Item {
                 implicitHeight: 32
