@@ -16,5 +16,6 @@ Window {
     AppRoot {
         id: root
         anchors.fill: parent
+        focus: true
     }
 }
