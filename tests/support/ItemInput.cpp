@@ -110,6 +110,10 @@ QString accessibleText(QQuickItem *item)
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(item);
     if (!iface || (iface->role() != QAccessible::StaticText && iface->role() != QAccessible::Heading))
         return {};
+    // What a screen reader walks: the item among its accessible parent's children.
+    QAccessibleInterface *parent = iface->parent();
+    if (!parent || parent->indexOfChild(iface) < 0)
+        return {};
     return iface->text(QAccessible::Name);
 }
 
