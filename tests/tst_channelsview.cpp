@@ -455,6 +455,92 @@ private Q_SLOTS:
         QVERIFY(section->epgLoaded());
     }
 
+    // The keyboard alone, with the texts a screen reader reads: Return opens a category, Tab
+    // reaches the channels, Return plays one, Page Down/Up zap; F fills the screen and the window,
+    // a key brings the hidden controls back, Space pauses; Escape restores the window, then leaves
+    // full screen, then the section. The row's menu answers the press action.
+    void keyboardAlone()
+    {
+        answer(QStringLiteral("get_live_streams"), channelsJson({1001, 1004, 1005}));
+        QmlHarness harness;
+        QObject *view = viewWithCategories(harness);
+        QVERIFY(view);
+        QQuickWindow *window = &harness.window();
+        ChannelsModel *section = sectionOf(view);
+        ChannelsScreen *screen = screenOf(view);
+        ControlsAutoHide *controls = screen->controls();
+        controls->setHideDelayMs(neverMs);
+        const auto selectedId = [&] {
+            return section->selectedChannel() ? section->selectedChannel()->streamId() : QString();
+        };
+        QCOMPARE(accessibleText(item(view, QStringLiteral("channelsEmpty"))),
+                 QStringLiteral("Elige una categoría."));
+        QCOMPARE(accessibleText(item(view, QStringLiteral("previewHint"))),
+                 QStringLiteral("Selecciona un canal para verlo aquí."));
+
+        QCOMPARE(focusedName(window), QStringLiteral("categoryRow___favorites__"));
+        for (int i = 0; i < 12 && focusedName(window) != QLatin1String("categoryRow_1"); ++i)
+            QTest::keyClick(window, Qt::Key_Down);
+        QCOMPARE(focusedName(window), QStringLiteral("categoryRow_1"));
+        QTest::keyClick(window, Qt::Key_Return);
+        QTRY_VERIFY(section->channelList()->count() == 3 && !section->isLoadingChannels());
+        waitForLayout(window);
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(focusedName(window), QStringLiteral("channelRow_1001"));
+        QCOMPARE(accessibleText(
+                     item(item(view, QStringLiteral("channelRow_1001")), QStringLiteral("channelNumber"))),
+                 QStringLiteral("1"));
+        QTest::keyClick(window, Qt::Key_Return);
+        QTRY_COMPARE(selectedId(), QStringLiteral("1001"));
+        QTest::keyClick(window, Qt::Key_PageDown);
+        QTRY_COMPARE(selectedId(), QStringLiteral("1004"));
+        QTest::keyClick(window, Qt::Key_PageUp);
+        QTRY_COMPARE(selectedId(), QStringLiteral("1001"));
+        QVERIFY(!section->isFullscreen());
+
+        QTest::keyClick(window, Qt::Key_F);
+        QVERIFY(section->isFullscreen());
+        QCOMPARE(window->visibility(), QWindow::FullScreen);
+        QTRY_VERIFY(VLCEngine::shared()->status() == Status::Playing);
+        controls->setShowControls(false);
+        QTest::keyClick(window, Qt::Key_Tab);
+        QVERIFY(controls->showControls());
+        QTest::keyClick(window, Qt::Key_Space);
+        QTRY_COMPARE(VLCEngine::shared()->status(), Status::Paused);
+        VLCEngine *engine = VLCEngine::shared();
+        engine->setVolume(50);
+        engine->setMuted(false);
+        for (const auto key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_M})
+            QTest::keyClick(window, key);
+        QCOMPARE(engine->volume(), 45);
+        QVERIFY(engine->muted());
+        QCOMPARE(accessibleName(item(view, QStringLiteral("muteButton"))), QStringLiteral("Activar sonido"));
+        QCOMPARE(accessibleName(item(view, QStringLiteral("volumeSlider"))), QStringLiteral("Volumen"));
+        QTest::keyClick(window, Qt::Key_M);
+        QCOMPARE(accessibleName(item(view, QStringLiteral("muteButton"))), QStringLiteral("Silenciar"));
+        engine->setVolume(VLCEngine::defaultVolume);
+
+        QSignalSpy back(view, SIGNAL(back()));
+        QTest::keyClick(window, Qt::Key_Escape);
+        QCOMPARE(window->visibility(), QWindow::Windowed);
+        QVERIFY(section->isFullscreen());
+        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(!section->isFullscreen());
+        QCOMPARE(back.count(), 0);
+        QTRY_COMPARE(focusedName(window), QStringLiteral("channelRow_1001"));
+        QTest::keyClick(window, Qt::Key_Escape);
+        QCOMPARE(back.count(), 1);
+
+        auto *menu = findByName<QObject>(view, QStringLiteral("channelMenu"));
+        QTest::keyClick(window, Qt::Key_Menu);
+        QTRY_VERIFY(menu->property("opened").toBool());
+        QVERIFY(pressByAccessibility(findByName<QQuickItem>(menu, QStringLiteral("favoriteMenuItem"))));
+        QVERIFY(FavoritesStore::shared()->isFavorite(QStringLiteral("live"), QStringLiteral("1001")));
+        QTRY_VERIFY(!menu->property("visible").toBool());
+        // The store's file outlives the program: the next run starts without favourites.
+        FavoritesStore::shared()->remove(QStringLiteral("live"), QStringLiteral("1001"));
+    }
+
     // Five thousand channels: rows are made only for what is in view, and only those ask for
     // the title on air; scrolling far asks for the rows that came into view, not those passed.
     void largeCategoryMakesOnlyVisibleRows()

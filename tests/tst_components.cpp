@@ -5,6 +5,7 @@
 #include "ItemInput.h"
 #include "QmlHarness.h"
 #include "RemoteImage.h"
+#include "ScriptedPlayer.h"
 #include "TestMain.h"
 
 using namespace norvane::test;
@@ -216,6 +217,89 @@ BackButton { x: 40; y: 40; property int backs: 0; onClicked: backs += 1 }
         QTRY_VERIFY(button->property("hovering").toBool());
         clickItem(button);
         QCOMPARE(button->property("backs").toInt(), 1);
+    }
+
+    // Every shared button is reached by Tab with its ring, and Space, Return and Enter press it.
+    void buttonsAnswerTheKeyboard_data()
+    {
+        QTest::addColumn<QByteArray>("qml");
+        QTest::newRow("BrandButton") << QByteArray("BrandButton { text: \"Aceptar\"");
+        QTest::newRow("IconButton") << QByteArray("IconButton { symbol: \"star\"; label: \"Favorito\"");
+        QTest::newRow("SymbolLabelButton")
+            << QByteArray("SymbolLabelButton { symbol: \"star\"; text: \"Favorito\"");
+        QTest::newRow("BackButton") << QByteArray("BackButton { width: 120");
+    }
+    void buttonsAnswerTheKeyboard()
+    {
+        QFETCH(QByteArray, qml);
+        QmlHarness harness;
+        QObject *button =
+            createShown(harness, "import QtQuick\nimport Norvane\n" + qml +
+                                     "; x: 20; y: 20; property int clicks: 0; onClicked: clicks++ }\n");
+        QVERIFY(button);
+        QQuickWindow *window = &harness.window();
+        QVERIFY(!isShown(button, QStringLiteral("focusRing")));
+        QTest::keyClick(window, Qt::Key_Tab);
+        QVERIFY(isShown(button, QStringLiteral("focusRing")));
+        QTest::keyClick(window, Qt::Key_Space);
+        QTest::keyClick(window, Qt::Key_Return);
+        QTest::keyClick(window, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(button->property("clicks").toInt(), 3);
+    }
+
+    // The category list has the keyboard: the arrows move along the rows with the ring, Return or
+    // Space clicks the row under it (a locked one asks for the PIN).
+    void categoryListAnswersTheKeyboard()
+    {
+        QmlHarness harness;
+        QObject *root =
+            createShown(harness, categoryColumnQml, {{QStringLiteral("specials"), specialRows()}});
+        QVERIFY(root);
+        QQuickWindow *window = &harness.window();
+        QCOMPARE(focusedName(window), QStringLiteral("categoryRow___continue__"));
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(window, Qt::Key_Down);
+        QCOMPARE(focusedName(window), QStringLiteral("categoryRow_14"));
+        QVERIFY(isShown(item(harness, QStringLiteral("categoryRow_14")), QStringLiteral("focusRing")));
+        QTest::keyClick(window, Qt::Key_Return);
+        QTest::keyClick(window, Qt::Key_Up);
+        QTest::keyClick(window, Qt::Key_Space);
+        QCOMPARE(root->property("lockedClicks").toStringList(), QStringList{QStringLiteral("14")});
+        QCOMPARE(root->property("selections").toStringList(), QStringList{QStringLiteral("10")});
+    }
+
+    // The volume control on the engine: the button mutes and says what it will do next, the
+    // slider sets the level and follows it; every use is announced.
+    void volumeControlDrivesTheEngine()
+    {
+        ScriptedEngine scripted;
+        VLCEngine *engine = scripted.engine.get();
+        engine->setVolume(50);
+        engine->setMuted(false);
+        QmlHarness harness;
+        QObject *control = createShown(
+            harness,
+            "import QtQuick\nimport Norvane\nVolumeControl { property int uses: 0; onUsed: uses++ }\n",
+            {{QStringLiteral("engine"), QVariant::fromValue(engine)}});
+        QVERIFY(control);
+        auto *mute = findByName<QQuickItem>(control, QStringLiteral("muteButton"));
+        auto *slider = findByName<QQuickItem>(control, QStringLiteral("volumeSlider"));
+        QCOMPARE(accessibleName(mute), QStringLiteral("Silenciar"));
+        QCOMPARE(accessibleName(slider), QStringLiteral("Volumen"));
+        QCOMPARE(slider->property("value").toInt(), 50);
+
+        clickItem(mute);
+        QVERIFY(engine->muted());
+        QCOMPARE(accessibleName(mute), QStringLiteral("Activar sonido"));
+        slider->forceActiveFocus(Qt::TabFocusReason);
+        QTest::keyClick(&harness.window(), Qt::Key_Right);
+        QCOMPARE(engine->volume(), 55);
+        QCOMPARE(control->property("uses").toInt(), 2);
+        engine->setVolume(20);
+        QCOMPARE(slider->property("value").toInt(), 20);
+        // Both are kept in the settings file that the suite's programs share.
+        engine->setVolume(VLCEngine::defaultVolume);
+        engine->setMuted(false);
     }
 };
 

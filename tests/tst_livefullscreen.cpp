@@ -115,6 +115,51 @@ private Q_SLOTS:
         QTRY_VERIFY(isShown(view, QStringLiteral("liveControls")));
     }
 
+    // Keys and the window's full screen: a key brings the hidden controls back, Space pauses, F
+    // and a double click put the window in full screen and back; Escape restores it first and
+    // closes the view next.
+    void keyboardAndWindowFullScreen()
+    {
+        QmlHarness harness;
+        QObject *view = createShown(harness, viewQml, properties(1001));
+        QVERIFY(view);
+        QQuickWindow *window = &harness.window();
+        LiveFullscreenPlayback *playback = playbackOf(view);
+        QTRY_COMPARE_WITH_TIMEOUT(VLCEngine::shared()->status(), Status::Playing, patienceMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!playback->controls()->showControls(), patienceMs);
+
+        QTest::keyClick(window, Qt::Key_Tab);
+        QVERIFY(playback->controls()->showControls());
+        QTest::keyClick(window, Qt::Key_Space);
+        QTRY_COMPARE(VLCEngine::shared()->status(), Status::Paused);
+        VLCEngine *engine = VLCEngine::shared();
+        engine->setVolume(50);
+        engine->setMuted(false);
+        QTest::keyClick(window, Qt::Key_Down);
+        QTest::keyClick(window, Qt::Key_M);
+        QCOMPARE(engine->volume(), 45);
+        QVERIFY(engine->muted());
+        QCOMPARE(accessibleName(findByName<QQuickItem>(view, QStringLiteral("muteButton"))),
+                 QStringLiteral("Activar sonido"));
+        engine->setMuted(false);
+        engine->setVolume(VLCEngine::defaultVolume);
+        QTest::keyClick(window, Qt::Key_F);
+        QCOMPARE(window->visibility(), QWindow::FullScreen);
+        QTest::keyClick(window, Qt::Key_F);
+        QCOMPARE(window->visibility(), QWindow::Windowed);
+        // Away from the centred play button.
+        QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, QPoint(100, 500));
+        QCOMPARE(window->visibility(), QWindow::FullScreen);
+
+        QSignalSpy closed(view, SIGNAL(close()));
+        QTest::keyClick(window, Qt::Key_Escape);
+        QCOMPARE(window->visibility(), QWindow::Windowed);
+        QCOMPARE(closed.count(), 0);
+        QTest::keyClick(window, Qt::Key_Escape);
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(VLCEngine::shared()->status(), Status::Stopped);
+    }
+
     // A channel whose playlist fails, or is a web page that libVLC plays to its end at once,
     // switches to its transport stream after the watch and plays.
     void brokenPlaylistFallsBackToTransportStream_data()

@@ -250,6 +250,46 @@ private Q_SLOTS:
                      QStringLiteral("Películas"));
         QTRY_VERIFY(!findByName<QObject>(harness.root(), QStringLiteral("settingsView")));
     }
+
+    // The keyboard alone: the first card has the focus, the arrows and Tab move along the cards
+    // with the ring, Return opens a section with the focus inside it, Escape closes it. The
+    // tagline is read as text.
+    void keyboardOpensAndClosesSections()
+    {
+        QmlHarness harness;
+        QObject *home = createShown(harness, homeQml);
+        QVERIFY(home);
+        AppModel *app = appOf(home);
+        QQuickWindow *window = &harness.window();
+        QCOMPARE(accessibleText(findByName<QQuickItem>(home, QStringLiteral("tagline"))),
+                 QStringLiteral("Conéctate… disfruta… relájate…"));
+        QCOMPARE(focusedName(window), QStringLiteral("menuCard0"));
+        const auto ringShown = [&](int index) {
+            return isShown(card(harness, index), QStringLiteral("focusRing"));
+        };
+
+        QTest::keyClick(window, Qt::Key_Left);
+        QCOMPARE(focusedName(window), QStringLiteral("menuCard0"));
+        for (const auto key :
+             {Qt::Key_Right, Qt::Key_Right, Qt::Key_Tab, Qt::Key_Left, Qt::Key_Tab, Qt::Key_Tab})
+            QTest::keyClick(window, key);
+        QCOMPARE(focusedName(window), QStringLiteral("menuCard4"));
+        QVERIFY(ringShown(4));
+        QVERIFY(!ringShown(3));
+
+        QTest::keyClick(window, Qt::Key_Return);
+        QCOMPARE(app->openTab(), std::optional(AppModel::AppTab::Settings));
+        QTRY_COMPARE(focusedName(window), QStringLiteral("logoutRow"));
+        QTest::keyClick(window, Qt::Key_Escape);
+        QCOMPARE(app->openTab(), std::nullopt);
+        QTRY_COMPARE(focusedName(window), QStringLiteral("menuCard0"));
+        // Nothing to leave on the menu.
+        QTest::keyClick(window, Qt::Key_Escape);
+        QVERIFY(findByName<QObject>(harness.root(), QStringLiteral("mainMenu")));
+
+        QTest::keyClick(window, Qt::Key_Space);
+        QCOMPARE(app->openTab(), std::optional(AppModel::AppTab::Live));
+    }
 };
 
 NORVANE_TEST_MAIN(TestMainMenu)

@@ -27,6 +27,12 @@ Item {
 }
 )";
 
+const QByteArray settingsAloneQml = R"(
+import QtQuick
+import Norvane
+SettingsView { width: 1000; height: 640; app: AppModel { } }
+)";
+
 void saveSignIn(const QString &user, const QString &password)
 {
     Keychain::write(user, QStringLiteral("username"));
@@ -142,6 +148,34 @@ private Q_SLOTS:
         QTest::keyClick(&harness.window(), Qt::Key_Escape);
         QTRY_VERIFY(!box->property("visible").toBool());
         QVERIFY(!settings->property(qPrintable(flag)).toBool());
+    }
+
+    // The keyboard alone: "Cerrar sesión" has the focus, Tab reaches the next row with the ring,
+    // Return asks with the focus on "Cancelar" and the dialog's texts read, Escape closes it.
+    void keyboardAsksAndCloses()
+    {
+        QmlHarness harness;
+        QObject *root = createShown(harness, settingsAloneQml);
+        QVERIFY(root);
+        QQuickWindow *window = &harness.window();
+        QCOMPARE(focusedName(window), QStringLiteral("logoutRow"));
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(focusedName(window), QStringLiteral("forgetRow"));
+        QVERIFY(
+            isShown(findByName<QQuickItem>(root, QStringLiteral("forgetRow")), QStringLiteral("focusRing")));
+
+        QTest::keyClick(window, Qt::Key_Return);
+        auto *box = findByName<QObject>(root, QStringLiteral("forgetDialog"));
+        QTRY_VERIFY(box->property("opened").toBool());
+        QCOMPARE(focusedName(window), QStringLiteral("cancelButton"));
+        QCOMPARE(accessibleText(box->findChild<QQuickItem *>(QStringLiteral("confirmTitle"))),
+                 QStringLiteral("¿Olvidar credenciales?"));
+        QCOMPARE(accessibleText(box->findChild<QQuickItem *>(QStringLiteral("confirmMessage"))),
+                 QStringLiteral(
+                     "Se borrará tu usuario y clave guardados. Tendrás que escribirlos la próxima vez."));
+        QTest::keyClick(window, Qt::Key_Escape);
+        QTRY_VERIFY(!box->property("visible").toBool());
+        QVERIFY(!root->property("confirmForget").toBool());
     }
 
     // What each confirmed action leaves on the login form (the keyring side is the application

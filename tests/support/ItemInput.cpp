@@ -105,6 +105,34 @@ QString accessibleName(QQuickItem *item)
     return iface ? iface->text(QAccessible::Name) : QString();
 }
 
+QString accessibleText(QQuickItem *item)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(item);
+    if (!iface || (iface->role() != QAccessible::StaticText && iface->role() != QAccessible::Heading))
+        return {};
+    // What a screen reader walks: the item among its accessible parent's children.
+    QAccessibleInterface *parent = iface->parent();
+    if (!parent || parent->indexOfChild(iface) < 0)
+        return {};
+    return iface->text(QAccessible::Name);
+}
+
+bool pressByAccessibility(QQuickItem *item)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(item);
+    QAccessibleActionInterface *actions = iface ? iface->actionInterface() : nullptr;
+    if (!actions || !actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
+        return false;
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    return true;
+}
+
+QString focusedName(QQuickWindow *window)
+{
+    QQuickItem *focused = window->activeFocusItem();
+    return focused ? focused->objectName() : QString();
+}
+
 QStringList unnamedControls(QQuickItem *root)
 {
     QStringList unnamed;

@@ -45,6 +45,14 @@ void typeText(QQuickWindow *window, const QString &text);
 // The accessible name the item offers to assistive technology (empty when it has none).
 QString accessibleName(QQuickItem *item);
 
+// The words the item offers as text to assistive technology (a static text or a heading in the
+// accessibility tree, listed by its parent); empty when it offers none, as a text only drawn.
+QString accessibleText(QQuickItem *item);
+// Asks the item's press action as a screen reader does; false when it has none.
+bool pressByAccessibility(QQuickItem *item);
+// The object name of the item with the keyboard focus in the window (empty when none).
+QString focusedName(QQuickWindow *window);
+
 // Every visible button or text field below `root` that offers no accessible name, described by
 // class and object name (empty when all are named).
 QStringList unnamedControls(QQuickItem *root);

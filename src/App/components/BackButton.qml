@@ -17,6 +17,8 @@ AbstractButton {
     Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: "Volver"
 
+    FocusRing { }
+
     contentItem: Row {
         spacing: 4
 

@@ -22,6 +22,8 @@ Button {
     // button of the app answers that action itself, like a click.
     Accessible.onPressAction: if (enabled) clicked()
 
+    FocusRing { }
+
     contentItem: Text {
         text: button.text
         font: button.font

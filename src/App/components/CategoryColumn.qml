@@ -6,6 +6,7 @@ import Norvane
 // The category column of a section: the section's own rows first, then the provider's
 // categories with a lock on those the parental PIN still guards. A click emits select() with the
 // row's id; the section's controller decides whether it needs the PIN.
+// Tab enters the list at the last row used, the arrows move through it, Return or Space clicks.
 Rectangle {
     id: column
 
@@ -23,6 +24,9 @@ Rectangle {
         anchors.fill: parent
         clip: true
         boundsBehavior: Flickable.StopAtBounds
+        activeFocusOnTab: true
+        // The screen's first stop for the keyboard.
+        focus: true
         model: column.section.categoryRows
         ScrollBar.vertical: ScrollBar { }
 
@@ -30,6 +34,7 @@ Rectangle {
             id: row
 
             required property sectionRow modelData
+            required property int index
             readonly property bool isSpecial: modelData.icon !== ""
             readonly property bool selected: column.selectedId === modelData.id
 
@@ -39,11 +44,22 @@ Rectangle {
             rightPadding: 12
             topPadding: 2
             bottomPadding: 2
-            onClicked: column.select(modelData.id)
+            // The list moves the keyboard focus between rows; a click does not take it.
+            focusPolicy: Qt.NoFocus
+            onClicked: {
+                ListView.view.currentIndex = index
+                column.select(modelData.id)
+            }
             Accessible.role: Accessible.Button
             Accessible.onPressAction: if (enabled) clicked()
             Accessible.name: modelData.label
             Accessible.description: modelData.isLocked ? "Bloqueada" : ""
+
+            FocusRing {
+                shown: row.activeFocus
+                gap: -1
+                radius: 4
+            }
 
             contentItem: Item {
                 implicitHeight: 32

@@ -17,6 +17,8 @@ AbstractButton {
     Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: label
 
+    FocusRing { }
+
     contentItem: SystemSymbol {
         name: button.symbol
         size: button.symbolSize

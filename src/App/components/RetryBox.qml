@@ -29,6 +29,8 @@ Item {
             font.pixelSize: TextStyle.body
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.WordWrap
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
 
         BrandButton {

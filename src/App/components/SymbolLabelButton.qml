@@ -20,6 +20,8 @@ AbstractButton {
     Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: text
 
+    FocusRing { }
+
     contentItem: Row {
         spacing: 6
 

@@ -28,6 +28,10 @@ Text {
         "forward.end.fill": "\ue044",                      // skip_next
         "backward.end.fill": "\ue045",                     // skip_previous
         "arrow.down.right.and.arrow.up.left": "\ue5d1",    // fullscreen_exit
+        "arrow.up.left.and.arrow.down.right": "\ue5d0",    // fullscreen
+        "speaker.wave.2.fill": "\ue050",                  // volume_up
+        "speaker.wave.1.fill": "\ue04d",                  // volume_down
+        "speaker.slash.fill": "\ue04f",                   // volume_off
         "person.crop.circle": "\ue853",                    // account_circle
         "rectangle.portrait.and.arrow.right": "\ue9ba",    // logout
         "key.slash": "\ueb84",                             // key_off

@@ -14,6 +14,11 @@ Item {
     readonly property bool empty: !loading && !failed && section.channelList.count === 0
     readonly property bool categoryChosen: section.selectedCategoryId.length > 0
 
+    // The keyboard on the list, at the row last used.
+    function focusList() {
+        list.forceActiveFocus()
+    }
+
     BusyIndicator {
         objectName: "channelsSpinner"
         anchors.centerIn: parent
@@ -42,6 +47,8 @@ Item {
         font.pixelSize: TextStyle.body
         horizontalAlignment: Text.AlignHCenter
         wrapMode: Text.WordWrap
+        Accessible.role: Accessible.StaticText
+        Accessible.name: text
     }
 
     ListView {
@@ -53,6 +60,12 @@ Item {
         // Rows outside the view are not made, so their guides are never asked for.
         cacheBuffer: 0
         boundsBehavior: Flickable.StopAtBounds
+        activeFocusOnTab: true
+        // The keyboard lands on a row: the first one until a row has been used.
+        onActiveFocusChanged: {
+            if (activeFocus && currentIndex < 0 && count > 0)
+                currentIndex = 0
+        }
         model: panel.section.channelList
         ScrollBar.vertical: ScrollBar { }
 
@@ -80,6 +93,8 @@ Item {
                         ? "Quitar de favoritos" : "Agregar a favoritos"
             }
             Accessible.name: text
+            // Like a click for a screen reader, which Qt 6.4 does not do by itself.
+            Accessible.onPressAction: if (enabled) triggered()
             onTriggered: panel.section.toggleFavorite(menu.channel)
         }
     }

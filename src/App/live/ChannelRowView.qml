@@ -37,7 +37,14 @@ AbstractButton {
     Accessible.name: name
     Accessible.description: nowTitle.length > 0 ? "Ahora: " + nowTitle : ""
 
-    onClicked: section.select(channel)
+    // The list moves the keyboard focus between rows; a click does not take it.
+    focusPolicy: Qt.NoFocus
+    onClicked: {
+        ListView.view.currentIndex = index
+        section.select(channel)
+    }
+    // The menu key opens the row's menu, as a right click does.
+    Keys.onMenuPressed: contextMenuRequested(channel)
     Component.onCompleted: section.loadNowPlaying(streamId)
 
     TapHandler {
@@ -55,6 +62,7 @@ AbstractButton {
             spacing: 10
 
             Text {
+                objectName: "channelNumber"
                 anchors.verticalCenter: parent.verticalCenter
                 visible: row.num.length > 0
                 width: Math.max(28, implicitWidth)
@@ -62,6 +70,8 @@ AbstractButton {
                 color: Brand.secondaryText
                 font.pixelSize: TextStyle.caption
                 font.family: "monospace"
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
             }
 
             ChannelLogo {
@@ -105,6 +115,12 @@ AbstractButton {
             size: TextStyle.caption + 2
             color: Brand.primary
         }
+    }
+
+    FocusRing {
+        shown: row.activeFocus
+        gap: -1
+        radius: 5
     }
 
     background: Rectangle {

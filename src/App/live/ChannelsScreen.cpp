@@ -6,9 +6,24 @@
 
 ChannelsScreen::ChannelsScreen(QObject *parent)
     : SectionScreen(parent), m_controls(new ControlsAutoHide(this)),
-      m_pinGate(new PinGate(this))
+      m_keys(new PlaybackKeys(this)), m_windowMode(new WindowFullScreen(this)), m_pinGate(new PinGate(this))
 {
     connect(m_pinGate, &PinGate::categoryChanged, this, &ChannelsScreen::pinCategoryChanged);
+    m_keys->setLive(true);
+    m_keys->setTransport(false);
+    m_keys->setControls(m_controls);
+    connect(m_keys, &PlaybackKeys::playPause, this, &ChannelsScreen::togglePause);
+    connect(m_keys, &PlaybackKeys::toggleFullScreen, this, &ChannelsScreen::toggleWindowFullScreen);
+    connect(m_keys, &PlaybackKeys::back, this, &ChannelsScreen::goBack);
+    connect(m_keys, &PlaybackKeys::changeVolume, this, [this](int delta) {
+        if (engine())
+            engine()->changeVolume(delta);
+    });
+    connect(m_keys, &PlaybackKeys::toggleMute, this, [this] {
+        if (engine())
+            engine()->toggleMute();
+    });
+    connect(m_keys, &PlaybackKeys::adjacentChannel, this, &ChannelsScreen::zap);
     new LiveNowPlaying(this);
 }
 
@@ -16,8 +31,19 @@ void ChannelsScreen::setModel(ChannelsModel *model)
 {
     if (m_model == model)
         return;
+    if (m_model)
+        disconnect(m_model, nullptr, this, nullptr);
     m_model = model;
     m_pinGate->setSection(model);
+    // The playback keys belong to the video only while it fills the screen; in the section the
+    // arrows and Space move through the lists and press the rows.
+    m_keys->setTransport(isFullscreen());
+    if (m_model)
+        connect(m_model, &ChannelsModel::isFullscreenChanged, this, [this] {
+            m_keys->setTransport(isFullscreen());
+            if (!isFullscreen())
+                m_windowMode->leave();
+        });
     Q_EMIT modelChanged();
 }
 
@@ -56,8 +82,40 @@ void ChannelsScreen::enterFullscreen()
 
 void ChannelsScreen::exitFullscreen()
 {
+    m_windowMode->leave();
     if (m_model)
         m_model->setIsFullscreen(false);
+}
+
+void ChannelsScreen::toggleWindowFullScreen()
+{
+    if (m_windowMode->active()) {
+        m_windowMode->leave();
+    } else {
+        if (!m_model || !m_model->selectedChannel())
+            return;
+        enterFullscreen();
+        m_windowMode->enter();
+    }
+    m_controls->showAndScheduleHide();
+}
+
+void ChannelsScreen::goBack()
+{
+    if (m_windowMode->active())
+        m_windowMode->leave();
+    else if (isFullscreen())
+        exitFullscreen();
+    else
+        Q_EMIT back();
+}
+
+void ChannelsScreen::zap(int offset)
+{
+    if (isFullscreen())
+        playAdjacent(offset);
+    else if (m_model)
+        m_model->playAdjacent(offset);
 }
 
 void ChannelsScreen::toggleFill()

@@ -5,8 +5,9 @@ import Norvane
 
 // The live TV section: categories, channels and the preview with its guide side by side, and
 // one video that lies over the preview slot and grows to the whole screen, with on-screen
-// controls there. Everything is done with the mouse.
-Item {
+// controls there. The keyboard reaches everything: Tab and the arrows move, Return or Space
+// press, Escape goes back (ChannelsScreen's keys), Page Up/Down zap.
+FocusScope {
     id: view
 
     required property xtreamClient client
@@ -34,6 +35,17 @@ Item {
         id: liveScreen
         model: liveModel
         controls.hideDelayMs: view.hideDelayMs
+        keys.target: view
+        windowMode.window: view.Window.window
+        onBack: view.back()
+    }
+
+    focus: true
+    // The panels under the full-screen video take no focus; leaving it, the keyboard is back on
+    // the channel list.
+    onIsFullscreenChanged: {
+        if (!isFullscreen)
+            Qt.callLater(channelPanel.focusList)
     }
 
     Component.onCompleted: liveModel.loadCategories()
@@ -59,6 +71,7 @@ Item {
         anchors.fill: parent
         anchors.margins: 20
         spacing: 14
+        enabled: !view.isFullscreen
 
         RowLayout {
             Layout.fillWidth: true
@@ -97,6 +110,7 @@ Item {
             }
 
             ChannelListPanel {
+                id: channelPanel
                 objectName: "channelListPanel"
                 Layout.preferredWidth: view.width * 0.28
                 Layout.fillHeight: true
@@ -189,12 +203,17 @@ Item {
     }
 
     // Full-screen controls; the video takes the clicks that land between them.
-    Item {
+    FocusScope {
         id: controlsLayer
         objectName: "fullscreenControls"
         anchors.fill: parent
         opacity: view.isFullscreen && liveScreen.controls.showControls ? 1 : 0
         visible: opacity > 0
+        // Controls that come back take the keyboard unless one of them has it already.
+        onVisibleChanged: {
+            if (visible && !activeFocus)
+                playPause.forceActiveFocus()
+        }
 
         Behavior on opacity {
             NumberAnimation { duration: 200 }
@@ -235,6 +254,20 @@ Item {
                     onClicked: liveScreen.toggleFill()
                 }
 
+                VolumeControl {
+                    objectName: "volumeControl"
+                    engine: liveScreen.engine
+                    onUsed: liveScreen.controls.showAndScheduleHide()
+                }
+
+                IconButton {
+                    objectName: "windowFullScreen"
+                    symbol: liveScreen.windowMode.active ? "arrow.down.right.and.arrow.up.left"
+                                                         : "arrow.up.left.and.arrow.down.right"
+                    label: liveScreen.windowMode.active ? "Restaurar ventana" : "Pantalla completa"
+                    onClicked: liveScreen.toggleWindowFullScreen()
+                }
+
                 IconButton {
                     objectName: "exitFullscreen"
                     symbol: "arrow.down.right.and.arrow.up.left"
@@ -260,6 +293,7 @@ Item {
             }
 
             RoundButton {
+                id: playPause
                 objectName: "playPause"
                 width: 66
                 height: 66
@@ -279,6 +313,8 @@ Item {
                     border.width: 1
                     border.color: Qt.rgba(1, 1, 1, 0.25)
                 }
+
+                FocusRing { radius: 33 + gap }
             }
 
             IconButton {

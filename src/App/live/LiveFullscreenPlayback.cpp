@@ -12,8 +12,22 @@ LiveFullscreenPlayback::LiveFullscreenPlayback(QObject *parent)
 
 LiveFullscreenPlayback::LiveFullscreenPlayback(VLCEngine *engine, QObject *parent)
     : QObject(parent), m_engine(engine), m_controls(new ControlsAutoHide(this)),
+      m_keys(new PlaybackKeys(this)), m_windowMode(new WindowFullScreen(this)),
       m_attempt(new LiveStreamAttempt(engine, this))
 {
+    m_keys->setLive(true);
+    m_keys->setControls(m_controls);
+    connect(m_keys, &PlaybackKeys::playPause, this, &LiveFullscreenPlayback::togglePause);
+    connect(m_keys, &PlaybackKeys::toggleFullScreen, this, &LiveFullscreenPlayback::toggleWindowFullScreen);
+    connect(m_keys, &PlaybackKeys::back, this, &LiveFullscreenPlayback::goBack);
+    connect(m_keys, &PlaybackKeys::changeVolume, this, [this](int delta) {
+        if (m_engine)
+            m_engine->changeVolume(delta);
+    });
+    connect(m_keys, &PlaybackKeys::toggleMute, this, [this] {
+        if (m_engine)
+            m_engine->toggleMute();
+    });
     connect(m_attempt, &LiveStreamAttempt::didFallbackToTSChanged, this,
             &LiveFullscreenPlayback::didFallbackToTSChanged);
     new LiveFullscreenNowPlaying(this);
@@ -91,7 +105,22 @@ void LiveFullscreenPlayback::close()
     m_controls->cancelHide();
     if (m_engine)
         m_engine->stop();
+    m_windowMode->leave();
     Q_EMIT closed();
+}
+
+void LiveFullscreenPlayback::goBack()
+{
+    if (m_windowMode->active())
+        m_windowMode->leave();
+    else
+        close();
+}
+
+void LiveFullscreenPlayback::toggleWindowFullScreen()
+{
+    m_windowMode->toggle();
+    m_controls->showAndScheduleHide();
 }
 
 void LiveFullscreenPlayback::toggleFill()

@@ -2,6 +2,8 @@
 
 #include "ChannelRow.h"
 #include "ControlsAutoHide.h"
+#include "PlaybackKeys.h"
+#include "WindowFullScreen.h"
 #include "XtreamClient.h"
 
 #include <QCoroTask>
@@ -16,7 +18,8 @@ class LiveStreamAttempt;
 
 // Plays one live channel over the whole window, outside the live section, by a live stream
 // attempt (m3u8, then ts once), with the error text when both have failed. The controls stay for
-// the whole connection attempt and then hide after their delay.
+// the whole connection attempt and then hide after their delay. The keys (Space, F, M, Escape) and
+// the window's own full screen are here too.
 class LiveFullscreenPlayback : public QObject
 {
     Q_OBJECT
@@ -25,6 +28,10 @@ class LiveFullscreenPlayback : public QObject
     Q_PROPERTY(ChannelRow channel READ channel WRITE setChannel NOTIFY channelChanged FINAL)
     Q_PROPERTY(VLCEngine *engine READ engine CONSTANT FINAL)
     Q_PROPERTY(ControlsAutoHide *controls READ controls CONSTANT FINAL)
+    // The view's keys (the view gives them their target) and the window's full screen (the view
+    // gives it the window).
+    Q_PROPERTY(PlaybackKeys *keys READ keys CONSTANT FINAL)
+    Q_PROPERTY(WindowFullScreen *windowMode READ windowMode CONSTANT FINAL)
     Q_PROPERTY(bool didFallbackToTS READ didFallbackToTS NOTIFY didFallbackToTSChanged FINAL)
     // The user text while the channel cannot be played; empty otherwise.
     Q_PROPERTY(QString error READ error NOTIFY errorChanged FINAL)
@@ -43,6 +50,8 @@ public:
     void setChannel(const ChannelRow &channel);
     VLCEngine *engine() const { return m_engine; }
     ControlsAutoHide *controls() const { return m_controls; }
+    PlaybackKeys *keys() const { return m_keys; }
+    WindowFullScreen *windowMode() const { return m_windowMode; }
     bool didFallbackToTS() const;
     QString error() const { return m_error; }
     int watchMs() const;
@@ -52,8 +61,12 @@ public:
     Q_INVOKABLE void start();
     // "Reintentar": the connection attempt again from the adaptive address.
     Q_INVOKABLE void play();
-    // Stops the engine, then announces closed().
+    // Stops the engine and gives the window back as it was, then announces closed().
     Q_INVOKABLE void close();
+    // Escape: the window's full screen first, then the view.
+    Q_INVOKABLE void goBack();
+    // The window's full screen (its button, F, a double click on the video).
+    Q_INVOKABLE void toggleWindowFullScreen();
     Q_INVOKABLE void toggleFill();
     Q_INVOKABLE void togglePause();
 
@@ -75,6 +88,8 @@ private:
     ChannelRow m_channel;
     QPointer<VLCEngine> m_engine;
     ControlsAutoHide *m_controls;
+    PlaybackKeys *m_keys;
+    WindowFullScreen *m_windowMode;
     // A retry supersedes the attempt still watching, which then stops acting, so it cannot
     // switch the retry to ts or raise the error over it.
     LiveStreamAttempt *m_attempt;

@@ -5,8 +5,9 @@ import Norvane
 
 // One live channel over the whole window, outside the live section (opened from the search
 // results): spinner while connecting, an error box with retry, and controls that hide after
-// the connection attempt. close() is emitted once playback has been stopped.
-Item {
+// the connection attempt. close() is emitted once playback has been stopped. Keys: Space pauses,
+// F or a double click puts the window in full screen, Escape restores it and then closes.
+FocusScope {
     id: view
 
     required property xtreamClient client
@@ -29,8 +30,12 @@ Item {
         channel: view.channel
         watchMs: view.watchMs
         controls.hideDelayMs: view.hideDelayMs
+        keys.target: view
+        windowMode.window: view.Window.window
         onClosed: view.close()
     }
+
+    focus: true
 
     Component.onCompleted: playback.start()
 
@@ -57,14 +62,20 @@ Item {
         objectName: "videoMouse"
         anchors.fill: parent
         onClicked: playback.controls.toggleControls()
+        onDoubleClicked: playback.toggleWindowFullScreen()
     }
 
-    Item {
+    FocusScope {
         id: controlsLayer
         objectName: "liveControls"
         anchors.fill: parent
         opacity: playback.controls.showControls && !view.failed ? 1 : 0
         visible: opacity > 0
+        // Controls that come back take the keyboard unless one of them has it already.
+        onVisibleChanged: {
+            if (visible && !activeFocus)
+                playPause.forceActiveFocus()
+        }
 
         Behavior on opacity {
             NumberAnimation { duration: 200 }
@@ -104,10 +115,25 @@ Item {
                     text: playback.engine && playback.engine.fillScreen ? "Ajustar" : "Llenar"
                     onClicked: playback.toggleFill()
                 }
+
+                VolumeControl {
+                    objectName: "volumeControl"
+                    engine: playback.engine
+                    onUsed: playback.controls.showAndScheduleHide()
+                }
+
+                IconButton {
+                    objectName: "windowFullScreen"
+                    symbol: playback.windowMode.active ? "arrow.down.right.and.arrow.up.left"
+                                                       : "arrow.up.left.and.arrow.down.right"
+                    label: playback.windowMode.active ? "Restaurar ventana" : "Pantalla completa"
+                    onClicked: playback.toggleWindowFullScreen()
+                }
             }
         }
 
         RoundButton {
+            id: playPause
             objectName: "playPause"
             anchors.centerIn: parent
             width: 66
@@ -126,6 +152,8 @@ Item {
                 radius: 33
                 color: parent.hovered ? Qt.rgba(0, 0, 0, 0.55) : Qt.rgba(0, 0, 0, 0.35)
             }
+
+            FocusRing { radius: 33 + gap }
         }
     }
 
@@ -136,6 +164,11 @@ Item {
         height: errorColumn.implicitHeight + 48
         visible: view.failed
         radius: 14
+        // The failure takes the keyboard: Return tries again.
+        onVisibleChanged: {
+            if (visible)
+                retryButton.forceActiveFocus()
+        }
         color: Qt.rgba(0, 0, 0, 0.75)
 
         ColumnLayout {
@@ -152,6 +185,8 @@ Item {
                 font.pixelSize: TextStyle.body
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
             }
 
             RowLayout {
@@ -159,6 +194,7 @@ Item {
                 spacing: 12
 
                 BrandButton {
+                    id: retryButton
                     objectName: "retryButton"
                     text: "Reintentar"
                     prominent: true

@@ -44,6 +44,8 @@ ColumnLayout {
             font.pixelSize: TextStyle.body
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.WordWrap
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
     }
 
@@ -59,6 +61,8 @@ ColumnLayout {
             color: Brand.error
             font.pixelSize: TextStyle.callout
             wrapMode: Text.WordWrap
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
 
         BrandButton {
@@ -139,6 +143,8 @@ ColumnLayout {
             text: "Sin guía disponible para este canal."
             color: Brand.secondaryText
             font.pixelSize: TextStyle.callout
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
 
         ListView {
@@ -160,6 +166,8 @@ ColumnLayout {
 
                 width: ListView.view.width
                 spacing: 8
+                Accessible.role: Accessible.StaticText
+                Accessible.name: modelData.timeRange + " " + title.text
 
                 Text {
                     width: 96

@@ -55,6 +55,14 @@ void ControlsAutoHide::showAndScheduleHide()
     scheduleHide();
 }
 
+void ControlsAutoHide::keyPressed()
+{
+    if (!m_showControls)
+        showAndScheduleHide();
+    else if (hidePending())
+        scheduleHide();
+}
+
 void ControlsAutoHide::hideNow()
 {
     Q_EMIT hidePendingChanged();

@@ -33,6 +33,10 @@ public:
     Q_INVOKABLE void toggleControls();
     // What a control button does after its own action: keep the controls and restart the delay.
     Q_INVOKABLE void showAndScheduleHide();
+    // Any key, like a mouse move: hidden controls show with a new delay, and a pending hide
+    // starts its delay again. Controls held without a pending hide (for a connection attempt, or
+    // until a click) stay held.
+    Q_INVOKABLE void keyPressed();
 
 Q_SIGNALS:
     void showControlsChanged();

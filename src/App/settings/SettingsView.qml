@@ -4,7 +4,8 @@ import QtQuick.Layouts
 import Norvane
 
 // The "Ajustes" section: who is signed in, signing out with or without forgetting the saved
-// credentials (each behind a confirmation), and the version.
+// credentials (each behind a confirmation), and the version. The keyboard starts on "Cerrar
+// sesión"; a confirmation opens on "Cancelar" and Escape closes it.
 Item {
     id: settings
 
@@ -98,6 +99,8 @@ Item {
         Accessible.onPressAction: if (enabled) clicked()
         Accessible.name: text
 
+        FocusRing { radius: 12 + gap }
+
         contentItem: RowLayout {
             spacing: 10
             SystemSymbol {
@@ -142,21 +145,27 @@ Item {
             border.color: Qt.rgba(1, 1, 1, 0.08)
         }
         header: Text {
+            objectName: "confirmTitle"
             text: dialog.title
             color: Brand.onBackground
             font.pixelSize: TextStyle.headline
             font.bold: true
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             horizontalAlignment: Text.AlignHCenter
             topPadding: 20
             leftPadding: 20
             rightPadding: 20
         }
         contentItem: Text {
+            objectName: "confirmMessage"
             text: dialog.message
             color: Brand.secondaryText
             font.pixelSize: TextStyle.callout
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.WordWrap
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
         footer: RowLayout {
             spacing: 12
@@ -164,6 +173,8 @@ Item {
             BrandButton {
                 objectName: "cancelButton"
                 text: "Cancelar"
+                // The safe answer has the keyboard.
+                focus: true
                 Layout.bottomMargin: 20
                 onClicked: dialog.close()
             }
@@ -224,6 +235,7 @@ Item {
                 }
                 ActionRow {
                     objectName: "logoutRow"
+                    focus: true
                     symbol: "rectangle.portrait.and.arrow.right"
                     text: "Cerrar sesión"
                     onClicked: settings.confirmLogout = true

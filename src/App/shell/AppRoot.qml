@@ -39,6 +39,8 @@ Control {
         required property bool current
 
         anchors.fill: parent
+        // The keyboard goes to the screen of the phase.
+        focus: current
         opacity: current ? 1 : 0
         visible: opacity > 0
         // The outgoing screen stays until it has faded out.

@@ -2,6 +2,7 @@ import QtQuick
 import Norvane
 
 // Home: the main menu while no section is open, otherwise the open section inside its frame.
+// Escape that no screen inside has used closes the section.
 Rectangle {
     id: home
 
@@ -39,7 +40,14 @@ Rectangle {
         id: content
         objectName: "homeContent"
         anchors.fill: parent
+        focus: true
         sourceComponent: home.menuShown ? mainMenu : home.screenFor(home.app.openTab)
+        Keys.onEscapePressed: event => {
+            if (home.menuShown)
+                event.accepted = false
+            else
+                home.closeSection()
+        }
     }
 
     Component {
@@ -57,7 +65,9 @@ Rectangle {
             title: home.titleFor(home.app.openTab)
             onBack: home.closeSection()
 
+            // The frame is no focus scope: the section inside has the keyboard.
             Loader {
+                focus: true
                 sourceComponent: home.app.openTab === AppModel.Settings ? settingsScreen : null
             }
         }

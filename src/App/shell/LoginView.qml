@@ -23,6 +23,8 @@ Rectangle {
     ScrollView {
         id: scroller
         anchors.fill: parent
+        // The user field has the keyboard when the form opens.
+        focus: true
         contentWidth: availableWidth
         ScrollBar.vertical.policy: ScrollBar.AsNeeded
 
@@ -67,6 +69,8 @@ Rectangle {
                     font.pixelSize: TextStyle.callout
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.WordWrap
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                 }
 
                 TextField {
@@ -135,6 +139,8 @@ Rectangle {
                             Accessible.onPressAction: clicked()
                             Keys.onReturnPressed: login.startLogin()
                             Keys.onEnterPressed: login.startLogin()
+
+                            FocusRing { returnPresses: false }
                         }
                     }
                 }
@@ -148,6 +154,8 @@ Rectangle {
                     font.pixelSize: TextStyle.callout
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.WordWrap
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                 }
 
                 Button {
@@ -159,6 +167,8 @@ Rectangle {
                     enabled: login.canSubmit
                     onClicked: login.startLogin()
                     Accessible.name: "Entrar"
+                    // Qt 6.4 has no disabled state for Qt Quick items: the description says it.
+                    Accessible.description: enabled ? "" : "No disponible"
                     Accessible.onPressAction: if (enabled) clicked()
                     contentItem: Item {
                         Label {
@@ -185,6 +195,8 @@ Rectangle {
                         color: Brand.primary
                         opacity: submitButton.enabled ? (submitButton.down ? 0.8 : 1) : 0.45
                     }
+
+                    FocusRing { radius: 10 + gap }
                 }
             }
         }

@@ -21,5 +21,6 @@ Window {
     AppRoot {
         id: root
         anchors.fill: parent
+        focus: true
     }
 }

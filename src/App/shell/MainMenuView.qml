@@ -5,6 +5,8 @@ import Norvane
 
 // The full-window launcher: logo, wordmark, tagline and clock above six image cards, one per
 // section and a last one that quits. Entering a card plays the menu sound once for that card.
+// The keyboard starts on the first card; Tab or the arrows move between cards, Return or Space
+// opens one.
 Rectangle {
     id: menu
 
@@ -31,6 +33,12 @@ Rectangle {
             Qt.quit()
         else
             app.openTab = tab
+    }
+
+    // Focuses the card at index (with its ring), when there is one.
+    function focusCard(index) {
+        if (index >= 0 && index < cards.length)
+            cardRepeater.itemAt(index).forceActiveFocus(Qt.TabFocusReason)
     }
 
     function cardHoverChanged(index, hovering) {
@@ -102,6 +110,8 @@ Rectangle {
                 Accessible.onPressAction: if (enabled) clicked()
                 Accessible.name: "Norvane, ver versión"
 
+                FocusRing { radius: 12 }
+
                 contentItem: Image {
                     source: "qrc:/assets/Logo.svg"
                     sourceSize: Qt.size(108, 108)
@@ -150,6 +160,8 @@ Rectangle {
                     text: "Conéctate… disfruta… relájate…"
                     color: Brand.secondaryText
                     font.pixelSize: TextStyle.callout
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                 }
             }
 
@@ -165,6 +177,8 @@ Rectangle {
                     color: Brand.onBackground
                     font.pixelSize: 26
                     font.bold: true
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                 }
 
                 Text {
@@ -173,6 +187,8 @@ Rectangle {
                     text: menu.now.date
                     color: Brand.secondaryText
                     font.pixelSize: TextStyle.callout
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                 }
             }
         }
@@ -190,6 +206,7 @@ Rectangle {
                 spacing: MenuLayout.cardSpacing
 
                 Repeater {
+                    id: cardRepeater
                     model: menu.cards.length
 
                     MenuCard {
@@ -197,12 +214,15 @@ Rectangle {
                         readonly property var entry: menu.cards[index]
 
                         objectName: "menuCard" + index
+                        focus: index === 0
                         width: cardRow.cardWidth
                         height: cardRow.height
                         imageName: entry.imageName
                         Accessible.name: entry.tab < 0 ? "Salir" : menu.app.title(entry.tab)
                         onClicked: menu.openCard(index)
                         onHoverChange: hovering => menu.cardHoverChanged(index, hovering)
+                        Keys.onLeftPressed: menu.focusCard(index - 1)
+                        Keys.onRightPressed: menu.focusCard(index + 1)
                     }
                 }
             }

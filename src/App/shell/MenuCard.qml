@@ -33,6 +33,8 @@ AbstractButton {
         NumberAnimation { duration: card.animationDuration; easing.type: Easing.OutQuad }
     }
 
+    FocusRing { radius: 16 + gap }
+
     contentItem: null
     background: CardFace {
         objectName: "cardFace"
