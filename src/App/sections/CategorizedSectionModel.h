@@ -68,9 +68,10 @@ protected:
     // Optional texts compare with their absence too: a null text is not the same as an empty one.
     static bool sameOptionalText(const QString &a, const QString &b) { return a.isNull() == b.isNull() && a == b; }
 
+    void setCategories(const QList<Category> &categories);
+
 private:
     QCoro::Task<> runLoadCategories();
-    void setCategories(const QList<Category> &categories);
     void setIsLoadingCategories(bool loading);
     void setCategoriesError(const QString &text);
 
