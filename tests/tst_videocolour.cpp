@@ -1,4 +1,5 @@
 #include "QmlHarness.h"
+#include "SampleMedia.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 #include "VLCPlayerView.h"
@@ -251,6 +252,25 @@ class TestVideoColour : public QObject
             if (!hd)
                 QVERIFY2(near(shader, converted), where + ": the paths differ");
         }
+    }
+
+    // The planar path is placed like the RGB one: 720x576 of 64:45 pixels (red, a blue band over
+    // its top 64 rows) fits a 1280x800 window as 16:9, 1280x720 between bars of 40 rows; squeezed
+    // into square pixels it would be 1000x800 between side bars.
+    void planarPictureKeepsItsProportions()
+    {
+        const QString clip = SampleMedia::path(SampleMedia::Kind::ClipAnamorphic);
+        QVERIFY2(!clip.isEmpty(), qPrintable(SampleMedia::lastError()));
+        norvane::test::QmlHarness harness;
+        QVERIFY(harness.create("import QtQuick\nimport Norvane\nVLCPlayerView { anchors.fill: parent }\n"));
+        const QImage frame = render(harness, clip, VideoBuffer::Layout::I420);
+        QVERIFY(!frame.isNull());
+        const auto is = [&frame](QPoint at, QColor wanted) {
+            return distance(frame.pixelColor(at), wanted) < 48;
+        };
+        QVERIFY(is({640, 20}, Qt::black) && is({640, 780}, Qt::black));
+        QVERIFY(is({640, 60}, Qt::blue) && is({20, 60}, Qt::blue));
+        QVERIFY(is({20, 400}, Qt::red) && is({1260, 400}, Qt::red));
     }
 };
 
