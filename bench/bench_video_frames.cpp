@@ -49,6 +49,8 @@
 namespace {
 
 constexpr int warmUpFrames = 25;
+// Below this share of pictures drawn by the window, the OpenGL run is not counted against the target.
+constexpr double minDrawnPercent = 95;
 
 double processCpuSeconds()
 {
@@ -341,7 +343,8 @@ Result runOpenGlChild(const QString &clipName, int frames)
                     f.at(2).toDouble(),
                     f.at(3).toDouble(),
                     f.at(4).toDouble(),
-                    f.at(5).toDouble()};
+                    f.at(5).toDouble(),
+                    f.at(6).toDouble()};
     }
     std::fprintf(stderr, "  the OpenGL child gave no figure (exit %d)\n", child.exitCode());
     return {};
@@ -466,6 +469,9 @@ int main(int argc, char *argv[])
                               QStringLiteral("%1 frames per run, %2 rounds").arg(frames).arg(rounds)});
         if (onlyPath.isEmpty()) {
             const Result gl = medianResult(OpenGl);
+            // llvmpipe draws on the CPU of this machine: when it cannot keep up, the window skips
+            // pictures and their uploads, and the figure flatters the path. Such a run meets nothing.
+            const bool everyPictureDrawn = gl.drawnPercent >= minDrawnPercent;
             BenchReport::row(
                 {clip.label + QLatin1String(": CPU per frame on the OpenGL scene graph (I420 planes, "
                                             "shader), without the GL driver's threads"),
@@ -474,14 +480,17 @@ int main(int argc, char *argv[])
                   {"libVLC, I420 into memory, discarded", medianOf(I420Memory), "ms"}},
                  7,
                  "≤ 1.3x the null output",
-                 gl.frames > 0 && gl.cpuMsPerFrame <= 1.3 * medianOf(NullOutput),
+                 gl.frames > 0 && everyPictureDrawn && gl.cpuMsPerFrame <= 1.3 * medianOf(NullOutput),
                  QStringLiteral("llvmpipe's threads (left out): %1 ms a frame; the window drew %4 % of the "
-                                "pictures (software path: %5 %); %2 frames per run, %3 rounds")
+                                "pictures (software path: %5 %)%6; %2 frames per run, %3 rounds")
                      .arg(gl.driverMsPerFrame, 0, 'f', 2)
                      .arg(frames)
                      .arg(rounds)
                      .arg(gl.drawnPercent, 0, 'f', 0)
-                     .arg(medianResult(Engine).drawnPercent, 0, 'f', 0)});
+                     .arg(medianResult(Engine).drawnPercent, 0, 'f', 0)
+                     .arg(everyPictureDrawn ? QString()
+                                            : QStringLiteral(", too few to count: pictures not drawn were "
+                                                             "not uploaded either"))});
         }
         for (auto &results : byPath) {
             if (results.empty())
