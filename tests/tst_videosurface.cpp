@@ -5,11 +5,13 @@
 #include "TestMain.h"
 #include "VLCEngine.h"
 #include "VLCPlayerView.h"
+#include "VideoBuffer.h"
 #include "VideoFrameSink.h"
 #include "VideoSurface.h"
 
 #include <QFile>
 #include <QSignalSpy>
+#include <cstring>
 #include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -126,7 +128,7 @@ Item {
 class TestVideoSurface : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
+  private Q_SLOTS:
     void initTestCase()
     {
         qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
@@ -295,14 +297,53 @@ private Q_SLOTS:
     {
         QFETCH(QSize, offered);
         QFETCH(bool, taken);
+        for (const auto layout : {VideoBuffer::Layout::Rgb32, VideoBuffer::Layout::I420}) {
+            VideoSurface surface;
+            surface.setFrameLayout(layout);
+            int failures = 0;
+            VideoFrameSink sink(&surface, {}, [&failures] { ++failures; });
+            char chroma[5] = "I420";
+            unsigned width = unsigned(offered.width()), height = unsigned(offered.height()), pitches[3] = {},
+                     lines[3] = {};
+            QCOMPARE(sink.setupFormat(chroma, &width, &height, pitches, lines) > 0, taken);
+            QCOMPARE(failures, taken ? 0 : 1);
+        }
+    }
+
+    // For the OpenGL scene graph the decoder's planes are kept as they come: the full-range chroma
+    // (J420) stays full range, anything else becomes studio-range I420; the chroma planes have half
+    // the samples each way, rounded up.
+    void planarPicturesKeepTheDecodersRange_data()
+    {
+        QTest::addColumn<QByteArray>("offered");
+        QTest::addColumn<QByteArray>("answered");
+        QTest::newRow("studio range") << QByteArray("I420") << QByteArray("I420");
+        QTest::newRow("full range") << QByteArray("J420") << QByteArray("J420");
+        QTest::newRow("a hardware format first") << QByteArray("VAOP") << QByteArray("I420");
+    }
+    void planarPicturesKeepTheDecodersRange()
+    {
+        QFETCH(QByteArray, offered);
+        QFETCH(QByteArray, answered);
         VideoSurface surface;
-        int failures = 0;
-        VideoFrameSink sink(&surface, {}, [&failures] { ++failures; });
-        char chroma[5] = "I420";
-        unsigned width = unsigned(offered.width()), height = unsigned(offered.height()), pitches[3] = {},
-                 lines[3] = {};
-        QCOMPARE(sink.setupFormat(chroma, &width, &height, pitches, lines) > 0, taken);
-        QCOMPARE(failures, taken ? 0 : 1);
+        surface.setFrameLayout(VideoBuffer::Layout::I420);
+        VideoFrameSink sink(&surface);
+        QByteArray chroma = offered;
+        unsigned width = 161, height = 91, pitches[3] = {}, lines[3] = {};
+        QVERIFY(sink.setupFormat(chroma.data(), &width, &height, pitches, lines) > 0);
+        QCOMPARE(chroma, answered);
+        QCOMPARE(QList<unsigned>(pitches, pitches + 3), QList<unsigned>({161, 81, 81}));
+        QCOMPARE(QList<unsigned>(lines, lines + 3), QList<unsigned>({91, 46, 46}));
+        void *planes[3] = {};
+        void *picture = sink.lockFrame(planes);
+        QVERIFY(planes[0] && planes[1] && planes[2]);
+        std::memset(planes[2], 0x80, 81 * 46); // the last plane's last byte is the decoder's
+        sink.displayFrame(picture);
+        sink.unlockFrame(picture);
+        const VideoSurface::Frame frame = surface.currentFrame();
+        QVERIFY(frame.planes && frame.image.isNull());
+        QCOMPARE(frame.planes->isFullRange(), answered == "J420");
+        QCOMPARE(frame.visible, QRect(0, 0, 161, 91));
     }
 
     // Memory the system refuses fails the item, never the process. A child process under an
@@ -343,7 +384,8 @@ private Q_SLOTS:
     void fitShowsBarsAndFillCovers()
     {
         norvane::test::QmlHarness harness;
-        QVERIFY(harness.create("import QtQuick\nimport Norvane\nVLCPlayerView { width: 400; height: 400 }\n"));
+        QVERIFY(
+            harness.create("import QtQuick\nimport Norvane\nVLCPlayerView { width: 400; height: 400 }\n"));
         auto *view = qobject_cast<VLCPlayerView *>(harness.root());
         QVERIFY(view && view->showsVideo());
         FakeDecoder decoder(sharedSurface(), {160, 90}, 90);
@@ -407,9 +449,8 @@ private Q_SLOTS:
     void laterPictureStaysInItsView()
     {
         norvane::test::QmlHarness harness;
-        QVERIFY(harness.create(
-            "import QtQuick\nimport Norvane\nItem { Item { x: 400; y: 300\n"
-            "VLCPlayerView { x: 10; y: 20; width: 320; height: 180 } } }\n"));
+        QVERIFY(harness.create("import QtQuick\nimport Norvane\nItem { Item { x: 400; y: 300\n"
+                               "VLCPlayerView { x: 10; y: 20; width: 320; height: 180 } } }\n"));
         QCOMPARE(countColour(harness.grab(), QRect(0, 0, 1280, 800), isRed), 0);
         FakeDecoder decoder(sharedSurface(), {160, 90}, 90);
         QSignalSpy delivered(sharedSurface(), &VideoSurface::frameDisplayed);
@@ -428,7 +469,8 @@ private Q_SLOTS:
         QVERIFY(provider.listenOn());
         norvane::test::serveSampleMedia(provider);
         norvane::test::QmlHarness harness;
-        QVERIFY(harness.create("import QtQuick\nimport Norvane\nItem { VLCPlayerView { anchors.fill: parent } }\n"));
+        QVERIFY(harness.create(
+            "import QtQuick\nimport Norvane\nItem { VLCPlayerView { anchors.fill: parent } }\n"));
         QImage frame = harness.grab();
         QCOMPARE(countColour(frame, frame.rect(), nonBlack), 0);
 

@@ -1,5 +1,6 @@
 #include "VLCPlayerView.h"
 
+#include "PlanarVideoNode.h"
 #include "VLCEngine.h"
 #include "VideoSurface.h"
 
@@ -9,16 +10,27 @@
 
 namespace {
 
-// The background with, while this view hosts the picture, the picture as its one child. A
+// The background with, while this view hosts the picture, the picture as its one child (an image
+// node for RGB pictures, a planar node for YUV ones). A
 // (identity) transform node rather than a plain one: the software scene graph places a node added
 // after the first frame by the state it recorded for its parent, and it records none for plain
 // nodes, so a picture arriving later would be drawn at the window's origin.
 class ViewNode : public QSGTransformNode
 {
-public:
+  public:
     QSGRectangleNode *background = nullptr;
     QSGImageNode *picture = nullptr;
+    PlanarVideoNode *planar = nullptr;
 };
+
+template <typename Node> void removeChild(ViewNode *parent, Node *&child)
+{
+    if (!child)
+        return;
+    parent->removeChildNode(child);
+    delete child;
+    child = nullptr;
+}
 
 } // namespace
 
@@ -62,6 +74,7 @@ bool VLCPlayerView::showsVideo() const
 
 void VLCPlayerView::attach()
 {
+    surface()->useSceneGraphOf(window());
     surface()->attach(this);
 }
 
@@ -76,6 +89,8 @@ void VLCPlayerView::itemChange(ItemChange change, const ItemChangeData &value)
     QQuickItem::itemChange(change, value);
     if (change == ItemVisibleHasChanged && value.boolValue && isComponentComplete())
         attach();
+    if (change == ItemSceneChange && value.window)
+        surface()->useSceneGraphOf(value.window);
 }
 
 VLCPlayerView::Placement VLCPlayerView::place(const QSizeF &item, const QRectF &picture, bool fill,
@@ -112,15 +127,31 @@ QSGNode *VLCPlayerView::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
 
     VideoSurface *video = surface();
     const VideoSurface::Frame frame = video->host() == this ? video->currentFrame() : VideoSurface::Frame{};
-    if (frame.isNull()) {
-        if (node->picture) {
-            node->removeChildNode(node->picture);
-            delete node->picture;
-            node->picture = nullptr;
-        }
+    // Planes need the OpenGL scene graph's shader; the surface only makes them when it runs.
+    const bool drawable =
+        !frame.planes || window()->rendererInterface()->graphicsApi() == QSGRendererInterface::OpenGL;
+    if (frame.isNull() || !drawable) {
+        removeChild(node, node->picture);
+        removeChild(node, node->planar);
         m_shownSerial = 0;
         return node;
     }
+    const Placement placement = place(size(), frame.visible, video->fillScreen(), frame.pixelAspect);
+    if (frame.planes) {
+        removeChild(node, node->picture); // the surface's layout changed (tests render both)
+        const bool newPicture = !node->planar;
+        if (newPicture)
+            node->planar = new PlanarVideoNode(window());
+        if (newPicture || frame.serial != m_shownSerial) {
+            node->planar->setPicture(frame.planes); // uploaded as the frame is drawn, no copy here
+            m_shownSerial = frame.serial;
+        }
+        node->planar->setPlacement(placement.target, placement.source);
+        if (newPicture)
+            node->appendChildNode(node->planar);
+        return node;
+    }
+    removeChild(node, node->planar);
     const bool newPicture = !node->picture;
     if (newPicture) {
         node->picture = window()->createImageNode();
@@ -132,7 +163,6 @@ QSGNode *VLCPlayerView::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
         node->picture->setTexture(window()->createTextureFromImage(frame.image));
         m_shownSerial = frame.serial;
     }
-    const Placement placement = place(size(), frame.visible, video->fillScreen(), frame.pixelAspect);
     node->picture->setRect(placement.target);
     node->picture->setSourceRect(placement.source);
     if (newPicture)

@@ -31,7 +31,16 @@ bool VideoFrameSink::isAttached() const
 unsigned VideoFrameSink::setupFormat(char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
                                      unsigned *lines)
 {
-    std::memcpy(chroma, "RV32", 4);
+    // The surface's layout was fixed on the main thread when it was made; reading it is safe here.
+    const VideoBuffer::Layout layout = [this] {
+        QMutexLocker lock(&m_mutex);
+        return m_surface ? m_surface->frameLayout() : VideoBuffer::Layout::Rgb32;
+    }();
+    // Planar pictures stay in the decoder's own chroma, so libVLC converts nothing: its full-range
+    // pictures come as "J420", which the shader reads as such (asked for "I420", libVLC would squeeze
+    // them into the studio range on the CPU).
+    const bool fullRange = layout == VideoBuffer::Layout::I420 && std::memcmp(chroma, "J420", 4) == 0;
+    std::memcpy(chroma, layout == VideoBuffer::Layout::Rgb32 ? "RV32" : fullRange ? "J420" : "I420", 4);
     // The decoder offers its padded size (1920x1090 for 1080p). Taken as it is, libVLC scales the
     // picture into it, bicubic, on every frame, which costs more than decoding and stretches the
     // picture. Asked for the picture's own size, libVLC only converts the chroma.
@@ -47,13 +56,17 @@ unsigned VideoFrameSink::setupFormat(char *chroma, unsigned *width, unsigned *he
         return refuseFormat();
     const QSize size{int(*width), int(*height)};
     // Made now, so that a size the system cannot give fails here rather than in the decoder.
-    auto spare = std::make_shared<VideoBuffer>(size);
+    auto spare = std::make_shared<VideoBuffer>(size, layout, fullRange);
     if (!spare->isValid())
         return refuseFormat();
     QMutexLocker lock(&m_mutex);
     m_bufferSize = size;
-    pitches[0] = *width * VideoBuffer::bytesPerPixel;
-    lines[0] = *height;
+    m_layout = layout;
+    m_fullRange = fullRange;
+    for (int plane = 0; plane < spare->planeCount(); ++plane) {
+        pitches[plane] = unsigned(spare->pitch(plane));
+        lines[plane] = unsigned(spare->planeSize(plane).height());
+    }
     // Buffers of an earlier format stay alive while an image still uses them, then go.
     m_pool.clear();
     m_heldByPlayer.clear();
@@ -93,8 +106,9 @@ std::shared_ptr<VideoBuffer> VideoFrameSink::takeFreeBufferLocked()
             return m_pool[i];
         }
     }
-    // Every buffer is busy (the first pictures, or a slow screen): grow the pool rather than overwrite a shown picture.
-    auto extra = std::make_shared<VideoBuffer>(m_bufferSize);
+    // Every buffer is busy (the first pictures, or a slow screen): grow the pool rather than overwrite a
+    // shown picture.
+    auto extra = std::make_shared<VideoBuffer>(m_bufferSize, m_layout, m_fullRange);
     if (!extra->isValid())
         return nullptr;
     m_pool.push_back(extra);
@@ -109,7 +123,8 @@ void *VideoFrameSink::lockFrame(void **planes)
     if (outOfMemory)
         buffer = m_spare; // decoded, never shown (displayFrame knows only the pool)
     m_heldByPlayer.push_back(buffer);
-    planes[0] = buffer->bytes();
+    for (int plane = 0; plane < buffer->planeCount(); ++plane)
+        planes[plane] = buffer->plane(plane);
     lock.unlock();
     if (outOfMemory && m_failed)
         m_failed();
@@ -130,7 +145,8 @@ void VideoFrameSink::displayFrame(void *picture)
     QMutexLocker lock(&m_mutex);
     if (!m_surface)
         return; // a player being let go of: its pictures are nobody's any more
-    auto it = std::find_if(m_pool.begin(), m_pool.end(), [picture](const auto &b) { return b.get() == picture; });
+    auto it =
+        std::find_if(m_pool.begin(), m_pool.end(), [picture](const auto &b) { return b.get() == picture; });
     if (it == m_pool.end())
         return; // a picture of a format that has been replaced
     m_surface->present(*it);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PictureGeometry.h"
+#include "VideoBuffer.h"
 
 #include <QMutex>
 #include <QSize>
@@ -8,10 +9,10 @@
 #include <memory>
 #include <vector>
 
-class VideoBuffer;
 class VideoSurface;
 
-// The memory one libVLC player decodes into. Each player has a sink of its own, so a player that
+// The memory one libVLC player decodes into, in the layout its surface takes (packed RGB or planar
+// YUV, see VideoSurface::frameLayout). Each player has a sink of its own, so a player that
 // is being let go of (its stop may take as long as a stalled network read) keeps writing into
 // buffers of its own while the next player already draws on the surface. The player decodes
 // straight into the sink's buffers (no copy); a displayed buffer is handed to the surface while the
@@ -23,7 +24,7 @@ class VideoSurface;
 // one whose pictures are never shown.
 class VideoFrameSink
 {
-public:
+  public:
     // geometry: the picture's size and pixel shape (unknown while the stream has not told),
     // asked on the player's thread when the format is set up; it must not call into the player,
     // which may be being stopped on another thread. failed: called on the player's threads.
@@ -51,7 +52,7 @@ public:
     // The largest picture side accepted (tests lower it); set before the player starts.
     void setMaxSide(int side) { m_maxSide = side; }
 
-private:
+  private:
     // Null when no buffer can be had.
     std::shared_ptr<VideoBuffer> takeFreeBufferLocked();
     unsigned refuseFormat();
@@ -68,5 +69,7 @@ private:
     std::shared_ptr<VideoBuffer> m_spare;
     std::vector<std::shared_ptr<VideoBuffer>> m_heldByPlayer;
     QSize m_bufferSize;
+    VideoBuffer::Layout m_layout = VideoBuffer::Layout::Rgb32;
+    bool m_fullRange = false;
     size_t m_nextInPool = 0;
 };

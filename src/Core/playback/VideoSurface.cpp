@@ -4,8 +4,32 @@
 #include "VideoBuffer.h"
 
 #include <QMutexLocker>
+#include <QQuickWindow>
 
 VideoSurface::VideoSurface(QObject *parent) : QObject(parent) {}
+
+VideoBuffer::Layout VideoSurface::layoutFor(QQuickWindow *window)
+{
+    // The window's own answer: the process-wide one still says OpenGL where Qt Quick has fallen
+    // back to its software renderer for want of it.
+    const QSGRendererInterface *renderer = window ? window->rendererInterface() : nullptr;
+    return renderer && renderer->graphicsApi() == QSGRendererInterface::OpenGL ? VideoBuffer::Layout::I420
+                                                                               : VideoBuffer::Layout::Rgb32;
+}
+
+void VideoSurface::useSceneGraphOf(QQuickWindow *window)
+{
+    if (m_layoutChosen || !window)
+        return;
+    m_layoutChosen = true;
+    m_layout = layoutFor(window);
+}
+
+void VideoSurface::setFrameLayout(VideoBuffer::Layout layout)
+{
+    m_layoutChosen = true;
+    m_layout = layout;
+}
 
 VideoSurface::~VideoSurface() = default;
 
@@ -74,15 +98,19 @@ VideoSurface::Frame VideoSurface::currentFrame() const
     QMutexLocker lock(&m_mutex);
     if (!m_latest || m_latest->size().isEmpty() || !m_latest->bytes())
         return {};
+    const QSize size = m_latest->size();
+    const QSize visible = m_geometry.isKnown() ? m_geometry.size.boundedTo(size) : size;
+    if (m_latest->layout() == VideoBuffer::Layout::I420) {
+        // The planes go to the view as they are; its node holds them until they are uploaded.
+        return {QImage(), m_latest, QRect(QPoint(0, 0), visible), m_geometry.pixelAspect(), m_serial};
+    }
     // The image keeps the buffer out of its sink's pool for as long as it (or a texture made from
     // it) lives; the decoder then writes into another buffer.
     auto *keeper = new std::shared_ptr<VideoBuffer>(m_latest);
-    const QSize size = m_latest->size();
     QImage image(
         m_latest->bytes(), size.width(), size.height(), m_latest->pitch(), QImage::Format_RGB32,
         [](void *info) { delete static_cast<std::shared_ptr<VideoBuffer> *>(info); }, keeper);
-    const QSize visible = m_geometry.isKnown() ? m_geometry.size.boundedTo(size) : size;
-    return {image, QRect(QPoint(0, 0), visible), m_geometry.pixelAspect(), m_serial};
+    return {image, {}, QRect(QPoint(0, 0), visible), m_geometry.pixelAspect(), m_serial};
 }
 
 void VideoSurface::formatChanged(const PictureGeometry &geometry)

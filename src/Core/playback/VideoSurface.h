@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PictureGeometry.h"
+#include "VideoBuffer.h"
 
 #include <QImage>
 #include <QList>
@@ -13,32 +14,48 @@
 #include <functional>
 #include <memory>
 
+class QQuickWindow;
 class VLCPlayerView;
-class VideoBuffer;
 
 // The engine's one picture. The current player's frame sink (VideoFrameSink) hands over each
 // displayed buffer; the newest is lent, without a copy, to the view that hosts the surface, which
 // makes its texture from it.
+//
+// The pictures' layout is chosen once, from the scene graph of the first window a view shows it in:
+// with OpenGL the decoder's planar YUV (I420), which the view uploads as three textures and converts
+// in a shader; with the software scene graph (or before any window) packed RGB, which libVLC
+// converts on the CPU.
 //
 // The host is the view that attached last among those that still exist; the others draw only
 // their background.
 class VideoSurface : public QObject
 {
     Q_OBJECT
-public:
-    // A displayed picture: the decoded buffer as an image (shared, not copied), the part of it
-    // that is the picture (the decoder pads the buffer), and the width over height of one pixel.
+  public:
+    // A displayed picture: the decoded buffer as an image (shared, not copied) or, in the planar
+    // layout, the buffer itself; the part of it that is the picture (the decoder pads the buffer),
+    // and the width over height of one pixel.
     struct Frame
     {
         QImage image;
+        std::shared_ptr<const VideoBuffer> planes;
         QRect visible;
         double pixelAspect = 1.0;
         quint64 serial = 0;
-        bool isNull() const { return image.isNull(); }
+        bool isNull() const { return image.isNull() && !planes; }
     };
 
     explicit VideoSurface(QObject *parent = nullptr);
     ~VideoSurface() override;
+
+    // Planar where the window's scene graph converts YUV in a shader (OpenGL), else RGB.
+    static VideoBuffer::Layout layoutFor(QQuickWindow *window);
+    // Main thread: a view is in this window; the first one decides the layout.
+    void useSceneGraphOf(QQuickWindow *window);
+    // Any thread; read by the frame sink when the player sets its format up.
+    VideoBuffer::Layout frameLayout() const { return m_layout.load(std::memory_order_relaxed); }
+    // Tests render both layouts in one process; applies from the player's next format set-up.
+    void setFrameLayout(VideoBuffer::Layout layout);
 
     // Main thread.
     void attach(VLCPlayerView *view);
@@ -62,12 +79,12 @@ public:
     void formatChanged(const PictureGeometry &geometry = {});
     void present(std::shared_ptr<VideoBuffer> picture);
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void hostChanged();
     // Main thread, at most once per pass of the event loop however many frames came meanwhile.
     void frameDisplayed();
 
-private:
+  private:
     void deliverFrame();
     void updateHosts(VLCPlayerView *previous);
 
@@ -78,12 +95,14 @@ private:
     quint64 m_serial = 0;
     quint64 m_formatGeneration = 0;
 
+    std::atomic<VideoBuffer::Layout> m_layout{VideoBuffer::Layout::Rgb32};
     std::atomic_bool m_deliveryPending{false};
     std::atomic<quint64> m_displayed{0};
 
     // Main thread.
     QList<QPointer<VLCPlayerView>> m_views;
     bool m_fillScreen = false;
+    bool m_layoutChosen = false;
     std::function<PictureGeometry()> m_geometrySource;
     quint64 m_geometryGeneration = 0;
 };
