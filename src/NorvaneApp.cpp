@@ -4,8 +4,8 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QQmlApplicationEngine>
-#include <QQuickStyle>
 #include <QQmlExtensionPlugin>
+#include <QQuickStyle>
 #include <QQuickWindow>
 #include <cstdio>
 #include <ctime>
@@ -33,9 +33,11 @@ void reportFirstFrame(QQmlApplicationEngine &engine)
         [] {
             timespec now{};
             clock_gettime(CLOCK_MONOTONIC, &now);
-            std::printf("first-frame-ns %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+            std::printf("first-frame-ns %lld\n",
+                        static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
             std::fflush(stdout);
-            QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                                      Qt::QueuedConnection);
         },
         Qt::DirectConnection);
 }
@@ -61,8 +63,8 @@ int main(int argc, char *argv[])
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));
     QObject::connect(
-        &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
-        [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+        &engine, &QQmlApplicationEngine::objectCreationFailed, &app, [] { QCoreApplication::exit(1); },
+        Qt::QueuedConnection);
     engine.load(QUrl(QStringLiteral("qrc:/Norvane/Main.qml")));
     const MprisService mediaControls(NowPlaying::shared(), QDBusConnection::sessionBus());
     reportFirstFrame(engine);

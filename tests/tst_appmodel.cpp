@@ -49,7 +49,7 @@ class TestAppModel : public QObject
 {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase()
     {
         // A server that never answers must give up quickly here.
@@ -109,13 +109,15 @@ class TestAppModel : public QObject
         QTest::newRow("invalid then time-out") << Verdict::Invalid << Verdict::TimesOut << expectedInvalid;
         QTest::newRow("disabled then expired keeps disabled")
             << Verdict::Disabled << Verdict::Expired << expectedDisabled;
-        QTest::newRow("expired then banned keeps expired") << Verdict::Expired << Verdict::Banned << expectedExpired;
+        QTest::newRow("expired then banned keeps expired")
+            << Verdict::Expired << Verdict::Banned << expectedExpired;
         QTest::newRow("invalid then expired") << Verdict::Invalid << Verdict::Expired << expectedExpired;
         QTest::newRow("server error then invalid") << Verdict::Http500 << Verdict::Invalid << expectedInvalid;
         QTest::newRow("both unreachable") << Verdict::Refused << Verdict::Refused << expectedNoConnection;
         QTest::newRow("both HTTP errors") << Verdict::Http500 << Verdict::Http500 << expectedNoConnection;
         QTest::newRow("both unreadable") << Verdict::Html << Verdict::Html << expectedNoConnection;
-        QTest::newRow("unreadable then time-out") << Verdict::Html << Verdict::TimesOut << expectedNoConnection;
+        QTest::newRow("unreadable then time-out")
+            << Verdict::Html << Verdict::TimesOut << expectedNoConnection;
     }
     void verdictsBetweenServers()
     {
@@ -168,12 +170,22 @@ class TestAppModel : public QObject
         QTest::addColumn<QString>("typedPassword");
         QTest::addColumn<QString>("sentUser");
         QTest::addColumn<bool>("signedIn");
-        QTest::newRow("spaces and tabs") << " \t demo \t" << "demo1234" << "demo" << true;
+        QTest::newRow("spaces and tabs") << " \t demo \t"
+                                         << "demo1234"
+                                         << "demo" << true;
         QTest::newRow("unicode space separators")
-            << QStringLiteral("\u00a0\u2003demo\u3000\u202f") << "demo1234" << "demo" << true;
-        QTest::newRow("line break stays") << "demo\n" << "demo1234" << "demo\n" << false;
-        QTest::newRow("password sent as typed") << "demo" << " demo1234 " << "demo" << false;
-        QTest::newRow("blanks only") << "   " << "demo1234" << "" << false;
+            << QStringLiteral("\u00a0\u2003demo\u3000\u202f") << "demo1234"
+            << "demo" << true;
+        QTest::newRow("line break stays") << "demo\n"
+                                          << "demo1234"
+                                          << "demo\n"
+                                          << false;
+        QTest::newRow("password sent as typed") << "demo"
+                                                << " demo1234 "
+                                                << "demo" << false;
+        QTest::newRow("blanks only") << "   "
+                                     << "demo1234"
+                                     << "" << false;
     }
     void userNameTrimming()
     {
@@ -382,7 +394,7 @@ class TestAppModel : public QObject
         QCOMPARE(pauses.size(), 2);
     }
 
-  private:
+private:
     std::unique_ptr<AppModel> makeModel()
     {
         auto model = std::make_unique<AppModel>();
@@ -407,15 +419,31 @@ class TestAppModel : public QObject
     {
         ProviderFault fault;
         switch (verdict) {
-        case Verdict::Success: break;
-        case Verdict::Expired: server.setAnswer(QString(), accountAnswer("Expired")); break;
-        case Verdict::Disabled: server.setAnswer(QString(), accountAnswer("Disabled")); break;
-        case Verdict::Banned: server.setAnswer(QString(), accountAnswer("banned")); break;
-        case Verdict::Invalid: server.setAnswer(QString(), R"({"user_info":{"auth":0}})"); break;
-        case Verdict::Http500: fault.status = 500; break;
-        case Verdict::Html: fault.htmlBody = true; break;
-        case Verdict::TimesOut: fault.stall = true; break;
-        case Verdict::Refused: return refusedBase();
+        case Verdict::Success:
+            break;
+        case Verdict::Expired:
+            server.setAnswer(QString(), accountAnswer("Expired"));
+            break;
+        case Verdict::Disabled:
+            server.setAnswer(QString(), accountAnswer("Disabled"));
+            break;
+        case Verdict::Banned:
+            server.setAnswer(QString(), accountAnswer("banned"));
+            break;
+        case Verdict::Invalid:
+            server.setAnswer(QString(), R"({"user_info":{"auth":0}})");
+            break;
+        case Verdict::Http500:
+            fault.status = 500;
+            break;
+        case Verdict::Html:
+            fault.htmlBody = true;
+            break;
+        case Verdict::TimesOut:
+            fault.stall = true;
+            break;
+        case Verdict::Refused:
+            return refusedBase();
         }
         server.setFault(QString(), fault);
         return server.baseUrl();

@@ -29,9 +29,10 @@ QByteArray catalogBody(int movies)
     for (int i = 0; i < movies; ++i) {
         if (i)
             body += ',';
-        body += R"({"num":)" + QByteArray::number(i + 1) + R"(,"name":"Película )" + QByteArray::number(i)
-                + R"(","stream_id":)" + QByteArray::number(1000 + i)
-                + R"(,"stream_icon":"http://img/p.jpg","category_id":"3","container_extension":"mp4","added":"1700000000"})";
+        body +=
+            R"({"num":)" + QByteArray::number(i + 1) + R"(,"name":"Película )" + QByteArray::number(i) +
+            R"(","stream_id":)" + QByteArray::number(1000 + i) +
+            R"(,"stream_icon":"http://img/p.jpg","category_id":"3","container_extension":"mp4","added":"1700000000"})";
     }
     return body + ']';
 }
@@ -104,8 +105,8 @@ private Q_SLOTS:
         m_provider->setAnswer(QStringLiteral("get_vod_streams"), body);
         m_provider->setFault(QStringLiteral("get_vod_streams"), slow);
         QList<qint64> totals;
-        const auto result = QCoro::waitFor(
-            client().rawData(QStringLiteral("get_vod_streams"), {}, [&](qint64 total) { totals.append(total); }));
+        const auto result = QCoro::waitFor(client().rawData(QStringLiteral("get_vod_streams"), {},
+                                                            [&](qint64 total) { totals.append(total); }));
         QVERIFY(result);
         QCOMPARE(*result, body);
         QVERIFY2(totals.size() >= 3, qPrintable(QString::number(totals.size())));
@@ -129,7 +130,8 @@ private Q_SLOTS:
         droppedSlowly.bytesPerSecond = int(dropped.body->size()) * 4;
         ProviderFault stalled{.stallAfterHeaders = true};
         const QString unexpected = QStringLiteral("Ocurrió un error inesperado.\nInténtalo de nuevo.");
-        const QString offline = QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
+        const QString offline =
+            QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
         QTest::newRow("404") << notFound << unexpected << false;
         QTest::newRow("dropped mid-body") << dropped << offline << true;
         QTest::newRow("dropped while trickling") << droppedSlowly << offline << true;
@@ -172,24 +174,27 @@ private Q_SLOTS:
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly));
             if (path == killed)
-                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                         QFileDevice::FileModificationTime));
         }
         const QByteArray body = catalogBody(30);
         m_provider->setAnswer(QStringLiteral("get_vod_streams"), body);
-        m_provider->setFault(QStringLiteral("get_vod_streams"), ProviderFault{.bytesPerSecond = int(body.size()) * 3});
+        m_provider->setFault(QStringLiteral("get_vod_streams"),
+                             ProviderFault{.bytesPerSecond = int(body.size()) * 3});
         // The temporary file has no name until the body is read back: it is found among the open files.
         QStringList privateInCache;
         QStringList elsewhere;
-        const auto result = QCoro::waitFor(client().rawData(QStringLiteral("get_vod_streams"), {}, [&](qint64) {
-            for (const auto &[fd, target] : openFiles()) {
-                if (target.startsWith(folder + QLatin1Char('/'))) {
-                    if ((QFile::permissions(fd) & 0x0077) == 0)
-                        privateInCache.append(target);
-                } else if (target.startsWith(QDir::tempPath() + QLatin1Char('/'))) {
-                    elsewhere.append(target);
+        const auto result =
+            QCoro::waitFor(client().rawData(QStringLiteral("get_vod_streams"), {}, [&](qint64) {
+                for (const auto &[fd, target] : openFiles()) {
+                    if (target.startsWith(folder + QLatin1Char('/'))) {
+                        if ((QFile::permissions(fd) & 0x0077) == 0)
+                            privateInCache.append(target);
+                    } else if (target.startsWith(QDir::tempPath() + QLatin1Char('/'))) {
+                        elsewhere.append(target);
+                    }
                 }
-            }
-        }));
+            }));
         QCOMPARE(*result, body);
         QVERIFY(!privateInCache.isEmpty());
         QCOMPARE(elsewhere, QStringList());
@@ -284,7 +289,8 @@ private Q_SLOTS:
         QVERIFY(fresh);
         QVERIFY2(*fresh > -2 && *fresh < 5, qPrintable(QString::number(*fresh)));
         QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime));
+        QVERIFY(
+            file.setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime));
         file.close();
         const std::optional<double> future = DiskCatalogCache::age(QStringLiteral("vod_all.json"));
         QVERIFY(future);
@@ -294,8 +300,9 @@ private Q_SLOTS:
 
     void shortGuideRequest()
     {
-        m_provider->setAnswer(QStringLiteral("get_short_epg"),
-                              R"({"epg_listings":[{"title":"Tm90aWNpYXM=","start_timestamp":"10","stop_timestamp":20}]})");
+        m_provider->setAnswer(
+            QStringLiteral("get_short_epg"),
+            R"({"epg_listings":[{"title":"Tm90aWNpYXM=","start_timestamp":"10","stop_timestamp":20}]})");
         const auto listings = QCoro::waitFor(client().shortEPG(QStringLiteral("77"), 12));
         QVERIFY(listings);
         QCOMPARE(listings->size(), 1);
@@ -315,7 +322,9 @@ private Q_SLOTS:
         QVERIFY(info);
         QCOMPARE(info->cover(), QStringLiteral("c"));
         QCOMPARE(info->seasons().at(0).episodes().at(0).id(), QStringLiteral("9"));
-        QCOMPARE(m_provider->requests(QStringLiteral("get_series_info")).at(0).query.value(QStringLiteral("series_id")),
+        QCOMPARE(m_provider->requests(QStringLiteral("get_series_info"))
+                     .at(0)
+                     .query.value(QStringLiteral("series_id")),
                  QStringLiteral("31"));
         m_provider->setAnswer(QStringLiteral("get_series_info"), "[]");
         const auto broken = QCoro::waitFor(client().seriesInfo(QStringLiteral("31")));

@@ -1,6 +1,6 @@
 #include "ChannelsModel.h"
-#include "NorvaneError.h"
 #include "FavoritesStore.h"
+#include "NorvaneError.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "SampleProviderThread.h"
@@ -97,7 +97,8 @@ private:
     XtreamClient client() const { return norvane::test::clientOf(m_provider); }
     QString live(const QString &id, const QString &extension) const
     {
-        return m_provider.baseUrl() + QStringLiteral("/live/demo/demo1234/") + id + QLatin1Char('.') + extension;
+        return m_provider.baseUrl() + QStringLiteral("/live/demo/demo1234/") + id + QLatin1Char('.') +
+               extension;
     }
     // Answers every guide request with guideFor(stream id), and everything else from the catalog.
     void answerGuidesPerChannel()
@@ -125,7 +126,8 @@ private Q_SLOTS:
         m_provider.setApiHandler({});
         m_provider.clearLog();
         m_home = std::make_unique<QTemporaryDir>();
-        m_favorites = std::make_unique<FavoritesStore>(m_home->filePath(QStringLiteral("Norvane/favorites.json")));
+        m_favorites =
+            std::make_unique<FavoritesStore>(m_home->filePath(QStringLiteral("Norvane/favorites.json")));
         m_streams = std::make_unique<ScriptedStreams>();
         m_model = std::make_unique<ChannelsModel>(m_streams->engine.get(), m_favorites.get());
         m_model->setClient(client());
@@ -173,7 +175,8 @@ private Q_SLOTS:
                                  {"name":"C","stream_id":13,"num":null},
                                  {"name":"D","stream_id":14,"num":"40"},
                                  {"name":"E","stream_id":15,"num":""}])");
-        QAbstractItemModelTester tester(m_model->channelList(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(m_model->channelList(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         m_model->selectCategory(QStringLiteral("3"));
         QCOMPARE(m_model->selectedCategoryId(), QStringLiteral("3"));
         QVERIFY(m_model->isLoadingChannels());
@@ -193,7 +196,8 @@ private Q_SLOTS:
         QCOMPARE(list->rowCount(), 5);
         QCOMPARE(list->data(list->index(0), ChannelListModel::NumRole).toString(), QStringLiteral("7"));
         QCOMPARE(list->data(list->index(3), ChannelListModel::NameRole).toString(), QStringLiteral("D"));
-        QCOMPARE(list->data(list->index(0), ChannelListModel::ChannelRole).value<ChannelRow>(), expected.first());
+        QCOMPARE(list->data(list->index(0), ChannelListModel::ChannelRole).value<ChannelRow>(),
+                 expected.first());
     }
 
     void failedChannelListGivesItsTextAndNoRows()
@@ -243,15 +247,16 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("added");
         QTest::addColumn<QStringList>("listed");
         QTest::newRow("none") << QStringList() << QStringList();
-        QTest::newRow("sorted by name, case aside") << QStringList{"zeta", "Beta", "alfa"}
-                                                    << QStringList{"alfa", "Beta", "zeta"};
+        QTest::newRow("sorted by name, case aside")
+            << QStringList{"zeta", "Beta", "alfa"} << QStringList{"alfa", "Beta", "zeta"};
     }
     void favoritesCategory()
     {
         QFETCH(QStringList, added);
         QFETCH(QStringList, listed);
         for (qsizetype i = 0; i < added.size(); ++i)
-            m_favorites->add(Favorite("live", QString::number(500 + i), added.at(i), QStringLiteral("http://i/%1").arg(i)));
+            m_favorites->add(Favorite("live", QString::number(500 + i), added.at(i),
+                                      QStringLiteral("http://i/%1").arg(i)));
         m_favorites->add(Favorite("series", "9", "Aaa serie", std::nullopt));
         m_model->selectCategory(QStringLiteral("__favorites__"));
         QVERIFY(!m_model->isLoadingChannels());
@@ -283,7 +288,8 @@ private Q_SLOTS:
 
         const ChannelRow fresh("7", QStringLiteral("7"), "Siete", QStringLiteral("http://i/7.png"));
         m_model->toggleFavorite(fresh);
-        QCOMPARE(m_favorites->items().last(), Favorite("live", "7", "Siete", QStringLiteral("http://i/7.png")));
+        QCOMPARE(m_favorites->items().last(),
+                 Favorite("live", "7", "Siete", QStringLiteral("http://i/7.png")));
         m_model->toggleFavorite(fresh);
         QCOMPARE(m_favorites->items().size(), 2);
         // Written through: a store reading the file sees the same list.
@@ -330,11 +336,13 @@ private Q_SLOTS:
         QCOMPARE(m_streams->addresses(), expected);
         QCOMPARE(m_model->playbackError(), error ? NorvaneError::contentDidNotPlay() : QString());
         QCOMPARE(guideRequests(), QStringList{channel});
-        QCOMPARE(m_provider.requests(QStringLiteral("get_short_epg")).first().query.value("limit"), QStringLiteral("12"));
+        QCOMPARE(m_provider.requests(QStringLiteral("get_short_epg")).first().query.value("limit"),
+                 QStringLiteral("12"));
         QCOMPARE(m_model->epg().size(), 1);
         QCOMPARE(m_model->epg().first().title(), QStringLiteral("Guía ") + channel);
         // One watch, or two when it fell back (sleeps may end up to 5 % early).
-        QVERIFY2(guideAfter >= extensions.size() * watchMs * 95 / 100, qPrintable(QString::number(guideAfter)));
+        QVERIFY2(guideAfter >= extensions.size() * watchMs * 95 / 100,
+                 qPrintable(QString::number(guideAfter)));
         if (extensions.size() == 2)
             QVERIFY(m_streams->started.at(1).first >= watchMs * 95 / 100);
     }
@@ -412,7 +420,8 @@ private Q_SLOTS:
     void nowPlayingIsAskedOncePerChannel()
     {
         answerGuidesPerChannel();
-        m_provider.setAnswer(QStringLiteral("get_live_streams"), R"([{"name":"A","stream_id":41},{"name":"B","stream_id":42}])");
+        m_provider.setAnswer(QStringLiteral("get_live_streams"),
+                             R"([{"name":"A","stream_id":41},{"name":"B","stream_id":42}])");
         m_model->selectCategory(QStringLiteral("1"));
         QTRY_COMPARE(m_model->channels().size(), 2);
         QSignalSpy rowChanged(m_model->channelList(), &QAbstractItemModel::dataChanged);
@@ -423,8 +432,11 @@ private Q_SLOTS:
         m_model->loadNowPlaying(QStringLiteral("41"));
         QTest::qWait(50);
         QCOMPARE(guideRequests(), QStringList{"41"});
-        QCOMPARE(m_provider.requests(QStringLiteral("get_short_epg")).first().query.value("limit"), QStringLiteral("1"));
-        QCOMPARE(m_model->channelList()->data(m_model->channelList()->index(0), ChannelListModel::NowTitleRole).toString(),
+        QCOMPARE(m_provider.requests(QStringLiteral("get_short_epg")).first().query.value("limit"),
+                 QStringLiteral("1"));
+        QCOMPARE(m_model->channelList()
+                     ->data(m_model->channelList()->index(0), ChannelListModel::NowTitleRole)
+                     .toString(),
                  QStringLiteral("Guía 41"));
         QVERIFY(!rowChanged.isEmpty());
         QCOMPARE(rowChanged.last().at(0).value<QModelIndex>().row(), 0);
@@ -458,8 +470,9 @@ private Q_SLOTS:
         QFETCH(int, from);
         QFETCH(int, offset);
         QFETCH(int, to);
-        m_provider.setAnswer(QStringLiteral("get_live_streams"),
-                             R"([{"name":"A","stream_id":51},{"name":"B","stream_id":52},{"name":"C","stream_id":53}])");
+        m_provider.setAnswer(
+            QStringLiteral("get_live_streams"),
+            R"([{"name":"A","stream_id":51},{"name":"B","stream_id":52},{"name":"C","stream_id":53}])");
         m_model->selectCategory(QStringLiteral("1"));
         QTRY_COMPARE(m_model->channels().size(), 3);
         m_model->playAdjacent(1); // nothing selected: nothing happens
@@ -495,7 +508,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(model.epgLoaded(), 15000);
         const QList<ProviderRequest> requests = provider.call([](SampleProvider &p) { return p.requests(); });
         for (const ProviderRequest &request : requests)
-            if (request.path.startsWith(QLatin1String("/live/")) && !request.path.contains(QLatin1String("/seg")))
+            if (request.path.startsWith(QLatin1String("/live/")) &&
+                !request.path.contains(QLatin1String("/seg")))
                 played.append(QUrl(request.path).fileName());
         QStringList expected;
         for (const QString &extension : extensions)

@@ -1,13 +1,13 @@
+#include <QElapsedTimer>
 #include <QQuickItem>
 #include <QSignalSpy>
-#include <QElapsedTimer>
 
 #include "ChannelsModel.h"
-#include "NorvaneError.h"
 #include "ChannelsScreen.h"
 #include "ControlsAutoHide.h"
 #include "FavoritesStore.h"
 #include "ItemInput.h"
+#include "NorvaneError.h"
 #include "PinPromptCheck.h"
 #include "QmlHarness.h"
 #include "RemoteImage.h"
@@ -32,7 +32,8 @@ constexpr int patienceMs = 15000;
 // Longer than any test: a hide that must not come while the test looks.
 constexpr int neverMs = 600000;
 
-const QByteArray viewQml = "import QtQuick\nimport Norvane\nChannelsView { hideDelayMs: 300; fallbackWatchMs: 400 }\n";
+const QByteArray viewQml =
+    "import QtQuick\nimport Norvane\nChannelsView { hideDelayMs: 300; fallbackWatchMs: 400 }\n";
 
 // A get_live_streams answer with one channel per id, all in category "1".
 QByteArray channelsJson(const QList<int> &ids)
@@ -42,8 +43,8 @@ QByteArray channelsJson(const QList<int> &ids)
         if (i > 0)
             body += ',';
         const QByteArray id = QByteArray::number(ids.at(i));
-        body += R"({"num":)" + QByteArray::number(i + 1) + R"(,"name":"Canal )" + id + R"(","stream_id":)" + id
-                + R"(,"stream_icon":"","category_id":"1"})";
+        body += R"({"num":)" + QByteArray::number(i + 1) + R"(,"name":"Canal )" + id + R"(","stream_id":)" +
+                id + R"(,"stream_icon":"","category_id":"1"})";
     }
     return body + ']';
 }
@@ -93,8 +94,14 @@ private:
             ids.append(request.query.value(QStringLiteral("stream_id")));
         return ids;
     }
-    static ChannelsModel *sectionOf(QObject *view) { return view->property("channelsModel").value<ChannelsModel *>(); }
-    static ChannelsScreen *screenOf(QObject *view) { return view->property("screenState").value<ChannelsScreen *>(); }
+    static ChannelsModel *sectionOf(QObject *view)
+    {
+        return view->property("channelsModel").value<ChannelsModel *>();
+    }
+    static ChannelsScreen *screenOf(QObject *view)
+    {
+        return view->property("screenState").value<ChannelsScreen *>();
+    }
 
     // The view with the provider's categories listed.
     QObject *viewWithCategories(QmlHarness &harness)
@@ -115,7 +122,8 @@ private:
         ChannelsModel *section = sectionOf(view);
         if (QQuickItem *row = item(view, QStringLiteral("categoryRow_1")))
             clickItem(row);
-        if (!QTest::qWaitFor([&] { return !section->isLoadingChannels() && section->channelList()->count() > 0; }, 5000))
+        if (!QTest::qWaitFor(
+                [&] { return !section->isLoadingChannels() && section->channelList()->count() > 0; }, 5000))
             return nullptr;
         waitForLayout(&harness.window());
         return view;
@@ -141,10 +149,7 @@ private Q_SLOTS:
         clearLiveFavorites();
     }
 
-    void cleanup()
-    {
-        VLCEngine::shared()->stop();
-    }
+    void cleanup() { VLCEngine::shared()->stop(); }
 
     // Before any choice both panels ask for one; the favourites row without favourites is empty.
     void panelStatesBeforeAChoice()
@@ -290,14 +295,18 @@ private Q_SLOTS:
         QTRY_VERIFY(floating->isVisible());
         auto *root = qobject_cast<QQuickItem *>(view);
         const auto onSlot = [&] {
-            return floating->mapRectToItem(root, floating->boundingRect())
-                   == slot->mapRectToItem(root, slot->boundingRect());
+            return floating->mapRectToItem(root, floating->boundingRect()) ==
+                   slot->mapRectToItem(root, slot->boundingRect());
         };
         QTRY_VERIFY2(onSlot(), qPrintable(QStringLiteral("%1 %2 %3 %4 / %5 %6 %7 %8")
-                                              .arg(floating->x()).arg(floating->y()).arg(floating->width()).arg(floating->height())
+                                              .arg(floating->x())
+                                              .arg(floating->y())
+                                              .arg(floating->width())
+                                              .arg(floating->height())
                                               .arg(slot->mapRectToItem(root, slot->boundingRect()).x())
                                               .arg(slot->mapRectToItem(root, slot->boundingRect()).y())
-                                              .arg(slot->width()).arg(slot->height())));
+                                              .arg(slot->width())
+                                              .arg(slot->height())));
         QVERIFY(!isShown(view, QStringLiteral("previewHint")));
         QCOMPARE(accessibleName(item(view, QStringLiteral("playButton"))), QStringLiteral("Reproducir"));
         QTRY_VERIFY(VLCEngine::shared()->status() == Status::Playing);
@@ -307,7 +316,8 @@ private Q_SLOTS:
         const auto pictureInSlot = [&] {
             const QImage frame = harness.grab();
             const QPoint inSlot = sceneCenter(slot).toPoint();
-            return frame.pixelColor(inSlot) != QColor(Qt::black) && frame.pixelColor(5, 5) == QColor(11, 14, 20); // Brand.background
+            return frame.pixelColor(inSlot) != QColor(Qt::black) &&
+                   frame.pixelColor(5, 5) == QColor(11, 14, 20); // Brand.background
         };
         QTRY_VERIFY_WITH_TIMEOUT(pictureInSlot(), patienceMs);
 
@@ -317,7 +327,8 @@ private Q_SLOTS:
 
         // Held while the full-screen layout is checked, which a slow run may take longer than the delay for.
         controls->setHideDelayMs(neverMs);
-        QTest::mouseDClick(&harness.window(), Qt::LeftButton, Qt::NoModifier, sceneCenter(floating).toPoint());
+        QTest::mouseDClick(&harness.window(), Qt::LeftButton, Qt::NoModifier,
+                           sceneCenter(floating).toPoint());
         QVERIFY(section->isFullscreen());
         QVERIFY(controls->showControls());
         QVERIFY(controls->hidePending());
@@ -383,7 +394,9 @@ private Q_SLOTS:
         ChannelsModel *section = sectionOf(view);
         ChannelsScreen *screen = screenOf(view);
         ControlsAutoHide *controls = screen->controls();
-        const auto selectedId = [&] { return section->selectedChannel() ? section->selectedChannel()->streamId() : QString(); };
+        const auto selectedId = [&] {
+            return section->selectedChannel() ? section->selectedChannel()->streamId() : QString();
+        };
 
         // The controls must still be there when the next button is clicked.
         controls->setHideDelayMs(neverMs);
@@ -416,7 +429,8 @@ private Q_SLOTS:
         QCoro::waitFor(screen->playAdjacentTask(1));
         QCOMPARE(selectedId(), QStringLiteral("1005"));
         QVERIFY(isShown(view, QStringLiteral("previousChannel")));
-        QCOMPARE(accessibleName(item(view, QStringLiteral("previousChannel"))), QStringLiteral("Canal anterior"));
+        QCOMPARE(accessibleName(item(view, QStringLiteral("previousChannel"))),
+                 QStringLiteral("Canal anterior"));
     }
 
     // The fully broken channel shows the error under the slot; "Reintentar" plays it again from
@@ -561,7 +575,8 @@ private Q_SLOTS:
         QVERIFY(firstRows.size() < 30);
         QTRY_COMPARE(guideRequests().size(), firstRows.size());
         const QStringList asked = guideRequests();
-        QCOMPARE(QSet<QString>(asked.cbegin(), asked.cend()), QSet<QString>(firstRows.cbegin(), firstRows.cend()));
+        QCOMPARE(QSet<QString>(asked.cbegin(), asked.cend()),
+                 QSet<QString>(firstRows.cbegin(), firstRows.cend()));
 
         QMetaObject::invokeMethod(list, "positionViewAtIndex", Q_ARG(int, 2500), Q_ARG(int, 0));
         waitForLayout(&harness.window());

@@ -23,7 +23,8 @@ Q_DECLARE_METATYPE(ProviderFault)
 
 char *toString(const LoginOutcome &outcome)
 {
-    return QTest::toString(QStringLiteral("LoginOutcome(%1, %2)").arg(int(outcome.kind)).arg(outcome.message));
+    return QTest::toString(
+        QStringLiteral("LoginOutcome(%1, %2)").arg(int(outcome.kind)).arg(outcome.message));
 }
 
 namespace {
@@ -47,10 +48,7 @@ class TestClient : public QObject
     XtreamClient client() const { return norvane::test::clientOf(*m_provider); }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        ApiConnection::setIdleTimeout(300ms);
-    }
+    void initTestCase() { ApiConnection::setIdleTimeout(300ms); }
 
     void init()
     {
@@ -71,13 +69,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("username");
         QTest::addColumn<QString>("password");
         QTest::addColumn<QByteArray>("encodedPassword");
-        QTest::newRow("ordinary") << QStringLiteral("demo") << QStringLiteral("demo1234") << QByteArray("demo1234");
+        QTest::newRow("ordinary") << QStringLiteral("demo") << QStringLiteral("demo1234")
+                                  << QByteArray("demo1234");
         QTest::newRow("plus") << QStringLiteral("ana") << QStringLiteral("a+b") << QByteArray("a%2Bb");
-        QTest::newRow("reserved") << QStringLiteral("j&o=s#e") << QStringLiteral("%;/?") << QByteArray("%25%3B%2F%3F");
-        QTest::newRow("blank and non-ASCII") << QStringLiteral("José Peña") << QStringLiteral("ñ ü")
-                                             << QByteArray("%C3%B1%20%C3%BC");
-        QTest::newRow("unreserved untouched") << QStringLiteral("a-b.c_d~e") << QStringLiteral("Z9-._~")
-                                              << QByteArray("Z9-._~");
+        QTest::newRow("reserved") << QStringLiteral("j&o=s#e") << QStringLiteral("%;/?")
+                                  << QByteArray("%25%3B%2F%3F");
+        QTest::newRow("blank and non-ASCII")
+            << QStringLiteral("José Peña") << QStringLiteral("ñ ü") << QByteArray("%C3%B1%20%C3%BC");
+        QTest::newRow("unreserved untouched")
+            << QStringLiteral("a-b.c_d~e") << QStringLiteral("Z9-._~") << QByteArray("Z9-._~");
     }
 
     void credentialsArriveExactlyAsTyped()
@@ -101,10 +101,12 @@ private Q_SLOTS:
     void queryItemsInOrder()
     {
         const XtreamClient c(QStringLiteral("http://h:1"), QStringLiteral("u"), QStringLiteral("p"));
-        const std::optional<QUrl> url = c.url(QStringLiteral("get_vod_info"), {{QStringLiteral("vod_id"), QStringLiteral("1 2")}});
+        const std::optional<QUrl> url =
+            c.url(QStringLiteral("get_vod_info"), {{QStringLiteral("vod_id"), QStringLiteral("1 2")}});
         QVERIFY(url);
         QCOMPARE(url->toString(QUrl::FullyEncoded),
-                 QStringLiteral("http://h:1/player_api.php?username=u&password=p&action=get_vod_info&vod_id=1%202"));
+                 QStringLiteral(
+                     "http://h:1/player_api.php?username=u&password=p&action=get_vod_info&vod_id=1%202"));
         // A base ending in "/" keeps the doubled slash in the API path.
         const XtreamClient slashed(QStringLiteral("http://h:1/"), QStringLiteral("u"), QStringLiteral("p"));
         QCOMPARE(slashed.url(std::nullopt)->path(), QStringLiteral("//player_api.php"));
@@ -127,14 +129,16 @@ private Q_SLOTS:
 
     void vodInfoThroughTheProvider()
     {
-        m_provider->setAnswer(QStringLiteral("get_vod_info"),
-                              R"({"info":{"plot":"Trama","rating":8.0},"movie_data":{"stream_id":42,"container_extension":"mkv"}})");
+        m_provider->setAnswer(
+            QStringLiteral("get_vod_info"),
+            R"({"info":{"plot":"Trama","rating":8.0},"movie_data":{"stream_id":42,"container_extension":"mkv"}})");
         const auto detail = QCoro::waitFor(client().vodInfo(QStringLiteral("42")));
         QVERIFY(detail);
         QCOMPARE(detail->info()->rating(), QStringLiteral("8"));
         QCOMPARE(detail->movieData()->containerExtension(), QStringLiteral("mkv"));
-        QCOMPARE(m_provider->requests(QStringLiteral("get_vod_info")).at(0).query.value(QStringLiteral("vod_id")),
-                 QStringLiteral("42"));
+        QCOMPARE(
+            m_provider->requests(QStringLiteral("get_vod_info")).at(0).query.value(QStringLiteral("vod_id")),
+            QStringLiteral("42"));
     }
 
     void streamAddresses_data()
@@ -144,16 +148,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("password");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("live") << QStringLiteral("http://h:8080") << QStringLiteral("demo") << QStringLiteral("demo1234")
-                              << int(ContentType::Live) << QStringLiteral("http://h:8080/live/demo/demo1234/7.m3u8");
+        QTest::newRow("live") << QStringLiteral("http://h:8080") << QStringLiteral("demo")
+                              << QStringLiteral("demo1234") << int(ContentType::Live)
+                              << QStringLiteral("http://h:8080/live/demo/demo1234/7.m3u8");
         QTest::newRow("one trailing slash dropped")
-            << QStringLiteral("http://h:8080/") << QStringLiteral("demo") << QStringLiteral("pw") << int(ContentType::Movie)
-            << QStringLiteral("http://h:8080/movie/demo/pw/7.m3u8");
+            << QStringLiteral("http://h:8080/") << QStringLiteral("demo") << QStringLiteral("pw")
+            << int(ContentType::Movie) << QStringLiteral("http://h:8080/movie/demo/pw/7.m3u8");
         QTest::newRow("segment characters stay")
-            << QStringLiteral("http://h") << QStringLiteral("a@b") << QStringLiteral("x+y=z") << int(ContentType::Series)
-            << QStringLiteral("http://h/series/a@b/x+y=z/7.m3u8");
+            << QStringLiteral("http://h") << QStringLiteral("a@b") << QStringLiteral("x+y=z")
+            << int(ContentType::Series) << QStringLiteral("http://h/series/a@b/x+y=z/7.m3u8");
         QTest::newRow("path breakers encoded")
-            << QStringLiteral("http://h") << QStringLiteral("jo sé") << QStringLiteral("a/b?c#d%e") << int(ContentType::Live)
+            << QStringLiteral("http://h") << QStringLiteral("jo sé") << QStringLiteral("a/b?c#d%e")
+            << int(ContentType::Live)
             << QStringLiteral("http://h/live/jo%20s%C3%A9/a%2Fb%3Fc%23d%25e/7.m3u8");
     }
 
@@ -177,10 +183,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("status");
         QTest::addColumn<LoginOutcome>("expected");
-        QTest::newRow("auth 0") << QByteArray(R"({"user_info":{"auth":0}})") << 200 << LoginOutcome::invalidCredentials();
-        QTest::newRow("auth text 1, ACTIVE") << QByteArray(R"({"user_info":{"auth":"1","status":"ACTIVE"}})") << 200
-                                             << LoginOutcome::success();
-        QTest::newRow("no status") << QByteArray(R"({"user_info":{"auth":1}})") << 200 << LoginOutcome::success();
+        QTest::newRow("auth 0") << QByteArray(R"({"user_info":{"auth":0}})") << 200
+                                << LoginOutcome::invalidCredentials();
+        QTest::newRow("auth text 1, ACTIVE") << QByteArray(R"({"user_info":{"auth":"1","status":"ACTIVE"}})")
+                                             << 200 << LoginOutcome::success();
+        QTest::newRow("no status") << QByteArray(R"({"user_info":{"auth":1}})") << 200
+                                   << LoginOutcome::success();
         QTest::newRow("Expired") << QByteArray(R"({"user_info":{"auth":1,"status":"Expired"}})") << 200
                                  << LoginOutcome::expired();
         QTest::newRow("Banned") << QByteArray(R"({"user_info":{"auth":1,"status":"Banned"}})") << 200
@@ -189,12 +197,14 @@ private Q_SLOTS:
                                   << LoginOutcome::disabled();
         QTest::newRow("auth true") << QByteArray(R"({"user_info":{"auth":true,"status":"Active"}})") << 200
                                    << LoginOutcome::invalidCredentials();
-        QTest::newRow("user_info null") << QByteArray(R"({"user_info":null})") << 200 << LoginOutcome::invalidCredentials();
+        QTest::newRow("user_info null")
+            << QByteArray(R"({"user_info":null})") << 200 << LoginOutcome::invalidCredentials();
         QTest::newRow("empty object") << QByteArray("{}") << 200 << LoginOutcome::invalidCredentials();
         QTest::newRow("html page") << QByteArray("<html><body>Login</body></html>") << 200
                                    << LoginOutcome::failed(decodingText);
         QTest::newRow("empty array") << QByteArray("[]") << 200 << LoginOutcome::failed(decodingText);
-        QTest::newRow("401") << QByteArray(R"({"user_info":{"auth":1}})") << 401 << LoginOutcome::failed(httpText(401));
+        QTest::newRow("401") << QByteArray(R"({"user_info":{"auth":1}})") << 401
+                             << LoginOutcome::failed(httpText(401));
     }
 
     void verdicts()
@@ -229,7 +239,8 @@ private Q_SLOTS:
         QFETCH(ProviderFault, fault);
         QFETCH(QString, expected);
         m_provider->setFault(QStringLiteral("get_live_categories"), fault);
-        const auto result = QCoro::waitFor(client().fetch<QList<Category>>(QStringLiteral("get_live_categories")));
+        const auto result =
+            QCoro::waitFor(client().fetch<QList<Category>>(QStringLiteral("get_live_categories")));
         QVERIFY(!result);
         QCOMPARE(NorvaneError::message(result.failure()), expected);
     }
@@ -248,7 +259,8 @@ private Q_SLOTS:
         QVERIFY(server.listen(QHostAddress::LocalHost));
         const quint16 port = server.serverPort();
         server.close();
-        const XtreamClient closed(QStringLiteral("http://127.0.0.1:%1").arg(port), QStringLiteral("u"), QStringLiteral("p"));
+        const XtreamClient closed(QStringLiteral("http://127.0.0.1:%1").arg(port), QStringLiteral("u"),
+                                  QStringLiteral("p"));
         const auto result = QCoro::waitFor(closed.rawData(QStringLiteral("get_live_categories")));
         QVERIFY(!result);
         QCOMPARE(std::get<TransportError>(result.failure()).kind, TransportError::Kind::cannotConnectToHost);
@@ -372,7 +384,8 @@ private Q_SLOTS:
     // The models' retry and countdown waits: they end when their owner goes, not an hour later.
     void ownedDelayEndsWithItsOwner()
     {
-        const auto wait = [](QObject *owner, std::chrono::milliseconds duration, std::optional<bool> *out) -> QCoro::Task<> {
+        const auto wait = [](QObject *owner, std::chrono::milliseconds duration,
+                             std::optional<bool> *out) -> QCoro::Task<> {
             *out = co_await ownedDelay(owner, duration);
         };
         std::optional<bool> gone, elapsed, ownerless;

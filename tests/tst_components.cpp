@@ -27,7 +27,10 @@ public:
 
 protected:
     QString categoriesAction() const override { return {}; }
-    QList<SectionRow> specialRows() const override { return {SectionRow::continueWatching(), SectionRow::recent()}; }
+    QList<SectionRow> specialRows() const override
+    {
+        return {SectionRow::continueWatching(), SectionRow::recent()};
+    }
 };
 
 const QByteArray categoryColumnQml = R"(
@@ -150,8 +153,10 @@ PinPrompt {
         QTest::addColumn<QString>("text");
         QTest::newRow("1.5 MB") << qint64(1572864) << QStringLiteral("Preparando catálogo… 1.5 MB");
         QTest::newRow("nothing yet") << qint64(0) << QStringLiteral("Preparando catálogo… 0.0 MB");
-        QTest::newRow("rounds to one decimal") << qint64(1101005) << QStringLiteral("Preparando catálogo… 1.1 MB");
-        QTest::newRow("beyond 32 bits") << qint64(5) * 1024 * 1024 * 1024 << QStringLiteral("Preparando catálogo… 5120.0 MB");
+        QTest::newRow("rounds to one decimal")
+            << qint64(1101005) << QStringLiteral("Preparando catálogo… 1.1 MB");
+        QTest::newRow("beyond 32 bits")
+            << qint64(5) * 1024 * 1024 * 1024 << QStringLiteral("Preparando catálogo… 5120.0 MB");
     }
 
     void catalogTextsWithBytes()
@@ -170,7 +175,7 @@ PinPrompt {
     {
         QmlHarness harness;
         QObject *root = createShown(harness, "import QtQuick\nimport Norvane\nCatalogLoadingView { }\n",
-                                       {{QStringLiteral("fraction"), 0.999}});
+                                    {{QStringLiteral("fraction"), 0.999}});
         QVERIFY(root);
         auto *text = item(harness, QStringLiteral("catalogProgressText"));
         QCOMPARE(text->property("text").toString(), QStringLiteral("Preparando catálogo… 99%"));
@@ -211,10 +216,9 @@ RetryBox {
     {
         QTest::addColumn<QByteArray>("qml");
         QTest::newRow("main menu") << QByteArray("MainMenuView { app: AppModel { } }");
-        QTest::newRow("settings and a confirmation")
-            << QByteArray("SettingsView {\n app: AppModel { }\n Component.onCompleted: confirmForget = true\n}");
-        QTest::newRow("section frame") << QByteArray(
-            "SectionScaffold { title: \"Series\" }");
+        QTest::newRow("settings and a confirmation") << QByteArray(
+            "SettingsView {\n app: AppModel { }\n Component.onCompleted: confirmForget = true\n}");
+        QTest::newRow("section frame") << QByteArray("SectionScaffold { title: \"Series\" }");
         QTest::newRow("PIN prompt") << QByteArray("PinPrompt { }");
         QTest::newRow("retry box") << QByteArray("RetryBox { message: \"Error\" }");
         QTest::newRow("catalog loading") << QByteArray("CatalogLoadingView { fraction: 0.5 }");
@@ -294,7 +298,8 @@ BackButton { x: 40; y: 40; property int backs: 0; onClicked: backs += 1 }
         QTest::keyClick(window, Qt::Key_Return);
         QTest::keyClick(window, Qt::Key_Up);
         QTest::keyClick(window, Qt::Key_Space);
-        QCOMPARE(root->property("selections").toStringList(), (QStringList{QStringLiteral("14"), QStringLiteral("10")}));
+        QCOMPARE(root->property("selections").toStringList(),
+                 (QStringList{QStringLiteral("14"), QStringLiteral("10")}));
         QVERIFY(isShown(item(harness, QStringLiteral("categoryRow_14")), QStringLiteral("lockSymbol")));
     }
 

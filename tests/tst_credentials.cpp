@@ -58,7 +58,8 @@ int runSession(bool signInOnly)
     static char *argv[] = {name, nullptr};
     QGuiApplication app(argc, argv);
     // The suite's keyring is shared by test programs running side by side.
-    Keychain::setService(QStringLiteral("app.norvane.Norvane.test.%1").arg(QCoreApplication::applicationPid()));
+    Keychain::setService(
+        QStringLiteral("app.norvane.Norvane.test.%1").arg(QCoreApplication::applicationPid()));
     auto *provider = new SampleProvider;
     provider->setCredentials(QStringLiteral("demo"), password);
     if (!provider->listenOn())
@@ -104,7 +105,8 @@ int runSession(bool signInOnly)
     // Some catalog entries carry no poster or a broken one: the first few hold a real one.
     bool posterSeen = false;
     for (const VodStream &movie : movies.movies().mid(0, 8))
-        posterSeen = posterSeen || QCoro::waitFor(ImageCache::shared()->fetch(movie.streamIcon())).has_value();
+        posterSeen =
+            posterSeen || QCoro::waitFor(ImageCache::shared()->fetch(movie.streamIcon())).has_value();
     if (!posterSeen)
         return 8;
 
@@ -112,7 +114,8 @@ int runSession(bool signInOnly)
     player.setQueue({detail.playableItem(false)});
     player.setIndex(0);
     player.playCurrent(0);
-    if (!waitUntil([&] { return engine->status() == VLCEngine::Status::Playing && engine->currentTimeMs() > 500; }))
+    if (!waitUntil(
+            [&] { return engine->status() == VLCEngine::Status::Playing && engine->currentTimeMs() > 500; }))
         return 9;
     player.close();
     say("movie played");
@@ -147,9 +150,11 @@ SessionRun runChild(const QString &home, const QByteArray &mode, bool withSecret
     // The sample media stay where this process made them, outside the home under inspection.
     env.insert(QStringLiteral("NORVANE_SAMPLE_MEDIA_DIR"), QFileInfo(SampleMedia::directory()).path());
     for (const char *variable : {"XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME"})
-        env.insert(QString::fromLatin1(variable), home + QLatin1Char('/') + QString::fromLatin1(variable).toLower());
+        env.insert(QString::fromLatin1(variable),
+                   home + QLatin1Char('/') + QString::fromLatin1(variable).toLower());
     if (!withSecretService) {
-        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("unix:path=") + home + QStringLiteral("/no-bus"));
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                   QStringLiteral("unix:path=") + home + QStringLiteral("/no-bus"));
         env.remove(QStringLiteral("DISPLAY"));
     }
     QProcess child;
@@ -225,7 +230,8 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::ReadOnly));
             const QByteArray bytes = file.readAll();
             ++files;
-            progressKeepsAddresses |= path.endsWith(QLatin1String("/progress.json")) && bytes.contains(password.toUtf8());
+            progressKeepsAddresses |=
+                path.endsWith(QLatin1String("/progress.json")) && bytes.contains(password.toUtf8());
             QVERIFY2(!withoutStreamAddresses(path, bytes).contains(password.toUtf8()), qPrintable(path));
         }
         // The stores, the catalog copy, its size setting and the poster were all looked at.

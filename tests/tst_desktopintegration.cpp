@@ -489,7 +489,8 @@ private Q_SLOTS:
         LiveFullscreenPlayback playback(s.engine.get());
         MprisService service(NowPlaying::shared(), QDBusConnection::sessionBus());
         MprisClient client;
-        playback.setChannel(ChannelRow(QStringLiteral("71"), std::nullopt, QStringLiteral("Cuatro"), std::nullopt));
+        playback.setChannel(
+            ChannelRow(QStringLiteral("71"), std::nullopt, QStringLiteral("Cuatro"), std::nullopt));
         s.engine->play(QStringLiteral("http://host/live/71.m3u8"));
         s.player->report(MediaPlayerBackend::Playing, true);
         QTRY_COMPARE(client.get(QStringLiteral("PlaybackStatus")), QStringLiteral("Playing"));
@@ -509,7 +510,8 @@ private Q_SLOTS:
         QTest::newRow("fits") << QRect(100, 80, 1200, 700) << QRect(100, 80, 1200, 700);
         QTest::newRow("too small") << QRect(100, 80, 640, 400) << QRect(100, 80, 1000, 640);
         QTest::newRow("off every screen") << QRect(5000, 80, 1200, 700) << QRect(360, 190, 1200, 700);
-        QTest::newRow("title bar above the screens") << QRect(100, -900, 1200, 700) << QRect(360, 190, 1200, 700);
+        QTest::newRow("title bar above the screens")
+            << QRect(100, -900, 1200, 700) << QRect(360, 190, 1200, 700);
         QTest::newRow("on the second screen") << QRect(2000, 100, 1100, 800) << QRect(2000, 100, 1100, 800);
         QTest::newRow("larger than its screen") << QRect(1930, 10, 1400, 1200) << QRect(1920, 0, 1280, 1024);
         QTest::newRow("hanging over the bottom") << QRect(100, 900, 1200, 700) << QRect(100, 380, 1200, 700);
@@ -518,7 +520,8 @@ private Q_SLOTS:
     {
         QFETCH(QRect, saved);
         QFETCH(QRect, expected);
-        QCOMPARE(WindowGeometry::corrected(saved, {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}), expected);
+        QCOMPARE(WindowGeometry::corrected(saved, {QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)}),
+                 expected);
     }
 
     // The place and the maximised state outlive the run; the window's own size in QML gives way.

@@ -1,5 +1,4 @@
 #include "ApiConnection.h"
-#include "NorvaneError.h"
 #include "AppModel.h"
 #include "ChannelsModel.h"
 #include "ErrorTexts.h"
@@ -7,6 +6,7 @@
 #include "ImageCache.h"
 #include "MovieDetailModel.h"
 #include "MoviesModel.h"
+#include "NorvaneError.h"
 #include "ProgressStore.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
@@ -57,20 +57,36 @@ ProviderFault providerFault(Fault fault, Shape shape)
 {
     ProviderFault f;
     switch (fault) {
-    case Fault::Http401: f.status = 401; break;
-    case Fault::Http404: f.status = 404; break;
-    case Fault::Http500: f.status = 500; break;
-    case Fault::Html: f.htmlBody = true; break;
-    case Fault::Empty: f.emptyBody = true; break;
+    case Fault::Http401:
+        f.status = 401;
+        break;
+    case Fault::Http404:
+        f.status = 404;
+        break;
+    case Fault::Http500:
+        f.status = 500;
+        break;
+    case Fault::Html:
+        f.htmlBody = true;
+        break;
+    case Fault::Empty:
+        f.emptyBody = true;
+        break;
     case Fault::Truncated:
         f.body = shape == Shape::List     ? QByteArray(R"([{"category_id":"1","category_name":"Uno"},{"cat)")
                  : shape == Shape::Object ? QByteArray(R"({"user_info":{"auth":1,"status":"Act)")
                  : shape == Shape::Image  ? QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\1", 19)
                                           : QByteArray("#EXTM3U\n#EXT-X-TARGETDURATION:");
         break;
-    case Fault::Dropped: f.dropMidBody = true; break;
-    case Fault::Stall: f.stall = true; break;
-    case Fault::Slow: f.bytesPerSecond = 512 * 1024; break;
+    case Fault::Dropped:
+        f.dropMidBody = true;
+        break;
+    case Fault::Stall:
+        f.stall = true;
+        break;
+    case Fault::Slow:
+        f.bytesPerSecond = 512 * 1024;
+        break;
     }
     return f;
 }
@@ -117,21 +133,21 @@ class TestFaultMatrix : public QObject
     static QString expectedText(Request::Texts texts, Fault fault);
     static QList<Request> requests();
 
-    template <typename Model>
-    Outcome categories(Model &model)
+    template <typename Model> Outcome categories(Model &model)
     {
         model.setClient(client());
         model.loadCategories();
         waitUntil([&] { return !model.isLoadingCategories(); });
         return {model.categoriesError(), !model.categories().isEmpty()};
     }
-    template <typename Model>
-    Outcome list(Model &model, const QString &categoryId)
+    template <typename Model> Outcome list(Model &model, const QString &categoryId)
     {
         model.setClient(client());
         model.selectCategory(categoryId);
         // A whole catalog is looked for on disk before its download starts: wait for an outcome.
-        waitUntil([&] { return !model.isLoadingList() && (!model.listError().isEmpty() || !model.list().isEmpty()); });
+        waitUntil([&] {
+            return !model.isLoadingList() && (!model.listError().isEmpty() || !model.list().isEmpty());
+        });
         return {model.listError(), !model.list().isEmpty()};
     }
 
@@ -170,10 +186,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("request");
         QTest::addColumn<Fault>("fault");
-        const QList<QPair<Fault, const char *>> faults{
-            {Fault::Http401, "401"},          {Fault::Http404, "404"},     {Fault::Http500, "500"},
-            {Fault::Html, "HTML page"},       {Fault::Empty, "empty"},     {Fault::Truncated, "truncated"},
-            {Fault::Dropped, "dropped mid-body"}, {Fault::Stall, "stall"}, {Fault::Slow, "slow body"}};
+        const QList<QPair<Fault, const char *>> faults{{Fault::Http401, "401"},
+                                                       {Fault::Http404, "404"},
+                                                       {Fault::Http500, "500"},
+                                                       {Fault::Html, "HTML page"},
+                                                       {Fault::Empty, "empty"},
+                                                       {Fault::Truncated, "truncated"},
+                                                       {Fault::Dropped, "dropped mid-body"},
+                                                       {Fault::Stall, "stall"},
+                                                       {Fault::Slow, "slow body"}};
         const QList<Request> all = requests();
         for (int i = 0; i < all.size(); ++i) {
             for (const auto &[fault, name] : faults)
@@ -201,7 +222,8 @@ private Q_SLOTS:
         // What libVLC makes of a broken stream that it does not call an error is its own affair.
         if (r.texts != Request::Texts::Playback || !expected.isEmpty())
             QCOMPARE(seen.loaded, fault == Fault::Slow);
-        QVERIFY2(meter.longest < 1000, qPrintable(QStringLiteral("event loop blocked %1 ms").arg(meter.longest)));
+        QVERIFY2(meter.longest < 1000,
+                 qPrintable(QStringLiteral("event loop blocked %1 ms").arg(meter.longest)));
     }
 };
 
@@ -214,8 +236,9 @@ QString TestFaultMatrix::expectedText(Request::Texts texts, Fault fault)
     // empty answer as an error and ends on an HTML page, but a broken playlist "plays" nothing, a
     // dropped one keeps buffering and a silent one keeps connecting: no fall-back, no sentence.
     if (texts == Texts::Playback) {
-        const bool failsInThePlayer = fault == Fault::Http401 || fault == Fault::Http404 || fault == Fault::Http500
-                                      || fault == Fault::Empty || fault == Fault::Html;
+        const bool failsInThePlayer = fault == Fault::Http401 || fault == Fault::Http404 ||
+                                      fault == Fault::Http500 || fault == Fault::Empty ||
+                                      fault == Fault::Html;
         return failsInThePlayer ? NorvaneError::contentDidNotPlay() : QString();
     }
     // Sign-in tries every server and reports the strongest verdict: a server that failed in any
@@ -223,15 +246,22 @@ QString TestFaultMatrix::expectedText(Request::Texts texts, Fault fault)
     if (texts == Texts::SignIn)
         return offlineText;
     switch (fault) {
-    case Fault::Http401: return texts == Texts::CatalogDownload ? unexpectedText : httpText(401);
-    case Fault::Http404: return texts == Texts::CatalogDownload ? unexpectedText : httpText(404);
-    case Fault::Http500: return texts == Texts::CatalogDownload ? unexpectedText : httpText(500);
+    case Fault::Http401:
+        return texts == Texts::CatalogDownload ? unexpectedText : httpText(401);
+    case Fault::Http404:
+        return texts == Texts::CatalogDownload ? unexpectedText : httpText(404);
+    case Fault::Http500:
+        return texts == Texts::CatalogDownload ? unexpectedText : httpText(500);
     case Fault::Html:
     case Fault::Empty:
-    case Fault::Truncated: return decodingText;
-    case Fault::Dropped: return offlineText;
-    case Fault::Stall: return timeoutText;
-    case Fault::Slow: break;
+    case Fault::Truncated:
+        return decodingText;
+    case Fault::Dropped:
+        return offlineText;
+    case Fault::Stall:
+        return timeoutText;
+    case Fault::Slow:
+        break;
     }
     return QString();
 }
@@ -336,8 +366,8 @@ QList<TestFaultMatrix::Request> TestFaultMatrix::requests()
              static int run = 0;
              ImageCache cache(t.m_home->path() + QLatin1String("/images-") + QString::number(++run));
              cache.setRequestTimeout(1s);
-             const auto image =
-                 QCoro::waitFor(cache.fetch(t.m_provider->baseUrl() + QLatin1String("/images/poster/200001.jpg")));
+             const auto image = QCoro::waitFor(
+                 cache.fetch(t.m_provider->baseUrl() + QLatin1String("/images/poster/200001.jpg")));
              return Outcome{QString(), image.has_value()};
          }},
         // The live preview tries the adaptive stream, then the transport stream, then says so.

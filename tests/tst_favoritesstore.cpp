@@ -85,7 +85,8 @@ private Q_SLOTS:
         store.add(Favorite("live", "6", "ALFA", std::nullopt));
         store.add(Favorite("live", "7", "nube", std::nullopt));
         store.add(Favorite("live", "8", "alfa", std::nullopt));
-        QCOMPARE(names(store.items("live")), QStringList({"alfa", "ALFA", "alfa", "árbol", "nube", "Ñandú", "Zeta"}));
+        QCOMPARE(names(store.items("live")),
+                 QStringList({"alfa", "ALFA", "alfa", "árbol", "nube", "Ñandú", "Zeta"}));
         QCOMPARE(ids(store.items("live")).mid(0, 3), QStringList({"live:4", "live:6", "live:8"}));
         QCOMPARE(names(store.items("series")), QStringList{"Beta"});
         QCOMPARE(ids(store.items()).first(), QString("live:1")); // the store itself keeps addition order
@@ -93,7 +94,9 @@ private Q_SLOTS:
 
     void removeDropsEveryMatchAndAlwaysWrites()
     {
-        writeFile(path(), R"([{"contentId":"1","name":"A"},{"contentId":"2","name":"B"},{"contentId":"1","name":"A2"}])");
+        writeFile(
+            path(),
+            R"([{"contentId":"1","name":"A"},{"contentId":"2","name":"B"},{"contentId":"1","name":"A2"}])");
         FavoritesStore store(path());
         store.remove("live", "1");
         QCOMPARE(ids(store.items()), QStringList{"live:2"});
@@ -108,7 +111,8 @@ private Q_SLOTS:
     void unloadableFileIsKeptAsideBeforeTheFirstWrite_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("element without contentId") << QByteArray(R"([{"contentId":"1","name":"A"},{"name":"B"}])");
+        QTest::newRow("element without contentId")
+            << QByteArray(R"([{"contentId":"1","name":"A"},{"name":"B"}])");
         QTest::newRow("name of the wrong type") << QByteArray(R"([{"contentId":"1","name":2}])");
     }
     void unloadableFileIsKeptAsideBeforeTheFirstWrite()

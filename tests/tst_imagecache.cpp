@@ -65,13 +65,13 @@ QByteArray pngOfSize(quint32 width, quint32 height, bool complete)
     QByteArray ihdr(13, '\0');
     qToBigEndian<quint32>(width, ihdr.data());
     qToBigEndian<quint32>(height, ihdr.data() + 4);
-    ihdr[8] = complete ? 1 : 8;  // bit depth
-    ihdr[9] = complete ? 0 : 6;  // grey or RGBA
+    ihdr[8] = complete ? 1 : 8; // bit depth
+    ihdr[9] = complete ? 0 : 6; // grey or RGBA
     const qsizetype rowBytes = 1 + (qsizetype(width) + 7) / 8;
     const QByteArray raw(complete ? rowBytes * height : 64, '\0');
     const QByteArray pixels = qCompress(raw).mid(4); // a zlib stream
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr) + pngChunk("IDAT", pixels)
-           + pngChunk("IEND", {});
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr) + pngChunk("IDAT", pixels) +
+           pngChunk("IEND", {});
 }
 
 // The largest the process's address space has ever been, in kB (Linux).
@@ -170,7 +170,9 @@ private Q_SLOTS:
         } else {
             QCOMPARE(name.size(), 180);
             QCOMPARE(name.left(116), QString::fromLatin1(plain.left(116)));
-            QCOMPARE(name.mid(116), QString::fromLatin1(QCryptographicHash::hash(url.toUtf8(), QCryptographicHash::Sha256).toHex()));
+            QCOMPARE(name.mid(116),
+                     QString::fromLatin1(
+                         QCryptographicHash::hash(url.toUtf8(), QCryptographicHash::Sha256).toHex()));
         }
         QVERIFY(!name.contains('/') && !name.contains('+'));
     }
@@ -204,8 +206,8 @@ private Q_SLOTS:
         QTest::newRow("a thin strip keeps a pixel") << picture(6000, 2, "PNG") << QSize(600, 1);
         QImage stored(1200, 800, QImage::Format_RGB32);
         stored.fill(Qt::white);
-        QTest::newRow("orientation applied") << encode(stored, "JPEG", QImageIOHandler::TransformationRotate90)
-                                             << QSize(400, 600);
+        QTest::newRow("orientation applied")
+            << encode(stored, "JPEG", QImageIOHandler::TransformationRotate90) << QSize(400, 600);
     }
     void decodesToAThumbnail()
     {
@@ -286,8 +288,8 @@ private Q_SLOTS:
         const QString local = m_dir.filePath("local.png");
         norvane::test::writeFile(local, picture(30, 30, "PNG"));
         QTest::newRow("file address") << QUrl::fromLocalFile(local).toString() << 0;
-        QTest::newRow("data address") << QString::fromLatin1("data:image/png;base64," + picture(30, 30, "PNG").toBase64())
-                                      << 0;
+        QTest::newRow("data address")
+            << QString::fromLatin1("data:image/png;base64," + picture(30, 30, "PNG").toBase64()) << 0;
         QTest::newRow("ftp address") << QString("ftp://127.0.0.1/x.png") << 0;
         QTest::newRow("no host") << QString("http:/x.png") << 0;
     }
@@ -409,16 +411,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("mode");
         QTest::addColumn<QRectF>("shown");
         const int crop = RemoteImage::PreserveAspectCrop;
-        QTest::newRow("stretch shows everything") << QSize(400, 600) << QSizeF(136, 200) << int(RemoteImage::Stretch)
-                                                  << QRectF(0, 0, 400, 600);
-        QTest::newRow("wide picture loses its sides") << QSize(600, 300) << QSizeF(100, 100) << crop
-                                                      << QRectF(150, 0, 300, 300);
-        QTest::newRow("tall picture loses top and bottom") << QSize(300, 900) << QSizeF(150, 150) << crop
-                                                           << QRectF(0, 300, 300, 300);
+        QTest::newRow("stretch shows everything")
+            << QSize(400, 600) << QSizeF(136, 200) << int(RemoteImage::Stretch) << QRectF(0, 0, 400, 600);
+        QTest::newRow("wide picture loses its sides")
+            << QSize(600, 300) << QSizeF(100, 100) << crop << QRectF(150, 0, 300, 300);
+        QTest::newRow("tall picture loses top and bottom")
+            << QSize(300, 900) << QSizeF(150, 150) << crop << QRectF(0, 300, 300, 300);
         QTest::newRow("2:3 poster in a 0.68 card") << QSize(400, 600) << QSizeF(136, 200) << crop
                                                    << QRectF(0, (600 - 400 / 0.68) / 2, 400, 400 / 0.68);
-        QTest::newRow("no item size keeps everything") << QSize(400, 600) << QSizeF(0, 0) << crop
-                                                       << QRectF(0, 0, 400, 600);
+        QTest::newRow("no item size keeps everything")
+            << QSize(400, 600) << QSizeF(0, 0) << crop << QRectF(0, 0, 400, 600);
     }
     void sourceRectCropsToTheItemsShape()
     {
@@ -427,9 +429,13 @@ private Q_SLOTS:
         QFETCH(int, mode);
         QFETCH(QRectF, shown);
         const QRectF rect = RemoteImage::sourceRect(image, item, RemoteImage::FillMode(mode));
-        QVERIFY2(qAbs(rect.x() - shown.x()) < 0.01 && qAbs(rect.y() - shown.y()) < 0.01
-                     && qAbs(rect.width() - shown.width()) < 0.01 && qAbs(rect.height() - shown.height()) < 0.01,
-                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(rect.x()).arg(rect.y()).arg(rect.width()).arg(rect.height())));
+        QVERIFY2(qAbs(rect.x() - shown.x()) < 0.01 && qAbs(rect.y() - shown.y()) < 0.01 &&
+                     qAbs(rect.width() - shown.width()) < 0.01 && qAbs(rect.height() - shown.height()) < 0.01,
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(rect.x())
+                                .arg(rect.y())
+                                .arg(rect.width())
+                                .arg(rect.height())));
     }
 
     // Rounded and cropped: the corners stay the background, the rest is the picture.

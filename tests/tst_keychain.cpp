@@ -69,7 +69,7 @@ int itemCount(const QString &account, const QString &busAddress = {})
 // all of it took. It runs before main, so the child needs no QtTest.
 class Probe
 {
-  public:
+public:
     QString run(const QString &command)
     {
         const QString name = command.section(QLatin1Char(':'), 0, 0);
@@ -115,7 +115,7 @@ class Probe
         return QStringLiteral("unknown-command");
     }
 
-  private:
+private:
     std::unique_ptr<AppModel> m_app;
 };
 
@@ -153,7 +153,7 @@ int runProbe()
 // A D-Bus session bus of our own, with no service that could be started on demand.
 class PrivateBus
 {
-  public:
+public:
     explicit PrivateBus(const QString &folder)
         : m_config(folder + QStringLiteral("/bus.conf")), m_folder(folder)
     {
@@ -186,7 +186,7 @@ class PrivateBus
                    .contains("method return");
     }
 
-  private:
+private:
     bool writeConfig(const QByteArray &extraRule)
     {
         QFile file(m_config);
@@ -214,7 +214,7 @@ class PrivateBus
 // A gnome-keyring daemon on a private bus, keeping its keyrings in the given folder.
 class KeyringDaemon
 {
-  public:
+public:
     KeyringDaemon(const QString &busAddress, const QString &folder, bool unlock)
     {
         QProcessEnvironment env = onBus(busAddress);
@@ -246,7 +246,7 @@ class KeyringDaemon
     bool isReady() const { return m_ready; }
     qint64 pid() const { return m_daemon.processId(); }
 
-  private:
+private:
     static bool waitForSecretsName(const QString &busAddress)
     {
         QElapsedTimer clock;
@@ -335,7 +335,7 @@ class TestKeychain : public QObject
 {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase()
     {
         // Never the app's own items: a developer running this outside ./scripts/test keeps their sign-in.
@@ -578,7 +578,7 @@ class TestKeychain : public QObject
                      count);
     }
 
-  private:
+private:
     static void clearAll()
     {
         norvane::test::clearSessionItems();

@@ -1,13 +1,13 @@
-#include <QQuickItem>
-#include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QCoroTask>
+#include <QElapsedTimer>
+#include <QQuickItem>
+#include <QSignalSpy>
 
 #include "ChannelRow.h"
-#include "NorvaneError.h"
 #include "ControlsAutoHide.h"
 #include "ItemInput.h"
 #include "LiveFullscreenPlayback.h"
+#include "NorvaneError.h"
 #include "QmlHarness.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
@@ -29,7 +29,8 @@ constexpr int hideMs = 300;
 // Limits for what libVLC and the event loop do on a loaded machine; waits end at the condition.
 constexpr int patienceMs = 15000;
 
-const QByteArray viewQml = "import QtQuick\nimport Norvane\nLiveFullscreenView { watchMs: 1500; hideDelayMs: 300 }\n";
+const QByteArray viewQml =
+    "import QtQuick\nimport Norvane\nLiveFullscreenView { watchMs: 1500; hideDelayMs: 300 }\n";
 
 // The connection attempt is over once the view has scheduled the controls' hide.
 bool attemptOver(LiveFullscreenPlayback *playback)
@@ -49,19 +50,21 @@ private:
 
     XtreamClient client() const
     {
-        return XtreamClient(m_provider.baseUrl() + QLatin1Char('/'), QStringLiteral("demo"), QStringLiteral("demo1234"));
+        return XtreamClient(m_provider.baseUrl() + QLatin1Char('/'), QStringLiteral("demo"),
+                            QStringLiteral("demo1234"));
     }
     QVariantMap properties(qint64 streamId) const
     {
         const QString id = QString::number(streamId);
-        return {{QStringLiteral("client"), QVariant::fromValue(client())},
-                {QStringLiteral("channel"),
-                 QVariant::fromValue(ChannelRow(id, std::nullopt, QStringLiteral("Canal ") + id, std::nullopt))}};
+        return {
+            {QStringLiteral("client"), QVariant::fromValue(client())},
+            {QStringLiteral("channel"),
+             QVariant::fromValue(ChannelRow(id, std::nullopt, QStringLiteral("Canal ") + id, std::nullopt))}};
     }
     QString address(qint64 streamId, const QString &extension) const
     {
-        return m_provider.baseUrl() + QStringLiteral("/live/demo/demo1234/") + QString::number(streamId)
-               + QLatin1Char('.') + extension;
+        return m_provider.baseUrl() + QStringLiteral("/live/demo/demo1234/") + QString::number(streamId) +
+               QLatin1Char('.') + extension;
     }
     static LiveFullscreenPlayback *playbackOf(QObject *view)
     {
@@ -195,8 +198,10 @@ private Q_SLOTS:
         QCOMPARE(playback->error(), NorvaneError::channelDidNotPlay());
         QVERIFY(playback->didFallbackToTS());
         QVERIFY(isShown(view, QStringLiteral("errorBox")));
-        QCOMPARE(findByName<QQuickItem>(view, QStringLiteral("errorText"))->property("text").toString(),
-                 QStringLiteral("No se pudo reproducir este canal.\nRevisa tu conexión a internet o inténtalo de nuevo."));
+        QCOMPARE(
+            findByName<QQuickItem>(view, QStringLiteral("errorText"))->property("text").toString(),
+            QStringLiteral(
+                "No se pudo reproducir este canal.\nRevisa tu conexión a internet o inténtalo de nuevo."));
         QTRY_VERIFY(!isShown(view, QStringLiteral("liveControls")));
         QVERIFY(!isShown(view, QStringLiteral("connectingSpinner")));
 
@@ -250,7 +255,8 @@ private Q_SLOTS:
         VLCEngine &engine = *scripted.engine;
         LiveFullscreenPlayback playback(&engine);
         playback.setClient(client());
-        playback.setChannel(ChannelRow(QStringLiteral("7"), std::nullopt, QStringLiteral("Siete"), std::nullopt));
+        playback.setChannel(
+            ChannelRow(QStringLiteral("7"), std::nullopt, QStringLiteral("Siete"), std::nullopt));
 
         // Each attempt reads the watch when it starts sleeping: the first wakes long before the
         // retry does, whatever the machine's load.

@@ -25,7 +25,7 @@ class TestLoginView : public QObject
 {
     Q_OBJECT
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase()
     {
         ApiConnection::setIdleTimeout(400ms);
@@ -63,11 +63,16 @@ class TestLoginView : public QObject
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
         QTest::addColumn<bool>("enabled");
-        QTest::newRow("both empty") << "" << "" << false;
-        QTest::newRow("no password") << "demo" << "" << false;
-        QTest::newRow("no user") << "" << "demo1234" << false;
-        QTest::newRow("blanks-only user") << "   " << "demo1234" << true;
-        QTest::newRow("both filled") << "demo" << "demo1234" << true;
+        QTest::newRow("both empty") << ""
+                                    << "" << false;
+        QTest::newRow("no password") << "demo"
+                                     << "" << false;
+        QTest::newRow("no user") << ""
+                                 << "demo1234" << false;
+        QTest::newRow("blanks-only user") << "   "
+                                          << "demo1234" << true;
+        QTest::newRow("both filled") << "demo"
+                                     << "demo1234" << true;
     }
     void buttonEnabledRule()
     {
@@ -116,7 +121,8 @@ class TestLoginView : public QObject
         QVERIFY(label->isVisible());
         QVERIFY(!spinner->isVisible());
 
-        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {}, norvane::test::sceneCenter(button).toPoint());
+        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {},
+                          norvane::test::sceneCenter(button).toPoint());
         QVERIFY(m_model->isLoggingIn());
         QVERIFY(!button->isEnabled());
         QVERIFY(spinner->isVisible());
@@ -143,14 +149,16 @@ class TestLoginView : public QObject
         QCOMPARE(field->property("echoMode").toInt(), 2); // TextInput.Password
         QCOMPARE(symbolOf(eye), QStringLiteral("eye"));
 
-        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {}, norvane::test::sceneCenter(eye).toPoint());
+        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {},
+                          norvane::test::sceneCenter(eye).toPoint());
         QCOMPARE(field->property("echoMode").toInt(), 0); // TextInput.Normal
         QCOMPARE(field->property("text").toString(), QStringLiteral("s3cr"));
         QCOMPARE(symbolOf(eye), QStringLiteral("eye.slash"));
 
         field->forceActiveFocus();
         typeText("et");
-        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {}, norvane::test::sceneCenter(eye).toPoint());
+        QTest::mouseClick(&m_harness->window(), Qt::LeftButton, {},
+                          norvane::test::sceneCenter(eye).toPoint());
         QCOMPARE(field->property("echoMode").toInt(), 2); // TextInput.Password
         QCOMPARE(m_model->loginPassword(), QStringLiteral("s3cret"));
         QCOMPARE(symbolOf(eye), QStringLiteral("eye"));
@@ -212,11 +220,29 @@ class TestLoginView : public QObject
     void symbolNamesMapToGlyphs_data()
     {
         QTest::addColumn<QString>("name");
-        for (const char *name : {"chevron.left", "play.fill", "pause.fill", "star", "star.fill", "lock.fill", "eye",
-                                 "eye.slash", "tv", "film", "sparkles", "play.circle", "magnifyingglass", "gobackward.10",
-                                 "goforward.10", "forward.end.fill", "backward.end.fill",
-                                 "arrow.down.right.and.arrow.up.left", "person.crop.circle",
-                                 "rectangle.portrait.and.arrow.right", "key.slash", "info.circle", "hammer.fill",
+        for (const char *name : {"chevron.left",
+                                 "play.fill",
+                                 "pause.fill",
+                                 "star",
+                                 "star.fill",
+                                 "lock.fill",
+                                 "eye",
+                                 "eye.slash",
+                                 "tv",
+                                 "film",
+                                 "sparkles",
+                                 "play.circle",
+                                 "magnifyingglass",
+                                 "gobackward.10",
+                                 "goforward.10",
+                                 "forward.end.fill",
+                                 "backward.end.fill",
+                                 "arrow.down.right.and.arrow.up.left",
+                                 "person.crop.circle",
+                                 "rectangle.portrait.and.arrow.right",
+                                 "key.slash",
+                                 "info.circle",
+                                 "hammer.fill",
                                  "checkmark.circle.fill"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
@@ -232,7 +258,7 @@ class TestLoginView : public QObject
         QVERIFY(glyph.at(0).unicode() >= 0xe000); // a private-use glyph of the icon font
     }
 
-  private:
+private:
     void typeText(const char *text)
     {
         for (const char *c = text; *c; ++c)

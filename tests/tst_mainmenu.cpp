@@ -92,8 +92,8 @@ private Q_SLOTS:
         QmlHarness harness;
         QVERIFY(createShown(harness, menuQml));
         const QStringList names{"TV en vivo", "Películas", "Series", "Buscar", "Ajustes", "Salir"};
-        const QStringList images{"MenuCardLive", "MenuCardMovies", "MenuCardSeries", "MenuCardSearch",
-                                 "MenuCardSettings", "MenuCardExit"};
+        const QStringList images{"MenuCardLive",   "MenuCardMovies",   "MenuCardSeries",
+                                 "MenuCardSearch", "MenuCardSettings", "MenuCardExit"};
         for (int i = 0; i < 6; ++i) {
             QCOMPARE(accessibleName(card(harness, i)), names.at(i));
             QCOMPARE(card(harness, i)->property("imageName").toString(), images.at(i));
@@ -101,7 +101,8 @@ private Q_SLOTS:
             auto *face = card(harness, i)->findChild<QObject *>(QStringLiteral("cardFace"));
             QVERIFY(face && face->property("hasImage").toBool());
         }
-        QVERIFY(!accessibleName(findByName<QQuickItem>(harness.root(), QStringLiteral("logoButton"))).isEmpty());
+        QVERIFY(
+            !accessibleName(findByName<QQuickItem>(harness.root(), QStringLiteral("logoButton"))).isEmpty());
     }
 
     void hoverSoundsOncePerCardEntered()
@@ -201,8 +202,9 @@ private Q_SLOTS:
         clickItem(findByName<QQuickItem>(harness.root(), QStringLiteral("logoButton")));
         QVERIFY(menu->property("showVersion").toBool());
         QTRY_VERIFY(popover->property("opened").toBool());
-        QCOMPARE(findByName<QObject>(harness.root(), QStringLiteral("versionText"))->property("text").toString(),
-                 QStringLiteral("Norvane 1.0"));
+        QCOMPARE(
+            findByName<QObject>(harness.root(), QStringLiteral("versionText"))->property("text").toString(),
+            QStringLiteral("Norvane 1.0"));
         QTRY_VERIFY(!menu->property("showVersion").toBool());
         QTRY_VERIFY(!popover->property("visible").toBool());
     }
@@ -237,8 +239,9 @@ private Q_SLOTS:
         app->setOpenTab(AppModel::AppTab::Settings);
         QTRY_VERIFY(findByName<QObject>(harness.root(), QStringLiteral("settingsView")));
         QTRY_VERIFY(!findByName<QObject>(harness.root(), QStringLiteral("mainMenu")));
-        QCOMPARE(findByName<QObject>(harness.root(), QStringLiteral("sectionTitle"))->property("text").toString(),
-                 QStringLiteral("Ajustes"));
+        QCOMPARE(
+            findByName<QObject>(harness.root(), QStringLiteral("sectionTitle"))->property("text").toString(),
+            QStringLiteral("Ajustes"));
 
         clickItem(findByName<QQuickItem>(harness.root(), QStringLiteral("backButton")));
         QCOMPARE(app->openTab(), std::nullopt);
@@ -246,8 +249,9 @@ private Q_SLOTS:
 
         // Without a client a section shows only its frame.
         app->setOpenTab(AppModel::AppTab::Movies);
-        QTRY_COMPARE(findByName<QObject>(harness.root(), QStringLiteral("sectionTitle"))->property("text").toString(),
-                     QStringLiteral("Películas"));
+        QTRY_COMPARE(
+            findByName<QObject>(harness.root(), QStringLiteral("sectionTitle"))->property("text").toString(),
+            QStringLiteral("Películas"));
         QTRY_VERIFY(!findByName<QObject>(harness.root(), QStringLiteral("settingsView")));
     }
 

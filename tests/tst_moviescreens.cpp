@@ -25,13 +25,15 @@ VodInfo info(const QString &releasedate, const QString &duration, const QString 
     return VodInfo(fields);
 }
 
-VodStream movie(const QString &extension = QString(), const QString &icon = QStringLiteral("http://img/icon.jpg"))
+VodStream movie(const QString &extension = QString(),
+                const QString &icon = QStringLiteral("http://img/icon.jpg"))
 {
-    return VodStream(QStringLiteral("La película"), QStringLiteral("200002"), icon, QStringLiteral("40"), extension,
-                     QString());
+    return VodStream(QStringLiteral("La película"), QStringLiteral("200002"), icon, QStringLiteral("40"),
+                     extension, QString());
 }
 
-ProgressEntry entry(qint64 positionMs, qint64 durationMs, const QString &url = QStringLiteral("http://old/movie/u/p/200002.mkv"))
+ProgressEntry entry(qint64 positionMs, qint64 durationMs,
+                    const QString &url = QStringLiteral("http://old/movie/u/p/200002.mkv"))
 {
     return ProgressEntry(QStringLiteral("movie:200002"), QStringLiteral("movie"), QStringLiteral("200002"),
                          QStringLiteral("La película"), std::nullopt, positionMs, durationMs, 1000.0, url);
@@ -43,9 +45,12 @@ using OptionalEntry = std::optional<ProgressEntry>;
 bool waitForCategories(QObject *root)
 {
     auto *model = root->property("model").value<MoviesModel *>();
-    return model && QTest::qWaitFor([model] { return !model->isLoadingCategories() && !model->isLoadingMovies()
-                                                     && !model->categories().isEmpty(); },
-                                    30'000);
+    return model && QTest::qWaitFor(
+                        [model] {
+                            return !model->isLoadingCategories() && !model->isLoadingMovies() &&
+                                   !model->categories().isEmpty();
+                        },
+                        30'000);
 }
 
 const QByteArray moviesViewQml = R"(
@@ -100,8 +105,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("detailsExtension");
         QTest::addColumn<QString>("ownExtension");
         QTest::addColumn<QString>("extension");
-        QTest::newRow("details win") << "mkv" << "avi" << "mkv";
-        QTest::newRow("empty details fall back to the movie's") << "" << "avi" << "avi";
+        QTest::newRow("details win") << "mkv"
+                                     << "avi"
+                                     << "mkv";
+        QTest::newRow("empty details fall back to the movie's") << ""
+                                                                << "avi"
+                                                                << "avi";
         QTest::newRow("neither gives mp4") << QString() << QString() << "mp4";
     }
     void containerExtension()
@@ -109,7 +118,8 @@ private Q_SLOTS:
         QFETCH(QString, detailsExtension);
         QFETCH(QString, ownExtension);
         QFETCH(QString, extension);
-        const VodInfoResponse response(std::nullopt, MovieData({.streamId = "200002", .containerExtension = detailsExtension}));
+        const VodInfoResponse response(
+            std::nullopt, MovieData({.streamId = "200002", .containerExtension = detailsExtension}));
         QCOMPARE(MovieDetailModel::containerExtension(response, movie(ownExtension)), extension);
     }
 
@@ -140,9 +150,12 @@ private Q_SLOTS:
         QTest::newRow("no entry") << OptionalEntry() << false << fresh << qint64(0);
         QTest::newRow("unfinished resumes with the stored address")
             << OptionalEntry(entry(125'000, 600'000)) << false << kept << qint64(125'000);
-        QTest::newRow("unfinished from the start") << OptionalEntry(entry(125'000, 600'000)) << true << fresh << qint64(0);
-        QTest::newRow("watched resumes at 0") << OptionalEntry(entry(580'000, 600'000)) << false << kept << qint64(0);
-        QTest::newRow("watched from the start") << OptionalEntry(entry(580'000, 600'000)) << true << fresh << qint64(0);
+        QTest::newRow("unfinished from the start")
+            << OptionalEntry(entry(125'000, 600'000)) << true << fresh << qint64(0);
+        QTest::newRow("watched resumes at 0")
+            << OptionalEntry(entry(580'000, 600'000)) << false << kept << qint64(0);
+        QTest::newRow("watched from the start")
+            << OptionalEntry(entry(580'000, 600'000)) << true << fresh << qint64(0);
     }
     void playableItemRules()
     {
@@ -151,7 +164,8 @@ private Q_SLOTS:
         QFETCH(QString, url);
         QFETCH(qint64, startMs);
         const PlayableItem item = MovieDetailModel::playableItem(
-            movie(), info("", "", "", ""), QStringLiteral("http://h/movie/u/p/200002.mp4"), stored, fromStart);
+            movie(), info("", "", "", ""), QStringLiteral("http://h/movie/u/p/200002.mp4"), stored,
+            fromStart);
         QCOMPARE(item.url(), url);
         QCOMPARE(item.startTimeMs(), startMs);
         QCOMPARE(item.progressKey(), QStringLiteral("movie:200002"));
@@ -163,8 +177,8 @@ private Q_SLOTS:
     // The detail screen against the provider: both buttons for an unfinished movie.
     void detailScreenShowsResumeAndFromStart()
     {
-        ProgressStore::shared()->recordPosition("movie:200002", "movie", "200002", "La película", std::nullopt,
-                                                "http://stored/200002.mp4", 125'000, 600'000);
+        ProgressStore::shared()->recordPosition("movie:200002", "movie", "200002", "La película",
+                                                std::nullopt, "http://stored/200002.mp4", 125'000, 600'000);
         QObject *root = m_bed.open(R"(
 import QtQuick
 import Norvane
@@ -173,7 +187,8 @@ MovieDetailView {
     property var played: []
     onPlay: item => played = played.concat([item])
 }
-)", {{"movie", QVariant::fromValue(movie())}});
+)",
+                                   {{"movie", QVariant::fromValue(movie())}});
         QVERIFY(root);
         auto *detail = root->property("detail").value<MovieDetailModel *>();
         QTRY_VERIFY_WITH_TIMEOUT(!detail->playURL().isEmpty(), 5000);
@@ -191,8 +206,8 @@ MovieDetailView {
         QCOMPARE(played[1].value<PlayableItem>().startTimeMs(), 0);
 
         // Another movie on the open screen: its own details and address, never the last one's.
-        VodStream other(QStringLiteral("Otra"), QStringLiteral("200003"), QString(), QStringLiteral("40"), QString(),
-                        QString());
+        VodStream other(QStringLiteral("Otra"), QStringLiteral("200003"), QString(), QStringLiteral("40"),
+                        QString(), QString());
         root->setProperty("movie", QVariant::fromValue(other));
         QVERIFY(detail->playURL().isEmpty() || detail->playURL().contains("/200003."));
         QTRY_VERIFY_WITH_TIMEOUT(detail->playURL().contains("/200003."), 5000);
@@ -271,7 +286,8 @@ MovieDetailView {
         // The controls stay up however slowly this machine plays, so the close button is there.
         playerView->setProperty("hideDelayMs", 600'000);
         VLCEngine *engine = VLCEngine::shared();
-        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == VLCEngine::Status::Playing && engine->currentTimeMs() > 1500, 30'000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            engine->status() == VLCEngine::Status::Playing && engine->currentTimeMs() > 1500, 30'000);
         QTRY_VERIFY_WITH_TIMEOUT(ProgressStore::shared()->find(key).has_value(), 10'000);
         QQuickItem *close = m_bed.item("closeButton");
         QVERIFY(close->isVisible());
@@ -284,8 +300,8 @@ MovieDetailView {
         QVERIFY(saved->isUnfinished());
         QVERIFY(saved->positionMs() >= 1500);
         QCOMPARE(saved->name(), title);
-        QVERIFY(saved->url().endsWith("/movie/" + m_bed.provider().username() + "/" + m_bed.provider().password() + "/"
-                                      + picked.streamId() + ".mp4"));
+        QVERIFY(saved->url().endsWith("/movie/" + m_bed.provider().username() + "/" +
+                                      m_bed.provider().password() + "/" + picked.streamId() + ".mp4"));
         // Back on the detail screen the button offers to continue; back on the grid the movie is
         // listed under "Continuar viendo" with its bar.
         QTRY_VERIFY(accessibleName(m_bed.item("resumeButton")).startsWith("Continuar · "));

@@ -19,9 +19,10 @@ const QString recent = QStringLiteral("__recent__");
 // One movie per `added` value (raw JSON, or left out when empty), ids 1, 2, ... in that order.
 QByteArray catalogBody(const QList<QByteArray> &addedValues)
 {
-    return norvane::test::numberedCatalog(R"({"name":"Película %1","stream_id":%1,"stream_icon":"http://img/p.jpg",)"
-                                          R"("category_id":"40","container_extension":"mp4")",
-                                          "added", addedValues);
+    return norvane::test::numberedCatalog(
+        R"({"name":"Película %1","stream_id":%1,"stream_icon":"http://img/p.jpg",)"
+        R"("category_id":"40","container_extension":"mp4")",
+        "added", addedValues);
 }
 
 // `count` movies added at 1000, 1001, ... so the newest is the last one.
@@ -55,7 +56,7 @@ class TestMoviesModel : public QObject, norvane::test::SectionModelFixture<Movie
     Q_OBJECT
 
 public:
-    TestMoviesModel() : SectionModelFixture(vodAll, streamsAction) { }
+    TestMoviesModel() : SectionModelFixture(vodAll, streamsAction) {}
 
 private Q_SLOTS:
     void initTestCase() { makeHome(); }
@@ -94,7 +95,8 @@ private Q_SLOTS:
         // The body is kept owner-only with its size, for the next visit.
         QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(body.size()));
         QCOMPARE(readFile(SectionTestHome::catalogPath(vodAll)), body);
-        QCOMPARE(QFile::permissions(SectionTestHome::catalogPath(vodAll)) & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+        QCOMPARE(QFile::permissions(SectionTestHome::catalogPath(vodAll)) &
+                     (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
                  QFile::Permissions());
     }
 
@@ -112,7 +114,8 @@ private Q_SLOTS:
         ProviderFault html{.htmlBody = true};
         m_provider->setFault(QStringLiteral("get_vod_categories"), html);
         openSection();
-        QCOMPARE(model.categoriesError(), QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo."));
+        QCOMPARE(model.categoriesError(),
+                 QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo."));
         QCOMPARE(model.categories(), categories);
 
         // The retry that works selects nothing new.
@@ -193,7 +196,8 @@ private Q_SLOTS:
 
         model.selectCategory(QStringLiteral("42"));
         QTRY_VERIFY(!model.isLoadingMovies());
-        QCOMPARE(model.moviesError(), QStringLiteral("El servidor respondió con un error (500).\nInténtalo más tarde."));
+        QCOMPARE(model.moviesError(),
+                 QStringLiteral("El servidor respondió con un error (500).\nInténtalo más tarde."));
         QVERIFY(model.movies().isEmpty());
 
         // A cached category shows its list, not the old error.
@@ -467,7 +471,8 @@ private Q_SLOTS:
                 list << row.id() + (row.isLocked() ? QStringLiteral("*") : QString());
             return list;
         };
-        QCOMPARE(ids().mid(0, 2), (QStringList{QStringLiteral("__recent__"), model.categories().first().categoryId()}));
+        QCOMPARE(ids().mid(0, 2),
+                 (QStringList{QStringLiteral("__recent__"), model.categories().first().categoryId()}));
         QCOMPARE(model.categoryRows().first().label(), QStringLiteral("Recién agregadas"));
         QVERIFY(ids().contains(QStringLiteral("59*")));
 
@@ -476,14 +481,17 @@ private Q_SLOTS:
         QCOMPARE(rows.size(), 1);
         QVERIFY(ids().contains(QStringLiteral("59")));
 
-        m_progress->recordPosition(QStringLiteral("movie:7"), QStringLiteral("movie"), QStringLiteral("7"), QStringLiteral("Siete"),
-                                   std::nullopt, QStringLiteral("http://h/7.mp4"), 60'000, 600'000);
+        m_progress->recordPosition(QStringLiteral("movie:7"), QStringLiteral("movie"), QStringLiteral("7"),
+                                   QStringLiteral("Siete"), std::nullopt, QStringLiteral("http://h/7.mp4"),
+                                   60'000, 600'000);
         QCOMPARE(rows.size(), 2);
-        QCOMPARE(ids().mid(0, 2), (QStringList{QStringLiteral("__recent__"), QStringLiteral("__continue__")}));
+        QCOMPARE(ids().mid(0, 2),
+                 (QStringList{QStringLiteral("__recent__"), QStringLiteral("__continue__")}));
         QCOMPARE(model.continueEntries().size(), 1);
         // A series entry is not this section's.
-        m_progress->recordPosition(QStringLiteral("series:1:ep:2"), QStringLiteral("series"), QStringLiteral("1"), QStringLiteral("S"),
-                                   std::nullopt, QStringLiteral("http://h/2.mp4"), 60'000, 600'000);
+        m_progress->recordPosition(QStringLiteral("series:1:ep:2"), QStringLiteral("series"),
+                                   QStringLiteral("1"), QStringLiteral("S"), std::nullopt,
+                                   QStringLiteral("http://h/2.mp4"), 60'000, 600'000);
         QCOMPARE(rows.size(), 2);
         QCOMPARE(model.continueEntries().size(), 1);
     }

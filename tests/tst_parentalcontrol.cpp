@@ -36,7 +36,8 @@ private Q_SLOTS:
         QTest::newRow("inside a word") << "PORNÔ" << true;
         QTest::newRow("accented capitals lower-cased") << "CINE ADULTO ÉXITOS" << true;
         QTest::newRow("ordinary") << "Películas de acción" << false;
-        QTest::newRow("look-alike letters are other letters") << QString::fromUtf8("ХХХ") << false; // Cyrillic
+        QTest::newRow("look-alike letters are other letters")
+            << QString::fromUtf8("ХХХ") << false; // Cyrillic
         QTest::newRow("empty") << "" << false;
     }
     void blockedNames()
@@ -70,11 +71,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("entered");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("stored value") << "1234" << "1234" << true;
-        QTest::newRow("fallback no longer works") << "1234" << "8057" << false;
-        QTest::newRow("trailing blank") << "1234" << "1234 " << false;
-        QTest::newRow("stored with a blank, matched exactly") << " 42" << " 42" << true;
-        QTest::newRow("stored with a blank, trimmed entry") << " 42" << "42" << false;
+        QTest::newRow("stored value") << "1234"
+                                      << "1234" << true;
+        QTest::newRow("fallback no longer works") << "1234"
+                                                  << "8057" << false;
+        QTest::newRow("trailing blank") << "1234"
+                                        << "1234 " << false;
+        QTest::newRow("stored with a blank, matched exactly") << " 42"
+                                                              << " 42" << true;
+        QTest::newRow("stored with a blank, trimmed entry") << " 42"
+                                                            << "42" << false;
     }
     void storedPinReplacesTheFallback()
     {

@@ -52,7 +52,7 @@ Item {
 class TestPlaybackKeys : public QObject
 {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void keyMap_data()
     {
         QTest::addColumn<int>("key");

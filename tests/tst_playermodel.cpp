@@ -1,8 +1,8 @@
 #include "MediaRoutes.h"
 #include "NorvaneError.h"
-#include "QmlHarness.h"
 #include "PlayerModel.h"
 #include "ProgressStore.h"
+#include "QmlHarness.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "ScriptedPlayback.h"
@@ -19,16 +19,18 @@ namespace {
 
 PlayableItem movie(const QString &id, qint64 startMs = 0)
 {
-    return PlayableItem(QStringLiteral("Película ") + id, std::nullopt, QStringLiteral("http://127.0.0.1:1/movie/u/p/") + id + ".mp4",
-                        QStringLiteral("movie:") + id, QStringLiteral("movie"), id, QStringLiteral("http://img/") + id,
-                        startMs);
+    return PlayableItem(QStringLiteral("Película ") + id, std::nullopt,
+                        QStringLiteral("http://127.0.0.1:1/movie/u/p/") + id + ".mp4",
+                        QStringLiteral("movie:") + id, QStringLiteral("movie"), id,
+                        QStringLiteral("http://img/") + id, startMs);
 }
 
 PlayableItem episode(const QString &id, const std::optional<QString> &subtitle, qint64 startMs = 0)
 {
-    return PlayableItem(QStringLiteral("Serie"), subtitle, QStringLiteral("http://127.0.0.1:1/series/u/p/") + id + ".mp4",
-                        QStringLiteral("series:77:ep:") + id, QStringLiteral("series"), QStringLiteral("77"), std::nullopt,
-                        startMs);
+    return PlayableItem(QStringLiteral("Serie"), subtitle,
+                        QStringLiteral("http://127.0.0.1:1/series/u/p/") + id + ".mp4",
+                        QStringLiteral("series:77:ep:") + id, QStringLiteral("series"), QStringLiteral("77"),
+                        std::nullopt, startMs);
 }
 
 // The shared fixture with the countdown stepping fast, and the stored entry of a key.
@@ -50,10 +52,7 @@ class TestPlayerModel : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase()
-    {
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
-    }
+    void initTestCase() { qputenv("NORVANE_VLC_OPTS", "--aout=adummy"); }
 
     void playCurrentStartsAtWholeSeconds_data()
     {
@@ -122,17 +121,21 @@ private Q_SLOTS:
         QTest::addColumn<int>("endState");
         const int ended = MediaPlayerBackend::Ended;
         QTest::newRow("10 min, 61 s left: broke off") << qint64(600'000) << qint64(539'000) << false << ended;
-        QTest::newRow("10 min, 45 s left: last minute") << qint64(600'000) << qint64(555'000) << true << ended;
-        QTest::newRow("10 min, exactly 60 s left: broke off") << qint64(600'000) << qint64(540'000) << false << ended;
+        QTest::newRow("10 min, 45 s left: last minute")
+            << qint64(600'000) << qint64(555'000) << true << ended;
+        QTest::newRow("10 min, exactly 60 s left: broke off")
+            << qint64(600'000) << qint64(540'000) << false << ended;
         QTest::newRow("10 min, 59.999 s left") << qint64(600'000) << qint64(540'001) << true << ended;
-        QTest::newRow("40 min, 3 min left: broke off") << qint64(2'400'000) << qint64(2'220'000) << false << ended;
-        QTest::newRow("40 min, 100 s left: beyond 95 %") << qint64(2'400'000) << qint64(2'300'000) << true << ended;
+        QTest::newRow("40 min, 3 min left: broke off")
+            << qint64(2'400'000) << qint64(2'220'000) << false << ended;
+        QTest::newRow("40 min, 100 s left: beyond 95 %")
+            << qint64(2'400'000) << qint64(2'300'000) << true << ended;
         QTest::newRow("length never known") << qint64(0) << qint64(5'000) << false << ended;
         // An engine error is a broken stream wherever it happens, even in the last minute.
-        QTest::newRow("engine error midway") << qint64(600'000) << qint64(300'000) << false
-                                             << int(MediaPlayerBackend::Error);
-        QTest::newRow("engine error near the end") << qint64(600'000) << qint64(590'000) << false
-                                                   << int(MediaPlayerBackend::Error);
+        QTest::newRow("engine error midway")
+            << qint64(600'000) << qint64(300'000) << false << int(MediaPlayerBackend::Error);
+        QTest::newRow("engine error near the end")
+            << qint64(600'000) << qint64(590'000) << false << int(MediaPlayerBackend::Error);
     }
     void endOfAnItem()
     {
@@ -180,7 +183,8 @@ private Q_SLOTS:
 
     void countdownStartsTheNextItem()
     {
-        Fixture f({episode("1", QStringLiteral("T1 E1")), episode("2", std::nullopt, 42'000), episode("3", {})});
+        Fixture f(
+            {episode("1", QStringLiteral("T1 E1")), episode("2", std::nullopt, 42'000), episode("3", {})});
         QCOMPARE(f.model->nextSubtitle(), QStringLiteral("Serie")); // the next has no subtitle: its title
         f.model->playCurrent(0);
         f.playerAt(555'000, 600'000);
@@ -368,7 +372,8 @@ private Q_SLOTS:
             "    Component.onCompleted: made = factory.createObject(this, { index: 1, queue: [\n"
             "        { title: 'Serie', subtitle: 'T1 E1', url: 'http://127.0.0.1:1/series/u/p/1.mp4',\n"
             "          progressKey: 'series:7:ep:1', contentType: 'series', contentId: '7' },\n"
-            "        { title: 'Serie', url: 'http://127.0.0.1:1/series/u/p/2.mp4', progressKey: 'series:7:ep:2',\n"
+            "        { title: 'Serie', url: 'http://127.0.0.1:1/series/u/p/2.mp4', progressKey: "
+            "'series:7:ep:2',\n"
             "          contentType: 'series', contentId: '7', startTimeMs: 5000 }\n"
             "    ] })\n"
             "}\n");
@@ -397,8 +402,8 @@ private Q_SLOTS:
         const qint64 startMs = (SampleMedia::episodeSeconds - 2) * 1000;
         PlayableItem item(QStringLiteral("Serie"), QStringLiteral("T1 E1"),
                           norvane::test::mediaUrl(provider, QStringLiteral("episode.mp4")),
-                          QStringLiteral("series:1:ep:1"), QStringLiteral("series"), QStringLiteral("1"), std::nullopt,
-                          startMs);
+                          QStringLiteral("series:1:ep:1"), QStringLiteral("series"), QStringLiteral("1"),
+                          std::nullopt, startMs);
         PlayerModel model(VLCEngine::shared(), &store);
         model.setQueue({item});
         QSignalSpy closed(&model, &PlayerModel::closeRequested);

@@ -30,8 +30,9 @@ PlayableItem episode(int number, qint64 startMs = 0)
 
 PlayableItem movie()
 {
-    return PlayableItem(QStringLiteral("Película"), std::nullopt, QStringLiteral("http://127.0.0.1:1/movie/u/p/7.mp4"),
-                        QStringLiteral("movie:7"), QStringLiteral("movie"), QStringLiteral("7"), std::nullopt, 0);
+    return PlayableItem(QStringLiteral("Película"), std::nullopt,
+                        QStringLiteral("http://127.0.0.1:1/movie/u/p/7.mp4"), QStringLiteral("movie:7"),
+                        QStringLiteral("movie"), QStringLiteral("7"), std::nullopt, 0);
 }
 
 const QByteArray playerQml = R"(
@@ -55,16 +56,19 @@ struct Fixture : ScriptedPlayback
         : ScriptedPlayback(queue, 50)
     {
         model->setIndex(index);
-        view = qobject_cast<QQuickItem *>(createShown(
-            harness, playerQml,
-            {{QStringLiteral("model"), QVariant::fromValue(model.get())},
-             {QStringLiteral("engine"), QVariant::fromValue(engine.get())},
-             {QStringLiteral("hideDelayMs"), hideDelayMs},
-             {QStringLiteral("skipHintMs"), skipHintMs}}));
+        view = qobject_cast<QQuickItem *>(
+            createShown(harness, playerQml,
+                        {{QStringLiteral("model"), QVariant::fromValue(model.get())},
+                         {QStringLiteral("engine"), QVariant::fromValue(engine.get())},
+                         {QStringLiteral("hideDelayMs"), hideDelayMs},
+                         {QStringLiteral("skipHintMs"), skipHintMs}}));
         autoHide = findByName(view, QStringLiteral("autoHide"));
     }
 
-    QQuickItem *item(const char *name) const { return findByName<QQuickItem>(view, QString::fromLatin1(name)); }
+    QQuickItem *item(const char *name) const
+    {
+        return findByName<QQuickItem>(view, QString::fromLatin1(name));
+    }
     bool controlsShown() const { return view->property("controlsShown").toBool(); }
     bool hidePending() const { return autoHide->property("hidePending").toBool(); }
     // Forgets the pending hide, as if it had not been scheduled yet.
@@ -85,17 +89,19 @@ QQuickItem *openedMenuEntry(Fixture &f, const char *button, const QString &entry
                                            ? QStringLiteral("audioMenu")
                                            : QStringLiteral("subtitleMenu"));
     QQuickItem *found = nullptr;
-    const bool open = QTest::qWaitFor([&] {
-        if (!menu || !menu->property("opened").toBool())
-            return false;
-        for (int i = 0; i < menu->property("count").toInt() && !found; ++i) {
-            QQuickItem *item = nullptr;
-            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, item), Q_ARG(int, i));
-            if (item && item->objectName() == entry && item->isVisible() && item->width() > 0)
-                found = item;
-        }
-        return found != nullptr;
-    }, 5000);
+    const bool open = QTest::qWaitFor(
+        [&] {
+            if (!menu || !menu->property("opened").toBool())
+                return false;
+            for (int i = 0; i < menu->property("count").toInt() && !found; ++i) {
+                QQuickItem *item = nullptr;
+                QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem *, item), Q_ARG(int, i));
+                if (item && item->objectName() == entry && item->isVisible() && item->width() > 0)
+                    found = item;
+            }
+            return found != nullptr;
+        },
+        5000);
     if (!open)
         qWarning() << "menu entries:" << (menu ? menu->property("count") : QVariant()) << "of" << button;
     return found;
@@ -180,7 +186,8 @@ private Q_SLOTS:
         f.cancelHide();
         QVERIFY(!f.hidePending());
         // The menu is laid out: the entry sits inside its list.
-        QTRY_VERIFY_WITH_TIMEOUT(target->parentItem() && target->parentItem()->height() >= target->height(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(target->parentItem() && target->parentItem()->height() >= target->height(),
+                                 5000);
         clickItem(target);
         QVERIFY2(f.hidePending(), control.constData());
         if (menuEntry == QLatin1String("audioTrack_2"))
@@ -242,6 +249,39 @@ private Q_SLOTS:
         QCOMPARE(f.item("nextButton")->isVisible(), shown);
     }
 
+    // The keyboard drives the player as its buttons do: Space pauses, the arrows skip with the
+    // hint and set the volume, M mutes, Escape leaves; a key brings the hidden controls back.
+    void keysDriveThePlayer()
+    {
+        Fixture f({movie()}, 0, neverHideMs, 2000);
+        f.playerAt(30'000, 600'000);
+        f.engine->setVolume(50);
+        f.engine->setMuted(false);
+        QQuickWindow *window = f.view->window();
+        QVERIFY(f.view->hasActiveFocus());
+        QMetaObject::invokeMethod(f.autoHide, "toggleControls");
+        QVERIFY(!f.controlsShown());
+
+        QTest::keyClick(window, Qt::Key_Right);
+        QVERIFY(f.controlsShown());
+        QCOMPARE(f.player->lastSeekMs, 40'000);
+        QCOMPARE(f.view->property("skipHint").toMap().value("side").toInt(), 1);
+        QTest::keyClick(window, Qt::Key_Up);
+        QCOMPARE(f.engine->volume(), 55);
+        QTest::keyClick(window, Qt::Key_M);
+        QVERIFY(f.engine->muted());
+        f.player->calls.clear();
+        QTest::keyClick(window, Qt::Key_Space);
+        QVERIFY(f.player->calls.contains(QStringLiteral("pause")));
+
+        QSignalSpy closed(f.model.get(), &PlayerModel::closeRequested);
+        QTest::keyClick(window, Qt::Key_Escape);
+        QCOMPARE(closed.count(), 1);
+        // The level is remembered across runs: leave it as the other tests expect it.
+        f.engine->setMuted(false);
+        f.engine->setVolume(100);
+    }
+
     void doubleClicksSkipAndShowTheHint()
     {
         Fixture f({movie()}, 0, neverHideMs, 2000);
@@ -272,7 +312,8 @@ private Q_SLOTS:
         QVERIFY(f.item("audioButton")->isEnabled());
         clickItem(f.item("subtitleButton"));
         QQuickItem *off = nullptr;
-        QTRY_VERIFY((off = findByName<QQuickItem>(f.harness.window().contentItem(), QStringLiteral("subtitleOff"))));
+        QTRY_VERIFY(
+            (off = findByName<QQuickItem>(f.harness.window().contentItem(), QStringLiteral("subtitleOff"))));
         QCOMPARE(accessibleName(off), QStringLiteral("Desactivar"));
     }
 
@@ -314,9 +355,10 @@ private Q_SLOTS:
         QQuickItem *bar = f.item("seekBar");
         QQuickWindow *window = bar->window();
         const auto at = [bar](double fraction) {
-            return bar->mapToScene(QPointF(bar->property("leftPadding").toReal()
-                                               + fraction * bar->property("availableWidth").toReal(),
-                                           bar->height() / 2))
+            return bar
+                ->mapToScene(QPointF(bar->property("leftPadding").toReal() +
+                                         fraction * bar->property("availableWidth").toReal(),
+                                     bar->height() / 2))
                 .toPoint();
         };
         QVERIFY(bar->height() >= 14); // a bar that can be grabbed
@@ -343,7 +385,8 @@ private Q_SLOTS:
         QTRY_VERIFY(f.model->showUpNext());
         QVERIFY(f.view->property("showControls").toBool());
         QVERIFY(!f.controlsShown());
-        QCOMPARE(f.item("nextSubtitleText")->property("text").toString(), QStringLiteral("T1 · E2 · Capítulo"));
+        QCOMPARE(f.item("nextSubtitleText")->property("text").toString(),
+                 QStringLiteral("T1 · E2 · Capítulo"));
         QTRY_COMPARE(f.item("countdownText")->property("text").toString(),
                      PlayerText::countdownText(f.model->upNextCountdown()));
         clickItem(f.item("upNextExitButton"));
@@ -375,9 +418,9 @@ private Q_SLOTS:
     void everyControlHasAName()
     {
         Fixture f({episode(1), episode(2)});
-        for (const char *name : {"closeButton", "skipBackButton", "playPauseButton", "skipForwardButton",
-                                 "nextButton", "fillButton", "audioButton", "subtitleButton", "seekBar",
-                                 "zoneLeft", "zoneRight"})
+        for (const char *name :
+             {"closeButton", "skipBackButton", "playPauseButton", "skipForwardButton", "nextButton",
+              "fillButton", "audioButton", "subtitleButton", "seekBar", "zoneLeft", "zoneRight"})
             QVERIFY2(!accessibleName(f.item(name)).isEmpty(), name);
         QCOMPARE(unnamedControls(f.view), QStringList());
     }

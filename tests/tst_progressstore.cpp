@@ -14,7 +14,8 @@ using norvane::test::writeFile;
 
 namespace {
 
-QJsonObject record(const QString &key, const QString &type, qint64 position, qint64 duration, double updatedAt)
+QJsonObject record(const QString &key, const QString &type, qint64 position, qint64 duration,
+                   double updatedAt)
 {
     return QJsonObject{{"key", key},
                        {"contentType", type},
@@ -91,11 +92,10 @@ private Q_SLOTS:
 
     void listsUnfinishedOfOneTypeMostRecentFirst()
     {
-        const QJsonArray array{record("movie:1", "movie", 10, 100, 1000.5),
-                               record("movie:2", "movie", 20, 100, 3000.25),
-                               record("movie:3", "movie", 95, 100, 9000), // watched
-                               record("series:5:ep:9", "series", 10, 100, 5000),
-                               record("movie:4", "movie", 5000, 0, 2000)};
+        const QJsonArray array{
+            record("movie:1", "movie", 10, 100, 1000.5), record("movie:2", "movie", 20, 100, 3000.25),
+            record("movie:3", "movie", 95, 100, 9000), // watched
+            record("series:5:ep:9", "series", 10, 100, 5000), record("movie:4", "movie", 5000, 0, 2000)};
         writeFile(path(), QJsonDocument(array).toJson());
         ProgressStore store(path());
         QCOMPARE(store.entries().size(), 5);
@@ -138,7 +138,8 @@ private Q_SLOTS:
     void filesAreOwnerOnly()
     {
         ProgressStore store(path());
-        QCOMPARE(QFile::permissions(QFileInfo(path()).absolutePath()) & 0x0777, QFileDevice::Permissions(0x0700));
+        QCOMPARE(QFile::permissions(QFileInfo(path()).absolutePath()) & 0x0777,
+                 QFileDevice::Permissions(0x0700));
         store.recordPosition("movie:1", "movie", "1", "X", std::nullopt, "u", 1, 2);
         QCOMPARE(QFile::permissions(path()) & 0x0777, QFileDevice::Permissions(0x0600));
     }
@@ -250,7 +251,8 @@ private Q_SLOTS:
 
     void reachableFromQml()
     {
-        QCOMPARE(QFileInfo(ProgressStore::shared()->fileURL().toLocalFile()).fileName(), QString("progress.json"));
+        QCOMPARE(QFileInfo(ProgressStore::shared()->fileURL().toLocalFile()).fileName(),
+                 QString("progress.json"));
         QVERIFY(ProgressStore::defaultFilePath().endsWith("/Norvane/progress.json"));
         ProgressStore *shared = ProgressStore::shared();
         shared->recordPosition("movie:qml-probe", "movie", "qml-probe", "X", std::nullopt, "u", 96, 100);

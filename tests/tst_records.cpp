@@ -13,7 +13,7 @@ class TestRecords : public QObject
     // One text of the decoded answer of `kind`, or "failed".
     static QString textOf(const QString &kind, QByteArray body);
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void flexibleString_data();
     void flexibleString()
     {

@@ -15,9 +15,10 @@ namespace {
 QJsonObject probe(const QString &file)
 {
     QProcess ffprobe;
-    ffprobe.start(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-of"),
-                                              QStringLiteral("json"), QStringLiteral("-show_streams"),
-                                              QStringLiteral("-show_format"), file});
+    ffprobe.start(QStringLiteral("ffprobe"),
+                  {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-of"),
+                   QStringLiteral("json"), QStringLiteral("-show_streams"), QStringLiteral("-show_format"),
+                   file});
     if (!ffprobe.waitForFinished(30000))
         return {};
     return QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
@@ -29,7 +30,8 @@ QStringList streamSummary(const QJsonObject &probed)
     for (const QJsonValue &stream : probed.value(QLatin1String("streams")).toArray()) {
         const QJsonObject s = stream.toObject();
         QString line = s.value(QLatin1String("codec_type")).toString();
-        const QString language = s.value(QLatin1String("tags")).toObject().value(QLatin1String("language")).toString();
+        const QString language =
+            s.value(QLatin1String("tags")).toObject().value(QLatin1String("language")).toString();
         if (!language.isEmpty() && language != QLatin1String("und"))
             line += ':' + language;
         summary.append(line);
@@ -58,14 +60,19 @@ private Q_SLOTS:
         QTest::addColumn<SampleMedia::Kind>("kind");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("live ts") << SampleMedia::Kind::LiveTs << QStringList{"video", "audio"} << QSize(640, 360);
+        QTest::newRow("live ts") << SampleMedia::Kind::LiveTs << QStringList{"video", "audio"}
+                                 << QSize(640, 360);
         QTest::newRow("movie with tracks")
-            << SampleMedia::Kind::MovieWithTracks << QStringList{"video", "audio:spa", "audio:eng", "subtitle:spa"}
-            << QSize(640, 360);
-        QTest::newRow("plain movie") << SampleMedia::Kind::MoviePlain << QStringList{"video", "audio"} << QSize(640, 360);
-        QTest::newRow("episode") << SampleMedia::Kind::Episode << QStringList{"video", "audio"} << QSize(640, 360);
-        QTest::newRow("720p") << SampleMedia::Kind::Clip720p << QStringList{"video", "audio"} << QSize(1280, 720);
-        QTest::newRow("1080p") << SampleMedia::Kind::Clip1080p << QStringList{"video", "audio"} << QSize(1920, 1080);
+            << SampleMedia::Kind::MovieWithTracks
+            << QStringList{"video", "audio:spa", "audio:eng", "subtitle:spa"} << QSize(640, 360);
+        QTest::newRow("plain movie") << SampleMedia::Kind::MoviePlain << QStringList{"video", "audio"}
+                                     << QSize(640, 360);
+        QTest::newRow("episode") << SampleMedia::Kind::Episode << QStringList{"video", "audio"}
+                                 << QSize(640, 360);
+        QTest::newRow("720p") << SampleMedia::Kind::Clip720p << QStringList{"video", "audio"}
+                              << QSize(1280, 720);
+        QTest::newRow("1080p") << SampleMedia::Kind::Clip1080p << QStringList{"video", "audio"}
+                               << QSize(1920, 1080);
     }
     void streams()
     {
@@ -75,7 +82,9 @@ private Q_SLOTS:
         const QJsonObject probed = probe(SampleMedia::path(kind));
         QCOMPARE(streamSummary(probed), expected);
         const QJsonObject video = probed.value(QLatin1String("streams")).toArray().first().toObject();
-        QCOMPARE(QSize(video.value(QLatin1String("width")).toInt(), video.value(QLatin1String("height")).toInt()), size);
+        QCOMPARE(
+            QSize(video.value(QLatin1String("width")).toInt(), video.value(QLatin1String("height")).toInt()),
+            size);
     }
 
     void truncatedEpisodeEndsEarly()
@@ -86,8 +95,11 @@ private Q_SLOTS:
         // It still opens and announces the full length: the break shows only while playing.
         const QJsonObject probed = probe(cut);
         QCOMPARE(streamSummary(probed), QStringList({"video", "audio"}));
-        const double announced = probed.value(QLatin1String("format")).toObject().value(QLatin1String("duration"))
-                                     .toString().toDouble();
+        const double announced = probed.value(QLatin1String("format"))
+                                     .toObject()
+                                     .value(QLatin1String("duration"))
+                                     .toString()
+                                     .toDouble();
         QVERIFY(announced >= SampleMedia::episodeSeconds - 1);
     }
 };

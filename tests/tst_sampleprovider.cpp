@@ -70,7 +70,7 @@ class TestSampleProvider : public QObject
         return out;
     }
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void init()
     {
         m_provider = new SampleProvider(this);

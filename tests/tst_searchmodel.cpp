@@ -17,7 +17,8 @@ QByteArray moviesNamed(const QStringList &names)
 {
     QJsonArray list;
     for (qsizetype i = 0; i < names.size(); ++i)
-        list.append(QJsonObject{{"name", names.at(i)}, {"stream_id", int(i + 1)}, {"container_extension", "mp4"}});
+        list.append(
+            QJsonObject{{"name", names.at(i)}, {"stream_id", int(i + 1)}, {"container_extension", "mp4"}});
     return QJsonDocument(list).toJson(QJsonDocument::Compact);
 }
 
@@ -116,8 +117,8 @@ private Q_SLOTS:
         QFETCH(QString, query);
         QFETCH(QStringList, found);
         m_provider.setAnswer(QStringLiteral("get_vod_streams"),
-                             moviesNamed({"PELÍCULA uno", "Nino", "pelicula dos", "El Ñandú", "Ábaco", "Película tres",
-                                          "Niño", "otra cosa"}));
+                             moviesNamed({"PELÍCULA uno", "Nino", "pelicula dos", "El Ñandú", "Ábaco",
+                                          "Película tres", "Niño", "otra cosa"}));
         load(SearchModel::Movies);
         QCOMPARE(movieNamesFor(query), found);
         // Other kinds have nothing fetched, so nothing to find.
@@ -239,21 +240,24 @@ private Q_SLOTS:
         QCOMPARE(m_provider.requests(QStringLiteral("get_live_streams")).size(), 1);
         QCOMPARE(m_provider.requests(QStringLiteral("get_vod_streams")).size(), 1);
         // The whole list: no category is asked for.
-        QVERIFY(!m_provider.requests(QStringLiteral("get_vod_streams")).first().query.contains("category_id"));
+        QVERIFY(
+            !m_provider.requests(QStringLiteral("get_vod_streams")).first().query.contains("category_id"));
         QCOMPARE(m_model->channels()->size(), m_provider.catalog().counts().channels);
         QCOMPARE(m_model->movies()->size(), m_provider.catalog().counts().movies);
     }
 
     void channelsAreFoundAsRowsWhateverTheirCategory()
     {
-        m_provider.setAnswer(QStringLiteral("get_live_streams"),
-                             R"([{"name":"XXX Noche","stream_id":7,"num":3,"stream_icon":"icon/7.png","category_id":"11"},
+        m_provider.setAnswer(
+            QStringLiteral("get_live_streams"),
+            R"([{"name":"XXX Noche","stream_id":7,"num":3,"stream_icon":"icon/7.png","category_id":"11"},
                                  {"name":"Noticias","stream_id":8},
                                  {"name":"xxx dos","stream_id":"9","category_id":"11"}])");
         load(SearchModel::Live);
         m_model->setQuery(QStringLiteral("xxx"));
-        const QList<ChannelRow> expected{ChannelRow("7", QStringLiteral("3"), "XXX Noche", QStringLiteral("icon/7.png")),
-                                         ChannelRow("9", std::nullopt, "xxx dos", std::nullopt)};
+        const QList<ChannelRow> expected{
+            ChannelRow("7", QStringLiteral("3"), "XXX Noche", QStringLiteral("icon/7.png")),
+            ChannelRow("9", std::nullopt, "xxx dos", std::nullopt)};
         QCOMPARE(m_model->channelResults(), expected);
     }
 
@@ -261,8 +265,9 @@ private Q_SLOTS:
     void indexEqualsPlainFolding_data()
     {
         QTest::addColumn<QString>("query");
-        for (const char *query : {"ss", "ß", "stra", "is", "i\u0307", "İ", "ang", "å", "fi", "ﬁ", "σ", "ς", "ΣΊΣ",
-                                  "😀", "\U0001F600 x", "ǆ", "Ǆ", "b", "mega", "ⅻ", "x\u0301", "–", "co"})
+        for (const char *query :
+             {"ss",  "ß", "stra",         "is", "i\u0307", "İ", "ang",  "å", "fi",      "ﬁ", "σ", "ς",
+              "ΣΊΣ", "😀", "\U0001F600 x", "ǆ",  "Ǆ",       "b", "mega", "ⅻ", "x\u0301", "–", "co"})
             QTest::newRow(query) << QString::fromUtf8(query);
         QTest::newRow("with a NUL") << QStringLiteral("a") + QChar(0);
         QTest::newRow("lone high surrogate") << QString(QChar(0xD83D));
@@ -272,10 +277,27 @@ private Q_SLOTS:
     {
         QFETCH(QString, query);
         const QList<NamedRecord> records{
-            {"Straße"}, {"STRASSE"}, {"İstanbul"}, {"Istanbul"}, {QStringLiteral("\u212Bngström")}, {"ﬁlm"},
-            {"film"}, {"ΣΊΣΥΦΟΣ"}, {"σίσυφος"}, {"😀 x"}, {QString(QChar(0xD83D)) + "x"}, {QString(QChar(0xDE00))},
-            {QStringLiteral("a") + QChar(0) + "b"}, {"ǅ"}, {"Ωmega"}, {"Ⅻ"}, {"x\u0301y"}, {"a–b"}, {""},
-            {"Cómo"}, {"COCO"},
+            {"Straße"},
+            {"STRASSE"},
+            {"İstanbul"},
+            {"Istanbul"},
+            {QStringLiteral("\u212Bngström")},
+            {"ﬁlm"},
+            {"film"},
+            {"ΣΊΣΥΦΟΣ"},
+            {"σίσυφος"},
+            {"😀 x"},
+            {QString(QChar(0xD83D)) + "x"},
+            {QString(QChar(0xDE00))},
+            {QStringLiteral("a") + QChar(0) + "b"},
+            {"ǅ"},
+            {"Ωmega"},
+            {"Ⅻ"},
+            {"x\u0301y"},
+            {"a–b"},
+            {""},
+            {"Cómo"},
+            {"COCO"},
         };
         const FoldedNameIndex index = FoldedNameIndex::ofNames(records);
         const QString needle = TextFolding::fold(query);

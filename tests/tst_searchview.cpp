@@ -143,7 +143,8 @@ private Q_SLOTS:
         clickItem(row);
         QTRY_VERIFY(shows("liveFullscreen"));
         QQuickItem *close = nullptr;
-        QTRY_VERIFY((close = findByName<QQuickItem>(item("liveFullscreen"), "closeButton")) && close->isVisible());
+        QTRY_VERIFY((close = findByName<QQuickItem>(item("liveFullscreen"), "closeButton")) &&
+                    close->isVisible());
         clickItem(close);
         QTRY_VERIFY(!shows("searchLiveLayer"));
         QVERIFY(shows("channelResults"));

@@ -7,11 +7,11 @@
 #include "MovieCatalog.h"
 #include "ParentalControl.h"
 #include "PlayerModel.h"
-#include "ScriptedPlayer.h"
 #include "ProgressEntry.h"
+#include "ScriptedPlayer.h"
 #include "SearchScreen.h"
-#include "VideoBuffer.h"
 #include "TestMain.h"
+#include "VideoBuffer.h"
 
 #include <QPointer>
 #include <QSignalSpy>
@@ -24,7 +24,8 @@ namespace {
 
 PlayableItem movie(const QString &id)
 {
-    return PlayableItem(QStringLiteral("Película ") + id, std::nullopt, QStringLiteral("http://127.0.0.1:1/movie/u/p/") + id + ".mp4",
+    return PlayableItem(QStringLiteral("Película ") + id, std::nullopt,
+                        QStringLiteral("http://127.0.0.1:1/movie/u/p/") + id + ".mp4",
                         QStringLiteral("movie:") + id, QStringLiteral("movie"), id, std::nullopt, 0);
 }
 
@@ -77,7 +78,8 @@ private Q_SLOTS:
         QTest::addColumn<Pane>("pane");
         QTest::newRow("nothing chosen") << QString() << false << false << 0 << Pane::EmptyList;
         QTest::newRow("continue while loading") << "__continue__" << true << false << 0 << Pane::Continue;
-        QTest::newRow("whole catalog on its way") << "__recent__" << true << false << 0 << Pane::CatalogLoading;
+        QTest::newRow("whole catalog on its way")
+            << "__recent__" << true << false << 0 << Pane::CatalogLoading;
         QTest::newRow("one category on its way") << "10" << true << false << 0 << Pane::Spinner;
         QTest::newRow("failed") << "10" << false << true << 0 << Pane::Error;
         QTest::newRow("posters") << "10" << false << false << 5 << Pane::Grid;

@@ -48,7 +48,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("body");
         QTest::newRow("episodes as empty array") << QByteArray(R"({"info":{"plot":"p"},"episodes":[]})");
-        QTest::newRow("season that is not a list") << QByteArray(R"({"episodes":{"1":[{"id":"a"}],"2":"x"}})");
+        QTest::newRow("season that is not a list")
+            << QByteArray(R"({"episodes":{"1":[{"id":"a"}],"2":"x"}})");
         QTest::newRow("episode that is not an object") << QByteArray(R"({"episodes":{"1":[{"id":"a"},3]}})");
         QTest::newRow("no episodes") << QByteArray(R"({"info":null})");
     }
@@ -221,9 +222,11 @@ void TestSeriesGuide::seasonsInOrder()
     QCOMPARE(seasonNumbers(*info), (QList<qint64>{0, 1, 1, 2}));
     const QList<Season> seasons = info->seasons();
     QCOMPARE(episodeIds(seasons[0]), QStringList{QStringLiteral("x1")});
-    QCOMPARE(episodeIds(seasons[1]), (QStringList{QStringLiteral("11"), QStringLiteral("12"), QStringLiteral("13")}));
+    QCOMPARE(episodeIds(seasons[1]),
+             (QStringList{QStringLiteral("11"), QStringLiteral("12"), QStringLiteral("13")}));
     // Equal episode numbers keep the answer's order.
-    QCOMPARE(episodeIds(seasons[2]), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+    QCOMPARE(episodeIds(seasons[2]),
+             (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     QCOMPARE(episodeIds(seasons[3]), QStringList{QStringLiteral("21")});
 }
 
@@ -250,9 +253,13 @@ void TestSeriesGuide::episodeFields()
         {"episode_num": 2, "info": []}]}})");
     QVERIFY(info);
     const QList<Episode> episodes = info->seasons().at(0).episodes();
-    const Episode expected({.id = QStringLiteral("501"), .episodeNum = 1, .season = 1,
-                            .title = QStringLiteral("Piloto"), .containerExtension = QStringLiteral("mkv"),
-                            .plot = QStringLiteral("Empieza"), .image = QStringLiteral("http://x/e.jpg"),
+    const Episode expected({.id = QStringLiteral("501"),
+                            .episodeNum = 1,
+                            .season = 1,
+                            .title = QStringLiteral("Piloto"),
+                            .containerExtension = QStringLiteral("mkv"),
+                            .plot = QStringLiteral("Empieza"),
+                            .image = QStringLiteral("http://x/e.jpg"),
                             .durationSecs = 2700});
     QCOMPARE(episodes.at(0), expected);
     QCOMPARE(episodes.at(0).durationText(), QStringLiteral("45 min"));

@@ -20,9 +20,10 @@ const QString favoritesId = QStringLiteral("__favorites__");
 // Series 1, 2, ... modified at the given times (raw JSON; left out when empty).
 QByteArray catalogBody(const QList<QByteArray> &lastModified)
 {
-    return norvane::test::numberedCatalog(R"({"name":"Serie %1","series_id":%1,"cover":"http://img/c.jpg","plot":"Trama",)"
-                                          R"("genre":"Drama","category_id":"80","rating":"8")",
-                                          "last_modified", lastModified);
+    return norvane::test::numberedCatalog(
+        R"({"name":"Serie %1","series_id":%1,"cover":"http://img/c.jpg","plot":"Trama",)"
+        R"("genre":"Drama","category_id":"80","rating":"8")",
+        "last_modified", lastModified);
 }
 
 QStringList ids(const QList<SeriesStream> &series)
@@ -53,7 +54,7 @@ class TestSeriesModel : public QObject, norvane::test::SectionModelFixture<Serie
     SeriesModel &makeModel() { return SectionModelFixture::makeModel(m_favorites.get()); }
 
 public:
-    TestSeriesModel() : SectionModelFixture(seriesAll, seriesAction) { }
+    TestSeriesModel() : SectionModelFixture(seriesAll, seriesAction) {}
 
 private Q_SLOTS:
     void initTestCase() { makeHome(); }
@@ -74,8 +75,8 @@ private Q_SLOTS:
 
     void firstLoadShowsTheNewestSeries()
     {
-        const QByteArray body = catalogBody({R"("1700000300")", R"("1700000100")", "", R"("1700000300")",
-                                             R"("ayer")", R"("1700000200")"});
+        const QByteArray body = catalogBody(
+            {R"("1700000300")", R"("1700000100")", "", R"("1700000300")", R"("ayer")", R"("1700000200")"});
         m_provider->setAnswer(seriesAction, body);
         SeriesModel &model = makeModel();
 
@@ -105,8 +106,10 @@ private Q_SLOTS:
     {
         m_favorites->add(Favorite(QStringLiteral("series"), QStringLiteral("7"), QStringLiteral("Zeta"),
                                   QStringLiteral("http://img/7.jpg")));
-        m_favorites->add(Favorite(QStringLiteral("live"), QStringLiteral("1001"), QStringLiteral("Canal"), std::nullopt));
-        m_favorites->add(Favorite(QStringLiteral("series"), QStringLiteral("3"), QStringLiteral("alfa"), std::nullopt));
+        m_favorites->add(
+            Favorite(QStringLiteral("live"), QStringLiteral("1001"), QStringLiteral("Canal"), std::nullopt));
+        m_favorites->add(
+            Favorite(QStringLiteral("series"), QStringLiteral("3"), QStringLiteral("alfa"), std::nullopt));
         SeriesModel &model = makeModel();
         openSection();
         const auto requestsBefore = m_provider->requests().size();
@@ -143,7 +146,8 @@ private Q_SLOTS:
 
     void toggleFollowsTheFavouritesOnScreen()
     {
-        m_favorites->add(Favorite(QStringLiteral("series"), QStringLiteral("7"), QStringLiteral("Zeta"), std::nullopt));
+        m_favorites->add(
+            Favorite(QStringLiteral("series"), QStringLiteral("7"), QStringLiteral("Zeta"), std::nullopt));
         SeriesModel &model = makeModel();
         model.selectCategory(favoritesId);
         QCOMPARE(ids(model.items()), QStringList{"7"});
@@ -153,8 +157,9 @@ private Q_SLOTS:
         model.toggleFavorite(breaking);
         QTRY_COMPARE(ids(model.items()), (QStringList{"12", "7"}));
         QVERIFY(m_favorites->isFavorite(QStringLiteral("series"), QStringLiteral("12")));
-        QCOMPARE(m_favorites->items().last(), Favorite(QStringLiteral("series"), QStringLiteral("12"),
-                                                       QStringLiteral("Breaking"), QStringLiteral("http://img/12.jpg")));
+        QCOMPARE(m_favorites->items().last(),
+                 Favorite(QStringLiteral("series"), QStringLiteral("12"), QStringLiteral("Breaking"),
+                          QStringLiteral("http://img/12.jpg")));
 
         model.toggleFavorite(breaking);
         QTRY_COMPARE(ids(model.items()), QStringList{"7"});

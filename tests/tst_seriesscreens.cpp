@@ -3,7 +3,6 @@
 #include "PinPromptCheck.h"
 #include "PlayerModel.h"
 #include "ProgressStore.h"
-#include "PlayerModel.h"
 #include "RecordFields.h"
 #include "RemoteImage.h"
 #include "ScreenTestBed.h"
@@ -99,7 +98,8 @@ private Q_SLOTS:
         QTest::addColumn<Episode>("chosen");
         QTest::addColumn<QStringList>("queue");
         QTest::newRow("last of the last season") << episode(2, 2) << QStringList{"742"};
-        QTest::newRow("second of the first season") << episode(1, 2) << QStringList{"722", "723", "741", "742"};
+        QTest::newRow("second of the first season")
+            << episode(1, 2) << QStringList{"722", "723", "741", "742"};
         QTest::newRow("not in the answer") << episode(3, 1) << QStringList{};
     }
     void queueRunsToTheEndOfTheLastSeason()
@@ -131,17 +131,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("episodeImage");
         QTest::addColumn<QString>("responseCover");
         QTest::addColumn<QString>("image");
-        QTest::newRow("episode's own") << "http://img/ep.jpg" << "http://img/cover.jpg" << "http://img/ep.jpg";
-        QTest::newRow("answer's cover") << "" << "http://img/cover.jpg" << "http://img/cover.jpg";
-        QTest::newRow("series' cover") << "" << "" << "http://img/own.jpg";
+        QTest::newRow("episode's own") << "http://img/ep.jpg"
+                                       << "http://img/cover.jpg"
+                                       << "http://img/ep.jpg";
+        QTest::newRow("answer's cover") << ""
+                                        << "http://img/cover.jpg"
+                                        << "http://img/cover.jpg";
+        QTest::newRow("series' cover") << ""
+                                       << ""
+                                       << "http://img/own.jpg";
     }
     void episodeItemImageFallsBack()
     {
         QFETCH(QString, episodeImage);
         QFETCH(QString, responseCover);
         QFETCH(QString, image);
-        const PlayableItem item = SeriesDetailModel::episodeItem(
-            XtreamClient(), series(), twoSeasons(responseCover), episode(1, 1, "mkv", episodeImage), std::nullopt);
+        const PlayableItem item =
+            SeriesDetailModel::episodeItem(XtreamClient(), series(), twoSeasons(responseCover),
+                                           episode(1, 1, "mkv", episodeImage), std::nullopt);
         QCOMPARE(item.imageUrl(), std::optional<QString>(image));
     }
 
@@ -152,9 +159,11 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("bar");
         QTest::addColumn<bool>("watched");
         QTest::addColumn<qint64>("startMs");
-        QTest::newRow("half way") << qint64(300'000) << qint64(600'000) << QVariant(0.5) << false << qint64(300'000);
+        QTest::newRow("half way") << qint64(300'000) << qint64(600'000) << QVariant(0.5) << false
+                                  << qint64(300'000);
         QTest::newRow("at 95 %") << qint64(570'000) << qint64(600'000) << QVariant() << true << qint64(0);
-        QTest::newRow("past the end") << qint64(700'000) << qint64(600'000) << QVariant() << true << qint64(0);
+        QTest::newRow("past the end")
+            << qint64(700'000) << qint64(600'000) << QVariant() << true << qint64(0);
         QTest::newRow("no duration") << qint64(5000) << qint64(0) << QVariant() << false << qint64(5000);
     }
     void rowMarksAndResume()
@@ -168,8 +177,8 @@ private Q_SLOTS:
         const QVariant value = QVariant::fromValue(stored);
         QCOMPARE(SeriesDetailModel::barFraction(value), bar);
         QCOMPARE(SeriesDetailModel::isWatched(value), watched);
-        const PlayableItem item = SeriesDetailModel::episodeItem(XtreamClient(), series(), twoSeasons(),
-                                                                 episode(2, 2), stored);
+        const PlayableItem item =
+            SeriesDetailModel::episodeItem(XtreamClient(), series(), twoSeasons(), episode(2, 2), stored);
         QCOMPARE(item.url(), QStringLiteral("http://stored/722.mkv"));
         QCOMPARE(item.startTimeMs(), startMs);
     }
@@ -191,7 +200,8 @@ SeriesDetailView {
     width: 1000; height: 700
     screen: CatalogScreen { }
 }
-)", {{"series", QVariant::fromValue(picked)}});
+)",
+                                   {{"series", QVariant::fromValue(picked)}});
         QVERIFY(root);
         auto *detail = root->property("detail").value<SeriesDetailModel *>();
         QTRY_VERIFY_WITH_TIMEOUT(detail->hasResponse(), 5000);
@@ -275,18 +285,20 @@ SeriesDetailView {
             waitForLayout(&m_bed.harness().window());
         };
         auto favoriteItemOf = [&](QQuickItem *card) {
-            QTest::mouseClick(&m_bed.harness().window(), Qt::RightButton, Qt::NoModifier, sceneCenter(card).toPoint());
+            QTest::mouseClick(&m_bed.harness().window(), Qt::RightButton, Qt::NoModifier,
+                              sceneCenter(card).toPoint());
             auto *menuItem = findByName<QQuickItem>(card, "favoriteMenuItem");
             QObject *menu = menuItem ? menuItem->property("menu").value<QObject *>() : nullptr;
             return menu && QTest::qWaitFor([&] { return menu->property("opened").toBool(); }, 5000) ? menuItem
-                                                                                                 : nullptr;
+                                                                                                    : nullptr;
         };
 
         pick("__favorites__");
         QQuickItem *hint = m_bed.item("favoritesHintText");
         QTRY_VERIFY(hint->isVisible());
         QCOMPARE(hint->property("text").toString(),
-                 QStringLiteral("Aún no tienes series favoritas.\nUsa clic derecho sobre una serie para agregarla."));
+                 QStringLiteral(
+                     "Aún no tienes series favoritas.\nUsa clic derecho sobre una serie para agregarla."));
 
         pick(model->categories().first().categoryId());
         QQuickItem *card = nullptr;
@@ -331,8 +343,8 @@ SeriesDetailView {
         QVERIFY(player->currentItem().subtitle()->startsWith(QStringLiteral("T1 · E2 · ")));
         QVERIFY(player->queue().size() > 1);
         QTRY_VERIFY(m_bed.item("playerView"));
-        QTRY_VERIFY_WITH_TIMEOUT(VLCEngine::shared()->status() == VLCEngine::Status::Playing
-                                     && VLCEngine::shared()->currentTimeMs() > 1000,
+        QTRY_VERIFY_WITH_TIMEOUT(VLCEngine::shared()->status() == VLCEngine::Status::Playing &&
+                                     VLCEngine::shared()->currentTimeMs() > 1000,
                                  30000);
         QVERIFY(player->playbackError().isEmpty());
         QCOMPARE(player->currentItem().url(), m_bed.client().streamUrl(ContentType::Series, "122", "mp4"));

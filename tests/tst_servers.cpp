@@ -4,7 +4,7 @@
 class TestServers : public QObject
 {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void parse_data()
     {
         QTest::addColumn<QString>("configured");

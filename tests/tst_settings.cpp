@@ -103,12 +103,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("confirm");
-        QTest::newRow("log out") << "logoutRow" << "logoutDialog" << "confirmLogout" << "¿Cerrar sesión?"
+        QTest::newRow("log out") << "logoutRow"
+                                 << "logoutDialog"
+                                 << "confirmLogout"
+                                 << "¿Cerrar sesión?"
                                  << "Tendrás que ingresar de nuevo, pero recordaremos tu usuario y clave."
                                  << "Cerrar sesión";
-        QTest::newRow("forget") << "forgetRow" << "forgetDialog" << "confirmForget" << "¿Olvidar credenciales?"
-                                << "Se borrará tu usuario y clave guardados. Tendrás que escribirlos la próxima vez."
-                                << "Olvidar";
+        QTest::newRow("forget")
+            << "forgetRow"
+            << "forgetDialog"
+            << "confirmForget"
+            << "¿Olvidar credenciales?"
+            << "Se borrará tu usuario y clave guardados. Tendrás que escribirlos la próxima vez."
+            << "Olvidar";
     }
 
     void dialogsAskFirst()
@@ -186,8 +193,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("dialog");
         QTest::addColumn<QString>("user");
         QTest::addColumn<QString>("password");
-        QTest::newRow("log out keeps the form filled") << "logoutRow" << "logoutDialog" << "demo" << "demo1234";
-        QTest::newRow("forget empties it") << "forgetRow" << "forgetDialog" << QString() << QString();
+        QTest::newRow("log out keeps the form filled") << "logoutRow"
+                                                       << "logoutDialog"
+                                                       << "demo"
+                                                       << "demo1234";
+        QTest::newRow("forget empties it") << "forgetRow"
+                                           << "forgetDialog" << QString() << QString();
     }
     void confirmedActionEndsOnTheLoginForm()
     {

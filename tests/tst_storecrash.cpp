@@ -9,8 +9,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <csignal>
-#include <sys/stat.h>
 #include <cstdio>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -70,7 +70,8 @@ private Q_SLOTS:
             QVERIFY(writer.waitForStarted(10000));
             // Let it get into its loop, then kill it at a random moment of the next writes.
             QVERIFY(writer.waitForReadyRead(30000));
-            std::this_thread::sleep_for(std::chrono::microseconds(QRandomGenerator::global()->bounded(60000)));
+            std::this_thread::sleep_for(
+                std::chrono::microseconds(QRandomGenerator::global()->bounded(60000)));
             ::kill(pid_t(writer.processId()), SIGKILL);
             QVERIFY(writer.waitForFinished(10000));
             QCOMPARE(writer.exitStatus(), QProcess::CrashExit);

@@ -184,7 +184,7 @@ class TestVideoColour : public QObject
         return harness.grab();
     }
 
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase()
     {
         qputenv("NORVANE_VLC_OPTS", "--aout=adummy");

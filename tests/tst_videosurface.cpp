@@ -128,7 +128,7 @@ Item {
 class TestVideoSurface : public QObject
 {
     Q_OBJECT
-  private Q_SLOTS:
+private Q_SLOTS:
     void initTestCase()
     {
         qputenv("NORVANE_VLC_OPTS", "--aout=adummy");

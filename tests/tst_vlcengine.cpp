@@ -65,7 +65,8 @@ struct StatusLog
 {
     explicit StatusLog(VLCEngine *engine)
     {
-        QObject::connect(engine, &VLCEngine::statusChanged, &context, [this, engine] { seen.append(engine->status()); });
+        QObject::connect(engine, &VLCEngine::statusChanged, &context,
+                         [this, engine] { seen.append(engine->status()); });
     }
     bool reached(Status status) const { return seen.contains(status); }
     QObject context;
@@ -105,10 +106,7 @@ private Q_SLOTS:
         norvane::test::serveSampleMedia(m_provider);
     }
 
-    void cleanup()
-    {
-        VLCEngine::shared()->stop();
-    }
+    void cleanup() { VLCEngine::shared()->stop(); }
 
     void libraryOptions_data()
     {
@@ -119,15 +117,16 @@ private Q_SLOTS:
         QTest::newRow("one") << QVariant(QStringLiteral("--aout=adummy")) << QStringList{"--aout=adummy"};
         QTest::newRow("two commas between") << QVariant(QStringLiteral("--aout=adummy,,--vout=dummy"))
                                             << QStringList{"--aout=adummy", "--vout=dummy"};
-        QTest::newRow("blanks kept, edges dropped") << QVariant(QStringLiteral(",--a, --b ,"))
-                                                    << QStringList{"--a", " --b "};
+        QTest::newRow("blanks kept, edges dropped")
+            << QVariant(QStringLiteral(",--a, --b ,")) << QStringList{"--a", " --b "};
         QTest::newRow("only commas") << QVariant(QStringLiteral(",,,")) << QStringList();
     }
     void libraryOptions()
     {
         QFETCH(QVariant, extra);
         QFETCH(QStringList, appended);
-        const std::optional<QString> value = extra.isValid() ? std::optional<QString>(extra.toString()) : std::nullopt;
+        const std::optional<QString> value =
+            extra.isValid() ? std::optional<QString>(extra.toString()) : std::nullopt;
         const QStringList fixed{"--network-caching=3000", "--no-drop-late-frames", "--no-skip-frames",
                                 "--audio-time-stretch"};
         QCOMPARE(VLCEngine::libraryOptions(value), fixed + appended);
@@ -144,7 +143,8 @@ private Q_SLOTS:
         QTest::newRow("buffering") << false << 2 << Status::Opening << Status::Buffering;
         QTest::newRow("ended") << false << 3 << Status::Playing << Status::Ended;
         QTest::newRow("error") << false << 4 << Status::Opening << Status::Error;
-        QTest::newRow("playing state alone keeps status") << false << 5 << Status::Buffering << Status::Buffering;
+        QTest::newRow("playing state alone keeps status")
+            << false << 5 << Status::Buffering << Status::Buffering;
         QTest::newRow("paused") << false << 6 << Status::Playing << Status::Paused;
         QTest::newRow("stream added keeps status") << false << 7 << Status::Opening << Status::Opening;
         QTest::newRow("unknown keeps status") << false << 42 << Status::Paused << Status::Paused;
@@ -169,22 +169,26 @@ private Q_SLOTS:
         QTest::newRow("spanish twice and english")
             << QVariantList{"Disable", "Spanish", "Español Latino", "English"} << QVariantList{-1, 3, 5, 8}
             << tracks({{3, "Español"}, {5, "Español 2"}, {8, "Inglés"}});
-        QTest::newRow("other language alone keeps its name") << QVariantList{"Disable", "Deutsch"} << QVariantList{-1, 2}
-                                                             << tracks({{2, "Deutsch"}});
+        QTest::newRow("other language alone keeps its name")
+            << QVariantList{"Disable", "Deutsch"} << QVariantList{-1, 2} << tracks({{2, "Deutsch"}});
         QTest::newRow("other language beside english is left out")
             << QVariantList{"Deutsch", "English"} << QVariantList{1, 2} << tracks({{2, "Inglés"}});
         QTest::newRow("castellano and latin are spanish")
-            << QVariantList{"Castellano", "Latin"} << QVariantList{1, 2} << tracks({{1, "Español"}, {2, "Español 2"}});
+            << QVariantList{"Castellano", "Latin"} << QVariantList{1, 2}
+            << tracks({{1, "Español"}, {2, "Español 2"}});
         QTest::newRow("libVLC labels, upper case, accents")
             << QVariantList{"Track 1 - [Spanish]", "Track 2 - [English]", "INGLÉS (AD)", "ESP"}
-            << QVariantList{1, 2, 3, 4} << tracks({{1, "Español"}, {2, "Inglés"}, {3, "Inglés 2"}, {4, "Español 2"}});
+            << QVariantList{1, 2, 3, 4}
+            << tracks({{1, "Español"}, {2, "Inglés"}, {3, "Inglés 2"}, {4, "Español 2"}});
         QTest::newRow("unnamed and negative entries dropped")
-            << QVariantList{QVariant(), "English", "Spanish"} << QVariantList{1, 2, -3} << tracks({{2, "Inglés"}});
+            << QVariantList{QVariant(), "English", "Spanish"} << QVariantList{1, 2, -3}
+            << tracks({{2, "Inglés"}});
         QTest::newRow("index that is not a number dropped")
             << QVariantList{"English", "Spanish"} << QVariantList{"2", 3} << tracks({{3, "Español"}});
         QTest::newRow("paired up to the shorter list")
             << QVariantList{"English", "Spanish", "Deutsch"} << QVariantList{4} << tracks({{4, "Inglés"}});
-        QTest::newRow("only the no-track entry") << QVariantList{"Disable"} << QVariantList{-1} << QList<Track>();
+        QTest::newRow("only the no-track entry")
+            << QVariantList{"Disable"} << QVariantList{-1} << QList<Track>();
         QTest::newRow("nothing") << QVariantList{} << QVariantList{} << QList<Track>();
     }
     void simplify()
@@ -515,7 +519,8 @@ Item {
         VLCEngine *engine = VLCEngine::shared();
         StatusLog log(engine);
         engine->play(mediaUrl(m_provider, file), 0);
-        QTRY_VERIFY_WITH_TIMEOUT(log.reached(Status::Playing) || log.reached(Status::Error), playbackTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(log.reached(Status::Playing) || log.reached(Status::Error),
+                                 playbackTimeoutMs);
         QCOMPARE(log.seen.first(), Status::Opening);
         const qsizetype playing = log.seen.indexOf(Status::Playing);
         QVERIFY2(playing > 0, qPrintable(QDebug::toString(log.seen)));
@@ -525,7 +530,8 @@ Item {
         QTRY_VERIFY_WITH_TIMEOUT(engine->currentTimeMs() >= 1000, playbackTimeoutMs);
         QCOMPARE(engine->status(), Status::Playing);
         if (durationMs >= 0)
-            QVERIFY2(std::abs(engine->durationMs() - durationMs) <= 500, qPrintable(QString::number(engine->durationMs())));
+            QVERIFY2(std::abs(engine->durationMs() - durationMs) <= 500,
+                     qPrintable(QString::number(engine->durationMs())));
     }
 
     void resumePositionIsHonoured_data()
@@ -540,7 +546,8 @@ Item {
         QFETCH(QString, path);
         VLCEngine *engine = VLCEngine::shared();
         engine->play(m_provider.baseUrl() + path, 20);
-        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing && engine->currentTimeMs() > 0, playbackTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing && engine->currentTimeMs() > 0,
+                                 playbackTimeoutMs);
         QVERIFY2(engine->currentTimeMs() >= 19'000 && engine->currentTimeMs() < 30'000,
                  qPrintable(QString::number(engine->currentTimeMs())));
     }
@@ -618,13 +625,14 @@ Item {
     void quickPlaysLeaveTheLastOnePlaying()
     {
         VLCEngine *engine = VLCEngine::shared();
-        const QStringList files{"movie-plain.mp4", "live.ts", "movie-tracks.mp4", "live-hls/index.m3u8",
-                                "movie-plain.mp4", "episode.mp4"};
+        const QStringList files{"movie-plain.mp4",     "live.ts",         "movie-tracks.mp4",
+                                "live-hls/index.m3u8", "movie-plain.mp4", "episode.mp4"};
         for (const QString &file : files) {
             engine->play(mediaUrl(m_provider, file), 0);
             QCoreApplication::processEvents();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing && engine->durationMs() > 0, playbackTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(engine->status() == Status::Playing && engine->durationMs() > 0,
+                                 playbackTimeoutMs);
         QVERIFY2(std::abs(engine->durationMs() - SampleMedia::episodeSeconds * 1000) <= 500,
                  qPrintable(QString::number(engine->durationMs())));
         QTest::qWait(300);
@@ -634,7 +642,8 @@ Item {
     void engineGoneWhilePlaying()
     {
         auto surface = std::make_unique<VideoSurface>();
-        auto player = std::make_unique<LibVlcPlayer>(VLCEngine::libraryOptionsFromEnvironment(), false, surface.get());
+        auto player =
+            std::make_unique<LibVlcPlayer>(VLCEngine::libraryOptionsFromEnvironment(), false, surface.get());
         QVERIFY(player->isValid());
         auto engine = std::make_unique<VLCEngine>(std::move(player), std::move(surface));
         engine->play(mediaUrl(m_provider, QStringLiteral("live.ts")), 0);
@@ -670,7 +679,8 @@ Item {
         QTRY_COMPARE_WITH_TIMEOUT(PlayerRetirer::pendingInProcess(), 0, playbackTimeoutMs);
 
         auto surface = std::make_unique<VideoSurface>();
-        auto owned = std::make_unique<LibVlcPlayer>(VLCEngine::libraryOptionsFromEnvironment(), false, surface.get());
+        auto owned =
+            std::make_unique<LibVlcPlayer>(VLCEngine::libraryOptionsFromEnvironment(), false, surface.get());
         LibVlcPlayer *player = owned.get();
         player->setExitWait(200ms);
         auto engine = std::make_unique<VLCEngine>(std::move(owned), std::move(surface));
@@ -708,7 +718,8 @@ Item {
                                      playbackTimeoutMs);
             QCOMPARE(player->playersWindingDown(), 1);
         }
-        QVERIFY2(meter.longest < 1000, qPrintable(QStringLiteral("event loop blocked %1 ms").arg(meter.longest)));
+        QVERIFY2(meter.longest < 1000,
+                 qPrintable(QStringLiteral("event loop blocked %1 ms").arg(meter.longest)));
 
         // Once the server gives up, the stuck player winds down too, also when its engine is gone.
         m_provider.endStalls();

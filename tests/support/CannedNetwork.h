@@ -7,19 +7,19 @@
 // A network layer that answers every request with the same CannedReply.
 class CannedNetwork : public QNetworkAccessManager
 {
-  public:
+public:
     CannedNetwork(QByteArray body, qint64 declared, QByteArray encoding)
         : m_body(std::move(body)), m_declared(declared), m_encoding(std::move(encoding))
     {
     }
 
-  protected:
+protected:
     QNetworkReply *createRequest(Operation, const QNetworkRequest &request, QIODevice *) override
     {
         return new CannedReply(request, m_body, m_declared, m_encoding, this);
     }
 
-  private:
+private:
     QByteArray m_body;
     qint64 m_declared;
     QByteArray m_encoding;

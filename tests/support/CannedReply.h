@@ -10,7 +10,7 @@
 // connection.
 class CannedReply : public QNetworkReply
 {
-  public:
+public:
     CannedReply(const QNetworkRequest &request, QByteArray body, qint64 declared, const QByteArray &encoding,
                 QObject *parent)
         : QNetworkReply(parent), m_body(std::move(body))
@@ -38,7 +38,7 @@ class CannedReply : public QNetworkReply
         return m_body.size() - m_offset + QNetworkReply::bytesAvailable();
     }
 
-  protected:
+protected:
     qint64 readData(char *data, qint64 maxSize) override
     {
         const qint64 count = qMin(maxSize, m_body.size() - m_offset);
@@ -47,7 +47,7 @@ class CannedReply : public QNetworkReply
         return count;
     }
 
-  private:
+private:
     QByteArray m_body;
     qint64 m_offset = 0;
 };

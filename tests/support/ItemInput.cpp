@@ -143,7 +143,8 @@ QStringList unnamedControls(QQuickItem *root)
             continue;
         const bool control = item->inherits("QQuickAbstractButton") || item->inherits("QQuickTextInput");
         if (control && accessibleName(item).isEmpty())
-            unnamed << QStringLiteral("%1 \"%2\"").arg(QLatin1String(item->metaObject()->className()), item->objectName());
+            unnamed << QStringLiteral("%1 \"%2\"")
+                           .arg(QLatin1String(item->metaObject()->className()), item->objectName());
         pending.append(item->childItems());
     }
     return unnamed;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QPointF>
 #include <QObject>
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -14,8 +14,7 @@ namespace norvane::test {
 // The first object named `objectName` below `root`, looking through both the object tree and the
 // visual item tree (delegates of views and repeaters have no object parent).
 QObject *findByName(QObject *root, const QString &objectName);
-template<typename T>
-T *findByName(QObject *root, const QString &objectName)
+template <typename T> T *findByName(QObject *root, const QString &objectName)
 {
     return qobject_cast<T *>(findByName(root, objectName));
 }

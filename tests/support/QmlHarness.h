@@ -19,8 +19,7 @@ public:
     // Creates the component; a visual root is put into the window. Fails the test on errors.
     QObject *create(const QByteArray &qml, const QVariantMap &initialProperties = {});
 
-    template<typename T = QObject>
-    T *find(const QString &objectName) const
+    template <typename T = QObject> T *find(const QString &objectName) const
     {
         return m_root ? m_root->findChild<T *>(objectName) : nullptr;
     }

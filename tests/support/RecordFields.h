@@ -7,8 +7,7 @@
 namespace norvane::test {
 
 // What `field` gives for each record, in order (the ids of a list, its names ...).
-template<typename Record, typename Field>
-auto fieldOf(const QList<Record> &records, Field field)
+template <typename Record, typename Field> auto fieldOf(const QList<Record> &records, Field field)
 {
     QList<std::decay_t<std::invoke_result_t<Field, const Record &>>> values;
     for (const Record &record : records)

@@ -16,7 +16,8 @@ namespace norvane::test {
 // A catalog answer with one record per value, numbered 1, 2, ... in that order: `record` is the
 // record's JSON without its closing brace, "%1" standing for the number; `timeKey` gets the value
 // (raw JSON) or is left out where the value is empty.
-inline QByteArray numberedCatalog(const QByteArray &record, const QByteArray &timeKey, const QList<QByteArray> &values)
+inline QByteArray numberedCatalog(const QByteArray &record, const QByteArray &timeKey,
+                                  const QList<QByteArray> &values)
 {
     QByteArray body = "[";
     for (qsizetype i = 0; i < values.size(); ++i) {
@@ -31,8 +32,7 @@ inline QByteArray numberedCatalog(const QByteArray &record, const QByteArray &ti
 // What the tests of one catalog section share: a private home with a progress store, a fresh
 // provider per test function, and the section's model (made anew on demand, its list watched by
 // QAbstractItemModelTester). The test class derives from QObject first, then from this.
-template<typename Model>
-class SectionModelFixture
+template <typename Model> class SectionModelFixture
 {
 protected:
     SectionModelFixture(QString catalogFile, QString streamsAction)
@@ -62,21 +62,23 @@ protected:
     }
 
     // A new model (the progress store first, then `stores`) signed in to the provider.
-    template<typename... Stores>
-    Model &makeModel(Stores *...stores)
+    template <typename... Stores> Model &makeModel(Stores *...stores)
     {
         m_tester.reset();
         m_model = std::make_unique<Model>(m_progress.get(), stores...);
         m_model->setClient(clientOf(*m_provider));
-        m_tester = std::make_unique<QAbstractItemModelTester>(m_model->cards(),
-                                                              QAbstractItemModelTester::FailureReportingMode::QtTest);
+        m_tester = std::make_unique<QAbstractItemModelTester>(
+            m_model->cards(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         return *m_model;
     }
     // Loads the categories and waits until the first selection has finished.
     void openSection() { QVERIFY(loadCategoriesAndWait(*m_model)); }
 
     int wholeRequests() const { return wholeCatalogRequests(*m_provider, m_streamsAction); }
-    int categoryRequests(const QString &id) const { return test::categoryRequests(*m_provider, m_streamsAction, id); }
+    int categoryRequests(const QString &id) const
+    {
+        return test::categoryRequests(*m_provider, m_streamsAction, id);
+    }
 
     const QString m_catalogFile;
     const QString m_streamsAction;

@@ -13,7 +13,8 @@ namespace norvane::test {
 SectionTestHome::SectionTestHome()
 {
     qputenv("HOME", m_dir.path().toLocal8Bit());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path() + QLatin1String("/config"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       m_dir.path() + QLatin1String("/config"));
 }
 
 QString SectionTestHome::catalogPath(const QString &fileName)
@@ -34,7 +35,8 @@ void SectionTestHome::storeCatalog(const QString &fileName, const QByteArray &bo
 
 void SectionTestHome::storeExpectedSize(const QString &fileName, qint64 bytes)
 {
-    QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane")).setValue(QLatin1String("size_") + fileName, bytes);
+    QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane"))
+        .setValue(QLatin1String("size_") + fileName, bytes);
 }
 
 qint64 SectionTestHome::expectedSize(const QString &fileName)
@@ -48,7 +50,8 @@ void SectionTestHome::ageCatalog(const QString &fileName, qint64 seconds)
 {
     QFile file(catalogPath(fileName));
     QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-seconds), QFileDevice::FileModificationTime));
+    QVERIFY(
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-seconds), QFileDevice::FileModificationTime));
 }
 
 namespace {
@@ -64,8 +67,9 @@ int countRequests(const SampleProvider &provider, const QString &action,
 
 int wholeCatalogRequests(const SampleProvider &provider, const QString &action)
 {
-    return countRequests(provider, action,
-                         [](const ProviderRequest &r) { return !r.query.contains(QStringLiteral("category_id")); });
+    return countRequests(provider, action, [](const ProviderRequest &r) {
+        return !r.query.contains(QStringLiteral("category_id"));
+    });
 }
 
 int categoryRequests(const SampleProvider &provider, const QString &action, const QString &categoryId)

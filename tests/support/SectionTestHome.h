@@ -34,8 +34,7 @@ private:
 
 // Loads the section's categories and returns as soon as the load (with its first selection) has
 // finished, before any later answer is handled. False when it did not start or did not finish.
-template <typename Model>
-bool loadCategoriesAndWait(Model &model)
+template <typename Model> bool loadCategoriesAndWait(Model &model)
 {
     model.loadCategories();
     if (!model.isLoadingCategories())

@@ -8,8 +8,9 @@ namespace norvane::test {
 // Removes every item a sign-in leaves in the keyring, so that a test starts signed out.
 inline void clearSessionItems()
 {
-    for (QLatin1String item : {SessionStore::usernameItem, SessionStore::passwordItem, SessionStore::lastUsernameItem,
-                               SessionStore::lastPasswordItem, SessionStore::serverUrlItem})
+    for (QLatin1String item :
+         {SessionStore::usernameItem, SessionStore::passwordItem, SessionStore::lastUsernameItem,
+          SessionStore::lastPasswordItem, SessionStore::serverUrlItem})
         Keychain::remove(item);
 }
 

@@ -42,8 +42,10 @@ void prepareTestProcess()
 {
     QStandardPaths::setTestModeEnabled(true);
     // Test programs run side by side on one keyring: each keeps its items under its own service.
-    Keychain::setService(QStringLiteral("app.norvane.Norvane.test.%1").arg(QCoreApplication::applicationPid()));
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    Keychain::setService(
+        QStringLiteral("app.norvane.Norvane.test.%1").arg(QCoreApplication::applicationPid()));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
 }
 
 void installQmlWarningGuard()

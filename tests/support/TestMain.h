@@ -18,13 +18,13 @@ bool sawQmlWarning();
 } // namespace norvane::test
 
 // QTEST_MAIN with the suite's rules: no QML warning passes, and paths never touch the user's files.
-#define NORVANE_TEST_MAIN(TestObject)                                                             \
-    int main(int argc, char *argv[])                                                              \
-    {                                                                                             \
-        norvane::test::prepareTestProcess();                                                      \
-        QGuiApplication app(argc, argv);                                                          \
-        QTEST_SET_MAIN_SOURCE_PATH                                                                \
-        TestObject tc;                                                                            \
-        const int rc = QTest::qExec(&tc, argc, argv);                                             \
-        return (rc != 0 || norvane::test::sawQmlWarning()) ? 1 : 0;                               \
+#define NORVANE_TEST_MAIN(TestObject)                                                                        \
+    int main(int argc, char *argv[])                                                                         \
+    {                                                                                                        \
+        norvane::test::prepareTestProcess();                                                                 \
+        QGuiApplication app(argc, argv);                                                                     \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                           \
+        TestObject tc;                                                                                       \
+        const int rc = QTest::qExec(&tc, argc, argv);                                                        \
+        return (rc != 0 || norvane::test::sawQmlWarning()) ? 1 : 0;                                          \
     }

@@ -8,16 +8,14 @@
 namespace norvane::test {
 
 // The client signed in to a test provider (SampleProvider or SampleProviderThread).
-template<typename Provider>
-XtreamClient clientOf(Provider &provider)
+template <typename Provider> XtreamClient clientOf(Provider &provider)
 {
     return XtreamClient(provider.baseUrl(), provider.username(), provider.password());
 }
 
 // For a program that plays: the shared engine without a sound device (set before it exists), the
 // ffmpeg samples made, the provider listening on loopback. False, with the reason, on failure.
-template<typename Provider>
-bool startPlaybackProvider(Provider &provider)
+template <typename Provider> bool startPlaybackProvider(Provider &provider)
 {
     qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
     if (!SampleMedia::ensureAll()) {

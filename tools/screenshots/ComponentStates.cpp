@@ -10,7 +10,8 @@ namespace {
 QByteArray onBackground(const QByteArray &component)
 {
     return "import QtQuick\nimport Norvane\n"
-           "Rectangle {\n  color: Brand.background\n" + component + "\n}\n";
+           "Rectangle {\n  color: Brand.background\n" +
+           component + "\n}\n";
 }
 
 void retryBox(ScreenshotRun &run)
@@ -19,7 +20,8 @@ void retryBox(ScreenshotRun &run)
   RetryBox {
     anchors.fill: parent
     message: "Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo."
-  })"), {}, QSize(640, 360)))
+  })"),
+                  {}, QSize(640, 360)))
         return;
     run.settle(100);
     run.shoot(QStringLiteral("component-retry-box"));
@@ -40,13 +42,15 @@ void pinPromptWrong(ScreenshotRun &run)
       anchors.fill: parent
       onSubmitted: pin => { if (pin !== "0000") reject() }
     }
-  })"), {}, QSize(520, 480));
+  })"),
+                                {}, QSize(520, 480));
     if (!root)
         return;
     QObject *prompt = root->findChild<QObject *>(QStringLiteral("prompt"));
     prompt->setProperty("pin", QStringLiteral("1234"));
     QMetaObject::invokeMethod(prompt, "submit");
-    if (!run.waitUntil([&] { return prompt->property("wrong").toBool(); }, 2000, QStringLiteral("PIN incorrecto")))
+    if (!run.waitUntil([&] { return prompt->property("wrong").toBool(); }, 2000,
+                       QStringLiteral("PIN incorrecto")))
         return;
     run.settle(100);
     run.shoot(QStringLiteral("component-pin-prompt-wrong"));
@@ -54,11 +58,13 @@ void pinPromptWrong(ScreenshotRun &run)
 
 void catalogLoading(ScreenshotRun &run)
 {
-    if (run.show(onBackground("  CatalogLoadingView { anchors.fill: parent; fraction: 0.42 }"), {}, QSize(640, 360))) {
+    if (run.show(onBackground("  CatalogLoadingView { anchors.fill: parent; fraction: 0.42 }"), {},
+                 QSize(640, 360))) {
         run.settle(100);
         run.shoot(QStringLiteral("component-catalog-loading-fraction"));
     }
-    if (run.show(onBackground("  CatalogLoadingView { anchors.fill: parent; bytes: 24536678 }"), {}, QSize(640, 360))) {
+    if (run.show(onBackground("  CatalogLoadingView { anchors.fill: parent; bytes: 24536678 }"), {},
+                 QSize(640, 360))) {
         run.settle(300);
         run.shoot(QStringLiteral("component-catalog-loading-bytes"));
     }

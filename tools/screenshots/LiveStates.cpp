@@ -62,22 +62,26 @@ void channelsStates(ScreenshotRun &run, SampleProviderThread &provider)
         return;
     auto *section = view->property("channelsModel").value<ChannelsModel *>();
     auto *screen = view->property("screenState").value<ChannelsScreen *>();
-    if (!run.waitUntil([&] { return !section->categories().isEmpty(); }, 8000, QStringLiteral("live categories")))
+    if (!run.waitUntil([&] { return !section->categories().isEmpty(); }, 8000,
+                       QStringLiteral("live categories")))
         return;
     run.settle(200);
     run.shoot(QStringLiteral("live-categories-locked"));
 
-    if (!click(run, view, QStringLiteral("categoryRow_1"))
-        || !run.waitUntil([&] { return !section->isLoadingChannels() && !section->channels().isEmpty(); }, 8000,
-                          QStringLiteral("live channels")))
+    if (!click(run, view, QStringLiteral("categoryRow_1")) ||
+        !run.waitUntil([&] { return !section->isLoadingChannels() && !section->channels().isEmpty(); }, 8000,
+                       QStringLiteral("live channels")))
         return;
     run.waitUntil([&] { return hasNowTitles(section, 5); }, 8000, QStringLiteral("titles on air"));
     run.settle(400);
     run.shoot(QStringLiteral("live-channel-list"));
 
-    if (!click(run, view, QStringLiteral("channelRow_1001"))
-        || !run.waitUntil([&] { return VLCEngine::shared()->status() == VLCEngine::Status::Playing && section->epgLoaded(); },
-                          12000, QStringLiteral("the preview playing with its guide")))
+    if (!click(run, view, QStringLiteral("channelRow_1001")) ||
+        !run.waitUntil(
+            [&] {
+                return VLCEngine::shared()->status() == VLCEngine::Status::Playing && section->epgLoaded();
+            },
+            12000, QStringLiteral("the preview playing with its guide")))
         return;
     run.settle(800);
     run.shoot(QStringLiteral("live-preview-playing"));
@@ -89,9 +93,9 @@ void channelsStates(ScreenshotRun &run, SampleProviderThread &provider)
     run.settle(400);
 
     const QString broken = QStringLiteral("channelRow_") + QString::number(SampleCatalog::brokenChannelId);
-    if (!click(run, view, broken)
-        || !run.waitUntil([&] { return !section->playbackError().isEmpty() && section->epgLoaded(); }, 12000,
-                          QStringLiteral("the preview's playback error")))
+    if (!click(run, view, broken) ||
+        !run.waitUntil([&] { return !section->playbackError().isEmpty() && section->epgLoaded(); }, 12000,
+                       QStringLiteral("the preview's playback error")))
         return;
     run.settle(400);
     run.shoot(QStringLiteral("live-preview-error"));
@@ -108,7 +112,8 @@ void fullscreenViewError(ScreenshotRun &run, SampleProviderThread &provider)
     if (!view)
         return;
     auto *playback = view->property("playback").value<LiveFullscreenPlayback *>();
-    if (!run.waitUntil([&] { return !playback->error().isEmpty(); }, 10000, QStringLiteral("the full-screen error")))
+    if (!run.waitUntil([&] { return !playback->error().isEmpty(); }, 10000,
+                       QStringLiteral("the full-screen error")))
         return;
     run.settle(400);
     run.shoot(QStringLiteral("live-fullscreen-view-error"));

@@ -46,10 +46,10 @@ QVariantMap withClient(ScreenshotRun &run)
 
 void recordMovie(const VodStream &movie, qint64 positionMs, qint64 durationMs, ScreenshotRun &run)
 {
-    ProgressStore::shared()->recordPosition(MovieDetailModel::progressKey(movie.streamId()), contentTypeName(ContentType::Movie),
-                                            movie.streamId(), movie.name(), movie.streamIcon(),
-                                            clientFor(run).streamUrl(ContentType::Movie, movie.streamId(), "mp4"), positionMs,
-                                            durationMs);
+    ProgressStore::shared()->recordPosition(
+        MovieDetailModel::progressKey(movie.streamId()), contentTypeName(ContentType::Movie),
+        movie.streamId(), movie.name(), movie.streamIcon(),
+        clientFor(run).streamUrl(ContentType::Movie, movie.streamId(), "mp4"), positionMs, durationMs);
 }
 
 // Grid, continue-watching cards and both detail states; returns the movies of the grid.
@@ -122,10 +122,12 @@ void seriesState(ScreenshotRun &run)
     fields[SeriesStream::SeriesId] = QStringLiteral("1");
     const SeriesStream series(RecordText<SeriesStream::FieldCount>::fromStrings(fields), 0);
     const XtreamClient client = clientFor(run);
-    ProgressStore::shared()->recordPosition("series:1:ep:121", contentTypeName(ContentType::Series), "1", fields[SeriesStream::Name], std::nullopt,
-                                            client.streamUrl(ContentType::Series, "121", "mp4"), 29'000, 30'000);
-    ProgressStore::shared()->recordPosition("series:1:ep:122", contentTypeName(ContentType::Series), "1", fields[SeriesStream::Name], std::nullopt,
-                                            client.streamUrl(ContentType::Series, "122", "mp4"), 12'000, 30'000);
+    ProgressStore::shared()->recordPosition(
+        "series:1:ep:121", contentTypeName(ContentType::Series), "1", fields[SeriesStream::Name],
+        std::nullopt, client.streamUrl(ContentType::Series, "121", "mp4"), 29'000, 30'000);
+    ProgressStore::shared()->recordPosition(
+        "series:1:ep:122", contentTypeName(ContentType::Series), "1", fields[SeriesStream::Name],
+        std::nullopt, client.streamUrl(ContentType::Series, "122", "mp4"), 12'000, 30'000);
     QQuickItem *view = run.show("import QtQuick\nimport Norvane\nSeriesDetailView {}\n",
                                 {{QStringLiteral("client"), QVariant::fromValue(client)},
                                  {QStringLiteral("series"), QVariant::fromValue(series)}});
@@ -154,11 +156,12 @@ PlayableItem episodeItem(ScreenshotRun &run, int number, qint64 startMs, const Q
 {
     const QString id = QString::number(120 + number);
     return PlayableItem(run.provider().catalog().seriesName(1).value_or(QStringLiteral("Serie")),
-                        QStringLiteral("T1 · E%1 · ").arg(number)
-                            + run.provider().catalog().episodeTitle(id.toLongLong()).value_or(QString()),
-                        address.isEmpty() ? clientFor(run).streamUrl(ContentType::Series, id, "mp4") : address,
-                        QStringLiteral("series:1:ep:") + id, contentTypeName(ContentType::Series), QStringLiteral("1"), std::nullopt,
-                        startMs);
+                        QStringLiteral("T1 · E%1 · ").arg(number) +
+                            run.provider().catalog().episodeTitle(id.toLongLong()).value_or(QString()),
+                        address.isEmpty() ? clientFor(run).streamUrl(ContentType::Series, id, "mp4")
+                                          : address,
+                        QStringLiteral("series:1:ep:") + id, contentTypeName(ContentType::Series),
+                        QStringLiteral("1"), std::nullopt, startMs);
 }
 
 // The player screen on a model of `queue`; the model lives as long as the run's window content.
@@ -177,23 +180,27 @@ void playerStates(ScreenshotRun &run)
 {
     PlayerModel *model = nullptr;
     const QString tracksMovie = clientFor(run).streamUrl(ContentType::Movie, "200002", "mp4");
-    if (showPlayer(run, {episodeItem(run, 1, 0, tracksMovie), episodeItem(run, 2, 0)}, model)
-        && run.waitUntil([&] { return VLCEngine::shared()->status() == VLCEngine::Status::Playing
-                                      && VLCEngine::shared()->currentTimeMs() > 2000; },
-                         20000, QStringLiteral("player playing"))) {
+    if (showPlayer(run, {episodeItem(run, 1, 0, tracksMovie), episodeItem(run, 2, 0)}, model) &&
+        run.waitUntil(
+            [&] {
+                return VLCEngine::shared()->status() == VLCEngine::Status::Playing &&
+                       VLCEngine::shared()->currentTimeMs() > 2000;
+            },
+            20000, QStringLiteral("player playing"))) {
         run.settle(500);
         run.shoot(QStringLiteral("player-controls"));
     }
 
-    if (showPlayer(run, {episodeItem(run, 1, 0, run.provider().baseUrl() + "/media/missing.mp4")}, model)
-        && run.waitUntil([&] { return !model->playbackError().isEmpty(); }, 20000, QStringLiteral("player error"))) {
+    if (showPlayer(run, {episodeItem(run, 1, 0, run.provider().baseUrl() + "/media/missing.mp4")}, model) &&
+        run.waitUntil([&] { return !model->playbackError().isEmpty(); }, 20000,
+                      QStringLiteral("player error"))) {
         run.settle(300);
         run.shoot(QStringLiteral("player-error"));
     }
 
-    if (showPlayer(run, {episodeItem(run, 1, 27'000), episodeItem(run, 2, 0)}, model)
-        && run.waitUntil([&] { return model->showUpNext() && model->upNextCountdown() < 10; }, 30000,
-                         QStringLiteral("up next"))) {
+    if (showPlayer(run, {episodeItem(run, 1, 27'000), episodeItem(run, 2, 0)}, model) &&
+        run.waitUntil([&] { return model->showUpNext() && model->upNextCountdown() < 10; }, 30000,
+                      QStringLiteral("up next"))) {
         run.settle(300);
         run.shoot(QStringLiteral("player-up-next"));
     }
@@ -222,8 +229,10 @@ void searchStates(ScreenshotRun &run)
         QString query;
         QString name;
     } cases[] = {
-        {SearchModel::Live, catalog.channelName(1001).value_or(QStringLiteral("Canal")).left(3), "search-channels"},
-        {SearchModel::Movies, catalog.movieName(200001).value_or(QStringLiteral("El")).left(3), "search-movies"},
+        {SearchModel::Live, catalog.channelName(1001).value_or(QStringLiteral("Canal")).left(3),
+         "search-channels"},
+        {SearchModel::Movies, catalog.movieName(200001).value_or(QStringLiteral("El")).left(3),
+         "search-movies"},
         {SearchModel::Series, catalog.seriesName(1).value_or(QStringLiteral("La")).left(3), "search-series"},
     };
     for (const auto &shot : cases) {

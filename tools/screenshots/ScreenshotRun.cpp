@@ -18,7 +18,8 @@ ScreenshotRun::~ScreenshotRun()
     delete m_root;
 }
 
-QQuickItem *ScreenshotRun::show(const QByteArray &qml, const QVariantMap &initialProperties, const QSize &size)
+QQuickItem *ScreenshotRun::show(const QByteArray &qml, const QVariantMap &initialProperties,
+                                const QSize &size)
 {
     delete m_root;
     m_root = nullptr;
@@ -28,7 +29,8 @@ QQuickItem *ScreenshotRun::show(const QByteArray &qml, const QVariantMap &initia
 
     QQmlComponent component(&m_engine);
     component.setData(qml, QUrl(QStringLiteral("qrc:/screenshots/State.qml")));
-    QObject *object = component.isError() ? nullptr : component.createWithInitialProperties(initialProperties);
+    QObject *object =
+        component.isError() ? nullptr : component.createWithInitialProperties(initialProperties);
     auto *item = qobject_cast<QQuickItem *>(object);
     if (!item) {
         delete object;

@@ -42,7 +42,8 @@ void settingsStates(ScreenshotRun &run, QObject *root, AppModel &app)
         run.settle(100);
         run.shoot(QString::fromLatin1(shot));
         settings->setProperty(flag, false);
-        run.waitUntil([&] { return !dialog->property("visible").toBool(); }, 2000, QStringLiteral("dialog closing"));
+        run.waitUntil([&] { return !dialog->property("visible").toBool(); }, 2000,
+                      QStringLiteral("dialog closing"));
     }
 }
 
@@ -86,7 +87,8 @@ void shootShellStates(ScreenshotRun &run)
     run.settle(950);
     run.shoot(QStringLiteral("splash"));
 
-    if (!run.waitUntil([&] { return app->phase() == AppModel::Phase::Login; }, 8000, QStringLiteral("the login form")))
+    if (!run.waitUntil([&] { return app->phase() == AppModel::Phase::Login; }, 8000,
+                       QStringLiteral("the login form")))
         return;
     if (!signIn(run, *app, QStringLiteral("contraseña-equivocada")))
         return;

@@ -101,6 +101,7 @@ SectionScaffold {
                                 objectName: "favoriteMenuItem"
                                 text: card.isFavorite ? "Quitar de favoritos" : "Agregar a favoritos"
                                 Accessible.name: text
+                                Accessible.onPressAction: if (enabled) triggered()
                                 onTriggered: browser.section.toggleFavoriteRecord(cell.record)
                             }
                         }
@@ -188,6 +189,7 @@ SectionScaffold {
                                 objectName: "removeContinueItem"
                                 text: "Quitar de Continuar viendo"
                                 Accessible.name: text
+                                Accessible.onPressAction: if (enabled) triggered()
                                 contentItem: Text {
                                     text: "Quitar de Continuar viendo"
                                     color: Brand.error

@@ -28,8 +28,9 @@ void CatalogScreen::setSection(CatalogSectionModel *section)
     m_section = section;
     m_pinGate->setSection(section);
     if (section) {
-        for (auto change : {&CatalogSectionModel::selectedCategoryIdChanged, &CatalogSectionModel::isLoadingListChanged,
-                            &CatalogSectionModel::listErrorChanged, &CatalogSectionModel::listChanged})
+        for (auto change :
+             {&CatalogSectionModel::selectedCategoryIdChanged, &CatalogSectionModel::isLoadingListChanged,
+              &CatalogSectionModel::listErrorChanged, &CatalogSectionModel::listChanged})
             connect(section, change, this, &CatalogScreen::update);
     }
     Q_EMIT sectionChanged();
@@ -50,8 +51,8 @@ void CatalogScreen::retry()
 void CatalogScreen::update()
 {
     const QString selected = m_section ? m_section->selectedCategoryIdText() : QString();
-    const Pane pane = m_section ? paneFor(selected, m_section->isLoadingList(), !m_section->listError().isEmpty(),
-                                          m_section->listSize())
+    const Pane pane = m_section ? paneFor(selected, m_section->isLoadingList(),
+                                          !m_section->listError().isEmpty(), m_section->listSize())
                                 : Pane::EmptyList;
     QString hint;
     if (pane == Pane::FavoritesHint)

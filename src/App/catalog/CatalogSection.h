@@ -20,8 +20,7 @@
 // Traits names the record type and where it comes from:
 //   Record, contentType, categoriesAction, listAction, fileName, and recency(record) for
 //   "Recién agregadas".
-template <typename Traits>
-class CatalogSection : public CatalogSectionModel
+template <typename Traits> class CatalogSection : public CatalogSectionModel
 {
 public:
     using Record = typename Traits::Record;
@@ -46,9 +45,10 @@ public:
         for (qsizetype i = 0; i < records.size(); ++i)
             order.emplace_back(Traits::recency(records.at(i)), i);
         // Position breaks ties, so the partial sort gives the same order as a stable sort would.
-        std::partial_sort(order.begin(), order.begin() + count, order.end(), [](const auto &a, const auto &b) {
-            return a.first != b.first ? a.first > b.first : a.second < b.second;
-        });
+        std::partial_sort(order.begin(), order.begin() + count, order.end(),
+                          [](const auto &a, const auto &b) {
+                              return a.first != b.first ? a.first > b.first : a.second < b.second;
+                          });
         Records top;
         top.reserve(count);
         for (qsizetype i = 0; i < count; ++i)
@@ -58,8 +58,7 @@ public:
 
 protected:
     CatalogSection(ProgressStore *progress, QObject *parent)
-        : CatalogSectionModel(progress, parent),
-          m_listModel(new RecordListModel<Record>(this)),
+        : CatalogSectionModel(progress, parent), m_listModel(new RecordListModel<Record>(this)),
           m_diskCopy(QString(Traits::fileName))
     {
     }
@@ -102,7 +101,8 @@ protected:
         const QPointer<CatalogSectionModel> self(this);
         XtreamClient::QueryItems query;
         query.insert(QStringLiteral("category_id"), categoryId);
-        const Result<Records> fetched = co_await client().template fetch<Records>(QString(Traits::listAction), query);
+        const Result<Records> fetched =
+            co_await client().template fetch<Records>(QString(Traits::listAction), query);
         if (!self)
             co_return;
         m_fetching.remove(categoryId);

@@ -105,7 +105,10 @@ protected:
     // "Recién agregadas" from the whole catalog.
     virtual QCoro::Task<> loadRecent() = 0;
 
-    bool isSelected(QLatin1StringView categoryId) const { return m_selectedCategoryId == QString(categoryId); }
+    bool isSelected(QLatin1StringView categoryId) const
+    {
+        return m_selectedCategoryId == QString(categoryId);
+    }
     bool isSelected(const QString &categoryId) const { return m_selectedCategoryId == categoryId; }
     // A list that needs no request is shown: nothing loads and nothing failed.
     void showSettledList();

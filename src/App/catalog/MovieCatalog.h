@@ -1,7 +1,7 @@
 #pragma once
 
-#include "VodStream.h"
 #include "ContentType.h"
+#include "VodStream.h"
 
 #include <QLatin1StringView>
 

@@ -4,7 +4,8 @@
 
 MovieDetailModel::MovieDetailModel(QObject *parent) : MovieDetailModel(ProgressStore::shared(), parent) {}
 
-MovieDetailModel::MovieDetailModel(ProgressStore *progress, QObject *parent) : ProviderDetailModel(parent), m_progress(progress)
+MovieDetailModel::MovieDetailModel(ProgressStore *progress, QObject *parent)
+    : ProviderDetailModel(parent), m_progress(progress)
 {
     if (m_progress)
         connect(m_progress, &ProgressStore::entriesChanged, this, &MovieDetailModel::progressChanged);
@@ -58,14 +59,15 @@ PlayableItem MovieDetailModel::playableItem(const VodStream &movie, const std::o
         image = info->movieImage();
     else if (!movie.streamIcon().isEmpty())
         image = movie.streamIcon();
-    return PlayableItem(movie.name(), std::nullopt, resume ? entry->url() : playURL, progressKey(movie.streamId()),
-                        contentTypeName(ContentType::Movie), movie.streamId(), image, resume ? entry->resumePositionMs() : 0);
+    return PlayableItem(movie.name(), std::nullopt, resume ? entry->url() : playURL,
+                        progressKey(movie.streamId()), contentTypeName(ContentType::Movie), movie.streamId(),
+                        image, resume ? entry->resumePositionMs() : 0);
 }
 
 VodStream MovieDetailModel::movieFromEntry(const ProgressEntry &entry)
 {
-    return VodStream(entry.name(), entry.contentId(), entry.imageUrl().value_or(QString()), QString(), QString(),
-                     QString());
+    return VodStream(entry.name(), entry.contentId(), entry.imageUrl().value_or(QString()), QString(),
+                     QString(), QString());
 }
 
 void MovieDetailModel::setMovie(const VodStream &movie)
@@ -112,7 +114,8 @@ void MovieDetailModel::load()
     fetch([client, movie] { return client.vodInfo(movie.streamId()); },
           [this, client, movie](VodInfoResponse answer) {
               m_info = answer.info();
-              m_playURL = client.streamUrl(ContentType::Movie, movie.streamId(), containerExtension(answer, movie));
+              m_playURL =
+                  client.streamUrl(ContentType::Movie, movie.streamId(), containerExtension(answer, movie));
               Q_EMIT infoChanged();
               Q_EMIT playURLChanged();
           });

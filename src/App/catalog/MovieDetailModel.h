@@ -1,8 +1,8 @@
 #pragma once
 
 #include "PlayableItem.h"
-#include "ProviderDetailModel.h"
 #include "ProgressEntry.h"
+#include "ProviderDetailModel.h"
 #include "VodInfoResponse.h"
 #include "VodStream.h"
 

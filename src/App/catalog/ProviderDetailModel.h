@@ -28,8 +28,7 @@ protected:
     // Runs `request()` (a task giving a Result) as the latest load: hands the value to `apply`,
     // or shows the failure's text, unless the model is gone or a newer load (or abandonLoad())
     // came in between.
-    template <typename Request, typename Apply>
-    QCoro::Task<> fetch(Request request, Apply apply)
+    template <typename Request, typename Apply> QCoro::Task<> fetch(Request request, Apply apply)
     {
         const quint64 generation = ++m_loadGeneration;
         setLoading(true);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SeriesStream.h"
 #include "ContentType.h"
+#include "SeriesStream.h"
 
 #include <QLatin1StringView>
 

@@ -39,8 +39,8 @@ PlayableItem SeriesDetailModel::episodeItem(const XtreamClient &client, const Se
                                             const SeriesInfoResponse &response, const Episode &episode,
                                             const std::optional<ProgressEntry> &entry)
 {
-    const QString subtitle = QStringLiteral("T%1 · E%2 · ").arg(episode.season()).arg(episode.episodeNum())
-                             + episode.title();
+    const QString subtitle =
+        QStringLiteral("T%1 · E%2 · ").arg(episode.season()).arg(episode.episodeNum()) + episode.title();
     std::optional<QString> image;
     if (!episode.image().isEmpty())
         image = episode.image();
@@ -109,9 +109,8 @@ QVariant SeriesDetailModel::selectedSeasonValue() const
 
 void SeriesDetailModel::setSelectedSeasonValue(const QVariant &season)
 {
-    const std::optional<qint64> next = season.isValid() && !season.isNull()
-                                           ? std::optional<qint64>(season.toLongLong())
-                                           : std::nullopt;
+    const std::optional<qint64> next =
+        season.isValid() && !season.isNull() ? std::optional<qint64>(season.toLongLong()) : std::nullopt;
     if (next == m_selectedSeason)
         return;
     m_selectedSeason = next;
@@ -145,28 +144,31 @@ void SeriesDetailModel::load()
 {
     const XtreamClient client = this->client();
     const QString seriesId = m_series.seriesId();
-    fetch([client, seriesId] { return client.seriesInfo(seriesId); }, [this](SeriesInfoResponse answer) {
-        const QList<Season> seasons = answer.seasons();
-        m_response = std::move(answer);
-        Q_EMIT responseChanged();
-        setSelectedSeasonValue(seasons.isEmpty() ? QVariant() : QVariant::fromValue(seasons.first().season()));
-        Q_EMIT selectedSeasonChanged();
-    });
+    fetch([client, seriesId] { return client.seriesInfo(seriesId); },
+          [this](SeriesInfoResponse answer) {
+              const QList<Season> seasons = answer.seasons();
+              m_response = std::move(answer);
+              Q_EMIT responseChanged();
+              setSelectedSeasonValue(seasons.isEmpty() ? QVariant()
+                                                       : QVariant::fromValue(seasons.first().season()));
+              Q_EMIT selectedSeasonChanged();
+          });
 }
 
 void SeriesDetailModel::toggleFavorite()
 {
     if (!m_favorites)
         return;
-    setFav(m_favorites->toggle(
-        FavoritesStore::makeFavorite(contentTypeName(ContentType::Series), m_series.seriesId(), m_series.name(), cover())));
+    setFav(m_favorites->toggle(FavoritesStore::makeFavorite(contentTypeName(ContentType::Series),
+                                                            m_series.seriesId(), m_series.name(), cover())));
 }
 
 QVariant SeriesDetailModel::entryFor(const Episode &episode) const
 {
     if (!m_progress)
         return {};
-    const std::optional<ProgressEntry> entry = m_progress->find(progressKey(m_series.seriesId(), episode.id()));
+    const std::optional<ProgressEntry> entry =
+        m_progress->find(progressKey(m_series.seriesId(), episode.id()));
     return entry ? QVariant::fromValue(*entry) : QVariant();
 }
 

@@ -26,7 +26,8 @@ class SeriesDetailModel : public ProviderDetailModel
     // The season numbers in the answer's order.
     Q_PROPERTY(QList<qint64> seasonNumbers READ seasonNumbers NOTIFY responseChanged FINAL)
     // The selected season number, undefined when there is none.
-    Q_PROPERTY(QVariant selectedSeason READ selectedSeasonValue WRITE setSelectedSeasonValue NOTIFY selectedSeasonChanged FINAL)
+    Q_PROPERTY(QVariant selectedSeason READ selectedSeasonValue WRITE setSelectedSeasonValue NOTIFY
+                   selectedSeasonChanged FINAL)
     Q_PROPERTY(QList<Episode> episodes READ episodes NOTIFY selectedSeasonChanged FINAL)
     Q_PROPERTY(QString cover READ cover NOTIFY responseChanged FINAL)
     Q_PROPERTY(bool isFav READ isFav NOTIFY isFavChanged FINAL)

@@ -14,16 +14,17 @@ void SeriesModel::toggleFavorite(const SeriesStream &series)
 {
     if (!m_favorites)
         return;
-    m_favorites->toggle(FavoritesStore::makeFavorite(contentTypeName(ContentType::Series), series.seriesId(), series.name(),
-                                                     series.cover()));
+    m_favorites->toggle(FavoritesStore::makeFavorite(contentTypeName(ContentType::Series), series.seriesId(),
+                                                     series.name(), series.cover()));
     if (isSelected(SectionRow::favoritesId))
         selectCategory(SectionRow::favoritesId);
 }
 
 bool SeriesModel::isFavoriteRecord(const QVariant &record) const
 {
-    return m_favorites && record.canConvert<SeriesStream>()
-           && m_favorites->isFavorite(contentTypeName(ContentType::Series), record.value<SeriesStream>().seriesId());
+    return m_favorites && record.canConvert<SeriesStream>() &&
+           m_favorites->isFavorite(contentTypeName(ContentType::Series),
+                                   record.value<SeriesStream>().seriesId());
 }
 
 void SeriesModel::toggleFavoriteRecord(const QVariant &record)
@@ -39,7 +40,8 @@ QString SeriesModel::emptyCategoryText() const
 
 QString SeriesModel::emptyFavoritesText() const
 {
-    return QStringLiteral("Aún no tienes series favoritas.\nUsa clic derecho sobre una serie para agregarla.");
+    return QStringLiteral(
+        "Aún no tienes series favoritas.\nUsa clic derecho sobre una serie para agregarla.");
 }
 
 bool SeriesModel::showSectionSpecial(const QString &categoryId)

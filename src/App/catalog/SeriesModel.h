@@ -21,7 +21,6 @@ class SeriesModel : public CatalogSection<SeriesCatalog>
     Q_PROPERTY(QString itemsError READ itemsError NOTIFY listErrorChanged FINAL)
 
 public:
-
     // With the shared progress and favourites stores.
     explicit SeriesModel(QObject *parent = nullptr);
     SeriesModel(ProgressStore *progress, FavoritesStore *favorites, QObject *parent = nullptr);

@@ -14,18 +14,18 @@ class KeyActivation : public QObject
     QML_ELEMENT
     Q_PROPERTY(QQuickItem *target READ target WRITE setTarget NOTIFY targetChanged FINAL)
 
-  public:
+public:
     explicit KeyActivation(QObject *parent = nullptr);
 
     QQuickItem *target() const { return m_target; }
     void setTarget(QQuickItem *target);
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void targetChanged();
 
-  protected:
+protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-  private:
+private:
     QPointer<QQuickItem> m_target;
 };

@@ -55,6 +55,8 @@ Item {
         Text {
             Layout.alignment: Qt.AlignHCenter
             text: "Categoría bloqueada"
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             color: Brand.onBackground
             font.pixelSize: TextStyle.headline
             font.bold: true
@@ -63,6 +65,8 @@ Item {
         Text {
             Layout.fillWidth: true
             text: "Ingresa el PIN parental para verla."
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             color: Brand.secondaryText
             font.pixelSize: TextStyle.callout
             horizontalAlignment: Text.AlignHCenter
@@ -99,6 +103,8 @@ Item {
             Layout.alignment: Qt.AlignHCenter
             visible: prompt.wrong
             text: "PIN incorrecto."
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
             color: Brand.error
             font.pixelSize: TextStyle.callout
         }

@@ -17,13 +17,20 @@ QVariant ChannelListModel::data(const QModelIndex &index, int role) const
     const ChannelRow &row = m_rows.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case NameRole: return row.name();
-    case StreamIdRole: return row.streamId();
-    case NumRole: return row.numText();
-    case IconURLRole: return row.iconURLText();
-    case NowTitleRole: return m_nowTitles->value(row.streamId());
-    case ChannelRole: return QVariant::fromValue(row);
-    default: return {};
+    case NameRole:
+        return row.name();
+    case StreamIdRole:
+        return row.streamId();
+    case NumRole:
+        return row.numText();
+    case IconURLRole:
+        return row.iconURLText();
+    case NowTitleRole:
+        return m_nowTitles->value(row.streamId());
+    case ChannelRole:
+        return QVariant::fromValue(row);
+    default:
+        return {};
     }
 }
 

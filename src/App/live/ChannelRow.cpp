@@ -11,8 +11,7 @@ std::optional<QString> optionalText(const QString &text)
 
 ChannelRow ChannelRow::fromStream(const LiveStream &stream, std::optional<QString> num)
 {
-    return ChannelRow(stream.streamId(), std::move(num), stream.name(),
-                      optionalText(stream.streamIcon()));
+    return ChannelRow(stream.streamId(), std::move(num), stream.name(), optionalText(stream.streamIcon()));
 }
 
 ChannelRow ChannelRow::fromStream(const LiveStream &stream)

@@ -150,7 +150,8 @@ void ChannelsModel::toggleFavorite(const ChannelRow &channel)
 {
     if (!m_favorites)
         return;
-    m_favorites->toggle(Favorite(contentTypeName(ContentType::Live), channel.streamId(), channel.name(), channel.iconURL()));
+    m_favorites->toggle(
+        Favorite(contentTypeName(ContentType::Live), channel.streamId(), channel.name(), channel.iconURL()));
 }
 
 bool ChannelsModel::isFavorite(const ChannelRow &channel) const

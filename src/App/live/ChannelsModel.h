@@ -46,7 +46,8 @@ class ChannelsModel : public CategorizedSectionModel
     Q_PROPERTY(bool isFullscreen READ isFullscreen WRITE setIsFullscreen NOTIFY isFullscreenChanged FINAL)
     Q_PROPERTY(QString playbackError READ playbackError NOTIFY playbackErrorChanged FINAL)
     // How long a play waits before it judges the stream (and again after falling back).
-    Q_PROPERTY(int fallbackWatchMs READ fallbackWatchMs WRITE setFallbackWatchMs NOTIFY fallbackWatchMsChanged FINAL)
+    Q_PROPERTY(
+        int fallbackWatchMs READ fallbackWatchMs WRITE setFallbackWatchMs NOTIFY fallbackWatchMsChanged FINAL)
 
 public:
     static constexpr int guideLimit = 12;
@@ -55,7 +56,6 @@ public:
     explicit ChannelsModel(QObject *parent = nullptr);
     ChannelsModel(VLCEngine *engine, FavoritesStore *favorites, QObject *parent = nullptr);
     ~ChannelsModel() override;
-
 
     QString selectedCategoryId() const { return m_selectedCategoryId; }
     QList<ChannelRow> channels() const { return m_channelList->rows(); }

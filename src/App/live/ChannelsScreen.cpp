@@ -5,8 +5,8 @@
 #include "VLCEngine.h"
 
 ChannelsScreen::ChannelsScreen(QObject *parent)
-    : SectionScreen(parent), m_controls(new ControlsAutoHide(this)),
-      m_keys(new PlaybackKeys(this)), m_windowMode(new WindowFullScreen(this)), m_pinGate(new PinGate(this))
+    : SectionScreen(parent), m_controls(new ControlsAutoHide(this)), m_keys(new PlaybackKeys(this)),
+      m_windowMode(new WindowFullScreen(this)), m_pinGate(new PinGate(this))
 {
     connect(m_pinGate, &PinGate::categoryChanged, this, &ChannelsScreen::pinCategoryChanged);
     m_keys->setLive(true);

@@ -13,8 +13,8 @@
 
 #include "ChannelsModel.h"
 #include "PinGate.h"
-#include "SectionScreen.h"
 #include "PlaybackKeys.h"
+#include "SectionScreen.h"
 #include "VLCEngine.h"
 #include "WindowFullScreen.h"
 

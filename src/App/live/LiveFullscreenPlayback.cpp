@@ -1,8 +1,8 @@
 #include "LiveFullscreenPlayback.h"
 
 #include "LiveFullscreenNowPlaying.h"
-#include "NorvaneError.h"
 #include "LiveStreamAttempt.h"
+#include "NorvaneError.h"
 #include "VLCEngine.h"
 
 LiveFullscreenPlayback::LiveFullscreenPlayback(QObject *parent)

@@ -43,7 +43,6 @@ public:
     explicit LiveFullscreenPlayback(QObject *parent = nullptr);
     explicit LiveFullscreenPlayback(VLCEngine *engine, QObject *parent = nullptr);
 
-
     XtreamClient client() const { return m_client; }
     void setClient(const XtreamClient &client);
     ChannelRow channel() const { return m_channel; }

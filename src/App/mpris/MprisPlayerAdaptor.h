@@ -51,7 +51,7 @@ public Q_SLOTS:
     // Addresses are not opened from outside.
     void OpenUri(const QString &) {}
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void Seeked(qlonglong Position);
 
 private:

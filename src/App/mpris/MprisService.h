@@ -56,7 +56,7 @@ public:
     void raise();
     void quit();
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void seeked(qint64 positionUs);
 
 private:

@@ -20,7 +20,7 @@ public:
     // The source's track or its controls changed (nothing happens unless it is the current one).
     void update(NowPlayingSource *source);
 
-  Q_SIGNALS:
+Q_SIGNALS:
     // Another source, or the current one's track or controls.
     void changed();
 

@@ -31,7 +31,7 @@ class PlaybackKeys : public QObject
     Q_PROPERTY(bool transport READ transport WRITE setTransport NOTIFY transportChanged FINAL)
     Q_PROPERTY(ControlsAutoHide *controls READ controls WRITE setControls NOTIFY controlsChanged FINAL)
 
-  public:
+public:
     enum Action {
         NoAction,
         PlayPause,
@@ -70,7 +70,7 @@ class PlaybackKeys : public QObject
     // carries out the key's action. True when the key was taken.
     Q_INVOKABLE bool press(int key, int modifiers = Qt::NoModifier);
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void targetChanged();
     void liveChanged();
     void transportChanged();
@@ -84,10 +84,10 @@ class PlaybackKeys : public QObject
     void back();
     void adjacentChannel(int offset);
 
-  protected:
+protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-  private:
+private:
     void watchWindow(QQuickWindow *window);
     bool focusIsInside() const;
     // Emits the action's signal; false when nobody listens to it.

@@ -56,6 +56,7 @@ Item {
             property int trackId
             property bool audio
             Accessible.name: text
+            Accessible.onPressAction: if (enabled) triggered()
             onTriggered: {
                 if (audio)
                     controls.engine.selectAudioTrack(trackId)
@@ -227,6 +228,11 @@ Item {
 
                 Item { Layout.fillWidth: true }
 
+                VolumeControl {
+                    engine: controls.engine
+                    onUsed: controls.touched()
+                }
+
                 PlayerTextButton {
                     objectName: "fillButton"
                     text: controls.engine.fillScreen ? "Ajustar" : "Llenar"
@@ -261,6 +267,7 @@ Item {
                             objectName: "subtitleOff"
                             text: "Desactivar"
                             Accessible.name: text
+                            Accessible.onPressAction: if (enabled) triggered()
                             onTriggered: { controls.engine.selectSubtitleTrack(-1); controls.touched() }
                         }
                     }

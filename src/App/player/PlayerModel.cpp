@@ -36,7 +36,9 @@ void registerQueueConversion()
 
 } // namespace
 
-PlayerModel::PlayerModel(QObject *parent) : PlayerModel(VLCEngine::shared(), ProgressStore::shared(), parent) {}
+PlayerModel::PlayerModel(QObject *parent) : PlayerModel(VLCEngine::shared(), ProgressStore::shared(), parent)
+{
+}
 
 PlayerModel::PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *parent)
     : QObject(parent), m_engine(engine), m_progress(progress)
@@ -173,12 +175,14 @@ void PlayerModel::saveNow()
 void PlayerModel::handleEnd()
 {
     if (m_lastDurationMs == 0) {
-        setPlaybackError(NorvaneError::contentDidNotPlay()); // the length never became known: the stream did not really play
+        setPlaybackError(NorvaneError::contentDidNotPlay()); // the length never became known: the stream did
+                                                             // not really play
         return;
     }
     const bool beforeLastMinute = m_lastDurationMs - m_lastPositionMs > finishedWithinMs - 1;
     if (!ProgressEntry::isWatched(m_lastPositionMs, m_lastDurationMs) && beforeLastMinute) {
-        setPlaybackError(NorvaneError::contentDidNotPlay()); // ended early: the stream broke off; the last periodic write stays
+        setPlaybackError(NorvaneError::contentDidNotPlay()); // ended early: the stream broke off; the last
+                                                             // periodic write stays
         return;
     }
     markProgress(m_lastDurationMs, m_lastDurationMs);

@@ -46,7 +46,6 @@ public:
     PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *parent = nullptr);
     ~PlayerModel() override;
 
-
     QList<PlayableItem> queue() const { return m_queue; }
     void setQueue(const QList<PlayableItem> &queue);
     int index() const { return m_index; }

@@ -2,6 +2,7 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import QtQuick.Window
 import Norvane
 
 // The full-window player of movies and episodes: the engine's picture, click zones (one click
@@ -52,6 +53,32 @@ Rectangle {
     Component.onCompleted: {
         model.playCurrent(model.currentItem.startTimeMs)
         scheduleHide()
+        // The playback keys count while the focus is inside the player.
+        view.forceActiveFocus()
+    }
+    Component.onDestruction: windowMode.leave()
+
+    PlaybackKeys {
+        target: view
+        transport: true
+        controls: autoHide
+        onPlayPause: view.engine.togglePause()
+        onSkip: seconds => view.skipBy(Math.sign(seconds))
+        onChangeVolume: delta => view.engine.changeVolume(delta)
+        onToggleMute: view.engine.toggleMute()
+        onToggleFullScreen: windowMode.toggle()
+        onBack: {
+            if (windowMode.active)
+                windowMode.leave()
+            else
+                view.model.close()
+        }
+    }
+
+    // The window's own full screen, restored as it was when the player goes.
+    WindowFullScreen {
+        id: windowMode
+        window: view.Window.window
     }
 
     // One per hint: clears whatever hint is shown when it fires, then goes away.

@@ -21,7 +21,7 @@ class WindowFullScreen : public QObject
     // True between enter() and leave(), or until the desktop takes full screen away.
     Q_PROPERTY(bool active READ active NOTIFY activeChanged FINAL)
 
-  public:
+public:
     explicit WindowFullScreen(QObject *parent = nullptr);
     ~WindowFullScreen() override;
 
@@ -33,11 +33,11 @@ class WindowFullScreen : public QObject
     Q_INVOKABLE void leave();
     Q_INVOKABLE void toggle();
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void windowChanged();
     void activeChanged();
 
-  private:
+private:
     void setActive(bool active);
     void restore();
 

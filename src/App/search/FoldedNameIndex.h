@@ -17,8 +17,7 @@ public:
     FoldedNameIndex() = default;
 
     // Every record's name in list order (records offer nameView()).
-    template <typename Record>
-    static FoldedNameIndex ofNames(const QList<Record> &records)
+    template <typename Record> static FoldedNameIndex ofNames(const QList<Record> &records)
     {
         FoldedNameIndex index;
         index.reserve(records.size());
@@ -29,7 +28,10 @@ public:
 
     qsizetype size() const { return qsizetype(m_starts.size()); }
     // Memory held: the buffer and the offsets.
-    qsizetype byteSize() const { return m_text.capacity() + qsizetype(m_starts.capacity() * sizeof(quint32)); }
+    qsizetype byteSize() const
+    {
+        return m_text.capacity() + qsizetype(m_starts.capacity() * sizeof(quint32));
+    }
 
     // Positions (in list order) of the first `limit` names that contain `foldedNeedle`, which is
     // already folded (TextFolding::fold). An empty needle is contained in every name.

@@ -13,9 +13,12 @@ SearchModel::SearchModel(QObject *parent) : ProviderClientModel(parent) {}
 QString SearchModel::label(Kind kind)
 {
     switch (kind) {
-    case Live: return QStringLiteral("Canales");
-    case Movies: return QStringLiteral("Películas");
-    case Series: return QStringLiteral("Series");
+    case Live:
+        return QStringLiteral("Canales");
+    case Movies:
+        return QStringLiteral("Películas");
+    case Series:
+        return QStringLiteral("Series");
     }
     return {};
 }
@@ -28,9 +31,12 @@ QStringList SearchModel::kindLabels()
 QString SearchModel::action(Kind kind)
 {
     switch (kind) {
-    case Live: return QStringLiteral("get_live_streams");
-    case Movies: return QStringLiteral("get_vod_streams");
-    case Series: return QStringLiteral("get_series");
+    case Live:
+        return QStringLiteral("get_live_streams");
+    case Movies:
+        return QStringLiteral("get_vod_streams");
+    case Series:
+        return QStringLiteral("get_series");
     }
     return {};
 }
@@ -45,8 +51,7 @@ std::optional<QString> SearchModel::matchableQuery(const QString &query)
 
 // ---- results ----
 
-template <typename Record>
-QList<Record> SearchModel::matches(const Catalog<Record> &catalog) const
+template <typename Record> QList<Record> SearchModel::matches(const Catalog<Record> &catalog) const
 {
     if (!catalog.records)
         return {};
@@ -92,7 +97,7 @@ QCoro::Task<> SearchModel::ensureLoadedTask()
 {
     QPointer<SearchModel> self(this);
     const Kind kind = m_kind;
-    const bool present = kind == Live ? m_channels.records.has_value()
+    const bool present = kind == Live     ? m_channels.records.has_value()
                          : kind == Movies ? m_movies.records.has_value()
                                           : m_series.records.has_value();
     if (present || m_fetches[kind].loading)
@@ -100,9 +105,15 @@ QCoro::Task<> SearchModel::ensureLoadedTask()
     m_fetches[kind] = Fetch{.loading = true, .error = {}};
     showSelectedFetch();
     switch (kind) {
-    case Live: co_await fetchInto(&SearchModel::m_channels, kind); break;
-    case Movies: co_await fetchInto(&SearchModel::m_movies, kind); break;
-    case Series: co_await fetchInto(&SearchModel::m_series, kind); break;
+    case Live:
+        co_await fetchInto(&SearchModel::m_channels, kind);
+        break;
+    case Movies:
+        co_await fetchInto(&SearchModel::m_movies, kind);
+        break;
+    case Series:
+        co_await fetchInto(&SearchModel::m_series, kind);
+        break;
     }
     if (!self)
         co_return;
@@ -147,9 +158,15 @@ QCoro::Task<bool> SearchModel::fetchInto(Catalog<Record> SearchModel::*catalog, 
 void SearchModel::announceList(Kind kind)
 {
     switch (kind) {
-    case Live: Q_EMIT channelsChanged(); break;
-    case Movies: Q_EMIT moviesChanged(); break;
-    case Series: Q_EMIT seriesChanged(); break;
+    case Live:
+        Q_EMIT channelsChanged();
+        break;
+    case Movies:
+        Q_EMIT moviesChanged();
+        break;
+    case Series:
+        Q_EMIT seriesChanged();
+        break;
     }
     if (kind == m_kind)
         Q_EMIT resultsChanged();

@@ -93,8 +93,7 @@ Q_SIGNALS:
 
 private:
     // A fetched list with its folded names, made once per fetch.
-    template <typename Record>
-    struct Catalog
+    template <typename Record> struct Catalog
     {
         std::optional<QList<Record>> records;
         FoldedNameIndex names;
@@ -107,10 +106,8 @@ private:
         QString error;
     };
 
-    template <typename Record>
-    QCoro::Task<bool> fetchInto(Catalog<Record> SearchModel::*catalog, Kind kind);
-    template <typename Record>
-    QList<Record> matches(const Catalog<Record> &catalog) const;
+    template <typename Record> QCoro::Task<bool> fetchInto(Catalog<Record> SearchModel::*catalog, Kind kind);
+    template <typename Record> QList<Record> matches(const Catalog<Record> &catalog) const;
 
     QVariant channelsForQml() const;
     QVariant moviesForQml() const;

@@ -7,7 +7,8 @@
 
 SearchScreen::SearchScreen(QObject *parent) : SectionScreen(parent) {}
 
-SearchScreen::Pane SearchScreen::paneFor(bool isLoading, bool hasError, bool queryTooShort, qsizetype resultCount)
+SearchScreen::Pane SearchScreen::paneFor(bool isLoading, bool hasError, bool queryTooShort,
+                                         qsizetype resultCount)
 {
     if (isLoading)
         return Pane::Loading;
@@ -27,8 +28,9 @@ void SearchScreen::setModel(SearchModel *model)
     m_model = model;
     if (model) {
         using Change = void (SearchModel::*)();
-        for (Change change : {Change(&SearchModel::isLoadingChanged), &SearchModel::loadErrorChanged,
-                              &SearchModel::queryChanged, &SearchModel::kindChanged, &SearchModel::resultsChanged})
+        for (Change change :
+             {Change(&SearchModel::isLoadingChanged), &SearchModel::loadErrorChanged,
+              &SearchModel::queryChanged, &SearchModel::kindChanged, &SearchModel::resultsChanged})
             connect(model, change, this, &SearchScreen::update);
     }
     Q_EMIT modelChanged();
@@ -76,9 +78,10 @@ qsizetype SearchScreen::resultCount() const
 
 void SearchScreen::update()
 {
-    const Pane pane = !m_model ? Pane::Hint
-                               : paneFor(m_model->isLoading(), !m_model->loadError().isEmpty(),
-                                         m_model->isQueryTooShort(), m_model->isQueryTooShort() ? 0 : resultCount());
+    const Pane pane =
+        !m_model ? Pane::Hint
+                 : paneFor(m_model->isLoading(), !m_model->loadError().isEmpty(), m_model->isQueryTooShort(),
+                           m_model->isQueryTooShort() ? 0 : resultCount());
     if (pane == m_pane)
         return;
     m_pane = pane;

@@ -168,6 +168,8 @@ Rectangle {
                     anchors.centerIn: parent
                     visible: results.shown === SearchScreen.Hint
                     text: "Escribe al menos 2 letras para buscar."
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     color: Brand.secondaryText
                     font.pixelSize: TextStyle.body
                 }
@@ -177,6 +179,8 @@ Rectangle {
                     anchors.centerIn: parent
                     visible: results.shown === SearchScreen.Empty
                     text: "Sin resultados."
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                     color: Brand.secondaryText
                     font.pixelSize: TextStyle.body
                 }

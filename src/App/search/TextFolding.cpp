@@ -8,8 +8,8 @@ namespace {
 
 bool isCombiningMark(QChar::Category category)
 {
-    return category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
-           || category == QChar::Mark_Enclosing;
+    return category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
+           category == QChar::Mark_Enclosing;
 }
 
 // The text in canonical decomposition without its combining marks.

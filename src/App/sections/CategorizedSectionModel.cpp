@@ -6,7 +6,8 @@
 
 CategorizedSectionModel::CategorizedSectionModel(QObject *parent) : QObject(parent)
 {
-    connect(this, &CategorizedSectionModel::categoriesChanged, this, &CategorizedSectionModel::categoryRowsChanged);
+    connect(this, &CategorizedSectionModel::categoriesChanged, this,
+            &CategorizedSectionModel::categoryRowsChanged);
     connect(this, &CategorizedSectionModel::unlockedCategoriesChanged, this,
             &CategorizedSectionModel::categoryRowsChanged);
 }

@@ -66,7 +66,10 @@ protected:
     virtual QCoro::Task<> categoriesLoaded();
 
     // Optional texts compare with their absence too: a null text is not the same as an empty one.
-    static bool sameOptionalText(const QString &a, const QString &b) { return a.isNull() == b.isNull() && a == b; }
+    static bool sameOptionalText(const QString &a, const QString &b)
+    {
+        return a.isNull() == b.isNull() && a == b;
+    }
 
     void setCategories(const QList<Category> &categories);
 

@@ -9,8 +9,7 @@
 // record type (named as the property, so a delegate declares `required property string name`),
 // plus the role "record" holding the whole value. Only the rows on screen are ever read, so a
 // category of 100,000 records costs nothing beyond the list itself.
-template <typename Record>
-class RecordListModel : public QAbstractListModel
+template <typename Record> class RecordListModel : public QAbstractListModel
 {
 public:
     static constexpr int RecordRole = Qt::UserRole;

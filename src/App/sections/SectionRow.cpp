@@ -7,7 +7,8 @@ SectionRow::SectionRow(QString id, QString label, QString icon, bool locked)
 
 SectionRow SectionRow::recent()
 {
-    return SectionRow(QString(recentId), QStringLiteral("Recién agregadas"), QStringLiteral("sparkles"), false);
+    return SectionRow(QString(recentId), QStringLiteral("Recién agregadas"), QStringLiteral("sparkles"),
+                      false);
 }
 
 SectionRow SectionRow::favorites()
@@ -17,7 +18,8 @@ SectionRow SectionRow::favorites()
 
 SectionRow SectionRow::continueWatching()
 {
-    return SectionRow(QString(continueId), QStringLiteral("Continuar viendo"), QStringLiteral("play.circle"), false);
+    return SectionRow(QString(continueId), QStringLiteral("Continuar viendo"), QStringLiteral("play.circle"),
+                      false);
 }
 
 SectionRow SectionRow::of(const Category &category, bool locked)

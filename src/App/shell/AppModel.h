@@ -37,7 +37,7 @@ class AppModel : public QObject
     // Every main section in menu order (AppTab values).
     Q_PROPERTY(QVariantList tabs READ tabs CONSTANT FINAL)
 
-  public:
+public:
     enum class Phase { Splash, Login, Home };
     Q_ENUM(Phase)
 
@@ -93,7 +93,7 @@ class AppModel : public QObject
     static int priority(const LoginOutcome &outcome);
     static QString messageFor(const LoginOutcome &outcome);
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void phaseChanged();
     void clientChanged();
     void openTabChanged();
@@ -107,7 +107,7 @@ class AppModel : public QObject
     void playbackStopRequested();
     void playbackPauseRequested();
 
-  private:
+private:
     struct SignInResult
     {
         LoginOutcome verdict;

@@ -87,8 +87,9 @@ QRectF CardFace::cropRect(const QSizeF &imageSize, const QSizeF &target)
         return {};
     const qreal scale = std::max(target.width() / imageSize.width(), target.height() / imageSize.height());
     const QSizeF visible(target.width() / scale, target.height() / scale);
-    return QRectF(QPointF((imageSize.width() - visible.width()) / 2, (imageSize.height() - visible.height()) / 2),
-                  visible);
+    return QRectF(
+        QPointF((imageSize.width() - visible.width()) / 2, (imageSize.height() - visible.height()) / 2),
+        visible);
 }
 
 QImage CardFace::renderedImage()
@@ -105,7 +106,8 @@ QImage CardFace::renderedImage()
     if (natural.isEmpty())
         return {};
     // Read just large enough to cover the card, then keep the centred part.
-    const qreal scale = std::max(qreal(pixels.width()) / natural.width(), qreal(pixels.height()) / natural.height());
+    const qreal scale =
+        std::max(qreal(pixels.width()) / natural.width(), qreal(pixels.height()) / natural.height());
     const QSize scaled(std::ceil(natural.width() * scale), std::ceil(natural.height() * scale));
     reader.setScaledSize(scaled);
     const QImage full = reader.read();

@@ -18,7 +18,8 @@ class CardFace : public QQuickPaintedItem
     Q_PROPERTY(qreal radius READ radius WRITE setRadius NOTIFY radiusChanged FINAL)
     Q_PROPERTY(QColor fillColor READ fillColor WRITE setFillColor NOTIFY fillColorChanged FINAL)
     Q_PROPERTY(qreal borderWidth READ borderWidth WRITE setBorderWidth NOTIFY borderWidthChanged FINAL)
-    Q_PROPERTY(QVariantList borderColors READ borderColors WRITE setBorderColors NOTIFY borderColorsChanged FINAL)
+    Q_PROPERTY(
+        QVariantList borderColors READ borderColors WRITE setBorderColors NOTIFY borderColorsChanged FINAL)
     // False while there is no source or it cannot be read (the panel then shows only its fill).
     Q_PROPERTY(bool hasImage READ hasImage NOTIFY hasImageChanged FINAL)
 

@@ -36,7 +36,7 @@ public:
     // Writes the window's place now (also done on close and at the application's end).
     void save();
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void windowChanged();
 
 private:

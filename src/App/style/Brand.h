@@ -28,7 +28,7 @@ class Brand : public QObject
     // The neon gradient's colours from the leading to the trailing edge, evenly spaced.
     Q_PROPERTY(QVariantList neon READ neonStops CONSTANT FINAL)
 
-  public:
+public:
     // Members rather than statics: the properties read them (MEMBER).
     const QColor primary{61, 220, 151};
     const QColor onPrimary{6, 40, 28};
@@ -46,6 +46,6 @@ class Brand : public QObject
 
     QVariantList neonStops() const;
 
-  private:
+private:
     Brand() = default;
 };

@@ -16,7 +16,7 @@ class GradientText : public QQuickPaintedItem
     Q_PROPERTY(QFont font READ font WRITE setFont NOTIFY fontChanged FINAL)
     Q_PROPERTY(QVariantList colors READ colors WRITE setColors NOTIFY colorsChanged FINAL)
 
-  public:
+public:
     explicit GradientText(QQuickItem *parent = nullptr);
 
     QString text() const { return m_text; }
@@ -28,12 +28,12 @@ class GradientText : public QQuickPaintedItem
 
     void paint(QPainter *painter) override;
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void textChanged();
     void fontChanged();
     void colorsChanged();
 
-  private:
+private:
     void updateImplicitSize();
 
     QString m_text;

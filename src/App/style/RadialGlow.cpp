@@ -11,8 +11,7 @@ RadialGlow::RadialGlow(QQuickItem *parent) : QQuickPaintedItem(parent)
     setAcceptedMouseButtons(Qt::NoButton);
 }
 
-template<typename T>
-void RadialGlow::assign(T &field, const T &value)
+template <typename T> void RadialGlow::assign(T &field, const T &value)
 {
     if (field == value)
         return;
@@ -21,10 +20,22 @@ void RadialGlow::assign(T &field, const T &value)
     Q_EMIT changed();
 }
 
-void RadialGlow::setColor(const QColor &color) { assign(m_color, color); }
-void RadialGlow::setCenterOpacity(qreal opacity) { assign(m_centerOpacity, opacity); }
-void RadialGlow::setCenter(const QPointF &center) { assign(m_center, center); }
-void RadialGlow::setRadius(qreal radius) { assign(m_radius, radius); }
+void RadialGlow::setColor(const QColor &color)
+{
+    assign(m_color, color);
+}
+void RadialGlow::setCenterOpacity(qreal opacity)
+{
+    assign(m_centerOpacity, opacity);
+}
+void RadialGlow::setCenter(const QPointF &center)
+{
+    assign(m_center, center);
+}
+void RadialGlow::setRadius(qreal radius)
+{
+    assign(m_radius, radius);
+}
 
 QPointF RadialGlow::centerPoint(const QSizeF &size) const
 {

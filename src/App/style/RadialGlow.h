@@ -41,8 +41,7 @@ Q_SIGNALS:
     void changed();
 
 private:
-    template<typename T>
-    void assign(T &field, const T &value);
+    template <typename T> void assign(T &field, const T &value);
 
     QColor m_color = Qt::white;
     qreal m_centerOpacity = 1;

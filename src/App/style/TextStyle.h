@@ -20,7 +20,7 @@ class TextStyle : public QObject
     Q_PROPERTY(int title MEMBER title CONSTANT FINAL)
     Q_PROPERTY(int largeTitle MEMBER largeTitle CONSTANT FINAL)
 
-  public:
+public:
     const int body = 15;
     const int callout = 14;
     const int caption = 12;
@@ -36,6 +36,6 @@ class TextStyle : public QObject
     Q_INVOKABLE QFont tabularDigits(int pixelSize) const;
     static bool hasTabularDigits(const QFont &font);
 
-  private:
+private:
     TextStyle() = default;
 };

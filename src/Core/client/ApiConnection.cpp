@@ -58,18 +58,37 @@ void ApiConnection::setSharedForTesting(QNetworkAccessManager *manager)
     s_testManager = manager;
 }
 
-std::chrono::milliseconds ApiConnection::idleTimeout() { return s_idleTimeout; }
-void ApiConnection::setIdleTimeout(std::chrono::milliseconds timeout) { s_idleTimeout = timeout; }
-std::chrono::milliseconds ApiConnection::totalTimeout() { return s_totalTimeout; }
-void ApiConnection::setTotalTimeout(std::chrono::milliseconds timeout) { s_totalTimeout = timeout; }
-std::chrono::milliseconds ApiConnection::catalogTimeout() { return s_catalogTimeout; }
-void ApiConnection::setCatalogTimeout(std::chrono::milliseconds timeout) { s_catalogTimeout = timeout; }
+std::chrono::milliseconds ApiConnection::idleTimeout()
+{
+    return s_idleTimeout;
+}
+void ApiConnection::setIdleTimeout(std::chrono::milliseconds timeout)
+{
+    s_idleTimeout = timeout;
+}
+std::chrono::milliseconds ApiConnection::totalTimeout()
+{
+    return s_totalTimeout;
+}
+void ApiConnection::setTotalTimeout(std::chrono::milliseconds timeout)
+{
+    s_totalTimeout = timeout;
+}
+std::chrono::milliseconds ApiConnection::catalogTimeout()
+{
+    return s_catalogTimeout;
+}
+void ApiConnection::setCatalogTimeout(std::chrono::milliseconds timeout)
+{
+    s_catalogTimeout = timeout;
+}
 
 QCoro::Task<Result<QByteArray>> ApiConnection::get(QUrl url)
 {
     QPointer<QNetworkReply> pending = shared()->get(QNetworkRequest(url));
     ReplyWatchdog watchdog(pending.data(), s_idleTimeout, s_totalTimeout);
-    SignalOrGone finished(pending.data(), &QNetworkReply::finished); // named: GCC 12 destroys temporaries in co_await twice
+    SignalOrGone finished(pending.data(),
+                          &QNetworkReply::finished); // named: GCC 12 destroys temporaries in co_await twice
     const bool arrived = co_await finished;
     if (!arrived)
         co_return closedConnection();

@@ -31,7 +31,8 @@ QString message(const NorvaneFailure &failure)
     if (const auto *transport = std::get_if<TransportError>(&failure))
         return transportMessage(transport->kind);
     if (const auto *http = std::get_if<HTTPError>(&failure))
-        return QStringLiteral("El servidor respondió con un error (%1).\nInténtalo más tarde.").arg(http->statusCode);
+        return QStringLiteral("El servidor respondió con un error (%1).\nInténtalo más tarde.")
+            .arg(http->statusCode);
     if (std::holds_alternative<DecodingError>(failure))
         return QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo.");
     // The downloader's status error and local file errors get the generic text.
@@ -86,12 +87,14 @@ QString invalidCredentials()
 
 QString contentDidNotPlay()
 {
-    return QStringLiteral("No se pudo reproducir este contenido.\nRevisa tu conexión a internet o inténtalo de nuevo.");
+    return QStringLiteral(
+        "No se pudo reproducir este contenido.\nRevisa tu conexión a internet o inténtalo de nuevo.");
 }
 
 QString channelDidNotPlay()
 {
-    return QStringLiteral("No se pudo reproducir este canal.\nRevisa tu conexión a internet o inténtalo de nuevo.");
+    return QStringLiteral(
+        "No se pudo reproducir este canal.\nRevisa tu conexión a internet o inténtalo de nuevo.");
 }
 
 } // namespace NorvaneError

@@ -23,6 +23,7 @@ QString channelDidNotPlay();
 
 // A finished reply's error as a transport failure. `abortedByTimeout` marks a reply that our own
 // idle or total limit aborted, which the network layer reports as a plain cancellation.
-TransportError transportError(QNetworkReply::NetworkError error, bool abortedByTimeout, const QString &detail = {});
+TransportError transportError(QNetworkReply::NetworkError error, bool abortedByTimeout,
+                              const QString &detail = {});
 
 } // namespace NorvaneError

@@ -143,7 +143,8 @@ QCoro::Task<Result<QByteArray>> ProgressDownloader::download(QNetworkRequest req
     // A connection dropped mid-body is at times finished without an error: a plain body shorter
     // than its declared length was cut off, and is not handed on as if it were whole.
     if (DeclaredLength::fallsShort(*reply, received))
-        co_return TransportError{TransportError::Kind::networkConnectionLost, QStringLiteral("body cut short")};
+        co_return TransportError{TransportError::Kind::networkConnectionLost,
+                                 QStringLiteral("body cut short")};
     if (!file.isOpen())
         co_return QByteArray(); // an empty body
     if (!file.flush())

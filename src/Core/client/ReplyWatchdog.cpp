@@ -2,7 +2,8 @@
 
 #include <QNetworkReply>
 
-ReplyWatchdog::ReplyWatchdog(QNetworkReply *reply, std::chrono::milliseconds idle, std::chrono::milliseconds total)
+ReplyWatchdog::ReplyWatchdog(QNetworkReply *reply, std::chrono::milliseconds idle,
+                             std::chrono::milliseconds total)
     : m_reply(reply)
 {
     m_idle.setSingleShot(true);

@@ -8,8 +8,7 @@
 // co_await gives true for the signal. QCoro's own awaiters wait for the signal alone, so a
 // coroutine waiting on an object deleted first (a reply whose manager goes at exit, a timer
 // owned by a model that goes away) would never end and its frame would never be freed.
-template <typename Sender, typename Signal>
-class SignalOrGone
+template <typename Sender, typename Signal> class SignalOrGone
 {
 public:
     SignalOrGone(Sender *sender, Signal signal) : m_sender(sender), m_signal(signal) {}

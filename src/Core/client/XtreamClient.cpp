@@ -46,9 +46,9 @@ QString XtreamClient::streamUrl(ContentType kind, const QString &id, const QStri
     QString base = m_base;
     if (base.endsWith(QLatin1Char('/')))
         base.chop(1);
-    return base + QLatin1Char('/') + contentTypeName(kind) + QLatin1Char('/') + pathSegment(m_username) + QLatin1Char('/')
-           + pathSegment(m_password) + QLatin1Char('/') + pathSegment(id) + QLatin1Char('.')
-           + pathSegment(extension);
+    return base + QLatin1Char('/') + contentTypeName(kind) + QLatin1Char('/') + pathSegment(m_username) +
+           QLatin1Char('/') + pathSegment(m_password) + QLatin1Char('/') + pathSegment(id) +
+           QLatin1Char('.') + pathSegment(extension);
 }
 
 namespace {
@@ -83,7 +83,8 @@ QCoro::Task<Result<QByteArray>> XtreamClient::rawData(std::optional<QString> act
     if (!address)
         co_return TransportError{TransportError::Kind::badURL, {}};
     ProgressDownloader downloader(std::move(onProgress));
-    Result<QByteArray> body = co_await downloader.download(QNetworkRequest(*address), ApiConnection::catalogTimeout());
+    Result<QByteArray> body =
+        co_await downloader.download(QNetworkRequest(*address), ApiConnection::catalogTimeout());
     co_return logged(action, std::move(body));
 }
 
@@ -119,7 +120,8 @@ QCoro::Task<LoginOutcome> XtreamClient::authenticate() const
 QCoro::Task<Result<QList<EPGListing>>> XtreamClient::shortEPG(QString streamId, int limit) const
 {
     // QLatin1String here: GCC 12 cannot compile QStringLiteral inside a coroutine.
-    const QueryItems extra{{QLatin1String("stream_id"), streamId}, {QLatin1String("limit"), QString::number(limit)}};
+    const QueryItems extra{{QLatin1String("stream_id"), streamId},
+                           {QLatin1String("limit"), QString::number(limit)}};
     const Result<EPGResponse> guide = co_await fetch<EPGResponse>(QLatin1String("get_short_epg"), extra);
     if (!guide)
         co_return guide.failure();
@@ -128,5 +130,6 @@ QCoro::Task<Result<QList<EPGListing>>> XtreamClient::shortEPG(QString streamId, 
 
 QCoro::Task<Result<SeriesInfoResponse>> XtreamClient::seriesInfo(QString seriesId) const
 {
-    return fetch<SeriesInfoResponse>(QStringLiteral("get_series_info"), {{QStringLiteral("series_id"), seriesId}});
+    return fetch<SeriesInfoResponse>(QStringLiteral("get_series_info"),
+                                     {{QStringLiteral("series_id"), seriesId}});
 }

@@ -72,7 +72,8 @@ public:
     }
 
     // "get_live_streams", of one category or (no id) of all.
-    QCoro::Task<Result<QList<LiveStream>>> liveStreams(std::optional<QString> categoryId = std::nullopt) const;
+    QCoro::Task<Result<QList<LiveStream>>>
+    liveStreams(std::optional<QString> categoryId = std::nullopt) const;
     // "get_vod_info" of one movie.
     QCoro::Task<Result<VodInfoResponse>> vodInfo(QString vodId) const;
     // "get_short_epg": the guide entries of one channel, at most `limit` of them.

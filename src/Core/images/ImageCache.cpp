@@ -5,6 +5,7 @@
 #include "PrivateFiles.h"
 
 #include <QBuffer>
+#include <QCoroNetworkReply>
 #include <QCryptographicHash>
 #include <QImageReader>
 #include <QJSEngine>
@@ -12,7 +13,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QStandardPaths>
-#include <QCoroNetworkReply>
 #include <algorithm>
 #include <array>
 
@@ -78,8 +78,8 @@ bool failedInTransport(const QNetworkReply &reply)
 bool isWeb(const QUrl &address)
 {
     const QString scheme = address.scheme();
-    return address.isValid() && !address.host().isEmpty()
-           && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+    return address.isValid() && !address.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
 // Where a redirect answer sends on to; none for any other answer, and for a redirect that names
@@ -119,8 +119,8 @@ ImageCache *ImageCache::create(QQmlEngine *, QJSEngine *)
 
 QString ImageCache::defaultDiskDir()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
-           + QLatin1String("/NorvaneImages");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QLatin1String("/NorvaneImages");
 }
 
 QString ImageCache::diskPath(const QString &url) const

@@ -2,12 +2,12 @@
 
 #include "ImageMemoryCache.h"
 
+#include <QCoroTask>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
-#include <QCoroTask>
 #include <chrono>
 #include <optional>
 

@@ -102,7 +102,8 @@ QRectF RemoteImage::targetRect(QSize imageSize, QSizeF itemSize, FillMode mode)
 QImage RemoteImage::roundedPicture(QSize pixelSize) const
 {
     const QRect shown = sourceRect(m_image.size(), size(), m_fillMode).toAlignedRect();
-    const QImage scaled = m_image.copy(shown).scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage scaled =
+        m_image.copy(shown).scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     QImage picture(pixelSize, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
@@ -221,7 +222,8 @@ QSGNode *RemoteImage::updatePaintNode(QSGNode *oldNode, UpdatePaintNodeData *)
     const bool rounded = m_radius > 0;
     const QSize pixelSize = (size() * window()->effectiveDevicePixelRatio()).toSize();
     // A new picture gets a new node: some scene-graph backends do not free a replaced texture.
-    if (m_imageDirty || m_image.isNull() || pixelSize.isEmpty() || (rounded && pixelSize != m_texturePixelSize)) {
+    if (m_imageDirty || m_image.isNull() || pixelSize.isEmpty() ||
+        (rounded && pixelSize != m_texturePixelSize)) {
         delete node;
         node = nullptr;
     }

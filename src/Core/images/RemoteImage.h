@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QCoroTask>
 #include <QImage>
 #include <QPointer>
 #include <QQuickItem>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
-#include <QCoroTask>
 
 class QQmlComponent;
 
@@ -20,7 +20,8 @@ class RemoteImage : public QQuickItem
     QML_ELEMENT
     Q_PROPERTY(QString urlString READ urlString WRITE setUrlString NOTIFY urlStringChanged FINAL)
     // Created as a child filling the item while hasImage is false.
-    Q_PROPERTY(QQmlComponent *placeholder READ placeholder WRITE setPlaceholder NOTIFY placeholderChanged FINAL)
+    Q_PROPERTY(
+        QQmlComponent *placeholder READ placeholder WRITE setPlaceholder NOTIFY placeholderChanged FINAL)
     Q_PROPERTY(bool hasImage READ hasImage NOTIFY hasImageChanged FINAL)
     Q_PROPERTY(FillMode fillMode READ fillMode WRITE setFillMode NOTIFY fillModeChanged FINAL)
     // Corner radius of the picture; the corners outside it stay transparent.

@@ -13,9 +13,9 @@
 namespace {
 
 const libvlc_event_type_t stateEvents[] = {
-    libvlc_MediaPlayerOpening, libvlc_MediaPlayerBuffering,        libvlc_MediaPlayerPlaying,
-    libvlc_MediaPlayerPaused,  libvlc_MediaPlayerStopped,          libvlc_MediaPlayerEndReached,
-    libvlc_MediaPlayerEncounteredError, libvlc_MediaPlayerESAdded, libvlc_MediaPlayerTimeChanged,
+    libvlc_MediaPlayerOpening,          libvlc_MediaPlayerBuffering, libvlc_MediaPlayerPlaying,
+    libvlc_MediaPlayerPaused,           libvlc_MediaPlayerStopped,   libvlc_MediaPlayerEndReached,
+    libvlc_MediaPlayerEncounteredError, libvlc_MediaPlayerESAdded,   libvlc_MediaPlayerTimeChanged,
 };
 
 void printLog(void *, int level, const libvlc_log_t *context, const char *format, va_list args)

@@ -13,7 +13,7 @@ class QSGTexture;
 // become RGB.
 class PlanarVideoMaterial : public QSGMaterial
 {
-  public:
+public:
     PlanarVideoMaterial();
 
     QSGMaterialType *type() const override;
@@ -28,7 +28,7 @@ class PlanarVideoMaterial : public QSGMaterial
     void setChromaScale(QVector2D scale) { m_chromaScale = scale; }
     QVector2D chromaScale() const { return m_chromaScale; }
 
-  private:
+private:
     std::array<QSGTexture *, 3> m_planes{};
     QMatrix4x4 m_toRgb;
     QVector2D m_chromaScale{1.0f, 1.0f};

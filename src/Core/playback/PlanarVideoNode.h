@@ -18,7 +18,7 @@ class QQuickWindow;
 // buffer back one frame later.
 class PlanarVideoNode : public QSGGeometryNode
 {
-  public:
+public:
     explicit PlanarVideoNode(QQuickWindow *window);
     ~PlanarVideoNode() override;
 
@@ -27,7 +27,7 @@ class PlanarVideoNode : public QSGGeometryNode
     void setPlacement(const QRectF &target, const QRectF &source);
     void preprocess() override;
 
-  private:
+private:
     QQuickWindow *m_window;
     QSGGeometry m_geometry;
     PlanarVideoMaterial m_material;

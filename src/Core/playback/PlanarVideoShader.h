@@ -6,7 +6,7 @@
 // three planes and applies the picture's YCbCr-to-RGB matrix.
 class PlanarVideoShader : public QSGMaterialShader
 {
-  public:
+public:
     PlanarVideoShader();
 
     bool updateUniformData(RenderState &state, QSGMaterial *newMaterial, QSGMaterial *oldMaterial) override;

@@ -12,7 +12,7 @@ class QSGTexture;
 // current: made on the first upload, remade when the plane's size changes, written in place after.
 class PlaneTexture
 {
-  public:
+public:
     PlaneTexture();
     ~PlaneTexture();
     PlaneTexture(const PlaneTexture &) = delete;
@@ -23,7 +23,7 @@ class PlaneTexture
     // Null until the first upload.
     QSGTexture *texture() const { return m_texture.get(); }
 
-  private:
+private:
     void release();
 
     GLuint m_id = 0;

@@ -12,7 +12,8 @@ std::optional<QString> optionalText(const QVariantMap &fields, const QString &ke
 
 PlayableItem PlayableItem::fromMap(const QVariantMap &fields)
 {
-    return PlayableItem(fields.value(QStringLiteral("title")).toString(), optionalText(fields, QStringLiteral("subtitle")),
+    return PlayableItem(fields.value(QStringLiteral("title")).toString(),
+                        optionalText(fields, QStringLiteral("subtitle")),
                         fields.value(QStringLiteral("url")).toString(),
                         fields.value(QStringLiteral("progressKey")).toString(),
                         fields.value(QStringLiteral("contentType")).toString(),

@@ -136,7 +136,8 @@ VLCEngine *VLCEngine::shared()
         new IdleInhibitor(created, QDBusConnection::sessionBus(), created);
         // The engine lives as long as the process; its players must be quiet before Qt winds down.
         if (QCoreApplication *app = QCoreApplication::instance())
-            QObject::connect(app, &QCoreApplication::aboutToQuit, created, [created] { created->windDown(); });
+            QObject::connect(app, &QCoreApplication::aboutToQuit, created,
+                             [created] { created->windDown(); });
         // Programs that never run the event loop (tests) still let stopped players finish before
         // the process tears down the libraries that those players run in.
         qAddPostRoutine([] {

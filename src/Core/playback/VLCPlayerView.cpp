@@ -17,7 +17,7 @@ namespace {
 // nodes, so a picture arriving later would be drawn at the window's origin.
 class ViewNode : public QSGTransformNode
 {
-  public:
+public:
     QSGRectangleNode *background = nullptr;
     QSGImageNode *picture = nullptr;
     PlanarVideoNode *planar = nullptr;

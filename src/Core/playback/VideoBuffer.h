@@ -12,7 +12,7 @@
 // the bound, or memory the system refuses, leaves the buffer without bytes.
 class VideoBuffer
 {
-  public:
+public:
     enum class Layout { Rgb32, I420 };
     static constexpr int bytesPerPixel = 4; // Rgb32
     // The largest picture side accepted: what a stream announces beyond it is broken or hostile.
@@ -60,7 +60,7 @@ class VideoBuffer
     uchar *plane(int plane) const { return m_bytes ? m_bytes + m_offsets[size_t(plane)] : nullptr; }
     int pitch(int plane = 0) const { return m_pitches[size_t(plane)]; }
 
-  private:
+private:
     static constexpr size_t alignment = 64;
     static size_t roundedUp(size_t bytes) { return (bytes + alignment - 1) / alignment * alignment; }
 

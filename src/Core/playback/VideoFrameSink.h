@@ -24,7 +24,7 @@ class VideoSurface;
 // one whose pictures are never shown.
 class VideoFrameSink
 {
-  public:
+public:
     // geometry: the picture's size and pixel shape (unknown while the stream has not told),
     // asked on the player's thread when the format is set up; it must not call into the player,
     // which may be being stopped on another thread. failed: called on the player's threads.
@@ -52,7 +52,7 @@ class VideoFrameSink
     // The largest picture side accepted (tests lower it); set before the player starts.
     void setMaxSide(int side) { m_maxSide = side; }
 
-  private:
+private:
     // Null when no buffer can be had.
     std::shared_ptr<VideoBuffer> takeFreeBufferLocked();
     unsigned refuseFormat();

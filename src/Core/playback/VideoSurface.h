@@ -31,7 +31,7 @@ class VLCPlayerView;
 class VideoSurface : public QObject
 {
     Q_OBJECT
-  public:
+public:
     // A displayed picture: the decoded buffer as an image (shared, not copied) or, in the planar
     // layout, the buffer itself; the part of it that is the picture (the decoder pads the buffer),
     // and the width over height of one pixel.
@@ -79,12 +79,12 @@ class VideoSurface : public QObject
     void formatChanged(const PictureGeometry &geometry = {});
     void present(std::shared_ptr<VideoBuffer> picture);
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void hostChanged();
     // Main thread, at most once per pass of the event loop however many frames came meanwhile.
     void frameDisplayed();
 
-  private:
+private:
     void deliverFrame();
     void updateHosts(VLCPlayerView *previous);
 

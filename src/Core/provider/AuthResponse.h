@@ -20,11 +20,11 @@ public:
     // The plain fields, so a value reads as Record({.field = ...}).
     struct Fields
     {
-        QString username;  // null when absent
+        QString username; // null when absent
         std::optional<qint64> auth;
-        QString status;  // null when absent
-        QString expDate;  // null when absent
-        QString maxConnections;  // null when absent
+        QString status;         // null when absent
+        QString expDate;        // null when absent
+        QString maxConnections; // null when absent
         bool operator==(const Fields &) const = default;
     };
 

@@ -21,7 +21,8 @@ std::optional<qint64> parse(std::string_view text)
     // from_chars takes the "-" itself, which keeps INT64_MIN in range; "+" it does not take.
     const std::string_view signedDigits = text.front() == '+' ? digits : text;
     qint64 value = 0;
-    const auto [end, error] = std::from_chars(signedDigits.data(), signedDigits.data() + signedDigits.size(), value);
+    const auto [end, error] =
+        std::from_chars(signedDigits.data(), signedDigits.data() + signedDigits.size(), value);
     if (error != std::errc() || end != signedDigits.data() + signedDigits.size())
         return std::nullopt;
     return value;

@@ -28,9 +28,9 @@ public:
         qint64 episodeNum = 0;
         qint64 season = 0;
         QString title;
-        QString containerExtension;          // null when absent
-        QString plot;                        // null when absent
-        QString image;                       // null when absent
+        QString containerExtension; // null when absent
+        QString plot;               // null when absent
+        QString image;              // null when absent
         std::optional<qint64> durationSecs;
         bool operator==(const Fields &) const = default;
     };
@@ -47,7 +47,10 @@ public:
     QString image() const { return m.image; }
     std::optional<qint64> durationSecs() const { return m.durationSecs; }
     // For QML: undefined when absent.
-    QVariant durationSecsValue() const { return m.durationSecs ? QVariant::fromValue(*m.durationSecs) : QVariant(); }
+    QVariant durationSecsValue() const
+    {
+        return m.durationSecs ? QVariant::fromValue(*m.durationSecs) : QVariant();
+    }
 
     // "1 h 30 min", "25 min"; a null QString when there is no positive duration.
     QString durationText() const;

@@ -13,16 +13,17 @@ namespace {
 
 struct RawListing
 {
-    QString title;           // null when absent
-    QString description;     // null when absent
-    QString startTimestamp;  // null when absent
-    QString stopTimestamp;   // null when absent
+    QString title;          // null when absent
+    QString description;    // null when absent
+    QString startTimestamp; // null when absent
+    QString stopTimestamp;  // null when absent
     std::optional<qint64> nowPlaying;
 };
 
 bool isBase64Symbol(char16_t c)
 {
-    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'+' || c == u'/';
+    return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9') || c == u'+' ||
+           c == u'/';
 }
 
 // Standard Base64 with its "=" fill: length a multiple of four, only the alphabet, and at most
@@ -114,14 +115,14 @@ QList<EPGListing> readListings(ondemand::value &value)
 
 namespace ProviderJson {
 
-template <>
-Result<EPGResponse> decode(QByteArray body)
+template <> Result<EPGResponse> decode(QByteArray body)
 {
     QList<EPGListing> listings;
-    const auto failure = JsonDecoding::decodeObject(std::move(body), [&](std::string_view key, ondemand::value &value) {
-        if (key == "epg_listings")
-            listings = readListings(value);
-    });
+    const auto failure =
+        JsonDecoding::decodeObject(std::move(body), [&](std::string_view key, ondemand::value &value) {
+            if (key == "epg_listings")
+                listings = readListings(value);
+        });
     if (failure)
         return *failure;
     return EPGResponse(std::move(listings));

@@ -23,24 +23,15 @@ namespace ProviderJson {
 // padding (64) and one byte for each of the up to 8 pieces a large list is cut into.
 inline constexpr qsizetype bodyPadding = 64 + 8;
 
-template <typename T>
-Result<T> decode(QByteArray body) = delete;
+template <typename T> Result<T> decode(QByteArray body) = delete;
 
-template <>
-Result<QList<Category>> decode(QByteArray body);
-template <>
-Result<QList<LiveStream>> decode(QByteArray body);
-template <>
-Result<QList<VodStream>> decode(QByteArray body);
-template <>
-Result<VodInfoResponse> decode(QByteArray body);
-template <>
-Result<AuthResponse> decode(QByteArray body);
-template <>
-Result<QList<SeriesStream>> decode(QByteArray body);
-template <>
-Result<SeriesInfoResponse> decode(QByteArray body);
-template <>
-Result<EPGResponse> decode(QByteArray body);
+template <> Result<QList<Category>> decode(QByteArray body);
+template <> Result<QList<LiveStream>> decode(QByteArray body);
+template <> Result<QList<VodStream>> decode(QByteArray body);
+template <> Result<VodInfoResponse> decode(QByteArray body);
+template <> Result<AuthResponse> decode(QByteArray body);
+template <> Result<QList<SeriesStream>> decode(QByteArray body);
+template <> Result<SeriesInfoResponse> decode(QByteArray body);
+template <> Result<EPGResponse> decode(QByteArray body);
 
 } // namespace ProviderJson

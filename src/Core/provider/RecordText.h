@@ -16,7 +16,7 @@ template <int N> class RecordText
 {
     static_assert(N > 0 && N <= 32);
 
-  public:
+public:
     RecordText() = default;
 
     // From texts as JSON writes them (UTF-8, escapes still in; absent where nullopt), decoded in
@@ -85,7 +85,7 @@ template <int N> class RecordText
 
     size_t hash(size_t seed) const { return qHashMulti(seed, m_text, m_present); }
 
-  private:
+private:
     QString m_text;
     std::array<quint32, N> m_end{};
     quint32 m_present = 0;

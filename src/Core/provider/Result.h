@@ -7,8 +7,7 @@
 #include <variant>
 
 // A value or the failure that prevented it. Provider operations return this instead of throwing.
-template <typename T>
-class Result
+template <typename T> class Result
 {
 public:
     // Empty results exist only as placeholders (QCoro's waitFor needs one); they hold a failure.
@@ -16,9 +15,9 @@ public:
     Result(T value) : m_state(std::in_place_index<0>, std::move(value)) {}
     Result(NorvaneFailure failure) : m_state(std::in_place_index<1>, std::move(failure)) {}
     template <typename F>
-        requires(std::is_constructible_v<NorvaneFailure, F> && !std::is_same_v<std::decay_t<F>, T>
-                 && !std::is_same_v<std::decay_t<F>, NorvaneFailure>)
-    Result(F failure) : m_state(std::in_place_index<1>, NorvaneFailure(std::move(failure)))
+    requires(std::is_constructible_v<NorvaneFailure, F> && !std::is_same_v<std::decay_t<F>, T> &&
+             !std::is_same_v<std::decay_t<F>, NorvaneFailure>) Result(F failure)
+        : m_state(std::in_place_index<1>, NorvaneFailure(std::move(failure)))
     {
     }
 
@@ -33,7 +32,10 @@ public:
     const NorvaneFailure &failure() const { return std::get<1>(m_state); }
 
     // The value, or the failure as an absent value.
-    std::optional<T> toOptional() && { return ok() ? std::optional<T>(std::move(*this).value()) : std::nullopt; }
+    std::optional<T> toOptional() &&
+    {
+        return ok() ? std::optional<T>(std::move(*this).value()) : std::nullopt;
+    }
 
 private:
     std::variant<T, NorvaneFailure> m_state;

@@ -27,8 +27,8 @@ public:
         : m_fields(std::move(fields)), m_addedEpoch(addedEpoch)
     {
     }
-    VodStream(const QString &name, const QString &streamId, const QString &streamIcon, const QString &categoryId,
-              const QString &containerExtension, const QString &added);
+    VodStream(const QString &name, const QString &streamId, const QString &streamIcon,
+              const QString &categoryId, const QString &containerExtension, const QString &added);
 
     QString name() const { return m_fields.at(Name); }
     QString streamId() const { return m_fields.at(StreamId); }

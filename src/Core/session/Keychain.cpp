@@ -61,7 +61,7 @@ void noteStall()
 // calls run their own main loop and return as soon as their cancellable fires.
 class CallDeadline
 {
-  public:
+public:
     CallDeadline() : m_cancellable(g_cancellable_new())
     {
         const auto limit = std::chrono::milliseconds(callTimeoutMs.load());
@@ -89,7 +89,7 @@ class CallDeadline
     GCancellable *cancellable() const { return m_cancellable; }
     bool expired() const { return g_cancellable_is_cancelled(m_cancellable); }
 
-  private:
+private:
     GCancellable *m_cancellable;
     std::mutex m_mutex;
     std::condition_variable m_done;

@@ -21,7 +21,8 @@ const QStringList &NorvaneServers::all()
     // its provider on free ports); without it, or when it names none, the built-in list holds.
     static const QStringList bases = [] {
         const QStringList fromEnvironment = parse(qEnvironmentVariable(environmentVariable));
-        return fromEnvironment.isEmpty() ? parse(QStringLiteral(NORVANE_PROVIDER_BASES_LIST)) : fromEnvironment;
+        return fromEnvironment.isEmpty() ? parse(QStringLiteral(NORVANE_PROVIDER_BASES_LIST))
+                                         : fromEnvironment;
     }();
     return bases;
 }

@@ -13,7 +13,7 @@ class ParentalControl : public QObject
     QML_ELEMENT
     QML_SINGLETON
 
-  public:
+public:
     // The PIN while the keyring answers that it holds none under "parental_pin", or while the
     // system has no keyring at all.
     static constexpr QLatin1StringView fallbackPin{"8057"};

@@ -9,7 +9,7 @@
 // it counts as gone, and the next call that reaches the keyring removes it.
 class PendingRemovals
 {
-  public:
+public:
     // "keyring-pending.json" in the app's data folder.
     static QString defaultPath();
 
@@ -20,7 +20,7 @@ class PendingRemovals
     void add(const QString &service, const QString &account);
     void drop(const QString &service, const QString &account);
 
-  private:
+private:
     QJsonObject load() const;
     void save(const QJsonObject &lists) const;
 

@@ -21,7 +21,7 @@ class SessionStore : public QObject
     // The user name of the current sign-in ("username"), empty when none is saved.
     Q_PROPERTY(QString username READ username NOTIFY usernameChanged FINAL)
 
-  public:
+public:
     // Keyring item names.
     static constexpr QLatin1String usernameItem{"username"};
     static constexpr QLatin1String passwordItem{"password"};
@@ -51,11 +51,11 @@ class SessionStore : public QObject
     // "server_url" and "parental_pin" stay.
     Q_INVOKABLE void forgetCredentials();
 
-  Q_SIGNALS:
+Q_SIGNALS:
     void isLoggedInChanged();
     void usernameChanged();
 
-  private:
+private:
     SessionStore() = default;
 
     // What the two properties answered last; only to tell whether a change must be announced.

@@ -10,8 +10,8 @@ namespace DiskCatalogCache {
 
 QString dir()
 {
-    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)
-                         + QLatin1String("/Norvane");
+    const QString path =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1String("/Norvane");
     if (!QFileInfo::exists(path) && QDir().mkpath(path))
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;

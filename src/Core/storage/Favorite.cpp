@@ -6,9 +6,7 @@
 #include <QJsonValue>
 
 Favorite::Favorite(QString contentType, QString contentId, QString name, std::optional<QString> imageUrl)
-    : m_contentType(std::move(contentType)),
-      m_contentId(std::move(contentId)),
-      m_name(std::move(name)),
+    : m_contentType(std::move(contentType)), m_contentId(std::move(contentId)), m_name(std::move(name)),
       m_imageUrl(std::move(imageUrl))
 {
 }

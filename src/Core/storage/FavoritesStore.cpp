@@ -18,8 +18,7 @@ QVariantList toVariantList(const QList<Favorite> &favorites)
 
 } // namespace
 
-FavoritesStore::FavoritesStore(const QString &filePath, QObject *parent)
-    : QObject(parent), m_file(filePath)
+FavoritesStore::FavoritesStore(const QString &filePath, QObject *parent) : QObject(parent), m_file(filePath)
 {
     m_file.ensureFolder();
     load();
@@ -40,8 +39,8 @@ FavoritesStore *FavoritesStore::create(QQmlEngine *, QJSEngine *)
 
 QString FavoritesStore::defaultFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-           + QLatin1String("/Norvane/favorites.json");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QLatin1String("/Norvane/favorites.json");
 }
 
 QList<Favorite> FavoritesStore::items(const QString &ofType) const
@@ -61,9 +60,8 @@ QList<Favorite> FavoritesStore::items(const QString &ofType) const
 
 bool FavoritesStore::isFavorite(const QString &type, const QString &id) const
 {
-    return std::any_of(m_items.cbegin(), m_items.cend(), [&](const Favorite &f) {
-        return f.contentType() == type && f.contentId() == id;
-    });
+    return std::any_of(m_items.cbegin(), m_items.cend(),
+                       [&](const Favorite &f) { return f.contentType() == type && f.contentId() == id; });
 }
 
 void FavoritesStore::add(const Favorite &favorite)
@@ -77,9 +75,8 @@ void FavoritesStore::add(const Favorite &favorite)
 
 void FavoritesStore::remove(const QString &type, const QString &id)
 {
-    const auto removed = m_items.removeIf([&](const Favorite &f) {
-        return f.contentType() == type && f.contentId() == id;
-    });
+    const auto removed =
+        m_items.removeIf([&](const Favorite &f) { return f.contentType() == type && f.contentId() == id; });
     if (removed > 0)
         Q_EMIT itemsChanged();
     save();

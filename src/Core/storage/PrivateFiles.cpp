@@ -10,8 +10,8 @@ bool ensureFolder(const QString &path)
 {
     if (!QDir().mkpath(path))
         return false;
-    return QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                           | QFileDevice::ExeOwner);
+    return QFile::setPermissions(path,
+                                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 bool writeAtomically(const QString &path, const QByteArray &bytes)

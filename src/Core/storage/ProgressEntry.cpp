@@ -31,15 +31,9 @@ std::optional<qint64> requiredInteger(const QJsonObject &object, QLatin1StringVi
 ProgressEntry::ProgressEntry(QString key, QString contentType, QString contentId, QString name,
                              std::optional<QString> imageUrl, qint64 positionMs, qint64 durationMs,
                              double updatedAt, QString url)
-    : m_key(std::move(key)),
-      m_contentType(std::move(contentType)),
-      m_contentId(std::move(contentId)),
-      m_name(std::move(name)),
-      m_imageUrl(std::move(imageUrl)),
-      m_positionMs(positionMs),
-      m_durationMs(durationMs),
-      m_updatedAt(updatedAt),
-      m_url(std::move(url))
+    : m_key(std::move(key)), m_contentType(std::move(contentType)), m_contentId(std::move(contentId)),
+      m_name(std::move(name)), m_imageUrl(std::move(imageUrl)), m_positionMs(positionMs),
+      m_durationMs(durationMs), m_updatedAt(updatedAt), m_url(std::move(url))
 {
 }
 
@@ -92,8 +86,8 @@ std::optional<ProgressEntry> ProgressEntry::fromJson(const QJsonObject &object)
     const auto positionMs = requiredInteger(object, QLatin1StringView("positionMs"));
     const auto durationMs = requiredInteger(object, QLatin1StringView("durationMs"));
     const QJsonValue updatedAt = object.value(QLatin1StringView("updatedAt"));
-    if (!key || !contentType || !contentId || !name || !url || !positionMs || !durationMs
-        || !updatedAt.isDouble())
+    if (!key || !contentType || !contentId || !name || !url || !positionMs || !durationMs ||
+        !updatedAt.isDouble())
         return std::nullopt;
 
     // An image address of another type fails the record like any other wrong type.
@@ -104,6 +98,6 @@ std::optional<ProgressEntry> ProgressEntry::fromJson(const QJsonObject &object)
     else if (!image.isUndefined() && !image.isNull())
         return std::nullopt;
 
-    return ProgressEntry(*key, *contentType, *contentId, *name, std::move(imageUrl), *positionMs,
-                         *durationMs, updatedAt.toDouble(), *url);
+    return ProgressEntry(*key, *contentType, *contentId, *name, std::move(imageUrl), *positionMs, *durationMs,
+                         updatedAt.toDouble(), *url);
 }

@@ -5,8 +5,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 
-ProgressStore::ProgressStore(const QString &filePath, QObject *parent)
-    : QObject(parent), m_file(filePath)
+ProgressStore::ProgressStore(const QString &filePath, QObject *parent) : QObject(parent), m_file(filePath)
 {
     m_file.ensureFolder();
     load();
@@ -27,8 +26,8 @@ ProgressStore *ProgressStore::create(QQmlEngine *, QJSEngine *)
 
 QString ProgressStore::defaultFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-           + QLatin1String("/Norvane/progress.json");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QLatin1String("/Norvane/progress.json");
 }
 
 std::optional<ProgressEntry> ProgressStore::find(const QString &key) const
@@ -69,16 +68,15 @@ QVariantList ProgressStore::inProgressList(const QString &contentType) const
     return list;
 }
 
-void ProgressStore::recordPosition(const QString &key, const QString &contentType,
-                                   const QString &contentId, const QString &name,
-                                   const std::optional<QString> &imageUrl, const QString &url,
-                                   qint64 positionMs, qint64 durationMs)
+void ProgressStore::recordPosition(const QString &key, const QString &contentType, const QString &contentId,
+                                   const QString &name, const std::optional<QString> &imageUrl,
+                                   const QString &url, qint64 positionMs, qint64 durationMs)
 {
     if (positionMs < 1 || durationMs < 1)
         return;
     const double now = double(QDateTime::currentMSecsSinceEpoch());
-    m_entries.insert(key, ProgressEntry(key, contentType, contentId, name, imageUrl, positionMs,
-                                        durationMs, now, url));
+    m_entries.insert(
+        key, ProgressEntry(key, contentType, contentId, name, imageUrl, positionMs, durationMs, now, url));
     Q_EMIT entriesChanged();
     persist();
 }

@@ -48,13 +48,16 @@ public:
 
     // Remembers where the item stopped. Ignored unless both times are at least 1 ms.
     void recordPosition(const QString &key, const QString &contentType, const QString &contentId,
-                        const QString &name, const std::optional<QString> &imageUrl,
-                        const QString &url, qint64 positionMs, qint64 durationMs);
+                        const QString &name, const std::optional<QString> &imageUrl, const QString &url,
+                        qint64 positionMs, qint64 durationMs);
     Q_INVOKABLE void removeEntry(const QString &key);
 
     // The derived rules, for screens that hold an entry.
     Q_INVOKABLE static bool isUnfinished(const ProgressEntry &entry) { return entry.isUnfinished(); }
-    Q_INVOKABLE static qint64 resumePositionMs(const ProgressEntry &entry) { return entry.resumePositionMs(); }
+    Q_INVOKABLE static qint64 resumePositionMs(const ProgressEntry &entry)
+    {
+        return entry.resumePositionMs();
+    }
     Q_INVOKABLE static double watchedFraction(const ProgressEntry &entry) { return entry.watchedFraction(); }
 
 Q_SIGNALS:

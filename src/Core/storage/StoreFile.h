@@ -40,8 +40,7 @@ public:
     // The file as a JSON array of records, each read by Record::fromJson. None when the file is
     // missing, unreadable, not an array or holds one element that is not a record; all but a
     // missing file are marked unloadable.
-    template <typename Record>
-    std::optional<QList<Record>> readRecords()
+    template <typename Record> std::optional<QList<Record>> readRecords()
     {
         const std::optional<QJsonArray> array = readArray();
         if (!array)
@@ -49,7 +48,8 @@ public:
         QList<Record> records;
         records.reserve(array->size());
         for (const QJsonValue &value : *array) {
-            std::optional<Record> record = value.isObject() ? Record::fromJson(value.toObject()) : std::nullopt;
+            std::optional<Record> record =
+                value.isObject() ? Record::fromJson(value.toObject()) : std::nullopt;
             if (!record) {
                 markUnloadable();
                 return std::nullopt;
@@ -60,8 +60,7 @@ public:
     }
 
     // Writes the records as a compact JSON array, each by its toJson().
-    template <typename Range>
-    bool writeRecords(const Range &records)
+    template <typename Range> bool writeRecords(const Range &records)
     {
         QJsonArray array;
         for (const auto &record : records)

@@ -14,7 +14,8 @@ QCoro::Task<bool> ownedDelay(QObject *owner, std::chrono::milliseconds duration)
     timer->setTimerType(Qt::PreciseTimer);
     timer->setSingleShot(true);
     timer->start(duration);
-    SignalOrGone timeout(timer.data(), &QTimer::timeout); // named: GCC 12 destroys temporaries in co_await twice
+    SignalOrGone timeout(timer.data(),
+                         &QTimer::timeout); // named: GCC 12 destroys temporaries in co_await twice
     const bool elapsed = co_await timeout;
     if (timer)
         timer->deleteLater(); // it is still emitting the signal that resumed us

@@ -30,7 +30,8 @@ QByteArray ImagePainter::draw(const QString &title, QSize size, Format format)
     painter.setFont(font);
     painter.setPen(Qt::white);
     const int margin = w / 16;
-    painter.drawText(QRect(margin, bandTop, w - 2 * margin, h - bandTop), Qt::AlignCenter | Qt::TextWordWrap, title);
+    painter.drawText(QRect(margin, bandTop, w - 2 * margin, h - bandTop), Qt::AlignCenter | Qt::TextWordWrap,
+                     title);
     painter.end();
 
     QByteArray bytes;

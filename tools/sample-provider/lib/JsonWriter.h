@@ -8,7 +8,7 @@
 // Keys and texts are UTF-8.
 class JsonWriter
 {
-  public:
+public:
     // Php writes what PHP's json_encode sends by default, as the provider panels do: every "/" as
     // "\/", every non-ASCII character as \uXXXX (lower-case hex, a surrogate pair above U+FFFF).
     // Plain escapes what JSON requires and nothing else.
@@ -43,7 +43,7 @@ class JsonWriter
     const QByteArray &data() const { return m_out; }
     QByteArray take();
 
-  private:
+private:
     void beforeValue();
     void escaped(const char *begin, const char *end);
     void escapedPhp(const char *begin, const char *end);

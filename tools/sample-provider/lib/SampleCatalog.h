@@ -25,7 +25,7 @@
 //   episode id = series id * 100 + season * 20 + episode number (season 1-4, episode 1-12).
 class SampleCatalog
 {
-  public:
+public:
     enum class Size { Default, Large, Extreme };
     enum class Kind { Live, Vod, Series };
 
@@ -40,10 +40,10 @@ class SampleCatalog
     static constexpr qint64 brokenPlaylistChannelId = 1002; // m3u8 broken, ts works
     static constexpr qint64 brokenChannelId = 1003;         // m3u8 and ts both broken
     static constexpr qint64 htmlPlaylistChannelId = 1004;   // m3u8 a web page served as a playlist; ts works
-    static constexpr qint64 tracksMovieId = 200002;         // even movie ids carry two audio tracks and subtitles
-    static constexpr qint64 plainMovieId = 200001;          // odd movie ids carry one audio track
-    static constexpr qint64 truncatedEpisodeId = 123;       // series 1, season 1, episode 3 ends early
-    static constexpr qint64 episodelessSeriesId = 40;       // a series whose "episodes" is []
+    static constexpr qint64 tracksMovieId = 200002;   // even movie ids carry two audio tracks and subtitles
+    static constexpr qint64 plainMovieId = 200001;    // odd movie ids carry one audio track
+    static constexpr qint64 truncatedEpisodeId = 123; // series 1, season 1, episode 3 ends early
+    static constexpr qint64 episodelessSeriesId = 40; // a series whose "episodes" is []
 
     static constexpr quint64 defaultSeed = 20261206;
 
@@ -78,7 +78,7 @@ class SampleCatalog
     // Path (under the provider's address) of the image that always answers 404 with an HTML page.
     static QString missingImagePath();
 
-  private:
+private:
     struct EpisodeRef
     {
         int seriesIndex;

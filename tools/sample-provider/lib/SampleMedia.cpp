@@ -42,9 +42,10 @@ QStringList tone(int frequency, int seconds)
 // H.264 with a keyframe every 2 s (HLS cuts and seeks land on them), AAC audio.
 QStringList encoders()
 {
-    return {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
-            QStringLiteral("-g"), QStringLiteral("50"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
-            QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"), QStringLiteral("64k")};
+    return {QStringLiteral("-c:v"),      QStringLiteral("libx264"), QStringLiteral("-preset"),
+            QStringLiteral("ultrafast"), QStringLiteral("-g"),      QStringLiteral("50"),
+            QStringLiteral("-pix_fmt"),  QStringLiteral("yuv420p"), QStringLiteral("-c:a"),
+            QStringLiteral("aac"),       QStringLiteral("-b:a"),    QStringLiteral("64k")};
 }
 
 QStringList faststart()
@@ -57,16 +58,17 @@ bool runFfmpeg(const QStringList &arguments)
     QProcess ffmpeg;
     ffmpeg.setProcessChannelMode(QProcess::MergedChannels);
     ffmpeg.start(QStringLiteral("ffmpeg"),
-                 QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
-                             QStringLiteral("error"), QStringLiteral("-y")}
-                     + arguments);
+                 QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"),
+                             QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-y")} +
+                     arguments);
     if (!ffmpeg.waitForStarted()) {
         lastErrorText() = QStringLiteral("ffmpeg could not be started");
         return false;
     }
     ffmpeg.waitForFinished(-1);
     if (ffmpeg.exitStatus() != QProcess::NormalExit || ffmpeg.exitCode() != 0) {
-        lastErrorText() = QStringLiteral("ffmpeg failed: ") + QString::fromLocal8Bit(ffmpeg.readAll()).trimmed();
+        lastErrorText() =
+            QStringLiteral("ffmpeg failed: ") + QString::fromLocal8Bit(ffmpeg.readAll()).trimmed();
         return false;
     }
     return true;
@@ -79,7 +81,9 @@ QByteArray subtitleScript(int seconds)
     int index = 1;
     for (int start = 1; start + 3 < seconds; start += 5, ++index) {
         const auto stamp = [](int s) {
-            return QStringLiteral("00:%1:%2,000").arg(s / 60, 2, 10, QLatin1Char('0')).arg(s % 60, 2, 10, QLatin1Char('0'));
+            return QStringLiteral("00:%1:%2,000")
+                .arg(s / 60, 2, 10, QLatin1Char('0'))
+                .arg(s % 60, 2, 10, QLatin1Char('0'));
         };
         srt += QByteArray::number(index) + '\n';
         srt += (stamp(start) + QStringLiteral(" --> ") + stamp(start + 3)).toUtf8() + '\n';
@@ -96,8 +100,8 @@ QString SampleMedia::directory()
     QString base = fromEnv;
     if (base.isEmpty()) {
         const QString xdgCache = qEnvironmentVariable("XDG_CACHE_HOME");
-        base = (xdgCache.isEmpty() ? QDir::homePath() + QStringLiteral("/.cache") : xdgCache)
-               + QStringLiteral("/norvane-sample-media");
+        base = (xdgCache.isEmpty() ? QDir::homePath() + QStringLiteral("/.cache") : xdgCache) +
+               QStringLiteral("/norvane-sample-media");
     }
     return QDir(base).absoluteFilePath(QString::fromLatin1(recipeVersion));
 }
@@ -105,16 +109,26 @@ QString SampleMedia::directory()
 QString SampleMedia::fileName(Kind kind)
 {
     switch (kind) {
-    case Kind::LiveTs: return QStringLiteral("live.ts");
-    case Kind::LivePlaylist: return QString::fromLatin1(hlsFolder) + '/' + QString::fromLatin1(hlsPlaylist);
-    case Kind::MovieWithTracks: return QStringLiteral("movie-tracks.mp4");
-    case Kind::MoviePlain: return QStringLiteral("movie-plain.mp4");
-    case Kind::Episode: return QStringLiteral("episode.mp4");
-    case Kind::EpisodeTruncated: return QStringLiteral("episode-truncated.mp4");
-    case Kind::Clip720p: return QStringLiteral("clip-720p.mp4");
-    case Kind::Clip1080p: return QStringLiteral("clip-1080p.mp4");
-    case Kind::ClipAnamorphic: return QStringLiteral("clip-anamorphic.mp4");
-    case Kind::ClipAnamorphicTs: return QStringLiteral("clip-anamorphic.ts");
+    case Kind::LiveTs:
+        return QStringLiteral("live.ts");
+    case Kind::LivePlaylist:
+        return QString::fromLatin1(hlsFolder) + '/' + QString::fromLatin1(hlsPlaylist);
+    case Kind::MovieWithTracks:
+        return QStringLiteral("movie-tracks.mp4");
+    case Kind::MoviePlain:
+        return QStringLiteral("movie-plain.mp4");
+    case Kind::Episode:
+        return QStringLiteral("episode.mp4");
+    case Kind::EpisodeTruncated:
+        return QStringLiteral("episode-truncated.mp4");
+    case Kind::Clip720p:
+        return QStringLiteral("clip-720p.mp4");
+    case Kind::Clip1080p:
+        return QStringLiteral("clip-1080p.mp4");
+    case Kind::ClipAnamorphic:
+        return QStringLiteral("clip-anamorphic.mp4");
+    case Kind::ClipAnamorphicTs:
+        return QStringLiteral("clip-anamorphic.ts");
     }
     return {};
 }
@@ -203,8 +217,8 @@ bool SampleMedia::make(Kind kind, const QString &target)
     bool ok = false;
     switch (kind) {
     case Kind::LiveTs:
-        ok = runFfmpeg(testPattern(640, 360, liveSeconds) + tone(440, liveSeconds) + encoders()
-                       + QStringList{QStringLiteral("-f"), QStringLiteral("mpegts"), partial});
+        ok = runFfmpeg(testPattern(640, 360, liveSeconds) + tone(440, liveSeconds) + encoders() +
+                       QStringList{QStringLiteral("-f"), QStringLiteral("mpegts"), partial});
         break;
     case Kind::LivePlaylist: {
         const QString source = madeLocked(Kind::LiveTs);
@@ -215,8 +229,9 @@ bool SampleMedia::make(Kind kind, const QString &target)
         partialFolder.removeRecursively();
         QDir().mkpath(partialFolder.absolutePath());
         ok = runFfmpeg({QStringLiteral("-i"), source, QStringLiteral("-c"), QStringLiteral("copy"),
-                        QStringLiteral("-f"), QStringLiteral("hls"), QStringLiteral("-hls_time"), QStringLiteral("4"),
-                        QStringLiteral("-hls_playlist_type"), QStringLiteral("vod"), QStringLiteral("-hls_segment_filename"),
+                        QStringLiteral("-f"), QStringLiteral("hls"), QStringLiteral("-hls_time"),
+                        QStringLiteral("4"), QStringLiteral("-hls_playlist_type"), QStringLiteral("vod"),
+                        QStringLiteral("-hls_segment_filename"),
                         partialFolder.absoluteFilePath(QStringLiteral("seg%03d.ts")),
                         partialFolder.absoluteFilePath(QString::fromLatin1(hlsPlaylist))});
         if (!ok)
@@ -230,27 +245,28 @@ bool SampleMedia::make(Kind kind, const QString &target)
         if (!srt.open(QIODevice::WriteOnly) || srt.write(subtitleScript(movieSeconds)) < 0)
             return false;
         srt.close();
-        ok = runFfmpeg(testPattern(640, 360, movieSeconds) + tone(440, movieSeconds) + tone(660, movieSeconds)
-                       + QStringList{QStringLiteral("-i"), srtPath, QStringLiteral("-map"), QStringLiteral("0:v"),
-                                     QStringLiteral("-map"), QStringLiteral("1:a"), QStringLiteral("-map"),
-                                     QStringLiteral("2:a"), QStringLiteral("-map"), QStringLiteral("3:s")}
-                       + encoders()
-                       + QStringList{QStringLiteral("-c:s"), QStringLiteral("mov_text"),
-                                     QStringLiteral("-metadata:s:a:0"), QStringLiteral("language=spa"),
-                                     QStringLiteral("-metadata:s:a:0"), QStringLiteral("title=Español"),
-                                     QStringLiteral("-metadata:s:a:1"), QStringLiteral("language=eng"),
-                                     QStringLiteral("-metadata:s:a:1"), QStringLiteral("title=English"),
-                                     QStringLiteral("-metadata:s:s:0"), QStringLiteral("language=spa")}
-                       + faststart() + QStringList{partial});
+        ok = runFfmpeg(
+            testPattern(640, 360, movieSeconds) + tone(440, movieSeconds) + tone(660, movieSeconds) +
+            QStringList{QStringLiteral("-i"), srtPath, QStringLiteral("-map"), QStringLiteral("0:v"),
+                        QStringLiteral("-map"), QStringLiteral("1:a"), QStringLiteral("-map"),
+                        QStringLiteral("2:a"), QStringLiteral("-map"), QStringLiteral("3:s")} +
+            encoders() +
+            QStringList{QStringLiteral("-c:s"), QStringLiteral("mov_text"), QStringLiteral("-metadata:s:a:0"),
+                        QStringLiteral("language=spa"), QStringLiteral("-metadata:s:a:0"),
+                        QStringLiteral("title=Español"), QStringLiteral("-metadata:s:a:1"),
+                        QStringLiteral("language=eng"), QStringLiteral("-metadata:s:a:1"),
+                        QStringLiteral("title=English"), QStringLiteral("-metadata:s:s:0"),
+                        QStringLiteral("language=spa")} +
+            faststart() + QStringList{partial});
         break;
     }
     case Kind::MoviePlain:
-        ok = runFfmpeg(testPattern(640, 360, movieSeconds) + tone(523, movieSeconds) + encoders() + faststart()
-                       + QStringList{partial});
+        ok = runFfmpeg(testPattern(640, 360, movieSeconds) + tone(523, movieSeconds) + encoders() +
+                       faststart() + QStringList{partial});
         break;
     case Kind::Episode:
-        ok = runFfmpeg(testPattern(640, 360, episodeSeconds) + tone(330, episodeSeconds) + encoders() + faststart()
-                       + QStringList{partial});
+        ok = runFfmpeg(testPattern(640, 360, episodeSeconds) + tone(330, episodeSeconds) + encoders() +
+                       faststart() + QStringList{partial});
         break;
     case Kind::EpisodeTruncated: {
         const QString whole = madeLocked(Kind::Episode);
@@ -268,19 +284,20 @@ bool SampleMedia::make(Kind kind, const QString &target)
         break;
     }
     case Kind::Clip720p:
-        ok = runFfmpeg(testPattern(1280, 720, clipSeconds) + tone(440, clipSeconds) + encoders() + faststart()
-                       + QStringList{partial});
+        ok = runFfmpeg(testPattern(1280, 720, clipSeconds) + tone(440, clipSeconds) + encoders() +
+                       faststart() + QStringList{partial});
         break;
     case Kind::Clip1080p:
-        ok = runFfmpeg(testPattern(1920, 1080, clipSeconds) + tone(440, clipSeconds) + encoders() + faststart()
-                       + QStringList{partial});
+        ok = runFfmpeg(testPattern(1920, 1080, clipSeconds) + tone(440, clipSeconds) + encoders() +
+                       faststart() + QStringList{partial});
         break;
     case Kind::ClipAnamorphic:
-        ok = runFfmpeg(QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                   QStringLiteral("color=c=red:size=720x576:rate=25:duration=%1").arg(clipSeconds),
-                                   QStringLiteral("-vf"),
-                                   QStringLiteral("drawbox=x=0:y=0:w=720:h=64:color=blue:t=fill,setsar=64/45")} +
-                       encoders() + faststart() + QStringList{partial});
+        ok = runFfmpeg(
+            QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                        QStringLiteral("color=c=red:size=720x576:rate=25:duration=%1").arg(clipSeconds),
+                        QStringLiteral("-vf"),
+                        QStringLiteral("drawbox=x=0:y=0:w=720:h=64:color=blue:t=fill,setsar=64/45")} +
+            encoders() + faststart() + QStringList{partial});
         break;
     case Kind::ClipAnamorphicTs: {
         const QString source = madeLocked(Kind::ClipAnamorphic);

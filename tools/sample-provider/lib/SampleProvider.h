@@ -43,7 +43,7 @@ struct ProviderRequest
 class SampleProvider : public QAbstractHttpServer
 {
     Q_OBJECT
-  public:
+public:
     // A plain answer for a path outside the API (images, streams).
     struct Answer
     {
@@ -103,11 +103,11 @@ class SampleProvider : public QAbstractHttpServer
     // "http://<local address>:<port>" of the connection: where a client reached this provider.
     static QString addressOf(const QTcpSocket *socket);
 
-  protected:
+protected:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *socket) override;
     void missingHandler(const QHttpServerRequest &request, QTcpSocket *socket) override;
 
-  private:
+private:
     void handleApi(const QHttpServerRequest &request, QTcpSocket *socket);
     QByteArray defaultApiAnswer(const QString &action, const QUrlQuery &query, const QString &base);
     QByteArray signInAnswer(const QString &base) const;

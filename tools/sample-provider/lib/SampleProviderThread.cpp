@@ -13,7 +13,8 @@ SampleProviderThread::SampleProviderThread(SampleProvider *provider) : m_provide
 SampleProviderThread::~SampleProviderThread()
 {
     // Its sockets and timers belong to the provider's thread: they go there.
-    QMetaObject::invokeMethod(m_provider, [provider = m_provider] { delete provider; }, Qt::BlockingQueuedConnection);
+    QMetaObject::invokeMethod(
+        m_provider, [provider = m_provider] { delete provider; }, Qt::BlockingQueuedConnection);
     m_thread.quit();
     m_thread.wait();
 }

@@ -25,16 +25,16 @@ public:
     SampleProviderThread &operator=(const SampleProviderThread &) = delete;
 
     // Runs `work(provider)` on the provider's thread, waits for it and returns its result.
-    template<typename Work>
-    auto call(Work &&work) -> std::invoke_result_t<Work, SampleProvider &>
+    template <typename Work> auto call(Work &&work) -> std::invoke_result_t<Work, SampleProvider &>
     {
         using Result = std::invoke_result_t<Work, SampleProvider &>;
         if constexpr (std::is_void_v<Result>) {
-            QMetaObject::invokeMethod(m_provider, [&] { work(*m_provider); }, Qt::BlockingQueuedConnection);
+            QMetaObject::invokeMethod(
+                m_provider, [&] { work(*m_provider); }, Qt::BlockingQueuedConnection);
         } else {
             std::optional<Result> result;
-            QMetaObject::invokeMethod(m_provider, [&] { result.emplace(work(*m_provider)); },
-                                      Qt::BlockingQueuedConnection);
+            QMetaObject::invokeMethod(
+                m_provider, [&] { result.emplace(work(*m_provider)); }, Qt::BlockingQueuedConnection);
             return std::move(*result);
         }
     }
@@ -42,8 +42,14 @@ public:
     bool listenOn(const QHostAddress &address = QHostAddress::LocalHost, quint16 port = 0);
     // Fixed once listening; read without a call.
     QString baseUrl() const { return m_baseUrl; }
-    QString username() { return call([](SampleProvider &provider) { return provider.username(); }); }
-    QString password() { return call([](SampleProvider &provider) { return provider.password(); }); }
+    QString username()
+    {
+        return call([](SampleProvider &provider) { return provider.username(); });
+    }
+    QString password()
+    {
+        return call([](SampleProvider &provider) { return provider.password(); });
+    }
 
 private:
     QThread m_thread;
