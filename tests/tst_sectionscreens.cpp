@@ -1,6 +1,7 @@
 #include "CatalogScreen.h"
 #include "CatalogSection.h"
 #include "ChannelsModel.h"
+#include "ChannelsScreen.h"
 #include "ControlsAutoHide.h"
 #include "ImageCache.h"
 #include "LiveStreamAttempt.h"
@@ -120,6 +121,27 @@ private Q_SLOTS:
         QFETCH(int, count);
         QFETCH(SearchPane, pane);
         QCOMPARE(SearchScreen::paneFor(loading, failed, tooShort, count), pane);
+    }
+
+    void livePane_data()
+    {
+        QTest::addColumn<bool>("loading");
+        QTest::addColumn<bool>("failed");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<ChannelsScreen::ListPane>("pane");
+        QTest::newRow("loading first") << true << true << 3 << ChannelsScreen::ListPane::Loading;
+        QTest::newRow("failed") << false << true << 0 << ChannelsScreen::ListPane::Error;
+        QTest::newRow("no channels") << false << false << 0 << ChannelsScreen::ListPane::Empty;
+        QTest::newRow("channels") << false << false << 3 << ChannelsScreen::ListPane::Channels;
+    }
+
+    void livePane()
+    {
+        QFETCH(bool, loading);
+        QFETCH(bool, failed);
+        QFETCH(int, count);
+        QFETCH(ChannelsScreen::ListPane, pane);
+        QCOMPARE(ChannelsScreen::listPaneFor(loading, failed, count), pane);
     }
 
     // The player is made here for every section; a closed one stays for its screen's fade-out,

@@ -17,6 +17,12 @@ Rectangle {
     readonly property PlayerModel player: moviesScreen.player
 
     color: Brand.background
+    // Escape closes an open detail screen before the section itself goes.
+    Keys.onEscapePressed: event => {
+        event.accepted = moviesScreen.hasDetail
+        if (event.accepted)
+            moviesScreen.closeDetail()
+    }
 
     MoviesModel {
         id: moviesModel

@@ -18,6 +18,12 @@ Rectangle {
     readonly property PlayerModel player: seriesScreen.player
 
     color: Brand.background
+    // Escape closes an open detail screen before the section itself goes.
+    Keys.onEscapePressed: event => {
+        event.accepted = seriesScreen.hasDetail
+        if (event.accepted)
+            seriesScreen.closeDetail()
+    }
 
     SeriesModel {
         id: seriesModel

@@ -8,11 +8,9 @@ Item {
     id: panel
 
     required property ChannelsModel section
+    required property ChannelsScreen screen
 
-    readonly property bool loading: section.isLoadingChannels
-    readonly property bool failed: !loading && section.channelsError.length > 0
-    readonly property bool empty: !loading && !failed && section.channelList.count === 0
-    readonly property bool categoryChosen: section.selectedCategoryId.length > 0
+    readonly property int pane: screen.listPane
 
     // The keyboard on the list, at the row last used.
     function focusList() {
@@ -22,27 +20,24 @@ Item {
     BusyIndicator {
         objectName: "channelsSpinner"
         anchors.centerIn: parent
-        visible: panel.loading
+        visible: panel.pane === ChannelsScreen.Loading
         running: visible
     }
 
     RetryBox {
         objectName: "channelsRetry"
         anchors.fill: parent
-        visible: panel.failed
+        visible: panel.pane === ChannelsScreen.Error
         message: panel.section.channelsError
-        onAction: {
-            if (panel.categoryChosen)
-                panel.section.selectCategory(panel.section.selectedCategoryId)
-        }
+        onAction: panel.screen.retryChannels()
     }
 
     Text {
         objectName: "channelsEmpty"
         anchors.centerIn: parent
         width: Math.min(implicitWidth, parent.width - 24)
-        visible: panel.empty
-        text: panel.categoryChosen ? "No hay canales en esta categoría." : "Elige una categoría."
+        visible: panel.pane === ChannelsScreen.Empty
+        text: panel.screen.listHint
         color: Brand.secondaryText
         font.pixelSize: TextStyle.body
         horizontalAlignment: Text.AlignHCenter
@@ -55,7 +50,7 @@ Item {
         id: list
         objectName: "channelList"
         anchors.fill: parent
-        visible: !panel.loading && !panel.failed && !panel.empty
+        visible: panel.pane === ChannelsScreen.Channels
         clip: true
         // Rows outside the view are not made, so their guides are never asked for.
         cacheBuffer: 0

@@ -38,13 +38,52 @@ void ChannelsScreen::setModel(ChannelsModel *model)
     // The playback keys belong to the video only while it fills the screen; in the section the
     // arrows and Space move through the lists and press the rows.
     m_keys->setTransport(isFullscreen());
-    if (m_model)
+    if (m_model) {
         connect(m_model, &ChannelsModel::isFullscreenChanged, this, [this] {
             m_keys->setTransport(isFullscreen());
             if (!isFullscreen())
                 m_windowMode->leave();
         });
+        for (auto change : {&ChannelsModel::isLoadingChannelsChanged, &ChannelsModel::channelsErrorChanged,
+                            &ChannelsModel::channelsChanged, &ChannelsModel::selectedCategoryIdChanged})
+            connect(m_model, change, this, &ChannelsScreen::updateListPane);
+    }
     Q_EMIT modelChanged();
+    updateListPane();
+}
+
+ChannelsScreen::ListPane ChannelsScreen::listPaneFor(bool isLoading, bool hasError, qsizetype channelCount)
+{
+    if (isLoading)
+        return ListPane::Loading;
+    if (hasError)
+        return ListPane::Error;
+    return channelCount == 0 ? ListPane::Empty : ListPane::Channels;
+}
+
+void ChannelsScreen::retryChannels()
+{
+    if (m_model && !m_model->selectedCategoryId().isEmpty())
+        m_model->selectCategory(m_model->selectedCategoryId());
+}
+
+void ChannelsScreen::updateListPane()
+{
+    const ListPane pane = m_model
+                              ? listPaneFor(m_model->isLoadingChannels(), !m_model->channelsError().isEmpty(),
+                                            m_model->channels().size())
+                              : ListPane::Empty;
+    const QString hint = !m_model || m_model->selectedCategoryId().isEmpty()
+                             ? QStringLiteral("Elige una categoría.")
+                             : QStringLiteral("No hay canales en esta categoría.");
+    if (pane != m_listPane) {
+        m_listPane = pane;
+        Q_EMIT listPaneChanged();
+    }
+    if (hint != m_listHint) {
+        m_listHint = hint;
+        Q_EMIT listHintChanged();
+    }
 }
 
 void ChannelsScreen::reportVideoSlot(const QRectF &rect)

@@ -40,8 +40,21 @@ class ChannelsScreen : public SectionScreen
     Q_PROPERTY(bool hasPinCategory READ hasPinCategory NOTIFY pinCategoryChanged FINAL)
     // The preview slot in the screen's own coordinates (zero until the slot has been laid out).
     Q_PROPERTY(QRectF videoSlot READ videoSlot NOTIFY videoSlotChanged FINAL)
+    // What the channel panel shows, and the words of its Empty pane.
+    Q_PROPERTY(ListPane listPane READ listPane NOTIFY listPaneChanged FINAL)
+    Q_PROPERTY(QString listHint READ listHint NOTIFY listHintChanged FINAL)
 
 public:
+    enum class ListPane {
+        Channels, // the list
+        Loading,  // the chosen category's channels are on their way
+        Error,    // their request failed, with "Reintentar"
+        Empty,    // no category chosen yet, or one without channels
+    };
+    Q_ENUM(ListPane)
+
+    static ListPane listPaneFor(bool isLoading, bool hasError, qsizetype channelCount);
+
     // On the shared engine.
     explicit ChannelsScreen(QObject *parent = nullptr);
 
@@ -54,6 +67,11 @@ public:
     const std::optional<Category> &pinCategory() const { return m_pinGate->category(); }
     bool hasPinCategory() const { return m_pinGate->isOpen(); }
     QRectF videoSlot() const { return m_videoSlot; }
+    ListPane listPane() const { return m_listPane; }
+    QString listHint() const { return m_listHint; }
+
+    // "Reintentar" under a failed channel list: the chosen category is asked again.
+    Q_INVOKABLE void retryChannels();
 
     // A click on a category row: the PIN prompt for a locked category, else its selection.
     Q_INVOKABLE void categoryClicked(const QString &categoryId) { m_pinGate->categoryClicked(categoryId); }
@@ -93,11 +111,14 @@ Q_SIGNALS:
     void modelChanged();
     void pinCategoryChanged();
     void videoSlotChanged();
+    void listPaneChanged();
+    void listHintChanged();
     // Escape with nothing left to leave inside the screen.
     void back();
 
 private:
     bool isFullscreen() const;
+    void updateListPane();
     QVariant pinCategoryForQml() const { return m_pinGate->property("category"); }
 
     QPointer<ChannelsModel> m_model;
@@ -106,4 +127,6 @@ private:
     WindowFullScreen *m_windowMode;
     PinGate *m_pinGate;
     QRectF m_videoSlot;
+    ListPane m_listPane = ListPane::Empty;
+    QString m_listHint;
 };

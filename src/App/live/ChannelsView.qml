@@ -115,6 +115,7 @@ FocusScope {
                 Layout.preferredWidth: view.width * 0.28
                 Layout.fillHeight: true
                 section: liveModel
+                screen: liveScreen
             }
 
             PreviewPanel {

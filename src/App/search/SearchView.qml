@@ -18,6 +18,12 @@ Rectangle {
     readonly property int detailKind: searchScreen.detailKind
 
     color: Brand.background
+    // Escape closes an open detail screen before the section itself goes.
+    Keys.onEscapePressed: event => {
+        event.accepted = searchScreen.hasDetail
+        if (event.accepted)
+            searchScreen.closeDetail()
+    }
 
     SearchModel {
         id: searchModel
