@@ -5,6 +5,7 @@
 #include "PlayerModel.h"
 #include "ProgressStore.h"
 #include "ScreenTestBed.h"
+#include "SectionScreen.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 
@@ -253,6 +254,23 @@ MovieDetailView {
         QCOMPARE(specialIds(), QStringList{"__recent__"});
         QTRY_VERIFY(!m_bed.item("continueCard_0"));
         QVERIFY(m_bed.item("continueGrid")->isVisible());
+    }
+
+    // Escape closes the movie's detail screen and leaves the section where it was.
+    void escapeClosesTheDetailFirst()
+    {
+        QObject *root = m_bed.open(moviesViewQml);
+        QVERIFY(root);
+        QVERIFY(waitForCategories(root));
+        QQuickItem *poster = m_bed.visibleItem("posterCard_0");
+        QVERIFY(poster);
+        clickItem(poster);
+        QVERIFY(m_bed.visibleItem("resumeButton", 10'000));
+        auto *screen = root->property("screen").value<SectionScreen *>();
+        QVERIFY(screen->hasDetail());
+        QTest::keyClick(poster->window(), Qt::Key_Escape);
+        QVERIFY(!screen->hasDetail());
+        QVERIFY(m_bed.visibleItem("posterCard_0"));
     }
 
     // A movie picked from the grid plays through the player with libVLC and its progress shows in

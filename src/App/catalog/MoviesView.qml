@@ -51,6 +51,8 @@ Rectangle {
         objectName: "movieDetailLoader"
         anchors.fill: parent
         active: moviesScreen.hasDetail
+        // The keyboard goes to the detail screen, so that Escape closes it.
+        onLoaded: item.forceActiveFocus()
         sourceComponent: MovieDetailView {
             objectName: "movieDetail"
             client: view.client

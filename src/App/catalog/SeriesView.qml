@@ -52,6 +52,8 @@ Rectangle {
         objectName: "seriesDetailLoader"
         anchors.fill: parent
         active: seriesScreen.hasDetail
+        // The keyboard goes to the detail screen, so that Escape closes it.
+        onLoaded: item.forceActiveFocus()
         sourceComponent: SeriesDetailView {
             objectName: "seriesDetail"
             client: view.client

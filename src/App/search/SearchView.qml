@@ -41,6 +41,8 @@ Rectangle {
         objectName: "searchMovieDetail"
         anchors.fill: parent
         active: view.detailKind === SearchScreen.Movie
+        // The keyboard goes to the detail screen, so that Escape closes it.
+        onLoaded: item.forceActiveFocus()
         sourceComponent: MovieDetailView {
             client: view.client
             movie: searchScreen.detail
@@ -53,6 +55,8 @@ Rectangle {
         objectName: "searchSeriesDetail"
         anchors.fill: parent
         active: view.detailKind === SearchScreen.Series
+        // The keyboard goes to the detail screen, so that Escape closes it.
+        onLoaded: item.forceActiveFocus()
         sourceComponent: SeriesDetailView {
             client: view.client
             series: searchScreen.detail
