@@ -82,7 +82,7 @@ Q_SIGNALS:
     void selectedCategoryIdChanged();
     void downloadedBytesChanged();
     void downloadFractionChanged();
-    // The list on screen and its state, published by each section under its own names.
+    // The list on screen and its state, under the common names above and each section's own.
     void listChanged();
     void isLoadingListChanged();
     void listErrorChanged();
