@@ -27,10 +27,10 @@ void SearchScreen::setModel(SearchModel *model)
         disconnect(m_model, nullptr, this, nullptr);
     m_model = model;
     if (model) {
+        // A new query or kind always announces new results too: one update (one filtering) per key.
         using Change = void (SearchModel::*)();
-        for (Change change :
-             {Change(&SearchModel::isLoadingChanged), &SearchModel::loadErrorChanged,
-              &SearchModel::queryChanged, &SearchModel::kindChanged, &SearchModel::resultsChanged})
+        for (Change change : {Change(&SearchModel::isLoadingChanged), &SearchModel::loadErrorChanged,
+                              &SearchModel::resultsChanged})
             connect(model, change, this, &SearchScreen::update);
     }
     Q_EMIT modelChanged();
