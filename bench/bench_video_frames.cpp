@@ -4,7 +4,7 @@
 // same path on the OpenGL scene graph (planar pictures converted in a shader) in a child process on
 // a display of its own (Xvfb, Mesa's llvmpipe), counted without the GL driver's own threads.
 // Usage: bench_video_frames [frames per run, default 150] [rounds, default 3]
-//                           [--only null|i420|rv32|engine|gpu] [--clip 720p|1080p]
+//                           [--only null|i420|rv32|engine|gpu|present] [--clip 720p|1080p]
 // --only and --clip run one path or one clip alone (for a profiler); the report row, which needs
 // every path, is then left out.
 // The four paths run one after the other in each round (so background load hits all of them
@@ -308,9 +308,35 @@ Result runEngine(const QString &file, int frames, QSize windowSize)
     return r;
 }
 
+// What Qt Quick alone costs to present a frame: a window the clip's size whose only content
+// changes colour 25 times a second, on the same scene graph, counted as the video path is. Every
+// picture the video path shows pays this much before any decoding or upload.
+Result runPresentOnly(int frames, QSize windowSize)
+{
+    QQuickWindow window;
+    window.resize(windowSize);
+    window.setColor(Qt::black);
+    window.show();
+    int rendered = 0;
+    QObject::connect(&window, &QQuickWindow::frameSwapped, &window, [&rendered] { ++rendered; });
+    QTimer tick;
+    tick.setInterval(40);
+    QObject::connect(&tick, &QTimer::timeout, &window, [&window] {
+        window.setColor(window.color() == Qt::black ? QColor(Qt::darkGray) : QColor(Qt::black));
+    });
+    tick.start();
+    const bool openGl = window.rendererInterface()->graphicsApi() == QSGRendererInterface::OpenGL;
+    Result r = measure(QStringLiteral("Qt Quick window redrawn 25 times a second, no video%1")
+                           .arg(openGl ? QStringLiteral(" (OpenGL, without the GL driver's threads)")
+                                       : QString()),
+                       frames, [&rendered] { return rendered; }, openGl);
+    r.drawnPercent = 100;
+    return r;
+}
+
 // The OpenGL path runs in a child process of this program: the scene graph is chosen once per
 // process. On a display of its own (Xvfb) unless one is given; Mesa renders on the CPU there.
-Result runOpenGlChild(const QString &clipName, int frames)
+Result runOpenGlChild(const QString &clipName, int frames, bool presentOnly = false)
 {
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -322,6 +348,8 @@ Result runOpenGlChild(const QString &clipName, int frames)
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QStringList args{QStringLiteral("--opengl-child"), QStringLiteral("--clip"), clipName,
                      QString::number(frames)};
+    if (presentOnly)
+        args << QStringLiteral("--only") << QStringLiteral("present");
     QString program = QCoreApplication::applicationFilePath();
     if (!env.contains(QStringLiteral("DISPLAY"))) {
         args.prepend(program);
@@ -336,9 +364,10 @@ Result runOpenGlChild(const QString &clipName, int frames)
     for (const QByteArray &line : child.readAllStandardOutput().split('\n')) {
         const QList<QByteArray> f = line.split(' ');
         if (f.size() == 7 && f.at(0) == "@opengl")
-            return {QStringLiteral(
-                        "engine + surface + VLCPlayerView (OpenGL scene graph, I420 planes, without the GL "
-                        "driver's threads)"),
+            return {presentOnly ? QStringLiteral("Qt Quick window redrawn 25 times a second, no video "
+                                                 "(OpenGL, without the GL driver's threads)")
+                                : QStringLiteral("engine + surface + VLCPlayerView (OpenGL scene graph, I420 "
+                                                 "planes, without the GL driver's threads)"),
                     f.at(1).toInt(),
                     f.at(2).toDouble(),
                     f.at(3).toDouble(),
@@ -399,7 +428,9 @@ int main(int argc, char *argv[])
     if (openGlChild) {
         if (clips.size() != 1)
             return 1;
-        const Result r = runEngine(SampleMedia::path(clips.front().kind), frames, clips.front().size);
+        const Result r = onlyPath == QLatin1String("present")
+                             ? runPresentOnly(frames, clips.front().size)
+                             : runEngine(SampleMedia::path(clips.front().kind), frames, clips.front().size);
         std::printf("@opengl %d %f %f %f %f %f\n", r.frames, r.cpuMsPerFrame, r.corePercent, r.faultsPerFrame,
                     r.driverMsPerFrame, r.drawnPercent);
         return r.frames > 0 ? 0 : 1;
@@ -430,7 +461,7 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "no sample media: %s\n", qPrintable(SampleMedia::lastError()));
             return 1;
         }
-        enum Path { NullOutput, I420Memory, Rv32Memory, Engine, OpenGl, PathCount };
+        enum Path { NullOutput, I420Memory, Rv32Memory, Engine, OpenGl, PresentOnly, PathCount };
         std::vector<std::vector<Result>> byPath(PathCount);
         for (int round = 0; round < rounds; ++round) {
             if (runs("null"))
@@ -448,6 +479,9 @@ int main(int argc, char *argv[])
             if (runs("gpu"))
                 byPath[OpenGl].push_back(
                     runOpenGlChild(QString::number(clip.size.height()) + QLatin1Char('p'), frames));
+            if (runs("present"))
+                byPath[PresentOnly].push_back(
+                    runOpenGlChild(QString::number(clip.size.height()) + QLatin1Char('p'), frames, true));
         }
         for (auto &results : byPath) {
             std::sort(results.begin(), results.end(),
@@ -477,7 +511,11 @@ int main(int argc, char *argv[])
                                             "shader), without the GL driver's threads"),
                  {"engine + surface + VLCPlayerView, OpenGL", gl.cpuMsPerFrame, "ms"},
                  {{"libVLC, null video output", medianOf(NullOutput), "ms"},
-                  {"libVLC, I420 into memory, discarded", medianOf(I420Memory), "ms"}},
+                  {"libVLC, I420 into memory, discarded", medianOf(I420Memory), "ms"},
+                  // The floor of any picture shown in a Qt Quick window here: libVLC's copy plus
+                  // Qt Quick's own cost of presenting a frame.
+                  {"I420 into memory + a Qt Quick window redrawn 25 times a second (OpenGL)",
+                   medianOf(I420Memory) + medianOf(PresentOnly), "ms"}},
                  7,
                  "≤ 1.3x the null output",
                  gl.frames > 0 && everyPictureDrawn && gl.cpuMsPerFrame <= 1.3 * medianOf(NullOutput),
