@@ -222,6 +222,10 @@ private Q_SLOTS:
         QTest::newRow("SD, full range") << QSize(720, 576) << true;
         QTest::newRow("HD, studio range") << QSize(1280, 720) << false;
         QTest::newRow("HD, full range") << QSize(1280, 720) << true;
+        // Rows that are no multiple of the planes' 32-byte pitch, and a decoder picture taller
+        // than the visible one (1080 rows are coded as 1088).
+        QTest::newRow("480 rows, 854 wide") << QSize(854, 480) << false;
+        QTest::newRow("1080 rows") << QSize(1920, 1080) << false;
     }
     void knownPicturesThroughBothPaths()
     {
