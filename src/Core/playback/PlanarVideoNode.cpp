@@ -18,6 +18,7 @@ void PlanarVideoNode::setPicture(std::shared_ptr<const VideoBuffer> picture)
         return;
     if (picture->size() != m_pictureSize) {
         m_pictureSize = picture->size();
+        m_geometryStale = true;
         setPlacement(m_target, m_source);
     }
     m_pending = std::move(picture);
@@ -25,6 +26,9 @@ void PlanarVideoNode::setPicture(std::shared_ptr<const VideoBuffer> picture)
 
 void PlanarVideoNode::setPlacement(const QRectF &target, const QRectF &source)
 {
+    // Called for every picture: unchanged geometry is not uploaded again.
+    if (target == m_target && source == m_source && !m_geometryStale)
+        return;
     m_target = target;
     m_source = source;
     if (m_pictureSize.isEmpty())
@@ -32,6 +36,7 @@ void PlanarVideoNode::setPlacement(const QRectF &target, const QRectF &source)
     const QRectF normalised(source.x() / m_pictureSize.width(), source.y() / m_pictureSize.height(),
                             source.width() / m_pictureSize.width(), source.height() / m_pictureSize.height());
     QSGGeometry::updateTexturedRectGeometry(&m_geometry, target, normalised);
+    m_geometryStale = false;
     markDirty(DirtyGeometry);
 }
 

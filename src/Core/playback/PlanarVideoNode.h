@@ -35,6 +35,7 @@ private:
     std::shared_ptr<const VideoBuffer> m_pending;
     // The size of the latest picture, which the texture coordinates are relative to.
     QSize m_pictureSize;
+    bool m_geometryStale = true; // the picture size changed since the geometry was made
     QRectF m_target;
     QRectF m_source;
 };
