@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 
 // A named symbol ("eye", "chevron.left", "play.fill", ...) drawn from the Material Icons font.
