@@ -104,5 +104,5 @@ void shootShellStates(ScreenshotRun &run)
 
     app->setOpenTab(AppModel::AppTab::Movies);
     run.settle(300);
-    run.shoot(QStringLiteral("section-coming-soon"));
+    run.shoot(QStringLiteral("movies-recent"));
 }
