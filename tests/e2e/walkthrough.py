@@ -2,7 +2,8 @@
 """Uses a running Norvane the way a screen reader user does, through the accessibility bus
 (AT-SPI): every control is found by its accessible name and worked through its accessible
 action; text is typed as key presses. Signs in, opens every section of the main menu, plays a
-live channel and a movie, goes back and signs out.
+live channel and a movie (worked also through the desktop's media controls, MPRIS, with a
+stand-in screen saver counting the idle inhibitions), goes back and signs out.
 
     walkthrough.py <app pid> <provider base url> <maps output file>
 
@@ -20,7 +21,7 @@ import urllib.parse
 import urllib.request
 
 import pyatspi
-from gi.repository import GLib
+from gi.repository import Gio, GLib
 
 USER, PASSWORD = "demo", "demo1234"
 TIMEOUT = float(os.environ.get("NORVANE_E2E_TIMEOUT", "60"))
@@ -196,6 +197,48 @@ class Walk:
         x, y, width, height = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2), "click", "1"], check=True)
 
+    # --- the desktop's media controls (MPRIS) and the stand-in screen saver -------------------
+
+    def mpris(self, method, interface, args=None):
+        bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+        reply = bus.call_sync("org.mpris.MediaPlayer2.norvane", "/org/mpris/MediaPlayer2", interface, method,
+                              args, None, Gio.DBusCallFlags.NONE, 5000, None)
+        return reply.unpack() if reply else ()
+
+    def mpris_property(self, name, interface="org.mpris.MediaPlayer2.Player"):
+        return self.mpris("Get", "org.freedesktop.DBus.Properties", GLib.Variant("(ss)", (interface, name)))[0]
+
+    def playback_status_is(self, status):
+        return self.mpris_property("PlaybackStatus") == status
+
+    def inhibitions(self):
+        """The idle inhibitions the stand-in screen saver holds now."""
+        with open(os.environ["NORVANE_E2E_SCREENSAVER_STATE"]) as state:
+            return json.load(state)["held"]
+
+    def desktop_controls(self, title):
+        """The playing movie as the desktop sees it: its media controls answer and act as the
+        on-screen ones, and the screen saver is held off exactly while the picture moves."""
+        if self.mpris_property("Identity", "org.mpris.MediaPlayer2") != "Norvane":
+            raise WalkFailed("the media controls do not name the app Norvane")
+        self.wait_for("MPRIS PlaybackStatus Playing", lambda: self.playback_status_is("Playing"), 10)
+        if self.mpris_property("Metadata").get("xesam:title") != title:
+            raise WalkFailed(f'the media controls do not show "{title}"')
+        self.wait_for("one idle inhibition while playing", lambda: self.inhibitions() == 1, 10)
+        self.mpris("Pause", "org.mpris.MediaPlayer2.Player")
+        self.wait_for("paused from the media controls", lambda: self.playback_status_is("Paused"), 10)
+        self.show_player_controls()
+        self.wait_named("Reproducir", BUTTONS, 10)
+        self.wait_for("no idle inhibition while paused", lambda: self.inhibitions() == 0, 10)
+        self.mpris("Play", "org.mpris.MediaPlayer2.Player")
+        self.wait_for("playing again", lambda: self.playback_status_is("Playing"), 10)
+        self.wait_for("the inhibition back", lambda: self.inhibitions() == 1, 10)
+        self.show_player_controls()
+        self.press_named("Silenciar", 10)
+        self.wait_named("Activar sonido", BUTTONS, 10)
+        self.press_named("Activar sonido", 10)
+        self.wait_named("Silenciar", BUTTONS, 10)
+
     # --- the provider's catalog, to know which names to look for ------------------------------
 
     def api(self, action, **params):
@@ -293,8 +336,12 @@ class Walk:
         played = self.position() - started_at
         if played < 2000:
             raise WalkFailed(f"the movie advanced only {played:.0f} ms in 4 s")
+        self.step("controles multimedia del escritorio, volumen y salvapantallas")
+        self.desktop_controls(title)
+        self.show_player_controls()
         self.press_named("Cerrar reproductor")
         self.wait_for("the player closed", lambda: not self.find_all("Reproductor"))
+        self.wait_for("no idle inhibition once the player closed", lambda: self.inhibitions() == 0, 10)
         self.wait_for(f'heading "{title}"', lambda: self.find_all(title, HEADINGS))
         self.press_named("Volver")
         self.wait_named("Recién agregadas")
