@@ -92,8 +92,8 @@ Load loadOnce(const XtreamClient &client, qint64 bodyBytes)
     QEventLoop loop;
     bool started = false;
     QObject::connect(&model, &MoviesModel::isLoadingListChanged, &loop, [&] {
-        started = started || model.isLoadingMovies();
-        if (started && !model.isLoadingMovies())
+        started = started || model.isLoadingList();
+        if (started && !model.isLoadingList())
             loop.quit();
     });
 
@@ -116,7 +116,7 @@ Load loadOnce(const XtreamClient &client, qint64 bodyBytes)
     load.gapsOver50 = probe.over50;
     load.mainCpuMs = BenchReport::threadCpuMs() - cpuBefore;
     load.peakAddedBytes = BenchReport::statusBytes("VmHWM") - residentBefore;
-    load.records = model.all() ? model.all()->size() : 0;
+    load.records = model.allMovies() ? model.allMovies()->size() : 0;
     load.written = QFileInfo(copyPath).size() == bodyBytes;
     if (model.movies().size() != 60 || !load.written)
         qFatal("the catalog did not load: %lld movies shown, copy written: %d",

@@ -114,6 +114,16 @@ void writeCopy(const QString &fileName, const QByteArray &body)
         qFatal("cannot write the disk copy");
 }
 
+// The whole catalog a section holds once "Recién agregadas" is on screen.
+const std::optional<QList<VodStream>> &wholeCatalog(const MoviesModel &model)
+{
+    return model.allMovies();
+}
+const std::optional<QList<SeriesStream>> &wholeCatalog(const SeriesModel &model)
+{
+    return model.allSeries();
+}
+
 // Creates the model, loads the categories and waits until the first selection is on screen.
 template <typename Model> Timing openSection(const XtreamClient &client, std::unique_ptr<Model> &model)
 {
@@ -130,7 +140,7 @@ template <typename Model> Timing openSection(const XtreamClient &client, std::un
     model->loadCategories();
     loop.exec();
     const Timing elapsed{msSince(timer), processCpuMs() - cpu};
-    if (model->list().size() != 60 || !model->all())
+    if (model->cards()->rowCount() != 60 || !wholeCatalog(*model))
         qFatal("the section did not show \"Recién agregadas\"");
     return elapsed;
 }
@@ -139,7 +149,7 @@ template <typename Model>
 void benchSection(const char *label, const QString &fileName, const QByteArray &body, int runs,
                   const XtreamClient &client, SampleProvider &provider, const QString &action)
 {
-    using Records = QList<typename Model::Record>;
+    using Records = QList<typename Model::Records::Record>;
     writeCopy(fileName, body);
 
     // The steps on their own, on this thread.
@@ -153,7 +163,7 @@ void benchSection(const char *label, const QString &fileName, const QByteArray &
     const Timing decodeTime = timed([&] { decoded = ProviderJson::decode<Records>(read).toOptional(); });
     if (!decoded)
         qFatal("the body does not decode");
-    const Timing topTime = timed([&] { Model::topRecent(*decoded); });
+    const Timing topTime = timed([&] { Model::Records::topRecent(*decoded); });
     const Timing documentTime = timed([&] { QJsonDocument::fromJson(read); });
     const qsizetype records = decoded->size();
     decoded.reset();
@@ -230,7 +240,7 @@ void measureMemory(const char *label, const QString &fileName, const QByteArray 
     const qint64 opened = heapInUse() - before;
     letPoolThreadsExpire();
     const qint64 heap = heapInUse() - before;
-    const qsizetype records = model->all()->size();
+    const qsizetype records = wholeCatalog(*model)->size();
     BenchReport::row({QStringLiteral("%1, %2 records: memory per record once loaded")
                           .arg(QLatin1String(label))
                           .arg(QLocale(QLocale::English).toString(qlonglong(records))),

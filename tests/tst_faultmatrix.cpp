@@ -146,9 +146,9 @@ class TestFaultMatrix : public QObject
         model.selectCategory(categoryId);
         // A whole catalog is looked for on disk before its download starts: wait for an outcome.
         waitUntil([&] {
-            return !model.isLoadingList() && (!model.listError().isEmpty() || !model.list().isEmpty());
+            return !model.isLoadingList() && (!model.listError().isEmpty() || model.cards()->rowCount() != 0);
         });
-        return {model.listError(), !model.list().isEmpty()};
+        return {model.listError(), model.cards()->rowCount() != 0};
     }
 
 private Q_SLOTS:

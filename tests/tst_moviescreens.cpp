@@ -48,7 +48,7 @@ bool waitForCategories(QObject *root)
     auto *model = root->property("model").value<MoviesModel *>();
     return model && QTest::qWaitFor(
                         [model] {
-                            return !model->isLoadingCategories() && !model->isLoadingMovies() &&
+                            return !model->isLoadingCategories() && !model->isLoadingList() &&
                                    !model->categories().isEmpty();
                         },
                         30'000);
@@ -345,7 +345,7 @@ MovieDetailView {
         QVERIFY(root);
         auto *model = root->property("model").value<MoviesModel *>();
         QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingCategories() && !model->categories().isEmpty() &&
-                                     !model->isLoadingMovies(),
+                                     !model->isLoadingList(),
                                  20000);
         typeWrongPin(root, QStringLiteral("moviesPin"), QStringLiteral("categoryRow_58"));
         if (QTest::currentTestFailed())

@@ -87,8 +87,8 @@ private Q_SLOTS:
         QCOMPARE(model.cards()->index(0, 0).data(RecordListModel<VodStream>::RecordRole).value<VodStream>(),
                  model.movies().first());
         QCOMPARE(loadingMovies.size(), 2); // the foreground download showed the loading state
-        QVERIFY(!model.isLoadingMovies());
-        QVERIFY(model.moviesError().isEmpty());
+        QVERIFY(!model.isLoadingList());
+        QVERIFY(model.listError().isEmpty());
         QCOMPARE(wholeRequests(), 1);
         QCOMPARE(model.allMovies()->size(), 100);
 
@@ -106,7 +106,7 @@ private Q_SLOTS:
         openSection();
         const QList<Category> categories = model.categories();
         model.selectCategory(QStringLiteral("41"));
-        QTRY_VERIFY(!model.isLoadingMovies());
+        QTRY_VERIFY(!model.isLoadingList());
         const QList<VodStream> shown = model.movies();
         QVERIFY(!shown.isEmpty());
 
@@ -140,7 +140,7 @@ private Q_SLOTS:
         QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("__continue__")));
         QVERIFY(model.movies().isEmpty());
         QCOMPARE(model.cards()->rowCount(), 0);
-        QVERIFY(!model.isLoadingMovies());
+        QVERIFY(!model.isLoadingList());
         QTest::qWait(50);
         QCOMPARE(m_provider->requests().size(), requestsBefore);
     }
@@ -152,9 +152,9 @@ private Q_SLOTS:
         MoviesModel &model = makeModel();
         openSection();
         model.selectCategory(QStringLiteral("41"));
-        QVERIFY(model.isLoadingMovies());
+        QVERIFY(model.isLoadingList());
         QVERIFY(model.movies().isEmpty());
-        QTRY_VERIFY(!model.isLoadingMovies());
+        QTRY_VERIFY(!model.isLoadingList());
         const QList<VodStream> fortyOne = model.movies();
         QVERIFY(!fortyOne.isEmpty());
         for (const VodStream &movie : fortyOne)
@@ -163,19 +163,19 @@ private Q_SLOTS:
         ProviderFault slow{.delayMs = 300};
         m_provider->setFault(streamsAction, slow);
         model.selectCategory(QStringLiteral("40"));
-        QVERIFY(model.isLoadingMovies());
+        QVERIFY(model.isLoadingList());
         model.selectCategory(QStringLiteral("41")); // cached: shown at once
         QCOMPARE(model.movies(), fortyOne);
-        QVERIFY(!model.isLoadingMovies());
+        QVERIFY(!model.isLoadingList());
 
         QTRY_COMPARE(categoryRequests(QStringLiteral("40")), 1);
         QTest::qWait(400); // the slow answer has arrived
         QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("41")));
         QCOMPARE(model.movies(), fortyOne);
-        QVERIFY(!model.isLoadingMovies());
+        QVERIFY(!model.isLoadingList());
 
         model.selectCategory(QStringLiteral("40"));
-        QVERIFY(!model.isLoadingMovies());
+        QVERIFY(!model.isLoadingList());
         QVERIFY(!model.movies().isEmpty());
         QCOMPARE(model.movies().first().categoryId(), QStringLiteral("40"));
         QCOMPARE(categoryRequests(QStringLiteral("40")), 1);
@@ -195,19 +195,19 @@ private Q_SLOTS:
         m_provider->setFault(streamsAction, broken);
 
         model.selectCategory(QStringLiteral("42"));
-        QTRY_VERIFY(!model.isLoadingMovies());
-        QCOMPARE(model.moviesError(),
+        QTRY_VERIFY(!model.isLoadingList());
+        QCOMPARE(model.listError(),
                  QStringLiteral("El servidor respondió con un error (500).\nInténtalo más tarde."));
         QVERIFY(model.movies().isEmpty());
 
         // A cached category shows its list, not the old error.
         model.selectCategory(recent);
-        QVERIFY(model.moviesError().isEmpty());
+        QVERIFY(model.listError().isEmpty());
 
         m_provider->setFault(streamsAction, {});
         model.selectCategory(QStringLiteral("42"));
-        QVERIFY(model.moviesError().isEmpty());
-        QTRY_VERIFY(!model.isLoadingMovies());
+        QVERIFY(model.listError().isEmpty());
+        QTRY_VERIFY(!model.isLoadingList());
         QVERIFY(!model.movies().isEmpty());
         QCOMPARE(categoryRequests(QStringLiteral("42")), 2);
     }
@@ -237,7 +237,7 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         const auto catalog = ProviderJson::decode<QList<VodStream>>(catalogBody(added));
         QVERIFY(catalog);
-        QCOMPARE(ids(MoviesModel::topRecent(*catalog)), expected);
+        QCOMPARE(ids(MoviesModel::Records::topRecent(*catalog)), expected);
     }
 
     void downloadFraction_data()
@@ -346,7 +346,7 @@ private Q_SLOTS:
         QCOMPARE(model.allMovies()->size(), 70);
 
         model.selectCategory(QStringLiteral("43"));
-        QTRY_VERIFY(!model.isLoadingMovies());
+        QTRY_VERIFY(!model.isLoadingList());
         const QList<VodStream> category = model.movies();
         QVERIFY(!category.isEmpty());
         QCOMPARE(model.allMovies()->size(), 70); // the refresh is still running
@@ -356,7 +356,7 @@ private Q_SLOTS:
         QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("43")));
 
         model.selectCategory(recent);
-        QCOMPARE(model.movies(), MoviesModel::topRecent(*model.allMovies()));
+        QCOMPARE(model.movies(), MoviesModel::Records::topRecent(*model.allMovies()));
         QCOMPARE(wholeRequests(), 1);
         QTRY_VERIFY(SectionTestHome::expectedSize(vodAll) > risingCatalog(70).size()); // the new copy is kept
     }
@@ -371,8 +371,8 @@ private Q_SLOTS:
         openSection();
 
         QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
-        QCOMPARE(model.moviesError(), message);
-        QVERIFY(!model.isLoadingMovies());
+        QCOMPARE(model.listError(), message);
+        QVERIFY(!model.isLoadingList());
         QVERIFY(model.movies().isEmpty());
         QVERIFY(!model.allMovies());
         QVERIFY(!QFile::exists(SectionTestHome::catalogPath(vodAll)));
@@ -383,8 +383,8 @@ private Q_SLOTS:
         QSignalSpy loading(&model, &MoviesModel::isLoadingListChanged);
         model.selectCategory(recent);
         QTRY_COMPARE(model.movies().size(), 60);
-        QVERIFY(model.moviesError().isEmpty());
-        QVERIFY(!model.isLoadingMovies());
+        QVERIFY(model.listError().isEmpty());
+        QVERIFY(!model.isLoadingList());
         QCOMPARE(loading.size(), 2);
         QCOMPARE(wholeRequests(), 2);
         QTRY_VERIFY(SectionTestHome::expectedSize(vodAll) > 0);
@@ -432,7 +432,7 @@ private Q_SLOTS:
 
         QCOMPARE(wholeRequests(), 1);
         QCOMPARE(ids(model.movies()), idRange(65, 6));
-        QVERIFY(model.moviesError().isEmpty());
+        QVERIFY(model.listError().isEmpty());
         QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(body.size()));
         QCOMPARE(readFile(SectionTestHome::catalogPath(vodAll)), body);
     }

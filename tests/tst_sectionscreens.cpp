@@ -1,11 +1,10 @@
+#include "CatalogRecords.h"
 #include "CatalogScreen.h"
-#include "CatalogSection.h"
 #include "ChannelsModel.h"
 #include "ChannelsScreen.h"
 #include "ControlsAutoHide.h"
 #include "ImageCache.h"
 #include "LiveStreamAttempt.h"
-#include "MovieCatalog.h"
 #include "ParentalControl.h"
 #include "PlayerModel.h"
 #include "ProgressEntry.h"
@@ -48,7 +47,7 @@ private Q_SLOTS:
         QTest::newRow("guide entries") << double(ChannelsModel::guideLimit) << 12.0;
         QTest::newRow("search results") << double(SearchModel::resultLimit) << 80.0;
         QTest::newRow("search query letters") << double(SearchModel::minimumQueryLength) << 2.0;
-        QTest::newRow("recent titles") << double(CatalogSection<MovieCatalog>::recentCount) << 60.0;
+        QTest::newRow("recent titles") << double(CatalogRecords::recentCount) << 60.0;
         QTest::newRow("watched share") << ProgressEntry::watchedShare << 0.95;
         QTest::newRow("up-next countdown s") << double(PlayerModel::countdownSeconds) << 10.0;
         QTest::newRow("position save ms") << double(PlayerModel::defaultSaveIntervalMs) << 5000.0;

@@ -117,7 +117,7 @@ private Q_SLOTS:
         model.selectCategory(favoritesId);
 
         QCOMPARE(model.selectedCategoryId(), std::optional<QString>(favoritesId));
-        QVERIFY(!model.isLoadingItems());
+        QVERIFY(!model.isLoadingList());
         QCOMPARE(ids(model.items()), (QStringList{"3", "7"})); // by name, case-insensitive
         const SeriesStream alfa = model.items().at(0);
         const SeriesStream zeta = model.items().at(1);
@@ -141,7 +141,7 @@ private Q_SLOTS:
         m_favorites->remove(QStringLiteral("series"), QStringLiteral("7"));
         model.selectCategory(favoritesId);
         QVERIFY(model.items().isEmpty());
-        QVERIFY(model.itemsError().isEmpty());
+        QVERIFY(model.listError().isEmpty());
     }
 
     void toggleFollowsTheFavouritesOnScreen()

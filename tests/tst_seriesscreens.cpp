@@ -281,7 +281,7 @@ SeriesDetailView {
             QTRY_VERIFY((row = m_bed.item("categoryRow_" + id)));
             clickItem(row);
             QTRY_COMPARE(model->selectedCategoryId(), id);
-            QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingItems(), 20000);
+            QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingList(), 20000);
             waitForLayout(&m_bed.harness().window());
         };
         auto favoriteItemOf = [&](QQuickItem *card) {
@@ -369,7 +369,7 @@ SeriesDetailView {
         QVERIFY(root);
         auto *model = root->property("model").value<SeriesModel *>();
         QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingCategories() && !model->categories().isEmpty() &&
-                                     !model->isLoadingItems(),
+                                     !model->isLoadingList(),
                                  20000);
         typeWrongPin(root, QStringLiteral("seriesPin"), QStringLiteral("categoryRow_94"));
         if (QTest::currentTestFailed())

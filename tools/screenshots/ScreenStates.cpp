@@ -59,11 +59,11 @@ void movieStates(ScreenshotRun &run)
     if (!view)
         return;
     auto *model = view->property("model").value<MoviesModel *>();
-    if (!run.waitUntil([&] { return !model->categories().isEmpty() && !model->isLoadingMovies(); }, 30000,
+    if (!run.waitUntil([&] { return !model->categories().isEmpty() && !model->isLoadingList(); }, 30000,
                        QStringLiteral("movie categories")))
         return;
     model->selectCategory(model->categories().first().categoryId());
-    if (!run.waitUntil([&] { return !model->isLoadingMovies() && model->movies().size() > 4; }, 10000,
+    if (!run.waitUntil([&] { return !model->isLoadingList() && model->movies().size() > 4; }, 10000,
                        QStringLiteral("movies of a category")))
         return;
     run.settle(2500);

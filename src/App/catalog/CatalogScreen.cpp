@@ -52,7 +52,7 @@ void CatalogScreen::update()
 {
     const QString selected = m_section ? m_section->selectedCategoryIdText() : QString();
     const Pane pane = m_section ? paneFor(selected, m_section->isLoadingList(),
-                                          !m_section->listError().isEmpty(), m_section->listSize())
+                                          !m_section->listError().isEmpty(), m_section->cards()->rowCount())
                                 : Pane::EmptyList;
     QString hint;
     if (pane == Pane::FavoritesHint)

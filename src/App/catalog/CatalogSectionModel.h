@@ -1,7 +1,9 @@
 #pragma once
 
+#include "CatalogDiskCopy.h"
+#include "CatalogRecords.h"
+#include "CatalogSource.h"
 #include "CategorizedSectionModel.h"
-#include "ContentType.h"
 #include "ProgressEntry.h"
 #include "ProgressStore.h"
 
@@ -9,6 +11,7 @@
 #include <QCoroTask>
 #include <QList>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -16,10 +19,10 @@
 #include <functional>
 #include <optional>
 
-// What the movies and series sections share and that does not depend on the record type: the
-// categories, the selection with its reserved ids, the state of the list on screen, the byte
-// counter of a whole-catalog download and the categories opened with the PIN. The typed half
-// (lists, cache, whole catalog) is CatalogSection.
+// A catalog section (movies or series): the categories, the selection with its reserved ids, the
+// state of the list on screen, "Recién agregadas" from the whole catalog (read from its disk copy,
+// or downloaded with a byte counter, and refreshed in the background when the copy is old) and the
+// categories opened with the PIN. The records themselves, typed, are the section's CatalogRecords.
 //
 // The list on screen always belongs to the selected category: an answer for a category the user
 // has left only fills the cache, so a slow category can never replace the list, the spinner or
@@ -36,7 +39,7 @@ class CatalogSectionModel : public CategorizedSectionModel
     // A number from 0 to 0.99, or undefined when no size to expect is known.
     Q_PROPERTY(QVariant downloadFraction READ downloadFractionValue NOTIFY downloadFractionChanged FINAL)
     // The list on screen, its loading flag and its error under the same names in every catalog
-    // section (each section also publishes them under its own names).
+    // section (each section also publishes them to QML under its own names).
     Q_PROPERTY(QAbstractItemModel *cards READ cards CONSTANT FINAL)
     Q_PROPERTY(bool isLoadingList READ isLoadingList NOTIFY isLoadingListChanged FINAL)
     Q_PROPERTY(QString listError READ listError NOTIFY listErrorChanged FINAL)
@@ -57,9 +60,7 @@ public:
     QVariant downloadFractionValue() const;
     bool isLoadingList() const { return m_isLoadingList; }
     QString listError() const { return m_listError; }
-    virtual QAbstractItemModel *cards() const = 0;
-    // The number of records in the list on screen.
-    virtual qsizetype listSize() const = 0;
+    QAbstractItemModel *cards() const { return m_records->cards(); }
     QList<ProgressEntry> continueEntries() const;
     virtual bool offersFavorites() const { return false; }
     // What the pane says over an empty list of a chosen category, and over an empty favourites row.
@@ -75,7 +76,7 @@ public:
     // The favourite mark of a record of the list, and its toggle (sections with favourites only).
     Q_INVOKABLE virtual bool isFavoriteRecord(const QVariant &record) const;
     // The picture of a record of the list (its poster or cover).
-    Q_INVOKABLE virtual QString artworkOf(const QVariant &record) const = 0;
+    Q_INVOKABLE QString artworkOf(const QVariant &record) const { return m_records->artworkOf(record); }
     Q_INVOKABLE virtual void toggleFavoriteRecord(const QVariant &record);
 
 Q_SIGNALS:
@@ -89,27 +90,37 @@ Q_SIGNALS:
     void continueEntriesChanged();
 
 protected:
-    CatalogSectionModel(ProgressStore *progress, QObject *parent);
+    CatalogSectionModel(const CatalogSource &source, ProgressStore *progress, QObject *parent);
+    // From the section's constructor, with its records.
+    void attach(CatalogRecords &records);
 
-    virtual ContentType contentType() const = 0;
     QList<SectionRow> specialRows() const override;
+    QString categoriesAction() const override { return QString(m_source.categoriesAction); }
     // The first successful category load also selects "__recent__".
     QCoro::Task<> categoriesLoaded() override;
     // Shows a reserved id of the section itself; false when the id is not one.
     virtual bool showSectionSpecial(const QString &categoryId);
-    // Shows the cached list of the category; false when it was never fetched.
-    virtual bool showCached(const QString &categoryId) = 0;
-    virtual void clearList() = 0;
-    // Fetches the list of one category; shown only while that category is still selected.
-    virtual QCoro::Task<> fetchCategory(QString categoryId) = 0;
-    // "Recién agregadas" from the whole catalog.
-    virtual QCoro::Task<> loadRecent() = 0;
 
     bool isSelected(QLatin1StringView categoryId) const
     {
         return m_selectedCategoryId == QString(categoryId);
     }
     bool isSelected(const QString &categoryId) const { return m_selectedCategoryId == categoryId; }
+
+private:
+    enum class RecentLoad { Idle, ReadingDisk, Downloading };
+
+    QCoro::Task<> runSelectCategory(QString categoryId);
+    // Fetches the list of one category; shown only while that category is still selected.
+    QCoro::Task<> fetchCategory(QString categoryId);
+    // "Recién agregadas" from the whole catalog.
+    QCoro::Task<> loadRecent();
+    // Downloads the whole catalog; a body that decodes replaces the catalog and its disk copy.
+    QCoro::Task<> refreshAll(bool background);
+    // The whole catalog has just been kept: "Recién agregadas" follows it while selected.
+    void wholeCatalogKept();
+    // A foreground download that failed, shown only while there is nothing else to show.
+    void showCatalogFailure(const QString &text);
     // A list that needs no request is shown: nothing loads and nothing failed.
     void showSettledList();
 
@@ -122,9 +133,6 @@ protected:
     // model on the main thread, unless the model is gone or a newer download has started.
     std::function<void(qint64)> downloadProgressRelay(qint64 expectedBytes);
 
-private:
-    QCoro::Task<> runSelectCategory(QString categoryId);
-
     void setSelectedCategoryId(const QString &categoryId);
     void showDownloaded(quint64 download, qint64 receivedBytes, qint64 expectedBytes);
     void setDownloadedBytes(qint64 bytes);
@@ -132,6 +140,11 @@ private:
 
     void progressChanged();
 
+    const CatalogSource m_source;
+    CatalogRecords *m_records = nullptr;
+    CatalogDiskCopy m_diskCopy;
+    QSet<QString> m_fetching;
+    RecentLoad m_recentLoad = RecentLoad::Idle;
     QPointer<ProgressStore> m_progress;
     mutable bool m_hasContinueEntries = false;
     std::optional<QString> m_selectedCategoryId;

@@ -2,7 +2,11 @@
 
 MoviesModel::MoviesModel(QObject *parent) : MoviesModel(ProgressStore::shared(), parent) {}
 
-MoviesModel::MoviesModel(ProgressStore *progress, QObject *parent) : CatalogSection(progress, parent) {}
+MoviesModel::MoviesModel(ProgressStore *progress, QObject *parent)
+    : CatalogSectionModel(MovieCatalog::source, progress, parent), m_records(this)
+{
+    attach(m_records);
+}
 
 QString MoviesModel::emptyCategoryText() const
 {

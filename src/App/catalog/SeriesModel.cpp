@@ -6,8 +6,9 @@ SeriesModel::SeriesModel(QObject *parent)
 }
 
 SeriesModel::SeriesModel(ProgressStore *progress, FavoritesStore *favorites, QObject *parent)
-    : CatalogSection(progress, parent), m_favorites(favorites)
+    : CatalogSectionModel(SeriesCatalog::source, progress, parent), m_records(this), m_favorites(favorites)
 {
+    attach(m_records);
 }
 
 void SeriesModel::toggleFavorite(const SeriesStream &series)
@@ -48,7 +49,7 @@ bool SeriesModel::showSectionSpecial(const QString &categoryId)
 {
     if (categoryId != SectionRow::favoritesId)
         return false;
-    setList(favoriteSeries());
+    m_records.setList(favoriteSeries());
     return true;
 }
 

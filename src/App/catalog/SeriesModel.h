@@ -1,8 +1,9 @@
 #pragma once
 
-#include "CatalogSection.h"
+#include "CatalogSectionModel.h"
 #include "FavoritesStore.h"
 #include "SeriesCatalog.h"
+#include "TypedCatalogRecords.h"
 
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
@@ -10,26 +11,27 @@
 // The state behind the Series section: as the movies section, with series instead of movies,
 // plus the user's favourite series under "__favorites__".
 // One model per visit: `SeriesModel { client: app.client }`.
-class SeriesModel : public CatalogSection<SeriesCatalog>
+class SeriesModel : public CatalogSectionModel
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(FavoritesStore *favorites READ favorites CONSTANT FINAL)
+    // The list on screen, its loading flag and its error under this section's own names.
     Q_PROPERTY(QList<SeriesStream> items READ items NOTIFY listChanged FINAL)
-    Q_PROPERTY(bool isLoadingItems READ isLoadingItems NOTIFY isLoadingListChanged FINAL)
+    Q_PROPERTY(bool isLoadingItems READ isLoadingList NOTIFY isLoadingListChanged FINAL)
     // "" when the last series load did not fail.
-    Q_PROPERTY(QString itemsError READ itemsError NOTIFY listErrorChanged FINAL)
+    Q_PROPERTY(QString itemsError READ listError NOTIFY listErrorChanged FINAL)
 
 public:
+    using Records = TypedCatalogRecords<SeriesCatalog>;
+
     // With the shared progress and favourites stores.
     explicit SeriesModel(QObject *parent = nullptr);
     SeriesModel(ProgressStore *progress, FavoritesStore *favorites, QObject *parent = nullptr);
 
     FavoritesStore *favorites() const { return m_favorites; }
-    const QList<SeriesStream> &items() const { return list(); }
-    bool isLoadingItems() const { return isLoadingList(); }
-    QString itemsError() const { return listError(); }
-    const std::optional<QList<SeriesStream>> &allSeries() const { return all(); }
+    const QList<SeriesStream> &items() const { return m_records.list(); }
+    const std::optional<QList<SeriesStream>> &allSeries() const { return m_records.all(); }
 
     // Adds the series to the favourites, or removes it when it is one; a favourites list on
     // screen follows the change.
@@ -47,5 +49,6 @@ protected:
 private:
     QList<SeriesStream> favoriteSeries() const;
 
+    Records m_records;
     QPointer<FavoritesStore> m_favorites;
 };

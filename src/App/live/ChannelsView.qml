@@ -56,8 +56,13 @@ FocusScope {
     // rectangle follows any change of the layout (a resized window included).
     readonly property rect slotRect: {
         const slot = preview.slotItem
-        return Qt.rect(content.x + panelsRow.x + preview.x + slot.x, content.y + panelsRow.y + preview.y + slot.y,
-                       slot.width, slot.height)
+        let x = 0
+        let y = 0
+        for (let item = slot; item && item !== view; item = item.parent) {
+            x += item.x
+            y += item.y
+        }
+        return Qt.rect(x, y, slot.width, slot.height)
     }
     onSlotRectChanged: liveScreen.reportVideoSlot(slotRect)
 
@@ -66,39 +71,18 @@ FocusScope {
         color: Brand.background
     }
 
-    ColumnLayout {
-        id: content
+    SectionScaffold {
         anchors.fill: parent
-        anchors.margins: 20
-        spacing: 14
+        // The screen is inset 20 points on every side; the header brings 14 of them at the top.
+        anchors.topMargin: 6
+        title: "TV en vivo"
         enabled: !view.isFullscreen
+        onBack: view.back()
 
         RowLayout {
-            Layout.fillWidth: true
-            spacing: 16
-
-            BackButton {
-                objectName: "backButton"
-                onClicked: view.back()
-            }
-
-            Text {
-                objectName: "sectionTitle"
-                text: "TV en vivo"
-                color: Brand.onBackground
-                font.pixelSize: TextStyle.title
-                font.bold: true
-                Accessible.role: Accessible.Heading
-                Accessible.name: text
-            }
-
-            Item { Layout.fillWidth: true }
-        }
-
-        RowLayout {
-            id: panelsRow
-            Layout.fillWidth: true
-            Layout.fillHeight: true
+            anchors.leftMargin: 20
+            anchors.rightMargin: 20
+            anchors.bottomMargin: 20
             spacing: 14
 
             CategoriesPanel {

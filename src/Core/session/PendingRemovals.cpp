@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QStandardPaths>
 
 namespace {
 // A handful of account names; anything bigger is not ours.
@@ -15,8 +14,7 @@ constexpr qint64 maxBytes = 64 * 1024;
 
 QString PendingRemovals::defaultPath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/Norvane/keyring-pending.json");
+    return PrivateFiles::dataFile(QStringLiteral("keyring-pending.json"));
 }
 
 PendingRemovals::PendingRemovals(QString path) : m_path(std::move(path)) {}

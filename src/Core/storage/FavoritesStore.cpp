@@ -1,8 +1,9 @@
 #include "FavoritesStore.h"
 
+#include "PrivateFiles.h"
+
 #include <QCollator>
 #include <QJSEngine>
-#include <QStandardPaths>
 #include <algorithm>
 
 namespace {
@@ -39,8 +40,7 @@ FavoritesStore *FavoritesStore::create(QQmlEngine *, QJSEngine *)
 
 QString FavoritesStore::defaultFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QLatin1String("/Norvane/favorites.json");
+    return PrivateFiles::dataFile(QStringLiteral("favorites.json"));
 }
 
 QList<Favorite> FavoritesStore::items(const QString &ofType) const

@@ -3,8 +3,15 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 namespace PrivateFiles {
+
+QString dataFile(const QString &name)
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QLatin1String("/Norvane/") + name;
+}
 
 bool ensureFolder(const QString &path)
 {

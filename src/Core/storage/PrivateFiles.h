@@ -7,6 +7,9 @@
 // Owner-only files and folders of the app, written atomically.
 namespace PrivateFiles {
 
+// Where one of the app's own files lives in the user's data folder (".../Norvane/<name>").
+QString dataFile(const QString &name);
+
 // Creates the folder with any missing parents and makes it owner-only (0700). False on failure.
 bool ensureFolder(const QString &path);
 

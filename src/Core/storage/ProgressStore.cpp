@@ -1,8 +1,9 @@
 #include "ProgressStore.h"
 
+#include "PrivateFiles.h"
+
 #include <QDateTime>
 #include <QJSEngine>
-#include <QStandardPaths>
 #include <algorithm>
 
 ProgressStore::ProgressStore(const QString &filePath, QObject *parent) : QObject(parent), m_file(filePath)
@@ -26,8 +27,7 @@ ProgressStore *ProgressStore::create(QQmlEngine *, QJSEngine *)
 
 QString ProgressStore::defaultFilePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QLatin1String("/Norvane/progress.json");
+    return PrivateFiles::dataFile(QStringLiteral("progress.json"));
 }
 
 std::optional<ProgressEntry> ProgressStore::find(const QString &key) const

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "CatalogRecords.h"
+#include "DecodeCatalog.h"
+#include "NorvaneError.h"
+#include "RecordListModel.h"
+
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+// The records of one catalog section (movies or series): the list on screen, the per-category
+// cache of the visit and the whole catalog behind "Recién agregadas".
+//
+// Traits names the record type and where it comes from: Record, source (a CatalogSource),
+// recency(record) for "Recién agregadas" and artwork(record) for the record's card.
+template <typename Traits> class TypedCatalogRecords final : public CatalogRecords
+{
+public:
+    using Record = typename Traits::Record;
+    using Records = QList<Record>;
+
+    // The list model is a child of the section model, which hands it to QML.
+    explicit TypedCatalogRecords(QObject *section) : m_listModel(new RecordListModel<Record>(section)) {}
+
+    // The list on screen.
+    const Records &list() const { return m_listModel->records(); }
+    void setList(const Records &records)
+    {
+        if (m_listModel->records() != records)
+            m_listModel->setRecords(records);
+    }
+    // The whole catalog once read or downloaded during this visit.
+    const std::optional<Records> &all() const { return m_all; }
+
+    // The newest records first (largest recency; equal ones keep their catalog order), at most 60.
+    static Records topRecent(const Records &records)
+    {
+        const qsizetype count = std::min(recentCount, records.size());
+        std::vector<std::pair<qint64, qsizetype>> order; // (recency, position)
+        order.reserve(size_t(records.size()));
+        for (qsizetype i = 0; i < records.size(); ++i)
+            order.emplace_back(Traits::recency(records.at(i)), i);
+        // Position breaks ties, so the partial sort gives the same order as a stable sort would.
+        std::partial_sort(order.begin(), order.begin() + count, order.end(),
+                          [](const auto &a, const auto &b) {
+                              return a.first != b.first ? a.first > b.first : a.second < b.second;
+                          });
+        Records top;
+        top.reserve(count);
+        for (qsizetype i = 0; i < count; ++i)
+            top.append(records.at(order[size_t(i)].second));
+        return top;
+    }
+
+    QAbstractItemModel *cards() const override { return m_listModel; }
+
+    QString artworkOf(const QVariant &record) const override
+    {
+        return record.canConvert<Record>() ? Traits::artwork(record.value<Record>()) : QString();
+    }
+
+    void clearList() override { setList({}); }
+
+    bool showCached(const QString &categoryId) override
+    {
+        const auto cached = m_cache.constFind(categoryId);
+        if (cached == m_cache.cend())
+            return false;
+        setList(*cached);
+        return true;
+    }
+
+    QCoro::Task<std::optional<QString>> fetchCategory(XtreamClient client, QString categoryId) override
+    {
+        // The list model goes with the section: after that, nothing of this object is touched.
+        const QPointer<QObject> alive(m_listModel);
+        XtreamClient::QueryItems query;
+        query.insert(QStringLiteral("category_id"), categoryId);
+        const Result<Records> fetched =
+            co_await client.fetch<Records>(QString(Traits::source.listAction), query);
+        if (!fetched)
+            co_return NorvaneError::message(fetched.failure());
+        if (alive)
+            m_cache.insert(categoryId, *fetched);
+        co_return std::nullopt;
+    }
+
+    bool hasWholeCatalog() const override { return m_all.has_value(); }
+
+    void showRecent() override { setList(topRecent(*m_all)); }
+
+    QCoro::Task<bool> keepWholeCatalog(QByteArray body) override
+    {
+        const QPointer<QObject> alive(m_listModel);
+        std::optional<Records> decoded = co_await decodeCatalog<Records>(std::move(body));
+        if (!decoded)
+            co_return false;
+        if (alive)
+            m_all = std::move(*decoded);
+        co_return true;
+    }
+
+private:
+    RecordListModel<Record> *m_listModel;
+    QHash<QString, Records> m_cache;
+    std::optional<Records> m_all;
+};
