@@ -128,9 +128,10 @@ void seriesState(ScreenshotRun &run)
     ProgressStore::shared()->recordPosition(
         "series:1:ep:122", contentTypeName(ContentType::Series), "1", fields[SeriesStream::Name],
         std::nullopt, client.streamUrl(ContentType::Series, "122", "mp4"), 12'000, 30'000);
-    QQuickItem *view = run.show("import QtQuick\nimport Norvane\nSeriesDetailView {}\n",
-                                {{QStringLiteral("client"), QVariant::fromValue(client)},
-                                 {QStringLiteral("series"), QVariant::fromValue(series)}});
+    QQuickItem *view =
+        run.show("import QtQuick\nimport Norvane\nSeriesDetailView { screen: CatalogScreen {} }\n",
+                 {{QStringLiteral("client"), QVariant::fromValue(client)},
+                  {QStringLiteral("series"), QVariant::fromValue(series)}});
     if (!view)
         return;
     auto *detail = view->property("detail").value<SeriesDetailModel *>();
