@@ -181,9 +181,15 @@ class Walk:
             return True
 
     def position(self):
-        """The player's position in milliseconds, read from its seek bar."""
-        seek = self.wait_for('slider "Posición"', lambda: self.find_all("Posición", (pyatspi.ROLE_SLIDER,)), 10)[0]
-        return seek.queryValue().currentValue
+        """The player's position in milliseconds, read from its seek bar. Any key brings hidden
+        controls back without hiding shown ones (a click would toggle them): Shift, each time the
+        bar is not there."""
+        def seek_bar():
+            found = self.find_all("Posición", (pyatspi.ROLE_SLIDER,))
+            if not found:
+                self.keys("shift")
+            return found
+        return self.wait_for('slider "Posición"', seek_bar, 15)[0].queryValue().currentValue
 
     def show_player_controls(self):
         """The player hides its controls after a few seconds; a click on the picture shows them
@@ -292,11 +298,12 @@ class Walk:
         time.sleep(4)
         self.check_alive()
         self.step("volver de la película")
-        self.show_player_controls()
         played = self.position() - started_at
         if played < 2000:
             raise WalkFailed(f"the movie advanced only {played:.0f} ms in 4 s")
-        self.press_named("Cerrar reproductor")
+        # The controls hide again after a few seconds: Shift brings them back while looking.
+        self.press(self.wait_for('button "Cerrar reproductor"',
+                                 lambda: self.find_all("Cerrar reproductor", BUTTONS) or self.keys("shift"), 20)[0])
         self.wait_for("the player closed", lambda: not self.find_all("Reproductor"))
         self.wait_for(f'heading "{title}"', lambda: self.find_all(title, HEADINGS))
         self.press_named("Volver")
@@ -416,7 +423,7 @@ class Walk:
         # Any key brings the controls back; Shift does nothing else.
         self.wait_for("the movie playing", lambda: self.keys("shift") or self.in_player("Pausar"))
         self.keys("space")
-        self.wait_for("the movie paused", lambda: self.in_player("Reproducir"), 10)
+        self.wait_for("the movie paused", lambda: self.in_player("Reproducir") or self.keys("shift"), 10)
         before = self.position()
         time.sleep(1.5)
         if abs(self.position() - before) > 250:
