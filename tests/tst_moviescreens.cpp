@@ -256,21 +256,71 @@ MovieDetailView {
         QVERIFY(m_bed.item("continueGrid")->isVisible());
     }
 
-    // Escape closes the movie's detail screen and leaves the section where it was.
-    void escapeClosesTheDetailFirst()
+    // The keyboard alone through each grid: Tab from the categories reaches the cards with the
+    // ring, Right moves to the next, Return opens its detail; Tab reaches a play button and Return
+    // plays; Escape leaves the player, then the detail, each time with the keyboard back where it
+    // was.
+    void keyboardThroughTheGrids_data()
     {
+        QTest::addColumn<QList<int>>("toCategory"); // from the first category row, selected
+        QTest::addColumn<QString>("cards");
+        QTest::addColumn<QString>("playButton");
+        QTest::addColumn<QString>("backOn");
+        QTest::newRow("recently added") << QList<int>{} << "posterCard_"
+                                        << "resumeButton"
+                                        << "posterCard_1";
+        // The continue-watching cards are made anew when the grid shows again: the first has it.
+        QTest::newRow("continue watching") << QList<int>{Qt::Key_Down, Qt::Key_Return} << "continueCard_"
+                                           << "fromStartButton"
+                                           << "continueCard_0";
+    }
+    void keyboardThroughTheGrids()
+    {
+        QFETCH(QList<int>, toCategory);
+        QFETCH(QString, cards);
+        QFETCH(QString, playButton);
+        QFETCH(QString, backOn);
+        for (const QString id : {"200002", "200004"})
+            ProgressStore::shared()->recordPosition("movie:" + id, "movie", id, "Película " + id,
+                                                    std::nullopt, "http://x/" + id + ".mp4", 60'000, 600'000);
         QObject *root = m_bed.open(moviesViewQml);
         QVERIFY(root);
         QVERIFY(waitForCategories(root));
-        QQuickItem *poster = m_bed.visibleItem("posterCard_0");
-        QVERIFY(poster);
-        clickItem(poster);
-        QVERIFY(m_bed.visibleItem("resumeButton", 10'000));
+        QQuickWindow *window = &m_bed.harness().window();
+        for (const int key : toCategory)
+            QTest::keyClick(window, Qt::Key(key));
+        QQuickItem *second = m_bed.visibleItem(cards + "1", 10'000);
+        QVERIFY(second);
+        QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(focusedName(window), cards + "0");
+        QTest::keyClick(window, Qt::Key_Right);
+        QCOMPARE(focusedName(window), cards + "1");
+        QVERIFY(isShown(second, QStringLiteral("focusRing")));
+        QVERIFY(!isShown(m_bed.item(cards + "0"), QStringLiteral("focusRing")));
+
+        const QString title = accessibleName(second);
+        QTest::keyClick(window, Qt::Key_Return);
         auto *screen = root->property("screen").value<SectionScreen *>();
         QVERIFY(screen->hasDetail());
-        QTest::keyClick(poster->window(), Qt::Key_Escape);
+        const VodStream picked = root->property("detail").value<VodStream>();
+        QCOMPARE(picked.name(), title);
+        QVERIFY(m_bed.visibleItem(playButton, 10'000));
+        for (int i = 0; i < 3 && focusedName(window) != playButton; ++i)
+            QTest::keyClick(window, Qt::Key_Tab);
+        QCOMPARE(focusedName(window), playButton);
+        QTest::keyClick(window, Qt::Key_Return);
+        auto *player = root->property("player").value<PlayerModel *>();
+        QVERIFY(player);
+        QCOMPARE(player->currentItem().progressKey(), MovieDetailModel::progressKey(picked.streamId()));
+        QVERIFY(m_bed.visibleItem("playerView"));
+
+        QTest::keyClick(window, Qt::Key_Escape);
+        QTRY_VERIFY(!root->property("player").value<PlayerModel *>());
+        QTRY_COMPARE(focusedName(window), playButton);
+        QVERIFY(isShown(m_bed.item(playButton), QStringLiteral("focusRing")));
+        QTest::keyClick(window, Qt::Key_Escape);
         QVERIFY(!screen->hasDetail());
-        QVERIFY(m_bed.visibleItem("posterCard_0"));
+        QTRY_COMPARE(focusedName(window), backOn);
     }
 
     // A movie picked from the grid plays through the player with libVLC and its progress shows in

@@ -256,7 +256,19 @@ SeriesDetailView {
         clickItem(favorite);
         QVERIFY(!FavoritesStore::shared()->isFavorite("series", "1"));
 
-        clickItem(row);
+        // The keyboard reaches that row past the buttons and the season chips, and plays it.
+        QQuickWindow *window = &m_bed.harness().window();
+        qobject_cast<QQuickItem *>(root)->forceActiveFocus();
+        QStringList stops;
+        for (int i = 0; i < 5 && !stops.contains(QStringLiteral("episodeRow_121")); ++i) {
+            QTest::keyClick(window, Qt::Key_Tab);
+            stops << focusedName(window);
+        }
+        QCOMPARE(stops,
+                 (QStringList{"detailBackButton", "favoriteButton", "seasonChip_1", "episodeRow_121"}));
+        QVERIFY(isShown(row, QStringLiteral("focusRing")));
+        QVERIFY(!isShown(chip, QStringLiteral("focusRing")));
+        QTest::keyClick(window, Qt::Key_Return);
         const QList<PlayableItem> expected = detail->queueFrom(detail->episodes().first());
         auto *screen = root->property("screen").value<SectionScreen *>();
         auto *player = screen->player();

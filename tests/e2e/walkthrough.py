@@ -3,7 +3,9 @@
 (AT-SPI): every control is found by its accessible name and worked through its accessible
 action; text is typed as key presses. Signs in, opens every section of the main menu, plays a
 live channel and a movie (worked also through the desktop's media controls, MPRIS, with a
-stand-in screen saver counting the idle inhibitions), goes back and signs out.
+stand-in screen saver counting the idle inhibitions), goes back and signs out. Then once more
+with the keyboard alone (key presses on the display, the tree only read): signs in, opens a
+movie, plays it, pauses it with Space and leaves with Escape, back to the main menu.
 
     walkthrough.py <app pid> <provider base url> <maps output file>
 
@@ -180,9 +182,15 @@ class Walk:
             return True
 
     def position(self):
-        """The player's position in milliseconds, read from its seek bar."""
-        seek = self.wait_for('slider "Posición"', lambda: self.find_all("Posición", (pyatspi.ROLE_SLIDER,)), 10)[0]
-        return seek.queryValue().currentValue
+        """The player's position in milliseconds, read from its seek bar. Any key brings hidden
+        controls back without hiding shown ones (a click would toggle them): Shift, each time the
+        bar is not there."""
+        def seek_bar():
+            found = self.find_all("Posición", (pyatspi.ROLE_SLIDER,))
+            if not found:
+                self.keys("shift")
+            return found
+        return self.wait_for('slider "Posición"', seek_bar, 15)[0].queryValue().currentValue
 
     def show_player_controls(self):
         """The player hides its controls after a few seconds; a click on the picture shows them
@@ -227,17 +235,19 @@ class Walk:
         self.wait_for("one idle inhibition while playing", lambda: self.inhibitions() == 1, 10)
         self.mpris("Pause", "org.mpris.MediaPlayer2.Player")
         self.wait_for("paused from the media controls", lambda: self.playback_status_is("Paused"), 10)
-        self.show_player_controls()
-        self.wait_named("Reproducir", BUTTONS, 10)
+        self.player_button("Reproducir")
         self.wait_for("no idle inhibition while paused", lambda: self.inhibitions() == 0, 10)
         self.mpris("Play", "org.mpris.MediaPlayer2.Player")
         self.wait_for("playing again", lambda: self.playback_status_is("Playing"), 10)
         self.wait_for("the inhibition back", lambda: self.inhibitions() == 1, 10)
-        self.show_player_controls()
-        self.press_named("Silenciar", 10)
-        self.wait_named("Activar sonido", BUTTONS, 10)
-        self.press_named("Activar sonido", 10)
-        self.wait_named("Silenciar", BUTTONS, 10)
+        self.press(self.player_button("Silenciar"))
+        self.press(self.player_button("Activar sonido"))
+        self.player_button("Silenciar")
+
+    def player_button(self, name):
+        """A button of the player's controls, which hide again after a few seconds: Shift brings
+        them back while looking."""
+        return self.wait_for(f'button "{name}"', lambda: self.find_all(name, BUTTONS) or self.keys("shift"), 20)[0]
 
     # --- the provider's catalog, to know which names to look for ------------------------------
 
@@ -287,6 +297,7 @@ class Walk:
         self.series()
         self.search()
         self.settings_and_sign_out()
+        self.keyboard_alone()
 
     def open_section(self, label):
         self.step(f'abrir "{label}"')
@@ -332,14 +343,12 @@ class Walk:
         time.sleep(4)
         self.check_alive()
         self.step("volver de la película")
-        self.show_player_controls()
         played = self.position() - started_at
         if played < 2000:
             raise WalkFailed(f"the movie advanced only {played:.0f} ms in 4 s")
         self.step("controles multimedia del escritorio, volumen y salvapantallas")
         self.desktop_controls(title)
-        self.show_player_controls()
-        self.press_named("Cerrar reproductor")
+        self.press(self.player_button("Cerrar reproductor"))
         self.wait_for("the player closed", lambda: not self.find_all("Reproductor"))
         self.wait_for("no idle inhibition once the player closed", lambda: self.inhibitions() == 0, 10)
         self.wait_for(f'heading "{title}"', lambda: self.find_all(title, HEADINGS))
@@ -382,6 +391,98 @@ class Walk:
         self.press(self.find_all("Cerrar sesión", BUTTONS)[-1])
         self.step("de vuelta en el formulario de ingreso")
         self.wait_for('field "Usuario"', lambda: self.find_all("Usuario", FIELDS))
+        self.check_alive()
+
+    # --- the keyboard alone -------------------------------------------------------------------
+
+    def keys(self, *names):
+        """Key presses on the X display, as the keyboard would send them to the app's window."""
+        subprocess.run(["xdotool", "key", "--delay", "80", *names], check=True)
+        time.sleep(0.3)
+
+    def focused_node(self):
+        found = self.find_all(predicate=lambda node: node.getState().contains(pyatspi.STATE_FOCUSED))
+        return found[-1] if found else None
+
+    def wait_focus(self, what, accept, timeout=10):
+        """Until the control with the keyboard focus is one `accept` takes (by its name)."""
+        def focused():
+            node = self.focused_node()
+            return node if node is not None and accept(node.name or "") else None
+        return self.wait_for(f"the keyboard focus on {what}", focused, timeout)
+
+    def tab_to(self, what, accept, presses=6):
+        for _ in range(presses):
+            self.keys("Tab")
+            node = self.focused_node()
+            if node is not None and accept(node.name or ""):
+                return node
+        self.dump_names()
+        raise WalkFailed(f"Tab never reached {what}")
+
+    def in_player(self, name):
+        """The button `name` of the player screen itself (the detail screen under it has its own
+        "Reproducir")."""
+        for pane in self.find_all("Reproductor"):
+            stack = [pane]
+            while stack:
+                node = stack.pop()
+                try:
+                    if node is not pane and node.name == name and node.getRole() in BUTTONS:
+                        return node
+                    stack.extend(node.getChildAtIndex(i) for i in range(node.childCount))
+                except Exception:
+                    continue
+        return None
+
+    def keyboard_alone(self):
+        self.step("con el teclado solo: ingresar")
+        subprocess.run(["xdotool", "search", "--pid", str(self.pid), "windowfocus"], check=False)
+        self.wait_focus('the "Usuario" field', lambda name: name == "Usuario")
+        self.keys("ctrl+a")
+        subprocess.run(["xdotool", "type", "--delay", "30", USER], check=True)
+        self.keys("Tab")
+        self.wait_focus('the "Contraseña" field', lambda name: name == "Contraseña" or name == "")
+        self.keys("ctrl+a")
+        subprocess.run(["xdotool", "type", "--delay", "30", PASSWORD], check=True)
+        self.keys("Return")
+        self.wait_focus('the menu card "TV en vivo"', lambda name: name == "TV en vivo", TIMEOUT)
+
+        self.step("con el teclado solo: abrir una película")
+        self.keys("Right")
+        self.wait_focus('the menu card "Películas"', lambda name: name == "Películas")
+        self.keys("Return")
+        self.wait_for('heading "Películas"', lambda: self.find_all("Películas", HEADINGS))
+        movies = {str(item.get("name")) for item in self.api("get_vod_streams") if item.get("name")}
+        self.wait_for("the posters", lambda: self.find_all(roles=BUTTONS, predicate=lambda n: n.name in movies))
+        poster = self.tab_to("a poster", lambda name: name in movies)
+        title = poster.name
+        self.keys("Return")
+        self.wait_for(f'heading "{title}"', lambda: self.find_all(title, HEADINGS))
+
+        self.step(f'con el teclado solo: reproducir "{title}", pausar con Espacio')
+        def play_button(name):
+            return name == "Reproducir" or name.startswith("Continuar")
+        self.tab_to("the play button", play_button)
+        self.keys("Return")
+        self.wait_named("Reproductor")
+        # Any key brings the controls back; Shift does nothing else.
+        self.wait_for("the movie playing", lambda: self.keys("shift") or self.in_player("Pausar"))
+        self.keys("space")
+        self.wait_for("the movie paused", lambda: self.in_player("Reproducir") or self.keys("shift"), 10)
+        before = self.position()
+        time.sleep(1.5)
+        if abs(self.position() - before) > 250:
+            raise WalkFailed("the movie went on after Space")
+
+        self.step("con el teclado solo: salir con Escape")
+        self.keys("Escape")
+        self.wait_for("the player closed", lambda: not self.find_all("Reproductor"))
+        self.wait_focus("the play button again", play_button)
+        self.keys("Escape")
+        self.wait_focus(f'the poster "{title}" again', lambda name: name == title)
+        self.keys("Escape")
+        self.wait_for("main menu", lambda: self.find_all("Salir", BUTTONS))
         self.check_alive()
 
     def write_mapped_files(self):

@@ -1,7 +1,8 @@
 // The movies, series and search sections and the player against the sample provider: a poster
-// grid, a first catalog download with its fraction, the continue-watching grid, movie details
-// unfinished and watched, a series with seasons and a watched episode, the player with its
-// controls, its error and its up-next overlay, and search results of each kind.
+// grid (also with the keyboard's focus ring), a first catalog download with its fraction, the
+// continue-watching grid, movie details unfinished and watched, a series with seasons and a
+// watched episode, the player with its controls (volume included), its error and its up-next
+// overlay, and search results of each kind.
 #include <QQuickItem>
 
 #include "CatalogDiskCopy.h"
@@ -68,6 +69,14 @@ void movieStates(ScreenshotRun &run)
         return;
     run.settle(2500);
     run.shoot(QStringLiteral("movies-grid"));
+    // The keyboard's ring on the second poster, as Tab and Right leave it.
+    if (QQuickItem *grid = findNamed(view, QStringLiteral("posterGrid"))) {
+        grid->setProperty("currentIndex", 1);
+        grid->forceActiveFocus(Qt::TabFocusReason);
+        run.settle(300);
+        run.shoot(QStringLiteral("movies-grid-keyboard"));
+        grid->setFocus(false);
+    }
 
     const QList<VodStream> movies = model->movies();
     recordMovie(movies[0], 1'500'000, 6'000'000, run);

@@ -69,7 +69,7 @@ SectionScaffold {
                 visible: pane.shown === CatalogScreen.Grid || pane.shown === CatalogScreen.EmptyList
                 model: browser.section.cards
 
-                delegate: Item {
+                delegate: FocusScope {
                     id: cell
                     required property var record
                     required property int index
@@ -80,6 +80,7 @@ SectionScaffold {
                         id: card
                         objectName: "posterCard_" + cell.index
                         width: grid.cellSize
+                        focus: true
                         title: cell.record.name
                         imageUrl: browser.section.artworkOf(cell.record)
                         isFavorite: {
@@ -162,7 +163,7 @@ SectionScaffold {
                 visible: pane.shown === CatalogScreen.Continue
                 model: visible ? browser.section.continueEntries : []
 
-                delegate: Item {
+                delegate: FocusScope {
                     id: entryCell
                     required property progressEntry modelData
                     required property int index
@@ -172,6 +173,7 @@ SectionScaffold {
                     PosterCard {
                         objectName: "continueCard_" + entryCell.index
                         width: continueGrid.cellSize
+                        focus: true
                         title: entryCell.modelData.name
                         imageUrl: entryCell.modelData.imageUrl
                         progress: entryCell.modelData.watchedFraction

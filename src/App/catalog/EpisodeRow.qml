@@ -5,7 +5,8 @@ import QtQuick.Layouts
 import Norvane
 
 // One episode of a season: thumbnail with the watch bar, "E<n> · title", duration and "Visto",
-// and two lines of plot. A click emits clicked().
+// and two lines of plot. A click, or Return or Space while its list gives it the keyboard (with
+// the ring), emits clicked().
 AbstractButton {
     id: row
 
@@ -20,9 +21,18 @@ AbstractButton {
 
     hoverEnabled: true
     padding: 10
+    // The list moves the keyboard focus between rows; a click does not take it.
+    focusPolicy: Qt.NoFocus
     Accessible.role: Accessible.Button
     Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: heading + (watched ? ", visto" : "")
+
+    // Inside the row: the list clips what lies outside it.
+    FocusRing {
+        shown: row.activeFocus
+        gap: -1
+        radius: 9
+    }
 
     background: Rectangle {
         radius: 10

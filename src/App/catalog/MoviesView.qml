@@ -37,6 +37,7 @@ Rectangle {
     Component.onCompleted: moviesModel.loadCategories()
 
     CatalogBrowser {
+        id: browser
         objectName: "moviesBrowser"
         anchors.fill: parent
         visible: !moviesScreen.hasDetail
@@ -45,6 +46,12 @@ Rectangle {
         onBack: view.back()
         onOpenRecord: record => moviesScreen.detail = record
         onOpenEntry: entry => moviesScreen.detail = DetailRules.movieFromEntry(entry)
+    }
+
+    // Closing the detail, the keyboard is back on the card that opened it.
+    FocusReturn {
+        scope: browser
+        active: moviesScreen.hasDetail
     }
 
     Loader {

@@ -4,7 +4,8 @@ import QtQuick.Controls
 import Norvane
 
 // One poster of a grid: the picture (2:2.94) with an optional favourite star and progress bar,
-// and the title below. Hovering draws a border; a click emits clicked().
+// and the title below. Hovering draws a border; a click, or Return or Space while its grid gives
+// it the keyboard (with the ring), emits clicked().
 AbstractButton {
     id: card
 
@@ -18,9 +19,16 @@ AbstractButton {
 
     hoverEnabled: true
     padding: 0
+    // The grid moves the keyboard focus between cards; a click does not take it.
+    focusPolicy: Qt.NoFocus
     Accessible.role: Accessible.Button
     Accessible.onPressAction: if (enabled) clicked()
     Accessible.name: title
+
+    FocusRing {
+        shown: card.activeFocus
+        radius: 10 + gap
+    }
 
     contentItem: Column {
         spacing: 6

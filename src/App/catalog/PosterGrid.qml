@@ -5,7 +5,9 @@ import Norvane
 
 // A lazy, scrolling grid of poster cards with adaptive columns: as many as fit, each 128 to
 // 180 px wide, 16 apart, 20 px margin around. Only the visible cards exist. The delegate is given
-// by the caller and sized to `cellSize`.
+// by the caller and sized to `cellSize`: a FocusScope whose card has `focus: true`, so that the
+// grid's keyboard reaches the card. Tab enters the grid at the card last used, the arrows move
+// along the cards, Return or Space opens one.
 GridView {
     id: grid
 
@@ -29,5 +31,11 @@ GridView {
     cellHeight: cellSize / 0.68 + 6 + TextStyle.caption + 6 + rowGap
     cacheBuffer: 0
     boundsBehavior: Flickable.StopAtBounds
+    activeFocusOnTab: true
+    // The keyboard lands on a card: the first one until a card has been used.
+    onActiveFocusChanged: {
+        if (activeFocus && currentIndex < 0 && count > 0)
+            currentIndex = 0
+    }
     ScrollBar.vertical: ScrollBar {}
 }

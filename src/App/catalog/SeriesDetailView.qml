@@ -65,6 +65,9 @@ Item {
                 Accessible.onPressAction: if (enabled) clicked()
                 Accessible.name: label
                 onClicked: detailModel.toggleFavorite()
+
+                FocusRing { }
+
                 contentItem: Row {
                     spacing: 6
                     SystemSymbol {
@@ -106,16 +109,23 @@ Item {
                 visible: !detailModel.isLoading && detailModel.error === "" && detailModel.hasResponse
                 spacing: 12
 
+                // Tab enters the chips at the one last used, Left and Right move along them,
+                // Return or Space selects. Room around the chips for the focus ring.
                 ListView {
+                    id: seasonList
                     objectName: "seasonChips"
                     Layout.fillWidth: true
-                    Layout.leftMargin: 20
-                    Layout.rightMargin: 20
-                    Layout.preferredHeight: 34
+                    Layout.leftMargin: 20 - ringRoom
+                    Layout.rightMargin: 20 - ringRoom
+                    Layout.preferredHeight: 34 + 2 * ringRoom
+                    readonly property int ringRoom: 3
+                    leftMargin: ringRoom
+                    rightMargin: ringRoom
                     orientation: ListView.Horizontal
                     spacing: 8
                     clip: true
                     boundsBehavior: Flickable.StopAtBounds
+                    activeFocusOnTab: true
                     model: detailModel.seasonNumbers
 
                     delegate: AbstractButton {
@@ -123,16 +133,24 @@ Item {
                         required property var modelData
                         readonly property bool selected: detailModel.selectedSeason === modelData
                         objectName: "seasonChip_" + modelData
+                        y: seasonList.ringRoom
                         text: "Temporada " + modelData
                         leftPadding: 12
                         rightPadding: 12
                         topPadding: 7
                         bottomPadding: 7
+                        focusPolicy: Qt.NoFocus
                         Accessible.role: Accessible.Button
                         Accessible.onPressAction: if (enabled) clicked()
                         Accessible.name: text
                         Accessible.checked: selected
                         onClicked: detailModel.selectedSeason = modelData
+
+                        FocusRing {
+                            shown: chip.activeFocus
+                            radius: height / 2
+                        }
+
                         contentItem: Text {
                             text: chip.text
                             color: chip.selected ? Brand.onPrimary : Brand.onBackground
@@ -157,6 +175,9 @@ Item {
                     spacing: 10
                     clip: true
                     boundsBehavior: Flickable.StopAtBounds
+                    // Tab enters the episodes at the one last used, the arrows move along them,
+                    // Return or Space plays.
+                    activeFocusOnTab: true
                     model: detailModel.episodes
                     ScrollBar.vertical: ScrollBar {}
 

@@ -38,6 +38,7 @@ Rectangle {
     Component.onCompleted: seriesModel.loadCategories()
 
     CatalogBrowser {
+        id: browser
         objectName: "seriesBrowser"
         anchors.fill: parent
         visible: !seriesScreen.hasDetail
@@ -46,6 +47,12 @@ Rectangle {
         onBack: view.back()
         onOpenRecord: record => seriesScreen.detail = record
         onOpenEntry: entry => seriesScreen.detail = DetailRules.seriesFromEntry(entry)
+    }
+
+    // Closing the detail, the keyboard is back on the card that opened it.
+    FocusReturn {
+        scope: browser
+        active: seriesScreen.hasDetail
     }
 
     Loader {

@@ -21,6 +21,12 @@ Item {
             showScreen(player)
     }
 
+    // The player gone, the keyboard is back where it was before (the play button that opened it).
+    FocusReturn {
+        scope: layer.parent
+        active: layer.player !== null
+    }
+
     opacity: player ? 1 : 0
     visible: opacity > 0
     Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }

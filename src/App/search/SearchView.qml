@@ -65,7 +65,14 @@ Rectangle {
         }
     }
 
+    // Closing a detail, the keyboard is back on the result that opened it.
+    FocusReturn {
+        scope: searchScaffold
+        active: searchScreen.hasDetail
+    }
+
     SectionScaffold {
+        id: searchScaffold
         objectName: "searchScreen"
         anchors.fill: parent
         visible: view.detailKind !== SearchScreen.Movie && view.detailKind !== SearchScreen.Series
@@ -266,7 +273,7 @@ Rectangle {
                     readonly property bool isMovies: searchModel.kind === SearchModel.Movies
                     model: !visible ? [] : isMovies ? searchModel.movieResults : searchModel.seriesResults
 
-                    delegate: Item {
+                    delegate: FocusScope {
                         id: resultCell
                         required property var modelData
                         required property int index
@@ -276,6 +283,7 @@ Rectangle {
                         PosterCard {
                             objectName: "resultCard_" + resultCell.index
                             width: posterResults.cellSize
+                            focus: true
                             title: resultCell.modelData.name
                             imageUrl: posterResults.isMovies ? resultCell.modelData.streamIcon : resultCell.modelData.cover
                             onClicked: {
