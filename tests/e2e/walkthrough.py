@@ -247,7 +247,7 @@ class Walk:
     def player_button(self, name):
         """A button of the player's controls, which hide again after a few seconds: Shift brings
         them back while looking."""
-        return self.wait_for(f'button "{name}"', lambda: self.find_all(name, BUTTONS) or self.keys("shift"), 20)[0]
+        return self.wait_for(f'button "{name}"', lambda: self.in_player(name) or self.keys("shift"), 20)
 
     # --- the provider's catalog, to know which names to look for ------------------------------
 
