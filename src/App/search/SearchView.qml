@@ -106,6 +106,9 @@ Rectangle {
                         Accessible.name: text
                         Accessible.checked: selected
                         onClicked: searchScreen.selectKind(index)
+
+                        FocusRing { radius: height / 2 }
+
                         contentItem: Text {
                             text: chip.text
                             color: chip.selected ? Brand.onPrimary : Brand.onBackground
@@ -228,6 +231,9 @@ Rectangle {
                         Accessible.onPressAction: if (enabled) clicked()
                         Accessible.name: modelData.name
                         onClicked: searchScreen.detail = channelButton.modelData
+
+                        FocusRing { }
+
                         background: Rectangle {
                             radius: 8
                             color: channelButton.hovered ? Brand.surfaceVariant : Brand.surface
