@@ -192,19 +192,6 @@ class Walk:
             return found
         return self.wait_for('slider "Posición"', seek_bar, 15)[0].queryValue().currentValue
 
-    def show_player_controls(self):
-        """The player hides its controls after a few seconds; a click on the picture shows them
-        (a screen reader alone cannot: the hidden controls leave the accessibility tree)."""
-        if self.find_all("Cerrar reproductor", BUTTONS):
-            return True
-        self.click_middle(self.wait_named("Reproductor"))
-        self.wait_for("the player's controls", lambda: self.find_all("Cerrar reproductor", BUTTONS), 5)
-        return True
-
-    def click_middle(self, node):
-        x, y, width, height = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-        subprocess.run(["xdotool", "mousemove", str(x + width // 2), str(y + height // 2), "click", "1"], check=True)
-
     # --- the desktop's media controls (MPRIS) and the stand-in screen saver -------------------
 
     def mpris(self, method, interface, args=None):
@@ -244,10 +231,10 @@ class Walk:
         self.press(self.player_button("Activar sonido"))
         self.player_button("Silenciar")
 
-    def player_button(self, name):
+    def player_button(self, name, timeout=20):
         """A button of the player's controls, which hide again after a few seconds: Shift brings
         them back while looking."""
-        return self.wait_for(f'button "{name}"', lambda: self.in_player(name) or self.keys("shift"), 20)
+        return self.wait_for(f'button "{name}"', lambda: self.in_player(name) or self.keys("shift"), timeout)
 
     # --- the provider's catalog, to know which names to look for ------------------------------
 
@@ -338,7 +325,7 @@ class Walk:
         self.step("reproducir unos segundos")
         self.press_named("Reproducir")
         self.wait_named("Reproductor")
-        self.wait_for("the movie playing", lambda: self.show_player_controls() and self.find_all("Pausar", BUTTONS))
+        self.player_button("Pausar", TIMEOUT)
         started_at = self.position()
         time.sleep(4)
         self.check_alive()
