@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "AccessibleEnabledItem.h"
 #include "MprisService.h"
 #include "NorvaneBuildConfig.h"
 #include "NowPlaying.h"
@@ -59,6 +60,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("app.norvane.Norvane"), QIcon(QStringLiteral(":/assets/Logo.svg"))));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
+    AccessibleEnabledItem::installFactory();
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));

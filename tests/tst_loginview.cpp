@@ -84,9 +84,7 @@ private Q_SLOTS:
         auto *button = m_harness->find<QQuickItem>(QStringLiteral("submitButton"));
         QVERIFY(button);
         QCOMPARE(button->isEnabled(), enabled);
-        // Qt 6.4 reports no disabled state for Qt Quick items: the description says it.
-        QCOMPARE(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Description),
-                 enabled ? QString() : QStringLiteral("No disponible"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(button)->state().disabled, !enabled);
         QCOMPARE(m_harness->find<QQuickItem>(QStringLiteral("userField"))->property("text").toString(), user);
         QCOMPARE(m_harness->find<QQuickItem>(QStringLiteral("passwordField"))->property("text").toString(),
                  password);

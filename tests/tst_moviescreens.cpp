@@ -265,21 +265,16 @@ MovieDetailView {
         QTest::addColumn<QList<int>>("toCategory"); // from the first category row, selected
         QTest::addColumn<QString>("cards");
         QTest::addColumn<QString>("playButton");
-        QTest::addColumn<QString>("backOn");
         QTest::newRow("recently added") << QList<int>{} << "posterCard_"
-                                        << "resumeButton"
-                                        << "posterCard_1";
-        // The continue-watching cards are made anew when the grid shows again: the first has it.
+                                        << "resumeButton";
         QTest::newRow("continue watching") << QList<int>{Qt::Key_Down, Qt::Key_Return} << "continueCard_"
-                                           << "fromStartButton"
-                                           << "continueCard_0";
+                                           << "fromStartButton";
     }
     void keyboardThroughTheGrids()
     {
         QFETCH(QList<int>, toCategory);
         QFETCH(QString, cards);
         QFETCH(QString, playButton);
-        QFETCH(QString, backOn);
         for (const QString id : {"200002", "200004"})
             ProgressStore::shared()->recordPosition("movie:" + id, "movie", id, "Película " + id,
                                                     std::nullopt, "http://x/" + id + ".mp4", 60'000, 600'000);
@@ -320,7 +315,9 @@ MovieDetailView {
         QVERIFY(isShown(m_bed.item(playButton), QStringLiteral("focusRing")));
         QTest::keyClick(window, Qt::Key_Escape);
         QVERIFY(!screen->hasDetail());
-        QTRY_COMPARE(focusedName(window), backOn);
+        // The continue-watching cards are made anew when the grid shows again: the keyboard
+        // still lands on the card opened.
+        QTRY_COMPARE(focusedName(window), cards + "1");
     }
 
     // A movie picked from the grid plays through the player with libVLC and its progress shows in

@@ -170,6 +170,23 @@ class Walk:
         subprocess.run(["xdotool", "type", "--delay", "30", text], check=True)
         self.wait_for(f'"{text}" typed into the field', lambda: self.typed(node, len(text)), 10)
 
+    def sensitive(self, node):
+        self.refresh(node)
+        return node.getState().contains(pyatspi.STATE_SENSITIVE)
+
+    @staticmethod
+    def listen(event_type, name):
+        """The list the app's events of event_type about the accessible called name (those that set
+        the state) go into, as a screen reader would hear them."""
+        heard = []
+
+        def hear(event):
+            if event.detail1 and event.source is not None and event.source.name == name:
+                heard.append(event_type)
+
+        pyatspi.Registry.registerEventListener(hear, event_type)
+        return heard
+
     def focused(self, node):
         self.refresh(node)
         return node.getState().contains(pyatspi.STATE_FOCUSED)
@@ -268,10 +285,16 @@ class Walk:
         self.app = self.wait_for("the app on the accessibility bus", self.find_app)
 
         self.step("ingresar con demo / demo1234")
+        if self.sensitive(self.wait_named("Entrar", BUTTONS)):
+            raise WalkFailed('"Entrar" reads as available while the fields are empty')
+        heard = self.listen("object:state-changed:sensitive", "Entrar")
         user = self.wait_for('field "Usuario"', lambda: self.find_all("Usuario", FIELDS))[0]
         self.type_into(user, USER)
         password = self.wait_for('field "Contraseña"', lambda: self.find_all("Contraseña", FIELDS))[0]
         self.type_into(password, PASSWORD)
+        self.wait_for('"Entrar" announced as available', lambda: self.refresh(self.app) or heard, 10)
+        if not self.sensitive(self.wait_named("Entrar", BUTTONS)):
+            raise WalkFailed('"Entrar" reads as unavailable with both fields filled')
         self.wait_named("Mostrar contraseña")
         self.press_named("Entrar")
 

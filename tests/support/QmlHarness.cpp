@@ -4,6 +4,7 @@
 #include <QQmlExtensionPlugin>
 #include <QtTest>
 
+#include "AccessibleEnabledItem.h"
 #include "TestMain.h"
 
 // Imported here once for every test program that builds QML through the harness.
@@ -14,6 +15,7 @@ namespace norvane::test {
 QmlHarness::QmlHarness() : m_window(std::make_unique<QQuickWindow>())
 {
     installQmlWarningGuard();
+    AccessibleEnabledItem::installFactory();
     m_engine.addImportPath(QStringLiteral("qrc:/"));
     m_window->resize(1280, 800);
 }

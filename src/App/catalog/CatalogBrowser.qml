@@ -162,6 +162,18 @@ SectionScaffold {
                 anchors.fill: parent
                 visible: pane.shown === CatalogScreen.Continue
                 model: visible ? browser.section.continueEntries : []
+                // The cards are made anew each time the grid shows again or the list changes; the
+                // keyboard goes back to the card last opened, wherever the list has put it.
+                property string openedKey
+                onModelChanged: {
+                    const entries = model
+                    for (let i = 0; i < entries.length; ++i) {
+                        if (entries[i].key === openedKey) {
+                            currentIndex = i
+                            break
+                        }
+                    }
+                }
 
                 delegate: FocusScope {
                     id: entryCell
@@ -177,7 +189,10 @@ SectionScaffold {
                         title: entryCell.modelData.name
                         imageUrl: entryCell.modelData.imageUrl
                         progress: entryCell.modelData.watchedFraction
-                        onClicked: browser.openEntry(entryCell.modelData)
+                        onClicked: {
+                            continueGrid.openedKey = entryCell.modelData.key
+                            browser.openEntry(entryCell.modelData)
+                        }
 
                         MouseArea {
                             anchors.fill: parent

@@ -168,8 +168,6 @@ Rectangle {
                     enabled: login.canSubmit
                     onClicked: login.startLogin()
                     Accessible.name: "Entrar"
-                    // Qt 6.4 has no disabled state for Qt Quick items: the description says it.
-                    Accessible.description: enabled ? "" : "No disponible"
                     Accessible.onPressAction: if (enabled) clicked()
                     contentItem: Item {
                         Label {

@@ -1,0 +1,52 @@
+#include "AccessibleEnabledItem.h"
+
+#include <QtQuick/private/qaccessiblequickitem_p.h>
+#include <QtQuick/private/qquickitem_p.h>
+#include <utility>
+
+namespace {
+
+class EnabledAwareItem : public QAccessibleQuickItem
+{
+public:
+    explicit EnabledAwareItem(QQuickItem *item) : QAccessibleQuickItem(item)
+    {
+        m_enabledChanges = QObject::connect(item, &QQuickItem::enabledChanged, item, [item] {
+            QAccessible::State changed;
+            changed.disabled = true;
+            QAccessibleStateChangeEvent event(item, changed);
+            QAccessible::updateAccessibility(&event);
+        });
+    }
+    ~EnabledAwareItem() override { QObject::disconnect(m_enabledChanges); }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleQuickItem::state();
+        state.disabled = !item()->isEnabled();
+        return state;
+    }
+
+private:
+    QMetaObject::Connection m_enabledChanges;
+};
+
+// Qt Quick answers only when the walk up the class chain reaches "QQuickItem"; this factory answers
+// at the first class, so it wins over Qt's whichever was installed last. Pages keep the interface
+// Qt Quick Controls gives them.
+QAccessibleInterface *enabledAwareFactory(const QString &, QObject *object)
+{
+    auto *item = qobject_cast<QQuickItem *>(object);
+    if (!item || !QQuickItemPrivate::get(item)->isAccessible || object->inherits("QQuickPage"))
+        return nullptr;
+    return new EnabledAwareItem(item);
+}
+
+} // namespace
+
+void AccessibleEnabledItem::installFactory()
+{
+    static bool installed = false;
+    if (!std::exchange(installed, true))
+        QAccessible::installFactory(enabledAwareFactory);
+}
