@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "AccessibleEnabledItem.h"
+#include "AccessibleItemFactory.h"
 #include "MprisService.h"
 #include "NorvaneBuildConfig.h"
 #include "NowPlaying.h"
@@ -60,7 +60,7 @@ int main(int argc, char *argv[])
     QGuiApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("app.norvane.Norvane"), QIcon(QStringLiteral(":/assets/Logo.svg"))));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
-    AccessibleEnabledItem::installFactory();
+    AccessibleItemFactory::install();
 
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));

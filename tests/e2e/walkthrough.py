@@ -99,10 +99,7 @@ class Walk:
         found = []
         for node in self.nodes():
             try:
-                # Qt 6.4 gives a password field no accessible name; it offers the field's
-                # placeholder as the description, which is what screen readers then read.
-                label = node.name or (node.description if node.getRole() == pyatspi.ROLE_PASSWORD_TEXT else "")
-                if name is not None and label != name:
+                if name is not None and node.name != name:
                     continue
                 if roles is not None and node.getRole() not in roles:
                     continue

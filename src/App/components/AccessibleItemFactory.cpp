@@ -1,4 +1,4 @@
-#include "AccessibleEnabledItem.h"
+#include "AccessibleItemFactory.h"
 
 #include <QtQuick/private/qaccessiblequickitem_p.h>
 #include <QtQuick/private/qquickitem_p.h>
@@ -6,10 +6,10 @@
 
 namespace {
 
-class EnabledAwareItem : public QAccessibleQuickItem
+class AccessibleItem : public QAccessibleQuickItem
 {
 public:
-    explicit EnabledAwareItem(QQuickItem *item) : QAccessibleQuickItem(item)
+    explicit AccessibleItem(QQuickItem *item) : QAccessibleQuickItem(item)
     {
         m_enabledChanges = QObject::connect(item, &QQuickItem::enabledChanged, item, [item] {
             QAccessible::State changed;
@@ -18,13 +18,23 @@ public:
             QAccessible::updateAccessibility(&event);
         });
     }
-    ~EnabledAwareItem() override { QObject::disconnect(m_enabledChanges); }
+    ~AccessibleItem() override { QObject::disconnect(m_enabledChanges); }
 
     QAccessible::State state() const override
     {
         QAccessible::State state = QAccessibleQuickItem::state();
         state.disabled = !item()->isEnabled();
         return state;
+    }
+
+    QString text(QAccessible::Text type) const override
+    {
+        QString text = QAccessibleQuickItem::text(type);
+        // The placeholder ("Contraseña") names a password field, as a label beside it would.
+        if (type == QAccessible::Name && text.isEmpty() && role() == QAccessible::EditableText &&
+            state().passwordEdit)
+            text = item()->property("placeholderText").toString();
+        return text;
     }
 
 private:
@@ -34,19 +44,19 @@ private:
 // Qt Quick answers only when the walk up the class chain reaches "QQuickItem"; this factory answers
 // at the first class, so it wins over Qt's whichever was installed last. Pages keep the interface
 // Qt Quick Controls gives them.
-QAccessibleInterface *enabledAwareFactory(const QString &, QObject *object)
+QAccessibleInterface *accessibleItemFactory(const QString &, QObject *object)
 {
     auto *item = qobject_cast<QQuickItem *>(object);
     if (!item || !QQuickItemPrivate::get(item)->isAccessible || object->inherits("QQuickPage"))
         return nullptr;
-    return new EnabledAwareItem(item);
+    return new AccessibleItem(item);
 }
 
 } // namespace
 
-void AccessibleEnabledItem::installFactory()
+void AccessibleItemFactory::install()
 {
     static bool installed = false;
     if (!std::exchange(installed, true))
-        QAccessible::installFactory(enabledAwareFactory);
+        QAccessible::installFactory(accessibleItemFactory);
 }
