@@ -15,6 +15,7 @@
 #include "NorvaneBuildConfig.h"
 #include "NowPlaying.h"
 #include "ProcessMemory.h"
+#include "TerminationSignals.h"
 
 #include "NorvaneQmlPlugins.h"
 
@@ -62,6 +63,8 @@ int main(int argc, char *argv[])
     QQuickStyle::setStyle(QStringLiteral("Basic"));
     AccessibleItemFactory::install();
 
+    QObject::connect(TerminationSignals::install(), &TerminationSignals::received, &app,
+                     &QCoreApplication::quit);
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));
     QObject::connect(

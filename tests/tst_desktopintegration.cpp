@@ -9,6 +9,7 @@
 #include "SampleProvider.h"
 #include "ScriptedPlayback.h"
 #include "ScriptedPlayer.h"
+#include "TerminationSignals.h"
 #include "TestMain.h"
 #include "TestProvider.h"
 #include "VLCEngine.h"
@@ -28,6 +29,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <csignal>
 #include <memory>
 
 using norvane::test::ScriptedEngine;
@@ -552,6 +554,21 @@ private Q_SLOTS:
         auto *window = qobject_cast<QWindow *>(harness.create(mainWindowQml));
         QVERIFY(window);
         QTRY_VERIFY(window->windowStates() & Qt::WindowMaximized);
+    }
+
+    // The session's end reaches the event loop (and so the same way out as "Salir"); a second
+    // signal meets the default action, for a process stuck on its way out.
+    void terminationSignalsReachTheEventLoop()
+    {
+        QSignalSpy received(TerminationSignals::install(), &TerminationSignals::received);
+        for (const int signalNumber : {SIGTERM, SIGHUP}) {
+            ::raise(signalNumber);
+            QTRY_COMPARE(received.size(), 1);
+            QCOMPARE(received.takeFirst().constFirst().toInt(), signalNumber);
+            struct sigaction now = {};
+            ::sigaction(signalNumber, nullptr, &now);
+            QVERIFY(now.sa_handler == SIG_DFL);
+        }
     }
 
 private:

@@ -7,7 +7,10 @@ stand-in screen saver counting the idle inhibitions), goes back and signs out. T
 with the keyboard alone (key presses on the display, the tree only read): signs in, opens a
 movie, plays it, pauses it with Space and leaves with Escape, back to the main menu.
 
-    walkthrough.py <app pid> <provider base url> <maps output file>
+    walkthrough.py <app pid> <provider base url> <maps output file> [--again]
+
+With --again it only checks that the app, started anew, puts its window back where the walk
+left it.
 
 Fails (exit 1) on a control it cannot find by name, an error text on screen, or the app exiting.
 Before signing out it writes the files the app has mapped (libraries and plugins) to
@@ -27,6 +30,8 @@ from gi.repository import Gio, GLib
 
 USER, PASSWORD = "demo", "demo1234"
 TIMEOUT = float(os.environ.get("NORVANE_E2E_TIMEOUT", "60"))
+# Where the walk puts the window (x, y, width, height): the next start must bring it back there.
+PLACE = (40, 30, 1100, 700)
 # Sentences of the app's failure texts; any of them on screen fails the walk.
 ERROR_MARKS = ("nténtalo", "incorrect", "No se pudo", "error inesperado", "respondió")
 
@@ -280,6 +285,11 @@ class Walk:
     def run(self):
         self.step("la aplicación aparece en el bus de accesibilidad")
         self.app = self.wait_for("the app on the accessibility bus", self.find_app)
+        self.step("mover y redimensionar la ventana")
+        window = self.window()
+        subprocess.run(["xdotool", "windowsize", window, str(PLACE[2]), str(PLACE[3])], check=True)
+        subprocess.run(["xdotool", "windowmove", window, str(PLACE[0]), str(PLACE[1])], check=True)
+        self.wait_for("the window in its new place", lambda: self.window_geometry() == PLACE, 10)
 
         self.step("ingresar con demo / demo1234")
         if self.sensitive(self.wait_named("Entrar", BUTTONS)):
@@ -306,6 +316,12 @@ class Walk:
         self.settings_and_sign_out()
         self.keyboard_alone()
 
+    def run_again(self):
+        """The second start, after the first ended by the session's signal."""
+        self.step("la ventana vuelve donde estaba al arrancar de nuevo")
+        self.app = self.wait_for("the app on the accessibility bus", self.find_app)
+        self.wait_for(f"the window at {PLACE}", lambda: self.window_geometry() == PLACE, 10)
+
     def open_section(self, label):
         self.step(f'abrir "{label}"')
         self.press_named(label)
@@ -327,7 +343,12 @@ class Walk:
         self.press_named("Reproducir")
         self.wait_named("Salir de pantalla completa")
         self.wait_named("Pausar")  # the channel is playing
-        time.sleep(2)
+        self.step("la ventana a pantalla completa y de vuelta")
+        self.press_named("Pantalla completa")
+        self.wait_for("the window asking for full screen", lambda: self.full_screen_asked() == "add", 10)
+        self.press_named("Restaurar ventana")
+        self.wait_for("the window giving up full screen", lambda: self.full_screen_asked() == "remove", 10)
+        self.wait_for("the window back where it was", lambda: self.window_geometry() == PLACE, 10)
         self.check_alive()
         self.press_named("Salir de pantalla completa")
         self.wait_for('heading "Programación"', lambda: self.find_all("Programación", HEADINGS))
@@ -402,6 +423,31 @@ class Walk:
 
     # --- the keyboard alone -------------------------------------------------------------------
 
+    def window(self):
+        """The X id of the app's shown window."""
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.pid)],
+                               capture_output=True, text=True).stdout.split()
+        if not found:
+            raise WalkFailed("the app shows no window on the X display")
+        return found[0]
+
+    def window_geometry(self):
+        """The app window's place on the X display: (x, y, width, height)."""
+        shell = subprocess.run(["xdotool", "getwindowgeometry", "--shell", self.window()],
+                               capture_output=True, text=True, check=True).stdout
+        values = dict(line.split("=", 1) for line in shell.split() if "=" in line)
+        return tuple(int(values[key]) for key in ("X", "Y", "WIDTH", "HEIGHT"))
+
+    def full_screen_asked(self):
+        """What the app's window last asked the window manager about full screen ("add",
+        "remove"), as the stand-in listener logged it; None before any request."""
+        window, last = int(self.window(), 0), None
+        with open(os.environ["NORVANE_E2E_WMSTATE_LOG"]) as log:
+            for request in map(json.loads, log):
+                if request["window"] == window and "_NET_WM_STATE_FULLSCREEN" in request["states"]:
+                    last = request["action"]
+        return last
+
     def keys(self, *names):
         """Key presses on the X display, as the keyboard would send them to the app's window."""
         subprocess.run(["xdotool", "key", "--delay", "80", *names], check=True)
@@ -444,12 +490,12 @@ class Walk:
 
     def keyboard_alone(self):
         self.step("con el teclado solo: ingresar")
-        subprocess.run(["xdotool", "search", "--pid", str(self.pid), "windowfocus"], check=False)
+        subprocess.run(["xdotool", "windowfocus", self.window()], check=True)
         self.wait_focus('the "Usuario" field', lambda name: name == "Usuario")
         self.keys("ctrl+a")
         subprocess.run(["xdotool", "type", "--delay", "30", USER], check=True)
         self.keys("Tab")
-        self.wait_focus('the "Contraseña" field', lambda name: name == "Contraseña" or name == "")
+        self.wait_focus('the "Contraseña" field', lambda name: name == "Contraseña")
         self.keys("ctrl+a")
         subprocess.run(["xdotool", "type", "--delay", "30", PASSWORD], check=True)
         self.keys("Return")
@@ -513,7 +559,7 @@ def main():
     pid, base, maps_path = int(sys.argv[1]), sys.argv[2].rstrip("/"), sys.argv[3]
     walk = Walk(pid, base, maps_path)
     try:
-        walk.run()
+        walk.run_again() if "--again" in sys.argv[4:] else walk.run()
     except WalkFailed as failure:
         print(f"FALLÓ en «{walk.step_name}»: {failure}", file=sys.stderr)
         return 1
