@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QVariantMap>
 
@@ -332,6 +333,9 @@ BackButton { x: 40; y: 40; property int backs: 0; onClicked: backs += 1 }
         QCOMPARE(control->property("uses").toInt(), 2);
         engine->setVolume(20);
         QCOMPARE(slider->property("value").toInt(), 20);
+        // A screen reader sets the level through the slider's value.
+        QAccessible::queryAccessibleInterface(slider)->valueInterface()->setCurrentValue(35);
+        QCOMPARE(engine->volume(), 35);
         // Both are kept in the settings file that the suite's programs share.
         engine->setVolume(VLCEngine::defaultVolume);
         engine->setMuted(false);

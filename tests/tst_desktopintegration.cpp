@@ -352,6 +352,16 @@ private Q_SLOTS:
 
     // The desktop's media controls on a movie of a series queue: what they show, and every action
     // reaching the player the way the player screen's own buttons do.
+    // Before anything plays, the desktop sees the level the last run left.
+    void mediaVolumeBeforeAnythingPlays()
+    {
+        QVERIFY(!VLCEngine::existing());
+        AppSettings::setValue(VLCEngine::volumeKey, 45);
+        MprisService service(NowPlaying::shared(), QDBusConnection::sessionBus());
+        QCOMPARE(MprisClient().get(QStringLiteral("Volume")).toDouble(), 0.45);
+        AppSettings::setValue(VLCEngine::volumeKey, VLCEngine::defaultVolume);
+    }
+
     void mediaControlsOfAnEpisode()
     {
         const auto episode = [](const QString &id, const char *subtitle) {

@@ -9,6 +9,7 @@
 #include "TestMain.h"
 #include "VLCEngine.h"
 
+#include <QAccessible>
 #include <QQuickItem>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -375,6 +376,10 @@ private Q_SLOTS:
         QTRY_VERIFY(!f.view->property("dragging").toBool());
         QCOMPARE(f.player->lastSeekMs, qint32(std::llround(f.view->property("dragValue").toDouble())));
         QVERIFY(f.hidePending());
+
+        // A screen reader sets the position: one seek, there.
+        QAccessible::queryAccessibleInterface(bar)->valueInterface()->setCurrentValue(120'000);
+        QCOMPARE(f.player->lastSeekMs, 120'000);
     }
 
     void upNextHidesTheControlsAndCounts()

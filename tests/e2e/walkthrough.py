@@ -32,6 +32,8 @@ USER, PASSWORD = "demo", "demo1234"
 TIMEOUT = float(os.environ.get("NORVANE_E2E_TIMEOUT", "60"))
 # Where the walk puts the window (x, y, width, height): the next start must bring it back there.
 PLACE = (40, 30, 1100, 700)
+# The level the walk sets with the volume slider, as a screen reader does; the next start keeps it.
+VOLUME = 45
 # Sentences of the app's failure texts; any of them on screen fails the walk.
 ERROR_MARKS = ("nténtalo", "incorrect", "No se pudo", "error inesperado", "respondió")
 
@@ -249,11 +251,16 @@ class Walk:
         self.press(self.player_button("Silenciar"))
         self.press(self.player_button("Activar sonido"))
         self.player_button("Silenciar")
+        self.player_button("Volumen", roles=(pyatspi.ROLE_SLIDER,)).queryValue().currentValue = VOLUME
+        self.wait_for(f"the volume at {VOLUME} % for the desktop", self.volume_is_set, 10)
 
-    def player_button(self, name, timeout=20):
-        """A button of the player's controls, which hide again after a few seconds: Shift brings
-        them back while looking."""
-        return self.wait_for(f'button "{name}"', lambda: self.in_player(name) or self.keys("shift"), timeout)
+    def volume_is_set(self):
+        return abs(self.mpris_property("Volume") - VOLUME / 100) < 0.001
+
+    def player_button(self, name, timeout=20, roles=None):
+        """A control of the player's, which hide again after a few seconds: Shift brings them
+        back while looking."""
+        return self.wait_for(f'"{name}"', lambda: self.in_player(name, roles) or self.keys("shift"), timeout)
 
     # --- the provider's catalog, to know which names to look for ------------------------------
 
@@ -321,6 +328,8 @@ class Walk:
         self.step("la ventana vuelve donde estaba al arrancar de nuevo")
         self.app = self.wait_for("the app on the accessibility bus", self.find_app)
         self.wait_for(f"the window at {PLACE}", lambda: self.window_geometry() == PLACE, 10)
+        self.step("el volumen sigue como estaba")
+        self.wait_for(f"the volume still at {VOLUME} %", self.volume_is_set, 10)
 
     def open_section(self, label):
         self.step(f'abrir "{label}"')
@@ -473,15 +482,15 @@ class Walk:
         self.dump_names()
         raise WalkFailed(f"Tab never reached {what}")
 
-    def in_player(self, name):
-        """The button `name` of the player screen itself (the detail screen under it has its own
+    def in_player(self, name, roles=None):
+        """The control `name` of the player screen itself (the detail screen under it has its own
         "Reproducir")."""
         for pane in self.find_all("Reproductor"):
             stack = [pane]
             while stack:
                 node = stack.pop()
                 try:
-                    if node is not pane and node.name == name and node.getRole() in BUTTONS:
+                    if node is not pane and node.name == name and node.getRole() in (roles or BUTTONS):
                         return node
                     stack.extend(node.getChildAtIndex(i) for i in range(node.childCount))
                 except Exception:

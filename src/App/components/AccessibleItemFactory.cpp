@@ -37,6 +37,18 @@ public:
         return text;
     }
 
+    // A screen reader setting a slider's value moves it as a drag or a key does: the control
+    // hears moved() and acts on the value (Qt only writes the property, which the control's own
+    // binding then puts back).
+    void setCurrentValue(const QVariant &value) override
+    {
+        const QVariant before = currentValue();
+        QAccessibleQuickItem::setCurrentValue(value);
+        const int moved = item()->metaObject()->indexOfSignal("moved()");
+        if (moved >= 0 && currentValue() != before)
+            item()->metaObject()->method(moved).invoke(item());
+    }
+
 private:
     QMetaObject::Connection m_enabledChanges;
 };

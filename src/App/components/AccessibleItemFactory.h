@@ -2,8 +2,9 @@
 
 // What screen readers get from Qt Quick's own accessible items, mended where Qt 6.4 falls short:
 // a control with `enabled: false` reports itself disabled (Qt never says it, so a disabled
-// "Entrar" reads as one to press), and a password field keeps a name (Qt blanks it, lest the name
-// be the password). Everything else is Qt's. Install once the application object exists.
+// "Entrar" reads as one to press), a password field keeps a name (Qt blanks it, lest the name
+// be the password), and a slider set by a screen reader acts as when dragged (Qt only writes its
+// value). Everything else is Qt's. Install once the application object exists.
 namespace AccessibleItemFactory {
 void install();
 }

@@ -165,7 +165,9 @@ QVariantMap MprisService::metadata() const
 
 double MprisService::volume() const
 {
-    return m_engine ? m_engine->volume() / double(VLCEngine::maxVolume) : 1.0;
+    // With nothing playing yet, the level the next stream gets.
+    const VLCEngine *engine = m_engine ? m_engine.get() : VLCEngine::existing();
+    return (engine ? engine->volume() : VLCEngine::storedVolume()) / double(VLCEngine::maxVolume);
 }
 
 void MprisService::setVolume(double volume)

@@ -145,7 +145,12 @@ Item {
                     to: controls.engine.durationMs > 0 ? controls.engine.durationMs : 1
                     value: controls.dragging ? controls.dragValue : controls.engine.currentTimeMs
                     Accessible.name: "Posición"
-                    onMoved: controls.dragValue = value
+                    onMoved: {
+                        controls.dragValue = value
+                        // Moved without a press (a screen reader set the value): seek at once.
+                        if (!pressed)
+                            controls.endDrag()
+                    }
                     onPressedChanged: {
                         if (pressed) {
                             controls.dragValue = value

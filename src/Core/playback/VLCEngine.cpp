@@ -92,11 +92,7 @@ VLCEngine::VLCEngine(std::unique_ptr<MediaPlayerBackend> player, std::unique_ptr
     // Asked on the main thread as pictures arrive; holds the player itself rather than m_player,
     // which is already empty while the destructor stops the player.
     m_surface->setGeometrySource([player = m_player.get()] { return player->videoGeometry(); });
-    // What the last run left; a value that is not a number keeps the default.
-    bool isNumber = false;
-    const int storedVolume = AppSettings::value(volumeKey).toInt(&isNumber);
-    if (isNumber)
-        m_volume = clampedVolume(storedVolume);
+    m_volume = storedVolume();
     m_muted = AppSettings::value(mutedKey, false).toBool();
     applyAudio();
 }
@@ -258,6 +254,13 @@ void VLCEngine::setFillScreen(bool fill)
         return;
     m_fillScreen = fill;
     Q_EMIT fillScreenChanged();
+}
+
+int VLCEngine::storedVolume()
+{
+    bool isNumber = false;
+    const int stored = AppSettings::value(volumeKey).toInt(&isNumber);
+    return isNumber ? clampedVolume(stored) : defaultVolume;
 }
 
 void VLCEngine::setVolume(int percent)

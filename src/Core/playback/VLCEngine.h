@@ -41,6 +41,8 @@ public:
     static constexpr int defaultVolume = 100;
     static inline const QString volumeKey = QStringLiteral("playback/volume");
     static inline const QString mutedKey = QStringLiteral("playback/muted");
+    // The level the last run left; the default when there is none or it is not a number.
+    static int storedVolume();
 
     // An engine on a player of the caller's choosing (tests); the shared one plays through libVLC.
     explicit VLCEngine(std::unique_ptr<MediaPlayerBackend> player, std::unique_ptr<VideoSurface> surface,
