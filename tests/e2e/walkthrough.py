@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """Uses a running Norvane the way a screen reader user does, through the accessibility bus
 (AT-SPI): every control is found by its accessible name and worked through its accessible
-action; text is typed as key presses. Signs in, opens every section of the main menu, plays a
-live channel and a movie (worked also through the desktop's media controls, MPRIS, with a
-stand-in screen saver counting the idle inhibitions), goes back and signs out. Then once more
+action; text is typed as key presses. Moves and resizes the window, signs in, opens every
+section of the main menu, plays a live channel (the window to full screen and back) and a movie
+(worked also through the desktop's media controls, MPRIS, with a stand-in screen saver counting
+the idle inhibitions; the volume set on its slider), goes back and signs out. Then once more
 with the keyboard alone (key presses on the display, the tree only read): signs in, opens a
 movie, plays it, pauses it with Space and leaves with Escape, back to the main menu.
 
@@ -430,7 +431,7 @@ class Walk:
         self.wait_for('field "Usuario"', lambda: self.find_all("Usuario", FIELDS))
         self.check_alive()
 
-    # --- the keyboard alone -------------------------------------------------------------------
+    # --- the window on the X display ----------------------------------------------------------
 
     def window(self):
         """The X id of the app's shown window."""
@@ -456,6 +457,8 @@ class Walk:
                 if request["window"] == window and "_NET_WM_STATE_FULLSCREEN" in request["states"]:
                     last = request["action"]
         return last
+
+    # --- the keyboard alone -------------------------------------------------------------------
 
     def keys(self, *names):
         """Key presses on the X display, as the keyboard would send them to the app's window."""
