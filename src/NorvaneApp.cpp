@@ -11,6 +11,8 @@
 #include <ctime>
 
 #include "AccessibleItemFactory.h"
+#include "IdleInhibitionPolicy.h"
+#include "IdleInhibitor.h"
 #include "MprisService.h"
 #include "NorvaneBuildConfig.h"
 #include "NowPlaying.h"
@@ -72,6 +74,9 @@ int main(int argc, char *argv[])
         Qt::QueuedConnection);
     engine.load(QUrl(QStringLiteral("qrc:/Norvane/Main.qml")));
     const MprisService mediaControls(NowPlaying::shared(), QDBusConnection::sessionBus());
+    // The screen stays awake while something plays, and across the seams of one viewing.
+    IdleInhibitor idleInhibitor(QDBusConnection::sessionBus());
+    const IdleInhibitionPolicy keepAwake(NowPlaying::shared(), &idleInhibitor);
     reportFirstFrame(engine);
     return QGuiApplication::exec();
 }

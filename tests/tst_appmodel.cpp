@@ -1,6 +1,7 @@
 #include "ApiConnection.h"
 #include "AppModel.h"
 #include "Keychain.h"
+#include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "SessionItems.h"
 #include "SessionStore.h"
@@ -12,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTimer>
+#include <QWindow>
 
 using namespace std::chrono_literals;
 
@@ -383,15 +385,33 @@ private Q_SLOTS:
         QCOMPARE(engine->status(), VLCEngine::Status::Stopped);
     }
 
-    void leavingTheForegroundAsksForPause()
+    // Another window taking the focus leaves the film playing; minimising the window pauses the
+    // engine itself, and bringing the window back does not resume it.
+    void onlyTheBackgroundPauses()
     {
+        qputenv("NORVANE_VLC_OPTS", "--aout=adummy,--vout=dummy");
+        QVERIFY(SampleMedia::ensureAll());
         auto model = makeModel();
-        QSignalSpy pauses(model.get(), &AppModel::playbackPauseRequested);
-        Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationActive);
-        QCOMPARE(pauses.size(), 0);
+        QWindow window;
+        window.resize(400, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        model->setWindow(&window);
+        VLCEngine *engine = VLCEngine::shared();
+        engine->play(QUrl::fromLocalFile(SampleMedia::path(SampleMedia::Kind::MoviePlain)).toString());
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), VLCEngine::Status::Playing, 15'000);
+
         Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
-        Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationHidden);
-        QCOMPARE(pauses.size(), 2);
+        QTest::qWait(100);
+        QCOMPARE(engine->status(), VLCEngine::Status::Playing);
+
+        window.showMinimized();
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), VLCEngine::Status::Paused, 5'000);
+        window.showNormal();
+        Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+        QTest::qWait(300);
+        QCOMPARE(engine->status(), VLCEngine::Status::Paused);
+        engine->stop();
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "ChannelsModel.h"
 #include "FavoritesStore.h"
+#include "LiveStreamAttempt.h"
 #include "NorvaneError.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
@@ -415,6 +416,91 @@ private Q_SLOTS:
         QCOMPARE(m_streams->addresses().last(), live(bothBroken, "m3u8"));
         QVERIFY(m_model->playbackError().isNull());
         QCOMPARE(guideRequests().size(), 1);
+    }
+
+    // A stream that played and drops after its watch is started again at the address it was
+    // playing (m3u8, or the ts it fell back to) after waits of 1, 2 and 4 steps; a retry that
+    // plays ends the reconnecting silently, and three that fail leave the channel's error.
+    void droppedStreamReconnects_data()
+    {
+        QTest::addColumn<QString>("channel");
+        QTest::addColumn<int>("failingRetries");
+        QTest::addColumn<QString>("extension");
+        QTest::newRow("first retry plays") << QStringLiteral("5001") << 0 << "m3u8";
+        QTest::newRow("third retry plays") << QStringLiteral("5001") << 2 << "m3u8";
+        QTest::newRow("the ts stays the address") << playlistBroken << 1 << "ts";
+        QTest::newRow("every retry fails") << QStringLiteral("5001") << 3 << "m3u8";
+    }
+    void droppedStreamReconnects()
+    {
+        QFETCH(QString, channel);
+        QFETCH(int, failingRetries);
+        QFETCH(QString, extension);
+        constexpr int stepMs = 30;
+        m_model->stream()->setReconnectWaitMs(stepMs);
+        bool dropped = false;
+        int retries = 0;
+        m_streams->fails = [&](const QString &address) {
+            if (!dropped)
+                return extension == QLatin1String("ts") && address.endsWith(QLatin1String(".m3u8"));
+            return ++retries <= failingRetries;
+        };
+        QSignalSpy reconnecting(m_model.get(), &ChannelsModel::reconnectingChanged);
+        m_model->select(row(channel));
+        QTRY_VERIFY_WITH_TIMEOUT(m_model->epgLoaded(), 5000);
+        QVERIFY(!m_model->reconnecting());
+
+        dropped = true;
+        const qsizetype before = m_streams->started.size();
+        const qint64 droppedAt = m_streams->clock.elapsed();
+        m_streams->player->report(State::Ended, false);
+        QTRY_VERIFY(m_model->reconnecting());
+        QVERIFY(m_model->playbackError().isNull());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_model->reconnecting(), 5000);
+        QCOMPARE(reconnecting.count(), 2);
+
+        const auto retried = m_streams->started.mid(before);
+        QCOMPARE(retried.size(), std::min(failingRetries + 1, LiveStreamAttempt::reconnectTries));
+        qint64 previous = droppedAt;
+        int waitMs = stepMs;
+        for (const auto &[at, address] : retried) {
+            QCOMPARE(address, live(channel, extension));
+            QVERIFY2(at - previous >= waitMs * 95 / 100, qPrintable(QString::number(at - previous)));
+            previous = at;
+            waitMs *= 2;
+        }
+        QCOMPARE(m_model->playbackError(), failingRetries >= LiveStreamAttempt::reconnectTries
+                                               ? NorvaneError::contentDidNotPlay()
+                                               : QString());
+    }
+
+    // Zapping to another channel, or "Reintentar", while a dropped stream waits for its retry:
+    // the old retries never start, and nothing is said about the old channel.
+    void zapOrRetryEndsTheReconnect_data()
+    {
+        QTest::addColumn<bool>("zap");
+        QTest::newRow("zap") << true;
+        QTest::newRow("Reintentar") << false;
+    }
+    void zapOrRetryEndsTheReconnect()
+    {
+        QFETCH(bool, zap);
+        m_model->stream()->setReconnectWaitMs(50);
+        m_model->select(row("6001"));
+        QTRY_VERIFY_WITH_TIMEOUT(m_model->epgLoaded(), 5000);
+        m_streams->player->report(State::Ended, false);
+        QTRY_VERIFY(m_model->reconnecting());
+        if (zap)
+            m_model->select(row("6002"));
+        else
+            m_model->play(row("6001"));
+        QVERIFY(!m_model->reconnecting());
+        QTRY_COMPARE(m_streams->started.size(), 2);
+        // Past the first retry's wait: the old reconnect started nothing.
+        QTest::qWait(150);
+        QCOMPARE(m_streams->addresses().last(), live(zap ? "6002" : "6001", "m3u8"));
+        QCOMPARE(m_streams->started.size(), 2);
+        QVERIFY(m_model->playbackError().isNull());
     }
 
     void nowPlayingIsAskedOncePerChannel()

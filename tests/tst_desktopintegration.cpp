@@ -1,10 +1,12 @@
 #include "AppSettings.h"
 #include "ChannelsModel.h"
 #include "ChannelsScreen.h"
+#include "IdleInhibitionPolicy.h"
 #include "IdleInhibitor.h"
 #include "LiveFullscreenPlayback.h"
 #include "MprisService.h"
 #include "NowPlaying.h"
+#include "NowPlayingSource.h"
 #include "QmlHarness.h"
 #include "SampleProvider.h"
 #include "ScriptedPlayback.h"
@@ -206,7 +208,24 @@ const QByteArray mainWindowQml = "import QtQuick\nimport QtQuick.Window\nimport 
                                  "Window { id: w; visible: true; width: 1280; height: 800\n"
                                  "    WindowGeometry { window: w } }\n";
 
-enum class Release { Pause, Stop, End, Error, Destroyed, PausedBeforeTheAnswer, DestroyedBeforeTheAnswer };
+enum class Release { Unwanted, Destroyed, UnwantedBeforeTheAnswer, DestroyedBeforeTheAnswer };
+
+// What plays, as a screen tells the media controls: the engine, and whether a viewing is between
+// two of its parts (the up-next card, a reconnect).
+class StandInSource : public NowPlayingSource
+{
+public:
+    explicit StandInSource(VLCEngine *engine) : m_engine(engine) {}
+    Track track() const override { return {QStringLiteral("k"), QStringLiteral("t"), {}, {}, true}; }
+    VLCEngine *engine() const override { return m_engine; }
+    bool betweenItems() const override { return seam; }
+    void togglePause() override {}
+    void stop() override {}
+    bool seam = false;
+
+private:
+    VLCEngine *m_engine;
+};
 
 } // namespace
 
@@ -224,21 +243,20 @@ private Q_SLOTS:
         QVERIFY(norvane::test::startPlaybackProvider(m_provider));
     }
 
-    void inhibitionHeldWhilePlayingOnly_data()
+    // The inhibition is asked for once, held while wanted and given back when no longer wanted
+    // or with the inhibitor, also when the answer comes after that.
+    void inhibitionHeldWhileWanted_data()
     {
         QTest::addColumn<bool>("portal");
         QTest::addColumn<Release>("release");
-        QTest::newRow("pause") << false << Release::Pause;
-        QTest::newRow("stop") << false << Release::Stop;
-        QTest::newRow("end") << false << Release::End;
-        QTest::newRow("error") << false << Release::Error;
+        QTest::newRow("unwanted") << false << Release::Unwanted;
         QTest::newRow("inhibitor gone") << false << Release::Destroyed;
-        QTest::newRow("paused before the grant") << false << Release::PausedBeforeTheAnswer;
+        QTest::newRow("unwanted before the grant") << false << Release::UnwantedBeforeTheAnswer;
         QTest::newRow("gone before the grant") << false << Release::DestroyedBeforeTheAnswer;
-        QTest::newRow("portal: pause") << true << Release::Pause;
+        QTest::newRow("portal: unwanted") << true << Release::Unwanted;
         QTest::newRow("portal: inhibitor gone") << true << Release::Destroyed;
     }
-    void inhibitionHeldWhilePlayingOnly()
+    void inhibitionHeldWhileWanted()
     {
         QFETCH(bool, portal);
         QFETCH(Release, release);
@@ -253,19 +271,12 @@ private Q_SLOTS:
                 : std::make_unique<BusService>(QStringLiteral("org.freedesktop.ScreenSaver"),
                                                QStringLiteral("/org/freedesktop/ScreenSaver"), &screenSaver);
         QVERIFY(service->registered());
-        ScriptedEngine s;
-        auto inhibitor = std::make_unique<IdleInhibitor>(s.engine.get(), QDBusConnection::sessionBus());
-        s.engine->play(QStringLiteral("http://host/a.mp4"));
-        s.player->report(MediaPlayerBackend::Buffering, false);
-        s.settle();
-        QVERIFY(!inhibitor->isHeld());
-
-        s.player->report(MediaPlayerBackend::Playing, true);
-        s.settle();
+        auto inhibitor = std::make_unique<IdleInhibitor>(QDBusConnection::sessionBus());
+        inhibitor->setWanted(true);
+        inhibitor->setWanted(true);
         switch (release) {
-        case Release::PausedBeforeTheAnswer:
-            s.player->report(MediaPlayerBackend::Paused, false);
-            s.settle();
+        case Release::UnwantedBeforeTheAnswer:
+            inhibitor->setWanted(false);
             QTRY_COMPARE(grants.granted, 1);
             break;
         case Release::DestroyedBeforeTheAnswer:
@@ -278,54 +289,89 @@ private Q_SLOTS:
             if (portal)
                 QCOMPARE(desktopPortal.lastFlags, 8u); // idle
         }
-        switch (release) {
-        case Release::Pause:
-            s.player->report(MediaPlayerBackend::Paused, false);
-            break;
-        case Release::Stop:
-            s.engine->stop();
-            break;
-        case Release::End:
-            s.player->report(MediaPlayerBackend::Ended, false);
-            break;
-        case Release::Error:
-            s.player->report(MediaPlayerBackend::Error, false);
-            break;
-        case Release::Destroyed:
+        if (release == Release::Unwanted)
+            inhibitor->setWanted(false);
+        else if (release == Release::Destroyed)
             inhibitor.reset();
-            break;
-        default:
-            break;
-        }
-        s.settle();
         QTRY_VERIFY(grants.held.isEmpty());
+        QCOMPARE(grants.granted, 1);
         QVERIFY(!inhibitor || !inhibitor->isHeld());
     }
 
-    // Play, pause and zap as fast as the events come, never waiting for the service's answers:
-    // one inhibition while the last stream plays, none once it stops.
+    // When the screen may blank: never while something plays nor across the seams of one viewing
+    // (a zap, the up-next card, a reconnect); after a short grace when nothing comes; at once on a
+    // pause, an error or a stop.
+    void inhibitionFollowsTheViewing_data()
+    {
+        QTest::addColumn<int>("then");
+        QTest::addColumn<bool>("seam");
+        QTest::addColumn<bool>("heldAtOnce");
+        QTest::addColumn<bool>("heldLater");
+        using S = MediaPlayerBackend;
+        QTest::newRow("playing") << int(S::Playing) << false << true << true;
+        QTest::newRow("pause") << int(S::Paused) << false << false << false;
+        QTest::newRow("error") << int(S::Error) << false << false << false;
+        QTest::newRow("stop: leaving") << int(S::Stopped) << false << false << false;
+        QTest::newRow("zap: the next channel opening") << int(S::Opening) << false << true << false;
+        QTest::newRow("buffering that never ends") << int(S::Buffering) << false << true << false;
+        QTest::newRow("last item's end") << int(S::Ended) << false << true << false;
+        QTest::newRow("up-next card") << int(S::Ended) << true << true << true;
+        QTest::newRow("reconnecting") << int(S::Error) << true << true << true;
+    }
+    void inhibitionFollowsTheViewing()
+    {
+        QFETCH(int, then);
+        QFETCH(bool, seam);
+        QFETCH(bool, heldAtOnce);
+        QFETCH(bool, heldLater);
+        ScriptedEngine s;
+        NowPlaying nowPlaying;
+        StandInSource source(s.engine.get());
+        IdleInhibitor inhibitor(QDBusConnection(QStringLiteral("never connected")));
+        IdleInhibitionPolicy policy(&nowPlaying, &inhibitor);
+        policy.setGraceMs(50);
+        nowPlaying.claim(&source);
+        s.engine->play(QStringLiteral("http://host/a.mp4"));
+        s.settle();
+        QVERIFY(!policy.holding());
+        s.player->report(MediaPlayerBackend::Playing, true);
+        s.settle();
+        QVERIFY(policy.holding());
+
+        source.seam = seam;
+        nowPlaying.update(&source);
+        if (then == MediaPlayerBackend::Stopped)
+            s.engine->stop();
+        else if (then == MediaPlayerBackend::Opening)
+            s.engine->play(QStringLiteral("http://host/b.ts"));
+        else
+            s.player->report(then, then == MediaPlayerBackend::Playing);
+        s.settle();
+        QCOMPARE(policy.holding(), heldAtOnce);
+        QTest::qWait(150);
+        QCOMPARE(policy.holding(), heldLater);
+        nowPlaying.release(&source);
+    }
+
+    // Wanted and unwanted as fast as the events come, never waiting for the service's answers:
+    // one inhibition while the last want holds, none once it is gone.
     void noInhibitionLeftAfterManyCycles()
     {
         ScreenSaverStandIn screenSaver;
         BusService service(QStringLiteral("org.freedesktop.ScreenSaver"),
                            QStringLiteral("/org/freedesktop/ScreenSaver"), &screenSaver);
         QVERIFY(service.registered());
-        ScriptedEngine s;
-        IdleInhibitor inhibitor(s.engine.get(), QDBusConnection::sessionBus());
+        IdleInhibitor inhibitor(QDBusConnection::sessionBus());
         for (int i = 0; i < 100; ++i) {
-            s.engine->play(QStringLiteral("http://host/%1.ts").arg(i));
-            s.player->report(MediaPlayerBackend::Playing, true);
-            s.settle();
-            s.player->report(MediaPlayerBackend::Paused, false);
-            s.settle();
-            s.player->report(MediaPlayerBackend::Playing, true);
-            s.settle();
+            inhibitor.setWanted(true);
+            inhibitor.setWanted(false);
+            inhibitor.setWanted(true);
             if (i % 10 == 0)
                 QCoreApplication::processEvents(); // some answers arrive mid-way
         }
         QTRY_VERIFY(inhibitor.isHeld());
         QTRY_COMPARE(screenSaver.grants.held.size(), 1);
-        s.engine->stop();
+        inhibitor.setWanted(false);
         QTRY_VERIFY(screenSaver.grants.held.isEmpty());
         QVERIFY(!inhibitor.isHeld());
     }
@@ -340,12 +386,9 @@ private Q_SLOTS:
     {
         QFETCH(bool, bus);
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
-        ScriptedEngine s;
-        IdleInhibitor inhibitor(s.engine.get(), bus ? QDBusConnection::sessionBus()
-                                                    : QDBusConnection(QStringLiteral("never connected")));
-        s.engine->play(QStringLiteral("http://host/a.mp4"));
-        s.player->report(MediaPlayerBackend::Playing, true);
-        s.settle();
+        IdleInhibitor inhibitor(bus ? QDBusConnection::sessionBus()
+                                    : QDBusConnection(QStringLiteral("never connected")));
+        inhibitor.setWanted(true);
         QTRY_COMPARE(inhibitor.route(), IdleInhibitor::Route::None);
         QVERIFY(!inhibitor.isHeld());
     }

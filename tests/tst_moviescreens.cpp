@@ -1,6 +1,7 @@
 #include "ItemInput.h"
 #include "MovieDetailModel.h"
 #include "MoviesModel.h"
+#include "OnDemandPlayback.h"
 #include "PinPromptCheck.h"
 #include "PlayerModel.h"
 #include "ProgressStore.h"
@@ -349,7 +350,7 @@ MovieDetailView {
         QQuickItem *playerView = m_bed.visibleItem("playerView");
         QVERIFY(playerView);
         // The controls stay up however slowly this machine plays, so the close button is there.
-        playerView->setProperty("hideDelayMs", 600'000);
+        playerView->property("playback").value<OnDemandPlayback *>()->controls()->setHideDelayMs(600'000);
         VLCEngine *engine = VLCEngine::shared();
         QTRY_VERIFY_WITH_TIMEOUT(
             engine->status() == VLCEngine::Status::Playing && engine->currentTimeMs() > 1500, 30'000);

@@ -409,6 +409,9 @@ private Q_SLOTS:
         // started again.
         QTest::newRow("nothing ever given") << QString() << false << QStringList();
         QTest::newRow("after a stop") << QStringLiteral("stop") << false << QStringList();
+        // A finished or failed item is not started again behind its message.
+        QTest::newRow("at the end") << QStringLiteral("ended") << false << QStringList();
+        QTest::newRow("on an error") << QStringLiteral("error") << false << QStringList();
     }
     void togglePause()
     {
@@ -420,6 +423,10 @@ private Q_SLOTS:
             s.engine->play(QStringLiteral("http://127.0.0.1:1/live/u/p/1.ts"), 0);
         if (before == QLatin1String("stop"))
             s.engine->stop();
+        if (before == QLatin1String("ended") || before == QLatin1String("error"))
+            s.player->report(before == QLatin1String("ended") ? MediaPlayerBackend::Ended
+                                                              : MediaPlayerBackend::Error,
+                             false);
         s.settle();
         const Status status = s.engine->status();
         s.player->playing = playing;

@@ -56,8 +56,9 @@ bool hasNowTitles(const ChannelsModel *section, int wanted)
 
 void channelsStates(ScreenshotRun &run, SampleProviderThread &provider)
 {
-    QQuickItem *view = run.show("import QtQuick\nimport Norvane\nChannelsView { fallbackWatchMs: 2000 }\n",
-                                {{QStringLiteral("client"), clientOf(provider)}});
+    QQuickItem *view =
+        run.show("import QtQuick\nimport Norvane\nChannelsView { channelsModel.fallbackWatchMs: 2000 }\n",
+                 {{QStringLiteral("client"), clientOf(provider)}});
     if (!view)
         return;
     auto *section = view->property("channelsModel").value<ChannelsModel *>();
@@ -86,10 +87,10 @@ void channelsStates(ScreenshotRun &run, SampleProviderThread &provider)
     run.settle(800);
     run.shoot(QStringLiteral("live-preview-playing"));
 
-    screen->enterFullscreen();
+    screen->playback()->enterFullscreen();
     run.settle(800);
     run.shoot(QStringLiteral("live-fullscreen-controls"));
-    screen->exitFullscreen();
+    screen->playback()->exitFullscreen();
     run.settle(400);
 
     const QString broken = QStringLiteral("channelRow_") + QString::number(SampleCatalog::brokenChannelId);
@@ -106,9 +107,10 @@ void fullscreenViewError(ScreenshotRun &run, SampleProviderThread &provider)
 {
     const QString id = QString::number(SampleCatalog::brokenChannelId);
     const ChannelRow channel(id, std::nullopt, QStringLiteral("Noticias 24 Horas"), std::nullopt);
-    QQuickItem *view = run.show("import QtQuick\nimport Norvane\nLiveFullscreenView { watchMs: 1500 }\n",
-                                {{QStringLiteral("client"), clientOf(provider)},
-                                 {QStringLiteral("channel"), QVariant::fromValue(channel)}});
+    QQuickItem *view =
+        run.show("import QtQuick\nimport Norvane\nLiveFullscreenView { playback.stream.watchMs: 1500 }\n",
+                 {{QStringLiteral("client"), clientOf(provider)},
+                  {QStringLiteral("channel"), QVariant::fromValue(channel)}});
     if (!view)
         return;
     auto *playback = view->property("playback").value<LiveFullscreenPlayback *>();

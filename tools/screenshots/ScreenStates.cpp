@@ -179,8 +179,9 @@ QQuickItem *showPlayer(ScreenshotRun &run, const QList<PlayableItem> &queue, Pla
 {
     model = new PlayerModel(VLCEngine::shared(), ProgressStore::shared());
     model->setQueue(queue);
-    QQuickItem *view = run.show("import QtQuick\nimport Norvane\nPlayerView { hideDelayMs: 600000 }\n",
-                                {{QStringLiteral("model"), QVariant::fromValue(model)}});
+    QQuickItem *view =
+        run.show("import QtQuick\nimport Norvane\nPlayerView { playback.controls.hideDelayMs: 600000 }\n",
+                 {{QStringLiteral("model"), QVariant::fromValue(model)}});
     if (view)
         model->setParent(view);
     return view;

@@ -65,6 +65,16 @@ Item {
         model: panel.section.channelList
         ScrollBar.vertical: ScrollBar { }
 
+        // A channel chosen another way (Page Up/Down, the full-screen buttons) becomes the
+        // current row, so the focus ring and Return are on the channel that plays.
+        Connections {
+            target: panel.section
+            function onSelectedChannelChanged() {
+                if (panel.section.selectedRow >= 0)
+                    list.currentIndex = panel.section.selectedRow
+            }
+        }
+
         delegate: ChannelRowView {
             width: ListView.view.width
             section: panel.section

@@ -15,6 +15,10 @@ ChannelsModel::ChannelsModel(VLCEngine *engine, FavoritesStore *favorites, QObje
     : CategorizedSectionModel(parent), m_engine(engine), m_favorites(favorites),
       m_channelList(new ChannelListModel(&m_nowCache, this)), m_attempt(new LiveStreamAttempt(engine, this))
 {
+    connect(m_attempt, &LiveStreamAttempt::reconnectingChanged, this, &ChannelsModel::reconnectingChanged);
+    // Every retry of a dropped stream failed: the channel reads as one that cannot be played.
+    connect(m_attempt, &LiveStreamAttempt::lost, this,
+            [this] { setPlaybackError(NorvaneError::contentDidNotPlay()); });
 }
 
 // The list model reads m_nowCache: it must go before the hash does.
@@ -154,6 +158,11 @@ void ChannelsModel::toggleFavorite(const ChannelRow &channel)
         Favorite(contentTypeName(ContentType::Live), channel.streamId(), channel.name(), channel.iconURL()));
 }
 
+int ChannelsModel::selectedRow() const
+{
+    return m_selectedChannel ? int(m_channelList->rows().indexOf(*m_selectedChannel)) : -1;
+}
+
 bool ChannelsModel::isFavorite(const ChannelRow &channel) const
 {
     return m_favorites && m_favorites->isFavorite(contentTypeName(ContentType::Live), channel.streamId());
@@ -217,6 +226,11 @@ void ChannelsModel::setIsFullscreen(bool fullscreen)
 int ChannelsModel::fallbackWatchMs() const
 {
     return m_attempt->watchMs();
+}
+
+bool ChannelsModel::reconnecting() const
+{
+    return m_attempt->reconnecting();
 }
 
 void ChannelsModel::setFallbackWatchMs(int ms)

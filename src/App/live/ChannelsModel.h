@@ -4,6 +4,7 @@
 #include "ChannelListModel.h"
 #include "ChannelRow.h"
 #include "EPGListing.h"
+#include "LiveStreamAttempt.h"
 
 #include <QCoroTask>
 #include <QHash>
@@ -17,7 +18,6 @@
 #include <optional>
 
 class FavoritesStore;
-class LiveStreamAttempt;
 class VLCEngine;
 
 // The live TV section: the provider's live categories, the channels of the chosen one (or the
@@ -38,6 +38,9 @@ class ChannelsModel : public CategorizedSectionModel
     Q_PROPERTY(QString channelsError READ channelsError NOTIFY channelsErrorChanged FINAL)
     // A ChannelRow, or undefined while no channel is selected.
     Q_PROPERTY(QVariant selectedChannel READ selectedChannelForQml NOTIFY selectedChannelChanged FINAL)
+    // Its row in the list (-1 while none is selected or it is not listed): the list's current row
+    // follows it, also when the channel keys zap.
+    Q_PROPERTY(int selectedRow READ selectedRow NOTIFY selectedChannelChanged FINAL)
     Q_PROPERTY(QList<EPGListing> epg READ epg NOTIFY epgChanged FINAL)
     Q_PROPERTY(bool epgLoaded READ epgLoaded NOTIFY epgLoadedChanged FINAL)
     // Stream id to the title on air ("" once requested while nothing is known). Rows read their
@@ -48,6 +51,10 @@ class ChannelsModel : public CategorizedSectionModel
     // How long a play waits before it judges the stream (and again after falling back).
     Q_PROPERTY(
         int fallbackWatchMs READ fallbackWatchMs WRITE setFallbackWatchMs NOTIFY fallbackWatchMsChanged FINAL)
+    // The selected channel's stream dropped and is being started again.
+    Q_PROPERTY(bool reconnecting READ reconnecting NOTIFY reconnectingChanged FINAL)
+    // The m3u8 watch, the ts fall-back and the reconnect of the preview, with their timing.
+    Q_PROPERTY(LiveStreamAttempt *stream READ stream CONSTANT FINAL)
 
 public:
     static constexpr int guideLimit = 12;
@@ -63,6 +70,7 @@ public:
     bool isLoadingChannels() const { return m_isLoadingChannels; }
     QString channelsError() const { return m_channelsError; }
     const std::optional<ChannelRow> &selectedChannel() const { return m_selectedChannel; }
+    int selectedRow() const;
     QList<EPGListing> epg() const { return m_epg; }
     bool epgLoaded() const { return m_epgLoaded; }
     const QHash<QString, QString> &nowCache() const { return m_nowCache; }
@@ -71,6 +79,8 @@ public:
     QString playbackError() const { return m_playbackError; }
     int fallbackWatchMs() const;
     void setFallbackWatchMs(int ms);
+    bool reconnecting() const;
+    LiveStreamAttempt *stream() const { return m_attempt; }
 
     Q_INVOKABLE void selectCategory(const QString &categoryId) override;
     // Makes the channel current, plays it, and loads its guide once the fall-back watch is over.
@@ -100,6 +110,7 @@ Q_SIGNALS:
     void isFullscreenChanged();
     void playbackErrorChanged();
     void fallbackWatchMsChanged();
+    void reconnectingChanged();
 
 protected:
     QString categoriesAction() const override { return QStringLiteral("get_live_categories"); }

@@ -5,25 +5,13 @@
 #include "VLCEngine.h"
 
 ChannelsScreen::ChannelsScreen(QObject *parent)
-    : SectionScreen(parent), m_controls(new ControlsAutoHide(this)), m_keys(new PlaybackKeys(this)),
-      m_windowMode(new WindowFullScreen(this)), m_pinGate(new PinGate(this))
+    : SectionScreen(parent), m_playback(new ChannelsPlayback(this)), m_pinGate(new PinGate(this))
 {
     connect(m_pinGate, &PinGate::categoryChanged, this, &ChannelsScreen::pinCategoryChanged);
-    m_keys->setLive(true);
-    m_keys->setTransport(false);
-    m_keys->setControls(m_controls);
-    connect(m_keys, &PlaybackKeys::playPause, this, &ChannelsScreen::togglePause);
-    connect(m_keys, &PlaybackKeys::toggleFullScreen, this, &ChannelsScreen::toggleWindowFullScreen);
-    connect(m_keys, &PlaybackKeys::back, this, &ChannelsScreen::goBack);
-    connect(m_keys, &PlaybackKeys::changeVolume, this, [this](int delta) {
-        if (engine())
-            engine()->changeVolume(delta);
-    });
-    connect(m_keys, &PlaybackKeys::toggleMute, this, [this] {
-        if (engine())
-            engine()->toggleMute();
-    });
-    connect(m_keys, &PlaybackKeys::adjacentChannel, this, &ChannelsScreen::zap);
+    connect(m_playback, &ChannelsPlayback::sectionBack, this, &ChannelsScreen::back);
+    // The section's video plays on the section's engine.
+    m_playback->setEngine(engine());
+    connect(this, &SectionScreen::engineChanged, this, [this] { m_playback->setEngine(engine()); });
     new LiveNowPlaying(this);
 }
 
@@ -35,15 +23,8 @@ void ChannelsScreen::setModel(ChannelsModel *model)
         disconnect(m_model, nullptr, this, nullptr);
     m_model = model;
     m_pinGate->setSection(model);
-    // The playback keys belong to the video only while it fills the screen; in the section the
-    // arrows and Space move through the lists and press the rows.
-    m_keys->setTransport(isFullscreen());
+    m_playback->setModel(model);
     if (m_model) {
-        connect(m_model, &ChannelsModel::isFullscreenChanged, this, [this] {
-            m_keys->setTransport(isFullscreen());
-            if (!isFullscreen())
-                m_windowMode->leave();
-        });
         for (auto change : {&ChannelsModel::isLoadingChannelsChanged, &ChannelsModel::channelsErrorChanged,
                             &ChannelsModel::channelsChanged, &ChannelsModel::selectedCategoryIdChanged})
             connect(m_model, change, this, &ChannelsScreen::updateListPane);
@@ -92,101 +73,4 @@ void ChannelsScreen::reportVideoSlot(const QRectF &rect)
         return;
     m_videoSlot = rect;
     Q_EMIT videoSlotChanged();
-}
-
-void ChannelsScreen::videoDoubleClicked()
-{
-    if (!m_model)
-        return;
-    // In full-screen the second of two quick clicks is still a click on the video.
-    if (isFullscreen()) {
-        m_controls->toggleControls();
-        return;
-    }
-    m_model->setIsFullscreen(true);
-    m_controls->scheduleHide();
-}
-
-void ChannelsScreen::videoClicked()
-{
-    if (isFullscreen())
-        m_controls->toggleControls();
-}
-
-void ChannelsScreen::enterFullscreen()
-{
-    if (m_model)
-        m_model->setIsFullscreen(true);
-}
-
-void ChannelsScreen::exitFullscreen()
-{
-    m_windowMode->leave();
-    if (m_model)
-        m_model->setIsFullscreen(false);
-}
-
-void ChannelsScreen::toggleWindowFullScreen()
-{
-    if (m_windowMode->active()) {
-        m_windowMode->leave();
-    } else {
-        if (!m_model || !m_model->selectedChannel())
-            return;
-        enterFullscreen();
-        m_windowMode->enter();
-    }
-    m_controls->showAndScheduleHide();
-}
-
-void ChannelsScreen::goBack()
-{
-    if (m_windowMode->active())
-        m_windowMode->leave();
-    else if (isFullscreen())
-        exitFullscreen();
-    else
-        Q_EMIT back();
-}
-
-void ChannelsScreen::zap(int offset)
-{
-    if (isFullscreen())
-        playAdjacent(offset);
-    else if (m_model)
-        m_model->playAdjacent(offset);
-}
-
-void ChannelsScreen::toggleFill()
-{
-    if (engine())
-        engine()->setFillScreen(!engine()->fillScreen());
-    m_controls->showAndScheduleHide();
-}
-
-void ChannelsScreen::togglePause()
-{
-    if (engine())
-        engine()->togglePause();
-    m_controls->showAndScheduleHide();
-}
-
-void ChannelsScreen::playAdjacent(int offset)
-{
-    playAdjacentTask(offset);
-}
-
-QCoro::Task<> ChannelsScreen::playAdjacentTask(int offset)
-{
-    if (!m_model)
-        co_return;
-    QPointer<ChannelsScreen> self(this);
-    co_await m_model->playAdjacentAndWait(offset);
-    if (self)
-        m_controls->showAndScheduleHide();
-}
-
-bool ChannelsScreen::isFullscreen() const
-{
-    return m_model && m_model->isFullscreen();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Category.h"
-#include "ControlsAutoHide.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -12,27 +11,22 @@
 #include <optional>
 
 #include "ChannelsModel.h"
+#include "ChannelsPlayback.h"
 #include "PinGate.h"
-#include "PlaybackKeys.h"
 #include "SectionScreen.h"
-#include "VLCEngine.h"
-#include "WindowFullScreen.h"
 
 // What the live TV screen decides beyond its section model: the category clicks behind the
 // parental PIN, the rectangle of the preview slot that the floating video follows, and the
-// full-screen controls with their auto-hide (when a click or a button shows them and when they
-// go), the keyboard (zapping with Page Up/Down, and in full-screen the playback keys) and the
-// window's own full screen. The screen's QML only binds to this and forwards input.
+// video's playback (ChannelsPlayback: the full-screen layout, its controls, the keys, the window's
+// own full screen). The screen's QML only binds to this and forwards input.
 class ChannelsScreen : public SectionScreen
 {
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(ChannelsModel *model READ model WRITE setModel NOTIFY modelChanged FINAL)
-    Q_PROPERTY(ControlsAutoHide *controls READ controls CONSTANT FINAL)
-    // The screen's keys (the view gives them their target) and the window's full screen (the view
-    // gives it the window).
-    Q_PROPERTY(PlaybackKeys *keys READ keys CONSTANT FINAL)
-    Q_PROPERTY(WindowFullScreen *windowMode READ windowMode CONSTANT FINAL)
+    // The video's controls, keys and full screen (the view gives the keys their target and the
+    // window-mode its window).
+    Q_PROPERTY(ChannelsPlayback *playback READ playback CONSTANT FINAL)
     // The section's PIN prompt (the same flow as every section's).
     Q_PROPERTY(PinGate *pinGate READ pinGate CONSTANT FINAL)
     // The locked category whose PIN prompt shows; undefined while none does.
@@ -60,9 +54,7 @@ public:
 
     ChannelsModel *model() const { return m_model; }
     void setModel(ChannelsModel *model);
-    ControlsAutoHide *controls() const { return m_controls; }
-    PlaybackKeys *keys() const { return m_keys; }
-    WindowFullScreen *windowMode() const { return m_windowMode; }
+    ChannelsPlayback *playback() const { return m_playback; }
     PinGate *pinGate() const { return m_pinGate; }
     const std::optional<Category> &pinCategory() const { return m_pinGate->category(); }
     bool hasPinCategory() const { return m_pinGate->isOpen(); }
@@ -82,31 +74,6 @@ public:
     // The slot's new rectangle; an empty one (not laid out yet) keeps the last.
     Q_INVOKABLE void reportVideoSlot(const QRectF &rect);
 
-    // Mouse on the floating video: a double click enters full-screen with a pending hide, a
-    // single click toggles the controls while full-screen.
-    Q_INVOKABLE void videoDoubleClicked();
-    Q_INVOKABLE void videoClicked();
-    // "Reproducir": full-screen, the controls left as they are and no hide scheduled.
-    Q_INVOKABLE void enterFullscreen();
-    // Leaves the full-screen layout and the window's full screen with it.
-    Q_INVOKABLE void exitFullscreen();
-    // The window's full screen (its button, F): on, from the preview through the full-screen
-    // layout; off again, back to the window as it was, the layout staying.
-    Q_INVOKABLE void toggleWindowFullScreen();
-    // Escape: the window's full screen first, then the full-screen layout, then the section
-    // (back()).
-    Q_INVOKABLE void goBack();
-    // Page Up/Down and the channel keys: the neighbouring channel, as the full-screen buttons do
-    // there; in the section only the selection moves.
-    Q_INVOKABLE void zap(int offset);
-    // The full-screen buttons; each shows the controls again and restarts their delay after
-    // its action (zapping only once the new channel has been watched and its guide loaded).
-    Q_INVOKABLE void toggleFill();
-    Q_INVOKABLE void togglePause();
-    Q_INVOKABLE void playAdjacent(int offset);
-
-    QCoro::Task<> playAdjacentTask(int offset);
-
 Q_SIGNALS:
     void modelChanged();
     void pinCategoryChanged();
@@ -117,14 +84,11 @@ Q_SIGNALS:
     void back();
 
 private:
-    bool isFullscreen() const;
     void updateListPane();
     QVariant pinCategoryForQml() const { return m_pinGate->property("category"); }
 
     QPointer<ChannelsModel> m_model;
-    ControlsAutoHide *m_controls;
-    PlaybackKeys *m_keys;
-    WindowFullScreen *m_windowMode;
+    ChannelsPlayback *m_playback;
     PinGate *m_pinGate;
     QRectF m_videoSlot;
     ListPane m_listPane = ListPane::Empty;

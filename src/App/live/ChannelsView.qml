@@ -12,32 +12,25 @@ FocusScope {
     id: view
 
     required property xtreamClient client
-    // Tunable for tests.
-    property int hideDelayMs: 4000
-    property int fallbackWatchMs: 6000
 
     readonly property alias channelsModel: liveModel
     readonly property alias screenState: liveScreen
+    readonly property alias playback: liveScreen.playback
     readonly property bool isFullscreen: liveModel.isFullscreen
     readonly property bool hasChannel: liveModel.selectedChannel !== undefined && liveModel.selectedChannel !== null
-    readonly property bool connecting: liveScreen.engine !== null
-                                       && (liveScreen.engine.status === VLCEngine.Opening
-                                           || liveScreen.engine.status === VLCEngine.Buffering)
 
     signal back()
 
     ChannelsModel {
         id: liveModel
         client: view.client
-        fallbackWatchMs: view.fallbackWatchMs
     }
 
     ChannelsScreen {
         id: liveScreen
         model: liveModel
-        controls.hideDelayMs: view.hideDelayMs
-        keys.target: view
-        windowMode.window: view.Window.window
+        playback.keys.target: view
+        playback.windowMode.window: view.Window.window
         onBack: view.back()
     }
 
@@ -144,27 +137,12 @@ FocusScope {
             anchors.margins: floating.radius > 0 ? 1 : 0
         }
 
-        Item {
+        LiveStreamStatus {
             objectName: "connectingOverlay"
             anchors.centerIn: parent
-            width: logo.width
-            height: logo.height
-            visible: view.connecting
-
-            ChannelLogo {
-                id: logo
-                objectName: "connectingLogo"
-                anchors.centerIn: parent
-                size: view.isFullscreen ? 120 : 90
-                urlString: view.hasChannel ? liveModel.selectedChannel.iconURL : ""
-            }
-
-            BusyIndicator {
-                anchors.centerIn: parent
-                width: 72
-                height: 72
-                running: parent.visible
-            }
+            playback: view.playback
+            logoSize: view.isFullscreen ? 120 : 90
+            logoUrl: view.hasChannel ? liveModel.selectedChannel.iconURL : ""
         }
 
         // Rounds the picture's corners with the slot: paints the screen's background just
@@ -183,135 +161,32 @@ FocusScope {
         MouseArea {
             objectName: "videoMouse"
             anchors.fill: parent
-            onClicked: liveScreen.videoClicked()
-            onDoubleClicked: liveScreen.videoDoubleClicked()
+            onClicked: view.playback.videoClicked()
+            onDoubleClicked: view.playback.videoDoubleClicked()
         }
     }
 
     // Full-screen controls; the video takes the clicks that land between them.
-    FocusScope {
-        id: controlsLayer
+    LiveControlBar {
         objectName: "fullscreenControls"
         anchors.fill: parent
-        opacity: view.isFullscreen && liveScreen.controls.showControls ? 1 : 0
-        visible: opacity > 0
-        // Controls that come back take the keyboard unless one of them has it already.
-        onVisibleChanged: {
-            if (visible && !activeFocus)
-                playPause.forceActiveFocus()
+        playback: view.playback
+        backName: "Salir de pantalla completa"
+        onBack: view.playback.exitFullscreen()
+
+        IconButton {
+            objectName: "exitFullscreen"
+            symbol: "arrow.down.right.and.arrow.up.left"
+            label: "Salir de pantalla completa"
+            onClicked: view.playback.exitFullscreen()
         }
+    }
 
-        Behavior on opacity {
-            NumberAnimation { duration: 200 }
-        }
-
-        Rectangle {
-            anchors.left: parent.left
-            anchors.right: parent.right
-            anchors.top: parent.top
-            height: topBar.implicitHeight + 32
-            color: Qt.rgba(0, 0, 0, 0.5)
-
-            RowLayout {
-                id: topBar
-                anchors.fill: parent
-                anchors.margins: 16
-                spacing: 14
-
-                IconButton {
-                    objectName: "exitFullscreenBack"
-                    symbol: "chevron.left"
-                    label: "Salir de pantalla completa"
-                    onClicked: liveScreen.exitFullscreen()
-                }
-
-                Text {
-                    Layout.fillWidth: true
-                    text: view.hasChannel ? liveModel.selectedChannel.name : ""
-                    color: "white"
-                    font.pixelSize: TextStyle.headline
-                    font.bold: true
-                    elide: Text.ElideRight
-                }
-
-                BrandButton {
-                    objectName: "fillButton"
-                    text: liveScreen.engine && liveScreen.engine.fillScreen ? "Ajustar" : "Llenar"
-                    onClicked: liveScreen.toggleFill()
-                }
-
-                VolumeControl {
-                    objectName: "volumeControl"
-                    engine: liveScreen.engine
-                    onUsed: liveScreen.controls.showAndScheduleHide()
-                }
-
-                IconButton {
-                    objectName: "windowFullScreen"
-                    symbol: liveScreen.windowMode.active ? "arrow.down.right.and.arrow.up.left"
-                                                         : "arrow.up.left.and.arrow.down.right"
-                    label: liveScreen.windowMode.active ? "Restaurar ventana" : "Pantalla completa"
-                    onClicked: liveScreen.toggleWindowFullScreen()
-                }
-
-                IconButton {
-                    objectName: "exitFullscreen"
-                    symbol: "arrow.down.right.and.arrow.up.left"
-                    label: "Salir de pantalla completa"
-                    onClicked: liveScreen.exitFullscreen()
-                }
-            }
-        }
-
-        Row {
-            anchors.horizontalCenter: parent.horizontalCenter
-            anchors.bottom: parent.bottom
-            anchors.bottomMargin: 36
-            spacing: 40
-
-            IconButton {
-                objectName: "previousChannel"
-                anchors.verticalCenter: parent.verticalCenter
-                symbol: "backward.end.fill"
-                symbolSize: 34
-                label: "Canal anterior"
-                onClicked: liveScreen.playAdjacent(-1)
-            }
-
-            RoundButton {
-                id: playPause
-                objectName: "playPause"
-                width: 66
-                height: 66
-                hoverEnabled: true
-                readonly property bool playing: liveScreen.engine !== null && liveScreen.engine.status === VLCEngine.Playing
-                Accessible.name: playing ? "Pausar" : "Reproducir"
-                Accessible.onPressAction: clicked()
-                onClicked: liveScreen.togglePause()
-                contentItem: SystemSymbol {
-                    name: parent.playing ? "pause.fill" : "play.fill"
-                    size: 36
-                    color: "white"
-                }
-                background: Rectangle {
-                    radius: 33
-                    color: parent.hovered ? Qt.rgba(0, 0, 0, 0.55) : Qt.rgba(0, 0, 0, 0.35)
-                    border.width: 1
-                    border.color: Qt.rgba(1, 1, 1, 0.25)
-                }
-
-                FocusRing { radius: 33 + gap }
-            }
-
-            IconButton {
-                objectName: "nextChannel"
-                anchors.verticalCenter: parent.verticalCenter
-                symbol: "forward.end.fill"
-                symbolSize: 34
-                label: "Canal siguiente"
-                onClicked: liveScreen.playAdjacent(1)
-            }
-        }
+    LiveErrorBox {
+        anchors.centerIn: parent
+        playback: view.playback
+        visible: view.isFullscreen && view.playback.error !== ""
+        onBack: view.playback.exitFullscreen()
     }
 
     PinSheet {

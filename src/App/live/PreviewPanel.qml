@@ -70,7 +70,7 @@ ColumnLayout {
             objectName: "playbackRetry"
             text: "Reintentar"
             // Plays again without loading the guide again.
-            onClicked: panel.section.play(panel.channel)
+            onClicked: panel.screen.playback.retry()
         }
     }
 
@@ -95,7 +95,7 @@ ColumnLayout {
             text: "Reproducir"
             symbol: "play.fill"
             prominent: true
-            onClicked: panel.screen.enterFullscreen()
+            onClicked: panel.screen.playback.enterFullscreen()
         }
 
         SymbolLabelButton {

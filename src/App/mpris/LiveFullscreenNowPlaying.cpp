@@ -8,6 +8,8 @@ LiveFullscreenNowPlaying::LiveFullscreenNowPlaying(LiveFullscreenPlayback *playb
 {
     connect(playback, &LiveFullscreenPlayback::channelChanged, this,
             [this] { NowPlaying::shared()->claim(this); });
+    connect(playback, &LivePlayback::reconnectingChanged, this,
+            [this] { NowPlaying::shared()->update(this); });
 }
 
 LiveFullscreenNowPlaying::~LiveFullscreenNowPlaying()
@@ -20,6 +22,11 @@ NowPlayingSource::Track LiveFullscreenNowPlaying::track() const
     const ChannelRow channel = m_playback->channel();
     return Track{
         QStringLiteral("live/") + channel.streamId(), channel.name(), {}, channel.iconURLText(), false};
+}
+
+bool LiveFullscreenNowPlaying::betweenItems() const
+{
+    return m_playback->reconnecting();
 }
 
 VLCEngine *LiveFullscreenNowPlaying::engine() const

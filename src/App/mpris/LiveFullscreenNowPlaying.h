@@ -17,6 +17,7 @@ public:
     ~LiveFullscreenNowPlaying() override;
 
     Track track() const override;
+    bool betweenItems() const override;
     VLCEngine *engine() const override;
 
     void togglePause() override;

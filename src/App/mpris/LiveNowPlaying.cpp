@@ -34,6 +34,7 @@ void LiveNowPlaying::followModel()
     m_modelConnections << connect(m_model, &ChannelsModel::epgChanged, this, update);
     m_modelConnections << connect(m_model, &ChannelsModel::nowCacheChanged, this, update);
     m_modelConnections << connect(m_model, &ChannelsModel::channelsChanged, this, update);
+    m_modelConnections << connect(m_model, &ChannelsModel::reconnectingChanged, this, update);
 }
 
 NowPlayingSource::Track LiveNowPlaying::track() const
@@ -49,6 +50,11 @@ NowPlayingSource::Track LiveNowPlaying::track() const
         }
     return Track{QStringLiteral("live/") + channel.streamId(), channel.name(), programme,
                  channel.iconURLText(), false};
+}
+
+bool LiveNowPlaying::betweenItems() const
+{
+    return m_model && m_model->reconnecting();
 }
 
 VLCEngine *LiveNowPlaying::engine() const
@@ -67,7 +73,7 @@ bool LiveNowPlaying::adjacentExists(int offset) const
 
 void LiveNowPlaying::togglePause()
 {
-    m_screen->togglePause();
+    m_screen->playback()->togglePause();
 }
 
 void LiveNowPlaying::stop()
@@ -77,10 +83,10 @@ void LiveNowPlaying::stop()
 
 void LiveNowPlaying::next()
 {
-    m_screen->playAdjacent(1);
+    m_screen->playback()->playAdjacent(1);
 }
 
 void LiveNowPlaying::previous()
 {
-    m_screen->playAdjacent(-1);
+    m_screen->playback()->playAdjacent(-1);
 }

@@ -20,6 +20,7 @@ public:
     ~LiveNowPlaying() override;
 
     Track track() const override;
+    bool betweenItems() const override;
     VLCEngine *engine() const override;
     bool canGoNext() const override { return adjacentExists(1); }
     bool canGoPrevious() const override { return adjacentExists(-1); }

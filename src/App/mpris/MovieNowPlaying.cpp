@@ -16,6 +16,7 @@ MovieNowPlaying::MovieNowPlaying(PlayerModel *model, VLCEngine *engine)
             NowPlaying::shared()->claim(this);
     });
     connect(model, &PlayerModel::nextSubtitleChanged, this, [this] { NowPlaying::shared()->update(this); });
+    connect(model, &PlayerModel::showUpNextChanged, this, [this] { NowPlaying::shared()->update(this); });
 }
 
 MovieNowPlaying::~MovieNowPlaying()
@@ -34,6 +35,11 @@ NowPlayingSource::Track MovieNowPlaying::track() const
 bool MovieNowPlaying::canGoNext() const
 {
     return m_model->canPlayNext();
+}
+
+bool MovieNowPlaying::betweenItems() const
+{
+    return m_model->showUpNext();
 }
 
 void MovieNowPlaying::togglePause()

@@ -20,6 +20,7 @@ public:
     Track track() const override;
     VLCEngine *engine() const override { return m_engine; }
     bool canGoNext() const override;
+    bool betweenItems() const override;
 
     void togglePause() override;
     void stop() override;

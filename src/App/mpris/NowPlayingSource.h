@@ -26,6 +26,9 @@ public:
     virtual Track track() const = 0;
     virtual VLCEngine *engine() const = 0;
     virtual bool canGoNext() const { return false; }
+    // Between two parts of one viewing (the up-next card, a dropped stream coming back): the
+    // screen stays awake though nothing plays for a moment.
+    virtual bool betweenItems() const { return false; }
     virtual bool canGoPrevious() const { return false; }
 
     virtual void togglePause() = 0;

@@ -4,20 +4,22 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Norvane
 
-// The player's auto-hiding controls: the title bar with the close button, and the bottom bar with
-// the seek bar, the skips, play/pause, the next episode, fit/fill and the track menus. Every
-// action goes to the player screen, which keeps the controls up after it.
+// The player's auto-hiding controls: the top bar with the close button, the titles and the
+// window's full screen, and the bottom bar with the seek bar, the skips, play/pause, the next
+// episode, the volume, fit/fill and the track menus. After every action the controller keeps the
+// controls up a while longer.
 Item {
     id: controls
 
-    required property PlayerModel model
-    required property VLCEngine engine
-    property bool shown: false
+    required property OnDemandPlayback playback
+    readonly property PlayerModel model: playback.model
+    readonly property VLCEngine engine: playback.engine
     property bool dragging: false
     property real dragValue: 0
 
-    // After every control: the screen keeps the controls up a while longer.
-    signal touched()
+    function touched() {
+        playback.touched()
+    }
 
     // Fills a track menu with the engine's tracks as they are now (after its fixed entries) and
     // opens it.
@@ -40,13 +42,11 @@ Item {
 
     function endDrag() {
         dragging = false
-        // The engine takes a 32-bit millisecond time.
-        engine.seek(Math.min(2147483647, Math.max(0, Math.round(dragValue))))
-        touched()
+        playback.seekTo(dragValue)
     }
 
     objectName: "controls"
-    opacity: controls.shown ? 1 : 0
+    opacity: controls.playback.controlsShown ? 1 : 0
     visible: opacity > 0
     Behavior on opacity { NumberAnimation { duration: 200 } }
 
@@ -67,51 +67,13 @@ Item {
         }
     }
 
-    Rectangle {
-        id: topBar
-        objectName: "topBar"
+    PlaybackTopBar {
         anchors { left: parent.left; right: parent.right; top: parent.top }
-        height: topRow.implicitHeight + 32
-        color: Qt.rgba(0, 0, 0, 0.5)
-
-        RowLayout {
-            id: topRow
-            anchors { fill: parent; margins: 16 }
-            spacing: 12
-
-            PlayerIconButton {
-                objectName: "closeButton"
-                symbol: "chevron.left"
-                size: TextStyle.title
-                accessibleName: "Cerrar reproductor"
-                onClicked: controls.model.close()
-            }
-
-            ColumnLayout {
-                spacing: 2
-                Layout.fillWidth: true
-
-                Text {
-                    objectName: "titleText"
-                    Layout.fillWidth: true
-                    text: controls.model.currentItem.title
-                    color: "white"
-                    font.pixelSize: TextStyle.headline
-                    font.bold: true
-                    elide: Text.ElideRight
-                }
-
-                Text {
-                    objectName: "subtitleText"
-                    Layout.fillWidth: true
-                    visible: controls.model.currentItem.hasSubtitle
-                    text: controls.model.currentItem.subtitle
-                    color: Qt.rgba(1, 1, 1, 0.8)
-                    font.pixelSize: TextStyle.caption
-                    elide: Text.ElideRight
-                }
-            }
-        }
+        playback: controls.playback
+        title: controls.model.currentItem.title
+        subtitle: controls.model.currentItem.hasSubtitle ? controls.model.currentItem.subtitle : ""
+        backName: "Cerrar reproductor"
+        onBack: controls.model.close()
     }
 
     Rectangle {
@@ -203,24 +165,21 @@ Item {
 
                 PlayerIconButton {
                     objectName: "skipBackButton"
-                    symbol: "gobackward.10"
-                    accessibleName: "Retroceder 10 segundos"
-                    onClicked: { controls.model.skip(-10); controls.touched() }
+                    symbol: controls.playback.skipSymbol(-1)
+                    accessibleName: controls.playback.skipName(-1)
+                    onClicked: controls.playback.skip(-1)
                 }
 
-                PlayerIconButton {
-                    objectName: "playPauseButton"
-                    readonly property bool playing: controls.engine.status === VLCEngine.Playing
-                    symbol: playing ? "pause.fill" : "play.fill"
-                    accessibleName: playing ? "Pausar" : "Reproducir"
-                    onClicked: { controls.engine.togglePause(); controls.touched() }
+                PlayPauseButton {
+                    playback: controls.playback
+                    diameter: 44
                 }
 
                 PlayerIconButton {
                     objectName: "skipForwardButton"
-                    symbol: "goforward.10"
-                    accessibleName: "Avanzar 10 segundos"
-                    onClicked: { controls.model.skip(10); controls.touched() }
+                    symbol: controls.playback.skipSymbol(1)
+                    accessibleName: controls.playback.skipName(1)
+                    onClicked: controls.playback.skip(1)
                 }
 
                 PlayerIconButton {
@@ -240,8 +199,8 @@ Item {
 
                 PlayerTextButton {
                     objectName: "fillButton"
-                    text: controls.engine.fillScreen ? "Ajustar" : "Llenar"
-                    onClicked: { controls.engine.fillScreen = !controls.engine.fillScreen; controls.touched() }
+                    text: controls.playback.fillText
+                    onClicked: controls.playback.toggleFill()
                 }
 
                 PlayerTextButton {

@@ -4,15 +4,20 @@ import QtQuick.Layouts
 import Norvane
 
 // The player's error: the model's text with "Reintentar" (from the last position) and "Volver".
-// It takes every click while it shows.
+// It takes every click, and the keyboard, while it shows.
 Rectangle {
     id: overlay
 
-    required property PlayerModel model
+    required property OnDemandPlayback playback
+    readonly property PlayerModel model: playback.model
 
     objectName: "errorOverlay"
     visible: overlay.model.playbackError !== ""
     color: Qt.rgba(0, 0, 0, 0.75)
+    onVisibleChanged: {
+        if (visible)
+            retryButton.forceActiveFocus()
+    }
 
     // Swallows clicks so that the zones below do not react.
     MouseArea { anchors.fill: parent }
@@ -30,6 +35,8 @@ Rectangle {
             font.pixelSize: TextStyle.body
             wrapMode: Text.WordWrap
             horizontalAlignment: Text.AlignHCenter
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
 
         RowLayout {
@@ -37,10 +44,11 @@ Rectangle {
             spacing: 12
 
             BrandButton {
+                id: retryButton
                 objectName: "retryButton"
                 text: "Reintentar"
                 prominent: true
-                onClicked: overlay.model.playCurrent(overlay.model.lastPositionMs)
+                onClicked: overlay.playback.retry()
             }
 
             BrandButton {

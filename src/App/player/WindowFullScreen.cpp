@@ -1,5 +1,7 @@
 #include "WindowFullScreen.h"
 
+#include <QTimer>
+
 WindowFullScreen::WindowFullScreen(QObject *parent) : QObject(parent) {}
 
 WindowFullScreen::~WindowFullScreen()
@@ -17,10 +19,15 @@ void WindowFullScreen::setWindow(QQuickWindow *window)
         disconnect(m_window, nullptr, this, nullptr);
     m_window = window;
     // The desktop may take full screen away (its own key, a window rule): nothing left to leave.
+    // Judged once the window system's queued reports are through: the report of an earlier
+    // request (leaving full screen just before entering it again) is not the desktop's doing.
     if (m_window)
         connect(m_window, &QWindow::visibilityChanged, this, [this](QWindow::Visibility visibility) {
             if (visibility != QWindow::FullScreen)
-                setActive(false);
+                QTimer::singleShot(0, this, [this] {
+                    if (m_window && m_window->visibility() != QWindow::FullScreen)
+                        setActive(false);
+                });
         });
     Q_EMIT windowChanged();
 }

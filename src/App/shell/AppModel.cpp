@@ -24,11 +24,29 @@ AppModel::AppModel(QObject *parent)
         if (VLCEngine *engine = VLCEngine::existing())
             engine->pauseIfPlaying();
     });
+    // On a desktop a window that only loses the focus (a click on another window) stays in the
+    // foreground: the film goes on. Hidden or suspended, as some platforms report the whole
+    // application, it has gone.
     if (qGuiApp)
         connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-            if (state != Qt::ApplicationActive)
+            if (state == Qt::ApplicationHidden || state == Qt::ApplicationSuspended)
                 Q_EMIT playbackPauseRequested();
         });
+}
+
+void AppModel::setWindow(QWindow *window)
+{
+    if (m_window == window)
+        return;
+    if (m_window)
+        disconnect(m_window, nullptr, this, nullptr);
+    m_window = window;
+    if (m_window)
+        connect(m_window, &QWindow::visibilityChanged, this, [this](QWindow::Visibility visibility) {
+            if (visibility == QWindow::Minimized || visibility == QWindow::Hidden)
+                Q_EMIT playbackPauseRequested();
+        });
+    Q_EMIT windowChanged();
 }
 
 void AppModel::setPhase(Phase phase)

@@ -5,9 +5,11 @@
 
 #include <QCoroTask>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <QWindow>
 #include <QtQml/qqmlregistration.h>
 #include <chrono>
 #include <optional>
@@ -36,6 +38,8 @@ class AppModel : public QObject
     Q_PROPERTY(bool hasLoginMessage READ hasLoginMessage NOTIFY loginMessageChanged FINAL)
     // Every main section in menu order (AppTab values).
     Q_PROPERTY(QVariantList tabs READ tabs CONSTANT FINAL)
+    // The application's window: minimised or hidden, the application has gone to the background.
+    Q_PROPERTY(QWindow *window READ window WRITE setWindow NOTIFY windowChanged FINAL)
 
 public:
     enum class Phase { Splash, Login, Home };
@@ -64,6 +68,8 @@ public:
     QString loginMessageText() const { return m_loginMessage.value_or(QString()); }
     bool hasLoginMessage() const { return m_loginMessage.has_value(); }
     QVariantList tabs() const;
+    QWindow *window() const { return m_window; }
+    void setWindow(QWindow *window);
 
     Q_INVOKABLE static QString title(AppModel::AppTab tab);
 
@@ -101,8 +107,10 @@ Q_SIGNALS:
     void loginPasswordChanged();
     void isLoggingInChanged();
     void loginMessageChanged();
+    void windowChanged();
     // Engine hooks: log-out must stop the shared playback engine (emitted at the point of the
-    // log-out sequence where it stops), and the application leaving the foreground must pause it.
+    // log-out sequence where it stops), and the application going to the background (its window
+    // minimised or hidden; another window taking the focus is not that) must pause it.
     // The playback engine connects to these.
     void playbackStopRequested();
     void playbackPauseRequested();
@@ -134,5 +142,6 @@ private:
     bool m_isLoggingIn = false;
     std::optional<QString> m_loginMessage;
     QStringList m_servers;
+    QPointer<QWindow> m_window;
     std::chrono::milliseconds m_splashMinimum{2000};
 };

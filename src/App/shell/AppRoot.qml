@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import QtQuick.Window
 import Norvane
 
 // The root view: owns the one application model and shows the screen of its phase, cross-fading
@@ -7,7 +8,7 @@ import Norvane
 Control {
     id: root
 
-    readonly property AppModel app: AppModel { }
+    readonly property AppModel app: AppModel { window: root.Window.window }
 
     implicitWidth: 1000
     implicitHeight: 640

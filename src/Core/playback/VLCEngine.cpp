@@ -1,13 +1,11 @@
 #include "VLCEngine.h"
 
 #include "AppSettings.h"
-#include "IdleInhibitor.h"
 #include "LibVlcPlayer.h"
 #include "Logging.h"
 #include "VideoSurface.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
 #include <QQmlEngine>
 #include <QUrl>
 #include <algorithm>
@@ -128,8 +126,6 @@ VLCEngine *VLCEngine::shared()
                                                      environmentHas("NORVANE_VLC_LOG"), surface.get());
         auto *created = new VLCEngine(std::move(player), std::move(surface));
         created->setDiagnostics(environmentHas("NORVANE_VLC_LOG"));
-        // The screen stays awake while the engine plays.
-        new IdleInhibitor(created, QDBusConnection::sessionBus(), created);
         // The engine lives as long as the process; its players must be quiet before Qt winds down.
         if (QCoreApplication *app = QCoreApplication::instance())
             QObject::connect(app, &QCoreApplication::aboutToQuit, created,
@@ -344,11 +340,15 @@ void VLCEngine::pauseIfPlaying()
         m_player->pause();
 }
 
+bool VLCEngine::isUnderway() const
+{
+    return m_status == Status::Opening || m_status == Status::Buffering || m_status == Status::Playing ||
+           m_status == Status::Paused;
+}
+
 void VLCEngine::togglePause()
 {
-    // Nothing given yet, or let go of: there is nothing to resume (the player would start the
-    // stopped media again, or fail for want of one).
-    if (m_status == Status::Idle || m_status == Status::Stopped)
+    if (!isUnderway())
         return;
     if (m_player->isPlaying())
         m_player->pause();

@@ -90,6 +90,11 @@ public:
     Q_INVOKABLE void pause();
     // Pauses only when the player reports that it is playing (the app going to the background).
     void pauseIfPlaying();
+    // Something is on its way or on screen, so pausing or resuming means something: not before
+    // the first item, after a stop, at an item's end or on an error (resuming those would start
+    // the failed or finished item again).
+    bool isUnderway() const;
+    // Pauses while the player plays, resumes otherwise; only while underway.
     Q_INVOKABLE void togglePause();
     Q_INVOKABLE void seek(qint32 ms);
     Q_INVOKABLE void selectAudioTrack(int id);

@@ -1,7 +1,5 @@
 #include "IdleInhibitor.h"
 
-#include "VLCEngine.h"
-
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -23,14 +21,10 @@ QString reason()
 
 } // namespace
 
-IdleInhibitor::IdleInhibitor(VLCEngine *engine, const QDBusConnection &bus, QObject *parent)
-    : QObject(parent), m_engine(engine), m_bus(bus)
+IdleInhibitor::IdleInhibitor(const QDBusConnection &bus, QObject *parent) : QObject(parent), m_bus(bus)
 {
     if (!m_bus.isConnected())
         m_route = Route::None;
-    if (m_engine)
-        connect(m_engine, &VLCEngine::statusChanged, this, &IdleInhibitor::follow);
-    follow();
 }
 
 IdleInhibitor::~IdleInhibitor()
@@ -39,9 +33,14 @@ IdleInhibitor::~IdleInhibitor()
         release(m_bus, *m_hold);
 }
 
+void IdleInhibitor::setWanted(bool wanted)
+{
+    m_wanted = wanted;
+    follow();
+}
+
 void IdleInhibitor::follow()
 {
-    m_wanted = m_engine && m_engine->status() == VLCEngine::Status::Playing;
     if (m_wanted && !m_hold && !m_asking && m_route != Route::None)
         ask();
     if (!m_wanted && m_hold) {

@@ -7,13 +7,11 @@
 #include <optional>
 
 class QDBusPendingCallWatcher;
-class VLCEngine;
 
-// Keeps the screen from blanking while a stream plays and is not paused: an idle inhibition from
-// the session's screen saver (org.freedesktop.ScreenSaver), or from the desktop portal where only
-// that is offered. It follows the engine's status and lets go on pause, stop, end, error and at
-// its own end. Every call is asynchronous; without a session bus or either service nothing
-// happens and nothing is said.
+// Keeps the screen from blanking while it is wanted: an idle inhibition from the session's screen
+// saver (org.freedesktop.ScreenSaver), or from the desktop portal where only that is offered, let
+// go when no longer wanted and at its own end. What wants it is its owner's business. Every call
+// is asynchronous; without a session bus or either service nothing happens and nothing is said.
 class IdleInhibitor : public QObject
 {
     Q_OBJECT
@@ -21,8 +19,12 @@ public:
     // The service that grants the inhibition; None once neither answered.
     enum class Route { ScreenSaver, Portal, None };
 
-    IdleInhibitor(VLCEngine *engine, const QDBusConnection &bus, QObject *parent = nullptr);
+    explicit IdleInhibitor(const QDBusConnection &bus, QObject *parent = nullptr);
     ~IdleInhibitor() override;
+
+    // Asks for the inhibition (once) or gives it back.
+    void setWanted(bool wanted);
+    bool wanted() const { return m_wanted; }
 
     // Whether an inhibition is held right now (granted and not let go of).
     bool isHeld() const { return m_hold.has_value(); }
@@ -46,7 +48,6 @@ private:
                              QPointer<IdleInhibitor> inhibitor);
     static void release(const QDBusConnection &bus, const Hold &hold);
 
-    QPointer<VLCEngine> m_engine;
     QDBusConnection m_bus;
     Route m_route = Route::ScreenSaver;
     bool m_wanted = false;
