@@ -286,9 +286,11 @@ private Q_SLOTS:
 
         const Fetched ts = fetch(address + ".ts");
         QCOMPARE(ts.status, 200);
-        QCOMPARE(int(ts.error), int(QNetworkReply::RemoteHostClosedError));
+        // Closed at the cut, the recording sent at its pace (not all at once); no length announced,
+        // so the close ends the body.
         QVERIFY2(ts.elapsedMs >= 450 && ts.elapsedMs < 2000, qPrintable(QString::number(ts.elapsedMs)));
         QVERIFY(ts.body.startsWith('G')); // a transport stream's sync byte: media, not a page
+        QVERIFY(ts.body.size() < QFileInfo(SampleMedia::path(SampleMedia::Kind::LiveTs)).size() / 2);
         QVERIFY(m_provider->liveChannelDown(channel));
         QCOMPARE(fetch(address + ".ts").status, 503);
         QCOMPARE(fetch(address + ".m3u8").status, 503);
