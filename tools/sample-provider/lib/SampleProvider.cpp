@@ -574,9 +574,15 @@ void SampleProvider::serveCutTransportStream(QTcpSocket *socket, const QString &
     send(socket, perSecond * liveHeadStartSeconds);
     auto *pace = new QTimer(socket);
     pace->setInterval(100);
-    connect(pace, &QTimer::timeout, socket, [=] { send(socket, perSecond / 10); });
+    connect(pace, &QTimer::timeout, socket, [=] {
+        if (socket->state() == QAbstractSocket::ConnectedState)
+            send(socket, perSecond / 10);
+        else
+            pace->stop(); // the player left
+    });
     pace->start();
-    QTimer::singleShot(untilCut, Qt::PreciseTimer, socket, [this, socket, channelId] {
+    QTimer::singleShot(untilCut, Qt::PreciseTimer, socket, [this, socket, pace, channelId] {
+        pace->stop();
         socket->abort();
         if (const auto cut = m_liveCuts.find(channelId); cut != m_liveCuts.end())
             cut->dropped(LiveCut::Clock::now());
