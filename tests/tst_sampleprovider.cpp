@@ -280,7 +280,7 @@ private Q_SLOTS:
     {
         QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
         const qint64 channel = 1001; // any channel can be cut, not only the demo's
-        m_provider->setLiveCut(channel, 500ms, 500ms);
+        m_provider->setLiveCut(channel, 500ms, 1000ms);
         const QString live = m_provider->baseUrl() + QStringLiteral("/live/demo/demo1234/");
         const QString address = live + QString::number(channel);
 
@@ -295,7 +295,7 @@ private Q_SLOTS:
         QCOMPARE(fetch(address + ".ts").status, 503);
         QCOMPARE(fetch(address + ".m3u8").status, 503);
         QCOMPARE(fetch(live + "1006.m3u8").status, 200); // other channels play on
-        QTRY_VERIFY_WITH_TIMEOUT(!m_provider->liveChannelDown(channel), 1500);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_provider->liveChannelDown(channel), 2000);
 
         const Fetched playlist = fetch(address + ".m3u8");
         QCOMPARE(playlist.status, 200);

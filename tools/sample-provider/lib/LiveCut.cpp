@@ -12,7 +12,8 @@ bool LiveCut::admit(Clock::time_point now, Request request)
         const Clock::time_point cutAt = *m_runStart + m_after;
         if (now < cutAt)
             return true;
-        // A request so late that an outage begun at the cut would be over starts a new run.
+        // Past the cut, the outage begins; but a request so late that an outage begun at the cut
+        // would be over by now starts a new run instead.
         if (now < cutAt + m_outage) {
             if (request == Request::Segment)
                 return true;
