@@ -1,7 +1,10 @@
+#include "LivePlaylist.h"
 #include "ProviderJson.h"
 #include "SampleCatalog.h"
+#include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
+#include "VLCEngine.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -9,6 +12,10 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QScopeGuard>
+#include <chrono>
+
+using namespace std::chrono_literals;
 
 Q_DECLARE_METATYPE(ProviderFault)
 
@@ -71,6 +78,12 @@ class TestSampleProvider : public QObject
     }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // The playing checks use the app's engine without a sound device.
+        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
+    }
+
     void init()
     {
         m_provider = new SampleProvider(this);
@@ -258,6 +271,87 @@ private Q_SLOTS:
 
         m_provider->clearScript();
         QCOMPARE(fetch(m_provider->baseUrl() + "/images/poster/200001.jpg").status, 200);
+    }
+
+    // A cut channel's TS connection is dropped at the cut and the channel is refused while it is
+    // down; after the outage it plays again, and the HLS segments already listed are still served
+    // past the cut until a playlist reload meets the outage.
+    void liveCutDropsThenComesBack()
+    {
+        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
+        const qint64 channel = 1001; // any channel can be cut, not only the demo's
+        m_provider->setLiveCut(channel, 500ms, 1000ms);
+        const QString live = m_provider->baseUrl() + QStringLiteral("/live/demo/demo1234/");
+        const QString address = live + QString::number(channel);
+
+        const Fetched ts = fetch(address + ".ts");
+        QCOMPARE(ts.status, 200);
+        // Closed at the cut, the recording sent at its pace (not all at once); no length announced,
+        // so the close ends the body.
+        QVERIFY2(ts.elapsedMs >= 450 && ts.elapsedMs < 2000, qPrintable(QString::number(ts.elapsedMs)));
+        QVERIFY(ts.body.startsWith('G')); // a transport stream's sync byte: media, not a page
+        QVERIFY(ts.body.size() < QFileInfo(SampleMedia::path(SampleMedia::Kind::LiveTs)).size() / 2);
+        QVERIFY(m_provider->liveChannelDown(channel));
+        QCOMPARE(fetch(address + ".ts").status, 503);
+        QCOMPARE(fetch(address + ".m3u8").status, 503);
+        QCOMPARE(fetch(live + "1006.m3u8").status, 200); // other channels play on
+        QTRY_VERIFY_WITH_TIMEOUT(!m_provider->liveChannelDown(channel), 2000);
+
+        const Fetched playlist = fetch(address + ".m3u8");
+        QCOMPARE(playlist.status, 200);
+        const QList<LivePlaylist::Segment> listed = LivePlaylist::segmentsOf(playlist.body);
+        QVERIFY(!listed.isEmpty());
+        const QString segment = live + QString::fromUtf8(listed.last().uri);
+        QCOMPARE(fetch(segment).status, 200);
+        QTest::qWait(550);
+        QCOMPARE(fetch(segment).status, 200);
+        QVERIFY(!m_provider->liveChannelDown(channel));
+        QCOMPARE(fetch(address + ".m3u8").status, 503);
+        QVERIFY(m_provider->liveChannelDown(channel));
+        QCOMPARE(fetch(segment).status, 503);
+    }
+
+    // The app's engine (real libVLC, its network caching) playing a cut channel ends or fails
+    // after the cut instead of waiting on a dead stream, and a new play after the outage plays.
+    void libVlcMeetsTheCut_data()
+    {
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<int>("outageMs");
+        // libVLC gives a failing playlist three more tries two seconds apart before it ends: an
+        // outage shorter than that it rides out unseen. A TS it never asks again by itself.
+        QTest::newRow("hls") << QStringLiteral("m3u8") << 7000;
+        QTest::newRow("ts") << QStringLiteral("ts") << 1000;
+    }
+    void libVlcMeetsTheCut()
+    {
+        QFETCH(QString, extension);
+        QFETCH(int, outageMs);
+        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
+        const qint64 channel = SampleCatalog::cutChannelId;
+        constexpr std::chrono::milliseconds cutAfter = 1500ms;
+        m_provider->setLiveCut(channel, cutAfter, std::chrono::milliseconds(outageMs));
+        const QString address =
+            m_provider->baseUrl() + QStringLiteral("/live/demo/demo1234/%1.%2").arg(channel).arg(extension);
+        VLCEngine *engine = VLCEngine::shared();
+        const auto stop = qScopeGuard([engine] { engine->stop(); });
+        using Status = VLCEngine::Status;
+        const auto over = [engine] {
+            return engine->status() == Status::Ended || engine->status() == Status::Error;
+        };
+
+        QElapsedTimer sincePlay;
+        sincePlay.start();
+        engine->play(address, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Playing, 10'000);
+        QTRY_VERIFY_WITH_TIMEOUT(over(), 20'000);
+        const qint64 afterCutMs = sincePlay.elapsed() - cutAfter.count();
+        qInfo("%s: libVLC reports %s %lld ms after the cut", qPrintable(extension),
+              qPrintable(VLCEngine::statusName(engine->status())), afterCutMs);
+        QVERIFY2(afterCutMs > 0, "ended before the cut");
+
+        QTRY_VERIFY_WITH_TIMEOUT(!m_provider->liveChannelDown(channel), outageMs + 1000);
+        engine->play(address, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Playing, 10'000);
     }
 
     // Tests that assert what was (or was not) asked rely on the log naming each request.

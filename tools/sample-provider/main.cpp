@@ -1,7 +1,10 @@
 // The demo provider that ./scripts/run starts: the two default provider addresses on port 8080.
-//   norvane-sample-provider [--size default|large|extreme] [--port N]
+//   norvane-sample-provider [--size default|large|extreme] [--port N] [--cut-live-after S]
+//                           [--cut-outage S]
 // --port N listens on port N of both addresses instead; --port 0 takes a free port (the same on
-// both) and prints it in the first line.
+// both) and prints it in the first line. --cut-live-after and --cut-outage set, in seconds
+// (fractions allowed), when the channel "Canal con cortes" is cut and how long it stays down;
+// --cut-live-after 0 leaves it uncut.
 //   norvane-sample-provider --write-catalog vod|series|live default|large|extreme <out.json>
 // The JSON is escaped the way PHP panels send it ("\/", \u00e9); --plain-json (anywhere among the
 // arguments) writes plain UTF-8 with only the escapes JSON requires.
@@ -13,6 +16,8 @@
 #include <QGuiApplication>
 #include <QSaveFile>
 #include <QTextStream>
+#include <chrono>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -30,6 +35,7 @@ int usage()
 {
     QTextStream(stderr)
         << "Uso: norvane-sample-provider [--size default|large|extreme] [--port N] [--plain-json]\n"
+           "                               [--cut-live-after SEGUNDOS] [--cut-outage SEGUNDOS]\n"
            "     norvane-sample-provider --write-catalog vod|series|live default|large|extreme "
            "<archivo.json> [--plain-json]\n";
     return 2;
@@ -59,6 +65,16 @@ int writeCatalog(const QString &kindName, const QString &sizeName, const QString
     return 0;
 }
 
+// A number of seconds given on the command line, as milliseconds; nothing when it is not one.
+std::optional<std::chrono::milliseconds> secondsArgument(const QString &text)
+{
+    bool valid = false;
+    const double seconds = text.toDouble(&valid);
+    if (!valid || !(seconds >= 0) || seconds > 86'400)
+        return std::nullopt;
+    return std::chrono::milliseconds(qRound64(seconds * 1000));
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -74,6 +90,8 @@ int main(int argc, char *argv[])
                                         : JsonWriter::Style::Php;
     SampleCatalog::Size size = SampleCatalog::Size::Default;
     quint16 port = 8080;
+    std::chrono::milliseconds cutAfter = SampleProvider::demoCutAfter;
+    std::chrono::milliseconds cutOutage = SampleProvider::demoCutOutage;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--write-catalog")) {
             if (i + 3 >= args.size())
@@ -95,12 +113,22 @@ int main(int argc, char *argv[])
             port = quint16(asked);
             continue;
         }
+        if ((args[i] == QLatin1String("--cut-live-after") || args[i] == QLatin1String("--cut-outage")) &&
+            i + 1 < args.size()) {
+            const auto seconds = secondsArgument(args[i + 1]);
+            if (!seconds)
+                return usage();
+            (args[i] == QLatin1String("--cut-live-after") ? cutAfter : cutOutage) = *seconds;
+            ++i;
+            continue;
+        }
         return usage();
     }
 
     SampleProvider provider;
     provider.setCatalogSize(size);
     provider.setJsonStyle(style);
+    provider.setLiveCut(SampleCatalog::cutChannelId, cutAfter, cutOutage);
     const QList<QHostAddress> addresses{QHostAddress(QStringLiteral("127.0.0.1")),
                                         QHostAddress(QStringLiteral("127.0.0.2"))};
     for (const QHostAddress &address : addresses) {

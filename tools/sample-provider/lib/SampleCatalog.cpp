@@ -384,6 +384,8 @@ QByteArray SampleCatalog::channelTitle(int index) const
         return "Señal caída";
     if (channelIdBase + index == htmlPlaylistChannelId)
         return "Lista que es una página (solo TS)";
+    if (channelIdBase + index == cutChannelId)
+        return "Canal con cortes";
     const quint64 h = hash(0, index, 2);
     const int category = categoryOf(Kind::Live, index);
     QByteArray name;

@@ -36,10 +36,11 @@ public:
         int series;
     };
 
-    // Channels with known playback trouble (the first two in the first live category).
+    // Channels with known playback trouble (1002 and 1003 in the first live category).
     static constexpr qint64 brokenPlaylistChannelId = 1002; // m3u8 broken, ts works
     static constexpr qint64 brokenChannelId = 1003;         // m3u8 and ts both broken
     static constexpr qint64 htmlPlaylistChannelId = 1004;   // m3u8 a web page served as a playlist; ts works
+    static constexpr qint64 cutChannelId = 1005;            // plays, but SampleProvider cuts it now and then
     static constexpr qint64 tracksMovieId = 200002;   // even movie ids carry two audio tracks and subtitles
     static constexpr qint64 plainMovieId = 200001;    // odd movie ids carry one audio track
     static constexpr qint64 truncatedEpisodeId = 123; // series 1, season 1, episode 3 ends early

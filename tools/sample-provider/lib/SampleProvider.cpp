@@ -46,6 +46,9 @@ QByteArray reasonPhrase(int status)
     }
 }
 
+// How many seconds of a paced live stream go out at once when it starts.
+constexpr int liveHeadStartSeconds = 5;
+
 QByteArray htmlPage(int status)
 {
     return "<!DOCTYPE html><html><head><title>" + QByteArray::number(status) + " " + reasonPhrase(status) +
@@ -68,7 +71,10 @@ QByteArray headerBlock(int status, const QByteArray &contentType, qint64 length,
 
 } // namespace
 
-SampleProvider::SampleProvider(QObject *parent) : QAbstractHttpServer(parent) {}
+SampleProvider::SampleProvider(QObject *parent) : QAbstractHttpServer(parent)
+{
+    setLiveCut(SampleCatalog::cutChannelId, demoCutAfter, demoCutOutage);
+}
 
 SampleProvider::~SampleProvider() = default;
 
@@ -112,11 +118,28 @@ void SampleProvider::setPathFault(const QString &pathPrefix, const ProviderFault
     m_pathFaults.append(qMakePair(pathPrefix, fault));
 }
 
+void SampleProvider::setLiveCut(qint64 channelId, std::chrono::milliseconds after,
+                                std::chrono::milliseconds outage)
+{
+    if (after.count() > 0)
+        m_liveCuts.insert(channelId, LiveCut(after, outage));
+    else
+        m_liveCuts.remove(channelId);
+}
+
+bool SampleProvider::liveChannelDown(qint64 channelId) const
+{
+    const auto cut = m_liveCuts.constFind(channelId);
+    return cut != m_liveCuts.cend() && cut->isDown(LiveCut::Clock::now());
+}
+
 void SampleProvider::clearScript()
 {
     m_answers.clear();
     m_faults.clear();
     m_pathFaults.clear();
+    m_liveCuts.clear();
+    setLiveCut(SampleCatalog::cutChannelId, demoCutAfter, demoCutOutage);
 }
 
 void SampleProvider::endStalls()
@@ -482,6 +505,17 @@ bool SampleProvider::serveStream(const QHttpServerRequest &request, QTcpSocket *
     if (!media)
         return false;
 
+    if (const auto cut = m_liveCuts.find(id); type == QLatin1String("live") && cut != m_liveCuts.end()) {
+        const LiveCut::Clock::time_point now = LiveCut::Clock::now();
+        if (!cut->admit(now, segment.isEmpty() ? LiveCut::Request::Opening : LiveCut::Request::Segment)) {
+            respond(socket, 503, "text/html", htmlPage(503));
+            return true;
+        }
+        if (*media == SampleMedia::Kind::LiveTs) {
+            serveCutTransportStream(socket, SampleMedia::path(*media), id, cut->untilCut(now));
+            return true;
+        }
+    }
     if (*media == SampleMedia::Kind::LivePlaylist && segment.isEmpty()) {
         serveHlsPlaylist(socket, match.captured(4));
         return true;
@@ -511,6 +545,48 @@ void SampleProvider::serveHlsPlaylist(QTcpSocket *socket, const QString &channel
     // The segments live under the channel's own path, so the relative addresses resolve there.
     respond(socket, 200, "application/vnd.apple.mpegurl",
             LivePlaylist::render(segments, channelId.toUtf8() + '/', QDateTime::currentMSecsSinceEpoch()));
+}
+
+void SampleProvider::serveCutTransportStream(QTcpSocket *socket, const QString &path, qint64 channelId,
+                                             std::chrono::milliseconds untilCut)
+{
+    QFile file(path);
+    const QByteArray recording = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (recording.isEmpty()) {
+        respond(socket, 503, "text/html", htmlPage(503));
+        return;
+    }
+    // As a live server sends it: no length, the recording looped at the pace it plays, after a head
+    // start that fills the player's cache at once; the connection is dropped at the cut.
+    socket->write(
+        "HTTP/1.1 200 OK\r\nServer: nginx\r\nContent-Type: video/mp2t\r\nConnection: close\r\n\r\n");
+    const qint64 perSecond = recording.size() / SampleMedia::liveSeconds;
+    auto sent = std::make_shared<qint64>(0);
+    const auto send = [recording, sent](QTcpSocket *to, qint64 bytes) {
+        while (bytes > 0) {
+            const qint64 at = *sent % recording.size();
+            const qint64 chunk = std::min(bytes, recording.size() - at);
+            to->write(recording.constData() + at, chunk);
+            *sent += chunk;
+            bytes -= chunk;
+        }
+    };
+    send(socket, perSecond * liveHeadStartSeconds);
+    auto *pace = new QTimer(socket);
+    pace->setInterval(100);
+    connect(pace, &QTimer::timeout, socket, [=] {
+        if (socket->state() == QAbstractSocket::ConnectedState)
+            send(socket, perSecond / 10);
+        else
+            pace->stop(); // the player left
+    });
+    pace->start();
+    QTimer::singleShot(untilCut, Qt::PreciseTimer, socket, [this, socket, pace, channelId] {
+        pace->stop();
+        socket->abort();
+        if (const auto cut = m_liveCuts.find(channelId); cut != m_liveCuts.end())
+            cut->dropped(LiveCut::Clock::now());
+    });
 }
 
 void SampleProvider::serveFile(const QHttpServerRequest &request, QTcpSocket *socket, const QString &path,

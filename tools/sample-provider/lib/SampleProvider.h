@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LiveCut.h"
 #include "ProviderFault.h"
 #include "SampleCatalog.h"
 
@@ -12,6 +13,7 @@
 #include <QPointer>
 #include <QString>
 #include <QUrlQuery>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -81,6 +83,17 @@ public:
     void setPathFault(const QString &pathPrefix, const ProviderFault &fault);
     // The fault of the longest matching prefix (none set: a default ProviderFault).
     ProviderFault pathFault(const QString &path) const;
+    // Cuts a live channel's streams, HLS and TS alike, `after` its first request: open TS
+    // connections are dropped, and from then (or, with none open, from the next playlist reload or
+    // stream request) every request for the channel answers 503 for `outage`; the first request
+    // after that plays again and is cut as long after (see LiveCut). A zero `after` removes the cut.
+    // SampleCatalog::cutChannelId is cut with the demo's times unless set otherwise.
+    void setLiveCut(qint64 channelId, std::chrono::milliseconds after, std::chrono::milliseconds outage);
+    // Whether a cut channel is in its outage now.
+    bool liveChannelDown(qint64 channelId) const;
+    static constexpr std::chrono::milliseconds demoCutAfter{25'000};
+    static constexpr std::chrono::milliseconds demoCutOutage{8'000};
+    // Clears the answers, faults and cuts set (the demo channel's cut comes back).
     void clearScript();
     // Closes the connections that stall faults hold open, the way a server that finally gives up would.
     void endStalls();
@@ -116,6 +129,8 @@ private:
     void serveFile(const QHttpServerRequest &request, QTcpSocket *socket, const QString &file,
                    const QByteArray &contentType);
     void serveHlsPlaylist(QTcpSocket *socket, const QString &channelId);
+    void serveCutTransportStream(QTcpSocket *socket, const QString &file, qint64 channelId,
+                                 std::chrono::milliseconds untilCut);
     void notFound(QTcpSocket *socket);
     void writeNow(QTcpSocket *socket, int status, const QByteArray &contentType, const QByteArray &body,
                   const ProviderFault &fault, const Headers &extraHeaders);
@@ -133,6 +148,7 @@ private:
     QList<QPair<QString, PathHandler>> m_pathHandlers;
     QList<ProviderRequest> m_log;
     QList<QPointer<QTcpSocket>> m_stalled;
+    QHash<qint64, LiveCut> m_liveCuts;
     SampleCatalog::Size m_catalogSize = SampleCatalog::Size::Default;
     std::unique_ptr<SampleCatalog> m_catalog;
     JsonWriter::Style m_jsonStyle = JsonWriter::Style::Php;
