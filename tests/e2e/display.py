@@ -39,10 +39,13 @@ class X11Display:
     def focus(self):
         xdotool("windowfocus", self.window())
 
+    def shown(self):
+        """The X ids of the app's shown windows."""
+        return subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.pid)],
+                              capture_output=True, text=True).stdout.split()
+
     def window(self):
-        """The X id of the app's shown window."""
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.pid)],
-                               capture_output=True, text=True).stdout.split()
+        found = self.shown()
         if not found:
             raise RuntimeError("the app shows no window on the X display")
         return found[0]
@@ -70,40 +73,46 @@ class X11Display:
 
 
 class WaylandDisplay(X11Display):
-    # The desktop shell's layers: full-screen windows above all others, ordinary ones below.
-    FULL_SCREEN_LAYER, WINDOW_LAYER = 0xB0000000, 0x50000000
-
     def __init__(self, pid, window_size):
         super().__init__(pid, window_size)
-        # The window's own size (without the frame Qt draws around it), from the accessibility tree.
+        # The window's own size (inside the frame Qt draws around it), from the accessibility tree.
         self.window_size = window_size
 
     def focus(self):
         pass  # weston gives the keyboard to the window it last activated: the app's
 
     def scene(self):
-        """(layer, (x1, y1, x2, y2)) of the app's top-level window in weston's scene graph, or
-        None while it shows none; and the output's rectangle."""
+        """The rectangle (x1, y1, x2, y2) of the app's top-level window in weston's scene graph
+        (None while it shows none), and the output's."""
         graph = subprocess.run(["weston-debug", "scene-graph"], capture_output=True, text=True,
                                timeout=10).stdout
-        layer, view, output, found = 0, False, None, None
+        output, view, found = None, False, None
         for line in graph.splitlines():
-            if match := re.match(r"Layer \d+ \(pos (0x[0-9a-f]+)\)", line):
-                layer = int(match[1], 16)
-            elif match := re.match(r"\s+View \d+ \(role ([^,]+), PID (\d+),", line):
+            if match := re.match(r"\s+View \d+ \(role ([^,]+), PID (\d+),", line):
                 view = match[1] == "xdg_toplevel" and int(match[2]) == self.pid
             elif match := re.match(r"\s+position: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\)", line):
                 box = tuple(map(int, match.groups()))
                 if output is None:
                     output = box
                 elif view and found is None:
-                    found = (layer, box)
+                    found = box
         return found, output
+
+    def shown(self):
+        """How weston shows the window: "full screen" (the whole output, without a frame),
+        "maximised" (the whole output, framed), "window" (less than that), or None. (Weston's
+        layers would not tell: a window that leaves full screen stays in its layer.)"""
+        view, output = self.scene()
+        if view is None:
+            return None
+        if view != output:
+            return "window"
+        return "full screen" if self.window_size() == (output[2] - output[0], output[3] - output[1]) else "maximised"
 
     def place(self):
         """Super and the right button dragged from the window's lower right part resize it from
         that corner by as much as the pointer moves."""
-        (_, (x1, y1, x2, y2)), output = self.scene()
+        (x1, y1, x2, y2), output = self.scene()
         x, y = min(x2, output[2]) - 60, min(y2, output[3]) - 60
         width, height = self.window_size()
         xdotool("mousemove", x, y, "keydown", "super", "mousedown", 3,
@@ -111,17 +120,13 @@ class WaylandDisplay(X11Display):
                 "mouseup", 3, "keyup", "super")
 
     def in_place(self):
-        view, output = self.scene()
-        return view is not None and view[0] == self.WINDOW_LAYER and view[1] != output \
-            and self.window_size() == PLACE[2:]
+        return self.shown() == "window" and self.window_size() == PLACE[2:]
 
     def full_screen(self):
-        view, output = self.scene()
-        return view is not None and view[0] == self.FULL_SCREEN_LAYER and view[1] == output
+        return {"full screen": True, "window": False}.get(self.shown())
 
     def maximised(self):
-        view, output = self.scene()
-        return view is not None and view[0] == self.WINDOW_LAYER and view[1] == output
+        return self.shown() == "maximised"
 
     def toggle_maximised(self):
         """The desktop shell's own key for maximising the active window and back."""

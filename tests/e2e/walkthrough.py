@@ -261,6 +261,10 @@ class Walk:
     def volume_is_set(self):
         return abs(self.mpris_property("Volume") - VOLUME / 100) < 0.001
 
+    def control(self, name):
+        """A button among controls that hide again after a few seconds: Shift brings them back."""
+        return self.wait_for(f'button "{name}"', lambda: self.find_all(name, BUTTONS) or self.keys("shift"))[0]
+
     def player_button(self, name, timeout=20, roles=None):
         """A control of the player's, which hide again after a few seconds: Shift brings them
         back while looking."""
@@ -301,6 +305,7 @@ class Walk:
 
     def place_window(self):
         self.step("mover y redimensionar la ventana")
+        self.wait_for("the window on the display", self.display.shown)
         self.display.place()
         self.wait_for("the window in its new place", self.display.in_place, 10)
 
@@ -334,7 +339,7 @@ class Walk:
         self.display.toggle_maximised()
 
     def window_back(self):
-        self.step("la ventana vuelve donde estaba al arrancar de nuevo")
+        self.step("la ventana vuelve como estaba al arrancar de nuevo")
         self.wait_for(f"the window at {PLACE}", self.display.in_place, 10)
 
     def volume_kept(self):
@@ -363,9 +368,9 @@ class Walk:
         self.wait_named("Salir de pantalla completa")
         self.wait_named("Pausar")  # the channel is playing
         self.step("la ventana a pantalla completa y de vuelta")
-        self.press_named("Pantalla completa")
+        self.press(self.control("Pantalla completa"))
         self.wait_for("the window full screen", lambda: self.display.full_screen() is True, 10)
-        self.press_named("Restaurar ventana")
+        self.press(self.control("Restaurar ventana"))
         self.wait_for("the window out of full screen", lambda: self.display.full_screen() is False, 10)
         self.wait_for("the window back where it was", self.display.in_place, 10)
         self.check_alive()
@@ -442,7 +447,7 @@ class Walk:
     def window_size(self):
         """The window's own size as the app tells the accessibility tree."""
         self.refresh(self.app)
-        return self.app.getChildAtIndex(0).queryComponent().getSize()
+        return tuple(self.app.getChildAtIndex(0).queryComponent().getSize())
 
     # --- the keyboard alone -------------------------------------------------------------------
 
