@@ -210,12 +210,7 @@ class Walk:
         """The player's position in milliseconds, read from its seek bar. Any key brings hidden
         controls back without hiding shown ones (a click would toggle them): Shift, each time the
         bar is not there."""
-        def seek_bar():
-            found = self.find_all("Posición", (pyatspi.ROLE_SLIDER,))
-            if not found:
-                self.keys("shift")
-            return found
-        return self.wait_for('slider "Posición"', seek_bar, 15)[0].queryValue().currentValue
+        return self.control("Posición", (pyatspi.ROLE_SLIDER,), 15).queryValue().currentValue
 
     # --- the desktop's media controls (MPRIS) and the stand-in screen saver -------------------
 
@@ -261,9 +256,10 @@ class Walk:
     def volume_is_set(self):
         return abs(self.mpris_property("Volume") - VOLUME / 100) < 0.001
 
-    def control(self, name):
-        """A button among controls that hide again after a few seconds: Shift brings them back."""
-        return self.wait_for(f'button "{name}"', lambda: self.find_all(name, BUTTONS) or self.keys("shift"))[0]
+    def control(self, name, roles=None, timeout=TIMEOUT):
+        """A control among those that hide again after a few seconds: Shift brings them back."""
+        return self.wait_for(f'"{name}"', lambda: self.find_all(name, roles or BUTTONS) or self.keys("shift"),
+                             timeout)[0]
 
     def player_button(self, name, timeout=20, roles=None):
         """A control of the player's, which hide again after a few seconds: Shift brings them
