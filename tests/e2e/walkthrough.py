@@ -17,7 +17,7 @@ movie (the idle inhibition from a stand-in desktop portal) and maximises the win
 then finds it maximised and, once restored, at its size.
 
 Fails (exit 1) on a control it cannot find by name, an error text on screen, or the app exiting.
-Before signing out it writes the files the app has mapped (libraries and plugins) to
+Once it has played everything it writes the files the app has mapped (libraries and plugins) to
 <maps output file>, so the caller can check that each belongs to a declared dependency.
 """
 import json
@@ -336,7 +336,7 @@ class Walk:
 
     def window_back(self):
         self.step("la ventana vuelve como estaba al arrancar de nuevo")
-        self.wait_for(f"the window at {PLACE}", self.display.in_place, 10)
+        self.wait_for(f"the window at {PLACE} (on Wayland, at its size)", self.display.in_place, 10)
 
     def volume_kept(self):
         self.step("el volumen sigue como estaba")
