@@ -91,8 +91,9 @@ class Walk:
                 continue
         return None
 
-    def nodes(self):
-        """Every showing accessible of the app, depth first."""
+    def nodes(self, topmost_first=False):
+        """Every showing accessible of the app, depth first (the last children, drawn on top,
+        first if asked)."""
         self.refresh(self.app)
         stack = [self.app]
         while stack:
@@ -105,7 +106,8 @@ class Walk:
                 children = [node.getChildAtIndex(i) for i in range(node.childCount)]
             except Exception:  # the tree changed under us; the next poll sees the new one
                 continue
-            stack.extend(reversed([child for child in children if child is not None]))
+            children = [child for child in children if child is not None]
+            stack.extend(children if topmost_first else reversed(children))
 
     def find_all(self, name=None, roles=None, predicate=None):
         found = []
@@ -257,9 +259,17 @@ class Walk:
         return abs(self.mpris_property("Volume") - VOLUME / 100) < 0.001
 
     def control(self, name, roles=None, timeout=TIMEOUT):
-        """A control among those that hide again after a few seconds: Shift brings them back."""
-        return self.wait_for(f'"{name}"', lambda: self.find_all(name, roles or BUTTONS) or self.keys("shift"),
-                             timeout)[0]
+        """A control among those that hide again after a few seconds: Shift brings them back, and
+        the search starts with the views on top, so that a slow machine still finds them shown."""
+        def look():
+            self.keys("shift")
+            for node in self.nodes(topmost_first=True):
+                try:
+                    if node.name == name and node.getRole() in (roles or BUTTONS):
+                        return node
+                except Exception:
+                    continue
+        return self.wait_for(f'"{name}"', look, timeout)
 
     def player_button(self, name, timeout=20, roles=None):
         """A control of the player's, which hide again after a few seconds: Shift brings them
@@ -361,8 +371,8 @@ class Walk:
         self.wait_named(f"Vista previa de {channel}")
         self.step("pantalla completa")
         self.press_named("Reproducir")
-        self.wait_named("Salir de pantalla completa")
-        self.wait_named("Pausar")  # the channel is playing
+        self.control("Salir de pantalla completa")
+        self.control("Pausar")  # the channel is playing
         self.step("la ventana a pantalla completa y de vuelta")
         self.press(self.control("Pantalla completa"))
         self.wait_for("the window full screen", lambda: self.display.full_screen() is True, 10)
@@ -370,7 +380,7 @@ class Walk:
         self.wait_for("the window out of full screen", lambda: self.display.full_screen() is False, 10)
         self.wait_for("the window back where it was", self.display.in_place, 10)
         self.check_alive()
-        self.press_named("Salir de pantalla completa")
+        self.press(self.control("Salir de pantalla completa"))
         self.wait_for('heading "Programación"', lambda: self.find_all("Programación", HEADINGS))
         self.back_to_menu()
 
