@@ -1,15 +1,9 @@
-"""The app's window as the display server shows it, and the keyboard and pointer that reach it.
-
-X11: Xvfb without a window manager. The walk places the window itself (xdotool) and reads what the
-app asked a window manager for from wmstate.py's log.
-
-Wayland: weston with its x11 backend on that same X display. Key presses and pointer moves on the X
-display reach weston's window, and weston hands them to the client it has focused, as a seat
-would. What the compositor made of the app's window (where, how big, full screen or maximised) is
-weston's scene graph, read with weston-debug. No client may place another's window, so the walk
-resizes it with the compositor's own pointer binding; where the window goes is weston's choice,
-and only its size and state are checked.
-"""
+"""The app's window as the display server shows it, and the keys and pointer that reach it.
+X11: Xvfb without a window manager; the walk places the window (xdotool) and reads what the app
+asked a window manager for in wmstate.py's log. Wayland: weston's x11 backend on that display hands
+key presses and pointer moves to the client it has focused, and its scene graph (weston-debug)
+tells where the app's window is and in which state; the walk resizes it with weston's own pointer
+binding (no client may place another's window) and checks only its size and state."""
 import json
 import os
 import re
@@ -75,11 +69,10 @@ class X11Display:
 class WaylandDisplay(X11Display):
     def __init__(self, pid, window_size):
         super().__init__(pid, window_size)
-        # The window's own size (inside the frame Qt draws around it), from the accessibility tree.
-        self.window_size = window_size
+        self.window_size = window_size  # inside the frame Qt draws, from the accessibility tree
 
-    def focus(self):
-        pass  # weston gives the keyboard to the window it last activated: the app's
+    def focus(self):  # weston gives the keyboard to the window it last activated: the app's
+        pass
 
     def scene(self):
         """The rectangle (x1, y1, x2, y2) of the app's top-level window in weston's scene graph

@@ -1,9 +1,8 @@
 #!/usr/bin/python3
-"""A stand-in on the session bus for what holds off the screen saver: the desktop's screen saver
-(org.freedesktop.ScreenSaver: Inhibit gives a cookie, UnInhibit takes it back) or, with --portal,
-the desktop portal as Wayland desktops offer it (org.freedesktop.portal.Desktop: Inhibit gives a
-request object, closing it ends the inhibition). Writes the idle inhibitions it holds to a file
-after every change, so the walk can check that playback holds one and that leaving it lets go.
+"""A stand-in on the session bus for the desktop's screen saver (org.freedesktop.ScreenSaver) or,
+with --portal, the desktop portal's Inhibit (a request object per inhibition, closed to end it), as
+Wayland desktops offer it. Writes the idle inhibitions it holds to a file after every change, so the
+walk can check that playback holds one and that leaving it lets go.
 
     screensaver.py [--portal] <state file>
 """

@@ -11,10 +11,8 @@ movie, plays it, pauses it with Space and leaves with Escape, back to the main m
     walkthrough.py <app pid> <provider base url> <maps output file> [--again] [--wayland]
 
 With --again it only checks that the app, started anew, puts its window back where the walk
-left it and keeps the volume. With --wayland the app is a client of weston (see display.py):
-the walk resizes the window, signs in, plays the live channel (full screen and back) and the
-movie (the idle inhibition from a stand-in desktop portal) and maximises the window; --again
-then finds it maximised and, once restored, at its size.
+left it and keeps the volume. With --wayland (the app a client of weston) the walk is the shorter
+list of WALKS below, ending maximised.
 
 Fails (exit 1) on a control it cannot find by name, an error text on screen, or the app exiting.
 Once it has played everything it writes the files the app has mapped (libraries and plugins) to
@@ -272,8 +270,7 @@ class Walk:
         return self.wait_for(f'"{name}"', look, timeout)
 
     def player_button(self, name, timeout=20, roles=None):
-        """A control of the player's, which hide again after a few seconds: Shift brings them
-        back while looking."""
+        """A control of the player screen itself (see control())."""
         return self.wait_for(f'"{name}"', lambda: self.in_player(name, roles) or self.keys("shift"), timeout)
 
     # --- the provider's catalog, to know which names to look for ------------------------------
@@ -450,8 +447,7 @@ class Walk:
         self.wait_for('field "Usuario"', lambda: self.find_all("Usuario", FIELDS))
         self.check_alive()
 
-    def window_size(self):
-        """The window's own size as the app tells the accessibility tree."""
+    def window_size(self):  # as the app tells the accessibility tree
         self.refresh(self.app)
         return tuple(self.app.getChildAtIndex(0).queryComponent().getSize())
 
