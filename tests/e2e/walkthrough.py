@@ -34,6 +34,9 @@ from display import PLACE, WaylandDisplay, X11Display
 
 USER, PASSWORD = "demo", "demo1234"
 TIMEOUT = float(os.environ.get("NORVANE_E2E_TIMEOUT", "60"))
+# Every wait's limit is multiplied by this, for a machine busier than its cores (./scripts/e2e
+# sets it from the load average).
+SLOWDOWN = max(1.0, float(os.environ.get("NORVANE_E2E_SLOWDOWN", "1")))
 # The level the walk sets with the volume slider, as a screen reader does; the next start keeps it.
 VOLUME = 45
 # Sentences of the app's failure texts; any of them on screen fails the walk.
@@ -123,6 +126,7 @@ class Walk:
         return found
 
     def wait_for(self, what, finder, timeout=TIMEOUT):
+        timeout *= SLOWDOWN
         deadline = time.monotonic() + timeout
         while True:
             self.check_alive()
