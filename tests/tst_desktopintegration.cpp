@@ -609,6 +609,24 @@ private Q_SLOTS:
         QTRY_VERIFY(window->windowStates() & Qt::WindowMaximized);
     }
 
+    // Where the compositor places the window (Wayland: it reads as being at 0, 0), the size
+    // follows the window and the place a session that knew it saved stays.
+    void windowPlaceKeptWhereTheCompositorPlaces()
+    {
+        AppSettings::setValue(WindowGeometry::geometryKey, QRect(130, 90, 1100, 700));
+        AppSettings::setValue(WindowGeometry::maximizedKey, false);
+        QWindow window;
+        {
+            WindowGeometry geometry;
+            geometry.setPlaceKnown(false);
+            geometry.setWindow(&window);
+            window.show();
+            window.setGeometry(0, 0, 1200, 750);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(AppSettings::value(WindowGeometry::geometryKey).toRect(), QRect(130, 90, 1200, 750));
+    }
+
     // The session's end reaches the event loop (and so the same way out as "Salir"); a second
     // signal meets the default action, for a process stuck on its way out.
     void terminationSignalsReachTheEventLoop()

@@ -7,7 +7,9 @@
 #include <QScreen>
 #include <algorithm>
 
-WindowGeometry::WindowGeometry(QObject *parent) : QObject(parent)
+WindowGeometry::WindowGeometry(QObject *parent)
+    // A Wayland window reads as being at (0, 0) wherever the compositor put it.
+    : QObject(parent), m_placeKnown(!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
 {
     if (QCoreApplication *app = QCoreApplication::instance())
         connect(app, &QCoreApplication::aboutToQuit, this, &WindowGeometry::save);
@@ -74,6 +76,7 @@ void WindowGeometry::restore()
     const QRect saved = AppSettings::value(geometryKey).toRect();
     m_maximized = AppSettings::value(maximizedKey, false).toBool();
     if (saved.isValid()) {
+        m_savedPlace = saved.topLeft();
         QList<QRect> screens;
         if (QScreen *primary = QGuiApplication::primaryScreen())
             screens.append(primary->availableGeometry());
@@ -95,8 +98,11 @@ void WindowGeometry::follow()
     if (states & Qt::WindowFullScreen)
         return; // the state before full screen is the one kept
     m_maximized = states & Qt::WindowMaximized;
-    if (!m_maximized && !(states & Qt::WindowMinimized))
+    if (!m_maximized && !(states & Qt::WindowMinimized)) {
         m_normal = m_window->geometry();
+        if (!m_placeKnown && m_savedPlace)
+            m_normal.moveTopLeft(*m_savedPlace);
+    }
 }
 
 void WindowGeometry::save()

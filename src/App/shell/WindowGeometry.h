@@ -7,11 +7,14 @@
 #include <QSize>
 #include <QWindow>
 #include <QtQml/qqmlregistration.h>
+#include <optional>
 
 // The main window's size, position and maximised state across runs, kept in the settings file.
 // Given the window, it puts it back where it was (corrected to the screens there are now) and
 // writes its place when it closes and when the application ends. Full screen is never kept: the
-// window comes back as it was before it.
+// window comes back as it was before it. Where the compositor places every window (Wayland), the
+// window cannot know its position: the size and the maximised state come back, and the position
+// saved by a session that knew it is kept as it was.
 class WindowGeometry : public QObject
 {
     Q_OBJECT
@@ -36,6 +39,9 @@ public:
     // Writes the window's place now (also done on close and at the application's end).
     void save();
 
+    // Whether the window's position is the app's to know (by default, everywhere but on Wayland).
+    void setPlaceKnown(bool known) { m_placeKnown = known; }
+
 Q_SIGNALS:
     void windowChanged();
 
@@ -47,4 +53,7 @@ private:
     // The last place and state outside full screen and maximised: what the next run restores.
     QRect m_normal;
     bool m_maximized = false;
+    bool m_placeKnown;
+    // The saved position, kept where the window cannot know its own.
+    std::optional<QPoint> m_savedPlace;
 };
