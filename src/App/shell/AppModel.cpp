@@ -24,8 +24,9 @@ AppModel::AppModel(QObject *parent)
         if (VLCEngine *engine = VLCEngine::existing())
             engine->pauseIfPlaying();
     });
-    if (qGuiApp)
-        connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+    // qGuiApp casts whatever application there is; a headless one (QCoreApplication) has no state.
+    if (auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        connect(gui, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
             if (state != Qt::ApplicationActive)
                 Q_EMIT playbackPauseRequested();
         });
