@@ -314,6 +314,10 @@ struct Sandbox
             child.kill();
             return QStringLiteral("<hung>");
         }
+        // A child that dies (a crash, a sanitizer's report) says why instead of answering nothing.
+        if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+            return QStringLiteral("<failed: %1>")
+                .arg(QString::fromUtf8(child.readAllStandardError()).trimmed());
         return QString::fromUtf8(child.readAllStandardOutput()).trimmed();
     }
 

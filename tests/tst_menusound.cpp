@@ -1,8 +1,26 @@
 #include <QSignalSpy>
+#include <QSoundEffect>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "MenuSound.h"
 #include "TestMain.h"
+
+namespace {
+
+// Every player of the pool has its sample loaded. Tests let each pool load before it goes: Qt 6.4's
+// QSoundEffect destroyed mid-load never gives its sample back, and a load still under way when the
+// process ends leaves Qt's loader objects behind (a LeakSanitizer report). It also proves the file
+// really loads, beyond its header.
+bool loaded(const MenuSound &sound)
+{
+    const QList<QSoundEffect *> players = sound.findChildren<QSoundEffect *>();
+    return players.size() == sound.poolSize() &&
+           std::all_of(players.cbegin(), players.cend(),
+                       [](const QSoundEffect *player) { return player->status() == QSoundEffect::Ready; });
+}
+
+} // namespace
 
 // The hover sound's pool rotation, the once-per-card rule, and silence without a usable file.
 class TestMenuSound : public QObject
@@ -12,6 +30,7 @@ private Q_SLOTS:
     void differentCardsRotateThroughTheSlots()
     {
         MenuSound sound(MenuSound::defaultSource());
+        QTRY_VERIFY(loaded(sound));
         QSignalSpy played(&sound, &MenuSound::played);
         for (int card = 0; card < 5; ++card)
             sound.play(card);
@@ -26,6 +45,7 @@ private Q_SLOTS:
     void sameCardSoundsOnceUntilTheMouseLeaves()
     {
         MenuSound sound(MenuSound::defaultSource());
+        QTRY_VERIFY(loaded(sound));
         QSignalSpy played(&sound, &MenuSound::played);
         sound.play(2);
         sound.play(2); // moving inside card 2
@@ -41,6 +61,7 @@ private Q_SLOTS:
     void lastIndexNotifiesOnlyOnChange()
     {
         MenuSound sound(MenuSound::defaultSource());
+        QTRY_VERIFY(loaded(sound));
         QSignalSpy changed(&sound, &MenuSound::lastIndexChanged);
         sound.setLastIndex(-1);
         QCOMPARE(changed.size(), 0);
@@ -80,6 +101,7 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(QStringLiteral(":/assets/nav.wav"), path));
         MenuSound sound(QUrl::fromLocalFile(path));
         QCOMPARE(sound.poolSize(), MenuSound::maxPlayers);
+        QTRY_VERIFY(loaded(sound));
     }
 };
 

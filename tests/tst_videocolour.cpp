@@ -1,3 +1,4 @@
+#include "Patience.h"
 #include "QmlHarness.h"
 #include "SampleMedia.h"
 #include "TestMain.h"
@@ -176,7 +177,7 @@ class TestVideoColour : public QObject
         engine->surface()->setFrameLayout(layout);
         QSignalSpy delivered(engine->surface(), &VideoSurface::frameDisplayed);
         engine->play(QUrl::fromLocalFile(clip).toString(), 0);
-        if (!QTest::qWaitFor([&] { return delivered.count() >= 3; }, 10'000))
+        if (!QTest::qWaitFor([&] { return delivered.count() >= 3; }, norvane::test::patience(10'000)))
             return {};
         const VideoSurface::Frame frame = engine->surface()->currentFrame();
         if (bool(frame.planes) != (layout == VideoBuffer::Layout::I420))

@@ -1,5 +1,6 @@
 #include "LibVlcPlayer.h"
 #include "MediaRoutes.h"
+#include "Patience.h"
 #include "PlayerRetirer.h"
 #include "QmlHarness.h"
 #include "SampleCatalog.h"
@@ -73,7 +74,7 @@ struct StatusLog
     QList<Status> seen;
 };
 
-constexpr int playbackTimeoutMs = 10'000;
+constexpr int playbackTimeoutMs = norvane::test::patience(10'000);
 
 std::thread::id mainThread;
 std::atomic_int sizeAskedOffMainThread{0};

@@ -26,9 +26,10 @@ AppModel::AppModel(QObject *parent)
     });
     // On a desktop a window that only loses the focus (a click on another window) stays in the
     // foreground: the film goes on. Hidden or suspended, as some platforms report the whole
-    // application, it has gone.
-    if (qGuiApp)
-        connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+    // application, it has gone. qGuiApp casts whatever application there is; a headless one
+    // (QCoreApplication) has no state.
+    if (auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        connect(gui, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
             if (state == Qt::ApplicationHidden || state == Qt::ApplicationSuspended)
                 Q_EMIT playbackPauseRequested();
         });
