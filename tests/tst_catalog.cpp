@@ -1,10 +1,14 @@
 #include "ApiConnection.h"
+#include "CannedNetwork.h"
 #include "DecodeCatalog.h"
 #include "DiskCatalogCache.h"
 #include "JsonDecoding.h"
+#include "ErrorTexts.h"
 #include "NorvaneError.h"
+#include "ProgressDownloader.h"
 #include "SampleProvider.h"
 #include "SectionTestHome.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "TestProvider.h"
 #include "XtreamClient.h"
@@ -164,42 +168,120 @@ private Q_SLOTS:
     }
 
     // The partial body waits in the catalog cache folder, owner-only, never in the system's
-    // temporary folder (often in memory); a leftover of a killed run is cleared, a live one kept.
-    void downloadGoesBesideTheDiskCopies()
+    // temporary folder (often in memory), unless the cache folder cannot be made; then in the
+    // temporary folder, and the catalog still comes. With neither, the file error's text. A
+    // left-over of a killed run is cleared, a live one kept.
+    void whereTheBodyWaits_data()
     {
-        const QString folder = DiskCatalogCache::dir();
-        const QString killed = folder + QLatin1String("/norvane-download-killed");
-        const QString running = folder + QLatin1String("/norvane-download-running");
-        for (const QString &path : {killed, running}) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            if (path == killed)
-                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                                         QFileDevice::FileModificationTime));
+        QTest::addColumn<bool>("cacheUsable");
+        QTest::addColumn<bool>("tempUsable");
+        QTest::newRow("cache folder") << true << true;
+        QTest::newRow("cache folder cannot be made") << false << true;
+        QTest::newRow("no folder can be written") << false << false;
+    }
+    void whereTheBodyWaits()
+    {
+        QFETCH(bool, cacheUsable);
+        QFETCH(bool, tempUsable);
+        const QString cache = DiskCatalogCache::dir();
+        const QString killed = cache + QLatin1String("/norvane-download-killed");
+        const QString running = cache + QLatin1String("/norvane-download-running");
+        for (const QString &path : {killed, running})
+            norvane::test::writeFile(path, {});
+        QFile old(killed);
+        QVERIFY(old.open(QIODevice::ReadWrite));
+        QVERIFY(old.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+        if (!cacheUsable) { // a file where the folder should be
+            QVERIFY(QDir(cache).removeRecursively());
+            norvane::test::writeFile(cache, "x");
         }
+        const QByteArray tempDir = qgetenv("TMPDIR");
+        if (!tempUsable)
+            qputenv("TMPDIR", QFile::encodeName(m_temp.filePath(QStringLiteral("a-file"))));
+        norvane::test::writeFile(m_temp.filePath(QStringLiteral("a-file")), "x");
+        const QString folder = cacheUsable ? cache : QDir::tempPath();
         const QByteArray body = catalogBody(30);
         m_provider->setAnswer(QStringLiteral("get_vod_streams"), body);
         m_provider->setFault(QStringLiteral("get_vod_streams"),
                              ProviderFault{.bytesPerSecond = int(body.size()) * 3});
         // The temporary file has no name until the body is read back: it is found among the open files.
-        QStringList privateInCache;
+        QStringList privateInFolder;
         QStringList elsewhere;
         const auto result =
             QCoro::waitFor(client().rawData(QStringLiteral("get_vod_streams"), {}, [&](qint64) {
                 for (const auto &[fd, target] : openFiles()) {
-                    if (target.startsWith(folder + QLatin1Char('/'))) {
-                        if ((QFile::permissions(fd) & 0x0077) == 0)
-                            privateInCache.append(target);
-                    } else if (target.startsWith(QDir::tempPath() + QLatin1Char('/'))) {
+                    if (!target.contains(QLatin1String("/norvane-download-")))
+                        continue;
+                    if (target.startsWith(folder + QLatin1Char('/')) && (QFile::permissions(fd) & 0x0077) == 0)
+                        privateInFolder.append(target);
+                    else
                         elsewhere.append(target);
-                    }
                 }
             }));
+        qputenv("TMPDIR", tempDir);
+        if (!cacheUsable) {
+            QVERIFY(QFile::remove(cache));
+            DiskCatalogCache::dir();
+        }
+        if (!tempUsable) {
+            QCOMPARE(NorvaneError::message(result.failure()), norvane::test::texts::unexpected);
+            return;
+        }
         QCOMPARE(*result, body);
-        QVERIFY(!privateInCache.isEmpty());
+        QVERIFY(!privateInFolder.isEmpty());
         QCOMPARE(elsewhere, QStringList());
-        QVERIFY(!QFile::exists(killed));
-        QVERIFY(QFile::remove(running));
+        if (cacheUsable) {
+            QVERIFY(!QFile::exists(killed));
+            QVERIFY(QFile::remove(running));
+        }
+    }
+
+    // A running download looks like a left-over after a suspend or a clock jump (its file
+    // untouched for long): the clean-up of another download, here or in a second instance, leaves
+    // it alone, and it ends with its whole body.
+    void runningDownloadKeepsItsFile()
+    {
+        const QByteArray slowBody = catalogBody(30);
+        m_provider->setAnswer(QStringLiteral("get_series"), slowBody);
+        m_provider->setFault(QStringLiteral("get_series"), ProviderFault{.bytesPerSecond = int(slowBody.size()) * 3});
+        m_provider->setAnswer(QStringLiteral("get_vod_streams"), catalogBody(3));
+        std::optional<Result<QByteArray>> second;
+        const auto startSecond = [](XtreamClient c, std::optional<Result<QByteArray>> *out) -> QCoro::Task<> {
+            *out = co_await c.rawData(QStringLiteral("get_vod_streams"), {}, nullptr);
+        };
+        const auto result = QCoro::waitFor(client().rawData(QStringLiteral("get_series"), {}, [&](qint64) {
+            if (second)
+                return;
+            // The moment after a write: the file looks an hour old when the other download starts.
+            const QString running = QDir(DiskCatalogCache::dir()).filePath(downloadsIn(DiskCatalogCache::dir()).value(0));
+            QFile file(running);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+            second.emplace(TransportError{TransportError::Kind::other, {}});
+            startSecond(client(), &*second);
+        }));
+        QVERIFY(second.has_value());
+        QTRY_VERIFY(second && *second);
+        QVERIFY2(result, qPrintable(NorvaneError::message(result.failure())));
+        QCOMPARE(*result, slowBody);
+    }
+
+    // The downloader's own transport failures, as a network layer that cannot look the host up or
+    // whose network is down reports them.
+    void downloaderTransportTexts_data()
+    {
+        QTest::addColumn<QNetworkReply::NetworkError>("error");
+        QTest::newRow("host not found") << QNetworkReply::HostNotFoundError;
+        QTest::newRow("temporary network failure") << QNetworkReply::TemporaryNetworkFailureError;
+    }
+    void downloaderTransportTexts()
+    {
+        QFETCH(QNetworkReply::NetworkError, error);
+        CannedNetwork failing(error);
+        ProgressDownloader downloader(nullptr, &failing);
+        const auto result = QCoro::waitFor(downloader.download(QNetworkRequest(QUrl("http://provider.invalid/x")), 1s));
+        QVERIFY(!result);
+        QCOMPARE(NorvaneError::message(result.failure()), norvane::test::texts::offline);
     }
 
     void decodeCatalogGivesAbsentOnBadBodies_data()
@@ -273,7 +355,11 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(dir).isDir());
         QCOMPARE(QFileInfo(dir).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
                  QFile::Permissions());
-        QCOMPARE(DiskCatalogCache::dir(), dir); // a second call finds it present
+        // A folder removed while the app runs (the user cleared the cache) is made again.
+        QVERIFY(QDir(dir).removeRecursively());
+        QCOMPARE(DiskCatalogCache::dir(), dir);
+        QVERIFY(QFileInfo(dir).isDir());
+        QCOMPARE(QFileInfo(dir).permissions() & 0x0777, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void ageOfStoredBodies()
