@@ -258,7 +258,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::ReadWrite));
             QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
             second.emplace(TransportError{TransportError::Kind::other, {}});
-            startSecond(client(), &*second);
+            startSecond(client(), &second);
         }));
         QVERIFY(second.has_value());
         QTRY_VERIFY(second && *second);

@@ -16,8 +16,8 @@ class TestParentalControl : public QObject
     // keyring really took it.
     static bool storePin(const QByteArray &pin)
     {
-        norvane::test::storeWithSecretTool(Keychain::service(), pinAccount, pin);
-        return norvane::test::itemCount(Keychain::service(), pinAccount) == 1;
+        norvane::test::storeWithSecretTool(pinAccount, pin);
+        return norvane::test::itemCount(pinAccount) == 1;
     }
 
 private Q_SLOTS:

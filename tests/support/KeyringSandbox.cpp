@@ -1,5 +1,7 @@
 #include "KeyringSandbox.h"
 
+#include "Keychain.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
@@ -33,21 +35,21 @@ QProcessEnvironment onBus(const QString &busAddress)
     return env;
 }
 
-void storeWithSecretTool(const QString &service, const QString &account, const QByteArray &secret,
-                         const QString &busAddress)
+void storeWithSecretTool(const QString &account, const QByteArray &secret, const QString &busAddress)
 {
     runProgram(QStringLiteral("secret-tool"),
-               {QStringLiteral("store"), QStringLiteral("--label=x"), QStringLiteral("service"), service,
+               {QStringLiteral("store"), QStringLiteral("--label=x"), QStringLiteral("service"), Keychain::service(),
                 QStringLiteral("account"), account},
                secret, onBus(busAddress));
 }
 
-int itemCount(const QString &service, const QString &account, const QString &busAddress)
+int itemCount(const QString &account, const QString &busAddress)
 {
-    const QByteArray out = runProgram(QStringLiteral("secret-tool"),
-                                      {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("service"),
-                                       service, QStringLiteral("account"), account},
-                                      {}, onBus(busAddress));
+    const QByteArray out =
+        runProgram(QStringLiteral("secret-tool"),
+                   {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("service"), Keychain::service(),
+                    QStringLiteral("account"), account},
+                   {}, onBus(busAddress));
     return int(('\n' + out).count("\n["));
 }
 
@@ -91,8 +93,10 @@ bool KeyringSandbox::startKeyring(bool unlocked)
     m_keyring->start(QStringLiteral("gnome-keyring-daemon"), arguments);
     if (!m_keyring->waitForStarted(5000))
         return false;
-    if (unlocked)
+    if (unlocked) {
         m_keyring->write("x"); // the keyring password, read until end of input
+        m_keyring->waitForBytesWritten(3000);
+    }
     m_keyring->closeWriteChannel();
     // Ready once it owns the Secret Service's name.
     const QString name = QStringLiteral("keyring-sandbox-%1").arg(quintptr(this));

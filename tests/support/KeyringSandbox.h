@@ -14,11 +14,11 @@ QByteArray runProgram(const QString &program, const QStringList &arguments, cons
 // The environment of this process with the session bus at `busAddress` (unchanged when empty).
 QProcessEnvironment onBus(const QString &busAddress);
 
-// Stores an item as another program does (secret-tool: an extra schema attribute, the bytes as given).
-void storeWithSecretTool(const QString &service, const QString &account, const QByteArray &secret,
-                         const QString &busAddress = {});
-// How many items answer to the service and account.
-int itemCount(const QString &service, const QString &account, const QString &busAddress = {});
+// Stores an item under this process's service as another program does (secret-tool: an extra
+// schema attribute, the bytes as given).
+void storeWithSecretTool(const QString &account, const QByteArray &secret, const QString &busAddress = {});
+// How many items answer to this process's service and the account (duplicates would be a fault).
+int itemCount(const QString &account, const QString &busAddress = {});
 
 // A keyring setting of one test's own, in a temporary folder: a private session bus (on which no
 // service starts on demand unless one is given) and a gnome-keyring daemon on it.
