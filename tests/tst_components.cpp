@@ -349,10 +349,16 @@ BackButton { x: 40; y: 40; property int backs: 0; onClicked: backs += 1 }
         QTest::addColumn<QString>("runtime");
         QTest::addColumn<bool>("installed");
         QTest::newRow("the build's Qt") << QStringLiteral(QT_VERSION_STR) << true;
-        QTest::newRow("next patch release")
-            << QStringLiteral("%1.%2.%3").arg(QT_VERSION_MAJOR).arg(QT_VERSION_MINOR).arg(QT_VERSION_PATCH + 1) << false;
-        QTest::newRow("earlier minor release")
-            << QStringLiteral("%1.%2.%3").arg(QT_VERSION_MAJOR).arg(QT_VERSION_MINOR - 1).arg(QT_VERSION_PATCH) << false;
+        QTest::newRow("next patch release") << QStringLiteral("%1.%2.%3")
+                                                   .arg(QT_VERSION_MAJOR)
+                                                   .arg(QT_VERSION_MINOR)
+                                                   .arg(QT_VERSION_PATCH + 1)
+                                            << false;
+        QTest::newRow("earlier minor release") << QStringLiteral("%1.%2.%3")
+                                                      .arg(QT_VERSION_MAJOR)
+                                                      .arg(QT_VERSION_MINOR - 1)
+                                                      .arg(QT_VERSION_PATCH)
+                                               << false;
     }
     void accessibleItemsOnlyOnTheBuildsQt()
     {

@@ -162,7 +162,8 @@ private Q_SLOTS:
         QCOMPARE(Keychain::read(account), QStringLiteral("otro+valor&=#"));
         QCOMPARE(itemCount(account), 1);
         // The empty text and no value delete the item.
-        for (const std::optional<QString> &none : {std::optional<QString>(QString()), std::optional<QString>()}) {
+        for (const std::optional<QString> &none :
+             {std::optional<QString>(QString()), std::optional<QString>()}) {
             Keychain::write(QStringLiteral("secreto"), account);
             Keychain::write(none, account);
             QCOMPARE(Keychain::read(account), std::nullopt);
@@ -284,13 +285,15 @@ private Q_SLOTS:
                            QStringLiteral("unix:path=") + sandbox.folder() + QStringLiteral("/gone"));
         } else if (setting != QLatin1String("suite")) {
             // A keyring installed where its daemon fails: the bus starts it on demand, and it exits.
-            QVERIFY2(sandbox.startBus(setting == QLatin1String("nostart") ? QStringLiteral("/bin/false") : QString()),
+            QVERIFY2(sandbox.startBus(setting == QLatin1String("nostart") ? QStringLiteral("/bin/false")
+                                                                          : QString()),
                      "private bus did not start");
             env = onBus(sandbox.busAddress());
             if (setting.startsWith(QLatin1String("locked")))
                 QVERIFY2(lockProbeItem(sandbox), "keyring daemon did not start");
             if (setting == QLatin1String("locked-silent"))
-                QVERIFY(sandbox.refuse(QStringLiteral("org.freedesktop.Secret.Service"), QStringLiteral("ReadAlias")));
+                QVERIFY(sandbox.refuse(QStringLiteral("org.freedesktop.Secret.Service"),
+                                       QStringLiteral("ReadAlias")));
             if (setting == QLatin1String("frozen")) {
                 QVERIFY2(sandbox.startKeyring(true), "keyring daemon did not start");
                 ::kill(pid_t(sandbox.keyringPid()), SIGSTOP);
@@ -337,8 +340,8 @@ private Q_SLOTS:
             << QStringList{"parental_pin=1"};
         QTest::newRow("a write that fails keeps the old value")
             << "username=old-value"
-            << "Collection.CreateItem" << QStringList{"write:username=new-value lookup:username"} << "old-value"
-            << QStringList{"username=1"};
+            << "Collection.CreateItem" << QStringList{"write:username=new-value lookup:username"}
+            << "old-value" << QStringList{"username=1"};
         // The old item stays beside the new one (written within the same second): reads take the
         // new one, and the next start removes the old one.
         QTest::newRow("a write whose clean-up fails")
@@ -362,7 +365,8 @@ private Q_SLOTS:
             storeWithSecretTool(prepared.section(QLatin1Char('='), 0, 0),
                                 prepared.section(QLatin1Char('='), 1).toUtf8(), sandbox.busAddress());
         if (!refused.isEmpty())
-            QVERIFY(sandbox.refuse(QStringLiteral("org.freedesktop.Secret.") + refused.section(QLatin1Char('.'), 0, 0),
+            QVERIFY(sandbox.refuse(QStringLiteral("org.freedesktop.Secret.") +
+                                       refused.section(QLatin1Char('.'), 0, 0),
                                    refused.section(QLatin1Char('.'), 1)));
         QStringList lines;
         for (const QString &commands : runs) {

@@ -38,8 +38,8 @@ QProcessEnvironment onBus(const QString &busAddress)
 void storeWithSecretTool(const QString &account, const QByteArray &secret, const QString &busAddress)
 {
     runProgram(QStringLiteral("secret-tool"),
-               {QStringLiteral("store"), QStringLiteral("--label=x"), QStringLiteral("service"), Keychain::service(),
-                QStringLiteral("account"), account},
+               {QStringLiteral("store"), QStringLiteral("--label=x"), QStringLiteral("service"),
+                Keychain::service(), QStringLiteral("account"), account},
                secret, onBus(busAddress));
 }
 
@@ -47,8 +47,8 @@ int itemCount(const QString &account, const QString &busAddress)
 {
     const QByteArray out =
         runProgram(QStringLiteral("secret-tool"),
-                   {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("service"), Keychain::service(),
-                    QStringLiteral("account"), account},
+                   {QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("service"),
+                    Keychain::service(), QStringLiteral("account"), account},
                    {}, onBus(busAddress));
     return int(('\n' + out).count("\n["));
 }
@@ -57,7 +57,8 @@ KeyringSandbox::KeyringSandbox()
 {
     QDir(folder()).mkpath(QStringLiteral("run"));
     QDir(folder()).mkpath(QStringLiteral("data"));
-    QFile::setPermissions(folder() + QStringLiteral("/run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(folder() + QStringLiteral("/run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 KeyringSandbox::~KeyringSandbox()
@@ -72,8 +73,9 @@ bool KeyringSandbox::startBus(const QString &secretsExec)
 {
     if (!writeConfig(secretsExec, {}))
         return false;
-    m_bus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + folder() + QStringLiteral("/bus.conf"),
-                                                QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+    m_bus.start(QStringLiteral("dbus-daemon"),
+                {QStringLiteral("--config-file=") + folder() + QStringLiteral("/bus.conf"),
+                 QStringLiteral("--nofork"), QStringLiteral("--print-address")});
     if (m_bus.waitForStarted(5000) && m_bus.waitForReadyRead(5000))
         m_busAddress = QString::fromUtf8(m_bus.readLine().trimmed());
     return !m_busAddress.isEmpty();

@@ -14,4 +14,4 @@
 namespace AccessibleItemFactory {
 // True when the factory is installed (now or earlier); `runtimeQt` is the Qt this process runs on.
 bool install(const char *runtimeQt = qVersion());
-}
+} // namespace AccessibleItemFactory

@@ -119,7 +119,8 @@ QCoro::Task<Result<QByteArray>> ProgressDownloader::download(QNetworkRequest req
     Q_ASSERT(!m_used);
     m_used = true;
     // Deleted later: the reply is still emitting `finished` when this coroutine ends.
-    std::unique_ptr<QNetworkAccessManager, DeleteLater> session(m_network ? nullptr : new QNetworkAccessManager);
+    std::unique_ptr<QNetworkAccessManager, DeleteLater> session(m_network ? nullptr
+                                                                          : new QNetworkAccessManager);
     QNetworkReply *reply = (m_network ? m_network : session.get())->get(request);
     // Bounded, so one readyRead never hands over more than this: when the main thread was busy
     // for a while, the network thread would otherwise pile up tens of MB that the main thread

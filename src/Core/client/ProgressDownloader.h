@@ -12,7 +12,8 @@ class QNetworkAccessManager;
 
 // Downloads one whole-catalog answer with a byte counter. The body goes to a temporary file in the
 // catalog cache folder (the system's temporary folder when that cannot be used) as it arrives
-// (never a growing memory buffer) and is read in one piece at the end. Each download has its own network manager; an instance serves one download.
+// (never a growing memory buffer) and is read in one piece at the end. Each download has its own network
+// manager; an instance serves one download.
 class ProgressDownloader
 {
 public:

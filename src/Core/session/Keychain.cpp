@@ -168,7 +168,8 @@ Keychain::Lookup decodeSecret(SecretValue *value)
 }
 
 // The default keyring, locked or not; none when there is none (and when asking failed: `failed`).
-SecretCollection *defaultCollection(SecretService *service, const CallDeadline &deadline, bool *failed = nullptr)
+SecretCollection *defaultCollection(SecretService *service, const CallDeadline &deadline,
+                                    bool *failed = nullptr)
 {
     GError *error = nullptr;
     SecretCollection *collection = secret_collection_for_alias_sync(
@@ -221,10 +222,9 @@ Keychain::Lookup lookupWith(SecretService *service, const CallDeadline &deadline
     // come back without their secret.
     GHashTable *attributes = attributesFor(account);
     GError *error = nullptr;
-    GList *items =
-        secret_service_search_sync(service, schema(), attributes,
-                                   SecretSearchFlags(SECRET_SEARCH_ALL | SECRET_SEARCH_LOAD_SECRETS),
-                                   deadline.cancellable(), &error);
+    GList *items = secret_service_search_sync(
+        service, schema(), attributes, SecretSearchFlags(SECRET_SEARCH_ALL | SECRET_SEARCH_LOAD_SECRETS),
+        deadline.cancellable(), &error);
     g_hash_table_unref(attributes);
     if (error)
         return {failureOf(error, deadline), {}};

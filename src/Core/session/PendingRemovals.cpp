@@ -17,7 +17,8 @@ PendingRemovals::Entry entryOf(const QJsonValue &value)
     if (value.isString())
         return {value.toString(), {}};
     const QJsonObject object = value.toObject();
-    return {object.value(QLatin1String("account")).toString(), object.value(QLatin1String("keep")).toString()};
+    return {object.value(QLatin1String("account")).toString(),
+            object.value(QLatin1String("keep")).toString()};
 }
 } // namespace
 
@@ -46,7 +47,8 @@ void PendingRemovals::add(const QString &service, const QString &account, const 
     if (keepPath.isEmpty())
         replace(service, account, account);
     else
-        replace(service, account, QJsonObject{{QLatin1String("account"), account}, {QLatin1String("keep"), keepPath}});
+        replace(service, account,
+                QJsonObject{{QLatin1String("account"), account}, {QLatin1String("keep"), keepPath}});
 }
 
 void PendingRemovals::drop(const QString &service, const QString &account)
