@@ -124,35 +124,42 @@ private Q_SLOTS:
         QCOMPARE(requests[0].query.value(QStringLiteral("username")), m_provider->username());
     }
 
+    // What a failed download says. Host not found and a network that is down come from a network
+    // layer that fails so, in place of the download's own.
     void failedDownloads_data()
     {
         QTest::addColumn<ProviderFault>("fault");
+        QTest::addColumn<int>("networkError");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("bodyBytesSeen");
-        ProviderFault notFound{.status = 404, .htmlBody = true};
         ProviderFault dropped{.dropMidBody = true, .body = catalogBody(20)};
         ProviderFault droppedSlowly = dropped;
         droppedSlowly.bytesPerSecond = int(dropped.body->size()) * 4;
-        ProviderFault stalled{.stallAfterHeaders = true};
-        const QString unexpected = QStringLiteral("Ocurrió un error inesperado.\nInténtalo de nuevo.");
-        const QString offline =
-            QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
-        QTest::newRow("404") << notFound << unexpected << false;
-        QTest::newRow("dropped mid-body") << dropped << offline << true;
-        QTest::newRow("dropped while trickling") << droppedSlowly << offline << true;
+        using namespace norvane::test::texts;
+        QTest::newRow("404") << ProviderFault{.status = 404, .htmlBody = true} << 0 << unexpected << false;
+        QTest::newRow("dropped mid-body") << dropped << 0 << offline << true;
+        QTest::newRow("dropped while trickling") << droppedSlowly << 0 << offline << true;
         QTest::newRow("headers then nothing")
-            << stalled << QStringLiteral("La conexión tardó demasiado.\nInténtalo de nuevo.") << false;
+            << ProviderFault{.stallAfterHeaders = true} << 0 << timeout << false;
+        QTest::newRow("host not found")
+            << ProviderFault{} << int(QNetworkReply::HostNotFoundError) << offline << false;
+        QTest::newRow("temporary network failure")
+            << ProviderFault{} << int(QNetworkReply::TemporaryNetworkFailureError) << offline << false;
     }
 
     void failedDownloads()
     {
         QFETCH(ProviderFault, fault);
+        QFETCH(int, networkError);
         QFETCH(QString, expected);
         QFETCH(bool, bodyBytesSeen);
         m_provider->setFault(QStringLiteral("get_series"), fault);
+        CannedNetwork failing{QNetworkReply::NetworkError(networkError)};
         qint64 lastTotal = 0;
-        const auto result = QCoro::waitFor(
-            client().rawData(QStringLiteral("get_series"), {}, [&](qint64 total) { lastTotal = total; }));
+        ProgressDownloader downloader([&](qint64 total) { lastTotal = total; },
+                                      networkError ? &failing : nullptr);
+        const auto result = QCoro::waitFor(downloader.download(
+            QNetworkRequest(*client().url(QStringLiteral("get_series"))), ApiConnection::catalogTimeout()));
         QVERIFY(!result);
         QCOMPARE(NorvaneError::message(result.failure()), expected);
         QCOMPARE(lastTotal > 0, bodyBytesSeen);
@@ -240,25 +247,6 @@ private Q_SLOTS:
             QCOMPARE(downloadsIn(cache), QStringList({"norvane-download-fresh", "norvane-download-running"}));
             QVERIFY(QFile::remove(leftovers[1]) && QFile::remove(leftovers[2]));
         }
-    }
-
-    // The downloader's own transport failures, as a network layer that cannot look the host up or
-    // whose network is down reports them.
-    void downloaderTransportTexts_data()
-    {
-        QTest::addColumn<QNetworkReply::NetworkError>("error");
-        QTest::newRow("host not found") << QNetworkReply::HostNotFoundError;
-        QTest::newRow("temporary network failure") << QNetworkReply::TemporaryNetworkFailureError;
-    }
-    void downloaderTransportTexts()
-    {
-        QFETCH(QNetworkReply::NetworkError, error);
-        CannedNetwork failing(error);
-        ProgressDownloader downloader(nullptr, &failing);
-        const auto result =
-            QCoro::waitFor(downloader.download(QNetworkRequest(QUrl("http://provider.invalid/x")), 1s));
-        QVERIFY(!result);
-        QCOMPARE(NorvaneError::message(result.failure()), norvane::test::texts::offline);
     }
 
     void decodeCatalogGivesAbsentOnBadBodies_data()

@@ -4,6 +4,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,9 @@
 
 namespace norvane::test {
 
+namespace {
+
+// Runs a program to its end (a test fails rather than waits forever) and gives its output.
 QByteArray runProgram(const QString &program, const QStringList &arguments, const QByteArray &input,
                       const QProcessEnvironment &env)
 {
@@ -26,6 +30,8 @@ QByteArray runProgram(const QString &program, const QStringList &arguments, cons
         process.kill();
     return process.readAllStandardOutput();
 }
+
+} // namespace
 
 QProcessEnvironment onBus(const QString &busAddress)
 {
@@ -55,8 +61,8 @@ int itemCount(const QString &account, const QString &busAddress)
 
 KeyringSandbox::KeyringSandbox()
 {
-    QDir(folder()).mkpath(QStringLiteral("run"));
     QDir(folder()).mkpath(QStringLiteral("data"));
+    QDir(folder()).mkpath(QStringLiteral("run"));
     QFile::setPermissions(folder() + QStringLiteral("/run"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -64,6 +70,7 @@ KeyringSandbox::KeyringSandbox()
 KeyringSandbox::~KeyringSandbox()
 {
     stopKeyring();
+    QDBusConnection::disconnectFromBus(folder());
     m_bus.terminate();
     if (!m_bus.waitForFinished(3000))
         m_bus.kill();
@@ -71,14 +78,15 @@ KeyringSandbox::~KeyringSandbox()
 
 bool KeyringSandbox::startBus(const QString &secretsExec)
 {
-    if (!writeConfig(secretsExec, {}))
+    m_secretsExec = secretsExec;
+    if (!writeConfig({}))
         return false;
     m_bus.start(QStringLiteral("dbus-daemon"),
                 {QStringLiteral("--config-file=") + folder() + QStringLiteral("/bus.conf"),
                  QStringLiteral("--nofork"), QStringLiteral("--print-address")});
     if (m_bus.waitForStarted(5000) && m_bus.waitForReadyRead(5000))
         m_busAddress = QString::fromUtf8(m_bus.readLine().trimmed());
-    return !m_busAddress.isEmpty();
+    return !m_busAddress.isEmpty() && QDBusConnection::connectToBus(m_busAddress, folder()).isConnected();
 }
 
 bool KeyringSandbox::startKeyring(bool unlocked)
@@ -101,18 +109,13 @@ bool KeyringSandbox::startKeyring(bool unlocked)
     }
     m_keyring->closeWriteChannel();
     // Ready once it owns the Secret Service's name.
-    const QString name = QStringLiteral("keyring-sandbox-%1").arg(quintptr(this));
-    bool ready = false;
-    {
-        const QDBusConnection bus = QDBusConnection::connectToBus(m_busAddress, name);
-        for (QDeadlineTimer deadline(5000); !ready && !deadline.hasExpired(); QThread::msleep(50))
-            ready = bus.isConnected() &&
-                    bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.secrets")).value();
+    for (QDeadlineTimer deadline(5000); !deadline.hasExpired(); QThread::msleep(50)) {
+        if (QDBusConnection(folder()).interface()->isServiceRegistered(
+                QStringLiteral("org.freedesktop.secrets")))
+            return true;
     }
-    QDBusConnection::disconnectFromBus(name);
-    if (!ready)
-        qWarning().noquote() << "gnome-keyring-daemon:" << m_keyring->readAllStandardError();
-    return ready;
+    qWarning().noquote() << "gnome-keyring-daemon:" << m_keyring->readAllStandardError();
+    return false;
 }
 
 void KeyringSandbox::stopKeyring()
@@ -126,44 +129,35 @@ void KeyringSandbox::stopKeyring()
     m_keyring.reset();
 }
 
-qint64 KeyringSandbox::keyringPid() const
-{
-    return m_keyring ? m_keyring->processId() : 0;
-}
-
 bool KeyringSandbox::refuse(const QString &interface, const QString &member)
 {
     const QByteArray rule = member.isEmpty() ? QByteArray()
                                              : "<deny send_interface=\"" + interface.toUtf8() +
                                                    "\" send_member=\"" + member.toUtf8() + "\"/>";
-    return writeConfig(m_secretsExec, rule) &&
-           runProgram(QStringLiteral("dbus-send"),
-                      {QStringLiteral("--bus=") + m_busAddress, QStringLiteral("--print-reply"),
-                       QStringLiteral("--dest=org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                       QStringLiteral("org.freedesktop.DBus.ReloadConfig")})
-               .contains("method return");
+    return writeConfig(rule) &&
+           QDBusConnection(folder())
+                   .call(QDBusMessage::createMethodCall(
+                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ReloadConfig")))
+                   .type() == QDBusMessage::ReplyMessage;
 }
 
-bool KeyringSandbox::writeConfig(const QString &secretsExec, const QByteArray &rule)
+bool KeyringSandbox::writeConfig(const QByteArray &rule)
 {
-    m_secretsExec = secretsExec;
     QByteArray services;
-    if (!secretsExec.isEmpty()) {
-        const QString dir = folder() + QStringLiteral("/services");
-        QDir().mkpath(dir);
-        QFile service(dir + QStringLiteral("/org.freedesktop.secrets.service"));
+    if (!m_secretsExec.isEmpty()) {
+        QDir(folder()).mkpath(QStringLiteral("services"));
+        QFile service(folder() + QStringLiteral("/services/org.freedesktop.secrets.service"));
         if (!service.open(QIODevice::WriteOnly))
             return false;
-        service.write("[D-BUS Service]\nName=org.freedesktop.secrets\nExec=" + secretsExec.toUtf8() + '\n');
-        services = "<servicedir>" + dir.toUtf8() + "</servicedir>";
+        service.write("[D-BUS Service]\nName=org.freedesktop.secrets\nExec=" + m_secretsExec.toUtf8() + '\n');
+        services = "<servicedir>" + folder().toUtf8() + "/services</servicedir>";
     }
     QFile file(folder() + QStringLiteral("/bus.conf"));
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    file.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-               " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-               "<busconfig><type>session</type><listen>unix:dir=" +
-               folder().toUtf8() + "</listen><auth>EXTERNAL</auth>" + services +
+    file.write("<busconfig><type>session</type><listen>unix:dir=" + folder().toUtf8() +
+               "</listen><auth>EXTERNAL</auth>" + services +
                "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
                "<allow eavesdrop=\"true\"/><allow own=\"*\"/>" +
                rule + "</policy></busconfig>\n");

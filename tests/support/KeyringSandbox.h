@@ -7,10 +7,6 @@
 
 namespace norvane::test {
 
-// Runs a program to its end (a test fails rather than waits forever) and gives its output.
-QByteArray runProgram(const QString &program, const QStringList &arguments, const QByteArray &input = {},
-                      const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
-
 // The environment of this process with the session bus at `busAddress` (unchanged when empty).
 QProcessEnvironment onBus(const QString &busAddress);
 
@@ -21,7 +17,8 @@ void storeWithSecretTool(const QString &account, const QByteArray &secret, const
 int itemCount(const QString &account, const QString &busAddress = {});
 
 // A keyring setting of one test's own, in a temporary folder: a private session bus (on which no
-// service starts on demand unless one is given) and a gnome-keyring daemon on it.
+// service starts on demand unless one is given; the test talks to it under the folder's name) and
+// a gnome-keyring daemon on it.
 class KeyringSandbox
 {
 public:
@@ -34,14 +31,14 @@ public:
     bool startBus(const QString &secretsExec = {});
     // A daemon on the bus, its keyring unlocked (password "x") or locked; any earlier one is stopped.
     bool startKeyring(bool unlocked);
-    void stopKeyring();
-    qint64 keyringPid() const;
+    qint64 keyringPid() const { return m_keyring ? m_keyring->processId() : 0; }
     // From now on the bus refuses every call of this method (the caller gets an error); an empty
     // member lets every call through again.
     bool refuse(const QString &interface, const QString &member);
 
 private:
-    bool writeConfig(const QString &secretsExec, const QByteArray &rule);
+    void stopKeyring();
+    bool writeConfig(const QByteArray &rule);
 
     QTemporaryDir m_folder;
     QProcess m_bus;
