@@ -239,7 +239,7 @@ private Q_SLOTS:
             QCOMPARE(NorvaneError::message(result.failure()), norvane::test::texts::unexpected);
             return;
         }
-        QVERIFY2(result, qPrintable(NorvaneError::message(result.failure())));
+        QVERIFY(result);
         QCOMPARE(*result, body);
         QVERIFY(!privateInFolder.isEmpty());
         QCOMPARE(elsewhere, QStringList());
