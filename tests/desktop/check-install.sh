@@ -5,7 +5,7 @@
 # Then makes the Debian package of the build and checks that it is pinned to the Qt it was built with.
 #   check-install.sh <build dir>
 set -euo pipefail
-BUILD_DIR="$1"
+BUILD_DIR="$(cd "$1" && pwd)"
 STAGE="$(mktemp -d)"
 trap 'rm -rf "$STAGE"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
