@@ -454,14 +454,7 @@ private Q_SLOTS:
         QFETCH(QSizeF, item);
         QFETCH(int, mode);
         QFETCH(QRectF, shown);
-        const QRectF rect = RemoteImage::sourceRect(image, item, RemoteImage::FillMode(mode));
-        QVERIFY2(qAbs(rect.x() - shown.x()) < 0.01 && qAbs(rect.y() - shown.y()) < 0.01 &&
-                     qAbs(rect.width() - shown.width()) < 0.01 && qAbs(rect.height() - shown.height()) < 0.01,
-                 qPrintable(QStringLiteral("%1,%2 %3x%4")
-                                .arg(rect.x())
-                                .arg(rect.y())
-                                .arg(rect.width())
-                                .arg(rect.height())));
+        QCOMPARE(RemoteImage::sourceRect(image, item, RemoteImage::FillMode(mode)), shown); // fuzzy
     }
 
     // Rounded and cropped: the corners stay the background, the rest is the picture.
