@@ -31,6 +31,22 @@ string(JOIN ", " CPACK_DEBIAN_PACKAGE_DEPENDS
   libvlc-bin
   vlc-plugin-base
   fonts-material-design-icons-iconfont)
+# The accessible items build on Qt Quick's private API, which Qt keeps only within one exact
+# version: the package depends on the exact Qt ABI it was built with, as Debian's Qt libraries
+# provide it (libqt6core6: qt6-base-abi (= 6.4.2), libqt6qml6: qt6-declarative-abi (= 6.4.2)).
+find_program(DPKG_QUERY dpkg-query)
+if(DPKG_QUERY)
+  foreach(library libqt6core6 libqt6qml6)
+    execute_process(COMMAND ${DPKG_QUERY} -W -f=\${Provides} ${library}
+                    OUTPUT_VARIABLE provides ERROR_QUIET OUTPUT_STRIP_TRAILING_WHITESPACE)
+    string(REGEX MATCH "qt6-[a-z]+-abi \\(= [^)]+\\)" abi "${provides}")
+    if(abi)
+      string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${abi}")
+    else()
+      message(WARNING "${library} names no Qt ABI: the package will not be pinned to this Qt")
+    endif()
+  endforeach()
+endif()
 # A Secret Service for the saved sign-in (any will do: GNOME Keyring, KWallet) and Wayland
 # windows without XWayland.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gnome-keyring | kwalletmanager, qt6-wayland")

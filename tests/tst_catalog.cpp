@@ -1,10 +1,14 @@
 #include "ApiConnection.h"
+#include "CannedNetwork.h"
 #include "DecodeCatalog.h"
 #include "DiskCatalogCache.h"
+#include "ErrorTexts.h"
 #include "JsonDecoding.h"
 #include "NorvaneError.h"
+#include "ProgressDownloader.h"
 #include "SampleProvider.h"
 #include "SectionTestHome.h"
+#include "TestFiles.h"
 #include "TestMain.h"
 #include "TestProvider.h"
 #include "XtreamClient.h"
@@ -15,6 +19,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <sys/file.h>
 #include <unistd.h>
 
 using namespace std::chrono_literals;
@@ -119,35 +124,42 @@ private Q_SLOTS:
         QCOMPARE(requests[0].query.value(QStringLiteral("username")), m_provider->username());
     }
 
+    // What a failed download says. Host not found and a network that is down come from a network
+    // layer that fails so, in place of the download's own.
     void failedDownloads_data()
     {
         QTest::addColumn<ProviderFault>("fault");
+        QTest::addColumn<int>("networkError");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<bool>("bodyBytesSeen");
-        ProviderFault notFound{.status = 404, .htmlBody = true};
         ProviderFault dropped{.dropMidBody = true, .body = catalogBody(20)};
         ProviderFault droppedSlowly = dropped;
         droppedSlowly.bytesPerSecond = int(dropped.body->size()) * 4;
-        ProviderFault stalled{.stallAfterHeaders = true};
-        const QString unexpected = QStringLiteral("Ocurrió un error inesperado.\nInténtalo de nuevo.");
-        const QString offline =
-            QStringLiteral("Sin conexión con el servidor.\nRevisa tu internet e inténtalo de nuevo.");
-        QTest::newRow("404") << notFound << unexpected << false;
-        QTest::newRow("dropped mid-body") << dropped << offline << true;
-        QTest::newRow("dropped while trickling") << droppedSlowly << offline << true;
+        using namespace norvane::test::texts;
+        QTest::newRow("404") << ProviderFault{.status = 404, .htmlBody = true} << 0 << unexpected << false;
+        QTest::newRow("dropped mid-body") << dropped << 0 << offline << true;
+        QTest::newRow("dropped while trickling") << droppedSlowly << 0 << offline << true;
         QTest::newRow("headers then nothing")
-            << stalled << QStringLiteral("La conexión tardó demasiado.\nInténtalo de nuevo.") << false;
+            << ProviderFault{.stallAfterHeaders = true} << 0 << timeout << false;
+        QTest::newRow("host not found")
+            << ProviderFault{} << int(QNetworkReply::HostNotFoundError) << offline << false;
+        QTest::newRow("temporary network failure")
+            << ProviderFault{} << int(QNetworkReply::TemporaryNetworkFailureError) << offline << false;
     }
 
     void failedDownloads()
     {
         QFETCH(ProviderFault, fault);
+        QFETCH(int, networkError);
         QFETCH(QString, expected);
         QFETCH(bool, bodyBytesSeen);
         m_provider->setFault(QStringLiteral("get_series"), fault);
+        CannedNetwork failing{QNetworkReply::NetworkError(networkError)};
         qint64 lastTotal = 0;
-        const auto result = QCoro::waitFor(
-            client().rawData(QStringLiteral("get_series"), {}, [&](qint64 total) { lastTotal = total; }));
+        ProgressDownloader downloader([&](qint64 total) { lastTotal = total; },
+                                      networkError ? &failing : nullptr);
+        const auto result = QCoro::waitFor(downloader.download(
+            QNetworkRequest(*client().url(QStringLiteral("get_series"))), ApiConnection::catalogTimeout()));
         QVERIFY(!result);
         QCOMPARE(NorvaneError::message(result.failure()), expected);
         QCOMPARE(lastTotal > 0, bodyBytesSeen);
@@ -164,42 +176,77 @@ private Q_SLOTS:
     }
 
     // The partial body waits in the catalog cache folder, owner-only, never in the system's
-    // temporary folder (often in memory); a leftover of a killed run is cleared, a live one kept.
-    void downloadGoesBesideTheDiskCopies()
+    // temporary folder (often in memory), unless the cache folder cannot be made; then in the
+    // temporary folder, and the catalog still comes. With neither, the file error's text. A
+    // left-over of a killed run is cleared; a fresh one, and an old-looking one whose download
+    // still runs (another instance's, after a suspend or a clock jump: it holds its lock), stay.
+    void whereTheBodyWaits_data()
     {
-        const QString folder = DiskCatalogCache::dir();
-        const QString killed = folder + QLatin1String("/norvane-download-killed");
-        const QString running = folder + QLatin1String("/norvane-download-running");
-        for (const QString &path : {killed, running}) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            if (path == killed)
-                QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
-                                         QFileDevice::FileModificationTime));
+        QTest::addColumn<bool>("cacheUsable");
+        QTest::addColumn<bool>("tempUsable");
+        QTest::newRow("cache folder") << true << true;
+        QTest::newRow("cache folder cannot be made") << false << true;
+        QTest::newRow("no folder can be written") << false << false;
+    }
+    void whereTheBodyWaits()
+    {
+        QFETCH(bool, cacheUsable);
+        QFETCH(bool, tempUsable);
+        const QString cache = DiskCatalogCache::dir();
+        const QStringList leftovers{cache + "/norvane-download-killed", cache + "/norvane-download-fresh",
+                                    cache + "/norvane-download-running"};
+        QList<std::shared_ptr<QFile>> files;
+        for (const QString &path : leftovers) {
+            files.append(std::make_shared<QFile>(path));
+            QVERIFY(files.last()->open(QIODevice::WriteOnly));
+            if (path != leftovers[1])
+                QVERIFY(files.last()->setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                                  QFileDevice::FileModificationTime));
         }
+        QCOMPARE(::flock(files.last()->handle(), LOCK_EX), 0);
+        if (!cacheUsable) { // a file where the folder should be
+            files.clear();
+            QVERIFY(QDir(cache).removeRecursively());
+            norvane::test::writeFile(cache, "x");
+        }
+        const QByteArray tempDir = qgetenv("TMPDIR");
+        norvane::test::writeFile(m_temp.filePath(QStringLiteral("a-file")), "x");
+        if (!tempUsable)
+            qputenv("TMPDIR", QFile::encodeName(m_temp.filePath(QStringLiteral("a-file"))));
+        const QString folder = cacheUsable ? cache : QDir::tempPath();
+        const QString other = cacheUsable ? QDir::tempPath() : cache;
         const QByteArray body = catalogBody(30);
         m_provider->setAnswer(QStringLiteral("get_vod_streams"), body);
         m_provider->setFault(QStringLiteral("get_vod_streams"),
                              ProviderFault{.bytesPerSecond = int(body.size()) * 3});
         // The temporary file has no name until the body is read back: it is found among the open files.
-        QStringList privateInCache;
+        QStringList privateInFolder;
         QStringList elsewhere;
         const auto result =
             QCoro::waitFor(client().rawData(QStringLiteral("get_vod_streams"), {}, [&](qint64) {
                 for (const auto &[fd, target] : openFiles()) {
-                    if (target.startsWith(folder + QLatin1Char('/'))) {
-                        if ((QFile::permissions(fd) & 0x0077) == 0)
-                            privateInCache.append(target);
-                    } else if (target.startsWith(QDir::tempPath() + QLatin1Char('/'))) {
+                    if (target.startsWith(folder + '/') && !leftovers.contains(target) &&
+                        (QFile::permissions(fd) & 0x0077) == 0)
+                        privateInFolder.append(target);
+                    else if (target.startsWith(other + '/'))
                         elsewhere.append(target);
-                    }
                 }
             }));
+        qputenv("TMPDIR", tempDir);
+        if (!cacheUsable)
+            QVERIFY(QFile::remove(cache));
+        if (!tempUsable) {
+            QCOMPARE(NorvaneError::message(result.failure()), norvane::test::texts::unexpected);
+            return;
+        }
+        QVERIFY(result);
         QCOMPARE(*result, body);
-        QVERIFY(!privateInCache.isEmpty());
+        QVERIFY(!privateInFolder.isEmpty());
         QCOMPARE(elsewhere, QStringList());
-        QVERIFY(!QFile::exists(killed));
-        QVERIFY(QFile::remove(running));
+        if (cacheUsable) {
+            QCOMPARE(downloadsIn(cache), QStringList({"norvane-download-fresh", "norvane-download-running"}));
+            QVERIFY(QFile::remove(leftovers[1]) && QFile::remove(leftovers[2]));
+        }
     }
 
     void decodeCatalogGivesAbsentOnBadBodies_data()
@@ -271,9 +318,12 @@ private Q_SLOTS:
         const QString dir = DiskCatalogCache::dir();
         QVERIFY(dir.endsWith(QLatin1String("/Norvane")));
         QVERIFY(QFileInfo(dir).isDir());
+        // A folder removed while the app runs (the user cleared the cache) is made again.
+        QVERIFY(QDir(dir).removeRecursively());
+        QCOMPARE(DiskCatalogCache::dir(), dir);
+        QVERIFY(QFileInfo(dir).isDir());
         QCOMPARE(QFileInfo(dir).permissions() & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteOther),
                  QFile::Permissions());
-        QCOMPARE(DiskCatalogCache::dir(), dir); // a second call finds it present
     }
 
     void ageOfStoredBodies()

@@ -2,6 +2,7 @@
 #include <QSignalSpy>
 #include <QVariantMap>
 
+#include "AccessibleItemFactory.h"
 #include "CatalogLoadingText.h"
 #include "CategorizedSectionModel.h"
 #include "ItemInput.h"
@@ -339,6 +340,35 @@ BackButton { x: 40; y: 40; property int backs: 0; onClicked: backs += 1 }
         // Both are kept in the settings file that the suite's programs share.
         engine->setVolume(VLCEngine::defaultVolume);
         engine->setMuted(false);
+    }
+
+    // The accessible items rest on Qt Quick's private API: on any Qt but the build's, Qt's own
+    // stay, and a line under norvane.accessibility says why.
+    void accessibleItemsOnlyOnTheBuildsQt_data()
+    {
+        QTest::addColumn<QString>("runtime");
+        QTest::addColumn<bool>("installed");
+        QTest::newRow("the build's Qt") << QStringLiteral(QT_VERSION_STR) << true;
+        QTest::newRow("next patch release") << QStringLiteral("%1.%2.%3")
+                                                   .arg(QT_VERSION_MAJOR)
+                                                   .arg(QT_VERSION_MINOR)
+                                                   .arg(QT_VERSION_PATCH + 1)
+                                            << false;
+        QTest::newRow("earlier minor release") << QStringLiteral("%1.%2.%3")
+                                                      .arg(QT_VERSION_MAJOR)
+                                                      .arg(QT_VERSION_MINOR - 1)
+                                                      .arg(QT_VERSION_PATCH)
+                                               << false;
+    }
+    void accessibleItemsOnlyOnTheBuildsQt()
+    {
+        QFETCH(QString, runtime);
+        QFETCH(bool, installed);
+        QLoggingCategory::setFilterRules(QStringLiteral("norvane.accessibility.info=true"));
+        if (!installed)
+            QTest::ignoreMessage(QtInfoMsg, QRegularExpression("Qt's own accessibility stays"));
+        QCOMPARE(AccessibleItemFactory::install(runtime.toLatin1().constData()), installed);
+        QLoggingCategory::setFilterRules({});
     }
 };
 

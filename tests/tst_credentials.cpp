@@ -239,7 +239,7 @@ private Q_SLOTS:
         QVERIFY(progressKeepsAddresses);
     }
 
-    // Without a session bus there is no Secret Service: signing in still works, at once.
+    // Without a session bus to reach there is no Secret Service: signing in still works, at once.
     void signInWithoutSecretService()
     {
         QTemporaryDir home;

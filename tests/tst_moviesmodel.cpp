@@ -10,6 +10,8 @@
 using norvane::test::readFile;
 using norvane::test::SectionTestHome;
 
+Q_DECLARE_METATYPE(ProviderFault)
+
 namespace {
 
 const QString vodAll = QStringLiteral("vod_all.json");
@@ -390,13 +392,21 @@ private Q_SLOTS:
         QTRY_VERIFY(SectionTestHome::expectedSize(vodAll) > 0);
     }
 
+    // A refresh that fails, or brings a body that does not decode, leaves the copy on screen and
+    // on disk, and its size, byte for byte.
+    void backgroundFailureIsSilent_data()
+    {
+        QTest::addColumn<ProviderFault>("broken");
+        QTest::newRow("500") << ProviderFault{.status = 500};
+        QTest::newRow("200 that does not decode") << ProviderFault{.body = risingCatalog(90).chopped(40)};
+    }
     void backgroundFailureIsSilent()
     {
+        QFETCH(ProviderFault, broken);
         const QByteArray stored = risingCatalog(70);
         SectionTestHome::storeCatalog(vodAll, stored);
         SectionTestHome::ageCatalog(vodAll, 4 * 3600);
         SectionTestHome::storeExpectedSize(vodAll, stored.size());
-        ProviderFault broken{.status = 500};
         m_provider->setFault(streamsAction, broken);
         MoviesModel &model = makeModel();
         QSignalSpy errors(&model, &MoviesModel::listErrorChanged);

@@ -1,4 +1,5 @@
 #include "Keychain.h"
+#include "KeyringSandbox.h"
 #include "ParentalControl.h"
 #include "ParentalLock.h"
 #include "TestMain.h"
@@ -11,11 +12,12 @@ class TestParentalControl : public QObject
 {
     Q_OBJECT
 
-    // Stores a PIN the way another program would, and checks the keyring really took it.
-    bool storePin(const QString &pin)
+    // Stores a PIN the way another program would (the app never writes one), and checks the
+    // keyring really took it.
+    static bool storePin(const QByteArray &pin)
     {
-        Keychain::write(pin, pinAccount);
-        return Keychain::read(pinAccount) == pin;
+        norvane::test::storeWithSecretTool(pinAccount, pin);
+        return norvane::test::itemCount(pinAccount) == 1;
     }
 
 private Q_SLOTS:
@@ -68,23 +70,25 @@ private Q_SLOTS:
 
     void storedPinReplacesTheFallback_data()
     {
-        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<QString>("entered");
         QTest::addColumn<bool>("accepted");
-        QTest::newRow("stored value") << "1234"
-                                      << "1234" << true;
-        QTest::newRow("fallback no longer works") << "1234"
-                                                  << "8057" << false;
-        QTest::newRow("trailing blank") << "1234"
-                                        << "1234 " << false;
-        QTest::newRow("stored with a blank, matched exactly") << " 42"
-                                                              << " 42" << true;
-        QTest::newRow("stored with a blank, trimmed entry") << " 42"
-                                                            << "42" << false;
+        const auto row = [](const char *name, const char *stored, const char *entered, bool accepted) {
+            QTest::newRow(name) << QByteArray(stored) << QString::fromUtf8(entered) << accepted;
+        };
+        row("stored value", "1234", "1234", true);
+        row("fallback no longer works", "1234", "8057", false);
+        row("trailing blank", "1234", "1234 ", false);
+        row("stored with a blank, matched exactly", " 42", " 42", true);
+        row("stored with a blank, trimmed entry", " 42", "42", false);
+        // An empty text is no PIN: as with none stored, the fallback opens.
+        row("empty: the fallback", "", "8057", true);
+        // Bytes that are no text may be a PIN another program stored: nothing opens.
+        row("not UTF-8: nothing opens", "\xff\xfe", "8057", false);
     }
     void storedPinReplacesTheFallback()
     {
-        QFETCH(QString, stored);
+        QFETCH(QByteArray, stored);
         QFETCH(QString, entered);
         QFETCH(bool, accepted);
         QVERIFY2(storePin(stored), "the keyring (started by ./scripts/test) did not keep the PIN");

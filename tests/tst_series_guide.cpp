@@ -306,6 +306,9 @@ void TestSeriesGuide::guideTexts_data()
     QTest::newRow("URL-safe alphabet") << QByteArray(R"("-_-_")") << QStringLiteral("-_-_");
     QTest::newRow("fill in the middle") << QByteArray(R"("QQ==QQ==")") << QStringLiteral("QQ==QQ==");
     QTest::newRow("valid with fill") << QByteArray(R"("SG9sYQ==")") << QStringLiteral("Hola");
+    // PHP panels write every "/" as "\/", those of the Base64 alphabet too.
+    QTest::newRow("escaped \"/\" in the Base64")
+        << QByteArray(R"("wr9RdcOpIHBhc2E\/")") << QStringLiteral("¿Qué pasa?");
     QTest::newRow("null") << QByteArray("null") << QString("");
 }
 

@@ -455,15 +455,6 @@ private Q_SLOTS:
         QCOMPARE(s.engine->status(), Status::Opening);
     }
 
-    void callbacksAfterTheEngineIsGoneAreHarmless()
-    {
-        ScriptedEngine s;
-        s.player->report(MediaPlayerBackend::Playing, true, 100);
-        s.player->report(MediaPlayerBackend::Ended, false, 200);
-        s.engine.reset();
-        s.settle(); // the queued steps die with the engine
-    }
-
     void diagnosticLinePerCallback()
     {
         QCOMPARE(VLCEngine::diagnosticLine(Status::Playing, 1234, QSize(1280, 720)),

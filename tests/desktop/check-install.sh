@@ -2,9 +2,10 @@
 # Installs the build into a scratch folder as a package would (prefix /usr, DESTDIR) and checks
 # what the desktop reads: the launcher and the AppStream file pass their validators, the icon
 # sizes exist under the name the launcher asks for, and the launcher starts the installed binary.
+# Then makes the Debian package of the build and checks that it is pinned to the Qt it was built with.
 #   check-install.sh <build dir>
 set -euo pipefail
-BUILD_DIR="$1"
+BUILD_DIR="$(cd "$1" && pwd)"
 STAGE="$(mktemp -d)"
 trap 'rm -rf "$STAGE"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -41,4 +42,21 @@ done
 # and nothing of the build (tests, tools, static libraries) may leak into the package.
 unexpected="$(cd "$STAGE" && find . -type f | sort | grep -v -E "^\./usr/(bin/norvane|share/(applications|metainfo|icons/hicolor)/.*)$" || true)"
 [ -z "$unexpected" ] || fail "unexpected installed files: $unexpected"
-echo "installed launcher, icons and metainfo are valid"
+# The start-up benchmark's first-frame hook lives in a program of its own, never in the shipped one.
+! grep -q -a -e 'first-frame-ns' -e 'EXIT_AFTER_FIRST_FRAME' "$ROOT/bin/norvane" ||
+  fail "the installed program carries the start-up benchmark's hook"
+
+# The accessible items build on Qt Quick's private API, which holds only within one exact Qt: the
+# package's Depends names the exact ABI that this system's Qt libraries provide.
+(cd "$STAGE" && cpack -G DEB -B "$STAGE/deb" --config "$BUILD_DIR/CPackConfig.cmake" >/dev/null) ||
+  fail "cpack could not make the package"
+depends="$(dpkg-deb --field "$STAGE"/deb/norvane_*.deb Depends)"
+for library in libqt6core6 libqt6qml6; do
+  abi="$(dpkg-query -W -f='${Provides}' "$library" | grep -o 'qt6-[a-z]*-abi (= [^)]*)' || true)"
+  [ -n "$abi" ] || fail "$library provides no Qt ABI"
+  case ", $depends," in
+    *", $abi,"*) ;;
+    *) fail "the package does not depend on '$abi': $depends" ;;
+  esac
+done
+echo "installed launcher, icons and metainfo are valid; the package is pinned to its Qt"

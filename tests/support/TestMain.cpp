@@ -24,10 +24,11 @@ bool isQmlWarning(QtMsgType type, const QMessageLogContext &context, const QStri
 void handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (isQmlWarning(type, context, message)) {
-        qmlWarningSeen = true;
         if (QTest::currentTestFunction()) {
             const QByteArray text = "QML warning: " + message.toUtf8();
             QTest::qFail(text.constData(), __FILE__, __LINE__);
+        } else {
+            qmlWarningSeen = true; // no test to fail: the program fails
         }
     }
     if (previousHandler)

@@ -1,5 +1,7 @@
 #include "AccessibleItemFactory.h"
 
+#include "Logging.h"
+
 #include <QtQuick/private/qaccessiblequickitem_p.h>
 #include <QtQuick/private/qquickitem_p.h>
 #include <utility>
@@ -66,9 +68,15 @@ QAccessibleInterface *accessibleItemFactory(const QString &, QObject *object)
 
 } // namespace
 
-void AccessibleItemFactory::install()
+bool AccessibleItemFactory::install(const char *runtimeQt)
 {
+    if (qstrcmp(runtimeQt, QT_VERSION_STR) != 0) {
+        qCInfo(lcAccessibility) << "Qt" << runtimeQt << "is not the Qt" << QT_VERSION_STR
+                                << "this was built with: Qt's own accessibility stays";
+        return false;
+    }
     static bool installed = false;
     if (!std::exchange(installed, true))
         QAccessible::installFactory(accessibleItemFactory);
+    return true;
 }

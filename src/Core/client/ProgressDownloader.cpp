@@ -16,14 +16,18 @@
 #include <QNetworkReply>
 #include <QTemporaryFile>
 #include <QtConcurrent/QtConcurrentRun>
+#include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr qint64 readChunkBytes = 256 * 1024;
 constexpr QLatin1StringView temporaryPrefix("norvane-download-");
-// A running download writes at least once a minute (its idle limit); a temporary file untouched for
-// this long was left by a run that was killed, and would otherwise stay in the cache for good.
+// A running download holds a lock on its file. One that nobody locks and that is untouched for
+// this long was left by a run that was killed, and would otherwise stay in the cache for good (the
+// age spares a file made a moment ago, before its download locked it).
 constexpr qint64 leftoverAgeSeconds = 30 * 60;
 
 struct DeleteLater
@@ -47,14 +51,44 @@ bool isRedirect(int status)
     return status >= 300 && status <= 399;
 }
 
+// Removes the file unless a running download (of this process or another) holds its lock: after a
+// suspend, a clock jump or a long stall a running download's file looks as old as a left-over.
+void removeUnlessLocked(const QString &path)
+{
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (descriptor < 0)
+        return;
+    if (::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+        QFile::remove(path);
+    ::close(descriptor);
+}
+
 void removeLeftovers(const QString &folder)
 {
     const QDateTime before = QDateTime::currentDateTime().addSecs(-leftoverAgeSeconds);
     const QStringList pattern{QString(temporaryPrefix) + QLatin1Char('*')};
     for (const QFileInfo &file : QDir(folder).entryInfoList(pattern, QDir::Files | QDir::Hidden)) {
         if (file.lastModified() < before)
-            QFile::remove(file.filePath());
+            removeUnlessLocked(file.filePath());
     }
+}
+
+// The body's file, owner-only (QTemporaryFile) and locked while the download runs: beside the disk
+// copies, not in the system's temporary folder (often in memory, and a catalog is tens of
+// megabytes), unless the cache folder cannot be made or written; then the temporary folder, so
+// the section still shows the catalog, as if nothing were kept.
+bool openBodyFile(QTemporaryFile &file, const QString &cacheFolder)
+{
+    for (const QString &folder : {cacheFolder, QDir::tempPath()}) {
+        if (folder != cacheFolder)
+            removeLeftovers(folder);
+        file.setFileTemplate(folder + QLatin1Char('/') + QString(temporaryPrefix) + QLatin1String("XXXXXX"));
+        if (file.open()) {
+            ::flock(file.handle(), LOCK_EX | LOCK_NB);
+            return true;
+        }
+    }
+    return false;
 }
 
 // Reads the finished file in one piece, off the main thread.
@@ -74,7 +108,10 @@ Result<QByteArray> readWhole(const QString &path)
 
 } // namespace
 
-ProgressDownloader::ProgressDownloader(ProgressCallback onProgress) : m_onProgress(std::move(onProgress)) {}
+ProgressDownloader::ProgressDownloader(ProgressCallback onProgress, QNetworkAccessManager *network)
+    : m_onProgress(std::move(onProgress)), m_network(network)
+{
+}
 
 QCoro::Task<Result<QByteArray>> ProgressDownloader::download(QNetworkRequest request,
                                                              std::chrono::milliseconds idleTimeout)
@@ -82,18 +119,17 @@ QCoro::Task<Result<QByteArray>> ProgressDownloader::download(QNetworkRequest req
     Q_ASSERT(!m_used);
     m_used = true;
     // Deleted later: the reply is still emitting `finished` when this coroutine ends.
-    std::unique_ptr<QNetworkAccessManager, DeleteLater> session(new QNetworkAccessManager);
-    QNetworkReply *reply = session->get(request);
+    std::unique_ptr<QNetworkAccessManager, DeleteLater> session(m_network ? nullptr
+                                                                          : new QNetworkAccessManager);
+    QNetworkReply *reply = (m_network ? m_network : session.get())->get(request);
     // Bounded, so one readyRead never hands over more than this: when the main thread was busy
     // for a while, the network thread would otherwise pile up tens of MB that the main thread
     // then writes to the temporary file in one go, stalling the screen for as long.
     reply->setReadBufferSize(readChunkBytes);
     ReplyWatchdog watchdog(reply, idleTimeout, std::chrono::milliseconds(0));
-    // Beside the disk copies, not in the system's temporary folder: that is often in memory, and
-    // a catalog is tens of megabytes. QTemporaryFile makes it owner-only.
-    const QString folder = DiskCatalogCache::dir();
-    removeLeftovers(folder);
-    QTemporaryFile file(folder + QLatin1Char('/') + QString(temporaryPrefix) + QLatin1String("XXXXXX"));
+    const QString cacheFolder = DiskCatalogCache::dir();
+    removeLeftovers(cacheFolder);
+    QTemporaryFile file;
     std::optional<NorvaneFailure> failure;
     qint64 received = 0;
     const ProgressCallback onProgress = m_onProgress;
@@ -116,7 +152,7 @@ QCoro::Task<Result<QByteArray>> ProgressDownloader::download(QNetworkRequest req
         const std::optional<int> status = statusOf(reply);
         if (status && !isSuccess(*status))
             return; // a redirect's own body, or an error about to be reported
-        if (!file.isOpen() && !file.open()) {
+        if (!file.isOpen() && !openBodyFile(file, cacheFolder)) {
             stop(FileError{file.errorString()});
             return;
         }

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QTimer>
 
@@ -106,14 +107,14 @@ GHashTable *attributesFor(const QString &account)
                                    nullptr);
 }
 
-// Nobody on the bus answers for the Secret Service (none installed, or it could not be started).
+// The bus answered that nobody serves the Secret Service and that none can be started: there is
+// no keyring. A keyring that is installed but did not start (its daemon failed or exited) may hold
+// the items, so that is no such answer.
 bool isMissingService(const GError *error)
 {
     return g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) ||
            g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_NAME_HAS_NO_OWNER) ||
-           g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SPAWN_SERVICE_NOT_FOUND) ||
-           g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SPAWN_EXEC_FAILED) ||
-           g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SPAWN_CHILD_EXITED);
+           g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SPAWN_SERVICE_NOT_FOUND);
 }
 
 // What a failed call says about the keyring; frees the error.
@@ -125,8 +126,18 @@ Outcome failureOf(GError *&error, const CallDeadline &deadline)
     return outcome;
 }
 
-// The Secret Service, or null with the reason when it cannot be reached. Failing to reach the
-// session bus at all means there is no keyring; running out of time does not.
+// The session names a bus (its address, or the usual socket in the runtime folder). Without one the
+// system has no keyring; with one that cannot be reached, a keyring may be behind it.
+bool sessionBusConfigured()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo::exists(runtime + QLatin1String("/bus"));
+}
+
+// The Secret Service, or null with the reason when it cannot be reached. Only a session without
+// any bus means there is no keyring; a bus that fails or runs out of time does not.
 SecretService *openService(const CallDeadline &deadline, Outcome *failure)
 {
     if (stalledThisAction) {
@@ -136,7 +147,7 @@ SecretService *openService(const CallDeadline &deadline, Outcome *failure)
     GError *error = nullptr;
     SecretService *service = secret_service_get_sync(SECRET_SERVICE_NONE, deadline.cancellable(), &error);
     if (!service)
-        *failure = deadline.expired() ? Outcome::Unreadable : Outcome::NoKeyring;
+        *failure = !deadline.expired() && !sessionBusConfigured() ? Outcome::NoKeyring : Outcome::Unreadable;
     g_clear_error(&error);
     return service;
 }
@@ -149,53 +160,80 @@ Keychain::Lookup decodeSecret(SecretValue *value)
     const gchar *bytes = secret_value_get(value, &length);
     auto toUtf16 = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = toUtf16(QByteArrayView(bytes, qsizetype(length)));
-    if (toUtf16.hasError() || text.isEmpty())
+    if (toUtf16.hasError())
         return {Outcome::Unreadable, {}};
+    if (text.isEmpty())
+        return {Outcome::Absent, {}}; // an empty text is no value, as when nothing is stored
     return {Outcome::Found, text};
 }
 
-// The default keyring, locked or not; none when there is none.
-SecretCollection *defaultCollection(SecretService *service, const CallDeadline &deadline)
+// The default keyring, locked or not; none when there is none (and when asking failed: `failed`).
+SecretCollection *defaultCollection(SecretService *service, const CallDeadline &deadline,
+                                    bool *failed = nullptr)
 {
     GError *error = nullptr;
     SecretCollection *collection = secret_collection_for_alias_sync(
         service, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, deadline.cancellable(), &error);
+    if (failed)
+        *failed = error != nullptr || deadline.expired();
     g_clear_error(&error);
     return collection;
 }
 
-// A locked default keyring may hold the item without showing it.
-bool defaultCollectionIsLocked(SecretService *service, const CallDeadline &deadline)
+// What a search that found nothing means: a locked default keyring may hold the item without
+// showing it, and a keyring that could not say whether it is locked may too.
+Outcome outcomeOfNoItems(SecretService *service, const CallDeadline &deadline)
 {
-    SecretCollection *collection = defaultCollection(service, deadline);
+    bool failed = false;
+    SecretCollection *collection = defaultCollection(service, deadline, &failed);
     const bool locked = collection && secret_collection_get_locked(collection);
     if (collection)
         g_object_unref(collection);
-    return locked;
+    return locked || failed ? Outcome::Unreadable : Outcome::Absent;
 }
 
-Keychain::Lookup lookupWith(SecretService *service, const CallDeadline &deadline, const QString &account)
+const char *pathOf(SecretItem *item)
+{
+    return g_dbus_proxy_get_object_path(G_DBUS_PROXY(item));
+}
+
+// The item a read takes when several answer to one account (a write whose clean-up failed, or
+// another program's item beside ours): the one a write kept, else the newest.
+SecretItem *newestOf(GList *items, const QByteArray &keepPath)
+{
+    SecretItem *newest = nullptr;
+    for (GList *node = items; node; node = node->next) {
+        SecretItem *item = SECRET_ITEM(node->data);
+        if (!keepPath.isEmpty() && keepPath == pathOf(item))
+            return item;
+        const auto dates = [](SecretItem *i) {
+            return std::pair(secret_item_get_modified(i), secret_item_get_created(i));
+        };
+        if (!newest || dates(item) > dates(newest))
+            newest = item;
+    }
+    return newest;
+}
+
+Keychain::Lookup lookupWith(SecretService *service, const CallDeadline &deadline, const QString &account,
+                            const QByteArray &keepPath)
 {
     // Without SECRET_SEARCH_UNLOCK a locked keyring is never unlocked (no prompt): its items
     // come back without their secret.
     GHashTable *attributes = attributesFor(account);
     GError *error = nullptr;
-    GList *items = secret_service_search_sync(service, schema(), attributes, SECRET_SEARCH_LOAD_SECRETS,
-                                              deadline.cancellable(), &error);
+    GList *items = secret_service_search_sync(
+        service, schema(), attributes, SecretSearchFlags(SECRET_SEARCH_ALL | SECRET_SEARCH_LOAD_SECRETS),
+        deadline.cancellable(), &error);
     g_hash_table_unref(attributes);
     if (error)
         return {failureOf(error, deadline), {}};
-    Keychain::Lookup result{Outcome::Unreadable, {}};
     if (!items)
-        result.outcome = defaultCollectionIsLocked(service, deadline) || deadline.expired()
-                             ? Outcome::Unreadable
-                             : Outcome::Absent;
-    for (GList *node = items; node && result.outcome != Outcome::Found; node = node->next) {
-        SecretValue *value = secret_item_get_secret(SECRET_ITEM(node->data));
-        result = decodeSecret(value);
-        if (value)
-            secret_value_unref(value);
-    }
+        return {deadline.expired() ? Outcome::Unreadable : outcomeOfNoItems(service, deadline), {}};
+    SecretValue *value = secret_item_get_secret(newestOf(items, keepPath));
+    Keychain::Lookup result = decodeSecret(value);
+    if (value)
+        secret_value_unref(value);
     g_list_free_full(items, g_object_unref);
     return result;
 }
@@ -215,7 +253,7 @@ bool removeWith(SecretService *service, const CallDeadline &deadline, const QStr
     bool removed = true;
     for (GList *node = items; node; node = node->next) {
         SecretItem *item = SECRET_ITEM(node->data);
-        if (keepPath && g_strcmp0(g_dbus_proxy_get_object_path(G_DBUS_PROXY(item)), keepPath) == 0)
+        if (keepPath && g_strcmp0(pathOf(item), keepPath) == 0)
             continue;
         removed = secret_item_delete_sync(item, deadline.cancellable(), &error) && removed;
         g_clear_error(&error);
@@ -224,14 +262,16 @@ bool removeWith(SecretService *service, const CallDeadline &deadline, const QStr
     return removed;
 }
 
-bool removeNow(const QString &account)
+// Deletes every item of the account but the one at `keepPath` (empty: all).
+bool removeNow(const QString &account, const QString &keepPath = {})
 {
     const CallDeadline deadline;
     Outcome failure = Outcome::Unreadable;
     SecretService *secrets = openService(deadline, &failure);
     if (!secrets)
         return failure == Outcome::NoKeyring; // nothing can be left where there is no keyring
-    const bool removed = removeWith(secrets, deadline, account);
+    const QByteArray keep = keepPath.toUtf8();
+    const bool removed = removeWith(secrets, deadline, account, keep.isEmpty() ? nullptr : keep.constData());
     g_object_unref(secrets);
     return removed;
 }
@@ -265,20 +305,28 @@ SecretItem *createItem(SecretCollection *collection, const CallDeadline &deadlin
     return item;
 }
 
+// What a write left: the new item (its path; empty when the keyring refused it) and whether the
+// older items under the account were all deleted.
+struct Written
+{
+    QString path;
+    bool alone = false;
+};
+
 // Stores the value as a new item and only then deletes the older ones (items made by other tools
-// carry other attributes and would match beside it). True when only the new one is left.
-bool writeNow(const QString &value, const QString &account)
+// carry other attributes and would match beside it).
+Written writeNow(const QString &value, const QString &account)
 {
     const CallDeadline deadline;
     Outcome failure = Outcome::Unreadable;
     SecretService *secrets = openService(deadline, &failure);
     if (!secrets)
-        return false;
-    bool written = false;
+        return {};
+    Written written;
     if (SecretCollection *collection = unlockedDefaultCollection(secrets, deadline)) {
         if (SecretItem *item = createItem(collection, deadline, account, value)) {
-            written =
-                removeWith(secrets, deadline, account, g_dbus_proxy_get_object_path(G_DBUS_PROXY(item)));
+            written.path = QString::fromUtf8(pathOf(item));
+            written.alone = removeWith(secrets, deadline, account, pathOf(item));
             g_object_unref(item);
         }
         g_object_unref(collection);
@@ -314,15 +362,23 @@ void setService(const QString &service)
 
 Lookup lookup(const QString &account)
 {
-    // Forgotten items are gone for the app, whatever the keyring still holds: the first read that
-    // finds any removes them all (a start-up after a forget the keyring did not carry out).
+    // What the keyring did not remove when asked goes first: forgotten items are gone for the
+    // app, and only the newest value of a write counts, whatever the keyring still holds (a
+    // start-up after a forget or a write the keyring did not carry out).
     PendingRemovals pending;
-    const QStringList forgotten = pending.accounts(service());
-    for (const QString &name : forgotten) {
-        if (removeNow(name))
-            pending.drop(service(), name);
+    QString keepPath;
+    bool forgotten = false;
+    for (const PendingRemovals::Entry &entry : pending.entries(service())) {
+        if (removeNow(entry.account, entry.keepPath)) {
+            pending.drop(service(), entry.account);
+            continue;
+        }
+        if (entry.account == account) {
+            forgotten = entry.keepPath.isEmpty();
+            keepPath = entry.keepPath;
+        }
     }
-    if (forgotten.contains(account))
+    if (forgotten)
         return {Lookup::Outcome::Absent, {}};
     const CallDeadline deadline;
     Outcome failure = Outcome::Unreadable;
@@ -331,7 +387,7 @@ Lookup lookup(const QString &account)
         qCDebug(lcKeyring) << (failure == Outcome::NoKeyring ? "no keyring" : "keyring not reachable");
         return {failure, {}};
     }
-    Lookup result = lookupWith(secrets, deadline, account);
+    Lookup result = lookupWith(secrets, deadline, account, keepPath.toUtf8());
     g_object_unref(secrets);
     if (result.outcome == Lookup::Outcome::Unreadable)
         qCInfo(lcKeyring) << "could not read the item" << account;
@@ -350,15 +406,18 @@ bool write(const std::optional<QString> &value, const QString &account)
 {
     if (!value || value->isEmpty())
         return remove(account);
-    const bool written = writeNow(*value, account);
-    // Only the new value left: nothing forgotten under this account any more.
-    if (written) {
+    const Written written = writeNow(*value, account);
+    if (written.alone) {
+        // Only the new value left: nothing pending under this account any more.
         qCDebug(lcKeyring) << "stored the item" << account;
         PendingRemovals().drop(service(), account);
+    } else if (!written.path.isEmpty()) {
+        qCInfo(lcKeyring) << "stored the item" << account << "- older ones removed at the next start";
+        PendingRemovals().add(service(), account, written.path);
     } else {
         qCInfo(lcKeyring) << "could not store the item" << account;
     }
-    return written;
+    return written.alone;
 }
 
 bool remove(const QString &account)

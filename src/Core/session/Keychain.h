@@ -12,7 +12,8 @@
 //
 // A delete that could not be done is remembered by account name (never a value) in a small
 // owner-only file: until a later call has removed the item, in this run or a later one, it reads
-// as absent, so forgetting holds even while the keyring does not answer.
+// as absent, so forgetting holds even while the keyring does not answer. Likewise an older item
+// that a write could not delete: reads take the newest item, and a later call removes the others.
 namespace Keychain {
 
 // What a read found out about one item.
@@ -20,10 +21,10 @@ struct Lookup
 {
     enum class Outcome {
         Found,      // `value` holds the item's text
-        Absent,     // the keyring answered that there is no such item
-        NoKeyring,  // the system has no Secret Service at all
-        Unreadable, // a keyring is there but did not say: locked, timed out, failed, or a value
-                    // that is empty or not UTF-8
+        Absent,     // the keyring answered that there is no such item, or that it is empty
+        NoKeyring,  // the session has no bus, or its bus has no Secret Service at all
+        Unreadable, // a keyring may be there but did not say: locked, timed out, failed, not
+                    // started, or a value that is not UTF-8
     };
     Outcome outcome = Outcome::Unreadable;
     QString value;
@@ -42,7 +43,7 @@ std::optional<QString> read(const QString &account);
 
 // Absent or empty deletes the item; otherwise the new item is stored first and only then any
 // older one under the same service and account is deleted, so a failed write keeps the old
-// value. True when exactly the new value is left.
+// value. True when exactly the new value is left (an older one that stayed is removed later).
 bool write(const std::optional<QString> &value, const QString &account);
 
 // True when no item is left (also when there is no keyring at all); otherwise the item is

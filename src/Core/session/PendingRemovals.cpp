@@ -10,6 +10,16 @@
 namespace {
 // A handful of account names; anything bigger is not ours.
 constexpr qint64 maxBytes = 64 * 1024;
+
+// An entry is the account's name (every item goes) or {"account", "keep"}.
+PendingRemovals::Entry entryOf(const QJsonValue &value)
+{
+    if (value.isString())
+        return {value.toString(), {}};
+    const QJsonObject object = value.toObject();
+    return {object.value(QLatin1String("account")).toString(),
+            object.value(QLatin1String("keep")).toString()};
+}
 } // namespace
 
 QString PendingRemovals::defaultPath()
@@ -19,44 +29,51 @@ QString PendingRemovals::defaultPath()
 
 PendingRemovals::PendingRemovals(QString path) : m_path(std::move(path)) {}
 
-QStringList PendingRemovals::accounts(const QString &service) const
+QList<PendingRemovals::Entry> PendingRemovals::entries(const QString &service) const
 {
     if (!QFileInfo::exists(m_path)) // the usual case
         return {};
-    QStringList names;
-    for (const QJsonValue &name : load().value(service).toArray())
-        names.append(name.toString());
-    return names;
+    QList<Entry> listed;
+    for (const QJsonValue &value : load().value(service).toArray()) {
+        Entry entry = entryOf(value);
+        if (!entry.account.isEmpty())
+            listed.append(std::move(entry));
+    }
+    return listed;
 }
 
-void PendingRemovals::add(const QString &service, const QString &account)
+void PendingRemovals::add(const QString &service, const QString &account, const QString &keepPath)
 {
-    QJsonObject lists = load();
-    QJsonArray accounts = lists.value(service).toArray();
-    if (accounts.contains(account))
-        return;
-    accounts.append(account);
-    lists.insert(service, accounts);
-    save(lists);
+    if (keepPath.isEmpty())
+        replace(service, account, account);
+    else
+        replace(service, account,
+                QJsonObject{{QLatin1String("account"), account}, {QLatin1String("keep"), keepPath}});
 }
 
 void PendingRemovals::drop(const QString &service, const QString &account)
 {
-    if (!QFileInfo::exists(m_path))
-        return;
+    if (QFileInfo::exists(m_path))
+        replace(service, account, QJsonValue::Undefined);
+}
+
+void PendingRemovals::replace(const QString &service, const QString &account, const QJsonValue &entry)
+{
     QJsonObject lists = load();
     const QJsonArray listed = lists.value(service).toArray();
-    if (!listed.contains(account))
-        return;
-    QJsonArray accounts;
-    for (const QJsonValue &name : listed) {
-        if (name != QJsonValue(account))
-            accounts.append(name);
+    QJsonArray kept;
+    for (const QJsonValue &value : listed) {
+        if (entryOf(value).account != account)
+            kept.append(value);
     }
-    if (accounts.isEmpty())
+    if (!entry.isUndefined())
+        kept.append(entry);
+    if (kept == listed)
+        return;
+    if (kept.isEmpty())
         lists.remove(service);
     else
-        lists.insert(service, accounts);
+        lists.insert(service, kept);
     save(lists);
 }
 

@@ -34,8 +34,14 @@ TerminationSignals *TerminationSignals::install()
         action.sa_handler = onSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART | SA_RESETHAND;
-        for (const int signalNumber : handledSignals)
+        for (const int signalNumber : handledSignals) {
+            // A signal ignored when the app started stays ignored, as whoever started it asked:
+            // SIGHUP under nohup, SIGINT for a job a script started in the background.
+            struct sigaction before = {};
+            if (::sigaction(signalNumber, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+                continue;
             ::sigaction(signalNumber, &action, nullptr);
+        }
         return new TerminationSignals(ends[1]);
     }();
     return installed;
