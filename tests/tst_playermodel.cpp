@@ -317,6 +317,34 @@ private Q_SLOTS:
         QCOMPARE(f.player->lastSeekMs, target);
     }
 
+    // The engine reports a seek's new position only through its later callbacks: a skip right
+    // after another (two double clicks within a second), or after the seek bar, goes on from where
+    // the seek is heading. Once the engine reports that place, or has not within a short while (a
+    // seek it never made), skips go on from the engine's own time again.
+    void skipsGoOnFromTheSeekUnderWay()
+    {
+        Fixture f({movie("7")});
+        f.model->setSkipTargetHoldMs(100);
+        f.model->playCurrent(0);
+        f.playerAt(100'000, 600'000);
+        f.model->skip(10);
+        f.model->skip(10);
+        QCOMPARE(f.player->lastSeekMs, 120'000);
+        f.playerAt(100'250, 600'000); // a report from before the seek
+        f.model->skip(-10);
+        QCOMPARE(f.player->lastSeekMs, 110'000);
+        f.playerAt(110'400, 600'000); // the seek has landed
+        f.model->skip(10);
+        QCOMPARE(f.player->lastSeekMs, 120'400);
+        f.playerAt(120'500, 600'000);
+        f.engine->seek(300'000); // the seek bar
+        f.model->skip(10);
+        QCOMPARE(f.player->lastSeekMs, 310'000);
+        QTest::qWait(150); // the engine never got there
+        f.model->skip(10);
+        QCOMPARE(f.player->lastSeekMs, 130'500);
+    }
+
     void closeSavesStopsAndCloses()
     {
         Fixture f({movie("7")});

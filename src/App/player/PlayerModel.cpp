@@ -8,7 +8,10 @@
 #include "VLCEngine.h"
 
 #include <QMetaType>
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <limits>
 #include <mutex>
 
 namespace {
@@ -49,6 +52,10 @@ PlayerModel::PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *pa
     new MovieNowPlaying(this, engine);
     if (!m_engine)
         return;
+    connect(m_engine, &VLCEngine::seekRequested, this, [this](qint64 targetMs) {
+        m_seekTargetMs = targetMs;
+        m_seekTargetAge.start();
+    });
     connect(m_engine, &VLCEngine::currentTimeMsChanged, this, &PlayerModel::followTime);
     connect(m_engine, &VLCEngine::durationMsChanged, this, &PlayerModel::followTime);
     // Queued: the engine reports a callback's status before its time, and the end is judged on
@@ -124,6 +131,7 @@ void PlayerModel::playCurrent(qint64 startMs)
     cancelCountdown();
     setLastPositionMs(startMs);
     m_lastDurationMs = 0;
+    m_seekTargetMs.reset();
     m_saveTimer.stop();
     if (m_index < 0 || m_index >= m_queue.size() || !m_engine)
         return;
@@ -137,6 +145,8 @@ void PlayerModel::followTime()
 {
     if (!m_started || !m_engine)
         return;
+    if (m_seekTargetMs && std::abs(m_engine->currentTimeMs() - *m_seekTargetMs) <= seekLandedWithinMs)
+        m_seekTargetMs.reset();
     if (m_engine->currentTimeMs() >= 1)
         setLastPositionMs(m_engine->currentTimeMs());
     if (m_engine->durationMs() >= 1)
@@ -265,12 +275,24 @@ void PlayerModel::upNextCancel()
 
 void PlayerModel::skip(int seconds)
 {
+    skipMs(qint64(seconds) * 1000);
+}
+
+qint64 PlayerModel::positionForSkips()
+{
+    if (m_seekTargetMs && m_seekTargetAge.hasExpired(m_skipTargetHoldMs))
+        m_seekTargetMs.reset(); // a seek the engine never made
+    return m_seekTargetMs.value_or(m_engine->currentTimeMs());
+}
+
+void PlayerModel::skipMs(qint64 ms)
+{
     if (!m_engine)
         return;
     // Bounded by the known length; while none is known yet, only by the start (a skip forward
     // must not jump back to the beginning).
     const qint64 knownLength = m_lastDurationMs > 0 ? m_lastDurationMs : m_engine->durationMs();
-    qint64 target = m_engine->currentTimeMs() + qint64(seconds) * 1000;
+    qint64 target = positionForSkips() + ms;
     if (knownLength > 0)
         target = std::min(target, knownLength);
     target = std::clamp<qint64>(target, 0, std::numeric_limits<qint32>::max());
