@@ -153,6 +153,9 @@ public:
         m_bus.connect(QString(MprisService::serviceName), QString(MprisService::objectPath),
                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
                       this, SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+        m_bus.connect(QString(MprisService::serviceName), QString(MprisService::objectPath),
+                      QString(MprisService::playerInterface), QStringLiteral("Seeked"), this,
+                      SLOT(seekedTo(qlonglong)));
     }
     ~MprisClient() override { QDBusConnection::disconnectFromBus(QStringLiteral("mpris-client")); }
 
@@ -188,14 +191,16 @@ public:
         return m_bus.call(call, QDBus::BlockWithGui).type() == QDBusMessage::ReplyMessage;
     }
 
-    // The player properties announced as changed, in order.
+    // The player properties announced as changed, and the positions announced by Seeked, in order.
     QList<QVariantMap> announced;
+    QList<qlonglong> seeked;
 
 public Q_SLOTS:
     void propertiesChanged(const QString &, const QVariantMap &changed, const QStringList &)
     {
         announced << changed;
     }
+    void seekedTo(qlonglong positionUs) { seeked << positionUs; }
 
 private:
     QDBusConnection m_bus;
@@ -410,8 +415,12 @@ private Q_SLOTS:
         QVERIFY(client.invoke(QStringLiteral("PlayPause")));
         QCOMPARE(p.player->calls.last(), QStringLiteral("pause"));
 
+        // Every seek is announced with where it goes, also those under a second and those made
+        // with the app's own controls; each goes on from where the seek before is heading.
         QVERIFY(client.invoke(QStringLiteral("Seek"), {qlonglong(10'000'000)}));
         QCOMPARE(p.player->lastSeekMs, 15'000);
+        QVERIFY(client.invoke(QStringLiteral("Seek"), {qlonglong(-400'000)}));
+        QCOMPARE(p.player->lastSeekMs, 14'600);
         QVERIFY(client.invoke(QStringLiteral("SetPosition"),
                               {QVariant::fromValue(firstTrack), qlonglong(20'000'000)}));
         QCOMPARE(p.player->lastSeekMs, 20'000);
@@ -421,6 +430,10 @@ private Q_SLOTS:
         client.invoke(QStringLiteral("SetPosition"),
                       {QVariant::fromValue(firstTrack), qlonglong(90'000'000)});
         QCOMPARE(p.player->lastSeekMs, 20'000);
+        p.model->skip(10);
+        p.engine->seek(42'000); // the position bar
+        QTRY_COMPARE(client.seeked,
+                     (QList<qlonglong>{15'000'000, 14'600'000, 20'000'000, 30'000'000, 42'000'000}));
 
         client.set(QStringLiteral("Volume"), 0.5);
         QCOMPARE(p.engine->volume(), 50);
@@ -436,6 +449,37 @@ private Q_SLOTS:
         QVERIFY(client.invoke(QStringLiteral("Stop")));
         QCOMPARE(closed.count(), 1);
         QCOMPARE(p.engine->status(), VLCEngine::Status::Stopped);
+    }
+
+    // The artwork goes to the desktop only as an address the image cache fetches: the desktop
+    // would open anything else itself (a local file, another scheme).
+    void artworkOnlyAsAWebAddress_data()
+    {
+        QTest::addColumn<QString>("artUrl");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("http") << QStringLiteral("http://img/77.jpg") << true;
+        QTest::newRow("https") << QStringLiteral("https://img.example.com/77.jpg") << true;
+        QTest::newRow("local file") << QStringLiteral("file:///home/user/.ssh/id_rsa") << false;
+        QTest::newRow("inline data") << QStringLiteral("data:image/png;base64,iVBORw0KGgo=") << false;
+        QTest::newRow("other scheme") << QStringLiteral("ftp://img/77.jpg") << false;
+        QTest::newRow("no host") << QStringLiteral("http:///77.jpg") << false;
+        QTest::newRow("relative") << QStringLiteral("images/77.jpg") << false;
+    }
+    void artworkOnlyAsAWebAddress()
+    {
+        QFETCH(QString, artUrl);
+        QFETCH(bool, shown);
+        norvane::test::ScriptedPlayback p(
+            {PlayableItem(QStringLiteral("Película"), std::nullopt,
+                          QStringLiteral("http://127.0.0.1:1/movie/u/p/7.mp4"), QStringLiteral("movie:7"),
+                          QStringLiteral("movie"), QStringLiteral("7"), artUrl, 0)},
+            1);
+        MprisService service(NowPlaying::shared(), QDBusConnection::sessionBus());
+        MprisClient client;
+        p.model->playCurrent(0);
+        QTRY_COMPARE(client.metadata().value(QStringLiteral("xesam:title")), QStringLiteral("Película"));
+        QCOMPARE(client.metadata().value(QStringLiteral("mpris:artUrl")),
+                 shown ? QVariant(artUrl) : QVariant());
     }
 
     // The same on a live channel of the live section: its name and the title on air, the
