@@ -1,4 +1,6 @@
 #include "LibVlcPlayer.h"
+#include "LogRedaction.h"
+#include "Logging.h"
 #include "MediaRoutes.h"
 #include "PlayerRetirer.h"
 #include "QmlHarness.h"
@@ -13,6 +15,7 @@
 #include "VideoSurface.h"
 
 #include <QElapsedTimer>
+#include <QMutex>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QSignalSpy>
@@ -59,6 +62,37 @@ QByteArray captureStderr(const std::function<void()> &action)
     file.seek(0);
     return file.readAll();
 }
+
+// The lines of one logging category while this lives (from any thread), kept from the output.
+class CategoryLines
+{
+public:
+    explicit CategoryLines(const char *category)
+    {
+        s_category = category;
+        s_lines.clear();
+        s_previous = qInstallMessageHandler(&CategoryLines::record);
+    }
+    ~CategoryLines() { qInstallMessageHandler(s_previous); }
+    QStringList lines() const
+    {
+        QMutexLocker lock(&s_mutex);
+        return s_lines;
+    }
+
+private:
+    static void record(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (qstrcmp(context.category, s_category) != 0)
+            return s_previous(type, context, text);
+        QMutexLocker lock(&s_mutex);
+        s_lines.append(text);
+    }
+    static inline const char *s_category = nullptr;
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline QMutex s_mutex;
+    static inline QStringList s_lines;
+};
 
 // Statuses the engine went through, recorded as they were observed.
 struct StatusLog
@@ -478,6 +512,77 @@ private Q_SLOTS:
         QCOMPARE(written, QByteArray("[NORVANE] estado=opening t=0ms video=640x360\n"
                                      "[NORVANE] estado=playing t=40ms video=640x360\n"
                                      "[NORVANE] estado=playing t=80ms video=640x360\n"));
+    }
+
+    // What libVLC writes names stream addresses, which carry the subscriber's user name and
+    // password; a line goes to the log only without them.
+    void credentialsLeaveLogLines_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("live path") << QStringLiteral("creating access: http://h:8080/live/ana/s3cr3t/12.ts")
+                                   << QStringLiteral("creating access: http://h:8080/live/***/***/12.ts");
+        QTest::newRow("movie and series paths, two on a line")
+            << QStringLiteral("/movie/ana/s3cr3t/5.mp4 then /SERIES/ana/s3cr3t/6.mkv")
+            << QStringLiteral("/movie/***/***/5.mp4 then /SERIES/***/***/6.mkv");
+        QTest::newRow("query items")
+            << QStringLiteral("GET /get.php?username=ana&Password=s3cr3t&type=m3u HTTP/1.1")
+            << QStringLiteral("GET /get.php?username=***&Password=***&type=m3u HTTP/1.1");
+        QTest::newRow("before the host")
+            << QStringLiteral("http://ana:s3cr3t@h/a.ts") << QStringLiteral("http://***@h/a.ts");
+        QTest::newRow("encoded characters")
+            << QStringLiteral("/live/a%20na/s%2F3/1.m3u8") << QStringLiteral("/live/***/***/1.m3u8");
+        QTest::newRow("nothing to hide") << QStringLiteral("main decoder: using avcodec for h264")
+                                         << QStringLiteral("main decoder: using avcodec for h264");
+    }
+    void credentialsLeaveLogLines()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, logged);
+        QCOMPARE(LogRedaction::withoutCredentials(line), logged);
+    }
+
+    // libVLC's log goes through a category of its own, which NORVANE_VLC_LOG turns on, never
+    // straight to standard error (nor do its decoders, on a damaged stream), and names addresses
+    // without the user name and password.
+    void libVlcLogGoesThroughItsCategory_data()
+    {
+        QTest::addColumn<bool>("turnedOn");
+        QTest::newRow("a normal run") << false;
+        QTest::newRow("NORVANE_VLC_LOG") << true;
+    }
+    void libVlcLogGoesThroughItsCategory()
+    {
+        QFETCH(bool, turnedOn);
+        const auto off = qScopeGuard([] { QLoggingCategory::setFilterRules(QString()); });
+        QTemporaryDir dir;
+        QFile live(SampleMedia::path(SampleMedia::Kind::LiveTs));
+        QFile damaged(dir.filePath(QStringLiteral("damaged.ts")));
+        QVERIFY(live.open(QIODevice::ReadOnly) && damaged.open(QIODevice::WriteOnly));
+        QByteArray bytes = live.read(200'000); // under a second
+        for (qsizetype i = 20'000; i < bytes.size(); i += 997)
+            bytes[i] = char(bytes[i] ^ 0x5a);
+        damaged.write(bytes);
+        damaged.close();
+        const CategoryLines logged("norvane.vlc");
+        const QByteArray raw = captureStderr([this, turnedOn, &damaged] {
+            auto surface = std::make_unique<VideoSurface>();
+            auto player = std::make_unique<LibVlcPlayer>(VLCEngine::libraryOptionsFromEnvironment(), turnedOn,
+                                                         surface.get());
+            VLCEngine engine(std::move(player), std::move(surface));
+            engine.play(
+                m_provider.baseUrl() +
+                QStringLiteral("/live/secretuser/secretpass/9.ts?username=secretuser&password=secretpass"));
+            QTRY_COMPARE_WITH_TIMEOUT(engine.status(), Status::Error, playbackTimeoutMs);
+            engine.play(QUrl::fromLocalFile(damaged.fileName()).toString());
+            QTRY_COMPARE_WITH_TIMEOUT(engine.status(), Status::Ended, playbackTimeoutMs);
+        });
+        QCOMPARE(raw, QByteArray());
+        const QString lines = logged.lines().join(QLatin1Char('\n'));
+        QCOMPARE(lines.isEmpty(), !turnedOn);
+        QVERIFY2(!lines.contains(QLatin1String("secret")), qPrintable(lines));
+        if (turnedOn)
+            QVERIFY2(lines.contains(QLatin1String("/live/***/***/9.ts")), qPrintable(lines));
     }
 
     // Real libVLC from here on, on media served over loopback.

@@ -24,6 +24,7 @@ class VideoSurface;
 class LibVlcPlayer final : public MediaPlayerBackend
 {
 public:
+    // debugLog: libVLC's log lines (category norvane.vlc) turned on, as NORVANE_VLC_LOG asks.
     LibVlcPlayer(const QStringList &libraryOptions, bool debugLog, VideoSurface *surface);
     // Lets go of the current media and waits at most exitWait() for every player to wind down;
     // any still stuck then finishes alone, touching nothing of this object or of the surface.
