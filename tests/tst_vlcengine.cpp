@@ -710,6 +710,36 @@ Item {
         QCOMPARE(engine->status(), Status::Playing);
     }
 
+    // What libVLC itself reports of the level and the mute switch set before a media, while it
+    // plays, and on the next media, whose player starts without them. libVLC's dummy output has no
+    // volume (it reads 0 whatever is set): ALSA's null device has, and needs no sound card.
+    void volumeAndMuteReachLibVlc()
+    {
+        auto surface = std::make_unique<VideoSurface>();
+        auto owned = std::make_unique<LibVlcPlayer>(
+            VLCEngine::libraryOptions(QStringLiteral("--aout=alsa,--alsa-audio-device=null")), false,
+            surface.get());
+        LibVlcPlayer *player = owned.get();
+        VLCEngine engine(std::move(owned), std::move(surface));
+        const auto heard = [player] { return QList<int>{player->outputVolume(), player->outputMuted()}; };
+        const auto playUntilHeard = [&](const QString &file, const QList<int> &expected) {
+            engine.play(mediaUrl(m_provider, file), 0);
+            QTRY_COMPARE_WITH_TIMEOUT(engine.status(), Status::Playing, playbackTimeoutMs);
+            QTRY_COMPARE(heard(), expected);
+        };
+        engine.setVolume(37);
+        engine.setMuted(true);
+        playUntilHeard(QStringLiteral("movie-plain.mp4"), {37, 1});
+        engine.changeVolume(-5);
+        engine.toggleMute();
+        QTRY_COMPARE(heard(), (QList<int>{32, 0}));
+        playUntilHeard(QStringLiteral("episode.mp4"), {32, 0});
+        engine.setMuted(true);
+        playUntilHeard(QStringLiteral("movie-plain.mp4"), {32, 1});
+        engine.setVolume(VLCEngine::defaultVolume);
+        engine.setMuted(false);
+    }
+
     void stopWhileOpeningIsSafe()
     {
         ProviderFault stall;

@@ -368,6 +368,18 @@ void LibVlcPlayer::applyAudio() const
     }
 }
 
+int LibVlcPlayer::outputVolume() const
+{
+    libvlc_media_player_t *player = current();
+    return player ? libvlc_audio_get_volume(player) : -1;
+}
+
+int LibVlcPlayer::outputMuted() const
+{
+    libvlc_media_player_t *player = current();
+    return player ? libvlc_audio_get_mute(player) : -1;
+}
+
 bool LibVlcPlayer::isPlaying() const
 {
     libvlc_media_player_t *player = current();
