@@ -8,7 +8,6 @@
 #include <QHttpServerRequest>
 #include <QPointer>
 #include <QTcpSocket>
-#include <optional>
 
 namespace norvane::test {
 
@@ -29,7 +28,7 @@ QList<qsizetype> offsetsOfTimes(const QByteArray &ts, const QList<double> &secon
 {
     constexpr qsizetype packetSize = 188;
     QList<qsizetype> offsets;
-    std::optional<qint64> first;
+    qint64 first = -1;
     for (qsizetype at = 0; at + packetSize <= ts.size() && offsets.size() < seconds.size();
          at += packetSize) {
         const auto *packet = reinterpret_cast<const uchar *>(ts.constData() + at);
@@ -45,9 +44,8 @@ QList<qsizetype> offsetsOfTimes(const QByteArray &ts, const QList<double> &secon
         const uchar *t = pes + 9; // 90 kHz, 33 bits spread over five bytes
         const qint64 pts = (qint64((t[0] >> 1) & 7) << 30) | (qint64(t[1]) << 22) |
                            (qint64(t[2] >> 1) << 15) | (qint64(t[3]) << 7) | qint64(t[4] >> 1);
-        if (!first)
-            first = pts;
-        if (double(pts - *first) / 90'000 >= seconds.at(offsets.size()))
+        first = first < 0 ? pts : first;
+        if (double(pts - first) / 90'000 >= seconds.at(offsets.size()))
             offsets.append(at);
     }
     return offsets;
@@ -75,15 +73,14 @@ struct HeldMedia::Connection
     }
 };
 
-HeldMedia::HeldMedia(SampleProvider &provider, QList<double> holdSeconds)
-    : m_provider(provider), m_holdSeconds(std::move(holdSeconds))
+HeldMedia::HeldMedia(SampleProvider &provider, QList<double> holdSeconds) : m_provider(provider)
 {
     // The provider may outlive this object: its handler holds only what it shares.
     auto connections = std::make_shared<QList<std::shared_ptr<Connection>>>();
     m_connections = connections;
     provider.addPathHandler(
-        QStringLiteral("/media/held/"), [&provider, connections, holds = m_holdSeconds](
-                                            const QHttpServerRequest &request, QTcpSocket *socket) {
+        QStringLiteral("/media/held/"),
+        [&provider, connections, holdSeconds](const QHttpServerRequest &request, QTcpSocket *socket) {
             const QString name = request.url().path().mid(int(qstrlen("/media/held/")));
             QFile file(QDir(SampleMedia::directory()).absoluteFilePath(name));
             if (name.contains(QLatin1String("..")) || !file.open(QIODevice::ReadOnly)) {
@@ -93,7 +90,7 @@ HeldMedia::HeldMedia(SampleProvider &provider, QList<double> holdSeconds)
             auto connection = std::make_shared<Connection>();
             connection->socket = socket;
             connection->body = file.readAll();
-            connection->holds = offsetsOfTimes(connection->body, holds);
+            connection->holds = offsetsOfTimes(connection->body, holdSeconds);
             socket->write("HTTP/1.1 200 OK\r\nContent-Type: video/mp2t\r\nConnection: close\r\n\r\n");
             connection->sendOn();
             connections->append(connection);

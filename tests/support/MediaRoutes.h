@@ -33,7 +33,6 @@ public:
 private:
     struct Connection;
     SampleProvider &m_provider;
-    QList<double> m_holdSeconds;
     std::shared_ptr<QList<std::shared_ptr<Connection>>> m_connections;
 };
 

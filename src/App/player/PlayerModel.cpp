@@ -7,37 +7,10 @@
 #include "ProgressStore.h"
 #include "VLCEngine.h"
 
-#include <QMetaType>
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <limits>
-#include <mutex>
-
-namespace {
-
-// A queue written in QML ([item, ...]) reaches a creation's initial properties as a plain
-// variant list; this lets it become the model's queue. Entries may be queue items or maps of
-// their fields.
-void registerQueueConversion()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        QMetaType::registerConverter<QVariantList, QList<PlayableItem>>([](const QVariantList &values) {
-            QList<PlayableItem> items;
-            items.reserve(values.size());
-            for (const QVariant &value : values) {
-                if (value.metaType() == QMetaType::fromType<PlayableItem>())
-                    items << value.value<PlayableItem>();
-                else
-                    items << PlayableItem::fromMap(value.toMap());
-            }
-            return items;
-        });
-    });
-}
-
-} // namespace
 
 PlayerModel::PlayerModel(QObject *parent) : PlayerModel(VLCEngine::shared(), ProgressStore::shared(), parent)
 {
@@ -46,7 +19,6 @@ PlayerModel::PlayerModel(QObject *parent) : PlayerModel(VLCEngine::shared(), Pro
 PlayerModel::PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *parent)
     : QObject(parent), m_engine(engine), m_progress(progress)
 {
-    registerQueueConversion();
     m_saveTimer.setInterval(defaultSaveIntervalMs);
     connect(&m_saveTimer, &QTimer::timeout, this, &PlayerModel::saveNow);
     new MovieNowPlaying(this, engine);
