@@ -155,6 +155,9 @@ public:
         m_bus.connect(QString(MprisService::serviceName), QString(MprisService::objectPath),
                       QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"),
                       this, SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
+        m_bus.connect(QString(MprisService::serviceName), QString(MprisService::objectPath),
+                      QString(MprisService::playerInterface), QStringLiteral("Seeked"), this,
+                      SLOT(seekedTo(qlonglong)));
     }
     ~MprisClient() override { QDBusConnection::disconnectFromBus(QStringLiteral("mpris-client")); }
 
@@ -190,14 +193,16 @@ public:
         return m_bus.call(call, QDBus::BlockWithGui).type() == QDBusMessage::ReplyMessage;
     }
 
-    // The player properties announced as changed, in order.
+    // The player properties announced as changed, and the positions announced by Seeked, in order.
     QList<QVariantMap> announced;
+    QList<qlonglong> seeked;
 
 public Q_SLOTS:
     void propertiesChanged(const QString &, const QVariantMap &changed, const QStringList &)
     {
         announced << changed;
     }
+    void seekedTo(qlonglong positionUs) { seeked << positionUs; }
 
 private:
     QDBusConnection m_bus;
@@ -407,14 +412,19 @@ private Q_SLOTS:
 
     void mediaControlsOfAnEpisode()
     {
-        const auto episode = [](const QString &id, const char *subtitle) {
+        const auto episode = [](const QString &id, const char *subtitle, const QString &image) {
             return PlayableItem(QStringLiteral("Serie"), QString::fromUtf8(subtitle),
                                 QStringLiteral("http://127.0.0.1:1/series/u/p/") + id +
                                     QStringLiteral(".mp4"),
                                 QStringLiteral("series:77:ep:") + id, QStringLiteral("series"),
-                                QStringLiteral("77"), QStringLiteral("http://img/77.jpg"), 0);
+                                QStringLiteral("77"), image, 0);
         };
-        norvane::test::ScriptedPlayback p({episode("1", "T1 E1"), episode("2", "T1 E2")}, 1);
+        // The second episode's artwork is no address the image cache would fetch: the desktop,
+        // which opens the artwork itself, is not given it.
+        norvane::test::ScriptedPlayback p(
+            {episode("1", "T1 E1", QStringLiteral("http://img/77.jpg")),
+             episode("2", "T1 E2", QStringLiteral("file:///home/u/.ssh/id_rsa"))},
+            1);
         MprisService service(NowPlaying::shared(), QDBusConnection::sessionBus());
         QVERIFY(service.isRegistered());
         MprisClient client;
@@ -453,8 +463,12 @@ private Q_SLOTS:
         QVERIFY(client.invoke(QStringLiteral("PlayPause")));
         QCOMPARE(p.player->calls.last(), QStringLiteral("pause"));
 
+        // Every seek is announced with where it goes, also those under a second and those made
+        // with the app's own controls; each goes on from where the seek before is heading.
         QVERIFY(client.invoke(QStringLiteral("Seek"), {qlonglong(10'000'000)}));
         QCOMPARE(p.player->lastSeekMs, 15'000);
+        QVERIFY(client.invoke(QStringLiteral("Seek"), {qlonglong(-400'000)}));
+        QCOMPARE(p.player->lastSeekMs, 14'600);
         QVERIFY(client.invoke(QStringLiteral("SetPosition"),
                               {QVariant::fromValue(firstTrack), qlonglong(20'000'000)}));
         QCOMPARE(p.player->lastSeekMs, 20'000);
@@ -464,6 +478,10 @@ private Q_SLOTS:
         client.invoke(QStringLiteral("SetPosition"),
                       {QVariant::fromValue(firstTrack), qlonglong(90'000'000)});
         QCOMPARE(p.player->lastSeekMs, 20'000);
+        p.model->skip(10);
+        p.engine->seek(42'000); // the position bar
+        QTRY_COMPARE(client.seeked,
+                     (QList<qlonglong>{15'000'000, 14'600'000, 20'000'000, 30'000'000, 42'000'000}));
 
         client.set(QStringLiteral("Volume"), 0.5);
         QCOMPARE(p.engine->volume(), 50);
@@ -473,6 +491,7 @@ private Q_SLOTS:
         QCOMPARE(p.model->index(), 1);
         QVERIFY(p.player->url.toString().endsWith(QLatin1String("/2.mp4")));
         QTRY_COMPARE(client.metadata().value(QStringLiteral("xesam:title")), QStringLiteral("Serie · T1 E2"));
+        QVERIFY(!client.metadata().contains(QStringLiteral("mpris:artUrl")));
         QVERIFY(!client.get(QStringLiteral("CanGoNext")).toBool());
 
         QSignalSpy closed(p.model.get(), &PlayerModel::closeRequested);

@@ -2,7 +2,6 @@
 #include "NorvaneError.h"
 #include "PlayerModel.h"
 #include "ProgressStore.h"
-#include "QmlHarness.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "ScriptedPlayback.h"
@@ -53,34 +52,6 @@ class TestPlayerModel : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase() { qputenv("NORVANE_VLC_OPTS", "--aout=adummy"); }
-
-    void playCurrentStartsAtWholeSeconds_data()
-    {
-        QTest::addColumn<qint64>("startMs");
-        QTest::addColumn<QStringList>("options");
-        QTest::newRow("beginning") << qint64(0) << QStringList();
-        QTest::newRow("under a second") << qint64(999) << QStringList();
-        QTest::newRow("truncated to whole seconds") << qint64(754'999) << QStringList{":start-time=754"};
-    }
-    void playCurrentStartsAtWholeSeconds()
-    {
-        QFETCH(qint64, startMs);
-        QFETCH(QStringList, options);
-        Fixture f({movie("7", startMs)});
-        f.model->playCurrent(f.model->currentItem().startTimeMs());
-        QCOMPARE(f.player->url, QUrl(movie("7").url()));
-        QCOMPARE(f.player->options, options);
-        QCOMPARE(f.model->lastPositionMs(), startMs);
-        QCOMPARE(f.engine->status(), Status::Opening);
-    }
-
-    void timingsAsTheUserMeetsThem()
-    {
-        PlayerModel model(nullptr, nullptr);
-        QCOMPARE(model.saveIntervalMs(), 5000);
-        QCOMPARE(model.countdownStepMs(), 1000);
-        QCOMPARE(model.upNextCountdown(), 10);
-    }
 
     // The model saves on its own timer, with no view driving it, playing or paused.
     void progressIsSavedOnItsOwnTimer()
@@ -169,28 +140,40 @@ private Q_SLOTS:
         }
     }
 
+    // The engine starts at whole seconds: the start is truncated, under a second is the beginning.
     void retryClearsTheErrorAndResumes()
     {
-        Fixture f({movie("7")});
-        f.model->playCurrent(0);
-        f.playerAt(100'000, 600'000);
-        f.playerAt(100'000, 600'000, MediaPlayerBackend::Ended);
+        Fixture f({movie("7", 999)});
+        f.model->playCurrent(f.model->currentItem().startTimeMs());
+        QCOMPARE(f.player->url, QUrl(movie("7").url()));
+        QCOMPARE(f.player->options, QStringList());
+        f.playerAt(100'999, 600'000);
+        f.playerAt(100'999, 600'000, MediaPlayerBackend::Ended);
         QVERIFY(!f.model->playbackError().isEmpty());
         f.model->playCurrent(f.model->lastPositionMs());
         QVERIFY(f.model->playbackError().isEmpty());
+        QCOMPARE(f.model->lastPositionMs(), 100'999);
         QCOMPARE(f.player->options, QStringList{":start-time=100"});
     }
 
+    // The countdown shows 10 to 0 and starts the next item at its own start. The finished item stays
+    // recorded as watched to the end (the engine's last time lies before it), whatever the save
+    // timer does meanwhile.
     void countdownStartsTheNextItem()
     {
         Fixture f(
-            {episode("1", QStringLiteral("T1 E1")), episode("2", std::nullopt, 42'000), episode("3", {})});
+            {episode("1", QStringLiteral("T1 E1")), episode("2", std::nullopt, 42'000), episode("3", {})},
+            10);
         QCOMPARE(f.model->nextSubtitle(), QStringLiteral("Serie")); // the next has no subtitle: its title
         f.model->playCurrent(0);
         f.playerAt(555'000, 600'000);
+        QTRY_VERIFY(f.entry(QStringLiteral("series:77:ep:1")));
         QList<int> shown;
         connect(f.model.get(), &PlayerModel::upNextCountdownChanged, this,
                 [&] { shown.append(f.model->upNextCountdown()); });
+        QList<qint64> written;
+        connect(&f.store, &ProgressStore::entriesChanged, this,
+                [&] { written << f.entry(QStringLiteral("series:77:ep:1"))->positionMs(); });
         f.playerAt(555'000, 600'000, MediaPlayerBackend::Ended);
         QVERIFY(f.model->showUpNext());
         QCOMPARE(f.model->upNextCountdown(), 10);
@@ -199,29 +182,10 @@ private Q_SLOTS:
         QVERIFY(!f.model->showUpNext());
         QCOMPARE(f.player->url, QUrl(episode("2", {}).url()));
         QCOMPARE(f.player->options, QStringList{":start-time=42"});
-        // Finished within its last minute: moving on keeps it recorded as watched to the end.
-        QCOMPARE(f.entry(QStringLiteral("series:77:ep:1"))->positionMs(), 600'000);
-        QTest::qWait(15 * f.model->countdownStepMs());
-        QCOMPARE(f.model->index(), 1); // one countdown, one step forward
-    }
-
-    // The engine's last time lies before the end; nothing written during the countdown may bring
-    // the finished item back as unfinished.
-    void countdownKeepsTheFinishedRecord()
-    {
-        Fixture f({episode("1", QStringLiteral("T1 E1")), episode("2", QStringLiteral("T1 E2"))}, 10);
-        f.model->setCountdownStepMs(40);
-        f.model->playCurrent(0);
-        f.playerAt(555'000, 600'000);
-        QTRY_VERIFY(f.entry(QStringLiteral("series:77:ep:1")));
-        QList<qint64> written;
-        connect(&f.store, &ProgressStore::entriesChanged, this,
-                [&] { written << f.entry(QStringLiteral("series:77:ep:1"))->positionMs(); });
-        f.playerAt(555'000, 600'000, MediaPlayerBackend::Ended);
-        QVERIFY(f.model->showUpNext());
-        QTRY_COMPARE(f.model->index(), 1);
         QCOMPARE(written, QList<qint64>{600'000});
         QVERIFY(f.store.inProgress(QStringLiteral("series")).isEmpty());
+        QTest::qWait(15 * f.model->countdownStepMs());
+        QCOMPARE(f.model->index(), 1); // one countdown, one step forward
     }
 
     void cancellingTheCountdownAtAnyMoment_data()
@@ -317,6 +281,34 @@ private Q_SLOTS:
         QCOMPARE(f.player->lastSeekMs, target);
     }
 
+    // The engine reports a seek's new position only through its later callbacks: a skip right
+    // after another (two double clicks within a second), or after the seek bar, goes on from where
+    // the seek is heading. Once the engine reports that place, or has not within a short while (a
+    // seek it never made), skips go on from the engine's own time again.
+    void skipsGoOnFromTheSeekUnderWay()
+    {
+        Fixture f({movie("7")});
+        f.model->setSkipTargetHoldMs(100);
+        f.model->playCurrent(0);
+        f.playerAt(100'000, 600'000);
+        f.model->skip(10);
+        f.model->skip(10);
+        QCOMPARE(f.player->lastSeekMs, 120'000);
+        f.playerAt(100'250, 600'000); // a report from before the seek
+        f.model->skip(-10);
+        QCOMPARE(f.player->lastSeekMs, 110'000);
+        f.playerAt(110'400, 600'000); // the seek has landed
+        f.model->skip(10);
+        QCOMPARE(f.player->lastSeekMs, 120'400);
+        f.playerAt(120'500, 600'000);
+        f.engine->seek(300'000); // the seek bar
+        f.model->skip(10);
+        QCOMPARE(f.player->lastSeekMs, 310'000);
+        QTest::qWait(150); // the engine never got there
+        f.model->skip(10);
+        QCOMPARE(f.player->lastSeekMs, 130'500);
+    }
+
     void closeSavesStopsAndCloses()
     {
         Fixture f({movie("7")});
@@ -356,38 +348,6 @@ private Q_SLOTS:
         f.model.reset();
         QCOMPARE(f.engine->status(), stops ? Status::Stopped : Status::Opening);
         QVERIFY(f.entry(QStringLiteral("movie:7")));
-    }
-
-    // How the section screens make their player: a queue given as an initial property, its items
-    // maps of their fields.
-    void queueGivenAtCreation()
-    {
-        norvane::test::QmlHarness harness;
-        QObject *root = harness.create(
-            "import QtQuick\n"
-            "import Norvane\n"
-            "Item {\n"
-            "    property PlayerModel made\n"
-            "    Component { id: factory; PlayerModel {} }\n"
-            "    Component.onCompleted: made = factory.createObject(this, { index: 1, queue: [\n"
-            "        { title: 'Serie', subtitle: 'T1 E1', url: 'http://127.0.0.1:1/series/u/p/1.mp4',\n"
-            "          progressKey: 'series:7:ep:1', contentType: 'series', contentId: '7' },\n"
-            "        { title: 'Serie', url: 'http://127.0.0.1:1/series/u/p/2.mp4', progressKey: "
-            "'series:7:ep:2',\n"
-            "          contentType: 'series', contentId: '7', startTimeMs: 5000 }\n"
-            "    ] })\n"
-            "}\n");
-        QVERIFY(root);
-        auto *model = root->property("made").value<PlayerModel *>();
-        QVERIFY(model);
-        QCOMPARE(model->queue().size(), 2);
-        QCOMPARE(model->index(), 1);
-        QCOMPARE(model->queue().at(0).subtitle(), std::optional<QString>(QStringLiteral("T1 E1")));
-        QCOMPARE(model->queue().at(1).subtitle(), std::nullopt);
-        QCOMPARE(model->queue().at(1).imageUrl(), std::nullopt);
-        QCOMPARE(model->currentItem().progressKey(), QStringLiteral("series:7:ep:2"));
-        QCOMPARE(model->currentItem().startTimeMs(), 5000);
-        QVERIFY(!model->canPlayNext());
     }
 
     // Real libVLC: an episode played to its end is recorded as watched and the player closes.

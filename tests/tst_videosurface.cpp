@@ -1,3 +1,4 @@
+#include "LibVlcPlayer.h"
 #include "MediaRoutes.h"
 #include "QmlHarness.h"
 #include "SampleMedia.h"
@@ -9,7 +10,9 @@
 #include "VideoFrameSink.h"
 #include "VideoSurface.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <cstring>
 #include <functional>
@@ -30,20 +33,21 @@ VideoSurface *sharedSurface()
     return VLCEngine::shared()->surface();
 }
 
-// Plays the part of libVLC through a frame sink of its own: a padded RV32 buffer whose visible
-// part is the given colour (red) and whose padding is green.
+// Plays the part of libVLC through a frame sink of its own: offered the decoder's size, it fills
+// whatever buffer the sink asks for with one colour (libVLC scales the whole picture into it).
 struct FakeDecoder
 {
-    explicit FakeDecoder(VideoSurface *surface, QSize visible = {160, 90}, int paddedHeight = 96,
-                         QRgb colour = red, std::function<PictureGeometry()> geometry = {})
-        : sink(surface, std::move(geometry)), visible(visible), colour(colour)
+    explicit FakeDecoder(VideoSurface *surface, QSize decoded = {160, 90}, QRgb colour = red,
+                         std::function<PictureGeometry()> geometry = {})
+        : sink(surface, std::move(geometry)), colour(colour)
     {
         char chroma[5] = "I420";
-        unsigned width = unsigned(visible.width());
-        unsigned height = unsigned(paddedHeight);
+        unsigned width = unsigned(decoded.width());
+        unsigned height = unsigned(decoded.height());
         unsigned pitches[3] = {};
         unsigned lines[3] = {};
         count = sink.setupFormat(chroma, &width, &height, pitches, lines);
+        buffer = QSize(int(width), int(height));
         pitch = pitches[0];
         rows = lines[0];
         QCOMPARE_EQ(QByteArray(chroma, 4), QByteArray("RV32"));
@@ -52,7 +56,7 @@ struct FakeDecoder
     {
         for (unsigned y = 0; y < rows; ++y) {
             auto *line = reinterpret_cast<QRgb *>(static_cast<uchar *>(bytes) + y * pitch);
-            std::fill(line, line + pitch / 4, y < unsigned(visible.height()) ? colour : green);
+            std::fill(line, line + pitch / 4, colour);
         }
     }
     void *decodeOne()
@@ -70,8 +74,8 @@ struct FakeDecoder
     }
 
     VideoFrameSink sink;
-    QSize visible;
     QRgb colour;
+    QSize buffer;
     unsigned count = 0;
     unsigned pitch = 0;
     unsigned rows = 0;
@@ -219,14 +223,14 @@ private Q_SLOTS:
     void detachedSinkNeverReachesTheSurface()
     {
         VideoSurface surface;
-        auto old = std::make_unique<FakeDecoder>(&surface, QSize{160, 90}, 90, red);
+        auto old = std::make_unique<FakeDecoder>(&surface, QSize{160, 90}, red);
         old->showOne();
         void *planes[3] = {};
         void *held = old->sink.lockFrame(planes); // mid-decode when it is let go of
         old->sink.detach();
         QVERIFY(!old->sink.isAttached());
 
-        FakeDecoder next(&surface, {320, 180}, 180, blue);
+        FakeDecoder next(&surface, {320, 180}, blue);
         QVERIFY(surface.currentFrame().isNull()); // the old format's picture is gone
         next.showOne();
         const quint64 displayed = surface.displayedFrames();
@@ -250,35 +254,49 @@ private Q_SLOTS:
         QCOMPARE(surface.currentFrame().image.pixel(10, 10), blue);
     }
 
-    // Known when the format is set up, the picture's size is what libVLC is asked for (so it does
-    // not scale the picture into the padding); known only later, the padding is left undrawn.
-    void paddingIsNotShown_data()
+    // libVLC may describe a new picture only some frames after the decoder has switched to it. The
+    // sink asks libVLC for the picture's own size (so it only converts, never scales) when what the
+    // player says fits the decoder's size, else for the decoder's; the shape is drawn from what the
+    // player says once it fits, with square pixels until then.
+    void bufferAndShapeFollowWhatFitsTheDecoder_data()
     {
-        QTest::addColumn<bool>("knownAtSetup");
+        QTest::addColumn<QSize>("decoded");
+        QTest::addColumn<PictureGeometry>("atSetup");
+        QTest::addColumn<PictureGeometry>("later");
         QTest::addColumn<QSize>("buffer");
-        QTest::newRow("size known at setup: libVLC fills a picture-sized buffer") << true << QSize(160, 90);
-        QTest::newRow("size known once frames arrive: padded buffer") << false << QSize(160, 96);
+        QTest::addColumn<double>("shownAspect");
+        const PictureGeometry hd{{1920, 1080}};
+        const PictureGeometry wide{{720, 576}, 64, 45};
+        const PictureGeometry narrow{{720, 576}, 16, 15};
+        QTest::newRow("known once frames arrive")
+            << QSize(1920, 1090) << PictureGeometry() << hd << QSize(1920, 1090) << 16.0 / 9;
+        QTest::newRow("set-up still describes the SD picture before")
+            << QSize(1920, 1090) << narrow << hd << QSize(1920, 1090) << 16.0 / 9;
+        QTest::newRow("the new picture never described")
+            << QSize(1920, 1090) << narrow << narrow << QSize(1920, 1090) << 1920.0 / 1090;
+        QTest::newRow("set-up still describes the HD picture before")
+            << QSize(720, 578) << hd << wide << QSize(720, 578) << 16.0 / 9;
+        QTest::newRow("pixel shape learnt late")
+            << QSize(720, 578) << wide << narrow << QSize(720, 576) << 4.0 / 3;
     }
-    void paddingIsNotShown()
+    void bufferAndShapeFollowWhatFitsTheDecoder()
     {
-        QFETCH(bool, knownAtSetup);
+        QFETCH(QSize, decoded);
+        QFETCH(PictureGeometry, atSetup);
+        QFETCH(PictureGeometry, later);
         QFETCH(QSize, buffer);
-        VideoSurface *surface = sharedSurface();
-        surface->setGeometrySource([] { return PictureGeometry{QSize(160, 90)}; });
-        norvane::test::QmlHarness harness;
-        QVERIFY(harness.create("import QtQuick\nimport Norvane\nVLCPlayerView { width: 160; height: 96 }\n"));
-        FakeDecoder decoder(surface, {160, 90}, 96, red, [knownAtSetup] {
-            return knownAtSetup ? PictureGeometry{QSize(160, 90)} : PictureGeometry();
-        });
-        QCOMPARE(QSize(int(decoder.pitch / 4), int(decoder.rows)), buffer);
-        QSignalSpy delivered(surface, &VideoSurface::frameDisplayed);
+        QFETCH(double, shownAspect);
+        VideoSurface surface;
+        surface.setGeometrySource([later] { return later; });
+        FakeDecoder decoder(&surface, decoded, red, [atSetup] { return atSetup; });
+        QCOMPARE(decoder.buffer, buffer);
+        QSignalSpy delivered(&surface, &VideoSurface::frameDisplayed);
         decoder.showOne();
         QVERIFY(delivered.wait());
-        QCOMPARE(surface->currentFrame().image.size(), buffer);
-        QCOMPARE(surface->currentFrame().visible, QRect(0, 0, 160, 90));
-        const QImage frame = harness.grab();
-        QCOMPARE(countColour(frame, QRect(0, 0, 160, 96), isGreen), 0);
-        QVERIFY(countColour(frame, QRect(0, 0, 160, 96), isRed) > 0);
+        const VideoSurface::Frame frame = surface.currentFrame();
+        QCOMPARE(frame.visible, QRect(QPoint(0, 0), buffer)); // the whole buffer is the picture
+        QCOMPARE(qRound(frame.visible.width() * frame.pixelAspect / frame.visible.height() * 1000),
+                 qRound(shownAspect * 1000));
     }
 
     // A size beyond the bound (what a broken or hostile stream may announce) is refused and fails
@@ -381,34 +399,6 @@ private Q_SLOTS:
         QCOMPARE(WEXITSTATUS(status), 0);
     }
 
-    void fitShowsBarsAndFillCovers()
-    {
-        norvane::test::QmlHarness harness;
-        QVERIFY(
-            harness.create("import QtQuick\nimport Norvane\nVLCPlayerView { width: 400; height: 400 }\n"));
-        auto *view = qobject_cast<VLCPlayerView *>(harness.root());
-        QVERIFY(view && view->showsVideo());
-        FakeDecoder decoder(sharedSurface(), {160, 90}, 90);
-        QSignalSpy delivered(sharedSurface(), &VideoSurface::frameDisplayed);
-        decoder.showOne();
-        QVERIFY(delivered.wait());
-
-        const QRect topBar(0, 0, 400, 80);
-        QImage frame = harness.grab();
-        QCOMPARE(countColour(frame, topBar, nonBlack), 0);
-        QVERIFY(countColour(frame, QRect(0, 100, 400, 200), isRed) > 0);
-
-        VLCEngine::shared()->setFillScreen(true);
-        QTRY_VERIFY(countColour(harness.grab(), topBar, isRed) > 1000);
-
-        // The picture follows the item's size.
-        view->setSize(QSizeF(800, 200));
-        VLCEngine::shared()->setFillScreen(false);
-        frame = harness.grab();
-        QVERIFY(countColour(frame, QRect(0, 0, 100, 200), nonBlack) == 0); // bars at the sides now
-        QVERIFY(countColour(frame, QRect(300, 0, 200, 200), isRed) > 0);
-    }
-
     void lastViewWinsAndTheOtherShowsItsBackground()
     {
         norvane::test::QmlHarness harness;
@@ -419,7 +409,7 @@ private Q_SLOTS:
         QVERIFY(first && second);
         QVERIFY(second->showsVideo());
         QVERIFY(!first->showsVideo());
-        FakeDecoder decoder(sharedSurface(), {160, 90}, 90);
+        FakeDecoder decoder(sharedSurface(), {160, 90});
         QSignalSpy delivered(sharedSurface(), &VideoSurface::frameDisplayed);
         decoder.showOne();
         QVERIFY(delivered.wait());
@@ -452,7 +442,7 @@ private Q_SLOTS:
         QVERIFY(harness.create("import QtQuick\nimport Norvane\nItem { Item { x: 400; y: 300\n"
                                "VLCPlayerView { x: 10; y: 20; width: 320; height: 180 } } }\n"));
         QCOMPARE(countColour(harness.grab(), QRect(0, 0, 1280, 800), isRed), 0);
-        FakeDecoder decoder(sharedSurface(), {160, 90}, 90);
+        FakeDecoder decoder(sharedSurface(), {160, 90});
         QSignalSpy delivered(sharedSurface(), &VideoSurface::frameDisplayed);
         decoder.showOne();
         QVERIFY(delivered.wait());
@@ -488,6 +478,65 @@ private Q_SLOTS:
 
         engine->stop();
         QTRY_COMPARE(countColour(harness.grab(), frame.rect(), nonBlack), 0);
+    }
+
+    // A channel that changes shape mid-stream (SD 16:9, then SD 4:3, then HD 16:9) whose data
+    // comes just in time: each change is decoded while nothing after it has arrived, so libVLC sets
+    // the new picture format up while it still describes the previous picture, and learns the new
+    // shape only as the data goes on. The picture takes each shape once libVLC knows it, and the HD
+    // picture is never shrunk to the SD size before it.
+    void shapeChangesMidStreamAreFollowed()
+    {
+        const QString file = SampleMedia::path(SampleMedia::Kind::ClipShapeChanges);
+        QVERIFY2(!file.isEmpty(), qPrintable(SampleMedia::lastError()));
+        SampleProvider provider;
+        QVERIFY(provider.listenOn());
+        // The data stops 0.2 s into each new shape; libVLC, a second ahead, has read all of it by
+        // the time the change is decoded.
+        const double step = SampleMedia::shapePartSeconds;
+        norvane::test::HeldMedia held(provider, {step + 0.2, 2 * step + 0.2});
+        auto owned = std::make_unique<VideoSurface>();
+        VideoSurface *surface = owned.get();
+        VLCEngine engine(std::make_unique<LibVlcPlayer>(VLCEngine::libraryOptions(QStringLiteral(
+                                                            "--aout=adummy,--network-caching=1000")),
+                                                        false, surface),
+                         std::move(owned));
+        // The colour and the shape it is drawn in.
+        const auto shown = [surface] {
+            const VideoSurface::Frame frame = surface->currentFrame();
+            const QRgb centre = frame.image.isNull() ? 0 : frame.image.pixel(frame.visible.center());
+            const char *colour = isRed(centre)     ? "red"
+                                 : isGreen(centre) ? "green"
+                                 : isBlue(centre)  ? "blue"
+                                                   : "-";
+            const double aspect =
+                frame.isNull() ? 0 : frame.visible.width() * frame.pixelAspect / frame.visible.height();
+            return QStringLiteral("%1 %2").arg(QLatin1String(colour)).arg(aspect, 0, 'f', 2);
+        };
+        // How a part was last shown: as wanted, or as it was when the next part came.
+        const auto settled = [&shown](const QString &wanted) {
+            const QString colour = wanted.section(QLatin1Char(' '), 0, 0);
+            QString last;
+            for (QDeadlineTimer deadline(10'000); !deadline.hasExpired() && last != wanted;
+                 QTest::qWait(10)) {
+                const QString now = shown();
+                if (now.startsWith(colour))
+                    last = now;
+                else if (!last.isEmpty())
+                    break;
+            }
+            return last;
+        };
+        engine.play(held.url(QFileInfo(file).fileName()), 0);
+        QCOMPARE(settled(QStringLiteral("red 1.78")), QStringLiteral("red 1.78"));
+        // Decoded while the data stops: libVLC still describes the picture before.
+        QTRY_VERIFY_WITH_TIMEOUT(shown().startsWith(QLatin1String("green")), 10'000);
+        held.release();
+        QCOMPARE(settled(QStringLiteral("green 1.33")), QStringLiteral("green 1.33"));
+        QTRY_VERIFY_WITH_TIMEOUT(shown().startsWith(QLatin1String("blue")), 10'000);
+        QCOMPARE_GE(surface->currentFrame().image.width(), 1920); // not shrunk to the SD size before
+        held.release();
+        QCOMPARE(settled(QStringLiteral("blue 1.78")), QStringLiteral("blue 1.78"));
     }
 
     // 720x576 with 64:45 pixels is a 16:9 picture: fitted into the 1280x800 window it is 1280x720

@@ -60,11 +60,8 @@ void MovieNowPlaying::next()
 
 void MovieNowPlaying::skip(qint64 ms)
 {
-    // The skip buttons' rule, in whole seconds.
-    const qint64 seconds =
-        std::clamp<qint64>(ms / 1000, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
-    if (seconds != 0)
-        m_model->skip(int(seconds));
+    // The skip buttons' rule, to the millisecond.
+    m_model->skipMs(ms);
 }
 
 void MovieNowPlaying::seekTo(qint64 ms)

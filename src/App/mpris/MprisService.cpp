@@ -1,5 +1,6 @@
 #include "MprisService.h"
 
+#include "ImageCache.h"
 #include "MprisPlayerAdaptor.h"
 #include "MprisRootAdaptor.h"
 #include "NowPlaying.h"
@@ -83,6 +84,13 @@ void MprisService::followSource()
                                            qOverload<>(&QTimer::start));
             m_engineConnections << connect(m_engine, &VLCEngine::volumeChanged, &m_refresh,
                                            qOverload<>(&QTimer::start));
+            // Every seek, from the desktop or from the app's own controls, with where it goes:
+            // the engine's time gets there only through its later reports.
+            m_engineConnections << connect(m_engine, &VLCEngine::seekRequested, this,
+                                           [this](qint64 targetMs) {
+                                               if (m_nowPlaying && m_nowPlaying->source())
+                                                   Q_EMIT seeked(targetMs * usPerMs);
+                                           });
         }
     }
     m_refresh.start();
@@ -156,7 +164,9 @@ QVariantMap MprisService::metadata() const
                     {QStringLiteral("xesam:title"), track.title}};
     if (!track.programme.isEmpty())
         map.insert(QStringLiteral("xesam:artist"), QStringList{track.programme});
-    if (!track.artUrl.isEmpty())
+    // Only what the image cache would fetch: the desktop opens the address itself, and a local
+    // file or another scheme is nothing the provider sent as artwork.
+    if (ImageCache::isWebAddress(track.artUrl))
         map.insert(QStringLiteral("mpris:artUrl"), track.artUrl);
     if (track.onDemand && m_engine && m_engine->durationMs() > 0)
         map.insert(QStringLiteral("mpris:length"), qint64(m_engine->durationMs() * usPerMs));
@@ -247,7 +257,6 @@ void MprisService::seek(qint64 offsetUs)
     if (!canSeek())
         return;
     m_nowPlaying->source()->skip(offsetUs / usPerMs);
-    Q_EMIT seeked(positionUs());
 }
 
 void MprisService::setPosition(const QDBusObjectPath &track, qint64 positionUs)
@@ -256,7 +265,6 @@ void MprisService::setPosition(const QDBusObjectPath &track, qint64 positionUs)
     if (!canSeek() || track != trackId() || positionUs < 0 || positionUs > m_engine->durationMs() * usPerMs)
         return;
     m_nowPlaying->source()->seekTo(positionUs / usPerMs);
-    Q_EMIT seeked(positionUs);
 }
 
 void MprisService::raise()

@@ -7,34 +7,10 @@
 #include "ProgressStore.h"
 #include "VLCEngine.h"
 
-#include <QMetaType>
+#include <algorithm>
 #include <chrono>
-#include <mutex>
-
-namespace {
-
-// A queue written in QML ([item, ...]) reaches a creation's initial properties as a plain
-// variant list; this lets it become the model's queue. Entries may be queue items or maps of
-// their fields.
-void registerQueueConversion()
-{
-    static std::once_flag once;
-    std::call_once(once, [] {
-        QMetaType::registerConverter<QVariantList, QList<PlayableItem>>([](const QVariantList &values) {
-            QList<PlayableItem> items;
-            items.reserve(values.size());
-            for (const QVariant &value : values) {
-                if (value.metaType() == QMetaType::fromType<PlayableItem>())
-                    items << value.value<PlayableItem>();
-                else
-                    items << PlayableItem::fromMap(value.toMap());
-            }
-            return items;
-        });
-    });
-}
-
-} // namespace
+#include <cstdlib>
+#include <limits>
 
 PlayerModel::PlayerModel(QObject *parent) : PlayerModel(VLCEngine::shared(), ProgressStore::shared(), parent)
 {
@@ -43,12 +19,15 @@ PlayerModel::PlayerModel(QObject *parent) : PlayerModel(VLCEngine::shared(), Pro
 PlayerModel::PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *parent)
     : QObject(parent), m_engine(engine), m_progress(progress)
 {
-    registerQueueConversion();
     m_saveTimer.setInterval(defaultSaveIntervalMs);
     connect(&m_saveTimer, &QTimer::timeout, this, &PlayerModel::saveNow);
     new MovieNowPlaying(this, engine);
     if (!m_engine)
         return;
+    connect(m_engine, &VLCEngine::seekRequested, this, [this](qint64 targetMs) {
+        m_seekTargetMs = targetMs;
+        m_seekTargetAge.start();
+    });
     connect(m_engine, &VLCEngine::currentTimeMsChanged, this, &PlayerModel::followTime);
     connect(m_engine, &VLCEngine::durationMsChanged, this, &PlayerModel::followTime);
     // Queued: the engine reports a callback's status before its time, and the end is judged on
@@ -124,6 +103,7 @@ void PlayerModel::playCurrent(qint64 startMs)
     cancelCountdown();
     setLastPositionMs(startMs);
     m_lastDurationMs = 0;
+    m_seekTargetMs.reset();
     m_saveTimer.stop();
     if (m_index < 0 || m_index >= m_queue.size() || !m_engine)
         return;
@@ -137,6 +117,8 @@ void PlayerModel::followTime()
 {
     if (!m_started || !m_engine)
         return;
+    if (m_seekTargetMs && std::abs(m_engine->currentTimeMs() - *m_seekTargetMs) <= seekLandedWithinMs)
+        m_seekTargetMs.reset();
     if (m_engine->currentTimeMs() >= 1)
         setLastPositionMs(m_engine->currentTimeMs());
     if (m_engine->durationMs() >= 1)
@@ -265,12 +247,24 @@ void PlayerModel::upNextCancel()
 
 void PlayerModel::skip(int seconds)
 {
+    skipMs(qint64(seconds) * 1000);
+}
+
+qint64 PlayerModel::positionForSkips()
+{
+    if (m_seekTargetMs && m_seekTargetAge.hasExpired(m_skipTargetHoldMs))
+        m_seekTargetMs.reset(); // a seek the engine never made
+    return m_seekTargetMs.value_or(m_engine->currentTimeMs());
+}
+
+void PlayerModel::skipMs(qint64 ms)
+{
     if (!m_engine)
         return;
     // Bounded by the known length; while none is known yet, only by the start (a skip forward
     // must not jump back to the beginning).
     const qint64 knownLength = m_lastDurationMs > 0 ? m_lastDurationMs : m_engine->durationMs();
-    qint64 target = m_engine->currentTimeMs() + qint64(seconds) * 1000;
+    qint64 target = positionForSkips() + ms;
     if (knownLength > 0)
         target = std::min(target, knownLength);
     target = std::clamp<qint64>(target, 0, std::numeric_limits<qint32>::max());

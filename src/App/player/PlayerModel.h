@@ -3,12 +3,14 @@
 #include "PlayableItem.h"
 
 #include <QCoroTask>
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <QtQml/qqmlregistration.h>
+#include <optional>
 
 class ProgressStore;
 class VLCEngine;
@@ -40,6 +42,11 @@ public:
     static constexpr int defaultSaveIntervalMs = 5000;
     // An end this close to the known length is a real end even before the watched share.
     static constexpr qint64 finishedWithinMs = 60'000;
+    // How long a seek's target stands for the next skip while the engine has not reported getting
+    // there, and how near the target a reported time counts as there (seeks land on the nearest
+    // picture the stream allows).
+    static constexpr int defaultSkipTargetHoldMs = 2000;
+    static constexpr qint64 seekLandedWithinMs = 1000;
 
     // On the shared engine and progress store.
     explicit PlayerModel(QObject *parent = nullptr);
@@ -64,9 +71,14 @@ public:
     void setCountdownStepMs(int ms);
     int saveIntervalMs() const { return m_saveTimer.interval(); }
     void setSaveIntervalMs(int ms);
+    int skipTargetHoldMs() const { return m_skipTargetHoldMs; }
+    void setSkipTargetHoldMs(int ms) { m_skipTargetHoldMs = ms; }
 
     Q_INVOKABLE void playCurrent(qint64 startMs);
     Q_INVOKABLE void skip(int seconds);
+    // By `ms` from where playback is, or is heading after a seek still under way; within the start
+    // and the known length.
+    void skipMs(qint64 ms);
     Q_INVOKABLE void playNext();
     Q_INVOKABLE void upNextPlayNow();
     Q_INVOKABLE void upNextCancel();
@@ -95,6 +107,9 @@ private:
     void startUpNextCountdown();
     void cancelCountdown();
     QCoro::Task<> runCountdown(quint64 generation);
+    // Where playback is heading: a seek's target until the engine reports it (or the hold passes),
+    // else the engine's time.
+    qint64 positionForSkips();
     bool isLastItem() const { return m_index >= m_queue.size() - 1; }
 
     void setPlaybackError(const QString &text);
@@ -121,4 +136,7 @@ private:
     // overwrites the record of a finished item during the up-next countdown.
     QTimer m_saveTimer;
     int m_countdownStepMs = 1000;
+    std::optional<qint64> m_seekTargetMs;
+    QElapsedTimer m_seekTargetAge;
+    int m_skipTargetHoldMs = defaultSkipTargetHoldMs;
 };

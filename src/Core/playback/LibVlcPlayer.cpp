@@ -1,5 +1,7 @@
 #include "LibVlcPlayer.h"
 
+#include "LogRedaction.h"
+#include "Logging.h"
 #include "VideoBuffer.h"
 #include "VideoFrameSink.h"
 
@@ -18,18 +20,32 @@ const libvlc_event_type_t stateEvents[] = {
     libvlc_MediaPlayerEncounteredError, libvlc_MediaPlayerESAdded,   libvlc_MediaPlayerTimeChanged,
 };
 
-void printLog(void *, int level, const libvlc_log_t *context, const char *format, va_list args)
+// libVLC's log, on its threads, into its category. Its errors are warnings here: a stream that
+// fails is no fault of the application, and a normal run prints nothing.
+void forwardLog(void *, int level, const libvlc_log_t *context, const char *format, va_list args)
 {
-    static const char *const levels[] = {"debug", "", "notice", "warning", "error"};
+    const QtMsgType type = level <= LIBVLC_DEBUG    ? QtDebugMsg
+                           : level <= LIBVLC_NOTICE ? QtInfoMsg
+                                                    : QtWarningMsg;
+    if (!lcVlc().isEnabled(type))
+        return;
     const char *module = nullptr;
     libvlc_log_get_context(context, &module, nullptr, nullptr);
     char message[1024];
     std::vsnprintf(message, sizeof message, format, args);
-    std::fprintf(stderr, "[vlc %s] %s: %s\n", (level >= 0 && level <= 4) ? levels[level] : "",
-                 module ? module : "", message);
+    const QString line = LogRedaction::withoutCredentials(QString::fromUtf8(module ? module : "") +
+                                                          QStringLiteral(": ") + QString::fromUtf8(message));
+    switch (type) {
+    case QtDebugMsg:
+        qCDebug(lcVlc).noquote() << line;
+        break;
+    case QtInfoMsg:
+        qCInfo(lcVlc).noquote() << line;
+        break;
+    default:
+        qCWarning(lcVlc).noquote() << line;
+    }
 }
-
-void dropLog(void *, int, const libvlc_log_t *, const char *, va_list) {}
 
 unsigned setupFormat(void **opaque, char *chroma, unsigned *width, unsigned *height, unsigned *pitches,
                      unsigned *lines)
@@ -147,17 +163,20 @@ struct LibVlcPlayer::Session
 LibVlcPlayer::LibVlcPlayer(const QStringList &libraryOptions, bool debugLog, VideoSurface *surface)
     : m_surface(surface)
 {
-    std::vector<QByteArray> encoded;
+    // Quiet: the decoders libVLC uses (libavcodec) would otherwise write their complaints about
+    // a damaged stream straight to standard error. libVLC's own log still reaches forwardLog.
+    std::vector<QByteArray> encoded{QByteArrayLiteral("--quiet")};
     for (const QString &option : libraryOptions)
         encoded.push_back(option.toUtf8());
     std::vector<const char *> argv;
     for (const QByteArray &option : encoded)
         argv.push_back(option.constData());
+    if (debugLog)
+        QLoggingCategory::setFilterRules(QStringLiteral("norvane.vlc=true"));
     m_vlc = libvlc_new(int(argv.size()), argv.data());
     if (!m_vlc)
         return;
-    // The application has no log of its own: libVLC speaks only when asked to.
-    libvlc_log_set(m_vlc, debugLog ? printLog : dropLog, nullptr);
+    libvlc_log_set(m_vlc, forwardLog, nullptr);
 }
 
 LibVlcPlayer::~LibVlcPlayer()
@@ -347,6 +366,18 @@ void LibVlcPlayer::applyAudio() const
         libvlc_audio_set_volume(player, m_volume);
         libvlc_audio_set_mute(player, m_muted ? 1 : 0);
     }
+}
+
+int LibVlcPlayer::outputVolume() const
+{
+    libvlc_media_player_t *player = current();
+    return player ? libvlc_audio_get_volume(player) : -1;
+}
+
+int LibVlcPlayer::outputMuted() const
+{
+    libvlc_media_player_t *player = current();
+    return player ? libvlc_audio_get_mute(player) : -1;
 }
 
 bool LibVlcPlayer::isPlaying() const

@@ -24,6 +24,7 @@ class VideoSurface;
 class LibVlcPlayer final : public MediaPlayerBackend
 {
 public:
+    // debugLog: libVLC's log lines (category norvane.vlc) turned on, as NORVANE_VLC_LOG asks.
     LibVlcPlayer(const QStringList &libraryOptions, bool debugLog, VideoSurface *surface);
     // Lets go of the current media and waits at most exitWait() for every player to wind down;
     // any still stuck then finishes alone, touching nothing of this object or of the surface.
@@ -52,6 +53,10 @@ public:
 
     // The media options of the current media, as given (diagnostics and tests).
     QStringList mediaOptions() const { return m_mediaOptions; }
+    // What libVLC's audio output says of the current media: its level in percent and its mute
+    // switch (0 or 1); -1 without an output (diagnostics and tests).
+    int outputVolume() const;
+    int outputMuted() const;
 
     // How long the end of the application (and this player's destruction) waits for players to
     // wind down; tests shorten it.

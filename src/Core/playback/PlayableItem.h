@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QVariantMap>
 #include <QtQml/qqmlregistration.h>
 #include <optional>
 
@@ -30,10 +29,6 @@ public:
           m_contentId(std::move(contentId)), m_imageUrl(std::move(imageUrl)), m_startTimeMs(startTimeMs)
     {
     }
-
-    // From a map with the field names as keys (what a screen builds in QML); an absent or empty
-    // "subtitle" or "imageUrl" means none.
-    static PlayableItem fromMap(const QVariantMap &fields);
 
     QString title() const { return m_title; }
     const std::optional<QString> &subtitle() const { return m_subtitle; }

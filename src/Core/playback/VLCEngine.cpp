@@ -359,6 +359,7 @@ void VLCEngine::togglePause()
 void VLCEngine::seek(qint32 ms)
 {
     m_player->setTimeMs(ms);
+    Q_EMIT seekRequested(ms);
 }
 
 void VLCEngine::selectAudioTrack(int id)

@@ -116,6 +116,9 @@ Q_SIGNALS:
     void fillScreenChanged();
     void volumeChanged();
     void mutedChanged();
+    // Every seek asked of the player, with its target: the position reported through the next
+    // callbacks follows only once the player has got there.
+    void seekRequested(qint64 targetMs);
 
 private:
     // Stops and waits (bounded) for every player to wind down: the application's end.

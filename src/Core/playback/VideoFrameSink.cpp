@@ -41,12 +41,14 @@ unsigned VideoFrameSink::setupFormat(char *chroma, unsigned *width, unsigned *he
     // them into the studio range on the CPU).
     const bool fullRange = layout == VideoBuffer::Layout::I420 && std::memcmp(chroma, "J420", 4) == 0;
     std::memcpy(chroma, layout == VideoBuffer::Layout::Rgb32 ? "RV32" : fullRange ? "J420" : "I420", 4);
-    // The decoder offers its padded size (1920x1090 for 1080p). Taken as it is, libVLC scales the
-    // picture into it, bicubic, on every frame, which costs more than decoding and stretches the
-    // picture. Asked for the picture's own size, libVLC only converts the chroma.
+    // The decoder offers its padded size (1920x1090 for 1080p), and libVLC scales the whole picture
+    // into whatever size it is given: taken as it is, on every frame, bicubic, which costs more than
+    // decoding. Asked for the picture's own size, libVLC only converts the chroma. That size is
+    // taken only when it fits the decoder's: after a change of shape mid-stream libVLC may still
+    // describe the previous picture, and 1080p asked for at a stale 720x576 would be shrunk.
+    const QSize decoded{int(*width), int(*height)};
     PictureGeometry geometry = m_geometry ? m_geometry() : PictureGeometry();
-    if (geometry.isKnown() && unsigned(geometry.size.width()) <= *width &&
-        unsigned(geometry.size.height()) <= *height) {
+    if (geometry.fitsDecoderSize(decoded)) {
         *width = unsigned(geometry.size.width());
         *height = unsigned(geometry.size.height());
     } else {
@@ -75,7 +77,7 @@ unsigned VideoFrameSink::setupFormat(char *chroma, unsigned *width, unsigned *he
     // Buffers are made as the player first asks for them: libVLC offers hardware formats first
     // and drops them again before a single picture, and a buffer of 8 MB is dear to touch.
     if (m_surface)
-        m_surface->formatChanged(geometry);
+        m_surface->formatChanged(decoded, geometry);
     return playerBufferCount;
 }
 

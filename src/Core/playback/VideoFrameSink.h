@@ -25,9 +25,11 @@ class VideoSurface;
 class VideoFrameSink
 {
 public:
-    // geometry: the picture's size and pixel shape (unknown while the stream has not told),
-    // asked on the player's thread when the format is set up; it must not call into the player,
-    // which may be being stopped on another thread. failed: called on the player's threads.
+    // geometry: the picture's size and pixel shape as the player describes them (unknown while the
+    // stream has not told, and after a change of shape possibly still the previous picture's, which
+    // is dropped when it does not fit the decoder's size), asked on the player's thread when the
+    // format is set up; it must not call into the player, which may be being stopped on another
+    // thread. failed: called on the player's threads.
     explicit VideoFrameSink(VideoSurface *surface, std::function<PictureGeometry()> geometry = {},
                             std::function<void()> failed = {});
     ~VideoFrameSink();

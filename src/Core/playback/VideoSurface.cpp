@@ -99,10 +99,11 @@ VideoSurface::Frame VideoSurface::currentFrame() const
     if (!m_latest || m_latest->size().isEmpty() || !m_latest->bytes())
         return {};
     const QSize size = m_latest->size();
-    const QSize visible = m_geometry.isKnown() ? m_geometry.size.boundedTo(size) : size;
+    const QRect whole(QPoint(0, 0), size);
+    const double pixelAspect = m_geometry.pixelAspectIn(size);
     if (m_latest->layout() == VideoBuffer::Layout::I420) {
         // The planes go to the view as they are; its node holds them until they are uploaded.
-        return {QImage(), m_latest, QRect(QPoint(0, 0), visible), m_geometry.pixelAspect(), m_serial};
+        return {QImage(), m_latest, whole, pixelAspect, m_serial};
     }
     // The image keeps the buffer out of its sink's pool for as long as it (or a texture made from
     // it) lives; the decoder then writes into another buffer.
@@ -110,14 +111,15 @@ VideoSurface::Frame VideoSurface::currentFrame() const
     QImage image(
         m_latest->bytes(), size.width(), size.height(), m_latest->pitch(), QImage::Format_RGB32,
         [](void *info) { delete static_cast<std::shared_ptr<VideoBuffer> *>(info); }, keeper);
-    return {image, {}, QRect(QPoint(0, 0), visible), m_geometry.pixelAspect(), m_serial};
+    return {image, {}, whole, pixelAspect, m_serial};
 }
 
-void VideoSurface::formatChanged(const PictureGeometry &geometry)
+void VideoSurface::formatChanged(QSize decoded, const PictureGeometry &geometry)
 {
     QMutexLocker lock(&m_mutex);
     m_latest.reset();
     m_geometry = geometry;
+    m_decodedSize = decoded;
     ++m_formatGeneration;
 }
 
@@ -136,21 +138,20 @@ void VideoSurface::present(std::shared_ptr<VideoBuffer> picture)
 void VideoSurface::deliverFrame()
 {
     m_deliveryPending = false;
-    bool needGeometry = false;
-    quint64 generation = 0;
-    {
-        QMutexLocker lock(&m_mutex);
-        generation = m_formatGeneration;
-        needGeometry = !m_geometry.isKnown() && m_geometryGeneration != generation;
-    }
-    if (needGeometry && m_geometrySource) {
-        const PictureGeometry geometry = m_geometrySource();
-        if (geometry.isKnown()) {
+    if (m_geometrySource) {
+        quint64 generation = 0;
+        QSize decoded;
+        {
             QMutexLocker lock(&m_mutex);
-            if (m_formatGeneration == generation) {
+            generation = m_formatGeneration;
+            decoded = m_decodedSize;
+        }
+        // Asked outside the lock, which the player waits for with every picture.
+        const PictureGeometry geometry = m_geometrySource();
+        if (geometry.fitsDecoderSize(decoded)) {
+            QMutexLocker lock(&m_mutex);
+            if (m_formatGeneration == generation)
                 m_geometry = geometry;
-                m_geometryGeneration = generation;
-            }
         }
     }
     if (VLCPlayerView *view = host())

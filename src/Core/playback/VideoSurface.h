@@ -33,8 +33,8 @@ class VideoSurface : public QObject
     Q_OBJECT
 public:
     // A displayed picture: the decoded buffer as an image (shared, not copied) or, in the planar
-    // layout, the buffer itself; the part of it that is the picture (the decoder pads the buffer),
-    // and the width over height of one pixel.
+    // layout, the buffer itself; the part of it that is the picture (libVLC scales the whole
+    // picture into the buffer, so all of it), and the width over height of one of its pixels.
     struct Frame
     {
         QImage image;
@@ -64,9 +64,10 @@ public:
     void setFillScreen(bool fill);
     // Drops the picture on screen (nothing plays, or a new item starts).
     void clear();
-    // Asked on the main thread, once frames arrive, for the picture's shape when the format did not
-    // bring it (the player's video geometry); until it answers, the whole buffer is shown with
-    // square pixels.
+    // Asked on the main thread as frames arrive for the picture's shape (the player's video
+    // geometry): libVLC may learn a new shape only some frames after the decoder switched to it, so
+    // the answer is taken whenever it fits the decoder's size. Until one fits, the buffer is shown
+    // with square pixels.
     void setGeometrySource(std::function<PictureGeometry()> source) { m_geometrySource = std::move(source); }
     quint64 displayedFrames() const;
 
@@ -74,9 +75,9 @@ public:
     Frame currentFrame() const;
 
     // From the attached frame sink, on the player's threads: the decoder's format changed (the
-    // picture on screen is of the old one; the new picture's shape, when already known), and a
-    // decoded picture is to be shown.
-    void formatChanged(const PictureGeometry &geometry = {});
+    // picture on screen is of the old one; the decoder's padded size, and the new picture's shape
+    // when already known), and a decoded picture is to be shown.
+    void formatChanged(QSize decoded, const PictureGeometry &geometry = {});
     void present(std::shared_ptr<VideoBuffer> picture);
 
 Q_SIGNALS:
@@ -92,6 +93,7 @@ private:
     // Guarded by m_mutex.
     std::shared_ptr<VideoBuffer> m_latest;
     PictureGeometry m_geometry;
+    QSize m_decodedSize;
     quint64 m_serial = 0;
     quint64 m_formatGeneration = 0;
 
@@ -104,5 +106,4 @@ private:
     bool m_fillScreen = false;
     bool m_layoutChosen = false;
     std::function<PictureGeometry()> m_geometrySource;
-    quint64 m_geometryGeneration = 0;
 };

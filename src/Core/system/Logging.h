@@ -12,3 +12,5 @@ Q_DECLARE_LOGGING_CATEGORY(lcPlayback)
 Q_DECLARE_LOGGING_CATEGORY(lcImages)
 Q_DECLARE_LOGGING_CATEGORY(lcKeyring)
 Q_DECLARE_LOGGING_CATEGORY(lcAccessibility)
+// libVLC's own log (NORVANE_VLC_LOG turns it on), its addresses without user name and password.
+Q_DECLARE_LOGGING_CATEGORY(lcVlc)

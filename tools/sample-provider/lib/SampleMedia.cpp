@@ -92,6 +92,46 @@ QByteArray subtitleScript(int seconds)
     return srt;
 }
 
+// Each part encoded on its own (a new stream description at each change, as a broadcaster's
+// encoder sends), its times following on from the part before, the parts joined byte by byte.
+bool makeShapeChanges(const QString &target)
+{
+    struct Part
+    {
+        const char *colour;
+        const char *size;
+        const char *pixelShape;
+    };
+    const Part parts[] = {
+        {"red", "720x576", "64/45"}, {"lime", "720x576", "16/15"}, {"blue", "1920x1080", "1"}};
+    QFile joined(target);
+    if (!joined.open(QIODevice::WriteOnly)) {
+        lastErrorText() = QStringLiteral("cannot write ") + target;
+        return false;
+    }
+    const int seconds = SampleMedia::shapePartSeconds;
+    for (int i = 0; i < 3; ++i) {
+        const QString piece = target + QStringLiteral(".part");
+        const bool made =
+            runFfmpeg(QStringList{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                  QStringLiteral("color=c=%1:size=%2:rate=25:duration=%3")
+                                      .arg(QLatin1String(parts[i].colour), QLatin1String(parts[i].size))
+                                      .arg(seconds),
+                                  QStringLiteral("-vf"),
+                                  QStringLiteral("setsar=") + QLatin1String(parts[i].pixelShape)} +
+                      encoders() +
+                      QStringList{QStringLiteral("-output_ts_offset"), QString::number(i * seconds),
+                                  QStringLiteral("-f"), QStringLiteral("mpegts"), piece});
+        QFile file(piece);
+        const bool appended =
+            made && file.open(QIODevice::ReadOnly) && joined.write(file.readAll()) == file.size();
+        file.remove();
+        if (!appended)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString SampleMedia::directory()
@@ -129,6 +169,8 @@ QString SampleMedia::fileName(Kind kind)
         return QStringLiteral("clip-anamorphic.mp4");
     case Kind::ClipAnamorphicTs:
         return QStringLiteral("clip-anamorphic.ts");
+    case Kind::ClipShapeChanges:
+        return QStringLiteral("clip-shape-changes.ts");
     }
     return {};
 }
@@ -183,7 +225,7 @@ bool SampleMedia::ensureAll()
 {
     for (Kind kind : {Kind::LiveTs, Kind::LivePlaylist, Kind::MovieWithTracks, Kind::MoviePlain,
                       Kind::Episode, Kind::EpisodeTruncated, Kind::Clip720p, Kind::Clip1080p,
-                      Kind::ClipAnamorphic, Kind::ClipAnamorphicTs}) {
+                      Kind::ClipAnamorphic, Kind::ClipAnamorphicTs, Kind::ClipShapeChanges}) {
         if (path(kind).isEmpty())
             return false;
     }
@@ -307,6 +349,9 @@ bool SampleMedia::make(Kind kind, const QString &target)
                         QStringLiteral("-f"), QStringLiteral("mpegts"), partial});
         break;
     }
+    case Kind::ClipShapeChanges:
+        ok = makeShapeChanges(partial);
+        break;
     }
     if (!ok) {
         QFile::remove(partial);

@@ -28,6 +28,10 @@ public:
         // (known only once the decoder has read it).
         ClipAnamorphic,
         ClipAnamorphicTs,
+        // An SD channel that changes shape twice, no sound, MPEG-TS: 2 s of 720x576 with 64:45
+        // pixels (16:9) in red, 2 s of 720x576 with 16:15 pixels (4:3) in green (lime), then 2 s of
+        // 1920x1080 with square pixels (16:9) in blue. Each part starts with a keyframe.
+        ClipShapeChanges,
     };
 
     static QString directory();
@@ -44,6 +48,7 @@ public:
     static constexpr int movieSeconds = 60;
     static constexpr int episodeSeconds = 30;
     static constexpr int clipSeconds = 10;
+    static constexpr int shapePartSeconds = 2;
 
 private:
     static QString madeLocked(Kind kind);
