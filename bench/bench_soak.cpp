@@ -308,7 +308,7 @@ int main(int argc, char *argv[])
     ChannelsModel channels(engine, &favorites);
     channels.setClient(client);
     channels.selectCategory(QStringLiteral("1"));
-    waitUntil([&] { return !channels.isLoadingChannels() && !channels.channels().isEmpty(); }, 30000);
+    waitUntil([&] { return !channels.isLoadingList() && !channels.channels().isEmpty(); }, 30000);
     const QList<ChannelRow> rows = channels.channels();
     MoviesModel movies(&progress);
     movies.setClient(client);

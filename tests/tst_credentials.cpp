@@ -82,7 +82,7 @@ int runSession(bool signInOnly)
     channels.setClient(client);
     channels.loadCategories();
     channels.selectCategory(QStringLiteral("1"));
-    if (!waitUntil([&] { return !channels.isLoadingChannels() && !channels.channels().isEmpty(); }))
+    if (!waitUntil([&] { return !channels.isLoadingList() && !channels.channels().isEmpty(); }))
         return 4;
     const ChannelRow channel = channels.channels().first();
     channels.select(channel);

@@ -16,7 +16,8 @@
 // cache of the visit and the whole catalog behind "Recién agregadas".
 //
 // Traits names the record type and where it comes from: Record, source (a CatalogSource),
-// recency(record) for "Recién agregadas" and artwork(record) for the record's card.
+// recency(record) for "Recién agregadas", id(record), artwork(record) for the record's card and
+// fromEntry(entry) for a continue-watching card.
 template <typename Traits> class TypedCatalogRecords final : public CatalogRecords
 {
 public:
@@ -24,15 +25,11 @@ public:
     using Records = QList<Record>;
 
     // The list model is a child of the section model, which hands it to QML.
-    explicit TypedCatalogRecords(QObject *section) : m_listModel(new RecordListModel<Record>(section)) {}
+    explicit TypedCatalogRecords(QObject *section) : m_listModel(new RecordListModel<Traits>(section)) {}
 
     // The list on screen.
     const Records &list() const { return m_listModel->records(); }
-    void setList(const Records &records)
-    {
-        if (m_listModel->records() != records)
-            m_listModel->setRecords(records);
-    }
+    void setList(const Records &records) { m_listModel->setRecords(records); }
     // The whole catalog once read or downloaded during this visit.
     const std::optional<Records> &all() const { return m_all; }
 
@@ -56,12 +53,19 @@ public:
         return top;
     }
 
-    QAbstractItemModel *cards() const override { return m_listModel; }
+    QAbstractItemModel *rows() const override { return m_listModel; }
 
-    QString artworkOf(const QVariant &record) const override
+    QVariant recordAt(int row) const override
     {
-        return record.canConvert<Record>() ? Traits::artwork(record.value<Record>()) : QString();
+        return row >= 0 && row < list().size() ? QVariant::fromValue(list().at(row)) : QVariant();
     }
+
+    QVariant recordOf(const ProgressEntry &entry) const override
+    {
+        return QVariant::fromValue(Traits::fromEntry(entry));
+    }
+
+    void followFavorites(FavoritesStore *store) override { m_listModel->followFavorites(store); }
 
     void clearList() override { setList({}); }
 
@@ -104,8 +108,16 @@ public:
         co_return true;
     }
 
+    BodyCheck bodyCheck() const override { return &decodes; }
+
 private:
-    RecordListModel<Record> *m_listModel;
+    static QCoro::Task<bool> decodes(QByteArray body)
+    {
+        const std::optional<Records> decoded = co_await decodeCatalog<Records>(std::move(body));
+        co_return decoded.has_value();
+    }
+
+    RecordListModel<Traits> *m_listModel;
     QHash<QString, Records> m_cache;
     std::optional<Records> m_all;
 };

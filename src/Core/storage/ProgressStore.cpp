@@ -75,16 +75,24 @@ void ProgressStore::recordPosition(const QString &key, const QString &contentTyp
     if (positionMs < 1 || durationMs < 1)
         return;
     const double now = double(QDateTime::currentMSecsSinceEpoch());
-    m_entries.insert(
-        key, ProgressEntry(key, contentType, contentId, name, imageUrl, positionMs, durationMs, now, url));
+    const ProgressEntry entry(key, contentType, contentId, name, imageUrl, positionMs, durationMs, now, url);
+    if (const auto old = m_entries.constFind(key); old != m_entries.cend())
+        countUnfinished(*old, -1);
+    countUnfinished(entry, +1);
+    m_entries.insert(key, entry);
     Q_EMIT entriesChanged();
+    Q_EMIT entryChanged(key);
     persist();
 }
 
 void ProgressStore::removeEntry(const QString &key)
 {
-    if (m_entries.remove(key))
+    if (const auto old = m_entries.constFind(key); old != m_entries.cend()) {
+        countUnfinished(*old, -1);
+        m_entries.erase(old);
         Q_EMIT entriesChanged();
+        Q_EMIT entryChanged(key);
+    }
     persist();
 }
 
@@ -96,6 +104,14 @@ void ProgressStore::load()
     // A key written twice (by another program) keeps its later record: keys stay unique.
     for (const ProgressEntry &entry : *loaded)
         m_entries.insert(entry.key(), entry);
+    for (const ProgressEntry &entry : std::as_const(m_entries))
+        countUnfinished(entry, +1);
+}
+
+void ProgressStore::countUnfinished(const ProgressEntry &entry, int step)
+{
+    if (entry.isUnfinished())
+        m_unfinished[entry.contentType()] += step;
 }
 
 void ProgressStore::persist()

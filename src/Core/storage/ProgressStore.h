@@ -44,6 +44,8 @@ public:
 
     // The unfinished entries of one content type, most recently updated first.
     QList<ProgressEntry> inProgress(const QString &contentType) const;
+    // Whether one entry of the content type is unfinished, without a look at every entry.
+    bool hasUnfinished(const QString &contentType) const { return m_unfinished.value(contentType) > 0; }
     Q_INVOKABLE QVariantList inProgressList(const QString &contentType) const;
 
     // Remembers where the item stopped. Ignored unless both times are at least 1 ms.
@@ -62,12 +64,19 @@ public:
 
 Q_SIGNALS:
     void entriesChanged();
+    // The entry under the key was recorded or removed; emitted after entriesChanged, so that a
+    // row can follow its own entry without reading the whole store.
+    void entryChanged(const QString &key);
 
 private:
     void load();
     void persist();
+    // Counts the entry in (+1) or out (-1) of its type's unfinished entries.
+    void countUnfinished(const ProgressEntry &entry, int step);
     QVariantMap entriesForQml() const;
 
     StoreFile m_file;
     QHash<QString, ProgressEntry> m_entries;
+    // Content type to its number of unfinished entries.
+    QHash<QString, int> m_unfinished;
 };
