@@ -368,10 +368,9 @@ private Q_SLOTS:
         QCOMPARE(guideRequests(), QStringList{"41"});
         QCOMPARE(m_provider.requests(QStringLiteral("get_short_epg")).first().query.value("limit"),
                  QStringLiteral("1"));
-        QCOMPARE(m_model->rows()
-                     ->data(m_model->rows()->index(0, 0), ChannelListModel::NowTitleRole)
-                     .toString(),
-                 QStringLiteral("Guía 41"));
+        QCOMPARE(
+            m_model->rows()->data(m_model->rows()->index(0, 0), ChannelListModel::NowTitleRole).toString(),
+            QStringLiteral("Guía 41"));
         QVERIFY(!rowChanged.isEmpty());
         QCOMPARE(rowChanged.last().at(0).value<QModelIndex>().row(), 0);
 
@@ -397,8 +396,9 @@ private Q_SLOTS:
         elapsed.start();
         GuideListModel guide;
         guide.setClock([&] { return change * 1000 - 150 + elapsed.elapsed(); });
-        guide.setListings({EPGListing({.title = "Antes", .startTimestamp = change - 60, .stopTimestamp = change}),
-                           EPGListing({.title = "", .startTimestamp = change, .stopTimestamp = change + 60})});
+        guide.setListings(
+            {EPGListing({.title = "Antes", .startTimestamp = change - 60, .stopTimestamp = change}),
+             EPGListing({.title = "", .startTimestamp = change, .stopTimestamp = change + 60})});
         const auto onAir = [&guide](int row) {
             return guide.index(row).data(GuideListModel::OnAirRole).toBool();
         };

@@ -123,8 +123,8 @@ private:
         ChannelsModel *section = sectionOf(view);
         if (QQuickItem *row = item(view, QStringLiteral("categoryRow_1")))
             clickItem(row);
-        if (!QTest::qWaitFor(
-                [&] { return !section->isLoadingList() && section->rows()->rowCount() > 0; }, 5000))
+        if (!QTest::qWaitFor([&] { return !section->isLoadingList() && section->rows()->rowCount() > 0; },
+                             5000))
             return nullptr;
         waitForLayout(&harness.window());
         return view;
@@ -447,7 +447,8 @@ private Q_SLOTS:
         const TextStyle *style = TextStyle::create(nullptr, nullptr);
         const QFont rule = style->tabularDigits(style->caption);
         for (const char *name : {"channelNumber", "guideTime"})
-            QCOMPARE(item(view, QLatin1String(name))->property("font").value<QFont>().family(), rule.family());
+            QCOMPARE(item(view, QLatin1String(name))->property("font").value<QFont>().family(),
+                     rule.family());
     }
 
     // The fully broken channel shows the error under the slot; "Reintentar" plays it again from

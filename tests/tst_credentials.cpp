@@ -119,6 +119,7 @@ int runSession(bool signInOnly)
         return 9;
     player.close();
     say("movie played");
+    ProgressStore::shared()->flush(); // std::exit skips the flush at the application's end
     return ProgressStore::shared()->entries().isEmpty() ? 10 : 0;
 }
 

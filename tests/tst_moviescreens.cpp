@@ -228,8 +228,8 @@ MovieDetailView {
         QTest::addColumn<QByteArray>("vodInfo"); // the provider's answer, when not its own
         QTest::addColumn<QString>("shown");      // what shows once the screen has loaded
         const QVariantMap aMovie{{"movie", QVariant::fromValue(movie())}};
-        QTest::newRow("movie details") << QByteArray("MovieDetailView {}") << aMovie << QByteArray()
-                                       << "detailText_2";
+        QTest::newRow("movie details")
+            << QByteArray("MovieDetailView {}") << aMovie << QByteArray() << "detailText_2";
         QTest::newRow("movie without details")
             << QByteArray("MovieDetailView {}") << aMovie
             << QByteArray(R"({"info":[],"movie_data":{"stream_id":200002}})") << "noDetailsText";

@@ -281,7 +281,8 @@ private Q_SLOTS:
 
         openSection();
 
-        QCOMPARE(panes, (QList<CatalogScreen::Pane>{CatalogScreen::Pane::Spinner, CatalogScreen::Pane::Grid}));
+        QCOMPARE(panes,
+                 (QList<CatalogScreen::Pane>{CatalogScreen::Pane::Spinner, CatalogScreen::Pane::Grid}));
         QCOMPARE(wholeRequests(), 0);
     }
 

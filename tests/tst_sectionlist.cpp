@@ -128,8 +128,9 @@ private Q_SLOTS:
         QTest::addColumn<bool>("firstFails");
         for (const char *next : {"second", "own", "first"}) {
             for (const bool fails : {false, true})
-                addKinds(qPrintable(QStringLiteral("then %1%2").arg(next, fails ? ", the first failing" : "")),
-                         [&](QTestData &row) { row << QString(next) << fails; });
+                addKinds(
+                    qPrintable(QStringLiteral("then %1%2").arg(next, fails ? ", the first failing" : "")),
+                    [&](QTestData &row) { row << QString(next) << fails; });
         }
     }
 
@@ -141,7 +142,8 @@ private Q_SLOTS:
         constexpr int delayMs = 300;
         const Shape shape = shapeOf(kind);
         CategorizedSectionModel &model = make(kind);
-        m_provider->setFault(shape.listAction, ProviderFault{.status = firstFails ? 500 : 0, .delayMs = delayMs});
+        m_provider->setFault(shape.listAction,
+                             ProviderFault{.status = firstFails ? 500 : 0, .delayMs = delayMs});
         model.selectCategory(shape.first);
         QVERIFY(model.isLoadingList());
         QTRY_COMPARE(requests(shape.listAction), 1);

@@ -62,8 +62,9 @@ QStringList ids(const QList<Episode> &episodes)
     return fieldOf(episodes, &Episode::id);
 }
 
-const QByteArray seriesViewQml = "import QtQuick\nimport Norvane\nCatalogView { id: view; width: 1100; height: "
-                                  "700; model: SeriesModel { client: view.client } }\n";
+const QByteArray seriesViewQml =
+    "import QtQuick\nimport Norvane\nCatalogView { id: view; width: 1100; height: "
+    "700; model: SeriesModel { client: view.client } }\n";
 
 } // namespace
 

@@ -166,8 +166,9 @@ QStringList unreadTexts(QQuickItem *root)
         if (!item->isVisible())
             continue;
         // A symbol's glyph is drawing, not text.
-        const bool text = item->inherits("QQuickText") &&
-                          !QLatin1String(item->metaObject()->className()).startsWith(QLatin1String("SystemSymbol"));
+        const bool text =
+            item->inherits("QQuickText") &&
+            !QLatin1String(item->metaObject()->className()).startsWith(QLatin1String("SystemSymbol"));
         const QString words = text ? item->property("text").toString() : QString();
         if (!words.isEmpty() && accessibleText(item) != words && !namedByControl(item, words))
             unread << QStringLiteral("\"%1\" (%2)").arg(words, item->objectName());

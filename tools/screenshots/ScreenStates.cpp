@@ -153,8 +153,9 @@ void seriesState(ScreenshotRun &run)
     run.shoot(QStringLiteral("series-detail"));
 
     // The grid's "Favoritos" with no favourite series: the two-line hint.
-    QQuickItem *section = run.show("import QtQuick\nimport Norvane\nCatalogView { id: view; model: SeriesModel { client: view.client } }\n",
-                 withClient(run));
+    QQuickItem *section = run.show("import QtQuick\nimport Norvane\nCatalogView { id: view; model: "
+                                   "SeriesModel { client: view.client } }\n",
+                                   withClient(run));
     if (!section)
         return;
     auto *model = section->property("model").value<SeriesModel *>();

@@ -5,13 +5,14 @@
 
 CatalogScreen::CatalogScreen(QObject *parent) : SectionScreen(parent), m_pinGate(new PinGate(this)) {}
 
-CatalogScreen::Pane CatalogScreen::paneFor(const QString &selectedId, bool isLoading, bool isDownloadingCatalog,
-                                           bool hasError, qsizetype listSize)
+CatalogScreen::Pane CatalogScreen::paneFor(const QString &selectedId, bool isLoading,
+                                           bool isDownloadingCatalog, bool hasError, qsizetype listSize)
 {
     if (selectedId == SectionRow::continueId)
         return Pane::Continue;
     if (isLoading)
-        return selectedId == SectionRow::recentId && isDownloadingCatalog ? Pane::CatalogLoading : Pane::Spinner;
+        return selectedId == SectionRow::recentId && isDownloadingCatalog ? Pane::CatalogLoading
+                                                                          : Pane::Spinner;
     if (hasError)
         return Pane::Error;
     if (listSize > 0)

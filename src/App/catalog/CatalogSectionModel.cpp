@@ -169,7 +169,8 @@ QCoro::Task<std::optional<QString>> CatalogSectionModel::refreshAll(bool backgro
         downloaded = co_await client.rawData(action, {}, downloadProgressRelay(expected));
     if (!downloaded)
         co_return NorvaneError::message(downloaded.failure());
-    const QByteArray body = std::move(downloaded).value();
+    QByteArray body = std::move(downloaded).value();
+    const qint64 size = body.size();
     bool decoded = false;
     if (self)
         decoded = co_await m_records->keepWholeCatalog(body);
@@ -179,8 +180,9 @@ QCoro::Task<std::optional<QString>> CatalogSectionModel::refreshAll(bool backgro
         co_return NorvaneError::message(DecodingError{QStringLiteral("whole catalog")});
     if (self)
         wholeCatalogKept();
-    co_await diskCopy.write(body); // a failed write only costs a download next time
-    diskCopy.rememberSize(body.size());
+    // The body goes with the write, so that its tens of megabytes are freed beside the main thread.
+    co_await diskCopy.write(std::move(body)); // a failed write only costs a download next time
+    diskCopy.rememberSize(size);
     co_return std::nullopt;
 }
 

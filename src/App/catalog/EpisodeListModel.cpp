@@ -22,7 +22,8 @@ bool EpisodeListModel::isWatched(const std::optional<ProgressEntry> &entry)
     return entry && entry->isWatched();
 }
 
-void EpisodeListModel::setEpisodes(const QString &seriesId, const QList<Episode> &episodes, const QString &cover)
+void EpisodeListModel::setEpisodes(const QString &seriesId, const QList<Episode> &episodes,
+                                   const QString &cover)
 {
     if (seriesId == m_seriesId && episodes == m_episodes && cover == m_cover)
         return;
@@ -70,8 +71,8 @@ QVariant EpisodeListModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> EpisodeListModel::roleNames() const
 {
     static const QHash<int, QByteArray> roles{
-        {EpisodeIdRole, "episodeId"},     {HeadingRole, "heading"},         {DurationTextRole, "durationText"},
-        {PlotRole, "plot"},               {PictureRole, "picture"},         {BarFractionRole, "barFraction"},
+        {EpisodeIdRole, "episodeId"}, {HeadingRole, "heading"}, {DurationTextRole, "durationText"},
+        {PlotRole, "plot"},           {PictureRole, "picture"}, {BarFractionRole, "barFraction"},
         {WatchedRole, "watched"},
     };
     return roles;

@@ -5,9 +5,11 @@
 #include "NorvaneError.h"
 #include "RecordListModel.h"
 
+#include <QCoroFuture>
 #include <QHash>
 #include <QList>
 #include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -26,6 +28,7 @@ public:
 
     // The list model is a child of the section model, which hands it to QML.
     explicit TypedCatalogRecords(QObject *section) : m_listModel(new RecordListModel<Traits>(section)) {}
+    ~TypedCatalogRecords() override { releaseAside(std::move(m_all)); }
 
     // The list on screen.
     const Records &list() const { return m_listModel->records(); }
@@ -95,22 +98,42 @@ public:
 
     bool hasWholeCatalog() const override { return m_all.has_value(); }
 
-    void showRecent() override { setList(topRecent(*m_all)); }
+    void showRecent() override { setList(m_recent); }
 
     QCoro::Task<bool> keepWholeCatalog(QByteArray body) override
     {
         const QPointer<QObject> alive(m_listModel);
-        std::optional<Records> decoded = co_await decodeCatalog<Records>(std::move(body));
-        if (!decoded)
+        // Decoded, and its newest picked, beside the main thread.
+        // Named, not a temporary inside the co_await: GCC 12 destroys such temporaries twice.
+        QFuture<std::optional<std::pair<Records, Records>>> work = QtConcurrent::run(
+            [bytes = std::move(body)]() mutable -> std::optional<std::pair<Records, Records>> {
+                std::optional<Records> decoded = ProviderJson::decode<Records>(std::move(bytes)).toOptional();
+                if (!decoded)
+                    return std::nullopt;
+                Records recent = topRecent(*decoded);
+                return std::make_pair(std::move(*decoded), std::move(recent));
+            });
+        std::optional<std::pair<Records, Records>> kept = co_await work;
+        if (!kept)
             co_return false;
-        if (alive)
-            m_all = std::move(*decoded);
+        if (alive) {
+            releaseAside(std::exchange(m_all, std::move(kept->first)));
+            m_recent = std::move(kept->second);
+        }
         co_return true;
     }
 
     BodyCheck bodyCheck() const override { return &decodes; }
 
 private:
+    // A whole catalog of hundreds of thousands of records takes longer than a frame to free: the
+    // last reference goes on a worker thread.
+    static void releaseAside(std::optional<Records> records)
+    {
+        if (records && records->isDetached())
+            (void)QtConcurrent::run([gone = std::move(*records)] {});
+    }
+
     static QCoro::Task<bool> decodes(QByteArray body)
     {
         const std::optional<Records> decoded = co_await decodeCatalog<Records>(std::move(body));
@@ -120,4 +143,5 @@ private:
     RecordListModel<Traits> *m_listModel;
     QHash<QString, Records> m_cache;
     std::optional<Records> m_all;
+    Records m_recent;
 };

@@ -72,10 +72,11 @@ void ChannelListModel::followFavorites(FavoritesStore *store)
         disconnect(m_favorites, nullptr, this, nullptr);
     m_favorites = store;
     if (store)
-        connect(store, &FavoritesStore::favoriteChanged, this, [this](const QString &type, const QString &id) {
-            if (type == contentTypeName(ContentType::Live))
-                rowsOfChannelChanged(id, IsFavoriteRole);
-        });
+        connect(store, &FavoritesStore::favoriteChanged, this,
+                [this](const QString &type, const QString &id) {
+                    if (type == contentTypeName(ContentType::Live))
+                        rowsOfChannelChanged(id, IsFavoriteRole);
+                });
 }
 
 void ChannelListModel::rowsOfChannelChanged(const QString &streamId, int role)

@@ -69,10 +69,9 @@ void ChannelsScreen::retry()
 
 void ChannelsScreen::updateListPane()
 {
-    const ListPane pane = m_model
-                              ? listPaneFor(m_model->isLoadingList(), !m_model->listError().isEmpty(),
-                                            m_model->channels().size())
-                              : ListPane::Empty;
+    const ListPane pane = m_model ? listPaneFor(m_model->isLoadingList(), !m_model->listError().isEmpty(),
+                                                m_model->channels().size())
+                                  : ListPane::Empty;
     const QString hint = !m_model || !m_model->hasSelection()
                              ? QStringLiteral("Elige una categoría.")
                              : QStringLiteral("No hay canales en esta categoría.");

@@ -10,7 +10,8 @@
 
 SearchModel::SearchModel(QObject *parent)
     : ProviderClientModel(parent), m_channelRows(new ChannelListModel(nullptr, this)),
-      m_movieRows(new RecordListModel<MovieCatalog>(this)), m_seriesRows(new RecordListModel<SeriesCatalog>(this))
+      m_movieRows(new RecordListModel<MovieCatalog>(this)),
+      m_seriesRows(new RecordListModel<SeriesCatalog>(this))
 {
     connect(this, &SearchModel::resultsChanged, this, &SearchModel::showResults);
 }

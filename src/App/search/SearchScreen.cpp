@@ -56,10 +56,9 @@ void SearchScreen::openResult(int row)
 
 void SearchScreen::update()
 {
-    const Pane pane =
-        !m_model ? Pane::Hint
-                 : paneFor(m_model->isLoading(), !m_model->loadError().isEmpty(), m_model->isQueryTooShort(),
-                           m_model->rows()->rowCount());
+    const Pane pane = !m_model ? Pane::Hint
+                               : paneFor(m_model->isLoading(), !m_model->loadError().isEmpty(),
+                                         m_model->isQueryTooShort(), m_model->rows()->rowCount());
     if (pane == m_pane)
         return;
     m_pane = pane;

@@ -2,14 +2,28 @@
 
 #include "PrivateFiles.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QJSEngine>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
 ProgressStore::ProgressStore(const QString &filePath, QObject *parent) : QObject(parent), m_file(filePath)
 {
     m_file.ensureFolder();
     load();
+    connect(&m_writing, &QFutureWatcher<void>::finished, this, [this] {
+        if (m_changedSinceWrite && !m_writing.isRunning())
+            startWrite();
+    });
+    // The shared store lives on past the event loop: what it holds is written before the end.
+    if (QCoreApplication *app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &ProgressStore::flush);
+}
+
+ProgressStore::~ProgressStore()
+{
+    flush();
 }
 
 ProgressStore *ProgressStore::shared()
@@ -116,7 +130,25 @@ void ProgressStore::countUnfinished(const ProgressEntry &entry, int step)
 
 void ProgressStore::persist()
 {
+    m_changedSinceWrite = true;
+    if (!m_writing.isRunning())
+        startWrite();
+}
+
+void ProgressStore::startWrite()
+{
+    m_changedSinceWrite = false;
     // A failed write keeps this run's positions in memory only.
+    m_writing.setFuture(
+        QtConcurrent::run([file = &m_file, entries = m_entries] { file->writeRecords(entries); }));
+}
+
+void ProgressStore::flush()
+{
+    m_writing.waitForFinished();
+    if (!m_changedSinceWrite)
+        return;
+    m_changedSinceWrite = false;
     m_file.writeRecords(m_entries);
 }
 
