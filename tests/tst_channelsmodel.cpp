@@ -396,9 +396,14 @@ private Q_SLOTS:
         elapsed.start();
         GuideListModel guide;
         guide.setClock([&] { return change * 1000 - 150 + elapsed.elapsed(); });
-        guide.setListings(
-            {EPGListing({.title = "Antes", .startTimestamp = change - 60, .stopTimestamp = change}),
-             EPGListing({.title = "", .startTimestamp = change, .stopTimestamp = change + 60})});
+        const auto listing = [](const QString &title, qint64 start, qint64 stop) {
+            EPGListing::Fields fields;
+            fields.title = title;
+            fields.startTimestamp = start;
+            fields.stopTimestamp = stop;
+            return EPGListing(fields);
+        };
+        guide.setListings({listing("Antes", change - 60, change), listing("", change, change + 60)});
         const auto onAir = [&guide](int row) {
             return guide.index(row).data(GuideListModel::OnAirRole).toBool();
         };

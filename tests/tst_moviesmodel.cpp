@@ -85,7 +85,7 @@ private Q_SLOTS:
         QCOMPARE(moviesWhenCategoriesSettled, 60);
         QCOMPARE(ids(model.movies()), idRange(100, 41));
         QCOMPARE(model.rows()->rowCount(), 60);
-        QCOMPARE(model.rows()->index(0, 0).data(RecordListModel<VodStream>::RecordRole).value<VodStream>(),
+        QCOMPARE(model.rows()->index(0, 0).data(RecordListModel<MovieCatalog>::RecordRole).value<VodStream>(),
                  model.movies().first());
         QCOMPARE(loadingMovies.size(), 2); // the foreground download showed the loading state
         QVERIFY(!model.isLoadingList());

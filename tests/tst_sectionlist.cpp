@@ -264,7 +264,7 @@ private Q_SLOTS:
         QCOMPARE(rows.last().id(), QString());
         model.selectCategory(QString());
         QCOMPARE(model.selectedRow(), rows.size() - 1);
-        model.selectCategory(shape.ownRow == "__continue__" ? "__recent__" : shape.ownRow);
+        model.selectCategory(kind == Kind::Live ? "__favorites__" : "__recent__"); // the first row
         QCOMPARE(model.selectedRow(), 0);
     }
 };
