@@ -178,6 +178,11 @@ Item {
                     // Tab enters the episodes at the one last used, the arrows move along them,
                     // Return or Space plays.
                     activeFocusOnTab: true
+                    // The keyboard lands on an episode: the first one until one has been used.
+                    onActiveFocusChanged: {
+                        if (activeFocus && currentIndex < 0 && count > 0)
+                            currentIndex = 0
+                    }
                     model: detailModel.episodeRows
                     ScrollBar.vertical: ScrollBar {}
 
