@@ -17,7 +17,7 @@ CatalogSectionModel::CatalogSectionModel(const CatalogSource &source, ProgressSt
         connect(m_progress, &ProgressStore::entryChanged, this, &CatalogSectionModel::progressChanged);
     }
     connect(this, &CategorizedSectionModel::selectedCategoryIdChanged, this,
-            [this] { m_continueRows->setActive(isSelected(SectionRow::continueId)); });
+            [this] { m_continueRows->setActive(isSelectedCategory(SectionRow::continueId)); });
 }
 
 void CatalogSectionModel::attach(CatalogRecords &records)
@@ -188,7 +188,7 @@ QCoro::Task<std::optional<QString>> CatalogSectionModel::refreshAll(bool backgro
 
 void CatalogSectionModel::wholeCatalogKept()
 {
-    if (isSelected(SectionRow::recentId)) {
+    if (isSelectedCategory(SectionRow::recentId)) {
         m_records->showRecent();
         showSettledList();
     }

@@ -19,7 +19,7 @@ void SeriesModel::toggleFavorite(const SeriesStream &series)
     m_favorites->toggle(FavoritesStore::makeFavorite(contentTypeName(ContentType::Series), series.seriesId(),
                                                      series.name(), series.cover()));
     // The favourites row is read again, as choosing it again would.
-    if (isSelected(SectionRow::favoritesId))
+    if (isSelectedCategory(SectionRow::favoritesId))
         selectCategory(SectionRow::favoritesId);
 }
 

@@ -110,11 +110,11 @@ protected:
 
     void setCategories(const QList<Category> &categories);
     void setSelectedCategoryId(const QString &categoryId);
-    bool isSelected(QLatin1StringView categoryId) const
+    bool isSelectedCategory(QLatin1StringView categoryId) const
     {
         return m_selectedCategoryId == QString(categoryId);
     }
-    bool isSelected(const QString &categoryId) const { return m_selectedCategoryId == categoryId; }
+    bool isSelectedCategory(const QString &categoryId) const { return m_selectedCategoryId == categoryId; }
 
     // A new request for the list: an empty list, the loading state and no error until its answer.
     ListRequest startListRequest();
