@@ -134,7 +134,7 @@ QCoro::Task<> CatalogSectionModel::loadRecent()
     if (stored) {
         m_recentLoad.reset();
         wholeCatalogKept();
-        if (m_diskCopy.isOld(refreshAgeSeconds()))
+        if (m_diskCopy.isOld(defaultRefreshAgeSeconds))
             refreshAll(true); // not awaited: the stored list is already on screen
         co_return;
     }

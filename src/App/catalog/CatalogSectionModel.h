@@ -42,6 +42,7 @@ class CatalogSectionModel : public CategorizedSectionModel
 
 public:
     static constexpr double maxDownloadFraction = 0.99;
+    // A disk copy older than this is refreshed in the background when the section opens.
     static constexpr double defaultRefreshAgeSeconds = 10800;
 
     ProgressStore *progress() const { return m_progress; }
@@ -57,9 +58,6 @@ public:
     virtual QString emptyCategoryText() const = 0;
     virtual QString emptyFavoritesText() const { return {}; }
 
-    // A disk copy older than this is refreshed in the background when the section opens.
-    double refreshAgeSeconds() const { return m_refreshAgeSeconds; }
-    void setRefreshAgeSeconds(double seconds) { m_refreshAgeSeconds = seconds; }
 
     // Selects a category (reserved ids included) and fills the list.
     Q_INVOKABLE void selectCategory(const QString &categoryId) override;
@@ -126,5 +124,4 @@ private:
     qint64 m_downloadedBytes = 0;
     std::optional<double> m_downloadFraction;
     quint64 m_download = 0;
-    double m_refreshAgeSeconds = defaultRefreshAgeSeconds;
 };
