@@ -1,7 +1,7 @@
 // Scrolling the movie poster grid of a whole movie catalog (by default the sample provider's large
-// one, 100,000 movies) offscreen through 5,000 posters, a page at a time, each page drawn once its posters are in: how many cards exist at once
-// and in all, the largest decoded poster, what the image cache's memory level holds beside its
-// limits, and the process's resident memory along the way.
+// one, 100,000 movies) offscreen through 5,000 posters, a page at a time, each page drawn once its posters
+// are in: how many cards exist at once and in all, the largest decoded poster, what the image cache's memory
+// level holds beside its limits, and the process's resident memory along the way.
 //
 // The posters come from disk copies in the image cache's folder (a pool of drawn posters linked
 // under each movie's address), the way they come once they have been downloaded; the network is
@@ -16,6 +16,7 @@
 #include "BenchReport.h"
 #include "ImageCache.h"
 #include "ImagePainter.h"
+#include "MovieCatalog.h"
 #include "ProviderJson.h"
 #include "RecordListModel.h"
 #include "RemoteImage.h"
@@ -55,15 +56,16 @@ PosterGrid {
     model: cards
     delegate: Item {
         id: cell
-        required property var record
+        required property string title
+        required property string artwork
         width: grid.cellWidth
         height: grid.cellHeight
         Component.onCompleted: { grid.created++; grid.alive++ }
         Component.onDestruction: grid.alive--
         PosterCard {
             width: grid.cellSize
-            title: cell.record.name
-            imageUrl: cell.record.streamIcon
+            title: cell.title
+            imageUrl: cell.artwork
         }
     }
 }
@@ -143,7 +145,8 @@ int seedDiskCopies(const QList<VodStream> &movies, int count, const PosterPool &
     int linked = 0;
     for (int i = 0; i < std::min<int>(count, movies.size()); ++i) {
         const QString url = movies.at(i).streamIcon();
-        const bool web = url.startsWith(QLatin1String("http://")) || url.startsWith(QLatin1String("https://"));
+        const bool web =
+            url.startsWith(QLatin1String("http://")) || url.startsWith(QLatin1String("https://"));
         if (!web || url.endsWith(SampleCatalog::missingImagePath()))
             continue; // empty, null or the sample catalog's broken address: keeps its placeholder
         const QStringList &from = url.endsWith(QLatin1String("-xl.jpg")) ? pool.large : pool.normal;
@@ -188,19 +191,21 @@ int main(int argc, char *argv[])
     const QString catalogPath = BenchReport::takeOption(args, QLatin1String("--catalog"));
     const int posters = !args.isEmpty() && args.first().toInt() > 0 ? args.first().toInt() : 5000;
     // Port 9 is closed: an address without a disk copy fails at once, wherever it points.
-    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 9));
+    QNetworkProxy::setApplicationProxy(
+        QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 9));
 
     const Memory atStart = memoryNow();
     // The body goes once decoded, as in the app.
     std::optional<QList<VodStream>> movies =
         ProviderJson::decode<QList<VodStream>>(
-            catalogPath.isEmpty() ? SampleCatalog(SampleCatalog::Size::Large)
-                                        .wholeList(SampleCatalog::Kind::Vod, QStringLiteral("http://127.0.0.1:9"))
-                                  : BenchReport::readFile(catalogPath))
+            catalogPath.isEmpty()
+                ? SampleCatalog(SampleCatalog::Size::Large)
+                      .wholeList(SampleCatalog::Kind::Vod, QStringLiteral("http://127.0.0.1:9"))
+                : BenchReport::readFile(catalogPath))
             .toOptional();
     if (!movies)
         qFatal("the catalog does not decode");
-    RecordListModel<VodStream> cards;
+    RecordListModel<MovieCatalog> cards;
     cards.setRecords(*movies);
     const Memory withCatalog = memoryNow();
 
@@ -214,8 +219,8 @@ int main(int argc, char *argv[])
     component.setData(gridQml, QUrl(QStringLiteral("qrc:/bench/PosterGridBench.qml")));
     QQuickWindow window;
     window.resize(972, 740);
-    std::unique_ptr<QObject> root(
-        component.createWithInitialProperties({{QStringLiteral("cards"), QVariant::fromValue<QObject *>(&cards)}}));
+    std::unique_ptr<QObject> root(component.createWithInitialProperties(
+        {{QStringLiteral("cards"), QVariant::fromValue<QObject *>(&cards)}}));
     auto *grid = qobject_cast<QQuickItem *>(root.get());
     if (!grid)
         qFatal("%s", qPrintable(component.errorString()));
@@ -242,9 +247,10 @@ int main(int argc, char *argv[])
         do {
             processEventsAndDeletions();
             shown = pictures(grid);
-        } while (settle.elapsed() < 2000 && std::any_of(shown.cbegin(), shown.cend(), [&](RemoteImage *picture) {
-                     return !picture->hasImage() && !picture->urlString().isEmpty()
-                            && QFile::exists(cache->diskPath(picture->urlString()));
+        } while (settle.elapsed() < 2000 &&
+                 std::any_of(shown.cbegin(), shown.cend(), [&](RemoteImage *picture) {
+                     return !picture->hasImage() && !picture->urlString().isEmpty() &&
+                            QFile::exists(cache->diskPath(picture->urlString()));
                  }));
         window.grabWindow();
         for (RemoteImage *picture : shown) {
@@ -264,19 +270,22 @@ int main(int argc, char *argv[])
     const Memory afterScroll = memoryNow();
 
     out << "Poster grid: " << movies->size() << " movies ("
-        << (catalogPath.isEmpty() ? QStringLiteral("sample provider, large") : catalogPath) << "), " << columns << " columns of "
-        << grid->property("cellSize").toReal() << " px, " << seeded << " disk copies linked\n";
-    out << "pages scrolled: " << pages << " in " << QString::number(scrollSeconds, 'f', 1) << " s; posters passed: "
-        << posters << "\n";
-    out << "cards created in all: " << grid->property("created").toInt() << "; at most alive at once: " << maxAlive
-        << "\n";
-    out << "largest decoded poster side: " << largestSide << " px (limit " << ImageCache::thumbnailSide << ")\n";
+        << (catalogPath.isEmpty() ? QStringLiteral("sample provider, large") : catalogPath) << "), "
+        << columns << " columns of " << grid->property("cellSize").toReal() << " px, " << seeded
+        << " disk copies linked\n";
+    out << "pages scrolled: " << pages << " in " << QString::number(scrollSeconds, 'f', 1)
+        << " s; posters passed: " << posters << "\n";
+    out << "cards created in all: " << grid->property("created").toInt()
+        << "; at most alive at once: " << maxAlive << "\n";
+    out << "largest decoded poster side: " << largestSide << " px (limit " << ImageCache::thumbnailSide
+        << ")\n";
     out << "image cache memory: now " << mib(cache->memoryCost()) << " MiB in " << cache->memoryCount()
         << " images, at most " << mib(maxCacheCost) << " MiB / " << maxCacheCount << " images (limits "
         << mib(ImageCache::maxMemoryCost) << " MiB / " << ImageCache::maxMemoryEntries << ")\n";
     out << "resident memory (MiB): start " << mib(atStart.residentBytes) << ", catalog decoded "
-        << mib(withCatalog.residentBytes) << ", grid shown " << mib(withWindow.residentBytes) << ", after scrolling "
-        << mib(afterScroll.residentBytes) << ", peak " << mib(afterScroll.peakBytes) << "\n";
+        << mib(withCatalog.residentBytes) << ", grid shown " << mib(withWindow.residentBytes)
+        << ", after scrolling " << mib(afterScroll.residentBytes) << ", peak " << mib(afterScroll.peakBytes)
+        << "\n";
     out.flush();
     root.reset();
     return 0;

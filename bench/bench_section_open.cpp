@@ -140,7 +140,7 @@ template <typename Model> Timing openSection(const XtreamClient &client, std::un
     model->loadCategories();
     loop.exec();
     const Timing elapsed{msSince(timer), processCpuMs() - cpu};
-    if (model->cards()->rowCount() != 60 || !wholeCatalog(*model))
+    if (model->rows()->rowCount() != 60 || !wholeCatalog(*model))
         qFatal("the section did not show \"Recién agregadas\"");
     return elapsed;
 }

@@ -89,7 +89,8 @@ bool waitUntil(const std::function<bool()> &done, int ms)
 bool settle(VLCEngine *engine)
 {
     engine->stop();
-    bool settled = waitUntil([] { return PlayerRetirer::pendingInProcess() == 0; }, int(windDownLimit.count()));
+    bool settled =
+        waitUntil([] { return PlayerRetirer::pendingInProcess() == 0; }, int(windDownLimit.count()));
     for (int round = 0; round < 2; ++round) {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
@@ -112,7 +113,8 @@ public:
         if (!m_process.waitForStarted(10000))
             return false;
         // "Proveedor de ejemplo en http://127.0.0.1:<port> ... (usuario <u>, contraseña <p>)"
-        static const QRegularExpression first(QStringLiteral(R"((http://127\.0\.0\.1:\d+) .*usuario (\S+), contraseña (\S+)\))"));
+        static const QRegularExpression first(
+            QStringLiteral(R"((http://127\.0\.0\.1:\d+) .*usuario (\S+), contraseña (\S+)\))"));
         QDeadlineTimer deadline(30000);
         while (!deadline.hasExpired()) {
             if (!m_process.canReadLine() && !m_process.waitForReadyRead(int(deadline.remainingTime())))
@@ -183,7 +185,8 @@ Memory measure(const ImageCache &images)
                     return line.mid(8).trimmed().toLongLong();
         return 0LL;
     }();
-    memory.openFds = QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size();
+    memory.openFds =
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size();
     return memory;
 }
 
@@ -308,7 +311,7 @@ int main(int argc, char *argv[])
     ChannelsModel channels(engine, &favorites);
     channels.setClient(client);
     channels.selectCategory(QStringLiteral("1"));
-    waitUntil([&] { return !channels.isLoadingChannels() && !channels.channels().isEmpty(); }, 30000);
+    waitUntil([&] { return !channels.isLoadingList() && !channels.channels().isEmpty(); }, 30000);
     const QList<ChannelRow> rows = channels.channels();
     MoviesModel movies(&progress);
     movies.setClient(client);
@@ -331,8 +334,11 @@ int main(int argc, char *argv[])
         channels.select(row);
         if (row.iconURL())
             keepImage(*row.iconURL());
-        waitUntil([&] { return engine->status() == VLCEngine::Status::Playing || !channels.playbackError().isEmpty(); },
-                  8000);
+        waitUntil(
+            [&] {
+                return engine->status() == VLCEngine::Status::Playing || !channels.playbackError().isEmpty();
+            },
+            8000);
         return engine->status() == VLCEngine::Status::Playing;
     };
     int played = 0;
@@ -401,10 +407,12 @@ int main(int argc, char *argv[])
     const bool heldGivenBack = released.heapBesideImages() - end.heapBesideImages() <= levellingNoiseBytes;
 
     out << Qt::endl
-        << (defaultAllocator ? "glibc's own trim and mmap thresholds" : "the application's allocator settings")
-        << ": arenas of other threads " << (defaultAllocator ? "keep" : "give back") << " their freed top" << Qt::endl
-        << zaps << " zaps (" << played << " playing, " << failed << " not, the first one included) in " << zapSeconds
-        << " s, " << details << " details in " << detailSeconds << " s" << Qt::endl;
+        << (defaultAllocator ? "glibc's own trim and mmap thresholds"
+                             : "the application's allocator settings")
+        << ": arenas of other threads " << (defaultAllocator ? "keep" : "give back") << " their freed top"
+        << Qt::endl
+        << zaps << " zaps (" << played << " playing, " << failed << " not, the first one included) in "
+        << zapSeconds << " s, " << details << " details in " << detailSeconds << " s" << Qt::endl;
     out << "Growth, start to end, read with no channel playing (MB):" << Qt::endl
         << "  RSS                  " << mb(start.resident) << " -> " << mb(end.resident) << ": "
         << signedMb(end.resident - start.resident) << " (before returning free heap "
@@ -414,55 +422,68 @@ int main(int argc, char *argv[])
         << "  anonymous            " << signedMb(end.anonymous - start.anonymous) << Qt::endl
         << "    heap in use        " << mb(start.heapInUse) << " -> " << mb(end.heapInUse) << ": "
         << signedMb(end.heapInUse - start.heapInUse) << Qt::endl
-        << "      image cache      " << signedMb(end.imageCache - start.imageCache) << " (level " << mb(end.imageCache)
-        << " of " << mb(ImageCache::maxMemoryCost) << ", " << images.memoryCount() << " of "
-        << ImageCache::maxMemoryEntries << " images)" << Qt::endl
-        << "      everything else  " << signedMb(end.heapBesideImages() - start.heapBesideImages()) << Qt::endl
-        << "    outside the heap   " << mb(start.anonymousBesideHeap()) << " -> " << mb(end.anonymousBesideHeap())
-        << ": " << signedMb(end.anonymousBesideHeap() - start.anonymousBesideHeap())
+        << "      image cache      " << signedMb(end.imageCache - start.imageCache) << " (level "
+        << mb(end.imageCache) << " of " << mb(ImageCache::maxMemoryCost) << ", " << images.memoryCount()
+        << " of " << ImageCache::maxMemoryEntries << " images)" << Qt::endl
+        << "      everything else  " << signedMb(end.heapBesideImages() - start.heapBesideImages())
+        << Qt::endl
+        << "    outside the heap   " << mb(start.anonymousBesideHeap()) << " -> "
+        << mb(end.anonymousBesideHeap()) << ": "
+        << signedMb(end.anonymousBesideHeap() - start.anonymousBesideHeap())
         << " (free heap the trim cannot return; thread stacks)" << Qt::endl
         << "  threads " << start.threads << " -> " << end.threads << ", open fds " << start.openFds << " -> "
         << end.openFds << Qt::endl
-        << "A channel " << (heldPlays ? "playing" : "started but NOT playing") << " for " << holdPlaying.count() / 1000
-        << " s at the end: RSS " << mb(held.resident) << " MB (heap in use "
-        << signedMb(held.heapInUse - end.heapInUse) << " MB, fds " << held.openFds << "); stopped and released: RSS "
-        << mb(released.resident) << " MB, heap beside the images "
-        << signedMb(released.heapBesideImages() - end.heapBesideImages()) << " MB against the end: "
-        << (heldGivenBack ? "given back" : "NOT GIVEN BACK") << Qt::endl;
+        << "A channel " << (heldPlays ? "playing" : "started but NOT playing") << " for "
+        << holdPlaying.count() / 1000 << " s at the end: RSS " << mb(held.resident) << " MB (heap in use "
+        << signedMb(held.heapInUse - end.heapInUse) << " MB, fds " << held.openFds
+        << "); stopped and released: RSS " << mb(released.resident) << " MB, heap beside the images "
+        << signedMb(released.heapBesideImages() - end.heapBesideImages())
+        << " MB against the end: " << (heldGivenBack ? "given back" : "NOT GIVEN BACK") << Qt::endl;
     if (unsettled > 0)
         out << unsettled << " readings came while a stopped player or a pool thread was still busy after "
             << windDownLimit.count() / 1000 << " s: NOT what the application holds between uses" << Qt::endl;
 
-    bool bounded = end.imageCache <= ImageCache::maxMemoryCost && end.openFds <= start.openFds + keptConnections
-        && unsettled == 0 && heldPlays && heldGivenBack;
+    bool bounded = end.imageCache <= ImageCache::maxMemoryCost &&
+                   end.openFds <= start.openFds + keptConnections && unsettled == 0 && heldPlays &&
+                   heldGivenBack;
     for (const Levelling &phase : {levellingOf(QStringLiteral("zapping"), zapping),
                                    levellingOf(QStringLiteral("details"), detailing)}) {
         out << "Beside the image cache, " << phase.phase << ": heap in use " << signedMb(phase.heap.firstHalf)
             << " MB in the first half, " << signedMb(phase.heap.secondHalf) << " MB in the second; RSS "
-            << signedMb(phase.resident.firstHalf) << " then " << signedMb(phase.resident.secondHalf) << " MB: "
-            << (phase.levelsOff() ? "levels off" : "KEEPS GROWING") << Qt::endl;
+            << signedMb(phase.resident.firstHalf) << " then " << signedMb(phase.resident.secondHalf)
+            << " MB: " << (phase.levelsOff() ? "levels off" : "KEEPS GROWING") << Qt::endl;
         bounded = bounded && phase.levelsOff();
     }
-    out << (bounded ? "Within bounds: the image cache stays under its bound, the rest levels off, and a channel "
-                      "gives back what it took."
-                    : "NOT within bounds: see above.")
+    out << (bounded
+                ? "Within bounds: the image cache stays under its bound, the rest levels off, and a channel "
+                  "gives back what it took."
+                : "NOT within bounds: see above.")
         << Qt::endl;
 
-    BenchReport::title(QStringLiteral("Long session"),
-                       QStringLiteral("%1 channel changes with real libVLC, then %2 movie details with their posters, "
-                                      "against the sample provider in its own process; memory read with the channel "
-                                      "stopped and its player released, after returning free heap to the system")
-                           .arg(zaps)
-                           .arg(details));
-    BenchReport::row({QStringLiteral("RSS growth"), {QStringLiteral("RSS"), double(end.resident - start.resident) / MB, QStringLiteral("MB")},
-                      {}, 0, QString(), std::nullopt,
-                      QStringLiteral("%1 -> %2 MB; image cache %3 MB (bound %4 MB); a channel left on: %5 MB")
-                          .arg(mb(start.resident), mb(end.resident), mb(end.imageCache), mb(ImageCache::maxMemoryCost),
-                               mb(held.resident))});
+    BenchReport::title(
+        QStringLiteral("Long session"),
+        QStringLiteral("%1 channel changes with real libVLC, then %2 movie details with their posters, "
+                       "against the sample provider in its own process; memory read with the channel "
+                       "stopped and its player released, after returning free heap to the system")
+            .arg(zaps)
+            .arg(details));
+    BenchReport::row(
+        {QStringLiteral("RSS growth"),
+         {QStringLiteral("RSS"), double(end.resident - start.resident) / MB, QStringLiteral("MB")},
+         {},
+         0,
+         QString(),
+         std::nullopt,
+         QStringLiteral("%1 -> %2 MB; image cache %3 MB (bound %4 MB); a channel left on: %5 MB")
+             .arg(mb(start.resident), mb(end.resident), mb(end.imageCache), mb(ImageCache::maxMemoryCost),
+                  mb(held.resident))});
     BenchReport::row({QStringLiteral("Heap growth beside the image cache"),
                       {QStringLiteral("heap"), double(end.heapBesideImages() - start.heapBesideImages()) / MB,
                        QStringLiteral("MB")},
-                      {}, 0, QStringLiteral("levels off"), bounded,
+                      {},
+                      0,
+                      QStringLiteral("levels off"),
+                      bounded,
                       QStringLiteral("fds %1 -> %2, threads %3 -> %4")
                           .arg(start.openFds)
                           .arg(end.openFds)

@@ -1,5 +1,6 @@
 #include "ChannelsModel.h"
 #include "FavoritesStore.h"
+#include "GuideListModel.h"
 #include "LiveStreamAttempt.h"
 #include "NorvaneError.h"
 #include "SampleMedia.h"
@@ -11,6 +12,7 @@
 #include "VLCEngine.h"
 
 #include <QAbstractItemModelTester>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -142,32 +144,6 @@ private Q_SLOTS:
         m_favorites.reset();
     }
 
-    void categoriesLoadAndKeepTheirListOnFailure()
-    {
-        QSignalSpy loading(m_model.get(), &ChannelsModel::isLoadingCategoriesChanged);
-        m_model->loadCategories();
-        QVERIFY(m_model->isLoadingCategories());
-        QTRY_VERIFY(!m_model->isLoadingCategories());
-        QCOMPARE(m_model->categories().size(), 12);
-        QCOMPARE(m_model->categories().first().categoryId(), QStringLiteral("1"));
-        QVERIFY(m_model->categoriesError().isNull());
-        QVERIFY(m_model->selectedCategoryId().isNull());
-
-        m_provider.setFault(QStringLiteral("get_live_categories"), ProviderFault{.status = 500});
-        m_model->loadCategories();
-        QTRY_VERIFY(!m_model->isLoadingCategories());
-        QVERIFY(!m_model->categoriesError().isEmpty());
-        QCOMPARE(m_model->categories().size(), 12);
-        QCOMPARE(loading.count(), 4);
-
-        // A retry clears the text at its start and again holds none after success.
-        m_provider.clearScript();
-        m_model->loadCategories();
-        QVERIFY(m_model->categoriesError().isNull());
-        QTRY_VERIFY(!m_model->isLoadingCategories());
-        QVERIFY(m_model->categoriesError().isNull());
-    }
-
     void channelsAreNumberedByProviderOrPosition()
     {
         m_provider.setAnswer(QStringLiteral("get_live_streams"),
@@ -176,12 +152,12 @@ private Q_SLOTS:
                                  {"name":"C","stream_id":13,"num":null},
                                  {"name":"D","stream_id":14,"num":"40"},
                                  {"name":"E","stream_id":15,"num":""}])");
-        QAbstractItemModelTester tester(m_model->channelList(),
+        QAbstractItemModelTester tester(m_model->rows(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         m_model->selectCategory(QStringLiteral("3"));
-        QCOMPARE(m_model->selectedCategoryId(), QStringLiteral("3"));
-        QVERIFY(m_model->isLoadingChannels());
-        QTRY_VERIFY(!m_model->isLoadingChannels());
+        QCOMPARE(m_model->selectedCategoryIdText(), QStringLiteral("3"));
+        QVERIFY(m_model->isLoadingList());
+        QTRY_VERIFY(!m_model->isLoadingList());
         const QList<ChannelRow> expected{
             ChannelRow("11", QStringLiteral("7"), "A", QStringLiteral("icon/a.png")),
             ChannelRow("12", QStringLiteral("2"), "B", std::nullopt),
@@ -193,54 +169,12 @@ private Q_SLOTS:
         QCOMPARE(m_provider.requests(QStringLiteral("get_live_streams")).first().query.value("category_id"),
                  QStringLiteral("3"));
         // The list view sees the same rows.
-        ChannelListModel *list = m_model->channelList();
+        QAbstractItemModel *list = m_model->rows();
         QCOMPARE(list->rowCount(), 5);
-        QCOMPARE(list->data(list->index(0), ChannelListModel::NumRole).toString(), QStringLiteral("7"));
-        QCOMPARE(list->data(list->index(3), ChannelListModel::NameRole).toString(), QStringLiteral("D"));
-        QCOMPARE(list->data(list->index(0), ChannelListModel::ChannelRole).value<ChannelRow>(),
+        QCOMPARE(list->data(list->index(0, 0), ChannelListModel::NumRole).toString(), QStringLiteral("7"));
+        QCOMPARE(list->data(list->index(3, 0), ChannelListModel::NameRole).toString(), QStringLiteral("D"));
+        QCOMPARE(list->data(list->index(0, 0), ChannelListModel::ChannelRole).value<ChannelRow>(),
                  expected.first());
-    }
-
-    void failedChannelListGivesItsTextAndNoRows()
-    {
-        m_model->selectCategory(QStringLiteral("1"));
-        QTRY_VERIFY(!m_model->isLoadingChannels());
-        QVERIFY(!m_model->channels().isEmpty());
-        m_provider.setFault(QStringLiteral("get_live_streams"), ProviderFault{.htmlBody = true});
-        m_model->selectCategory(QStringLiteral("2"));
-        QVERIFY(m_model->channels().isEmpty());
-        QTRY_VERIFY(!m_model->isLoadingChannels());
-        QVERIFY(m_model->channels().isEmpty());
-        QVERIFY(!m_model->channelsError().isEmpty());
-    }
-
-    // A slow answer for a category the user has left changes nothing on screen, whether the user
-    // went on to another category or to the favourites.
-    void lateAnswerOfALeftCategory_data()
-    {
-        QTest::addColumn<QString>("next");
-        QTest::newRow("another category") << QStringLiteral("2");
-        QTest::newRow("favourites") << QStringLiteral("__favorites__");
-    }
-    void lateAnswerOfALeftCategory()
-    {
-        QFETCH(QString, next);
-        constexpr int delayMs = 100;
-        m_favorites->add(Favorite("live", "900", "Favorito", std::nullopt));
-        m_provider.setFault(QStringLiteral("get_live_streams"), ProviderFault{.delayMs = delayMs});
-        m_model->selectCategory(QStringLiteral("1"));
-        QTRY_COMPARE(m_provider.requests(QStringLiteral("get_live_streams")).size(), 1);
-        m_provider.clearScript();
-        m_model->selectCategory(next);
-        QTRY_VERIFY(!m_model->isLoadingChannels());
-        const QList<ChannelRow> shown = m_model->channels();
-        QVERIFY(!shown.isEmpty());
-        QSignalSpy changed(m_model.get(), &ChannelsModel::channelsChanged);
-        QTest::qWait(4 * delayMs);
-        QCOMPARE(changed.count(), 0);
-        QCOMPARE(m_model->channels(), shown);
-        QCOMPARE(m_model->selectedCategoryId(), next);
-        QVERIFY(!m_model->isLoadingChannels());
     }
 
     void favoritesCategory_data()
@@ -260,8 +194,8 @@ private Q_SLOTS:
                                       QStringLiteral("http://i/%1").arg(i)));
         m_favorites->add(Favorite("series", "9", "Aaa serie", std::nullopt));
         m_model->selectCategory(QStringLiteral("__favorites__"));
-        QVERIFY(!m_model->isLoadingChannels());
-        QVERIFY(m_model->channelsError().isNull());
+        QVERIFY(!m_model->isLoadingList());
+        QVERIFY(m_model->listError().isNull());
         QStringList names;
         for (const ChannelRow &channel : m_model->channels()) {
             names.append(channel.name());
@@ -510,7 +444,7 @@ private Q_SLOTS:
                              R"([{"name":"A","stream_id":41},{"name":"B","stream_id":42}])");
         m_model->selectCategory(QStringLiteral("1"));
         QTRY_COMPARE(m_model->channels().size(), 2);
-        QSignalSpy rowChanged(m_model->channelList(), &QAbstractItemModel::dataChanged);
+        QSignalSpy rowChanged(m_model->rows(), &QAbstractItemModel::dataChanged);
         for (int i = 0; i < 3; ++i)
             m_model->loadNowPlaying(QStringLiteral("41"));
         QCOMPARE(m_model->nowCache().value(QStringLiteral("41"), QStringLiteral("none")), QString());
@@ -520,10 +454,9 @@ private Q_SLOTS:
         QCOMPARE(guideRequests(), QStringList{"41"});
         QCOMPARE(m_provider.requests(QStringLiteral("get_short_epg")).first().query.value("limit"),
                  QStringLiteral("1"));
-        QCOMPARE(m_model->channelList()
-                     ->data(m_model->channelList()->index(0), ChannelListModel::NowTitleRole)
-                     .toString(),
-                 QStringLiteral("Guía 41"));
+        QCOMPARE(
+            m_model->rows()->data(m_model->rows()->index(0, 0), ChannelListModel::NowTitleRole).toString(),
+            QStringLiteral("Guía 41"));
         QVERIFY(!rowChanged.isEmpty());
         QCOMPARE(rowChanged.last().at(0).value<QModelIndex>().row(), 0);
 
@@ -538,6 +471,33 @@ private Q_SLOTS:
         QCOMPARE(m_provider.requests(QStringLiteral("get_short_epg")).size(), 2);
         QVERIFY(m_model->nowCache().contains(QStringLiteral("42")));
         QCOMPARE(m_model->nowTitle(QStringLiteral("42")), QString());
+    }
+
+    // The guide's on-air mark moves by itself when a listing ends and the next begins, while the
+    // guide stays on screen.
+    void onAirMarkMovesWithTheClock()
+    {
+        const qint64 change = QDateTime::currentSecsSinceEpoch() + 3600;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        GuideListModel guide;
+        guide.setClock([&] { return change * 1000 - 150 + elapsed.elapsed(); });
+        const auto listing = [](const QString &title, qint64 start, qint64 stop) {
+            EPGListing::Fields fields;
+            fields.title = title;
+            fields.startTimestamp = start;
+            fields.stopTimestamp = stop;
+            return EPGListing(fields);
+        };
+        guide.setListings({listing("Antes", change - 60, change), listing("", change, change + 60)});
+        const auto onAir = [&guide](int row) {
+            return guide.index(row).data(GuideListModel::OnAirRole).toBool();
+        };
+        QVERIFY(onAir(0) && !onAir(1));
+        QCOMPARE(guide.index(1).data(GuideListModel::TitleRole).toString(), QStringLiteral("(sin título)"));
+        QSignalSpy changed(&guide, &QAbstractItemModel::dataChanged);
+        QTRY_VERIFY(!onAir(0) && onAir(1));
+        QCOMPARE(changed.size(), 2);
     }
 
     void playAdjacent_data()

@@ -16,6 +16,7 @@
 #include "SampleProviderThread.h"
 #include "TestMain.h"
 #include "TestProvider.h"
+#include "TextStyle.h"
 #include "VLCEngine.h"
 
 using namespace norvane::test;
@@ -122,8 +123,8 @@ private:
         ChannelsModel *section = sectionOf(view);
         if (QQuickItem *row = item(view, QStringLiteral("categoryRow_1")))
             clickItem(row);
-        if (!QTest::qWaitFor(
-                [&] { return !section->isLoadingChannels() && section->channelList()->count() > 0; }, 5000))
+        if (!QTest::qWaitFor([&] { return !section->isLoadingList() && section->rows()->rowCount() > 0; },
+                             5000))
             return nullptr;
         waitForLayout(&harness.window());
         return view;
@@ -175,7 +176,7 @@ private Q_SLOTS:
         QVERIFY(!isShown(item(view, QStringLiteral("categoryRow_1")), QStringLiteral("lockSymbol")));
 
         clickItem(favorites);
-        QTRY_COMPARE(section->selectedCategoryId(), QStringLiteral("__favorites__"));
+        QTRY_COMPARE(section->selectedCategoryIdText(), QStringLiteral("__favorites__"));
         QTRY_VERIFY(isShown(view, QStringLiteral("channelsEmpty")));
         QCOMPARE(item(view, QStringLiteral("channelsEmpty"))->property("text").toString(),
                  QStringLiteral("No hay canales en esta categoría."));
@@ -198,7 +199,7 @@ private Q_SLOTS:
             return;
         QVERIFY(screen->hasPinCategory());
         QCOMPARE(screen->pinCategory()->categoryId(), QStringLiteral("12"));
-        QVERIFY(section->selectedCategoryId().isEmpty());
+        QVERIFY(!section->hasSelection());
         QVERIFY(section->unlockedCategories().isEmpty());
         reopenFreshPrompt(view, QStringLiteral("pinSheet"), QStringLiteral("categoryRow_12"));
         if (QTest::currentTestFailed())
@@ -209,16 +210,16 @@ private Q_SLOTS:
         QVERIFY(!screen->hasPinCategory());
         QCOMPARE(section->unlockedCategories(), QStringList{QStringLiteral("12")});
         QTRY_VERIFY(!sheet->property("visible").toBool());
-        QTRY_COMPARE(section->selectedCategoryId(), QStringLiteral("12"));
-        QTRY_VERIFY(!section->isLoadingChannels());
+        QTRY_COMPARE(section->selectedCategoryIdText(), QStringLiteral("12"));
+        QTRY_VERIFY(!section->isLoadingList());
         QVERIFY(!isShown(item(view, QStringLiteral("categoryRow_12")), QStringLiteral("lockSymbol")));
 
         // Unlocked for as long as the section lives: the next click selects without a prompt.
         clickItem(item(view, QStringLiteral("categoryRow_1")));
-        QTRY_COMPARE(section->selectedCategoryId(), QStringLiteral("1"));
+        QTRY_COMPARE(section->selectedCategoryIdText(), QStringLiteral("1"));
         clickItem(item(view, QStringLiteral("categoryRow_12")));
         QVERIFY(!screen->hasPinCategory());
-        QTRY_COMPARE(section->selectedCategoryId(), QStringLiteral("12"));
+        QTRY_COMPARE(section->selectedCategoryIdText(), QStringLiteral("12"));
     }
 
     // Removing a favourite from the row's menu while the favourites are listed drops its star at
@@ -248,7 +249,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!menu->property("visible").toBool());
 
         clickItem(item(view, QStringLiteral("categoryRow___favorites__")));
-        QTRY_COMPARE(section->channelList()->count(), 1);
+        QTRY_COMPARE(section->rows()->rowCount(), 1);
         waitForLayout(&harness.window());
         row = item(view, QStringLiteral("channelRow_1004"));
         QVERIFY(row);
@@ -259,11 +260,11 @@ private Q_SLOTS:
         QCOMPARE(menuItem->property("text").toString(), QStringLiteral("Quitar de favoritos"));
         clickItem(menuItem);
         QVERIFY(!isShown(row, QStringLiteral("favoriteStar")));
-        QCOMPARE(section->channelList()->count(), 1);
+        QCOMPARE(section->rows()->rowCount(), 1);
         QVERIFY(isShown(view, QStringLiteral("channelRow_1004")));
 
         clickItem(item(view, QStringLiteral("categoryRow___favorites__")));
-        QTRY_COMPARE(section->channelList()->count(), 0);
+        QTRY_COMPARE(section->rows()->rowCount(), 0);
         QTRY_VERIFY(isShown(view, QStringLiteral("channelsEmpty")));
     }
 
@@ -433,6 +434,23 @@ private Q_SLOTS:
                  QStringLiteral("Canal anterior"));
     }
 
+    // Channel numbers and guide times take their digits by the player's one rule: the interface
+    // font where all its digits are as wide, else the fixed-width one.
+    void digitsFollowThePlayersRule()
+    {
+        answer(QStringLiteral("get_live_streams"), channelsJson({1001, 1004}));
+        QmlHarness harness;
+        QObject *view = viewOnFirstCategory(harness);
+        QVERIFY(view);
+        clickItem(item(view, QStringLiteral("channelRow_1001")));
+        QTRY_VERIFY_WITH_TIMEOUT(isShown(view, QStringLiteral("guideTime")), patienceMs);
+        const TextStyle *style = TextStyle::create(nullptr, nullptr);
+        const QFont rule = style->tabularDigits(style->caption);
+        for (const char *name : {"channelNumber", "guideTime"})
+            QCOMPARE(item(view, QLatin1String(name))->property("font").value<QFont>().family(),
+                     rule.family());
+    }
+
     // The fully broken channel shows the error under the slot; "Reintentar" plays it again from
     // the adaptive address without asking for its guide again.
     void playbackErrorRetriesWithoutTheGuide()
@@ -497,7 +515,7 @@ private Q_SLOTS:
             QTest::keyClick(window, Qt::Key_Down);
         QCOMPARE(focusedName(window), QStringLiteral("categoryRow_1"));
         QTest::keyClick(window, Qt::Key_Return);
-        QTRY_VERIFY(section->channelList()->count() == 3 && !section->isLoadingChannels());
+        QTRY_VERIFY(section->rows()->rowCount() == 3 && !section->isLoadingList());
         waitForLayout(window);
         QTest::keyClick(window, Qt::Key_Tab);
         QCOMPARE(focusedName(window), QStringLiteral("channelRow_1001"));
@@ -558,7 +576,7 @@ private Q_SLOTS:
         QmlHarness harness;
         QObject *view = viewOnFirstCategory(harness);
         QVERIFY(view);
-        QCOMPARE(sectionOf(view)->channelList()->count(), 5000);
+        QCOMPARE(sectionOf(view)->rows()->rowCount(), 5000);
         QQuickItem *list = item(view, QStringLiteral("channelList"));
         QVERIFY(list);
 

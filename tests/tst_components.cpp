@@ -1,5 +1,6 @@
 #include <QAccessible>
 #include <QSignalSpy>
+#include <QStringListModel>
 #include <QVariantMap>
 
 #include "AccessibleItemFactory.h"
@@ -15,7 +16,7 @@ using namespace norvane::test;
 
 namespace {
 
-// A section with three fixed categories under two rows of its own.
+// A section with four fixed categories (the last without an id) under two rows of its own.
 class FixedSection : public CategorizedSectionModel
 {
 public:
@@ -23,9 +24,11 @@ public:
     {
         setCategories({Category(QStringLiteral("10"), QStringLiteral("Acción")),
                        Category(QStringLiteral("14"), QStringLiteral("Adultos +18")),
-                       Category(QStringLiteral("15"), QStringLiteral("Infantiles"))});
+                       Category(QStringLiteral("15"), QStringLiteral("Infantiles")),
+                       Category(QString(), QStringLiteral("Sin id"))});
     }
-    void selectCategory(const QString &) override {}
+    void selectCategory(const QString &id) override { setSelectedCategoryId(id); }
+    QAbstractItemModel *rows() const override { return const_cast<QStringListModel *>(&m_rows); }
 
 protected:
     QString categoriesAction() const override { return {}; }
@@ -33,6 +36,10 @@ protected:
     {
         return {SectionRow::continueWatching(), SectionRow::recent()};
     }
+    void clearList() override {}
+
+private:
+    QStringListModel m_rows;
 };
 
 const QByteArray categoryColumnQml = R"(
@@ -40,7 +47,6 @@ import QtQuick
 import Norvane
 CategoryColumn {
     width: 300; height: 500
-    selectedId: ""
     property var selections: []
     onSelect: id => selections = selections.concat([id])
 }
@@ -186,7 +192,7 @@ PinPrompt {
         QCOMPARE(item(harness, QStringLiteral("catalogFirstTimeNote"))->property("text").toString(),
                  QStringLiteral("(solo la primera vez)"));
 
-        root->setProperty("fraction", QVariant());
+        root->setProperty("fraction", -1.0);
         root->setProperty("bytes", 1572864.0);
         QCOMPARE(text->property("text").toString(), QStringLiteral("Preparando catálogo… 1.5 MB"));
         QVERIFY(!item(harness, QStringLiteral("catalogProgressBar"))->isVisible());
@@ -283,7 +289,8 @@ BackButton { x: 40; y: 40; property int backs: 0; onClicked: backs += 1 }
     }
 
     // The category list has the keyboard: the arrows move along the rows with the ring, Return or
-    // Space clicks the row under it (the section's controller decides about the PIN).
+    // Space clicks the row under it (the section's controller decides about the PIN). Only the
+    // selected row is highlighted: none at first, also when a category's id is empty.
     void categoryListAnswersTheKeyboard()
     {
         FixedSection section;
@@ -292,6 +299,15 @@ BackButton { x: 40; y: 40; property int backs: 0; onClicked: backs += 1 }
                                     {{QStringLiteral("section"), QVariant::fromValue<QObject *>(&section)}});
         QVERIFY(root);
         QQuickWindow *window = &harness.window();
+        const auto highlighted = [&] {
+            QStringList ids;
+            for (const QString id : {"__continue__", "__recent__", "10", "14", "15", ""}) {
+                if (item(harness, QStringLiteral("categoryRow_") + id)->property("selected").toBool())
+                    ids << id;
+            }
+            return ids;
+        };
+        QCOMPARE(highlighted(), QStringList());
         QCOMPARE(focusedName(window), QStringLiteral("categoryRow___continue__"));
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(window, Qt::Key_Down);
@@ -303,6 +319,10 @@ BackButton { x: 40; y: 40; property int backs: 0; onClicked: backs += 1 }
         QCOMPARE(root->property("selections").toStringList(),
                  (QStringList{QStringLiteral("14"), QStringLiteral("10")}));
         QVERIFY(isShown(item(harness, QStringLiteral("categoryRow_14")), QStringLiteral("lockSymbol")));
+        section.selectCategory(QString());
+        QCOMPARE(highlighted(), QStringList{QString()});
+        section.selectCategory(QStringLiteral("15"));
+        QCOMPARE(highlighted(), QStringList{QStringLiteral("15")});
     }
 
     // The volume control on the engine: the button mutes and says what it will do next, the

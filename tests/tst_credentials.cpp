@@ -82,7 +82,7 @@ int runSession(bool signInOnly)
     channels.setClient(client);
     channels.loadCategories();
     channels.selectCategory(QStringLiteral("1"));
-    if (!waitUntil([&] { return !channels.isLoadingChannels() && !channels.channels().isEmpty(); }))
+    if (!waitUntil([&] { return !channels.isLoadingList() && !channels.channels().isEmpty(); }))
         return 4;
     const ChannelRow channel = channels.channels().first();
     channels.select(channel);
@@ -119,6 +119,7 @@ int runSession(bool signInOnly)
         return 9;
     player.close();
     say("movie played");
+    ProgressStore::shared()->flush(); // std::exit skips the flush at the application's end
     return ProgressStore::shared()->entries().isEmpty() ? 10 : 0;
 }
 

@@ -146,9 +146,9 @@ class TestFaultMatrix : public QObject
         model.selectCategory(categoryId);
         // A whole catalog is looked for on disk before its download starts: wait for an outcome.
         waitUntil([&] {
-            return !model.isLoadingList() && (!model.listError().isEmpty() || model.cards()->rowCount() != 0);
+            return !model.isLoadingList() && (!model.listError().isEmpty() || model.rows()->rowCount() != 0);
         });
-        return {model.listError(), model.cards()->rowCount() != 0};
+        return {model.listError(), model.rows()->rowCount() != 0};
     }
 
 private Q_SLOTS:
@@ -292,8 +292,8 @@ QList<TestFaultMatrix::Request> TestFaultMatrix::requests()
              ChannelsModel model(VLCEngine::shared(), t.m_favorites.get());
              model.setClient(t.client());
              model.selectCategory(QStringLiteral("1"));
-             waitUntil([&] { return !model.isLoadingChannels(); });
-             return Outcome{model.channelsError(), !model.channels().isEmpty()};
+             waitUntil([&] { return !model.isLoadingList(); });
+             return Outcome{model.listError(), !model.channels().isEmpty()};
          }},
         {"movie categories", QStringLiteral("get_vod_categories"), none, Shape::List, Texts::Client,
          [](TestFaultMatrix &t) {
@@ -357,7 +357,7 @@ QList<TestFaultMatrix::Request> TestFaultMatrix::requests()
              model.select(ChannelRow(QStringLiteral("1001"), QStringLiteral("1"), QStringLiteral("Canal"),
                                      std::nullopt));
              waitUntil([&] { return model.epgLoaded(); });
-             const QString shown = model.channelsError() + model.categoriesError() + model.playbackError();
+             const QString shown = model.listError() + model.categoriesError() + model.playbackError();
              return Outcome{shown, !model.epg().isEmpty()};
          }},
         // A poster that does not arrive leaves the placeholder, silently.

@@ -7,6 +7,7 @@
 #include "ProgressStore.h"
 #include "ScreenTestBed.h"
 #include "SectionScreen.h"
+#include "SeriesCatalog.h"
 #include "TestMain.h"
 #include "VLCEngine.h"
 
@@ -58,8 +59,10 @@ bool waitForCategories(QObject *root)
 const QByteArray moviesViewQml = R"(
 import QtQuick
 import Norvane
-MoviesView {
+CatalogView {
+    id: view
     width: 1100; height: 700
+    model: MoviesModel { client: view.client }
 }
 )";
 
@@ -217,6 +220,43 @@ MovieDetailView {
         QCOMPARE(accessibleName(resume), QStringLiteral("Reproducir"));
     }
 
+    // A screen reader reads every text the detail screens and the first catalog download show:
+    // metadata, the blocks of details or their absence, an episode's duration and plot.
+    void everyTextIsRead_data()
+    {
+        QTest::addColumn<QByteArray>("qml");
+        QTest::addColumn<QVariantMap>("properties");
+        QTest::addColumn<QByteArray>("vodInfo"); // the provider's answer, when not its own
+        QTest::addColumn<QString>("shown");      // what shows once the screen has loaded
+        const QVariantMap aMovie{{"movie", QVariant::fromValue(movie())}};
+        QTest::newRow("movie details")
+            << QByteArray("MovieDetailView {}") << aMovie << QByteArray() << "detailText_2";
+        QTest::newRow("movie without details")
+            << QByteArray("MovieDetailView {}") << aMovie
+            << QByteArray(R"({"info":[],"movie_data":{"stream_id":200002}})") << "noDetailsText";
+        QTest::newRow("series episodes")
+            << QByteArray("SeriesDetailView { screen: CatalogScreen {} }")
+            << QVariantMap{{"series", QVariant::fromValue(SeriesCatalog::known("1", "Serie", ""))}}
+            << QByteArray() << "episodeRow_122";
+        QTest::newRow("first catalog download")
+            << QByteArray("Item { property xtreamClient client; CatalogLoadingView { bytes: 1572864 } }")
+            << QVariantMap() << QByteArray() << "catalogFirstTimeNote";
+    }
+    void everyTextIsRead()
+    {
+        QFETCH(QByteArray, qml);
+        QFETCH(QVariantMap, properties);
+        QFETCH(QByteArray, vodInfo);
+        QFETCH(QString, shown);
+        if (!vodInfo.isEmpty())
+            m_bed.provider().setAnswer("get_vod_info", vodInfo);
+        QObject *root = m_bed.open("import QtQuick\nimport Norvane\n" + qml, properties);
+        QVERIFY(root);
+        QVERIFY(m_bed.visibleItem(shown, 10'000));
+        const QStringList unread = unreadTexts(qobject_cast<QQuickItem *>(root));
+        QVERIFY2(unread.isEmpty(), qPrintable(unread.join(", ")));
+    }
+
     void failedDetailsShowRetryAndHideButtons()
     {
         m_bed.provider().setAnswer("get_vod_info", "nope", 500);
@@ -345,7 +385,7 @@ MovieDetailView {
         QCOMPARE(player->queue().size(), 1);
         QCOMPARE(player->currentItem().progressKey(), key);
         player->setSaveIntervalMs(100);
-        QQuickItem *layer = m_bed.item("moviesPlayerLayer");
+        QQuickItem *layer = m_bed.item("playerLayer");
         QTRY_COMPARE(layer->opacity(), 1.0);
         QQuickItem *playerView = m_bed.visibleItem("playerView");
         QVERIFY(playerView);
@@ -395,16 +435,16 @@ MovieDetailView {
         QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingCategories() && !model->categories().isEmpty() &&
                                      !model->isLoadingList(),
                                  20000);
-        typeWrongPin(root, QStringLiteral("moviesPin"), QStringLiteral("categoryRow_58"));
+        typeWrongPin(root, QStringLiteral("pinSheet"), QStringLiteral("categoryRow_58"));
         if (QTest::currentTestFailed())
             return;
-        reopenFreshPrompt(root, QStringLiteral("moviesPin"), QStringLiteral("categoryRow_58"));
+        reopenFreshPrompt(root, QStringLiteral("pinSheet"), QStringLiteral("categoryRow_58"));
         if (QTest::currentTestFailed())
             return;
         m_bed.provider().setAnswer(QStringLiteral("get_vod_streams"), "[]");
         typeText(&m_bed.harness().window(), QStringLiteral("8057"));
         QTest::keyClick(&m_bed.harness().window(), Qt::Key_Return);
-        QTRY_COMPARE(model->selectedCategoryId(), QStringLiteral("58"));
+        QTRY_COMPARE(model->selectedCategoryIdText(), QStringLiteral("58"));
         QCOMPARE(model->unlockedCategories(), QStringList{QStringLiteral("58")});
         // An empty category says so.
         QTRY_VERIFY(m_bed.shows(QStringLiteral("chooseCategoryText")));

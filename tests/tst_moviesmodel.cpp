@@ -1,3 +1,4 @@
+#include "CatalogScreen.h"
 #include "MoviesModel.h"
 #include "RecordFields.h"
 #include "SectionModelFixture.h"
@@ -85,8 +86,8 @@ private Q_SLOTS:
         QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
         QCOMPARE(moviesWhenCategoriesSettled, 60);
         QCOMPARE(ids(model.movies()), idRange(100, 41));
-        QCOMPARE(model.cards()->rowCount(), 60);
-        QCOMPARE(model.cards()->index(0, 0).data(RecordListModel<VodStream>::RecordRole).value<VodStream>(),
+        QCOMPARE(model.rows()->rowCount(), 60);
+        QCOMPARE(model.rows()->index(0, 0).data(RecordListModel<MovieCatalog>::RecordRole).value<VodStream>(),
                  model.movies().first());
         QCOMPARE(loadingMovies.size(), 2); // the foreground download showed the loading state
         QVERIFY(!model.isLoadingList());
@@ -102,34 +103,6 @@ private Q_SLOTS:
                  QFile::Permissions());
     }
 
-    void retryOfCategoriesKeepsTheSelection()
-    {
-        MoviesModel &model = makeModel();
-        openSection();
-        const QList<Category> categories = model.categories();
-        model.selectCategory(QStringLiteral("41"));
-        QTRY_VERIFY(!model.isLoadingList());
-        const QList<VodStream> shown = model.movies();
-        QVERIFY(!shown.isEmpty());
-
-        // A failed reload keeps the categories it had.
-        ProviderFault html{.htmlBody = true};
-        m_provider->setFault(QStringLiteral("get_vod_categories"), html);
-        openSection();
-        QCOMPARE(model.categoriesError(),
-                 QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo."));
-        QCOMPARE(model.categories(), categories);
-
-        // The retry that works selects nothing new.
-        m_provider->setFault(QStringLiteral("get_vod_categories"), {});
-        openSection();
-        QVERIFY(model.categoriesError().isEmpty());
-        QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("41")));
-        QCOMPARE(model.movies(), shown);
-        QCOMPARE(wholeRequests(), 1);
-        QCOMPARE(m_provider->requests(QStringLiteral("get_vod_categories")).size(), 3);
-    }
-
     void continueEmptiesAndFetchesNothing()
     {
         MoviesModel &model = makeModel();
@@ -141,77 +114,39 @@ private Q_SLOTS:
 
         QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("__continue__")));
         QVERIFY(model.movies().isEmpty());
-        QCOMPARE(model.cards()->rowCount(), 0);
+        QCOMPARE(model.rows()->rowCount(), 0);
         QVERIFY(!model.isLoadingList());
         QTest::qWait(50);
         QCOMPARE(m_provider->requests().size(), requestsBefore);
     }
 
-    // Each category's list is fetched once per visit; an answer that comes after the user moved
-    // on only fills the cache.
+    // Each category's list is fetched once per visit, also when its answer came after the user
+    // had moved on; "Recién agregadas" comes from the catalog in memory.
     void categoryListIsFetchedOncePerVisit()
     {
         MoviesModel &model = makeModel();
         openSection();
+        m_provider->setFault(streamsAction, ProviderFault{.delayMs = 200});
+        model.selectCategory(QStringLiteral("40"));
+        QTRY_COMPARE(categoryRequests(QStringLiteral("40")), 1);
+        m_provider->clearScript();
         model.selectCategory(QStringLiteral("41"));
-        QVERIFY(model.isLoadingList());
-        QVERIFY(model.movies().isEmpty());
         QTRY_VERIFY(!model.isLoadingList());
         const QList<VodStream> fortyOne = model.movies();
         QVERIFY(!fortyOne.isEmpty());
         for (const VodStream &movie : fortyOne)
             QCOMPARE(movie.categoryId(), QStringLiteral("41"));
+        QTest::qWait(300); // the answer for 40 has come, into the cache only
 
-        ProviderFault slow{.delayMs = 300};
-        m_provider->setFault(streamsAction, slow);
-        model.selectCategory(QStringLiteral("40"));
-        QVERIFY(model.isLoadingList());
-        model.selectCategory(QStringLiteral("41")); // cached: shown at once
-        QCOMPARE(model.movies(), fortyOne);
-        QVERIFY(!model.isLoadingList());
-
-        QTRY_COMPARE(categoryRequests(QStringLiteral("40")), 1);
-        QTest::qWait(400); // the slow answer has arrived
-        QCOMPARE(model.selectedCategoryId(), std::optional<QString>(QStringLiteral("41")));
-        QCOMPARE(model.movies(), fortyOne);
-        QVERIFY(!model.isLoadingList());
-
-        model.selectCategory(QStringLiteral("40"));
-        QVERIFY(!model.isLoadingList());
-        QVERIFY(!model.movies().isEmpty());
-        QCOMPARE(model.movies().first().categoryId(), QStringLiteral("40"));
-        QCOMPARE(categoryRequests(QStringLiteral("40")), 1);
-        QCOMPARE(categoryRequests(QStringLiteral("41")), 1);
-
-        // Back to "Recién agregadas": from the catalog in memory, no new download.
+        for (const QString id : {"40", "41"}) {
+            model.selectCategory(id);
+            QVERIFY(!model.isLoadingList());
+            QCOMPARE(model.movies().first().categoryId(), id);
+            QCOMPARE(categoryRequests(id), 1);
+        }
         model.selectCategory(recent);
         QCOMPARE(model.movies().size(), 60);
         QCOMPARE(wholeRequests(), 1);
-    }
-
-    void failedCategoryListIsFetchedAgain()
-    {
-        MoviesModel &model = makeModel();
-        openSection();
-        ProviderFault broken{.status = 500};
-        m_provider->setFault(streamsAction, broken);
-
-        model.selectCategory(QStringLiteral("42"));
-        QTRY_VERIFY(!model.isLoadingList());
-        QCOMPARE(model.listError(),
-                 QStringLiteral("El servidor respondió con un error (500).\nInténtalo más tarde."));
-        QVERIFY(model.movies().isEmpty());
-
-        // A cached category shows its list, not the old error.
-        model.selectCategory(recent);
-        QVERIFY(model.listError().isEmpty());
-
-        m_provider->setFault(streamsAction, {});
-        model.selectCategory(QStringLiteral("42"));
-        QVERIFY(model.listError().isEmpty());
-        QTRY_VERIFY(!model.isLoadingList());
-        QVERIFY(!model.movies().isEmpty());
-        QCOMPARE(categoryRequests(QStringLiteral("42")), 2);
     }
 
     void topRecent_data()
@@ -261,10 +196,10 @@ private Q_SLOTS:
         m_provider->setFault(streamsAction, slow);
         MoviesModel &model = makeModel();
         QList<qint64> bytes;
-        QList<QVariant> fractions;
+        QList<std::optional<double>> fractions;
         connect(&model, &MoviesModel::downloadedBytesChanged, this, [&] {
             bytes.append(model.downloadedBytes());
-            fractions.append(model.downloadFractionValue());
+            fractions.append(model.downloadFraction());
         });
 
         openSection();
@@ -275,15 +210,15 @@ private Q_SLOTS:
         QCOMPARE(bytes.last(), qint64(body.size()));
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             if (storedSize == 0) {
-                QVERIFY(!fractions[i].isValid());
+                QVERIFY(!fractions[i]);
             } else {
-                QCOMPARE(fractions[i].toDouble(), std::min(double(bytes[i]) / double(storedSize), 0.99));
+                QCOMPARE(fractions[i].value_or(-1), std::min(double(bytes[i]) / double(storedSize), 0.99));
             }
         }
         if (storedSize == 1000)
-            QCOMPARE(fractions.last().toDouble(), 0.99);
+            QCOMPARE(fractions.last().value_or(-1), 0.99);
         if (storedSize > 1000)
-            QVERIFY(fractions.first().toDouble() < 0.99);
+            QVERIFY(fractions.first().value_or(1) < 0.99);
         // The next download expects the size of this body.
         QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(body.size()));
     }
@@ -314,9 +249,9 @@ private Q_SLOTS:
 
         openSection();
 
-        // The stored copy is on screen without a loading state, before any refresh.
+        // The stored copy is on screen (after the loading state of its read), before any refresh.
         QCOMPARE(ids(model.movies()), idRange(70, 11));
-        QCOMPARE(loadingMovies.size(), 0);
+        QCOMPARE(loadingMovies.size(), 2);
         if (refreshes == 0) {
             QTest::qWait(200);
             QCOMPARE(wholeRequests(), 0);
@@ -332,7 +267,45 @@ private Q_SLOTS:
         openSection();
         QTest::qWait(100);
         QCOMPARE(wholeRequests(), 1);
-        QCOMPARE(loadingMovies.size(), 0);
+        QCOMPARE(loadingMovies.size(), 2);
+    }
+
+    // While the disk copy is read the pane shows the spinner, never the empty category's text;
+    // the download's progress display is for a download only.
+    void readingTheDiskCopyShowsTheSpinner()
+    {
+        SectionTestHome::storeCatalog(vodAll, risingCatalog(70));
+        MoviesModel &model = makeModel();
+        CatalogScreen screen;
+        screen.setModel(&model);
+        QList<CatalogScreen::Pane> panes;
+        connect(&screen, &CatalogScreen::paneChanged, this, [&] { panes << screen.pane(); });
+
+        openSection();
+
+        QCOMPARE(panes,
+                 (QList<CatalogScreen::Pane>{CatalogScreen::Pane::Spinner, CatalogScreen::Pane::Grid}));
+        QCOMPARE(wholeRequests(), 0);
+    }
+
+    // A whole-catalog download that ends after its section has closed is still decoded and kept:
+    // the next visit shows it from the disk copy, without a download.
+    void downloadEndingAfterTheSectionClosedIsKept()
+    {
+        const QByteArray body = risingCatalog(80);
+        m_provider->setAnswer(streamsAction, body);
+        m_provider->setFault(streamsAction, ProviderFault{.bytesPerSecond = int(body.size()) * 4});
+        makeModel().loadCategories();
+        QTRY_VERIFY(m_model->downloadedBytes() > 0);
+        m_tester.reset();
+        m_model.reset();
+
+        QTRY_COMPARE(SectionTestHome::expectedSize(vodAll), qint64(body.size()));
+        QCOMPARE(readFile(SectionTestHome::catalogPath(vodAll)), body);
+        MoviesModel &next = makeModel();
+        openSection();
+        QCOMPARE(ids(next.movies()), idRange(80, 21));
+        QCOMPARE(wholeRequests(), 1);
     }
 
     void lateBackgroundRefreshLeavesAnotherCategoryAlone()
@@ -497,13 +470,14 @@ private Q_SLOTS:
         QCOMPARE(rows.size(), 2);
         QCOMPARE(ids().mid(0, 2),
                  (QStringList{QStringLiteral("__recent__"), QStringLiteral("__continue__")}));
-        QCOMPARE(model.continueEntries().size(), 1);
         // A series entry is not this section's.
         m_progress->recordPosition(QStringLiteral("series:1:ep:2"), QStringLiteral("series"),
                                    QStringLiteral("1"), QStringLiteral("S"), std::nullopt,
                                    QStringLiteral("http://h/2.mp4"), 60'000, 600'000);
         QCOMPARE(rows.size(), 2);
-        QCOMPARE(model.continueEntries().size(), 1);
+        m_progress->removeEntry(QStringLiteral("movie:7"));
+        QCOMPARE(rows.size(), 3);
+        QVERIFY(!ids().contains(QStringLiteral("__continue__")));
     }
 };
 

@@ -120,6 +120,7 @@ private Q_SLOTS:
         const double updatedAt = store.find("movie:1")->updatedAt();
         QVERIFY(updatedAt >= start && updatedAt <= double(QDateTime::currentMSecsSinceEpoch()));
 
+        store.flush(); // written beside the main thread
         const QByteArray file = readFile(path());
         const QJsonArray raw = QJsonDocument::fromJson(file).array();
         QCOMPARE(raw.size(), 2);
@@ -141,6 +142,7 @@ private Q_SLOTS:
         QCOMPARE(QFile::permissions(QFileInfo(path()).absolutePath()) & 0x0777,
                  QFileDevice::Permissions(0x0700));
         store.recordPosition("movie:1", "movie", "1", "X", std::nullopt, "u", 1, 2);
+        store.flush();
         QCOMPARE(QFile::permissions(path()) & 0x0777, QFileDevice::Permissions(0x0600));
     }
 
@@ -178,12 +180,14 @@ private Q_SLOTS:
         QCOMPARE(readFile(path()), bytes); // loading alone touches nothing
 
         store.recordPosition("movie:2", "movie", "2", "X", std::nullopt, "u", 5, 10);
+        store.flush();
         QCOMPARE(readFile(path() + ".corrupt.1"), bytes);
         QCOMPARE(readFile(path() + ".corrupt"), QByteArray("older damaged copy")); // never replaced
         QCOMPARE(ProgressStore(path()).entries().keys(), QStringList{"movie:2"});
 
         // Only the file that failed to load is kept; later writes replace the store's own file.
         store.removeEntry("movie:2");
+        store.flush();
         QCOMPARE(readFile(path() + ".corrupt.1"), bytes);
         QCOMPARE(readFile(path()), QByteArray("[]"));
     }
@@ -214,6 +218,7 @@ private Q_SLOTS:
         ProgressStore store(path());
         QVERIFY(store.entries().isEmpty());
         store.recordPosition("movie:2", "movie", "2", "X", std::nullopt, "u", 5, 10);
+        store.flush();
         QCOMPARE(QFileInfo(path() + ".corrupt.1").size(), StoreFile::maxBytes + 1);
     }
 
@@ -226,6 +231,7 @@ private Q_SLOTS:
         QCOMPARE(store.entries().size(), 1);
         QCOMPARE(store.find("movie:1")->positionMs(), 70);
         store.removeEntry("movie:404");
+        store.flush();
         QCOMPARE(QJsonDocument::fromJson(readFile(path())).array().size(), 1);
     }
 
@@ -233,10 +239,12 @@ private Q_SLOTS:
     {
         ProgressStore store(path());
         store.recordPosition("movie:1", "movie", "1", "X", std::nullopt, "u", 5, 10);
+        store.flush();
         QFile::remove(path());
         QSignalSpy changed(&store, &ProgressStore::entriesChanged);
         store.removeEntry("movie:404");
         QCOMPARE(changed.count(), 0);
+        store.flush();
         QCOMPARE(ProgressStore(path()).entries(), store.entries());
     }
 

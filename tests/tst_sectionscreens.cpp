@@ -73,29 +73,34 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("selected");
         QTest::addColumn<bool>("loading");
+        QTest::addColumn<bool>("downloading");
         QTest::addColumn<bool>("failed");
         QTest::addColumn<int>("size");
         QTest::addColumn<Pane>("pane");
-        QTest::newRow("nothing chosen") << QString() << false << false << 0 << Pane::EmptyList;
-        QTest::newRow("continue while loading") << "__continue__" << true << false << 0 << Pane::Continue;
+        QTest::newRow("nothing chosen") << QString() << false << false << false << 0 << Pane::EmptyList;
+        QTest::newRow("continue while loading")
+            << "__continue__" << true << false << false << 0 << Pane::Continue;
         QTest::newRow("whole catalog on its way")
-            << "__recent__" << true << false << 0 << Pane::CatalogLoading;
-        QTest::newRow("one category on its way") << "10" << true << false << 0 << Pane::Spinner;
-        QTest::newRow("failed") << "10" << false << true << 0 << Pane::Error;
-        QTest::newRow("posters") << "10" << false << false << 5 << Pane::Grid;
-        QTest::newRow("empty category") << "10" << false << false << 0 << Pane::EmptyList;
-        QTest::newRow("no favourites") << "__favorites__" << false << false << 0 << Pane::FavoritesHint;
-        QTest::newRow("favourites") << "__favorites__" << false << false << 2 << Pane::Grid;
+            << "__recent__" << true << true << false << 0 << Pane::CatalogLoading;
+        QTest::newRow("disk copy being read") << "__recent__" << true << false << false << 0 << Pane::Spinner;
+        QTest::newRow("one category on its way") << "10" << true << false << false << 0 << Pane::Spinner;
+        QTest::newRow("failed") << "10" << false << false << true << 0 << Pane::Error;
+        QTest::newRow("posters") << "10" << false << false << false << 5 << Pane::Grid;
+        QTest::newRow("empty category") << "10" << false << false << false << 0 << Pane::EmptyList;
+        QTest::newRow("no favourites")
+            << "__favorites__" << false << false << false << 0 << Pane::FavoritesHint;
+        QTest::newRow("favourites") << "__favorites__" << false << false << false << 2 << Pane::Grid;
     }
 
     void catalogPane()
     {
         QFETCH(QString, selected);
         QFETCH(bool, loading);
+        QFETCH(bool, downloading);
         QFETCH(bool, failed);
         QFETCH(int, size);
         QFETCH(Pane, pane);
-        QCOMPARE(CatalogScreen::paneFor(selected, loading, failed, size), pane);
+        QCOMPARE(CatalogScreen::paneFor(selected, loading, downloading, failed, size), pane);
     }
 
     void searchPane_data()

@@ -86,9 +86,9 @@ private Q_SLOTS:
         QCOMPARE(model.categories().first().categoryId(), QStringLiteral("80"));
         QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));
         QCOMPARE(ids(model.items()), (QStringList{"1", "4", "6", "2", "3", "5"}));
-        QCOMPARE(model.cards()->rowCount(), 6);
-        QCOMPARE(model.cards()->index(1, 0).data(RecordListModel<SeriesStream>::FirstPropertyRole).toString(),
-                 QStringLiteral("Serie 4")); // the first role is the name
+        QCOMPARE(model.rows()->rowCount(), 6);
+        QCOMPARE(model.rows()->index(1, 0).data(RecordListModel<SeriesCatalog>::TitleRole).toString(),
+                 QStringLiteral("Serie 4"));
         QCOMPARE(wholeRequests(), 1);
         QTRY_COMPARE(SectionTestHome::expectedSize(seriesAll), qint64(body.size()));
         QCOMPARE(norvane::test::readFile(SectionTestHome::catalogPath(seriesAll)), body);

@@ -62,7 +62,9 @@ QStringList ids(const QList<Episode> &episodes)
     return fieldOf(episodes, &Episode::id);
 }
 
-const QByteArray seriesViewQml = "import QtQuick\nimport Norvane\nSeriesView { width: 1100; height: 700 }\n";
+const QByteArray seriesViewQml =
+    "import QtQuick\nimport Norvane\nCatalogView { id: view; width: 1100; height: "
+    "700; model: SeriesModel { client: view.client } }\n";
 
 } // namespace
 
@@ -122,8 +124,8 @@ private Q_SLOTS:
         QCOMPARE(item.contentId(), QStringLiteral("7"));
         QCOMPARE(item.startTimeMs(), 0);
         // Nor does the row show a mark.
-        QVERIFY(!SeriesDetailModel::barFraction(QVariant()).isValid());
-        QVERIFY(!SeriesDetailModel::isWatched(QVariant()));
+        QCOMPARE(EpisodeListModel::barFraction(std::nullopt), -1.0);
+        QVERIFY(!EpisodeListModel::isWatched(std::nullopt));
     }
 
     void episodeItemImageFallsBack_data()
@@ -156,27 +158,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<qint64>("positionMs");
         QTest::addColumn<qint64>("durationMs");
-        QTest::addColumn<QVariant>("bar");
+        QTest::addColumn<double>("bar");
         QTest::addColumn<bool>("watched");
         QTest::addColumn<qint64>("startMs");
-        QTest::newRow("half way") << qint64(300'000) << qint64(600'000) << QVariant(0.5) << false
-                                  << qint64(300'000);
-        QTest::newRow("at 95 %") << qint64(570'000) << qint64(600'000) << QVariant() << true << qint64(0);
-        QTest::newRow("past the end")
-            << qint64(700'000) << qint64(600'000) << QVariant() << true << qint64(0);
-        QTest::newRow("no duration") << qint64(5000) << qint64(0) << QVariant() << false << qint64(5000);
+        QTest::newRow("half way") << qint64(300'000) << qint64(600'000) << 0.5 << false << qint64(300'000);
+        QTest::newRow("at 95 %") << qint64(570'000) << qint64(600'000) << -1.0 << true << qint64(0);
+        QTest::newRow("past the end") << qint64(700'000) << qint64(600'000) << -1.0 << true << qint64(0);
+        QTest::newRow("no duration") << qint64(5000) << qint64(0) << -1.0 << false << qint64(5000);
     }
     void rowMarksAndResume()
     {
         QFETCH(qint64, positionMs);
         QFETCH(qint64, durationMs);
-        QFETCH(QVariant, bar);
+        QFETCH(double, bar);
         QFETCH(bool, watched);
         QFETCH(qint64, startMs);
         const ProgressEntry stored = entry(positionMs, durationMs);
-        const QVariant value = QVariant::fromValue(stored);
-        QCOMPARE(SeriesDetailModel::barFraction(value), bar);
-        QCOMPARE(SeriesDetailModel::isWatched(value), watched);
+        QCOMPARE(EpisodeListModel::barFraction(stored), bar);
+        QCOMPARE(EpisodeListModel::isWatched(stored), watched);
         const PlayableItem item =
             SeriesDetailModel::episodeItem(XtreamClient(), series(), twoSeasons(), episode(2, 2), stored);
         QCOMPARE(item.url(), QStringLiteral("http://stored/722.mkv"));
@@ -292,7 +291,7 @@ SeriesDetailView {
             QQuickItem *row = nullptr;
             QTRY_VERIFY((row = m_bed.item("categoryRow_" + id)));
             clickItem(row);
-            QTRY_COMPARE(model->selectedCategoryId(), id);
+            QTRY_COMPARE(model->selectedCategoryIdText(), id);
             QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingList(), 20000);
             waitForLayout(&m_bed.harness().window());
         };
@@ -383,16 +382,16 @@ SeriesDetailView {
         QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingCategories() && !model->categories().isEmpty() &&
                                      !model->isLoadingList(),
                                  20000);
-        typeWrongPin(root, QStringLiteral("seriesPin"), QStringLiteral("categoryRow_94"));
+        typeWrongPin(root, QStringLiteral("pinSheet"), QStringLiteral("categoryRow_94"));
         if (QTest::currentTestFailed())
             return;
-        reopenFreshPrompt(root, QStringLiteral("seriesPin"), QStringLiteral("categoryRow_94"));
+        reopenFreshPrompt(root, QStringLiteral("pinSheet"), QStringLiteral("categoryRow_94"));
         if (QTest::currentTestFailed())
             return;
         m_bed.provider().setAnswer(QStringLiteral("get_series"), "[]");
         typeText(&m_bed.harness().window(), QStringLiteral("8057"));
         QTest::keyClick(&m_bed.harness().window(), Qt::Key_Return);
-        QTRY_COMPARE(model->selectedCategoryId(), QStringLiteral("94"));
+        QTRY_COMPARE(model->selectedCategoryIdText(), QStringLiteral("94"));
         QCOMPARE(model->unlockedCategories(), QStringList{QStringLiteral("94")});
         // An empty category says so.
         QTRY_VERIFY(m_bed.shows(QStringLiteral("chooseCategoryText")));

@@ -32,6 +32,7 @@ int runWriter(const QString &folder)
                                 QStringLiteral("Película ") + id, std::nullopt,
                                 QStringLiteral("http://h/movie/u/p/%1.mp4").arg(i), 1000 + i, 7'200'000);
         favorites.add(Favorite(QStringLiteral("live"), id, QStringLiteral("Canal ") + id, std::nullopt));
+        progress.flush(); // positions are written beside the main thread: done once flushed
         if (::write(STDOUT_FILENO, ".", 1) != 1)
             return 1;
     }

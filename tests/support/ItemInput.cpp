@@ -150,4 +150,31 @@ QStringList unnamedControls(QQuickItem *root)
     return unnamed;
 }
 
+QStringList unreadTexts(QQuickItem *root)
+{
+    const auto namedByControl = [](QQuickItem *text, const QString &words) {
+        for (QQuickItem *around = text->parentItem(); around; around = around->parentItem()) {
+            if (around->inherits("QQuickAbstractButton") && accessibleName(around).contains(words))
+                return true;
+        }
+        return false;
+    };
+    QStringList unread;
+    QList<QQuickItem *> pending{root};
+    while (!pending.isEmpty()) {
+        QQuickItem *item = pending.takeFirst();
+        if (!item->isVisible())
+            continue;
+        // A symbol's glyph is drawing, not text.
+        const bool text =
+            item->inherits("QQuickText") &&
+            !QLatin1String(item->metaObject()->className()).startsWith(QLatin1String("SystemSymbol"));
+        const QString words = text ? item->property("text").toString() : QString();
+        if (!words.isEmpty() && accessibleText(item) != words && !namedByControl(item, words))
+            unread << QStringLiteral("\"%1\" (%2)").arg(words, item->objectName());
+        pending.append(item->childItems());
+    }
+    return unread;
+}
+
 } // namespace norvane::test

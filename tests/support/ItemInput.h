@@ -56,4 +56,9 @@ QString focusedName(QQuickWindow *window);
 // class and object name (empty when all are named).
 QStringList unnamedControls(QQuickItem *root);
 
+// Every visible text below `root` that a screen reader cannot read: neither in the accessibility
+// tree as a text or heading nor part of the name of a control around it (a button's label).
+// Empty when every text shown can be read.
+QStringList unreadTexts(QQuickItem *root);
+
 } // namespace norvane::test

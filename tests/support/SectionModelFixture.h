@@ -68,7 +68,7 @@ protected:
         m_model = std::make_unique<Model>(m_progress.get(), stores...);
         m_model->setClient(clientOf(*m_provider));
         m_tester = std::make_unique<QAbstractItemModelTester>(
-            m_model->cards(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+            m_model->rows(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         return *m_model;
     }
     // Loads the categories and waits until the first selection has finished.

@@ -70,7 +70,7 @@ void channelsStates(ScreenshotRun &run, SampleProviderThread &provider)
     run.shoot(QStringLiteral("live-categories-locked"));
 
     if (!click(run, view, QStringLiteral("categoryRow_1")) ||
-        !run.waitUntil([&] { return !section->isLoadingChannels() && !section->channels().isEmpty(); }, 8000,
+        !run.waitUntil([&] { return !section->isLoadingList() && !section->channels().isEmpty(); }, 8000,
                        QStringLiteral("live channels")))
         return;
     run.waitUntil([&] { return hasNowTitles(section, 5); }, 8000, QStringLiteral("titles on air"));

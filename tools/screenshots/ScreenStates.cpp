@@ -40,6 +40,9 @@ XtreamClient clientFor(ScreenshotRun &run)
     return XtreamClient(provider.baseUrl(), provider.username(), provider.password());
 }
 
+const QByteArray moviesViewQml =
+    "import QtQuick\nimport Norvane\nCatalogView { id: view; model: MoviesModel { client: view.client } }\n";
+
 QVariantMap withClient(ScreenshotRun &run)
 {
     return {{QStringLiteral("client"), QVariant::fromValue(clientFor(run))}};
@@ -56,7 +59,7 @@ void recordMovie(const VodStream &movie, qint64 positionMs, qint64 durationMs, S
 // Grid, continue-watching cards and both detail states; returns the movies of the grid.
 void movieStates(ScreenshotRun &run)
 {
-    QQuickItem *view = run.show("import QtQuick\nimport Norvane\nMoviesView {}\n", withClient(run));
+    QQuickItem *view = run.show(moviesViewQml, withClient(run));
     if (!view)
         return;
     auto *model = view->property("model").value<MoviesModel *>();
@@ -111,7 +114,7 @@ void catalogLoadingState(ScreenshotRun &run)
     ProviderFault slow;
     slow.bytesPerSecond = 60'000;
     provider.setFault(QStringLiteral("get_vod_streams"), slow);
-    QQuickItem *view = run.show("import QtQuick\nimport Norvane\nMoviesView {}\n", withClient(run));
+    QQuickItem *view = run.show(moviesViewQml, withClient(run));
     if (view) {
         auto *model = view->property("model").value<MoviesModel *>();
         if (run.waitUntil([&] { return model->downloadFraction().value_or(0.0) > 0.02; }, 20000,
@@ -150,7 +153,9 @@ void seriesState(ScreenshotRun &run)
     run.shoot(QStringLiteral("series-detail"));
 
     // The grid's "Favoritos" with no favourite series: the two-line hint.
-    QQuickItem *section = run.show("import QtQuick\nimport Norvane\nSeriesView {}\n", withClient(run));
+    QQuickItem *section = run.show("import QtQuick\nimport Norvane\nCatalogView { id: view; model: "
+                                   "SeriesModel { client: view.client } }\n",
+                                   withClient(run));
     if (!section)
         return;
     auto *model = section->property("model").value<SeriesModel *>();

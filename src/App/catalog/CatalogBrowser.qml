@@ -6,16 +6,13 @@ import Norvane
 
 // The grid screen of a catalog section (movies, series): the section's frame, the category column
 // on the left and on the right the pane the controller chooses: the posters of the selected
-// category, the continue-watching cards, a hint, the error or the load. The section screen owns
-// what a card opens.
+// category, the continue-watching cards, a hint, the error or the load. The controller opens what
+// a card shows.
 SectionScaffold {
     id: browser
 
     required property CatalogScreen screen
-    readonly property CatalogSectionModel section: screen.section
-
-    signal openRecord(var record)
-    signal openEntry(progressEntry entry)
+    readonly property CatalogSectionModel model: screen.model
 
     RowLayout {
         spacing: 0
@@ -26,24 +23,23 @@ SectionScaffold {
 
             BusyIndicator {
                 anchors.centerIn: parent
-                visible: browser.section.isLoadingCategories
+                visible: browser.model.isLoadingCategories
                 running: visible
             }
 
             RetryBox {
                 objectName: "categoriesRetry"
                 anchors.fill: parent
-                visible: !browser.section.isLoadingCategories && browser.section.categoriesError !== ""
-                message: browser.section.categoriesError
-                onAction: browser.section.loadCategories()
+                visible: !browser.model.isLoadingCategories && browser.model.categoriesError !== ""
+                message: browser.model.categoriesError
+                onAction: browser.model.loadCategories()
             }
 
             CategoryColumn {
                 objectName: "categoryColumn"
                 anchors.fill: parent
-                visible: !browser.section.isLoadingCategories && browser.section.categoriesError === ""
-                section: browser.section
-                selectedId: browser.section.selectedCategoryId
+                visible: !browser.model.isLoadingCategories && browser.model.categoriesError === ""
+                section: browser.model
                 onSelect: id => browser.screen.categoryClicked(id)
             }
         }
@@ -67,12 +63,14 @@ SectionScaffold {
                 objectName: "posterGrid"
                 anchors.fill: parent
                 visible: pane.shown === CatalogScreen.Grid || pane.shown === CatalogScreen.EmptyList
-                model: browser.section.cards
+                model: browser.model.rows
 
                 delegate: FocusScope {
                     id: cell
-                    required property var record
                     required property int index
+                    required property string title
+                    required property string artwork
+                    required property bool isFavorite
                     width: grid.cellWidth
                     height: grid.cellHeight
 
@@ -81,18 +79,15 @@ SectionScaffold {
                         objectName: "posterCard_" + cell.index
                         width: grid.cellSize
                         focus: true
-                        title: cell.record.name
-                        imageUrl: browser.section.artworkOf(cell.record)
-                        isFavorite: {
-                            FavoritesStore.items // read again when the favourites change
-                            return browser.section.isFavoriteRecord(cell.record)
-                        }
-                        onClicked: browser.openRecord(cell.record)
+                        title: cell.title
+                        imageUrl: cell.artwork
+                        isFavorite: cell.isFavorite
+                        onClicked: browser.screen.openCard(cell.index)
 
                         MouseArea {
                             anchors.fill: parent
                             acceptedButtons: Qt.RightButton
-                            enabled: browser.section.offersFavorites
+                            enabled: browser.model.offersFavorites
                             onClicked: favoriteMenu.popup()
                         }
 
@@ -100,10 +95,10 @@ SectionScaffold {
                             id: favoriteMenu
                             MenuItem {
                                 objectName: "favoriteMenuItem"
-                                text: card.isFavorite ? "Quitar de favoritos" : "Agregar a favoritos"
+                                text: cell.isFavorite ? "Quitar de favoritos" : "Agregar a favoritos"
                                 Accessible.name: text
                                 Accessible.onPressAction: if (enabled) triggered()
-                                onTriggered: browser.section.toggleFavoriteRecord(cell.record)
+                                onTriggered: browser.model.toggleFavoriteAt(cell.index)
                             }
                         }
                     }
@@ -137,7 +132,7 @@ SectionScaffold {
                 objectName: "itemsRetry"
                 anchors.fill: parent
                 visible: pane.shown === CatalogScreen.Error
-                message: browser.section.listError
+                message: browser.model.listError
                 onAction: browser.screen.retry()
             }
 
@@ -145,8 +140,8 @@ SectionScaffold {
                 objectName: "catalogLoading"
                 anchors.fill: parent
                 visible: pane.shown === CatalogScreen.CatalogLoading
-                bytes: browser.section.downloadedBytes
-                fraction: browser.section.downloadFraction
+                bytes: browser.model.downloadedBytes
+                fraction: browser.model.downloadFraction
             }
 
             BusyIndicator {
@@ -161,24 +156,28 @@ SectionScaffold {
                 objectName: "continueGrid"
                 anchors.fill: parent
                 visible: pane.shown === CatalogScreen.Continue
-                model: visible ? browser.section.continueEntries : []
-                // The cards are made anew each time the grid shows again or the list changes; the
-                // keyboard goes back to the card last opened, wherever the list has put it.
+                model: browser.model.continueRows
+                // The cards are made anew each time the list is read again; the keyboard goes back
+                // to the card last opened, wherever the list has put it.
                 property string openedKey
-                onModelChanged: {
-                    const entries = model
-                    for (let i = 0; i < entries.length; ++i) {
-                        if (entries[i].key === openedKey) {
-                            currentIndex = i
-                            break
-                        }
-                    }
+                function findOpened() {
+                    const row = browser.model.continueRows.rowOfKey(openedKey)
+                    if (row >= 0)
+                        currentIndex = row
+                }
+                onVisibleChanged: findOpened()
+                Connections {
+                    target: browser.model.continueRows
+                    function onModelReset() { continueGrid.findOpened() }
                 }
 
                 delegate: FocusScope {
                     id: entryCell
-                    required property progressEntry modelData
                     required property int index
+                    required property string key
+                    required property string title
+                    required property string artwork
+                    required property real progress
                     width: continueGrid.cellWidth
                     height: continueGrid.cellHeight
 
@@ -186,12 +185,12 @@ SectionScaffold {
                         objectName: "continueCard_" + entryCell.index
                         width: continueGrid.cellSize
                         focus: true
-                        title: entryCell.modelData.name
-                        imageUrl: entryCell.modelData.imageUrl
-                        progress: entryCell.modelData.watchedFraction
+                        title: entryCell.title
+                        imageUrl: entryCell.artwork
+                        progress: entryCell.progress
                         onClicked: {
-                            continueGrid.openedKey = entryCell.modelData.key
-                            browser.openEntry(entryCell.modelData)
+                            continueGrid.openedKey = entryCell.key
+                            browser.screen.openContinueCard(entryCell.index)
                         }
 
                         MouseArea {
@@ -212,7 +211,7 @@ SectionScaffold {
                                     color: Brand.error
                                     font.pixelSize: TextStyle.body
                                 }
-                                onTriggered: ProgressStore.removeEntry(entryCell.modelData.key)
+                                onTriggered: browser.model.removeContinueAt(entryCell.index)
                             }
                         }
                     }

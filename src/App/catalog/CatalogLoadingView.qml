@@ -10,10 +10,10 @@ Item {
 
     // Bytes received (a 64-bit count; a double holds it exactly up to 8 PiB).
     property double bytes: 0
-    // Fraction from 0 to 1, or undefined when the total is unknown.
-    property var fraction: undefined
+    // Fraction from 0 to 1; negative when the total is unknown.
+    property double fraction: -1
 
-    readonly property bool hasFraction: fraction !== undefined && fraction !== null
+    readonly property bool hasFraction: fraction >= 0
     readonly property string progressText: hasFraction ? CatalogLoadingText.forFraction(fraction)
                                                        : CatalogLoadingText.forBytes(bytes)
 
@@ -66,6 +66,8 @@ Item {
             text: view.progressText
             color: Brand.secondaryText
             font.pixelSize: TextStyle.callout
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
 
         Text {
@@ -74,6 +76,8 @@ Item {
             text: CatalogLoadingText.firstTimeNote()
             color: Brand.secondaryText
             font.pixelSize: TextStyle.caption
+            Accessible.role: Accessible.StaticText
+            Accessible.name: text
         }
     }
 }

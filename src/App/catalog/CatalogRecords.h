@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProgressEntry.h"
 #include "XtreamClient.h"
 
 #include <QAbstractItemModel>
@@ -8,6 +9,8 @@
 #include <QString>
 #include <QVariant>
 #include <optional>
+
+class FavoritesStore;
 
 // What a catalog section model asks of its records, whatever their type: the list on screen, the
 // categories fetched during this visit and the whole catalog behind "Recién agregadas". Which list
@@ -21,9 +24,13 @@ public:
     virtual ~CatalogRecords() = default;
 
     // The list on screen for a lazy grid, reset whenever the list changes.
-    virtual QAbstractItemModel *cards() const = 0;
-    // The picture of a record of the list (its poster or cover).
-    virtual QString artworkOf(const QVariant &record) const = 0;
+    virtual QAbstractItemModel *rows() const = 0;
+    // The record of a row of the list (the detail it opens); invalid outside the list.
+    virtual QVariant recordAt(int row) const = 0;
+    // The record a continue-watching card opens.
+    virtual QVariant recordOf(const ProgressEntry &entry) const = 0;
+    // The rows' favourite marks follow the store.
+    virtual void followFavorites(FavoritesStore *store) = 0;
     virtual void clearList() = 0;
     // Shows the cached list of the category; false when it was never fetched.
     virtual bool showCached(const QString &categoryId) = 0;
@@ -35,6 +42,10 @@ public:
     virtual void showRecent() = 0;
     // Decodes a whole-catalog body and keeps it: false when it does not decode.
     virtual QCoro::Task<bool> keepWholeCatalog(QByteArray body) = 0;
+    // Whether a whole-catalog body decodes, needing no records: a download that ends after its
+    // section closed is still checked, and kept on disk when it decodes.
+    using BodyCheck = QCoro::Task<bool> (*)(QByteArray body);
+    virtual BodyCheck bodyCheck() const = 0;
 
 protected:
     CatalogRecords() = default;

@@ -9,13 +9,13 @@
 #include <QtQml/qqmlregistration.h>
 
 // The controller of a catalog section's screen (movies or series): the category clicks behind the
-// parental PIN, what the right pane shows, and the player over the section. The screen's QML only
-// binds to it.
+// parental PIN, what the right pane shows, what a card opens, and the player over the section.
+// The screen's QML only binds to it.
 class CatalogScreen : public SectionScreen
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(CatalogSectionModel *section READ section WRITE setSection NOTIFY sectionChanged FINAL)
+    Q_PROPERTY(CatalogSectionModel *model READ model WRITE setModel NOTIFY modelChanged FINAL)
     Q_PROPERTY(PinGate *pinGate READ pinGate CONSTANT FINAL)
     Q_PROPERTY(Pane pane READ pane NOTIFY paneChanged FINAL)
     // The words of the EmptyList and FavoritesHint panes.
@@ -29,17 +29,18 @@ public:
         Continue,       // the unfinished entries
         Error,          // the list failed, with "Reintentar"
         CatalogLoading, // the whole catalog is downloading, with its byte counter
-        Spinner,        // one category's list is on its way
+        Spinner,        // a category's list (or the disk copy of the whole catalog) is on its way
     };
     Q_ENUM(Pane)
 
     explicit CatalogScreen(QObject *parent = nullptr);
 
     // The pane for the selection ("" for none) and the state of its list.
-    static Pane paneFor(const QString &selectedId, bool isLoading, bool hasError, qsizetype listSize);
+    static Pane paneFor(const QString &selectedId, bool isLoading, bool isDownloadingCatalog, bool hasError,
+                        qsizetype listSize);
 
-    CatalogSectionModel *section() const { return m_section; }
-    void setSection(CatalogSectionModel *section);
+    CatalogSectionModel *model() const { return m_model; }
+    void setModel(CatalogSectionModel *model);
     PinGate *pinGate() const { return m_pinGate; }
     Pane pane() const { return m_pane; }
     QString hintText() const { return m_hintText; }
@@ -48,16 +49,19 @@ public:
     Q_INVOKABLE void categoryClicked(const QString &categoryId);
     // "Reintentar" under a failed list: the selected row is loaded again.
     Q_INVOKABLE void retry();
+    // A card of the list, or of "Continuar viendo": its detail screen opens over the section.
+    Q_INVOKABLE void openCard(int row);
+    Q_INVOKABLE void openContinueCard(int row);
 
 Q_SIGNALS:
-    void sectionChanged();
+    void modelChanged();
     void paneChanged();
     void hintTextChanged();
 
 private:
     void update();
 
-    QPointer<CatalogSectionModel> m_section;
+    QPointer<CatalogSectionModel> m_model;
     PinGate *m_pinGate;
     Pane m_pane = Pane::EmptyList;
     QString m_hintText;

@@ -9,23 +9,21 @@
 CatalogSectionModel::CatalogSectionModel(const CatalogSource &source, ProgressStore *progress,
                                          QObject *parent)
     : CategorizedSectionModel(parent), m_source(source), m_diskCopy(QString(source.fileName)),
-      m_progress(progress)
+      m_progress(progress),
+      m_continueRows(new ContinueListModel(progress, contentTypeName(source.contentType), this))
 {
-    if (m_progress)
-        connect(m_progress, &ProgressStore::entriesChanged, this, &CatalogSectionModel::progressChanged);
+    if (m_progress) {
+        m_hasContinueRow = m_progress->hasUnfinished(contentTypeName(m_source.contentType));
+        connect(m_progress, &ProgressStore::entryChanged, this, &CatalogSectionModel::progressChanged);
+    }
+    connect(this, &CategorizedSectionModel::selectedCategoryIdChanged, this,
+            [this] { m_continueRows->setActive(isSelectedCategory(SectionRow::continueId)); });
 }
 
 void CatalogSectionModel::attach(CatalogRecords &records)
 {
     m_records = &records;
-    // The records reset their list model with every new list.
-    connect(records.cards(), &QAbstractItemModel::modelReset, this, &CatalogSectionModel::listChanged);
-}
-
-QList<ProgressEntry> CatalogSectionModel::continueEntries() const
-{
-    return m_progress ? m_progress->inProgress(contentTypeName(m_source.contentType))
-                      : QList<ProgressEntry>();
+    watchRows(records.rows());
 }
 
 QList<SectionRow> CatalogSectionModel::specialRows() const
@@ -33,33 +31,34 @@ QList<SectionRow> CatalogSectionModel::specialRows() const
     QList<SectionRow> rows{SectionRow::recent()};
     if (offersFavorites())
         rows.append(SectionRow::favorites());
-    m_hasContinueEntries = !continueEntries().isEmpty();
-    if (m_hasContinueEntries)
+    if (m_hasContinueRow)
         rows.append(SectionRow::continueWatching());
     return rows;
 }
 
-bool CatalogSectionModel::isFavoriteRecord(const QVariant &) const
+QVariant CatalogSectionModel::continueRecordAt(int row) const
 {
-    return false;
+    const QList<ProgressEntry> &entries = m_continueRows->entries();
+    return row >= 0 && row < entries.size() ? m_records->recordOf(entries.at(row)) : QVariant();
 }
 
-void CatalogSectionModel::toggleFavoriteRecord(const QVariant &) {}
+void CatalogSectionModel::toggleFavoriteAt(int) {}
 
-void CatalogSectionModel::progressChanged()
+void CatalogSectionModel::removeContinueAt(int row)
 {
-    Q_EMIT continueEntriesChanged();
+    const QList<ProgressEntry> &entries = m_continueRows->entries();
+    if (m_progress && row >= 0 && row < entries.size())
+        m_progress->removeEntry(entries.at(row).key());
+}
+
+void CatalogSectionModel::progressChanged(const QString &)
+{
     // The "Continuar viendo" row is there while the section has unfinished entries.
-    const bool hasEntries = !continueEntries().isEmpty();
-    if (hasEntries == m_hasContinueEntries)
+    const bool hasRow = m_progress && m_progress->hasUnfinished(contentTypeName(m_source.contentType));
+    if (hasRow == m_hasContinueRow)
         return;
-    m_hasContinueEntries = hasEntries;
+    m_hasContinueRow = hasRow;
     Q_EMIT categoryRowsChanged();
-}
-
-QVariant CatalogSectionModel::downloadFractionValue() const
-{
-    return m_downloadFraction ? QVariant(*m_downloadFraction) : QVariant();
 }
 
 void CatalogSectionModel::selectCategory(const QString &categoryId)
@@ -75,7 +74,7 @@ bool CatalogSectionModel::showSectionSpecial(const QString &)
 QCoro::Task<> CatalogSectionModel::categoriesLoaded()
 {
     // The first load ends only when "Recién agregadas" is on screen (or has failed).
-    if (!m_selectedCategoryId)
+    if (!hasSelection())
         co_await runSelectCategory(SectionRow::recentId);
 }
 
@@ -83,7 +82,7 @@ QCoro::Task<> CatalogSectionModel::runSelectCategory(QString categoryId)
 {
     setSelectedCategoryId(categoryId);
     if (categoryId == SectionRow::continueId) {
-        // The screen lists the progress store's entries instead.
+        // The continue-watching cards show instead.
         m_records->clearList();
         showSettledList();
     } else if (showSectionSpecial(categoryId)) {
@@ -99,25 +98,16 @@ QCoro::Task<> CatalogSectionModel::runSelectCategory(QString categoryId)
 
 QCoro::Task<> CatalogSectionModel::fetchCategory(QString categoryId)
 {
-    setIsLoadingList(true);
-    setListError(QString());
-    m_records->clearList();
-    if (m_fetching.contains(categoryId))
-        co_return; // the request already running shows its answer
-    m_fetching.insert(categoryId);
+    const ListRequest request = startListRequest();
     const QPointer<CatalogSectionModel> self(this);
     const XtreamClient client = this->client();
     const std::optional<QString> failure = co_await m_records->fetchCategory(client, categoryId);
-    if (!self)
+    // A late answer is kept in the cache for later, but shows nothing now.
+    if (!self || !isLatest(request))
         co_return;
-    m_fetching.remove(categoryId);
-    if (!isSelected(categoryId))
-        co_return; // kept for later, but the user is looking at another list now
-    if (failure)
-        setListError(*failure);
-    else
+    if (!failure)
         m_records->showCached(categoryId);
-    setIsLoadingList(false);
+    finishListRequest(request, failure.value_or(QString()));
 }
 
 QCoro::Task<> CatalogSectionModel::loadRecent()
@@ -127,119 +117,89 @@ QCoro::Task<> CatalogSectionModel::loadRecent()
         showSettledList();
         co_return;
     }
-    if (m_recentLoad != RecentLoad::Idle) {
+    if (m_recentLoad) {
         // The read or download already running shows the list when it is done.
-        m_records->clearList();
-        setListError(QString());
-        setIsLoadingList(m_recentLoad == RecentLoad::Downloading);
+        resumeListRequest(*m_recentLoad);
         co_return;
     }
     const QPointer<CatalogSectionModel> self(this);
-    m_recentLoad = RecentLoad::ReadingDisk;
+    // The loading state (a spinner) already while the disk copy is read.
+    const ListRequest request = startListRequest();
+    m_recentLoad = request;
     bool stored = false;
     if (std::optional<QByteArray> body = co_await m_diskCopy.read(); self && body)
         stored = co_await m_records->keepWholeCatalog(std::move(*body));
     if (!self)
         co_return;
     if (stored) {
-        m_recentLoad = RecentLoad::Idle;
+        m_recentLoad.reset();
         wholeCatalogKept();
-        if (m_diskCopy.isOld(refreshAgeSeconds()))
+        if (m_diskCopy.isOld(defaultRefreshAgeSeconds))
             refreshAll(true); // not awaited: the stored list is already on screen
         co_return;
     }
     // No usable copy: the whole catalog comes in the foreground, with the byte counter.
-    m_recentLoad = RecentLoad::Downloading;
-    if (isSelected(SectionRow::recentId)) {
-        setIsLoadingList(true);
-        setListError(QString());
-        m_records->clearList();
-    }
-    co_await refreshAll(false);
+    setIsDownloadingCatalog(true);
+    const std::optional<QString> failure = co_await refreshAll(false);
     if (!self)
         co_return;
-    m_recentLoad = RecentLoad::Idle;
-    if (isSelected(SectionRow::recentId))
-        setIsLoadingList(false);
+    m_recentLoad.reset();
+    setIsDownloadingCatalog(false);
+    // Shown only while there is nothing else to show.
+    if (!m_records->hasWholeCatalog())
+        finishListRequest(request, failure.value_or(QString()));
 }
 
-// In the foreground the byte counter runs and a failure is shown while no catalog is loaded; in
-// the background every failure is silent.
-QCoro::Task<> CatalogSectionModel::refreshAll(bool background)
+// In the foreground the byte counter runs and a failure is told to the caller; in the background
+// every failure is silent. A download that ends after the section closed is still decoded and
+// kept on disk, so the next visit starts from it.
+QCoro::Task<std::optional<QString>> CatalogSectionModel::refreshAll(bool background)
 {
     const QPointer<CatalogSectionModel> self(this);
     const CatalogDiskCopy diskCopy = m_diskCopy;
+    const CatalogRecords::BodyCheck decodes = m_records->bodyCheck();
     const qint64 expected = diskCopy.expectedSize();
     startDownloadCounter(expected);
     const QString action(m_source.listAction);
+    const XtreamClient client = this->client();
     Result<QByteArray> downloaded;
     if (background)
-        downloaded = co_await client().rawData(action, {});
+        downloaded = co_await client.rawData(action, {});
     else
-        downloaded = co_await client().rawData(action, {}, downloadProgressRelay(expected));
-    if (!self)
-        co_return;
-    if (!downloaded) {
-        if (!background)
-            showCatalogFailure(NorvaneError::message(downloaded.failure()));
-        co_return;
-    }
-    const QByteArray body = std::move(downloaded).value();
-    const bool decoded = co_await m_records->keepWholeCatalog(body);
-    if (!decoded) {
-        if (self && !background)
-            showCatalogFailure(NorvaneError::message(DecodingError{QStringLiteral("whole catalog")}));
-        co_return;
-    }
+        downloaded = co_await client.rawData(action, {}, downloadProgressRelay(expected));
+    if (!downloaded)
+        co_return NorvaneError::message(downloaded.failure());
+    QByteArray body = std::move(downloaded).value();
+    const qint64 size = body.size();
+    bool decoded = false;
+    if (self)
+        decoded = co_await m_records->keepWholeCatalog(body);
+    else
+        decoded = co_await decodes(body); // the section closed meanwhile: only checked
+    if (!decoded)
+        co_return NorvaneError::message(DecodingError{QStringLiteral("whole catalog")});
     if (self)
         wholeCatalogKept();
-    // Kept even when the section has closed meanwhile: the next visit starts from it.
-    co_await diskCopy.write(body); // a failed write only costs a download next time
-    diskCopy.rememberSize(body.size());
+    // The body goes with the write, so that its tens of megabytes are freed beside the main thread.
+    co_await diskCopy.write(std::move(body)); // a failed write only costs a download next time
+    diskCopy.rememberSize(size);
+    co_return std::nullopt;
 }
 
 void CatalogSectionModel::wholeCatalogKept()
 {
-    if (isSelected(SectionRow::recentId)) {
+    if (isSelectedCategory(SectionRow::recentId)) {
         m_records->showRecent();
         showSettledList();
     }
 }
 
-void CatalogSectionModel::showCatalogFailure(const QString &text)
+void CatalogSectionModel::setIsDownloadingCatalog(bool downloading)
 {
-    if (!m_records->hasWholeCatalog() && isSelected(SectionRow::recentId))
-        setListError(text);
-}
-
-void CatalogSectionModel::showSettledList()
-{
-    setIsLoadingList(false);
-    setListError(QString());
-}
-
-void CatalogSectionModel::setSelectedCategoryId(const QString &categoryId)
-{
-    if (m_selectedCategoryId == categoryId)
+    if (m_isDownloadingCatalog == downloading)
         return;
-    m_selectedCategoryId = categoryId;
-    Q_EMIT selectedCategoryIdChanged();
-}
-
-void CatalogSectionModel::setIsLoadingList(bool loading)
-{
-    if (m_isLoadingList == loading)
-        return;
-    m_isLoadingList = loading;
-    Q_EMIT isLoadingListChanged();
-}
-
-void CatalogSectionModel::setListError(const QString &text)
-{
-    if (m_listError == text)
-        return;
-    m_listError = text;
-    Q_EMIT listErrorChanged();
+    m_isDownloadingCatalog = downloading;
+    Q_EMIT isDownloadingCatalogChanged();
 }
 
 void CatalogSectionModel::startDownloadCounter(qint64 expectedBytes)

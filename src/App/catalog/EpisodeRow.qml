@@ -4,20 +4,20 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Norvane
 
-// One episode of a season: thumbnail with the watch bar, "E<n> · title", duration and "Visto",
-// and two lines of plot. A click, or Return or Space while its list gives it the keyboard (with
-// the ring), emits clicked().
+// One episode of a season (a row of EpisodeListModel): thumbnail with the watch bar,
+// "E<n> · title", duration and "Visto", and two lines of plot. A click, or Return or Space while
+// its list gives it the keyboard (with the ring), emits clicked().
 AbstractButton {
     id: row
 
-    required property episode episode
-    property string seriesCover
-    // The episode's progress entry, or undefined.
-    property var entry: undefined
+    required property string heading
+    required property string durationText
+    required property string plot
+    required property string picture
+    // The watch bar's share; negative for no bar.
+    required property real barFraction
+    required property bool watched
     readonly property bool hovering: hovered
-    readonly property var barFraction: DetailRules.barFraction(entry)
-    readonly property bool watched: DetailRules.isWatched(entry)
-    readonly property string heading: "E" + episode.episodeNum + " · " + episode.title
 
     hoverEnabled: true
     padding: 10
@@ -56,7 +56,7 @@ AbstractButton {
                 objectName: "thumbnailImage"
                 anchors.fill: parent
                 radius: thumbnail.radius
-                urlString: row.episode.image !== "" ? row.episode.image : row.seriesCover
+                urlString: row.picture
                 placeholder: Component {
                     Item {
                         SystemSymbol {
@@ -72,7 +72,7 @@ AbstractButton {
             // cut to the bar's height (the fill also to its width).
             Item {
                 objectName: "episodeBar"
-                visible: row.barFraction !== undefined
+                visible: row.barFraction >= 0
                 anchors { left: parent.left; right: parent.right; bottom: parent.bottom }
                 height: 4
                 clip: true
@@ -88,7 +88,7 @@ AbstractButton {
                 Item {
                     objectName: "episodeBarFill"
                     height: parent.height
-                    width: row.barFraction !== undefined ? row.barFraction * 126 : 0
+                    width: Math.max(0, row.barFraction) * 126
                     clip: true
 
                     Rectangle {
@@ -120,10 +120,13 @@ AbstractButton {
                 spacing: 8
 
                 Text {
-                    visible: row.episode.durationText !== ""
-                    text: row.episode.durationText
+                    objectName: "episodeDuration"
+                    visible: text !== ""
+                    text: row.durationText
                     color: Brand.secondaryText
                     font.pixelSize: TextStyle.caption
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                 }
 
                 Row {
@@ -146,14 +149,17 @@ AbstractButton {
             }
 
             Text {
+                objectName: "episodePlot"
                 Layout.fillWidth: true
                 visible: text !== ""
-                text: row.episode.plot
+                text: row.plot
                 color: Brand.secondaryText
                 font.pixelSize: TextStyle.caption
                 wrapMode: Text.WordWrap
                 maximumLineCount: 2
                 elide: Text.ElideRight
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
             }
         }
     }

@@ -8,7 +8,10 @@ MovieDetailModel::MovieDetailModel(ProgressStore *progress, QObject *parent)
     : ProviderDetailModel(parent), m_progress(progress)
 {
     if (m_progress)
-        connect(m_progress, &ProgressStore::entriesChanged, this, &MovieDetailModel::progressChanged);
+        connect(m_progress, &ProgressStore::entryChanged, this, [this](const QString &key) {
+            if (key == progressKey(m_movie.streamId()))
+                Q_EMIT progressChanged();
+        });
 }
 
 QString MovieDetailModel::metadataLine(const VodInfo &info)
@@ -64,12 +67,6 @@ PlayableItem MovieDetailModel::playableItem(const VodStream &movie, const std::o
                         image, resume ? entry->resumePositionMs() : 0);
 }
 
-VodStream MovieDetailModel::movieFromEntry(const ProgressEntry &entry)
-{
-    return VodStream(entry.name(), entry.contentId(), entry.imageUrl().value_or(QString()), QString(),
-                     QString(), QString());
-}
-
 void MovieDetailModel::setMovie(const VodStream &movie)
 {
     if (movie == m_movie)
@@ -85,14 +82,14 @@ void MovieDetailModel::setMovie(const VodStream &movie)
     Q_EMIT progressChanged();
 }
 
-QVariantList MovieDetailModel::detailBlocks() const
+QList<DetailBlock> MovieDetailModel::detailBlocks() const
 {
-    QVariantList blocks;
+    QList<DetailBlock> blocks;
     if (!m_info)
         return blocks;
     const auto add = [&blocks](const QString &heading, const QString &text) {
         if (!text.isEmpty())
-            blocks << QVariantMap{{QStringLiteral("heading"), heading}, {QStringLiteral("text"), text}};
+            blocks.append(DetailBlock(heading, text));
     };
     add(QStringLiteral("Sinopsis"), m_info->plot());
     add(QStringLiteral("Dirección"), m_info->director());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DetailBlock.h"
 #include "PlayableItem.h"
 #include "ProgressEntry.h"
 #include "ProviderDetailModel.h"
@@ -25,8 +26,8 @@ class MovieDetailModel : public ProviderDetailModel
     Q_PROPERTY(VodInfo info READ infoOrEmpty NOTIFY infoChanged FINAL)
     Q_PROPERTY(QString playURL READ playURL NOTIFY playURLChanged FINAL)
     Q_PROPERTY(QString metadataLine READ metadataLine NOTIFY infoChanged FINAL)
-    // [{ heading, text }] of the details present, in screen order.
-    Q_PROPERTY(QVariantList detailBlocks READ detailBlocks NOTIFY infoChanged FINAL)
+    // The text blocks of the details present, in screen order.
+    Q_PROPERTY(QList<DetailBlock> detailBlocks READ detailBlocks NOTIFY infoChanged FINAL)
     Q_PROPERTY(QString posterUrl READ posterUrl NOTIFY infoChanged FINAL)
     // The play buttons, from the movie's progress entry as the store holds it now.
     Q_PROPERTY(QString resumeLabel READ resumeLabel NOTIFY progressChanged FINAL)
@@ -49,16 +50,13 @@ public:
                                      const QString &playURL, const std::optional<ProgressEntry> &entry,
                                      bool fromStart);
 
-    // The movie a continue-watching card opens: name, id and picture of its entry, nothing else.
-    static VodStream movieFromEntry(const ProgressEntry &entry);
-
     VodStream movie() const { return m_movie; }
     void setMovie(const VodStream &movie);
     bool hasInfo() const { return m_info.has_value(); }
     VodInfo infoOrEmpty() const { return m_info.value_or(VodInfo()); }
     QString playURL() const { return m_playURL; }
     QString metadataLine() const { return m_info ? metadataLine(*m_info) : QString(); }
-    QVariantList detailBlocks() const;
+    QList<DetailBlock> detailBlocks() const;
     QString posterUrl() const;
     QString resumeLabel() const { return resumeLabel(entry()); }
     bool hasEntry() const { return entry().has_value(); }

@@ -116,6 +116,8 @@ Item {
                             color: Brand.secondaryText
                             font.pixelSize: TextStyle.callout
                             wrapMode: Text.WordWrap
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
                         }
 
                         RowLayout {
@@ -156,23 +158,31 @@ Item {
                             model: detailModel.detailBlocks
 
                             ColumnLayout {
-                                required property var modelData
+                                id: block
+                                required property detailBlock modelData
+                                required property int index
                                 Layout.fillWidth: true
                                 spacing: 4
 
                                 Text {
-                                    text: modelData.heading
+                                    objectName: "detailHeading_" + block.index
+                                    text: block.modelData.heading
                                     color: Brand.onBackground
                                     font.pixelSize: TextStyle.caption
                                     font.bold: true
+                                    Accessible.role: Accessible.Heading
+                                    Accessible.name: text
                                 }
 
                                 Text {
+                                    objectName: "detailText_" + block.index
                                     Layout.fillWidth: true
-                                    text: modelData.text
+                                    text: block.modelData.text
                                     color: Brand.onBackground
                                     font.pixelSize: TextStyle.callout
                                     wrapMode: Text.WordWrap
+                                    Accessible.role: Accessible.StaticText
+                                    Accessible.name: text
                                 }
                             }
                         }
@@ -183,6 +193,8 @@ Item {
                             text: "Sin información adicional para esta película."
                             color: Brand.secondaryText
                             font.pixelSize: TextStyle.callout
+                            Accessible.role: Accessible.StaticText
+                            Accessible.name: text
                         }
                     }
                 }

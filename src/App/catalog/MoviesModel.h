@@ -13,11 +13,6 @@ class MoviesModel : public CatalogSectionModel
 {
     Q_OBJECT
     QML_ELEMENT
-    // The list on screen, its loading flag and its error under this section's own names.
-    Q_PROPERTY(QList<VodStream> movies READ movies NOTIFY listChanged FINAL)
-    Q_PROPERTY(bool isLoadingMovies READ isLoadingList NOTIFY isLoadingListChanged FINAL)
-    // "" when the last movie load did not fail.
-    Q_PROPERTY(QString moviesError READ listError NOTIFY listErrorChanged FINAL)
 
 public:
     using Records = TypedCatalogRecords<MovieCatalog>;
@@ -26,8 +21,10 @@ public:
     explicit MoviesModel(QObject *parent = nullptr);
     MoviesModel(ProgressStore *progress, QObject *parent = nullptr);
 
+    // The list on screen, and the whole catalog once read or downloaded.
     const QList<VodStream> &movies() const { return m_records.list(); }
     const std::optional<QList<VodStream>> &allMovies() const { return m_records.all(); }
+    QString title() const override { return QStringLiteral("Películas"); }
     QString emptyCategoryText() const override;
 
 private:

@@ -11,11 +11,11 @@ AbstractButton {
 
     property string title
     property string imageUrl
-    // 0..1, or undefined for no bar.
-    property var progress: undefined
+    // The watch bar's share, 0 to 1; negative for no bar.
+    property real progress: -1
     property bool isFavorite: false
     readonly property bool hovering: hovered
-    readonly property bool hasProgress: progress !== undefined && progress !== null
+    readonly property bool hasProgress: progress >= 0
 
     hoverEnabled: true
     padding: 0

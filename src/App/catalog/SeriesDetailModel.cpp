@@ -3,25 +3,17 @@
 #include "FavoritesStore.h"
 #include "ProgressStore.h"
 
-namespace {
-
-std::optional<ProgressEntry> entryOf(const QVariant &value)
-{
-    if (value.metaType() != QMetaType::fromType<ProgressEntry>())
-        return std::nullopt;
-    return value.value<ProgressEntry>();
-}
-
-} // namespace
-
 SeriesDetailModel::SeriesDetailModel(QObject *parent)
     : SeriesDetailModel(ProgressStore::shared(), FavoritesStore::shared(), parent)
 {
 }
 
 SeriesDetailModel::SeriesDetailModel(ProgressStore *progress, FavoritesStore *favorites, QObject *parent)
-    : ProviderDetailModel(parent), m_progress(progress), m_favorites(favorites)
+    : ProviderDetailModel(parent), m_progress(progress), m_favorites(favorites),
+      m_episodeRows(new EpisodeListModel(progress, this))
 {
+    connect(this, &SeriesDetailModel::selectedSeasonChanged, this, &SeriesDetailModel::showSeason);
+    connect(this, &SeriesDetailModel::responseChanged, this, &SeriesDetailModel::showSeason);
 }
 
 QList<Episode> SeriesDetailModel::episodesFrom(const SeriesInfoResponse &response, const Episode &chosen)
@@ -62,29 +54,6 @@ PlayableItem SeriesDetailModel::episodeItem(const XtreamClient &client, const Se
                         contentTypeName(ContentType::Series), series.seriesId(), image, startMs);
 }
 
-QVariant SeriesDetailModel::barFraction(const QVariant &entry)
-{
-    const std::optional<ProgressEntry> known = entryOf(entry);
-    if (!known || known->durationMs() < 1 || known->positionMs() <= 0 || known->isWatched())
-        return {};
-    return known->watchedFraction();
-}
-
-bool SeriesDetailModel::isWatched(const QVariant &entry)
-{
-    const std::optional<ProgressEntry> known = entryOf(entry);
-    return known && known->isWatched();
-}
-
-SeriesStream SeriesDetailModel::seriesFromEntry(const ProgressEntry &entry)
-{
-    std::array<QString, SeriesStream::FieldCount> fields;
-    fields[SeriesStream::Name] = entry.name();
-    fields[SeriesStream::SeriesId] = entry.contentId();
-    fields[SeriesStream::Cover] = entry.imageUrl().value_or(QString());
-    return SeriesStream(RecordText<SeriesStream::FieldCount>::fromStrings(fields), 0);
-}
-
 void SeriesDetailModel::setSeries(const SeriesStream &series)
 {
     if (series == m_series)
@@ -117,14 +86,18 @@ void SeriesDetailModel::setSelectedSeasonValue(const QVariant &season)
     Q_EMIT selectedSeasonChanged();
 }
 
-QList<Episode> SeriesDetailModel::episodes() const
+void SeriesDetailModel::showSeason()
 {
-    if (!m_response || !m_selectedSeason)
-        return {};
-    for (const Season &season : m_response->seasons())
-        if (season.season() == *m_selectedSeason)
-            return season.episodes();
-    return {};
+    QList<Episode> episodes;
+    if (m_response && m_selectedSeason) {
+        for (const Season &season : m_response->seasons()) {
+            if (season.season() == *m_selectedSeason) {
+                episodes = season.episodes();
+                break;
+            }
+        }
+    }
+    m_episodeRows->setEpisodes(m_series.seriesId(), episodes, cover());
 }
 
 QString SeriesDetailModel::cover() const
@@ -163,15 +136,6 @@ void SeriesDetailModel::toggleFavorite()
                                                             m_series.seriesId(), m_series.name(), cover())));
 }
 
-QVariant SeriesDetailModel::entryFor(const Episode &episode) const
-{
-    if (!m_progress)
-        return {};
-    const std::optional<ProgressEntry> entry =
-        m_progress->find(progressKey(m_series.seriesId(), episode.id()));
-    return entry ? QVariant::fromValue(*entry) : QVariant();
-}
-
 QList<PlayableItem> SeriesDetailModel::queueFrom(const Episode &episode) const
 {
     QList<PlayableItem> queue;
@@ -183,6 +147,11 @@ QList<PlayableItem> SeriesDetailModel::queueFrom(const Episode &episode) const
         queue << episodeItem(client(), m_series, *m_response, next, entry);
     }
     return queue;
+}
+
+QList<PlayableItem> SeriesDetailModel::queueAt(int row) const
+{
+    return row >= 0 && row < episodes().size() ? queueFrom(episodes().at(row)) : QList<PlayableItem>();
 }
 
 void SeriesDetailModel::setFav(bool fav)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EpisodeListModel.h"
 #include "PlayableItem.h"
 #include "ProgressEntry.h"
 #include "ProviderDetailModel.h"
@@ -28,7 +29,8 @@ class SeriesDetailModel : public ProviderDetailModel
     // The selected season number, undefined when there is none.
     Q_PROPERTY(QVariant selectedSeason READ selectedSeasonValue WRITE setSelectedSeasonValue NOTIFY
                    selectedSeasonChanged FINAL)
-    Q_PROPERTY(QList<Episode> episodes READ episodes NOTIFY selectedSeasonChanged FINAL)
+    // The episodes of the selected season as rows, with their watch marks.
+    Q_PROPERTY(QAbstractItemModel *episodeRows READ episodeRows CONSTANT FINAL)
     Q_PROPERTY(QString cover READ cover NOTIFY responseChanged FINAL)
     Q_PROPERTY(bool isFav READ isFav NOTIFY isFavChanged FINAL)
 public:
@@ -45,11 +47,6 @@ public:
     static PlayableItem episodeItem(const XtreamClient &client, const SeriesStream &series,
                                     const SeriesInfoResponse &response, const Episode &episode,
                                     const std::optional<ProgressEntry> &entry);
-    // The episode row's marks: the bar's fill (undefined for no bar) and "Visto".
-    static QVariant barFraction(const QVariant &entry);
-    static bool isWatched(const QVariant &entry);
-    // The series a continue-watching card opens: name, id and cover of its entry.
-    static SeriesStream seriesFromEntry(const ProgressEntry &entry);
 
     SeriesStream series() const { return m_series; }
     void setSeries(const SeriesStream &series);
@@ -58,7 +55,8 @@ public:
     QList<qint64> seasonNumbers() const;
     QVariant selectedSeasonValue() const;
     void setSelectedSeasonValue(const QVariant &season);
-    QList<Episode> episodes() const;
+    const QList<Episode> &episodes() const { return m_episodeRows->episodes(); }
+    EpisodeListModel *episodeRows() const { return m_episodeRows; }
     QString cover() const;
     bool isFav() const { return m_isFav; }
 
@@ -66,10 +64,10 @@ public:
     Q_INVOKABLE void open();
     Q_INVOKABLE void load();
     Q_INVOKABLE void toggleFavorite();
-    // The progress entry of an episode, undefined when there is none.
-    Q_INVOKABLE QVariant entryFor(const Episode &episode) const;
     // The queue from this episode on; empty when the episode is not in the answer.
-    Q_INVOKABLE QList<PlayableItem> queueFrom(const Episode &episode) const;
+    QList<PlayableItem> queueFrom(const Episode &episode) const;
+    // The same from a row of episodeRows.
+    Q_INVOKABLE QList<PlayableItem> queueAt(int row) const;
 
 Q_SIGNALS:
     void seriesChanged();
@@ -79,6 +77,7 @@ Q_SIGNALS:
 
 private:
     void setFav(bool fav);
+    void showSeason();
 
     QPointer<ProgressStore> m_progress;
     QPointer<FavoritesStore> m_favorites;
@@ -86,4 +85,5 @@ private:
     std::optional<SeriesInfoResponse> m_response;
     std::optional<qint64> m_selectedSeason;
     bool m_isFav = false;
+    EpisodeListModel *m_episodeRows;
 };

@@ -130,7 +130,7 @@ Item {
 
                     delegate: AbstractButton {
                         id: chip
-                        required property var modelData
+                        required property real modelData
                         readonly property bool selected: detailModel.selectedSeason === modelData
                         objectName: "seasonChip_" + modelData
                         y: seasonList.ringRoom
@@ -178,20 +178,20 @@ Item {
                     // Tab enters the episodes at the one last used, the arrows move along them,
                     // Return or Space plays.
                     activeFocusOnTab: true
-                    model: detailModel.episodes
+                    // The keyboard lands on an episode: the first one until one has been used.
+                    onActiveFocusChanged: {
+                        if (activeFocus && currentIndex < 0 && count > 0)
+                            currentIndex = 0
+                    }
+                    model: detailModel.episodeRows
                     ScrollBar.vertical: ScrollBar {}
 
                     delegate: EpisodeRow {
-                        required property episode modelData
-                        objectName: "episodeRow_" + modelData.id
+                        required property int index
+                        required property string episodeId
+                        objectName: "episodeRow_" + episodeId
                         width: episodeList.width - 40
-                        episode: modelData
-                        seriesCover: detailModel.cover
-                        entry: {
-                            ProgressStore.entries
-                            return detailModel.entryFor(modelData)
-                        }
-                        onClicked: view.screen.play(detailModel.queueFrom(modelData))
+                        onClicked: view.screen.play(detailModel.queueAt(index))
                     }
                 }
             }

@@ -9,6 +9,7 @@ SeriesModel::SeriesModel(ProgressStore *progress, FavoritesStore *favorites, QOb
     : CatalogSectionModel(SeriesCatalog::source, progress, parent), m_records(this), m_favorites(favorites)
 {
     attach(m_records);
+    m_records.followFavorites(favorites);
 }
 
 void SeriesModel::toggleFavorite(const SeriesStream &series)
@@ -17,20 +18,15 @@ void SeriesModel::toggleFavorite(const SeriesStream &series)
         return;
     m_favorites->toggle(FavoritesStore::makeFavorite(contentTypeName(ContentType::Series), series.seriesId(),
                                                      series.name(), series.cover()));
-    if (isSelected(SectionRow::favoritesId))
+    // The favourites row is read again, as choosing it again would.
+    if (isSelectedCategory(SectionRow::favoritesId))
         selectCategory(SectionRow::favoritesId);
 }
 
-bool SeriesModel::isFavoriteRecord(const QVariant &record) const
+void SeriesModel::toggleFavoriteAt(int row)
 {
-    return m_favorites && record.canConvert<SeriesStream>() &&
-           m_favorites->isFavorite(contentTypeName(ContentType::Series),
-                                   record.value<SeriesStream>().seriesId());
-}
-
-void SeriesModel::toggleFavoriteRecord(const QVariant &record)
-{
-    if (record.canConvert<SeriesStream>())
+    const QVariant record = recordAt(row);
+    if (record.isValid())
         toggleFavorite(record.value<SeriesStream>());
 }
 
@@ -58,13 +54,8 @@ QList<SeriesStream> SeriesModel::favoriteSeries() const
     QList<SeriesStream> series;
     if (!m_favorites)
         return series;
-    for (const Favorite &favorite : m_favorites->items(contentTypeName(ContentType::Series))) {
-        // Only what the favourite remembers: name, id and cover.
-        std::array<QString, SeriesStream::FieldCount> fields;
-        fields[SeriesStream::Name] = favorite.name();
-        fields[SeriesStream::SeriesId] = favorite.contentId();
-        fields[SeriesStream::Cover] = favorite.imageUrl().value_or(QString());
-        series.append(SeriesStream(RecordText<SeriesStream::FieldCount>::fromStrings(fields), 0));
-    }
+    // Only what the favourite remembers: name, id and cover.
+    for (const Favorite &favorite : m_favorites->items(contentTypeName(ContentType::Series)))
+        series.append(SeriesCatalog::known(favorite.contentId(), favorite.name(), favorite.imageUrlText()));
     return series;
 }

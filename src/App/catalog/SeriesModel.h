@@ -16,11 +16,6 @@ class SeriesModel : public CatalogSectionModel
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(FavoritesStore *favorites READ favorites CONSTANT FINAL)
-    // The list on screen, its loading flag and its error under this section's own names.
-    Q_PROPERTY(QList<SeriesStream> items READ items NOTIFY listChanged FINAL)
-    Q_PROPERTY(bool isLoadingItems READ isLoadingList NOTIFY isLoadingListChanged FINAL)
-    // "" when the last series load did not fail.
-    Q_PROPERTY(QString itemsError READ listError NOTIFY listErrorChanged FINAL)
 
 public:
     using Records = TypedCatalogRecords<SeriesCatalog>;
@@ -30,6 +25,7 @@ public:
     SeriesModel(ProgressStore *progress, FavoritesStore *favorites, QObject *parent = nullptr);
 
     FavoritesStore *favorites() const { return m_favorites; }
+    // The list on screen, and the whole catalog once read or downloaded.
     const QList<SeriesStream> &items() const { return m_records.list(); }
     const std::optional<QList<SeriesStream>> &allSeries() const { return m_records.all(); }
 
@@ -37,9 +33,9 @@ public:
     // screen follows the change.
     Q_INVOKABLE void toggleFavorite(const SeriesStream &series);
 
+    QString title() const override { return QStringLiteral("Series"); }
     bool offersFavorites() const override { return true; }
-    bool isFavoriteRecord(const QVariant &record) const override;
-    void toggleFavoriteRecord(const QVariant &record) override;
+    void toggleFavoriteAt(int row) override;
     QString emptyCategoryText() const override;
     QString emptyFavoritesText() const override;
 

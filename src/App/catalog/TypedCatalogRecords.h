@@ -5,9 +5,11 @@
 #include "NorvaneError.h"
 #include "RecordListModel.h"
 
+#include <QCoroFuture>
 #include <QHash>
 #include <QList>
 #include <QPointer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -16,7 +18,8 @@
 // cache of the visit and the whole catalog behind "Recién agregadas".
 //
 // Traits names the record type and where it comes from: Record, source (a CatalogSource),
-// recency(record) for "Recién agregadas" and artwork(record) for the record's card.
+// recency(record) for "Recién agregadas", id(record), artwork(record) for the record's card and
+// fromEntry(entry) for a continue-watching card.
 template <typename Traits> class TypedCatalogRecords final : public CatalogRecords
 {
 public:
@@ -24,15 +27,12 @@ public:
     using Records = QList<Record>;
 
     // The list model is a child of the section model, which hands it to QML.
-    explicit TypedCatalogRecords(QObject *section) : m_listModel(new RecordListModel<Record>(section)) {}
+    explicit TypedCatalogRecords(QObject *section) : m_listModel(new RecordListModel<Traits>(section)) {}
+    ~TypedCatalogRecords() override { releaseAside(std::move(m_all)); }
 
     // The list on screen.
     const Records &list() const { return m_listModel->records(); }
-    void setList(const Records &records)
-    {
-        if (m_listModel->records() != records)
-            m_listModel->setRecords(records);
-    }
+    void setList(const Records &records) { m_listModel->setRecords(records); }
     // The whole catalog once read or downloaded during this visit.
     const std::optional<Records> &all() const { return m_all; }
 
@@ -56,12 +56,19 @@ public:
         return top;
     }
 
-    QAbstractItemModel *cards() const override { return m_listModel; }
+    QAbstractItemModel *rows() const override { return m_listModel; }
 
-    QString artworkOf(const QVariant &record) const override
+    QVariant recordAt(int row) const override
     {
-        return record.canConvert<Record>() ? Traits::artwork(record.value<Record>()) : QString();
+        return row >= 0 && row < list().size() ? QVariant::fromValue(list().at(row)) : QVariant();
     }
+
+    QVariant recordOf(const ProgressEntry &entry) const override
+    {
+        return QVariant::fromValue(Traits::fromEntry(entry));
+    }
+
+    void followFavorites(FavoritesStore *store) override { m_listModel->followFavorites(store); }
 
     void clearList() override { setList({}); }
 
@@ -91,21 +98,50 @@ public:
 
     bool hasWholeCatalog() const override { return m_all.has_value(); }
 
-    void showRecent() override { setList(topRecent(*m_all)); }
+    void showRecent() override { setList(m_recent); }
 
     QCoro::Task<bool> keepWholeCatalog(QByteArray body) override
     {
         const QPointer<QObject> alive(m_listModel);
-        std::optional<Records> decoded = co_await decodeCatalog<Records>(std::move(body));
-        if (!decoded)
+        // Decoded, and its newest picked, beside the main thread.
+        // Named, not a temporary inside the co_await: GCC 12 destroys such temporaries twice.
+        QFuture<std::optional<std::pair<Records, Records>>> work = QtConcurrent::run(
+            [bytes = std::move(body)]() mutable -> std::optional<std::pair<Records, Records>> {
+                std::optional<Records> decoded = ProviderJson::decode<Records>(std::move(bytes)).toOptional();
+                if (!decoded)
+                    return std::nullopt;
+                Records recent = topRecent(*decoded);
+                return std::make_pair(std::move(*decoded), std::move(recent));
+            });
+        std::optional<std::pair<Records, Records>> kept = co_await work;
+        if (!kept)
             co_return false;
-        if (alive)
-            m_all = std::move(*decoded);
+        if (alive) {
+            releaseAside(std::exchange(m_all, std::move(kept->first)));
+            m_recent = std::move(kept->second);
+        }
         co_return true;
     }
 
+    BodyCheck bodyCheck() const override { return &decodes; }
+
 private:
-    RecordListModel<Record> *m_listModel;
+    // A whole catalog of hundreds of thousands of records takes longer than a frame to free: the
+    // last reference goes on a worker thread.
+    static void releaseAside(std::optional<Records> records)
+    {
+        if (records && records->isDetached())
+            (void)QtConcurrent::run([gone = std::move(*records)] {});
+    }
+
+    static QCoro::Task<bool> decodes(QByteArray body)
+    {
+        const std::optional<Records> decoded = co_await decodeCatalog<Records>(std::move(body));
+        co_return decoded.has_value();
+    }
+
+    RecordListModel<Traits> *m_listModel;
     QHash<QString, Records> m_cache;
     std::optional<Records> m_all;
+    Records m_recent;
 };

@@ -35,7 +35,6 @@ Item {
         visible: !panel.loading && !panel.failed
         color: "transparent"
         section: panel.section
-        selectedId: panel.section.selectedCategoryId
         onSelect: id => panel.screen.categoryClicked(id)
     }
 }

@@ -11,8 +11,6 @@ Rectangle {
     id: column
 
     required property CategorizedSectionModel section
-    // The highlighted row's id; "" highlights none.
-    required property string selectedId
 
     signal select(string id)
 
@@ -36,7 +34,7 @@ Rectangle {
             required property sectionRow modelData
             required property int index
             readonly property bool isSpecial: modelData.icon !== ""
-            readonly property bool selected: column.selectedId === modelData.id
+            readonly property bool selected: column.section.selectedRow === index
 
             objectName: "categoryRow_" + modelData.id
             width: ListView.view.width

@@ -10,6 +10,7 @@ Text {
     property string name
     property real size: 18
 
+    // A constant table from names to glyphs, read by name.
     readonly property var glyphs: ({
         "chevron.left": "\ue5cb",                          // chevron_left
         "play.fill": "\ue037",                             // play_arrow

@@ -1,5 +1,8 @@
 #include "ChannelListModel.h"
 
+#include "ContentType.h"
+#include "FavoritesStore.h"
+
 ChannelListModel::ChannelListModel(const QHash<QString, QString> *nowTitles, QObject *parent)
     : QAbstractListModel(parent), m_nowTitles(nowTitles)
 {
@@ -26,7 +29,9 @@ QVariant ChannelListModel::data(const QModelIndex &index, int role) const
     case IconURLRole:
         return row.iconURLText();
     case NowTitleRole:
-        return m_nowTitles->value(row.streamId());
+        return m_nowTitles ? m_nowTitles->value(row.streamId()) : QString();
+    case IsFavoriteRole:
+        return m_favorites && m_favorites->isFavorite(contentTypeName(ContentType::Live), row.streamId());
     case ChannelRole:
         return QVariant::fromValue(row);
     default:
@@ -38,7 +43,8 @@ QHash<int, QByteArray> ChannelListModel::roleNames() const
 {
     static const QHash<int, QByteArray> roles{
         {StreamIdRole, "streamId"}, {NumRole, "num"},           {NameRole, "name"},
-        {IconURLRole, "iconURL"},   {NowTitleRole, "nowTitle"}, {ChannelRole, "channel"},
+        {IconURLRole, "iconURL"},   {NowTitleRole, "nowTitle"}, {IsFavoriteRole, "isFavorite"},
+        {ChannelRole, "channel"},
     };
     return roles;
 }
@@ -57,10 +63,28 @@ void ChannelListModel::setRows(const QList<ChannelRow> &rows)
 
 void ChannelListModel::nowTitleChanged(const QString &streamId)
 {
+    rowsOfChannelChanged(streamId, NowTitleRole);
+}
+
+void ChannelListModel::followFavorites(FavoritesStore *store)
+{
+    if (m_favorites)
+        disconnect(m_favorites, nullptr, this, nullptr);
+    m_favorites = store;
+    if (store)
+        connect(store, &FavoritesStore::favoriteChanged, this,
+                [this](const QString &type, const QString &id) {
+                    if (type == contentTypeName(ContentType::Live))
+                        rowsOfChannelChanged(id, IsFavoriteRole);
+                });
+}
+
+void ChannelListModel::rowsOfChannelChanged(const QString &streamId, int role)
+{
     for (int i = 0; i < m_rows.size(); ++i) {
         if (m_rows.at(i).streamId() == streamId) {
             const QModelIndex at = index(i);
-            Q_EMIT dataChanged(at, at, {NowTitleRole});
+            Q_EMIT dataChanged(at, at, {role});
         }
     }
 }

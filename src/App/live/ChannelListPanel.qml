@@ -11,7 +11,7 @@ Item {
     required property ChannelsModel section
     required property ChannelsScreen screen
 
-    readonly property int pane: screen.listPane
+    readonly property int pane: screen.pane
 
     // The keyboard on the list, at the row last used.
     function focusList() {
@@ -29,8 +29,8 @@ Item {
         objectName: "channelsRetry"
         anchors.fill: parent
         visible: panel.pane === ChannelsScreen.Error
-        message: panel.section.channelsError
-        onAction: panel.screen.retryChannels()
+        message: panel.section.listError
+        onAction: panel.screen.retry()
     }
 
     Text {
@@ -38,7 +38,7 @@ Item {
         anchors.centerIn: parent
         width: Math.min(implicitWidth, parent.width - 24)
         visible: panel.pane === ChannelsScreen.Empty
-        text: panel.screen.listHint
+        text: panel.screen.hintText
         color: Brand.secondaryText
         font.pixelSize: TextStyle.body
         horizontalAlignment: Text.AlignHCenter
@@ -62,7 +62,7 @@ Item {
             if (activeFocus && currentIndex < 0 && count > 0)
                 currentIndex = 0
         }
-        model: panel.section.channelList
+        model: panel.section.rows
         ScrollBar.vertical: ScrollBar { }
 
         // A channel chosen another way (Page Up/Down, the full-screen buttons) becomes the
@@ -78,8 +78,9 @@ Item {
         delegate: ChannelRowView {
             width: ListView.view.width
             section: panel.section
-            onContextMenuRequested: channel => {
+            onContextMenuRequested: (channel, isFavorite) => {
                 menu.channel = channel
+                menu.isFavorite = isFavorite
                 menu.popup()
             }
         }
@@ -89,15 +90,13 @@ Item {
         id: menu
         objectName: "channelMenu"
 
-        property var channel
+        // The row's channel and its mark when the menu opened.
+        property channelRow channel
+        property bool isFavorite
 
         MenuItem {
             objectName: "favoriteMenuItem"
-            text: {
-                FavoritesStore.items
-                return menu.channel !== undefined && panel.section.isFavorite(menu.channel)
-                        ? "Quitar de favoritos" : "Agregar a favoritos"
-            }
+            text: menu.isFavorite ? "Quitar de favoritos" : "Agregar a favoritos"
             Accessible.name: text
             // Like a click for a screen reader, which Qt 6.4 does not do by itself.
             Accessible.onPressAction: if (enabled) triggered()

@@ -3,8 +3,9 @@ import QtQuick
 import QtQuick.Controls
 import Norvane
 
-// One channel of the list: number, logo, name, the title on air and the favourite star. It asks
-// for the title on air when it is created, which the lazy list does only for rows in view.
+// One channel of the list (a row of ChannelListModel): number, logo, name, the title on air and
+// the favourite star. It asks for the title on air when it is created, which the lazy list does
+// only for rows in view.
 AbstractButton {
     id: row
 
@@ -14,18 +15,14 @@ AbstractButton {
     required property string name
     required property string iconURL
     required property string nowTitle
+    required property bool isFavorite
     required property channelRow channel
     required property ChannelsModel section
 
-    // Re-read whenever the favourites change.
-    readonly property bool favorite: {
-        FavoritesStore.items
-        return section.isFavorite(channel)
-    }
     readonly property bool selected: section.selectedChannel !== undefined
                                      && section.selectedChannel.streamId === streamId
 
-    signal contextMenuRequested(var channel)
+    signal contextMenuRequested(channelRow channel, bool isFavorite)
 
     objectName: "channelRow_" + streamId
     hoverEnabled: true
@@ -45,12 +42,12 @@ AbstractButton {
         section.select(channel)
     }
     // The menu key opens the row's menu, as a right click does.
-    Keys.onMenuPressed: contextMenuRequested(channel)
+    Keys.onMenuPressed: contextMenuRequested(channel, isFavorite)
     Component.onCompleted: section.loadNowPlaying(streamId)
 
     TapHandler {
         acceptedButtons: Qt.RightButton
-        onTapped: row.contextMenuRequested(row.channel)
+        onTapped: row.contextMenuRequested(row.channel, row.isFavorite)
     }
 
     contentItem: Item {
@@ -69,8 +66,7 @@ AbstractButton {
                 width: Math.max(28, implicitWidth)
                 text: row.num
                 color: Brand.secondaryText
-                font.pixelSize: TextStyle.caption
-                font.family: "monospace"
+                font: TextStyle.tabularDigits(TextStyle.caption)
                 Accessible.role: Accessible.StaticText
                 Accessible.name: text
             }
@@ -111,7 +107,7 @@ AbstractButton {
             objectName: "favoriteStar"
             anchors.right: parent.right
             anchors.verticalCenter: parent.verticalCenter
-            visible: row.favorite
+            visible: row.isFavorite
             name: "star.fill"
             size: TextStyle.caption + 2
             color: Brand.primary

@@ -19,6 +19,8 @@ ChannelsModel::ChannelsModel(VLCEngine *engine, FavoritesStore *favorites, QObje
     // Every retry of a dropped stream failed: the channel reads as one that cannot be played.
     connect(m_attempt, &LiveStreamAttempt::lost, this,
             [this] { setPlaybackError(NorvaneError::contentDidNotPlay()); });
+    watchRows(m_channelList);
+    m_channelList->followFavorites(favorites);
 }
 
 // The list model reads m_nowCache: it must go before the hash does.
@@ -41,24 +43,20 @@ QCoro::Task<> ChannelsModel::selectCategoryTask(QString categoryId)
     setSelectedCategoryId(categoryId);
     setSelectedChannel(std::nullopt);
     setEpg({});
-    setIsLoadingChannels(true);
-    setChannelsError({});
-    setChannels({});
     if (categoryId == SectionRow::favoritesId) {
         setChannels(favoriteChannels());
-        setIsLoadingChannels(false);
+        showSettledList();
         co_return;
     }
+    const ListRequest request = startListRequest();
     const XtreamClient client = this->client();
     const Result<QList<LiveStream>> answer = co_await client.liveStreams(categoryId);
-    // A late answer for a category the user has left changes nothing on screen.
-    if (!self || m_selectedCategoryId != categoryId)
+    // An answer to an earlier request changes nothing on screen.
+    if (!self || !isLatest(request))
         co_return;
     if (answer)
         setChannels(numbered(answer.value()));
-    else
-        setChannelsError(NorvaneError::message(answer.failure()));
-    setIsLoadingChannels(false);
+    finishListRequest(request, answer ? QString() : NorvaneError::message(answer.failure()));
 }
 
 void ChannelsModel::select(const ChannelRow &channel)
@@ -241,36 +239,12 @@ void ChannelsModel::setFallbackWatchMs(int ms)
     Q_EMIT fallbackWatchMsChanged();
 }
 
-void ChannelsModel::setSelectedCategoryId(const QString &id)
-{
-    if (sameOptionalText(m_selectedCategoryId, id))
-        return;
-    m_selectedCategoryId = id;
-    Q_EMIT selectedCategoryIdChanged();
-}
-
 void ChannelsModel::setChannels(const QList<ChannelRow> &channels)
 {
     if (m_channelList->rows() == channels)
         return;
     m_channelList->setRows(channels);
     Q_EMIT channelsChanged();
-}
-
-void ChannelsModel::setIsLoadingChannels(bool loading)
-{
-    if (m_isLoadingChannels == loading)
-        return;
-    m_isLoadingChannels = loading;
-    Q_EMIT isLoadingChannelsChanged();
-}
-
-void ChannelsModel::setChannelsError(const QString &error)
-{
-    if (sameOptionalText(m_channelsError, error))
-        return;
-    m_channelsError = error;
-    Q_EMIT channelsErrorChanged();
 }
 
 void ChannelsModel::setSelectedChannel(const std::optional<ChannelRow> &channel)

@@ -29,13 +29,10 @@ class ChannelsModel : public CategorizedSectionModel
 {
     Q_OBJECT
     QML_ELEMENT
-    // Texts are null (absent) when there is nothing to say.
-    Q_PROPERTY(QString selectedCategoryId READ selectedCategoryId NOTIFY selectedCategoryIdChanged FINAL)
+    // The channels of the chosen category, in the list order (the same as `rows`, whose rows also
+    // carry the title on air and the favourite mark). Texts are null (absent) when there is
+    // nothing to say.
     Q_PROPERTY(QList<ChannelRow> channels READ channels NOTIFY channelsChanged FINAL)
-    // The same channels as rows for the list view, with the title on air per row.
-    Q_PROPERTY(ChannelListModel *channelList READ channelList CONSTANT FINAL)
-    Q_PROPERTY(bool isLoadingChannels READ isLoadingChannels NOTIFY isLoadingChannelsChanged FINAL)
-    Q_PROPERTY(QString channelsError READ channelsError NOTIFY channelsErrorChanged FINAL)
     // A ChannelRow, or undefined while no channel is selected.
     Q_PROPERTY(QVariant selectedChannel READ selectedChannelForQml NOTIFY selectedChannelChanged FINAL)
     // Its row in the list (-1 while none is selected or it is not listed): the list's current row
@@ -44,7 +41,7 @@ class ChannelsModel : public CategorizedSectionModel
     Q_PROPERTY(QList<EPGListing> epg READ epg NOTIFY epgChanged FINAL)
     Q_PROPERTY(bool epgLoaded READ epgLoaded NOTIFY epgLoadedChanged FINAL)
     // Stream id to the title on air ("" once requested while nothing is known). Rows read their
-    // own entry through channelList's nowTitle role or nowTitle().
+    // own entry through the nowTitle role of `rows`, or nowTitle().
     Q_PROPERTY(QVariantMap nowCache READ nowCacheForQml NOTIFY nowCacheChanged FINAL)
     Q_PROPERTY(bool isFullscreen READ isFullscreen WRITE setIsFullscreen NOTIFY isFullscreenChanged FINAL)
     Q_PROPERTY(QString playbackError READ playbackError NOTIFY playbackErrorChanged FINAL)
@@ -64,11 +61,8 @@ public:
     ChannelsModel(VLCEngine *engine, FavoritesStore *favorites, QObject *parent = nullptr);
     ~ChannelsModel() override;
 
-    QString selectedCategoryId() const { return m_selectedCategoryId; }
     QList<ChannelRow> channels() const { return m_channelList->rows(); }
-    ChannelListModel *channelList() const { return m_channelList; }
-    bool isLoadingChannels() const { return m_isLoadingChannels; }
-    QString channelsError() const { return m_channelsError; }
+    QAbstractItemModel *rows() const override { return m_channelList; }
     const std::optional<ChannelRow> &selectedChannel() const { return m_selectedChannel; }
     int selectedRow() const;
     QList<EPGListing> epg() const { return m_epg; }
@@ -97,10 +91,7 @@ public:
     Q_INVOKABLE bool isFavorite(const ChannelRow &channel) const;
 
 Q_SIGNALS:
-    void selectedCategoryIdChanged();
     void channelsChanged();
-    void isLoadingChannelsChanged();
-    void channelsErrorChanged();
     void selectedChannelChanged();
     void epgChanged();
     void epgLoadedChanged();
@@ -115,6 +106,7 @@ Q_SIGNALS:
 protected:
     QString categoriesAction() const override { return QStringLiteral("get_live_categories"); }
     QList<SectionRow> specialRows() const override { return {SectionRow::favorites()}; }
+    void clearList() override { setChannels({}); }
 
 private:
     QCoro::Task<> selectCategoryTask(QString categoryId);
@@ -130,10 +122,7 @@ private:
 
     QVariant selectedChannelForQml() const;
     QVariantMap nowCacheForQml() const;
-    void setSelectedCategoryId(const QString &id);
     void setChannels(const QList<ChannelRow> &channels);
-    void setIsLoadingChannels(bool loading);
-    void setChannelsError(const QString &error);
     void setSelectedChannel(const std::optional<ChannelRow> &channel);
     void setEpg(const QList<EPGListing> &epg);
     void setEpgLoaded(bool loaded);
@@ -142,10 +131,7 @@ private:
 
     QPointer<VLCEngine> m_engine;
     QPointer<FavoritesStore> m_favorites;
-    QString m_selectedCategoryId;
     ChannelListModel *m_channelList;
-    bool m_isLoadingChannels = false;
-    QString m_channelsError;
     std::optional<ChannelRow> m_selectedChannel;
     QList<EPGListing> m_epg;
     bool m_epgLoaded = false;

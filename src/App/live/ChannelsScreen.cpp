@@ -25,8 +25,8 @@ void ChannelsScreen::setModel(ChannelsModel *model)
     m_pinGate->setSection(model);
     m_playback->setModel(model);
     if (m_model) {
-        for (auto change : {&ChannelsModel::isLoadingChannelsChanged, &ChannelsModel::channelsErrorChanged,
-                            &ChannelsModel::channelsChanged, &ChannelsModel::selectedCategoryIdChanged})
+        for (auto change : {&ChannelsModel::isLoadingListChanged, &ChannelsModel::listErrorChanged,
+                            &ChannelsModel::listChanged, &ChannelsModel::selectedCategoryIdChanged})
             connect(m_model, change, this, &ChannelsScreen::updateListPane);
     }
     Q_EMIT modelChanged();
@@ -42,19 +42,18 @@ ChannelsScreen::ListPane ChannelsScreen::listPaneFor(bool isLoading, bool hasErr
     return channelCount == 0 ? ListPane::Empty : ListPane::Channels;
 }
 
-void ChannelsScreen::retryChannels()
+void ChannelsScreen::retry()
 {
-    if (m_model && !m_model->selectedCategoryId().isEmpty())
-        m_model->selectCategory(m_model->selectedCategoryId());
+    if (m_model)
+        m_model->reloadList();
 }
 
 void ChannelsScreen::updateListPane()
 {
-    const ListPane pane = m_model
-                              ? listPaneFor(m_model->isLoadingChannels(), !m_model->channelsError().isEmpty(),
-                                            m_model->channels().size())
-                              : ListPane::Empty;
-    const QString hint = !m_model || m_model->selectedCategoryId().isEmpty()
+    const ListPane pane = m_model ? listPaneFor(m_model->isLoadingList(), !m_model->listError().isEmpty(),
+                                                m_model->channels().size())
+                                  : ListPane::Empty;
+    const QString hint = !m_model || !m_model->hasSelection()
                              ? QStringLiteral("Elige una categoría.")
                              : QStringLiteral("No hay canales en esta categoría.");
     if (pane != m_listPane) {

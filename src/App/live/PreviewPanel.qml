@@ -156,34 +156,38 @@ ColumnLayout {
             clip: true
             spacing: 6
             boundsBehavior: Flickable.StopAtBounds
-            model: panel.section.epg
+            // The on-air mark moves by itself while the guide stays open.
+            model: GuideListModel {
+                listings: panel.section.epg
+            }
             ScrollBar.vertical: ScrollBar { }
 
             delegate: Row {
                 id: listing
 
-                required property var modelData
-                readonly property bool onAir: modelData.isNow
+                required property string timeRange
+                required property string title
+                required property bool onAir
 
                 width: ListView.view.width
                 spacing: 8
                 Accessible.role: Accessible.StaticText
-                Accessible.name: modelData.timeRange + " " + title.text
+                Accessible.name: timeRange + " " + title
 
                 Text {
+                    objectName: "guideTime"
                     width: 96
-                    text: listing.modelData.timeRange
+                    text: listing.timeRange
                     color: Brand.secondaryText
-                    font.pixelSize: TextStyle.caption
-                    font.family: "monospace"
-                    anchors.baseline: title.baseline
+                    font: TextStyle.tabularDigits(TextStyle.caption)
+                    anchors.baseline: titleText.baseline
                 }
 
                 Text {
-                    id: title
+                    id: titleText
                     objectName: "guideTitle"
                     width: listing.width - 104
-                    text: listing.modelData.title.length > 0 ? listing.modelData.title : "(sin título)"
+                    text: listing.title
                     color: listing.onAir ? Brand.primary : Brand.onBackground
                     font.pixelSize: TextStyle.callout
                     font.bold: listing.onAir

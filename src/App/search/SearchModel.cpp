@@ -8,7 +8,13 @@
 #include <QPointer>
 #include <QtConcurrent/QtConcurrentRun>
 
-SearchModel::SearchModel(QObject *parent) : ProviderClientModel(parent) {}
+SearchModel::SearchModel(QObject *parent)
+    : ProviderClientModel(parent), m_channelRows(new ChannelListModel(nullptr, this)),
+      m_movieRows(new RecordListModel<MovieCatalog>(this)),
+      m_seriesRows(new RecordListModel<SeriesCatalog>(this))
+{
+    connect(this, &SearchModel::resultsChanged, this, &SearchModel::showResults);
+}
 
 QString SearchModel::label(Kind kind)
 {
@@ -84,6 +90,48 @@ QList<VodStream> SearchModel::movieResults() const
 QList<SeriesStream> SearchModel::seriesResults() const
 {
     return matches(m_series);
+}
+
+QAbstractItemModel *SearchModel::rows() const
+{
+    switch (m_kind) {
+    case Live:
+        return m_channelRows;
+    case Movies:
+        return m_movieRows;
+    case Series:
+        return m_seriesRows;
+    }
+    return nullptr;
+}
+
+QVariant SearchModel::resultAt(int row) const
+{
+    const QModelIndex at = rows()->index(row, 0);
+    switch (m_kind) {
+    case Live:
+        return at.data(ChannelListModel::ChannelRole);
+    case Movies:
+        return at.data(RecordListModel<MovieCatalog>::RecordRole);
+    case Series:
+        return at.data(RecordListModel<SeriesCatalog>::RecordRole);
+    }
+    return {};
+}
+
+void SearchModel::showResults()
+{
+    switch (m_kind) {
+    case Live:
+        m_channelRows->setRows(channelResults());
+        break;
+    case Movies:
+        m_movieRows->setRecords(movieResults());
+        break;
+    case Series:
+        m_seriesRows->setRecords(seriesResults());
+        break;
+    }
 }
 
 // ---- loading ----
@@ -194,6 +242,7 @@ void SearchModel::setKind(Kind kind)
     if (m_kind == kind)
         return;
     m_kind = kind;
+    showResults(); // before anyone reads the new kind's rows
     Q_EMIT kindChanged();
     Q_EMIT resultsChanged();
     showSelectedFetch();

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "ChannelListModel.h"
 #include "ChannelRow.h"
 #include "FoldedNameIndex.h"
 #include "LiveStream.h"
+#include "MovieCatalog.h"
 #include "ProviderClientModel.h"
+#include "RecordListModel.h"
+#include "SeriesCatalog.h"
 #include "SeriesStream.h"
 #include "VodStream.h"
 
@@ -43,6 +47,9 @@ private:
     Q_PROPERTY(QList<ChannelRow> channelResults READ channelResults NOTIFY resultsChanged FINAL)
     Q_PROPERTY(QList<VodStream> movieResults READ movieResults NOTIFY resultsChanged FINAL)
     Q_PROPERTY(QList<SeriesStream> seriesResults READ seriesResults NOTIFY resultsChanged FINAL)
+    // The selected kind's results as rows for a lazy view (the same list models as the sections':
+    // channel rows, or poster cards), following every change of the query, the kind or a list.
+    Q_PROPERTY(QAbstractItemModel *rows READ rows NOTIFY kindChanged FINAL)
     // Whether the trimmed query has fewer than two user-perceived characters (the screen then
     // asks for more instead of showing "no results").
     Q_PROPERTY(bool isQueryTooShort READ isQueryTooShort NOTIFY queryChanged FINAL)
@@ -76,6 +83,9 @@ public:
     QList<ChannelRow> channelResults() const;
     QList<VodStream> movieResults() const;
     QList<SeriesStream> seriesResults() const;
+    QAbstractItemModel *rows() const;
+    // The record of a row of `rows` (a ChannelRow, VodStream or SeriesStream); invalid outside.
+    QVariant resultAt(int row) const;
 
     // Fetches the selected kind's list unless it is already here or on its way.
     Q_INVOKABLE void ensureLoaded();
@@ -116,6 +126,8 @@ private:
     // Shows the selected kind's loading state and error.
     void showSelectedFetch();
     void announceList(Kind kind);
+    // Puts the selected kind's results into its rows.
+    void showResults();
 
     Kind m_kind = Live;
     QString m_query;
@@ -124,4 +136,7 @@ private:
     Catalog<SeriesStream> m_series;
     std::array<Fetch, 3> m_fetches;
     QString m_loadError;
+    ChannelListModel *m_channelRows;
+    RecordListModel<MovieCatalog> *m_movieRows;
+    RecordListModel<SeriesCatalog> *m_seriesRows;
 };

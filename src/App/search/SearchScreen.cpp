@@ -1,9 +1,6 @@
 #include "SearchScreen.h"
 
-#include "ChannelRow.h"
 #include "SearchModel.h"
-#include "SeriesStream.h"
-#include "VodStream.h"
 
 SearchScreen::SearchScreen(QObject *parent) : SectionScreen(parent) {}
 
@@ -37,18 +34,6 @@ void SearchScreen::setModel(SearchModel *model)
     update();
 }
 
-SearchScreen::DetailKind SearchScreen::detailKind() const
-{
-    const QMetaType type = detail().metaType();
-    if (type == QMetaType::fromType<VodStream>())
-        return DetailKind::Movie;
-    if (type == QMetaType::fromType<SeriesStream>())
-        return DetailKind::Series;
-    if (type == QMetaType::fromType<ChannelRow>())
-        return DetailKind::Channel;
-    return DetailKind::None;
-}
-
 void SearchScreen::selectKind(int kind)
 {
     if (!m_model || kind < SearchModel::Live || kind > SearchModel::Series)
@@ -63,25 +48,17 @@ void SearchScreen::retry()
         m_model->ensureLoaded();
 }
 
-qsizetype SearchScreen::resultCount() const
+void SearchScreen::openResult(int row)
 {
-    switch (m_model->kind()) {
-    case SearchModel::Live:
-        return m_model->channelResults().size();
-    case SearchModel::Movies:
-        return m_model->movieResults().size();
-    case SearchModel::Series:
-        return m_model->seriesResults().size();
-    }
-    return 0;
+    if (m_model && m_model->resultAt(row).isValid())
+        setDetail(m_model->resultAt(row));
 }
 
 void SearchScreen::update()
 {
-    const Pane pane =
-        !m_model ? Pane::Hint
-                 : paneFor(m_model->isLoading(), !m_model->loadError().isEmpty(), m_model->isQueryTooShort(),
-                           m_model->isQueryTooShort() ? 0 : resultCount());
+    const Pane pane = !m_model ? Pane::Hint
+                               : paneFor(m_model->isLoading(), !m_model->loadError().isEmpty(),
+                                         m_model->isQueryTooShort(), m_model->rows()->rowCount());
     if (pane == m_pane)
         return;
     m_pane = pane;

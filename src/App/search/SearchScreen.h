@@ -14,8 +14,6 @@ class SearchScreen : public SectionScreen
     QML_ELEMENT
     Q_PROPERTY(SearchModel *model READ model WRITE setModel NOTIFY modelChanged FINAL)
     Q_PROPERTY(Pane pane READ pane NOTIFY paneChanged FINAL)
-    // What the open detail is: a movie's or a series' detail screen, or a channel full screen.
-    Q_PROPERTY(DetailKind detailKind READ detailKind NOTIFY detailChanged FINAL)
 
 public:
     enum class Pane {
@@ -26,8 +24,6 @@ public:
         Results, // the matches
     };
     Q_ENUM(Pane)
-    enum class DetailKind { None, Movie, Series, Channel };
-    Q_ENUM(DetailKind)
 
     explicit SearchScreen(QObject *parent = nullptr);
 
@@ -36,12 +32,13 @@ public:
     SearchModel *model() const { return m_model; }
     void setModel(SearchModel *model);
     Pane pane() const { return m_pane; }
-    DetailKind detailKind() const;
 
     // A kind chip: that kind's results, its list fetched when it is not here yet.
     Q_INVOKABLE void selectKind(int kind);
     // "Reintentar": the selected kind's list is fetched again.
     Q_INVOKABLE void retry();
+    // A result: the channel full screen, or the movie's or series' detail screen.
+    Q_INVOKABLE void openResult(int row);
 
 Q_SIGNALS:
     void modelChanged();
@@ -49,7 +46,6 @@ Q_SIGNALS:
 
 private:
     void update();
-    qsizetype resultCount() const;
 
     QPointer<SearchModel> m_model;
     Pane m_pane = Pane::Hint;

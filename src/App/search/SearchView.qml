@@ -5,9 +5,10 @@ import Norvane
 
 // The "Buscar" section: kind chips, the search field and the matches (channels as rows, movies
 // and series as posters). A match opens its detail screen here, or the channel full screen; the
-// player or the live view lie over everything while they are open.
+// player or the live view lie over everything while they are open. The field has the keyboard
+// when the section opens; Escape closes an open detail before the section goes (SearchScreen).
 Rectangle {
-    id: view
+    id: searchView
 
     required property xtreamClient client
 
@@ -18,33 +19,31 @@ Rectangle {
     readonly property int detailKind: searchScreen.detailKind
 
     color: Brand.background
-    // Escape closes an open detail screen before the section itself goes.
-    Keys.onEscapePressed: event => {
-        event.accepted = searchScreen.hasDetail
-        if (event.accepted)
-            searchScreen.closeDetail()
-    }
 
     SearchModel {
         id: searchModel
-        client: view.client
+        client: searchView.client
     }
 
     SearchScreen {
         id: searchScreen
         model: searchModel
+        view: searchView
     }
 
-    Component.onCompleted: searchModel.ensureLoaded()
+    Component.onCompleted: {
+        searchModel.ensureLoaded()
+        field.forceActiveFocus()
+    }
 
     Loader {
         objectName: "searchMovieDetail"
         anchors.fill: parent
-        active: view.detailKind === SearchScreen.Movie
+        active: searchView.detailKind === SectionScreen.Movie
         // The keyboard goes to the detail screen, so that Escape closes it.
         onLoaded: item.forceActiveFocus()
         sourceComponent: MovieDetailView {
-            client: view.client
+            client: searchView.client
             movie: searchScreen.detail
             onBack: searchScreen.closeDetail()
             onPlay: item => searchScreen.playItem(item)
@@ -54,11 +53,11 @@ Rectangle {
     Loader {
         objectName: "searchSeriesDetail"
         anchors.fill: parent
-        active: view.detailKind === SearchScreen.Series
+        active: searchView.detailKind === SectionScreen.Series
         // The keyboard goes to the detail screen, so that Escape closes it.
         onLoaded: item.forceActiveFocus()
         sourceComponent: SeriesDetailView {
-            client: view.client
+            client: searchView.client
             series: searchScreen.detail
             screen: searchScreen
             onBack: searchScreen.closeDetail()
@@ -75,9 +74,9 @@ Rectangle {
         id: searchScaffold
         objectName: "searchScreen"
         anchors.fill: parent
-        visible: view.detailKind !== SearchScreen.Movie && view.detailKind !== SearchScreen.Series
+        visible: searchView.detailKind !== SectionScreen.Movie && searchView.detailKind !== SectionScreen.Series
         title: "Buscar"
-        onBack: view.back()
+        onBack: searchView.back()
 
         ColumnLayout {
             spacing: 0
@@ -210,7 +209,7 @@ Rectangle {
                     objectName: "channelResults"
                     anchors.fill: parent
                     visible: results.shown === SearchScreen.Results && searchModel.kind === SearchModel.Live
-                    model: visible ? searchModel.channelResults : []
+                    model: searchModel.kind === SearchModel.Live ? searchModel.rows : null
                     leftMargin: 20
                     rightMargin: 20
                     topMargin: 20
@@ -222,15 +221,16 @@ Rectangle {
 
                     delegate: AbstractButton {
                         id: channelButton
-                        required property var modelData
                         required property int index
+                        required property string name
+                        required property string iconURL
                         objectName: "channelResult_" + index
                         width: channelList.width - 40
                         padding: 10
                         Accessible.role: Accessible.Button
                         Accessible.onPressAction: if (enabled) clicked()
-                        Accessible.name: modelData.name
-                        onClicked: searchScreen.detail = channelButton.modelData
+                        Accessible.name: name
+                        onClicked: searchScreen.openResult(index)
 
                         FocusRing { }
 
@@ -246,7 +246,7 @@ Rectangle {
                                 Layout.preferredWidth: 40
                                 Layout.preferredHeight: 40
                                 fillMode: RemoteImage.PreserveAspectFit
-                                urlString: channelButton.modelData.iconURL
+                                urlString: channelButton.iconURL
                                 placeholder: Component {
                                     Item {
                                         SystemSymbol {
@@ -261,7 +261,7 @@ Rectangle {
 
                             Text {
                                 Layout.fillWidth: true
-                                text: channelButton.modelData.name
+                                text: channelButton.name
                                 color: Brand.onBackground
                                 font.pixelSize: TextStyle.body
                                 elide: Text.ElideRight
@@ -276,13 +276,13 @@ Rectangle {
                     anchors.fill: parent
                     rowGap: 20
                     visible: results.shown === SearchScreen.Results && searchModel.kind !== SearchModel.Live
-                    readonly property bool isMovies: searchModel.kind === SearchModel.Movies
-                    model: !visible ? [] : isMovies ? searchModel.movieResults : searchModel.seriesResults
+                    model: searchModel.kind !== SearchModel.Live ? searchModel.rows : null
 
                     delegate: FocusScope {
                         id: resultCell
-                        required property var modelData
                         required property int index
+                        required property string title
+                        required property string artwork
                         width: posterResults.cellWidth
                         height: posterResults.cellHeight
 
@@ -290,11 +290,9 @@ Rectangle {
                             objectName: "resultCard_" + resultCell.index
                             width: posterResults.cellSize
                             focus: true
-                            title: resultCell.modelData.name
-                            imageUrl: posterResults.isMovies ? resultCell.modelData.streamIcon : resultCell.modelData.cover
-                            onClicked: {
-                                searchScreen.detail = resultCell.modelData
-                            }
+                            title: resultCell.title
+                            imageUrl: resultCell.artwork
+                            onClicked: searchScreen.openResult(resultCell.index)
                         }
                     }
                 }
@@ -314,7 +312,7 @@ Rectangle {
         objectName: "searchLiveLayer"
         anchors.fill: parent
         property Item screen: null
-        opacity: view.detailKind === SearchScreen.Channel ? 1 : 0
+        opacity: searchView.detailKind === SectionScreen.Channel ? 1 : 0
         visible: opacity > 0
         Behavior on opacity { NumberAnimation { duration: 200; easing.type: Easing.InOutQuad } }
         onVisibleChanged: {
@@ -327,11 +325,11 @@ Rectangle {
         Connections {
             target: searchScreen
             function onDetailChanged() {
-                if (view.detailKind !== SearchScreen.Channel)
+                if (searchView.detailKind !== SectionScreen.Channel)
                     return
                 if (liveLayer.screen)
                     liveLayer.screen.destroy()
-                liveLayer.screen = liveScreen.createObject(liveLayer, { client: view.client, channel: searchScreen.detail })
+                liveLayer.screen = liveScreen.createObject(liveLayer, { client: searchView.client, channel: searchScreen.detail })
             }
         }
 

@@ -10,6 +10,10 @@ CategorizedSectionModel::CategorizedSectionModel(QObject *parent) : QObject(pare
             &CategorizedSectionModel::categoryRowsChanged);
     connect(this, &CategorizedSectionModel::unlockedCategoriesChanged, this,
             &CategorizedSectionModel::categoryRowsChanged);
+    connect(this, &CategorizedSectionModel::categoryRowsChanged, this,
+            &CategorizedSectionModel::updateSelectedRow);
+    connect(this, &CategorizedSectionModel::selectedCategoryIdChanged, this,
+            &CategorizedSectionModel::updateSelectedRow);
 }
 
 void CategorizedSectionModel::setClient(const XtreamClient &client)
@@ -52,6 +56,12 @@ QList<SectionRow> CategorizedSectionModel::categoryRows() const
     return rows;
 }
 
+void CategorizedSectionModel::reloadList()
+{
+    if (m_selectedCategoryId)
+        selectCategory(*m_selectedCategoryId);
+}
+
 QCoro::Task<> CategorizedSectionModel::categoriesLoaded()
 {
     co_return;
@@ -85,6 +95,52 @@ void CategorizedSectionModel::setCategories(const QList<Category> &categories)
     Q_EMIT categoriesChanged();
 }
 
+void CategorizedSectionModel::setSelectedCategoryId(const QString &categoryId)
+{
+    if (m_selectedCategoryId && sameOptionalText(*m_selectedCategoryId, categoryId))
+        return;
+    m_selectedCategoryId = categoryId;
+    Q_EMIT selectedCategoryIdChanged();
+}
+
+CategorizedSectionModel::ListRequest CategorizedSectionModel::startListRequest()
+{
+    m_latestRequest = ++m_nextRequest;
+    setIsLoadingList(true);
+    setListError(QString());
+    clearList();
+    return m_latestRequest;
+}
+
+void CategorizedSectionModel::resumeListRequest(ListRequest request)
+{
+    m_latestRequest = request;
+    setIsLoadingList(true);
+    setListError(QString());
+    clearList();
+}
+
+bool CategorizedSectionModel::finishListRequest(ListRequest request, const QString &error)
+{
+    if (!isLatest(request))
+        return false;
+    setListError(error);
+    setIsLoadingList(false);
+    return true;
+}
+
+void CategorizedSectionModel::showSettledList()
+{
+    m_latestRequest = ++m_nextRequest;
+    setIsLoadingList(false);
+    setListError(QString());
+}
+
+void CategorizedSectionModel::watchRows(QAbstractItemModel *rows)
+{
+    connect(rows, &QAbstractItemModel::modelReset, this, &CategorizedSectionModel::listChanged);
+}
+
 void CategorizedSectionModel::setIsLoadingCategories(bool loading)
 {
     if (m_isLoadingCategories == loading)
@@ -99,4 +155,36 @@ void CategorizedSectionModel::setCategoriesError(const QString &text)
         return;
     m_categoriesError = text;
     Q_EMIT categoriesErrorChanged();
+}
+
+void CategorizedSectionModel::setIsLoadingList(bool loading)
+{
+    if (m_isLoadingList == loading)
+        return;
+    m_isLoadingList = loading;
+    Q_EMIT isLoadingListChanged();
+}
+
+void CategorizedSectionModel::setListError(const QString &text)
+{
+    if (sameOptionalText(m_listError, text))
+        return;
+    m_listError = text;
+    Q_EMIT listErrorChanged();
+}
+
+void CategorizedSectionModel::updateSelectedRow()
+{
+    int row = -1;
+    if (m_selectedCategoryId) {
+        const QList<SectionRow> rows = categoryRows();
+        for (qsizetype i = 0; i < rows.size() && row < 0; ++i) {
+            if (rows.at(i).id() == *m_selectedCategoryId)
+                row = int(i);
+        }
+    }
+    if (row == m_selectedRow)
+        return;
+    m_selectedRow = row;
+    Q_EMIT selectedRowChanged();
 }

@@ -1,9 +1,13 @@
 #include "SectionScreen.h"
 
+#include "ChannelRow.h"
 #include "PlayerModel.h"
 #include "ProgressStore.h"
+#include "SeriesStream.h"
 #include "VLCEngine.h"
+#include "VodStream.h"
 
+#include <QKeyEvent>
 #include <QTimer>
 
 SectionScreen::SectionScreen(QObject *parent) : QObject(parent), m_engine(VLCEngine::shared()) {}
@@ -27,6 +31,42 @@ void SectionScreen::setDetail(const QVariant &detail)
         return;
     m_detail = detail;
     Q_EMIT detailChanged();
+}
+
+SectionScreen::DetailKind SectionScreen::detailKind() const
+{
+    const QMetaType type = m_detail.metaType();
+    if (type == QMetaType::fromType<VodStream>())
+        return DetailKind::Movie;
+    if (type == QMetaType::fromType<SeriesStream>())
+        return DetailKind::Series;
+    if (type == QMetaType::fromType<ChannelRow>())
+        return DetailKind::Channel;
+    return DetailKind::None;
+}
+
+void SectionScreen::setView(QQuickItem *view)
+{
+    if (m_view == view)
+        return;
+    if (m_view)
+        m_view->removeEventFilter(this);
+    m_view = view;
+    if (m_view)
+        m_view->installEventFilter(this);
+    Q_EMIT viewChanged();
+}
+
+bool SectionScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    // Keys reach the view only when nothing inside it took them.
+    if (watched == m_view && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && hasDetail()) {
+        closeDetail();
+        event->accept();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void SectionScreen::play(const QList<PlayableItem> &queue, int index)

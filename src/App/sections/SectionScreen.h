@@ -7,12 +7,14 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QQuickItem>
 #include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
-// What every section's screen controller shares: the engine it plays on, the player it lays over
-// the section for a movie or an episode queue (the one place a player is made), and the stop when
-// the screen goes away. Each section's controller adds its own panes and prompts.
+// What every section's screen controller shares: the engine it plays on, the detail screen open
+// over the section with its Escape, the player it lays over the section for a movie or an episode
+// queue (the one place a player is made), and the stop when the screen goes away. Each section's
+// controller adds its own panes and prompts.
 class SectionScreen : public QObject
 {
     Q_OBJECT
@@ -25,8 +27,16 @@ class SectionScreen : public QObject
     // undefined while none is.
     Q_PROPERTY(QVariant detail READ detail WRITE setDetail NOTIFY detailChanged FINAL)
     Q_PROPERTY(bool hasDetail READ hasDetail NOTIFY detailChanged FINAL)
+    // What the open detail is: a movie's or a series' detail screen, or a channel full screen.
+    Q_PROPERTY(DetailKind detailKind READ detailKind NOTIFY detailChanged FINAL)
+    // The section's screen. An Escape inside it that nothing there took closes the open detail;
+    // with no detail open it goes on to whoever closes the section.
+    Q_PROPERTY(QQuickItem *view READ view WRITE setView NOTIFY viewChanged FINAL)
 
 public:
+    enum class DetailKind { None, Movie, Series, Channel };
+    Q_ENUM(DetailKind)
+
     // How long a closed player stays for its screen's fade-out.
     static constexpr int closedPlayerLingerMs = 1000;
 
@@ -38,7 +48,10 @@ public:
     QVariant detail() const { return m_detail; }
     void setDetail(const QVariant &detail);
     bool hasDetail() const { return m_detail.isValid(); }
+    DetailKind detailKind() const;
     Q_INVOKABLE void closeDetail() { setDetail(QVariant()); }
+    QQuickItem *view() const { return m_view; }
+    void setView(QQuickItem *view);
 
     // Lays a player over the section for the queue, starting at `index` (its screen starts it).
     // An empty queue changes nothing.
@@ -51,10 +64,13 @@ Q_SIGNALS:
     void engineChanged();
     void playerChanged();
     void detailChanged();
+    void viewChanged();
 
 protected:
     // On the shared engine.
     explicit SectionScreen(QObject *parent);
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void dropPlayer(PlayerModel *player);
@@ -62,4 +78,5 @@ private:
     QPointer<VLCEngine> m_engine;
     PlayerModel *m_player = nullptr;
     QVariant m_detail;
+    QPointer<QQuickItem> m_view;
 };

@@ -19,20 +19,24 @@ Rectangle {
         app.openTab = undefined
     }
 
-    // What the open tab shows: the section's own screen when there is a client, else the frame.
+    // What the open tab shows: the section's own screen when there is a client; settings, and a
+    // section without a client, show the bare frame.
     function screenFor(tab) {
-        if (tab === AppModel.Settings || !app.hasClient)
+        if (!app.hasClient)
             return scaffoldScreen
-        return sectionScreens[tab] ?? scaffoldScreen
+        switch (tab) {
+        case AppModel.Live:
+            return channelsScreen
+        case AppModel.Movies:
+            return moviesScreen
+        case AppModel.Series:
+            return seriesScreen
+        case AppModel.Search:
+            return searchScreen
+        default:
+            return scaffoldScreen
+        }
     }
-
-    // The section screens by AppTab; settings, and a section without a client, show the bare frame.
-    readonly property var sectionScreens: ({
-        [AppModel.Live]: channelsScreen,
-        [AppModel.Movies]: moviesScreen,
-        [AppModel.Series]: seriesScreen,
-        [AppModel.Search]: searchScreen
-    })
 
     color: Brand.background
 
@@ -84,18 +88,20 @@ Rectangle {
 
     Component {
         id: moviesScreen
-        MoviesView {
+        CatalogView {
             objectName: "moviesView"
             client: home.app.client
+            model: MoviesModel { client: home.app.client }
             onBack: home.closeSection()
         }
     }
 
     Component {
         id: seriesScreen
-        SeriesView {
+        CatalogView {
             objectName: "seriesView"
             client: home.app.client
+            model: SeriesModel { client: home.app.client }
             onBack: home.closeSection()
         }
     }

@@ -19,6 +19,7 @@ Rectangle {
     property int clockInterval: 10000
     property int versionDuration: 2500
 
+    // A constant table of the cards' tabs and artwork; QML 6.4 has no typed list of such pairs.
     readonly property var cards: [
         { tab: AppModel.Live, imageName: "MenuCardLive" },
         { tab: AppModel.Movies, imageName: "MenuCardMovies" },
@@ -212,14 +213,14 @@ Rectangle {
 
                     MenuCard {
                         required property int index
-                        readonly property var entry: menu.cards[index]
+                        readonly property int tab: menu.cards[index].tab
 
                         objectName: "menuCard" + index
                         focus: index === 0
                         width: cardRow.cardWidth
                         height: cardRow.height
-                        imageName: entry.imageName
-                        Accessible.name: entry.tab < 0 ? "Salir" : menu.app.title(entry.tab)
+                        imageName: menu.cards[index].imageName
+                        Accessible.name: tab < 0 ? "Salir" : menu.app.title(tab)
                         onClicked: menu.openCard(index)
                         onHoverChange: hovering => menu.cardHoverChanged(index, hovering)
                         Keys.onLeftPressed: menu.focusCard(index - 1)

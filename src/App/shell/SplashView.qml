@@ -11,6 +11,7 @@ Rectangle {
 
     property bool logoShown: false
     property int phraseIndex: 0
+    // A constant table of texts and colours; QML 6.4 has no typed list of such pairs.
     readonly property var phrases: [
         { text: "CONÉCTATE...", color: Brand.primary },
         { text: "RELÁJATE...", color: Brand.secondary },
@@ -51,14 +52,13 @@ Rectangle {
             }
 
             Repeater {
-                model: splash.phrases
+                model: splash.phrases.length
                 delegate: Text {
-                    required property var modelData
                     required property int index
                     objectName: "splashPhrase" + index
                     anchors.centerIn: parent
-                    text: modelData.text
-                    color: modelData.color
+                    text: splash.phrases[index].text
+                    color: splash.phrases[index].color
                     font.pixelSize: 22
                     font.bold: true
                     font.letterSpacing: 2

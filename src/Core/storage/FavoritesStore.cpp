@@ -70,6 +70,7 @@ void FavoritesStore::add(const Favorite &favorite)
         return;
     m_items.append(favorite);
     Q_EMIT itemsChanged();
+    Q_EMIT favoriteChanged(favorite.contentType(), favorite.contentId());
     save();
 }
 
@@ -77,8 +78,10 @@ void FavoritesStore::remove(const QString &type, const QString &id)
 {
     const auto removed =
         m_items.removeIf([&](const Favorite &f) { return f.contentType() == type && f.contentId() == id; });
-    if (removed > 0)
+    if (removed > 0) {
         Q_EMIT itemsChanged();
+        Q_EMIT favoriteChanged(type, id);
+    }
     save();
 }
 

@@ -51,6 +51,9 @@ public:
 
 Q_SIGNALS:
     void itemsChanged();
+    // The favourite state of one item changed (it was added or removed); emitted after
+    // itemsChanged, so that a list row can follow its own item without reading the whole list.
+    void favoriteChanged(const QString &type, const QString &id);
 
 private:
     void load();

@@ -2,14 +2,28 @@
 
 #include "PrivateFiles.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QJSEngine>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
 ProgressStore::ProgressStore(const QString &filePath, QObject *parent) : QObject(parent), m_file(filePath)
 {
     m_file.ensureFolder();
     load();
+    connect(&m_writing, &QFutureWatcher<void>::finished, this, [this] {
+        if (m_changedSinceWrite && !m_writing.isRunning())
+            startWrite();
+    });
+    // The shared store lives on past the event loop: what it holds is written before the end.
+    if (QCoreApplication *app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &ProgressStore::flush);
+}
+
+ProgressStore::~ProgressStore()
+{
+    flush();
 }
 
 ProgressStore *ProgressStore::shared()
@@ -75,16 +89,24 @@ void ProgressStore::recordPosition(const QString &key, const QString &contentTyp
     if (positionMs < 1 || durationMs < 1)
         return;
     const double now = double(QDateTime::currentMSecsSinceEpoch());
-    m_entries.insert(
-        key, ProgressEntry(key, contentType, contentId, name, imageUrl, positionMs, durationMs, now, url));
+    const ProgressEntry entry(key, contentType, contentId, name, imageUrl, positionMs, durationMs, now, url);
+    if (const auto old = m_entries.constFind(key); old != m_entries.cend())
+        countUnfinished(*old, -1);
+    countUnfinished(entry, +1);
+    m_entries.insert(key, entry);
     Q_EMIT entriesChanged();
+    Q_EMIT entryChanged(key);
     persist();
 }
 
 void ProgressStore::removeEntry(const QString &key)
 {
-    if (m_entries.remove(key))
+    if (const auto old = m_entries.constFind(key); old != m_entries.cend()) {
+        countUnfinished(*old, -1);
+        m_entries.erase(old);
         Q_EMIT entriesChanged();
+        Q_EMIT entryChanged(key);
+    }
     persist();
 }
 
@@ -96,11 +118,37 @@ void ProgressStore::load()
     // A key written twice (by another program) keeps its later record: keys stay unique.
     for (const ProgressEntry &entry : *loaded)
         m_entries.insert(entry.key(), entry);
+    for (const ProgressEntry &entry : std::as_const(m_entries))
+        countUnfinished(entry, +1);
+}
+
+void ProgressStore::countUnfinished(const ProgressEntry &entry, int step)
+{
+    if (entry.isUnfinished())
+        m_unfinished[entry.contentType()] += step;
 }
 
 void ProgressStore::persist()
 {
+    m_changedSinceWrite = true;
+    if (!m_writing.isRunning())
+        startWrite();
+}
+
+void ProgressStore::startWrite()
+{
+    m_changedSinceWrite = false;
     // A failed write keeps this run's positions in memory only.
+    m_writing.setFuture(
+        QtConcurrent::run([file = &m_file, entries = m_entries] { file->writeRecords(entries); }));
+}
+
+void ProgressStore::flush()
+{
+    m_writing.waitForFinished();
+    if (!m_changedSinceWrite)
+        return;
+    m_changedSinceWrite = false;
     m_file.writeRecords(m_entries);
 }
 

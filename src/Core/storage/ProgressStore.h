@@ -3,6 +3,8 @@
 #include "ProgressEntry.h"
 #include "StoreFile.h"
 
+#include <QFuture>
+#include <QFutureWatcher>
 #include <QHash>
 #include <QObject>
 #include <QUrl>
@@ -15,6 +17,12 @@ class QQmlEngine;
 
 // Where each movie and episode stopped, kept in "progress.json" and written after every change.
 // One instance for the process (shared()); main thread only.
+//
+// A store of thousands of entries takes tens of milliseconds to encode and write, and the player
+// saves every five seconds: the file is encoded and written beside the main thread, from a shared
+// copy of the entries, one write at a time. Changes made during a write are written together
+// right after it. flush() waits until every change is on disk; the store flushes when it goes
+// and when the application quits.
 class ProgressStore : public QObject
 {
     Q_OBJECT
@@ -29,6 +37,7 @@ public:
 
     // A store over the given file, loaded at once (tests use their own files).
     explicit ProgressStore(const QString &filePath, QObject *parent = nullptr);
+    ~ProgressStore() override;
 
     static ProgressStore *shared();
     static ProgressStore *create(QQmlEngine *, QJSEngine *);
@@ -44,6 +53,8 @@ public:
 
     // The unfinished entries of one content type, most recently updated first.
     QList<ProgressEntry> inProgress(const QString &contentType) const;
+    // Whether one entry of the content type is unfinished, without a look at every entry.
+    bool hasUnfinished(const QString &contentType) const { return m_unfinished.value(contentType) > 0; }
     Q_INVOKABLE QVariantList inProgressList(const QString &contentType) const;
 
     // Remembers where the item stopped. Ignored unless both times are at least 1 ms.
@@ -51,6 +62,8 @@ public:
                         const QString &name, const std::optional<QString> &imageUrl, const QString &url,
                         qint64 positionMs, qint64 durationMs);
     Q_INVOKABLE void removeEntry(const QString &key);
+    // Returns once every change so far is written (or its write has failed).
+    void flush();
 
     // The derived rules, for screens that hold an entry.
     Q_INVOKABLE static bool isUnfinished(const ProgressEntry &entry) { return entry.isUnfinished(); }
@@ -62,12 +75,24 @@ public:
 
 Q_SIGNALS:
     void entriesChanged();
+    // The entry under the key was recorded or removed; emitted after entriesChanged, so that a
+    // row can follow its own entry without reading the whole store.
+    void entryChanged(const QString &key);
 
 private:
     void load();
+    // Writes the entries: now, or after the write under way.
     void persist();
+    void startWrite();
+    // Counts the entry in (+1) or out (-1) of its type's unfinished entries.
+    void countUnfinished(const ProgressEntry &entry, int step);
     QVariantMap entriesForQml() const;
 
     StoreFile m_file;
     QHash<QString, ProgressEntry> m_entries;
+    // Content type to its number of unfinished entries.
+    QHash<QString, int> m_unfinished;
+    // The write under way (the file is touched by it alone), and whether changes wait for the next.
+    QFutureWatcher<void> m_writing;
+    bool m_changedSinceWrite = false;
 };
