@@ -70,8 +70,8 @@ Item {
         Connections {
             target: panel.section
             function onSelectedChannelChanged() {
-                if (panel.section.selectedRow >= 0)
-                    list.currentIndex = panel.section.selectedRow
+                if (panel.section.selectedChannelRow >= 0)
+                    list.currentIndex = panel.section.selectedChannelRow
             }
         }
 

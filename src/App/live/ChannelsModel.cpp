@@ -156,7 +156,7 @@ void ChannelsModel::toggleFavorite(const ChannelRow &channel)
         Favorite(contentTypeName(ContentType::Live), channel.streamId(), channel.name(), channel.iconURL()));
 }
 
-int ChannelsModel::selectedRow() const
+int ChannelsModel::selectedChannelRow() const
 {
     return m_selectedChannel ? int(m_channelList->rows().indexOf(*m_selectedChannel)) : -1;
 }

@@ -37,7 +37,7 @@ class ChannelsModel : public CategorizedSectionModel
     Q_PROPERTY(QVariant selectedChannel READ selectedChannelForQml NOTIFY selectedChannelChanged FINAL)
     // Its row in the list (-1 while none is selected or it is not listed): the list's current row
     // follows it, also when the channel keys zap.
-    Q_PROPERTY(int selectedRow READ selectedRow NOTIFY selectedChannelChanged FINAL)
+    Q_PROPERTY(int selectedChannelRow READ selectedChannelRow NOTIFY selectedChannelChanged FINAL)
     Q_PROPERTY(QList<EPGListing> epg READ epg NOTIFY epgChanged FINAL)
     Q_PROPERTY(bool epgLoaded READ epgLoaded NOTIFY epgLoadedChanged FINAL)
     // Stream id to the title on air ("" once requested while nothing is known). Rows read their
@@ -64,7 +64,7 @@ public:
     QList<ChannelRow> channels() const { return m_channelList->rows(); }
     QAbstractItemModel *rows() const override { return m_channelList; }
     const std::optional<ChannelRow> &selectedChannel() const { return m_selectedChannel; }
-    int selectedRow() const;
+    int selectedChannelRow() const;
     QList<EPGListing> epg() const { return m_epg; }
     bool epgLoaded() const { return m_epgLoaded; }
     const QHash<QString, QString> &nowCache() const { return m_nowCache; }

@@ -35,11 +35,9 @@ class ChannelsScreen : public SectionScreen
     // The preview slot in the screen's own coordinates (zero until the slot has been laid out).
     Q_PROPERTY(QRectF videoSlot READ videoSlot NOTIFY videoSlotChanged FINAL)
     // What the channel panel shows, and the words of its Empty pane (the same names as on every
-    // section's controller; listPane and listHint are their former names).
+    // section's controller).
     Q_PROPERTY(ListPane pane READ pane NOTIFY listPaneChanged FINAL)
     Q_PROPERTY(QString hintText READ listHint NOTIFY listHintChanged FINAL)
-    Q_PROPERTY(ListPane listPane READ listPane NOTIFY listPaneChanged FINAL)
-    Q_PROPERTY(QString listHint READ listHint NOTIFY listHintChanged FINAL)
 
 public:
     enum class ListPane {
@@ -63,13 +61,10 @@ public:
     bool hasPinCategory() const { return m_pinGate->isOpen(); }
     QRectF videoSlot() const { return m_videoSlot; }
     ListPane pane() const { return m_listPane; }
-    ListPane listPane() const { return m_listPane; }
     QString listHint() const { return m_listHint; }
 
-    // "Reintentar" under a failed channel list: the chosen category is asked again (retryChannels
-    // is its former name).
+    // "Reintentar" under a failed channel list: the chosen category is asked again.
     Q_INVOKABLE void retry();
-    Q_INVOKABLE void retryChannels() { retry(); }
 
     // A click on a category row: the PIN prompt for a locked category, else its selection.
     Q_INVOKABLE void categoryClicked(const QString &categoryId) { m_pinGate->categoryClicked(categoryId); }
