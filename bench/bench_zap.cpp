@@ -13,7 +13,11 @@
 // Floor and zap alternate within each round, so background load hits both alike; the figures are
 // medians over the rounds, after one round that is not counted (libVLC loads its modules).
 //
-// Usage: bench_zap [rounds, default 7] [--format hls|ts]
+// Each stream is zapped to twice: sent as fast as loopback goes, and sent at the stream's own rate, as
+// a live server sends it (libVLC then shows its first picture before its 3000 ms of network caching
+// has filled, on both sides alike).
+//
+// Usage: bench_zap [rounds, default 7] [--case hls|ts|hls-live-rate|ts-live-rate]
 // Runs with QT_QPA_PLATFORM=offscreen and QT_QUICK_BACKEND=software unless set otherwise.
 #include "BenchReport.h"
 #include "ChannelsModel.h"
@@ -28,6 +32,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QQuickWindow>
 #include <QSGNode>
@@ -184,17 +189,17 @@ PathStart timePath(Screen &screen, VideoSurface *surface, const std::function<vo
     // A picture of the channel before may still be announced; the surface was cleared by the start,
     // so only an announcement with a picture there counts.
     const QMetaObject::Connection announced =
-        QObject::connect(surface, &VideoSurface::frameDisplayed, surface, [&heard, surface] {
+        QObject::connect(surface, &VideoSurface::frameDisplayed, surface, [&, surface] {
             if (!heard && !surface->currentFrame().isNull())
                 heard = Clock::now();
         });
     const Clock::time_point began = Clock::now();
     start();
     PathStart result;
-    result.ok = waitFor([&screen] { return screen.shown(); }, zapLimitMs);
+    result.ok = waitFor([&] { return screen.shown(); }, zapLimitMs);
     QObject::disconnect(announced);
     if (result.ok) {
-        result.heardMs = heard ? msBetween(began, *heard) : 0;
+        result.heardMs = msBetween(began, *heard);
         result.syncedMs = msBetween(began, screen.syncedAt());
         result.shownMs = msBetween(began, screen.shownAt());
     }
@@ -202,9 +207,14 @@ PathStart timePath(Screen &screen, VideoSurface *surface, const std::function<vo
 }
 
 // libVLC's floor: a bare player on its own instance with the engine's options, from its play to the
-// first picture its video output displays. Nothing else plays meanwhile. Negative when nothing
-// showed.
-double timeBareLibVlc(libvlc_instance_t *vlc, const QString &url)
+// first picture its video output displays. Nothing else plays meanwhile.
+struct BareStart
+{
+    bool ok = false;
+    double shownMs = 0;
+};
+
+BareStart timeBareLibVlc(libvlc_instance_t *vlc, const QString &url)
 {
     std::atomic_bool shown{false};
     Clock::time_point shownAt;
@@ -223,10 +233,13 @@ double timeBareLibVlc(libvlc_instance_t *vlc, const QString &url)
     output.attachTo(player);
     const Clock::time_point began = Clock::now();
     libvlc_media_player_play(player);
-    const bool ok = waitFor([&shown] { return shown.load(); }, zapLimitMs);
+    BareStart result;
+    result.ok = waitFor([&shown] { return shown.load(); }, zapLimitMs);
     libvlc_media_player_stop(player);
     libvlc_media_player_release(player);
-    return ok ? msBetween(began, shownAt) : -1;
+    if (result.ok)
+        result.shownMs = msBetween(began, shownAt);
+    return result;
 }
 
 double median(std::vector<double> values)
@@ -246,18 +259,18 @@ QString spread(const std::vector<double> &values)
     return QStringLiteral("%1-%2 ms").arg(*low, 0, 'f', 0).arg(*high, 0, 'f', 0);
 }
 
-struct Format
+struct Case
 {
-    QString name;      // "hls", "ts"
+    QString name;      // "hls", "ts-live-rate", ...
     QString extension; // of the stream address
     QString label;     // in the rows
     QString path;      // what starts a channel on Norvane's side
+    bool liveRate;     // the provider sends at the stream's own rate
 };
 
 struct Figures
 {
     std::vector<double> floor, zap, added, fromNothing, heard, synced;
-    int failed = 0;
 };
 
 } // namespace
@@ -273,7 +286,7 @@ int main(int argc, char *argv[])
     QStandardPaths::setTestModeEnabled(true);
     QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    const QString onlyFormat = BenchReport::takeOption(args, QLatin1String("--format"));
+    const QString onlyCase = BenchReport::takeOption(args, QLatin1String("--case"));
     const int rounds = args.isEmpty() ? 7 : std::max(1, args.first().toInt());
 
     QTemporaryDir home;
@@ -309,14 +322,24 @@ int main(int argc, char *argv[])
     libvlc_log_set(
         bareVlc, [](void *, int, const libvlc_log_t *, const char *, va_list) {}, nullptr);
 
-    std::vector<Format> formats;
-    for (const Format &format :
-         {Format{QStringLiteral("hls"), QStringLiteral("m3u8"), QStringLiteral("HLS (.m3u8)"),
-                 QStringLiteral("ChannelsModel::select")},
-          Format{QStringLiteral("ts"), QStringLiteral("ts"), QStringLiteral("MPEG-TS (.ts)"),
-                 QStringLiteral("VLCEngine::play")}}) {
-        if (onlyFormat.isEmpty() || onlyFormat == format.name)
-            formats.push_back(format);
+    // The stream's own rate: the recording's bytes over its length (the HLS segments are cut from
+    // the same recording). The provider sends it in tenths of a second.
+    ProviderFault liveRate;
+    liveRate.bytesPerSecond =
+        int(QFileInfo(SampleMedia::path(SampleMedia::Kind::LiveTs)).size() / SampleMedia::liveSeconds);
+    const QString atLiveRate = QStringLiteral(", sent at the stream's own rate");
+    std::vector<Case> cases;
+    for (const Case &c :
+         {Case{QStringLiteral("hls"), QStringLiteral("m3u8"), QStringLiteral("HLS (.m3u8)"),
+               QStringLiteral("ChannelsModel::select"), false},
+          Case{QStringLiteral("ts"), QStringLiteral("ts"), QStringLiteral("MPEG-TS (.ts)"),
+               QStringLiteral("VLCEngine::play"), false},
+          Case{QStringLiteral("hls-live-rate"), QStringLiteral("m3u8"),
+               QStringLiteral("HLS (.m3u8)") + atLiveRate, QStringLiteral("ChannelsModel::select"), true},
+          Case{QStringLiteral("ts-live-rate"), QStringLiteral("ts"),
+               QStringLiteral("MPEG-TS (.ts)") + atLiveRate, QStringLiteral("VLCEngine::play"), true}}) {
+        if (onlyCase.isEmpty() || onlyCase == c.name)
+            cases.push_back(c);
     }
 
     const QString loadAtStart = loadAverage();
@@ -327,7 +350,9 @@ int main(int argc, char *argv[])
             "sample provider (loopback, own thread): the adaptive stream started as the live screen does "
             "(`ChannelsModel::select`), the transport stream as the fall-back does (`VLCEngine::play`), "
             "into `VideoSurface` and `VLCPlayerView` in an offscreen window (scene graph \"%1\"), each zap "
-            "made while another channel has played for a second. Beside it, libVLC's floor in the same "
+            "made while another channel has played for a second; each stream sent as fast as loopback goes "
+            "and "
+            "at its own rate, as a live server sends it. Beside it, libVLC's floor in the same "
             "run: a bare player with the engine's options (%2) on the same address, from its play to the "
             "first picture its video output displays (memory output, I420), nothing else playing. One "
             "warm-up round, then medians of %3 rounds.")
@@ -337,34 +362,38 @@ int main(int argc, char *argv[])
     out << "Rounds: " << rounds << " (after one warm-up round), load average at start " << loadAtStart
         << "\n\n"
         << "| Round | Stream | libVLC floor, ms | Norvane zap, ms | added, ms | start with nothing playing, "
-           "ms "
-           "| told / drawn, ms | load |\n|---|---|---:|---:|---:|---:|---:|---:|\n";
+           "ms | "
+           "zap: main thread told / view took the first picture, ms | load |\n"
+           "|---|---|---:|---:|---:|---:|---:|---:|\n";
     out.flush();
 
-    std::vector<Figures> figures(formats.size());
+    std::vector<Figures> figures(cases.size());
     std::vector<QString> loads;
     for (int round = 0; round <= rounds; ++round) {
         const bool counted = round > 0;
         const QString load = loadAverage();
         if (counted)
             loads.push_back(load);
-        for (size_t f = 0; f < formats.size(); ++f) {
-            const Format &format = formats[f];
+        for (size_t f = 0; f < cases.size(); ++f) {
+            const Case &zapCase = cases[f];
+            const ProviderFault delivery = zapCase.liveRate ? liveRate : ProviderFault{};
+            provider.call(
+                [&delivery](SampleProvider &p) { p.setPathFault(QStringLiteral("/live/"), delivery); });
             // A model per round: its fall-back watch and guide request end with it.
             auto channels = std::make_unique<ChannelsModel>(engine, nullptr);
             channels->setClient(client);
             const auto startChannel = [&](const QString &id) {
-                if (format.name == QLatin1String("hls"))
+                if (zapCase.extension == QLatin1String("m3u8"))
                     channels->select(ChannelRow(id, id, QStringLiteral("Canal ") + id, std::nullopt));
                 else
-                    engine->play(client.streamUrl(ContentType::Live, id, format.extension), 0);
+                    engine->play(client.streamUrl(ContentType::Live, id, zapCase.extension), 0);
             };
             const auto bare = [&] {
                 return timeBareLibVlc(bareVlc,
-                                      client.streamUrl(ContentType::Live, toChannel, format.extension));
+                                      client.streamUrl(ContentType::Live, toChannel, zapCase.extension));
             };
             // Which side goes first alternates with the rounds.
-            double floorMs = round % 2 ? bare() : -1;
+            BareStart floor = round % 2 ? bare() : BareStart{};
             const PathStart fromNothing = timePath(screen, surface, [&] { startChannel(fromChannel); });
             idle(playingBeforeZapMs);
             const PathStart zap = timePath(screen, surface, [&] { startChannel(toChannel); });
@@ -373,29 +402,25 @@ int main(int argc, char *argv[])
             if (!waitFor([] { return PlayerRetirer::pendingInProcess() == 0; }, windDownLimitMs))
                 std::fprintf(stderr, "a stopped player has not wound down in %d ms\n", windDownLimitMs);
             if (round % 2 == 0)
-                floorMs = bare();
+                floor = bare();
 
+            const auto ms = [](bool ok, double value) {
+                return ok ? QString::number(value, 'f', 0) : QStringLiteral("nothing shown");
+            };
             out << "| " << (counted ? QString::number(round) : QStringLiteral("warm-up")) << " | "
-                << format.label << " | " << QString::number(floorMs, 'f', 0) << " | "
-                << (zap.ok ? QString::number(zap.shownMs, 'f', 0) : QStringLiteral("nothing shown")) << " | "
-                << (zap.ok && floorMs >= 0 ? QString::number(zap.shownMs - floorMs, 'f', 0)
-                                           : QStringLiteral("-"))
-                << " | "
-                << (fromNothing.ok ? QString::number(fromNothing.shownMs, 'f', 0)
-                                   : QStringLiteral("nothing shown"))
-                << " | " << QString::number(zap.heardMs, 'f', 0) << " / "
-                << QString::number(zap.syncedMs, 'f', 0) << " | " << load << " |\n";
+                << zapCase.label << " | " << ms(floor.ok, floor.shownMs) << " | " << ms(zap.ok, zap.shownMs)
+                << " | " << ms(zap.ok && floor.ok, zap.shownMs - floor.shownMs) << " | "
+                << ms(fromNothing.ok, fromNothing.shownMs) << " | " << ms(zap.ok, zap.heardMs) << " / "
+                << ms(zap.ok, zap.syncedMs) << " | " << load << " |\n";
             out.flush();
             if (!counted)
                 continue;
             Figures &figure = figures[f];
-            if (!zap.ok || floorMs < 0) {
-                ++figure.failed;
-                continue;
-            }
-            figure.floor.push_back(floorMs);
+            if (!zap.ok || !floor.ok)
+                continue; // left out of the medians; the count of rounds counted says so
+            figure.floor.push_back(floor.shownMs);
             figure.zap.push_back(zap.shownMs);
-            figure.added.push_back(zap.shownMs - floorMs);
+            figure.added.push_back(zap.shownMs - floor.shownMs);
             figure.heard.push_back(zap.heardMs);
             figure.synced.push_back(zap.syncedMs);
             if (fromNothing.ok)
@@ -412,15 +437,15 @@ int main(int argc, char *argv[])
             .arg(*std::max_element(loads.begin(), loads.end(), [](const QString &a, const QString &b) {
                 return a.toDouble() < b.toDouble();
             }));
-    for (size_t f = 0; f < formats.size(); ++f) {
-        const Format &format = formats[f];
+    for (size_t f = 0; f < cases.size(); ++f) {
+        const Case &zapCase = cases[f];
         const Figures &figure = figures[f];
         // Most zaps must have shown a picture for the medians to say anything.
         const bool countable = int(figure.zap.size()) * 2 > rounds;
         const QString counts = QStringLiteral("%1 of %2 rounds counted").arg(figure.zap.size()).arg(rounds);
         BenchReport::row(
-            {format.label + QLatin1String(": choosing the channel to its first picture on screen, median"),
-             {QStringLiteral("Norvane, zap (%1 to the window's frame)").arg(format.path), median(figure.zap),
+            {zapCase.label + QLatin1String(": choosing the channel to its first picture on screen, median"),
+             {QStringLiteral("Norvane, zap (%1 to the window's frame)").arg(zapCase.path), median(figure.zap),
               "ms"},
              {{"bare libVLC, same options and address: play to first picture", median(figure.floor), "ms"}},
              0,
@@ -437,7 +462,7 @@ int main(int argc, char *argv[])
         const double added = median(figure.added);
         const bool met = countable && added <= maxAddedMs;
         BenchReport::row(
-            {format.label + QLatin1String(": what Norvane adds to a zap over libVLC's floor"),
+            {zapCase.label + QLatin1String(": what Norvane adds to a zap over libVLC's floor"),
              {"Norvane's zap less the floor, median of the rounds' differences", added, "ms"},
              {},
              0,
