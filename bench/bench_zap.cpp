@@ -256,7 +256,7 @@ QString spread(const std::vector<double> &values)
     if (values.empty())
         return QStringLiteral("-");
     const auto [low, high] = std::minmax_element(values.begin(), values.end());
-    return QStringLiteral("%1-%2 ms").arg(*low, 0, 'f', 0).arg(*high, 0, 'f', 0);
+    return QStringLiteral("%1 to %2 ms").arg(*low, 0, 'f', 0).arg(*high, 0, 'f', 0);
 }
 
 struct Case
