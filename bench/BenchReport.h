@@ -57,7 +57,9 @@ inline void title(const QString &text, const QString &about)
     writeLine({{"type", "title"}, {"title", text}, {"about", about}});
 }
 
-inline void row(const Row &row)
+// unmetVerdict: shown instead of "missed" when the bound cannot be judged on this machine
+// ("needs a GPU").
+inline void row(const Row &row, const QString &unmetVerdict = {})
 {
     QJsonArray baselines;
     for (const Figure &baseline : row.baselines)
@@ -67,6 +69,8 @@ inline void row(const Row &row)
                      {"detail", row.detail}};
     if (row.met)
         line.insert("met", *row.met);
+    if (row.met && !*row.met && !unmetVerdict.isEmpty())
+        line.insert("verdict", unmetVerdict);
     writeLine(line);
 }
 

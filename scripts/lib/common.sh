@@ -31,12 +31,15 @@ refresh_moc_when_files_changed() {
   mkdir -p "$BUILD_DIR" && echo "$list" > "$stamp"
 }
 
-# Configures (once) and builds everything in $BUILD_DIR. Extra arguments go to the configure step.
+# Configures (once) and builds everything in $BUILD_DIR, or only the targets named in
+# $NORVANE_BUILD_TARGETS (space-separated). Extra arguments go to the configure step.
 build_all() {
   export CCACHE_BASEDIR="$ROOT"
   refresh_moc_when_files_changed
   if [ ! -f "$BUILD_DIR/build.ninja" ] || [ $# -gt 0 ]; then
     cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja "$@"
   fi
-  cmake --build "$BUILD_DIR" --parallel "$(nproc)"
+  local targets=()
+  read -r -a targets <<< "${NORVANE_BUILD_TARGETS:-}"
+  cmake --build "$BUILD_DIR" --parallel "$(nproc)" ${targets[@]:+--target "${targets[@]}"}
 }
