@@ -216,6 +216,68 @@ private Q_SLOTS:
         QCOMPARE(statusAtClose, Status::Stopped);
     }
 
+    // A channel cut by its provider after it played: the view says "Reconectando…" once libVLC
+    // gives the stream up, starts the same address again and plays on when the channel is back,
+    // with no error. TS is cut at once; HLS after the playlist it keeps reloading is refused.
+    void cutChannelComesBack_data()
+    {
+        QTest::addColumn<qint64>("channel");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<int>("outageMs");
+        // libVLC rides out a playlist refused for less than its own three reloads (6 s).
+        QTest::newRow("hls") << SampleCatalog::cutChannelId << QStringLiteral("m3u8") << 7000;
+        QTest::newRow("ts, after the playlist failed")
+            << SampleCatalog::cutChannelId << QStringLiteral("ts") << 1500;
+    }
+    void cutChannelComesBack()
+    {
+        QFETCH(qint64, channel);
+        QFETCH(QString, extension);
+        QFETCH(int, outageMs);
+        const bool viaTs = extension == QLatin1String("ts");
+        m_provider.call([&](SampleProvider &provider) {
+            provider.setLiveCut(channel, std::chrono::milliseconds(4000),
+                                std::chrono::milliseconds(outageMs));
+            // Its playlist refused, the channel goes on through the ts fall-back.
+            if (viaTs)
+                provider.setPathFault(QStringLiteral("/live/demo/demo1234/%1.m3u8").arg(channel),
+                                      ProviderFault{.status = 404});
+        });
+        const auto uncut = qScopeGuard(
+            [this] { m_provider.call([](SampleProvider &provider) { provider.clearScript(); }); });
+        // The channel's last address asked (its segments left aside).
+        const auto lastAsked = [this, channel] {
+            const QString name = QStringLiteral("/%1.").arg(channel);
+            return m_provider.call([&](SampleProvider &provider) {
+                QString path;
+                for (const ProviderRequest &request : provider.requests())
+                    path = request.path.contains(name) ? request.path : path;
+                return path;
+            });
+        };
+        QmlHarness harness;
+        QObject *view = createShown(
+            harness, viewQml.chopped(3) + "; playback.stream.reconnectWaitMs: 500 }\n", properties(channel));
+        QVERIFY(view);
+        LiveFullscreenPlayback *playback = playbackOf(view);
+        QTRY_VERIFY_WITH_TIMEOUT(attemptOver(playback), patienceMs);
+        QCOMPARE(playback->stream()->didFallbackToTS(), viaTs);
+        QCOMPARE(VLCEngine::shared()->status(), Status::Playing);
+
+        QTRY_VERIFY_WITH_TIMEOUT(playback->reconnecting(), 2 * patienceMs);
+        QVERIFY(isShown(view, QStringLiteral("reconnectingText")));
+        QCOMPARE(
+            findByName<QQuickItem>(view, QStringLiteral("reconnectingText"))->property("text").toString(),
+            QStringLiteral("Reconectando…"));
+        m_provider.call([](SampleProvider &provider) { provider.clearLog(); });
+        QTRY_VERIFY_WITH_TIMEOUT(!playback->reconnecting(), patienceMs);
+        // The same address again: the choice of m3u8 or ts stays.
+        QVERIFY2(lastAsked().endsWith(QLatin1Char('.') + extension), qPrintable(lastAsked()));
+        QCOMPARE(VLCEngine::shared()->status(), Status::Playing);
+        QVERIFY(playback->error().isEmpty());
+        QVERIFY(!isShown(view, QStringLiteral("reconnectingText")));
+    }
+
     // The chevron closes too, with the engine already stopped when close() arrives (while the
     // provider is still sending the stream).
     void chevronStopsBeforeClosing()

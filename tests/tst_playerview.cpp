@@ -300,8 +300,9 @@ private Q_SLOTS:
         doubleClick(f.item("zoneRight"));
         QCOMPARE(f.player->lastSeekMs, 50'000);
         QCOMPARE(f.playback->skipHintId(), 2);
+        // Built on where the last skip is heading: the engine has not reached 50 s yet.
         doubleClick(f.item("zoneLeft"));
-        QCOMPARE(f.player->lastSeekMs, 30'000);
+        QCOMPARE(f.player->lastSeekMs, 40'000);
         QCOMPARE(f.playback->skipHintSide(), -1);
         QTRY_VERIFY_WITH_TIMEOUT(f.playback->skipHintSide() == 0, 10'000);
         // A double click skips without also toggling the controls.

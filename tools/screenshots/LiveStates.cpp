@@ -103,23 +103,48 @@ void channelsStates(ScreenshotRun &run, SampleProviderThread &provider)
     screen->stopPlayback();
 }
 
-void fullscreenViewError(ScreenshotRun &run, SampleProviderThread &provider)
+// The search's full-screen view of one channel, its attempt given 1.5 s to judge.
+LiveFullscreenPlayback *showFullscreenView(ScreenshotRun &run, SampleProviderThread &provider, qint64 id,
+                                           const QString &name)
 {
-    const QString id = QString::number(SampleCatalog::brokenChannelId);
-    const ChannelRow channel(id, std::nullopt, QStringLiteral("Noticias 24 Horas"), std::nullopt);
+    const ChannelRow channel(QString::number(id), std::nullopt, name, std::nullopt);
     QQuickItem *view =
         run.show("import QtQuick\nimport Norvane\nLiveFullscreenView { playback.stream.watchMs: 1500 }\n",
                  {{QStringLiteral("client"), clientOf(provider)},
                   {QStringLiteral("channel"), QVariant::fromValue(channel)}});
-    if (!view)
+    return view ? view->property("playback").value<LiveFullscreenPlayback *>() : nullptr;
+}
+
+void fullscreenViewError(ScreenshotRun &run, SampleProviderThread &provider)
+{
+    auto *playback = showFullscreenView(run, provider, SampleCatalog::brokenChannelId,
+                                        QStringLiteral("Noticias 24 Horas"));
+    if (!playback)
         return;
-    auto *playback = view->property("playback").value<LiveFullscreenPlayback *>();
-    if (!run.waitUntil([&] { return !playback->error().isEmpty(); }, 10000,
-                       QStringLiteral("the full-screen error")))
-        return;
-    run.settle(400);
-    run.shoot(QStringLiteral("live-fullscreen-view-error"));
+    if (run.waitUntil([&] { return !playback->error().isEmpty(); }, 10000,
+                      QStringLiteral("the full-screen error"))) {
+        run.settle(400);
+        run.shoot(QStringLiteral("live-fullscreen-view-error"));
+    }
     playback->close();
+}
+
+// A channel its provider cuts, seen while the view starts it again.
+void fullscreenViewReconnecting(ScreenshotRun &run, SampleProviderThread &provider)
+{
+    const qint64 cutId = SampleCatalog::cutChannelId;
+    provider.call([cutId](SampleProvider &sample) {
+        sample.setLiveCut(cutId, std::chrono::milliseconds(2000), std::chrono::milliseconds(60'000));
+    });
+    auto *playback = showFullscreenView(run, provider, cutId, QStringLiteral("Canal con cortes"));
+    if (playback &&
+        run.waitUntil([&] { return playback->reconnecting(); }, 20000, QStringLiteral("the reconnect"))) {
+        run.settle(300);
+        run.shoot(QStringLiteral("live-fullscreen-view-reconnecting"));
+    }
+    if (playback)
+        playback->close();
+    provider.call([](SampleProvider &sample) { sample.clearScript(); });
 }
 
 } // namespace
@@ -138,4 +163,5 @@ void shootLiveStates(ScreenshotRun &run)
     }
     channelsStates(run, provider);
     fullscreenViewError(run, provider);
+    fullscreenViewReconnecting(run, provider);
 }
