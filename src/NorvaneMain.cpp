@@ -12,6 +12,7 @@
 #include "MprisService.h"
 #include "NorvaneBuildConfig.h"
 #include "NowPlaying.h"
+#include "NowPlayingAttachment.h"
 #include "ProcessMemory.h"
 #include "TerminationSignals.h"
 
@@ -36,6 +37,7 @@ int run(int argc, char *argv[], const std::function<void(QQmlApplicationEngine &
 
     QObject::connect(TerminationSignals::install(), &TerminationSignals::received, &app,
                      &QCoreApplication::quit);
+    NowPlayingAttachment::install();
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));
     QObject::connect(

@@ -6,6 +6,7 @@
 #include "LiveFullscreenPlayback.h"
 #include "MprisService.h"
 #include "NowPlaying.h"
+#include "NowPlayingAttachment.h"
 #include "NowPlayingSource.h"
 #include "QmlHarness.h"
 #include "SampleProvider.h"
@@ -246,6 +247,8 @@ private Q_SLOTS:
         // The engines keep their volume in this program's own settings file.
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
         QVERIFY(norvane::test::startPlaybackProvider(m_provider));
+        // As the app does at start: the playing screens' models get their media controls.
+        NowPlayingAttachment::install();
     }
 
     // The inhibition is asked for once, held while wanted and given back when no longer wanted

@@ -1,7 +1,7 @@
 #include "ChannelsScreen.h"
 
 #include "ChannelsModel.h"
-#include "LiveNowPlaying.h"
+#include "CreationHooks.h"
 #include "VLCEngine.h"
 
 ChannelsScreen::ChannelsScreen(QObject *parent)
@@ -12,7 +12,7 @@ ChannelsScreen::ChannelsScreen(QObject *parent)
     // The section's video plays on the section's engine.
     m_playback->setEngine(engine());
     connect(this, &SectionScreen::engineChanged, this, [this] { m_playback->setEngine(engine()); });
-    new LiveNowPlaying(this);
+    CreationHooks<ChannelsScreen>::run(this);
 }
 
 void ChannelsScreen::setModel(ChannelsModel *model)

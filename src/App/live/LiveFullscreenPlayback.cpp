@@ -1,6 +1,6 @@
 #include "LiveFullscreenPlayback.h"
 
-#include "LiveFullscreenNowPlaying.h"
+#include "CreationHooks.h"
 #include "LiveStreamAttempt.h"
 #include "NorvaneError.h"
 
@@ -16,7 +16,7 @@ LiveFullscreenPlayback::LiveFullscreenPlayback(VLCEngine *engine, QObject *paren
             [this] { setReconnecting(m_attempt->reconnecting()); });
     connect(m_attempt, &LiveStreamAttempt::lost, this,
             [this] { setError(NorvaneError::channelDidNotPlay()); });
-    new LiveFullscreenNowPlaying(this);
+    CreationHooks<LiveFullscreenPlayback>::run(this);
 }
 
 void LiveFullscreenPlayback::setClient(const XtreamClient &client)

@@ -1,6 +1,6 @@
 #include "PlayerModel.h"
 
-#include "MovieNowPlaying.h"
+#include "CreationHooks.h"
 #include "NorvaneError.h"
 #include "OwnedDelay.h"
 #include "ProgressEntry.h"
@@ -21,7 +21,7 @@ PlayerModel::PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *pa
 {
     m_saveTimer.setInterval(defaultSaveIntervalMs);
     connect(&m_saveTimer, &QTimer::timeout, this, &PlayerModel::saveNow);
-    new MovieNowPlaying(this, engine);
+    CreationHooks<PlayerModel>::run(this);
     if (!m_engine)
         return;
     connect(m_engine, &VLCEngine::seekRequested, this, [this](qint64 targetMs) {

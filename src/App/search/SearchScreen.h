@@ -44,6 +44,9 @@ Q_SIGNALS:
     void modelChanged();
     void paneChanged();
 
+protected:
+    DetailKind otherDetailKind(QMetaType type) const override;
+
 private:
     void update();
 
