@@ -7,6 +7,7 @@
 #include <QQuickStyle>
 
 #include "AccessibleItemFactory.h"
+#include "AppInfo.h"
 #include "IdleInhibitionPolicy.h"
 #include "IdleInhibitor.h"
 #include "MprisService.h"
@@ -25,8 +26,8 @@ int run(int argc, char *argv[], const std::function<void(QQmlApplicationEngine &
     // The organisation name stays "Norvane": the preferences file (~/.config/Norvane/Norvane.conf)
     // is found by it. The desktop file name is the launcher's and the icon's name, so the desktop
     // matches the window to its launcher and icon.
-    QGuiApplication::setApplicationName(QStringLiteral("Norvane"));
-    QGuiApplication::setOrganizationName(QStringLiteral("Norvane"));
+    QGuiApplication::setApplicationName(AppInfo::folderName);
+    QGuiApplication::setOrganizationName(AppInfo::folderName);
     QGuiApplication::setOrganizationDomain(QStringLiteral("norvane.app"));
     QGuiApplication::setApplicationVersion(QStringLiteral(NORVANE_VERSION_STRING));
     QGuiApplication::setDesktopFileName(QStringLiteral("app.norvane.Norvane"));

@@ -1,5 +1,6 @@
 #include "ImageCache.h"
 
+#include "AppInfo.h"
 #include "DeclaredLength.h"
 #include "Logging.h"
 #include "PrivateFiles.h"
@@ -119,8 +120,8 @@ ImageCache *ImageCache::create(QQmlEngine *, QJSEngine *)
 
 QString ImageCache::defaultDiskDir()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-           QLatin1String("/NorvaneImages");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1Char('/') +
+           AppInfo::folderName + QLatin1String("Images");
 }
 
 QString ImageCache::diskPath(const QString &url) const

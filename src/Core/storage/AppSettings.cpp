@@ -1,5 +1,6 @@
 #include "AppSettings.h"
 
+#include "AppInfo.h"
 #include "PrivateFiles.h"
 
 #include <QFile>
@@ -9,8 +10,8 @@
 namespace {
 
 // Named here rather than taken from the application, so tests and tools find the same file.
-constexpr QLatin1StringView organisation("Norvane");
-constexpr QLatin1StringView application("Norvane");
+constexpr QLatin1StringView organisation = AppInfo::folderName;
+constexpr QLatin1StringView application = AppInfo::folderName;
 
 } // namespace
 

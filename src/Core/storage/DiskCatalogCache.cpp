@@ -1,5 +1,8 @@
 #include "DiskCatalogCache.h"
 
+#include "AppInfo.h"
+#include "PrivateFiles.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -10,10 +13,10 @@ namespace DiskCatalogCache {
 
 QString dir()
 {
-    const QString path =
-        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1String("/Norvane");
-    if (!QFileInfo::exists(path) && QDir().mkpath(path))
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                         QLatin1Char('/') + AppInfo::folderName;
+    if (!QFileInfo::exists(path))
+        PrivateFiles::ensureFolder(path);
     return path;
 }
 
