@@ -416,11 +416,10 @@ private Q_SLOTS:
     void mediaControlsOfAnEpisode()
     {
         const auto episode = [](const QString &id, const char *subtitle, const QString &image) {
-            return PlayableItem(QStringLiteral("Serie"), QString::fromUtf8(subtitle),
-                                QStringLiteral("http://127.0.0.1:1/series/u/p/") + id +
-                                    QStringLiteral(".mp4"),
-                                QStringLiteral("series:77:ep:") + id, QStringLiteral("series"),
-                                QStringLiteral("77"), image, 0);
+            return PlayableItem(
+                QStringLiteral("Serie"), QString::fromUtf8(subtitle),
+                QStringLiteral("http://127.0.0.1:1/series/u/p/") + id + QStringLiteral(".mp4"),
+                QStringLiteral("series:77:ep:") + id, ContentType::Series, QStringLiteral("77"), image, 0);
         };
         // The second episode's artwork is no address the image cache would fetch: the desktop,
         // which opens the artwork itself, is not given it.

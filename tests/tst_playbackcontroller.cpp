@@ -72,7 +72,7 @@ PlayableItem episode(int number)
     const QString id = QString::number(number);
     return PlayableItem(QStringLiteral("Serie"), QStringLiteral("E") + id,
                         QStringLiteral("http://127.0.0.1:1/series/u/p/") + id + ".mp4",
-                        QStringLiteral("series:1:ep:") + id, QStringLiteral("series"), QStringLiteral("1"),
+                        QStringLiteral("series:1:ep:") + id, ContentType::Series, QStringLiteral("1"),
                         std::nullopt, 0);
 }
 

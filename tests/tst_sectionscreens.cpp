@@ -26,7 +26,7 @@ PlayableItem movie(const QString &id)
 {
     return PlayableItem(QStringLiteral("Película ") + id, std::nullopt,
                         QStringLiteral("http://127.0.0.1:1/movie/u/p/") + id + ".mp4",
-                        QStringLiteral("movie:") + id, QStringLiteral("movie"), id, std::nullopt, 0);
+                        QStringLiteral("movie:") + id, ContentType::Movie, id, std::nullopt, 0);
 }
 
 } // namespace
