@@ -8,12 +8,12 @@
 //
 //   bench_series_detail [--saves N]
 #include "BenchReport.h"
-#include "CatalogScreen.h"
-#include "ProgressStore.h"
+#include "catalog/CatalogScreen.h"
+#include "storage/ProgressStore.h"
 #include "SampleProvider.h"
-#include "SeriesCatalog.h"
-#include "SeriesDetailModel.h"
-#include "SeriesModel.h"
+#include "catalog/SeriesCatalog.h"
+#include "catalog/SeriesDetailModel.h"
+#include "catalog/SeriesModel.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -33,7 +33,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "NorvaneQmlPlugins.h"
+#include "shell/NorvaneQmlPlugins.h"
 
 namespace {
 

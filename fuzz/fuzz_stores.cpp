@@ -1,9 +1,9 @@
 // The two store files as found on disk (written by an older version, another program or a
 // damaged disk): the first byte chooses the store, the rest is the file. After loading, one
 // change is written, as the app would on the next click, which moves an unloadable file aside.
-#include "FavoritesStore.h"
+#include "storage/FavoritesStore.h"
 #include "FuzzSupport.h"
-#include "ProgressStore.h"
+#include "storage/ProgressStore.h"
 
 #include <QCoreApplication>
 #include <QDir>

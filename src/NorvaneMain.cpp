@@ -6,16 +6,16 @@
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 
-#include "AccessibleItemFactory.h"
-#include "AppInfo.h"
-#include "IdleInhibitionPolicy.h"
-#include "IdleInhibitor.h"
-#include "MprisService.h"
 #include "NorvaneBuildConfig.h"
-#include "NowPlaying.h"
-#include "NowPlayingAttachment.h"
-#include "ProcessMemory.h"
-#include "TerminationSignals.h"
+#include "components/AccessibleItemFactory.h"
+#include "mpris/IdleInhibitionPolicy.h"
+#include "mpris/MprisService.h"
+#include "mpris/NowPlaying.h"
+#include "mpris/NowPlayingAttachment.h"
+#include "system/AppInfo.h"
+#include "system/IdleInhibitor.h"
+#include "system/ProcessMemory.h"
+#include "system/TerminationSignals.h"
 
 namespace NorvaneMain {
 

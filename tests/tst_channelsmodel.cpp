@@ -1,15 +1,15 @@
-#include "ChannelsModel.h"
-#include "FavoritesStore.h"
-#include "GuideListModel.h"
-#include "LiveStreamAttempt.h"
-#include "NorvaneError.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "SampleProviderThread.h"
 #include "ScriptedPlayer.h"
 #include "TestMain.h"
 #include "TestProvider.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "live/ChannelsModel.h"
+#include "live/GuideListModel.h"
+#include "live/LiveStreamAttempt.h"
+#include "playback/VLCEngine.h"
+#include "storage/FavoritesStore.h"
 
 #include <QAbstractItemModelTester>
 #include <QDateTime>

@@ -2,22 +2,22 @@
 #include <QQuickItem>
 #include <QSignalSpy>
 
-#include "ChannelsModel.h"
-#include "ChannelsScreen.h"
-#include "ControlsAutoHide.h"
-#include "FavoritesStore.h"
 #include "ItemInput.h"
-#include "NorvaneError.h"
 #include "PinPromptCheck.h"
 #include "QmlHarness.h"
-#include "RemoteImage.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
 #include "SampleProviderThread.h"
 #include "TestMain.h"
 #include "TestProvider.h"
-#include "TextStyle.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "images/RemoteImage.h"
+#include "live/ChannelsModel.h"
+#include "live/ChannelsScreen.h"
+#include "playback/VLCEngine.h"
+#include "player/ControlsAutoHide.h"
+#include "storage/FavoritesStore.h"
+#include "style/TextStyle.h"
 
 using namespace norvane::test;
 using Status = VLCEngine::Status;

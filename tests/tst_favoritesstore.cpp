@@ -1,8 +1,8 @@
-#include "FavoritesStore.h"
 #include "QmlHarness.h"
 #include "RecordFields.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "storage/FavoritesStore.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,15 +1,15 @@
 #include "ItemInput.h"
-#include "MovieDetailModel.h"
-#include "MoviesModel.h"
-#include "OnDemandPlayback.h"
 #include "PinPromptCheck.h"
-#include "PlayerModel.h"
-#include "ProgressStore.h"
 #include "ScreenTestBed.h"
-#include "SectionScreen.h"
-#include "SeriesCatalog.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
+#include "catalog/MovieDetailModel.h"
+#include "catalog/MoviesModel.h"
+#include "catalog/SeriesCatalog.h"
+#include "playback/VLCEngine.h"
+#include "player/OnDemandPlayback.h"
+#include "player/PlayerModel.h"
+#include "sections/SectionScreen.h"
+#include "storage/ProgressStore.h"
 
 #include <QQuickItem>
 #include <memory>

@@ -1,9 +1,9 @@
-#include "CatalogScreen.h"
-#include "MoviesModel.h"
 #include "RecordFields.h"
 #include "SectionModelFixture.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "catalog/CatalogScreen.h"
+#include "catalog/MoviesModel.h"
 
 #include <QFile>
 #include <QSignalSpy>

@@ -3,19 +3,19 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include "ChannelsModel.h"
-#include "ChannelsPlayback.h"
-#include "ControlsAutoHide.h"
-#include "FavoritesStore.h"
 #include "ItemInput.h"
-#include "LiveFullscreenPlayback.h"
-#include "LiveStreamAttempt.h"
-#include "OnDemandPlayback.h"
-#include "PlaybackKeys.h"
 #include "QmlHarness.h"
 #include "ScriptedPlayback.h"
 #include "TestMain.h"
-#include "WindowFullScreen.h"
+#include "live/ChannelsModel.h"
+#include "live/ChannelsPlayback.h"
+#include "live/LiveFullscreenPlayback.h"
+#include "live/LiveStreamAttempt.h"
+#include "player/ControlsAutoHide.h"
+#include "player/OnDemandPlayback.h"
+#include "player/PlaybackKeys.h"
+#include "player/WindowFullScreen.h"
+#include "storage/FavoritesStore.h"
 
 using namespace norvane::test;
 using Action = PlaybackKeys::Action;

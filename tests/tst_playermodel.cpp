@@ -1,12 +1,12 @@
 #include "MediaRoutes.h"
-#include "NorvaneError.h"
-#include "PlayerModel.h"
-#include "ProgressStore.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "ScriptedPlayback.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "playback/VLCEngine.h"
+#include "player/PlayerModel.h"
+#include "storage/ProgressStore.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

@@ -1,14 +1,14 @@
 #include "ItemInput.h"
-#include "NorvaneError.h"
-#include "OnDemandPlayback.h"
-#include "PlayerModel.h"
-#include "PlayerText.h"
-#include "ProgressStore.h"
 #include "ProportionalDigitsFont.h"
 #include "QmlHarness.h"
 #include "ScriptedPlayback.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "playback/VLCEngine.h"
+#include "player/OnDemandPlayback.h"
+#include "player/PlayerModel.h"
+#include "player/PlayerText.h"
+#include "storage/ProgressStore.h"
 
 #include <QAccessible>
 #include <QQuickItem>

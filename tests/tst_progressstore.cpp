@@ -1,7 +1,7 @@
-#include "ProgressStore.h"
 #include "QmlHarness.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "storage/ProgressStore.h"
 
 #include <QJSValue>
 #include <QJsonArray>

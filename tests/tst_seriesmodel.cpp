@@ -1,9 +1,9 @@
-#include "FavoritesStore.h"
 #include "RecordFields.h"
 #include "SectionModelFixture.h"
-#include "SeriesModel.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "catalog/SeriesModel.h"
+#include "storage/FavoritesStore.h"
 
 #include <QFile>
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
-#include "FavoritesStore.h"
-#include "ProgressStore.h"
 #include "TestMain.h"
+#include "storage/FavoritesStore.h"
+#include "storage/ProgressStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "SectionTestHome.h"
 
-#include "AppInfo.h"
-#include "DiskCatalogCache.h"
 #include "TestFiles.h"
+#include "storage/DiskCatalogCache.h"
+#include "system/AppInfo.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -5,19 +5,19 @@
 // overlay, and search results of each kind.
 #include <QQuickItem>
 
-#include "CatalogDiskCopy.h"
-#include "MovieDetailModel.h"
-#include "MoviesModel.h"
-#include "PlayerModel.h"
-#include "ProgressStore.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "ScreenshotRun.h"
-#include "SearchModel.h"
-#include "SeriesDetailModel.h"
-#include "SeriesModel.h"
-#include "VLCEngine.h"
+#include "catalog/MovieDetailModel.h"
+#include "catalog/MoviesModel.h"
+#include "catalog/SeriesDetailModel.h"
+#include "catalog/SeriesModel.h"
+#include "playback/VLCEngine.h"
+#include "player/PlayerModel.h"
+#include "search/SearchModel.h"
+#include "storage/CatalogDiskCopy.h"
+#include "storage/ProgressStore.h"
 
 namespace {
 

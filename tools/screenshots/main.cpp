@@ -9,12 +9,12 @@
 #include <QStandardPaths>
 #include <cstdio>
 
-#include "AppInfo.h"
 #include "NorvaneBuildConfig.h"
 #include "SampleProvider.h"
 #include "ScreenshotRun.h"
+#include "system/AppInfo.h"
 
-#include "NorvaneQmlPlugins.h"
+#include "shell/NorvaneQmlPlugins.h"
 
 int main(int argc, char *argv[])
 {

@@ -1,7 +1,7 @@
-#include "CatalogSectionModel.h"
+#include "catalog/CatalogSectionModel.h"
 
-#include "NorvaneError.h"
-#include "ProgressStore.h"
+#include "client/NorvaneError.h"
+#include "storage/ProgressStore.h"
 
 #include <QCoreApplication>
 #include <algorithm>

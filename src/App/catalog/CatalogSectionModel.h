@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CatalogDiskCopy.h"
-#include "CatalogRecords.h"
-#include "CatalogSource.h"
-#include "CategorizedSectionModel.h"
-#include "ContinueListModel.h"
-#include "ProgressStore.h"
+#include "catalog/CatalogRecords.h"
+#include "catalog/CatalogSource.h"
+#include "catalog/ContinueListModel.h"
+#include "sections/CategorizedSectionModel.h"
+#include "storage/CatalogDiskCopy.h"
+#include "storage/ProgressStore.h"
 
 #include <QAbstractItemModel>
 #include <QCoroTask>
@@ -57,7 +57,6 @@ public:
     // What the pane says over an empty list of a chosen category, and over an empty favourites row.
     virtual QString emptyCategoryText() const = 0;
     virtual QString emptyFavoritesText() const { return {}; }
-
 
     // Selects a category (reserved ids included) and fills the list.
     Q_INVOKABLE void selectCategory(const QString &categoryId) override;

@@ -1,6 +1,6 @@
-#include "ContinueListModel.h"
+#include "catalog/ContinueListModel.h"
 
-#include "ProgressStore.h"
+#include "storage/ProgressStore.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProgressEntry.h"
+#include "storage/ProgressEntry.h"
 
 #include <QAbstractListModel>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "MovieDetailModel.h"
+#include "catalog/MovieDetailModel.h"
 
-#include "ProgressStore.h"
+#include "storage/ProgressStore.h"
 
 MovieDetailModel::MovieDetailModel(QObject *parent) : MovieDetailModel(ProgressStore::shared(), parent) {}
 

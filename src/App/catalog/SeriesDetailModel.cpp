@@ -1,7 +1,7 @@
-#include "SeriesDetailModel.h"
+#include "catalog/SeriesDetailModel.h"
 
-#include "FavoritesStore.h"
-#include "ProgressStore.h"
+#include "storage/FavoritesStore.h"
+#include "storage/ProgressStore.h"
 
 SeriesDetailModel::SeriesDetailModel(QObject *parent)
     : SeriesDetailModel(ProgressStore::shared(), FavoritesStore::shared(), parent)

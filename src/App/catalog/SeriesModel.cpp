@@ -1,4 +1,4 @@
-#include "SeriesModel.h"
+#include "catalog/SeriesModel.h"
 
 SeriesModel::SeriesModel(QObject *parent)
     : SeriesModel(ProgressStore::shared(), FavoritesStore::shared(), parent)

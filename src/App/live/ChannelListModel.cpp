@@ -1,7 +1,7 @@
-#include "ChannelListModel.h"
+#include "live/ChannelListModel.h"
 
-#include "ContentType.h"
-#include "FavoritesStore.h"
+#include "provider/ContentType.h"
+#include "storage/FavoritesStore.h"
 
 ChannelListModel::ChannelListModel(const QHash<QString, QString> *nowTitles, QObject *parent)
     : QAbstractListModel(parent), m_nowTitles(nowTitles)

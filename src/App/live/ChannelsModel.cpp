@@ -1,10 +1,10 @@
-#include "ChannelsModel.h"
+#include "live/ChannelsModel.h"
 
-#include "FavoritesStore.h"
-#include "LiveStreamAttempt.h"
-#include "NorvaneError.h"
-#include "ParentalControl.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "live/LiveStreamAttempt.h"
+#include "playback/VLCEngine.h"
+#include "session/ParentalControl.h"
+#include "storage/FavoritesStore.h"
 
 ChannelsModel::ChannelsModel(QObject *parent)
     : ChannelsModel(VLCEngine::shared(), FavoritesStore::shared(), parent)

@@ -1,8 +1,8 @@
-#include "ChannelsScreen.h"
+#include "live/ChannelsScreen.h"
 
-#include "ChannelsModel.h"
-#include "CreationHooks.h"
-#include "VLCEngine.h"
+#include "live/ChannelsModel.h"
+#include "playback/VLCEngine.h"
+#include "system/CreationHooks.h"
 
 ChannelsScreen::ChannelsScreen(QObject *parent)
     : SectionScreen(parent), m_playback(new ChannelsPlayback(this)), m_pinGate(new PinGate(this))

@@ -1,8 +1,8 @@
-#include "LiveFullscreenPlayback.h"
+#include "live/LiveFullscreenPlayback.h"
 
-#include "CreationHooks.h"
-#include "LiveStreamAttempt.h"
-#include "NorvaneError.h"
+#include "client/NorvaneError.h"
+#include "live/LiveStreamAttempt.h"
+#include "system/CreationHooks.h"
 
 LiveFullscreenPlayback::LiveFullscreenPlayback(QObject *parent)
     : LiveFullscreenPlayback(VLCEngine::shared(), parent)

@@ -1,12 +1,12 @@
-#include "NowPlayingAttachment.h"
+#include "mpris/NowPlayingAttachment.h"
 
-#include "ChannelsScreen.h"
-#include "CreationHooks.h"
-#include "LiveFullscreenNowPlaying.h"
-#include "LiveFullscreenPlayback.h"
-#include "LiveNowPlaying.h"
-#include "MovieNowPlaying.h"
-#include "PlayerModel.h"
+#include "live/ChannelsScreen.h"
+#include "live/LiveFullscreenPlayback.h"
+#include "mpris/LiveFullscreenNowPlaying.h"
+#include "mpris/LiveNowPlaying.h"
+#include "mpris/MovieNowPlaying.h"
+#include "player/PlayerModel.h"
+#include "system/CreationHooks.h"
 
 void NowPlayingAttachment::install()
 {

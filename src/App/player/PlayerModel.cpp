@@ -1,11 +1,11 @@
-#include "PlayerModel.h"
+#include "player/PlayerModel.h"
 
-#include "CreationHooks.h"
-#include "NorvaneError.h"
-#include "OwnedDelay.h"
-#include "ProgressEntry.h"
-#include "ProgressStore.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "playback/VLCEngine.h"
+#include "storage/ProgressEntry.h"
+#include "storage/ProgressStore.h"
+#include "system/CreationHooks.h"
+#include "system/OwnedDelay.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlayableItem.h"
+#include "playback/PlayableItem.h"
 
 #include <QCoroTask>
 #include <QElapsedTimer>

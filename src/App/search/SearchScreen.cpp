@@ -1,7 +1,7 @@
-#include "SearchScreen.h"
+#include "search/SearchScreen.h"
 
-#include "ChannelRow.h"
-#include "SearchModel.h"
+#include "live/ChannelRow.h"
+#include "search/SearchModel.h"
 
 SearchScreen::SearchScreen(QObject *parent) : SectionScreen(parent) {}
 

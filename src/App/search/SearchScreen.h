@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SearchModel.h"
-#include "SectionScreen.h"
+#include "search/SearchModel.h"
+#include "sections/SectionScreen.h"
 
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>

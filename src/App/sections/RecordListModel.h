@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ContentType.h"
-#include "FavoritesStore.h"
+#include "provider/ContentType.h"
+#include "storage/FavoritesStore.h"
 
 #include <QAbstractListModel>
 #include <QHash>

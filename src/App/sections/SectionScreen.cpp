@@ -1,10 +1,10 @@
-#include "SectionScreen.h"
+#include "sections/SectionScreen.h"
 
-#include "PlayerModel.h"
-#include "ProgressStore.h"
-#include "SeriesStream.h"
-#include "VLCEngine.h"
-#include "VodStream.h"
+#include "playback/VLCEngine.h"
+#include "player/PlayerModel.h"
+#include "provider/SeriesStream.h"
+#include "provider/VodStream.h"
+#include "storage/ProgressStore.h"
 
 #include <QKeyEvent>
 #include <QTimer>

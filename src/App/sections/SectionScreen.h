@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PlayableItem.h"
-#include "PlayerModel.h"
-#include "VLCEngine.h"
+#include "playback/PlayableItem.h"
+#include "playback/VLCEngine.h"
+#include "player/PlayerModel.h"
 
 #include <QList>
 #include <QObject>

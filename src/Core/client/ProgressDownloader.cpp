@@ -1,11 +1,11 @@
-#include "ProgressDownloader.h"
+#include "client/ProgressDownloader.h"
 
-#include "DeclaredLength.h"
-#include "DiskCatalogCache.h"
-#include "NorvaneError.h"
-#include "PrivateFiles.h"
-#include "ProviderJson.h"
-#include "ReplyWatchdog.h"
+#include "client/DeclaredLength.h"
+#include "client/NorvaneError.h"
+#include "client/ReplyWatchdog.h"
+#include "provider/ProviderJson.h"
+#include "storage/DiskCatalogCache.h"
+#include "storage/PrivateFiles.h"
 
 #include <QCoroFuture>
 #include <QCoroNetworkReply>

@@ -1,9 +1,9 @@
-#include "ImageCache.h"
+#include "images/ImageCache.h"
 
-#include "AppInfo.h"
-#include "DeclaredLength.h"
-#include "Logging.h"
-#include "PrivateFiles.h"
+#include "client/DeclaredLength.h"
+#include "storage/PrivateFiles.h"
+#include "system/AppInfo.h"
+#include "system/Logging.h"
 
 #include <QBuffer>
 #include <QCoroNetworkReply>

@@ -1,4 +1,4 @@
-#include "PlayableItem.h"
+#include "playback/PlayableItem.h"
 
 size_t qHash(const PlayableItem &item, size_t seed)
 {

@@ -1,7 +1,7 @@
-#include "AppSettings.h"
+#include "storage/AppSettings.h"
 
-#include "AppInfo.h"
-#include "PrivateFiles.h"
+#include "storage/PrivateFiles.h"
+#include "system/AppInfo.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
-#include "CatalogDiskCopy.h"
+#include "storage/CatalogDiskCopy.h"
 
-#include "AppSettings.h"
-#include "DiskCatalogCache.h"
-#include "PrivateFiles.h"
-#include "ProviderJson.h"
+#include "provider/ProviderJson.h"
+#include "storage/AppSettings.h"
+#include "storage/DiskCatalogCache.h"
+#include "storage/PrivateFiles.h"
 
 #include <QCoroFuture>
 #include <QtConcurrent/QtConcurrentRun>

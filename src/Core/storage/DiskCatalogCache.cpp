@@ -1,7 +1,7 @@
-#include "DiskCatalogCache.h"
+#include "storage/DiskCatalogCache.h"
 
-#include "AppInfo.h"
-#include "PrivateFiles.h"
+#include "storage/PrivateFiles.h"
+#include "system/AppInfo.h"
 
 #include <QDateTime>
 #include <QDir>

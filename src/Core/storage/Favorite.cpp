@@ -1,4 +1,4 @@
-#include "Favorite.h"
+#include "storage/Favorite.h"
 
 #include <QHashFunctions>
 #include <QJsonValue>

@@ -1,6 +1,6 @@
-#include "FavoritesStore.h"
+#include "storage/FavoritesStore.h"
 
-#include "PrivateFiles.h"
+#include "storage/PrivateFiles.h"
 
 #include <QCollator>
 #include <QJSEngine>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Favorite.h"
-#include "StoreFile.h"
+#include "storage/Favorite.h"
+#include "storage/StoreFile.h"
 
 #include <QList>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "PrivateFiles.h"
+#include "storage/PrivateFiles.h"
 
-#include "AppInfo.h"
+#include "system/AppInfo.h"
 
 #include <QDir>
 #include <QFile>

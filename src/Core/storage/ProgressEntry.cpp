@@ -1,4 +1,4 @@
-#include "ProgressEntry.h"
+#include "storage/ProgressEntry.h"
 
 #include <QJsonValue>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "StoredContentType.h"
+#include "storage/StoredContentType.h"
 
 #include <QJsonObject>
 #include <QObject>

@@ -1,6 +1,6 @@
-#include "ProgressStore.h"
+#include "storage/ProgressStore.h"
 
-#include "PrivateFiles.h"
+#include "storage/PrivateFiles.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ProgressEntry.h"
-#include "StoreFile.h"
+#include "storage/ProgressEntry.h"
+#include "storage/StoreFile.h"
 
 #include <QFuture>
 #include <QFutureWatcher>

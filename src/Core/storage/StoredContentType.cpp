@@ -1,4 +1,4 @@
-#include "StoredContentType.h"
+#include "storage/StoredContentType.h"
 
 StoredContentType StoredContentType::fromName(const QString &name)
 {
