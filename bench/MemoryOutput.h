@@ -4,7 +4,7 @@
 // nobody reads, in the decoder's own planar layout (I420: libVLC only copies it) or converted to
 // packed RGB (RV32, what the surface takes on the software scene graph). A callback may hear of
 // each picture as libVLC displays it.
-#include "VideoFrameSink.h"
+#include "playback/VideoFrameSink.h"
 
 #include <cstring>
 #include <functional>

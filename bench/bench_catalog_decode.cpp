@@ -10,7 +10,7 @@
 #include <simdjson.h>
 
 #include "BenchReport.h"
-#include "ProviderJson.h"
+#include "provider/ProviderJson.h"
 #include "SampleCatalog.h"
 
 #include <QElapsedTimer>

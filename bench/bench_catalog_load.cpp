@@ -10,8 +10,8 @@
 // Without a file: the cached extreme movie catalog of ./scripts/bench (250,000 movies), else the
 // sample provider's generator; written as PHP panels send it, then plain.
 #include "BenchReport.h"
-#include "CatalogDiskCopy.h"
-#include "MoviesModel.h"
+#include "storage/CatalogDiskCopy.h"
+#include "catalog/MoviesModel.h"
 #include "SampleCatalog.h"
 #include "SampleProvider.h"
 

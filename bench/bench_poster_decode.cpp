@@ -4,7 +4,7 @@
 //   rounds   best and median of the rounds (default 50)
 //   --image  a poster as a provider serves it (any format Qt reads) instead of the drawn JPEG
 #include "BenchReport.h"
-#include "ImageCache.h"
+#include "images/ImageCache.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>

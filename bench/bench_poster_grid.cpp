@@ -14,14 +14,14 @@
 //   --catalog a get_vod_streams body (any provider's); each http(s) poster address in it gets a
 //             drawn poster as its disk copy. Without it, the sample provider's large catalog.
 #include "BenchReport.h"
-#include "ImageCache.h"
+#include "images/ImageCache.h"
 #include "ImagePainter.h"
-#include "MovieCatalog.h"
-#include "ProviderJson.h"
-#include "RecordListModel.h"
-#include "RemoteImage.h"
+#include "catalog/MovieCatalog.h"
+#include "provider/ProviderJson.h"
+#include "sections/RecordListModel.h"
+#include "images/RemoteImage.h"
 #include "SampleCatalog.h"
-#include "VodStream.h"
+#include "provider/VodStream.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -37,7 +37,7 @@
 #include <QTextStream>
 #include <malloc.h>
 
-#include "NorvaneQmlPlugins.h"
+#include "shell/NorvaneQmlPlugins.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 //   bench_search [--size large|extreme|both] [--catalog <file with a get_vod_streams body>]
 //                [--rounds N]
 #include "BenchReport.h"
-#include "FoldedNameIndex.h"
+#include "search/FoldedNameIndex.h"
 #include "SampleCatalog.h"
 #include "SampleProvider.h"
-#include "SearchModel.h"
-#include "TextFolding.h"
+#include "search/SearchModel.h"
+#include "search/TextFolding.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

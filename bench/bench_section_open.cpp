@@ -9,13 +9,13 @@
 // 100,000 movies and 20,000 series, PHP-style and plain; extreme: 250,000 movies and 35,000
 // series, PHP-style).
 #include "BenchReport.h"
-#include "DiskCatalogCache.h"
-#include "MoviesModel.h"
-#include "ProgressStore.h"
-#include "ProviderJson.h"
+#include "storage/DiskCatalogCache.h"
+#include "catalog/MoviesModel.h"
+#include "storage/ProgressStore.h"
+#include "provider/ProviderJson.h"
 #include "SampleCatalog.h"
 #include "SampleProvider.h"
-#include "SeriesModel.h"
+#include "catalog/SeriesModel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

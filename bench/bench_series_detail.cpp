@@ -8,12 +8,12 @@
 //
 //   bench_series_detail [--saves N]
 #include "BenchReport.h"
-#include "CatalogScreen.h"
-#include "ProgressStore.h"
+#include "catalog/CatalogScreen.h"
+#include "storage/ProgressStore.h"
 #include "SampleProvider.h"
-#include "SeriesCatalog.h"
-#include "SeriesDetailModel.h"
-#include "SeriesModel.h"
+#include "catalog/SeriesCatalog.h"
+#include "catalog/SeriesDetailModel.h"
+#include "catalog/SeriesModel.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -33,7 +33,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "NorvaneQmlPlugins.h"
+#include "shell/NorvaneQmlPlugins.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ Saves measureSaves(QQuickWindow *window, const QString &key, int count)
         spinUntil([] { return false; }, 30);
         const int framesBefore = frames;
         const double cpuBefore = BenchReport::threadCpuMs();
-        store->recordPosition(key, QStringLiteral("series"), seriesId, QStringLiteral("Serie"), std::nullopt,
+        store->recordPosition(key, ContentType::Series, seriesId, QStringLiteral("Serie"), std::nullopt,
                               QStringLiteral("http://127.0.0.1:1/series/u/p/9004.mp4"), 300'000 + 5'000 * i,
                               2'400'000);
         QCoreApplication::processEvents();

@@ -20,16 +20,16 @@
 // NORVANE_SOAK_DEFAULT_ALLOCATOR=1 leaves glibc's thresholds as they are instead of setting them
 // as the application does (ProcessMemory), to see what that setting saves.
 #include "BenchReport.h"
-#include "ChannelsModel.h"
-#include "FavoritesStore.h"
-#include "ImageCache.h"
-#include "MovieDetailModel.h"
-#include "MoviesModel.h"
-#include "PlayerRetirer.h"
-#include "ProcessMemory.h"
-#include "ProgressStore.h"
+#include "live/ChannelsModel.h"
+#include "storage/FavoritesStore.h"
+#include "images/ImageCache.h"
+#include "catalog/MovieDetailModel.h"
+#include "catalog/MoviesModel.h"
+#include "playback/PlayerRetirer.h"
+#include "system/ProcessMemory.h"
+#include "storage/ProgressStore.h"
 #include "SampleMedia.h"
-#include "VLCEngine.h"
+#include "playback/VLCEngine.h"
 
 #include <QCoroTask>
 #include <QDeadlineTimer>

@@ -14,7 +14,7 @@
 #include "BenchReport.h"
 #include "MemoryOutput.h"
 #include "SampleMedia.h"
-#include "VLCEngine.h"
+#include "playback/VLCEngine.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -44,7 +44,7 @@
 #include <memory>
 #include <vector>
 
-#include "NorvaneQmlPlugins.h"
+#include "shell/NorvaneQmlPlugins.h"
 
 namespace {
 

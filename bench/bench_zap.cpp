@@ -20,14 +20,14 @@
 // Usage: bench_zap [rounds, default 7] [--case hls|ts|hls-live-rate|ts-live-rate]
 // Runs with QT_QPA_PLATFORM=offscreen and QT_QUICK_BACKEND=software unless set otherwise.
 #include "BenchReport.h"
-#include "ChannelsModel.h"
+#include "live/ChannelsModel.h"
 #include "MemoryOutput.h"
-#include "PlayerRetirer.h"
+#include "playback/PlayerRetirer.h"
 #include "SampleMedia.h"
 #include "SampleProviderThread.h"
-#include "VLCEngine.h"
-#include "VLCPlayerView.h"
-#include "VideoSurface.h"
+#include "playback/VLCEngine.h"
+#include "playback/VLCPlayerView.h"
+#include "playback/VideoSurface.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

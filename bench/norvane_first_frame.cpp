@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "NorvaneQmlPlugins.h"
+#include "shell/NorvaneQmlPlugins.h"
 
 int main(int argc, char *argv[])
 {

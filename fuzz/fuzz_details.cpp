@@ -1,6 +1,6 @@
 // The single-object answers: sign-in, a movie's details, a series' seasons and episodes.
 #include "FuzzSupport.h"
-#include "ProviderJson.h"
+#include "provider/ProviderJson.h"
 
 template <typename Answer>
 void decodeObject(QByteArray body)

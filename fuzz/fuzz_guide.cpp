@@ -1,6 +1,6 @@
 // The programme guide: JSON with Base64 titles and descriptions and free-form times.
 #include "FuzzSupport.h"
-#include "ProviderJson.h"
+#include "provider/ProviderJson.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

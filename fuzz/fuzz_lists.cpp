@@ -1,7 +1,7 @@
 // Every list answer of the provider, whole catalogs included (they are the same lists without a
 // category): the first byte chooses the record type, the rest is the body.
 #include "FuzzSupport.h"
-#include "ProviderJson.h"
+#include "provider/ProviderJson.h"
 
 template <typename Record>
 void decodeList(QByteArray body)

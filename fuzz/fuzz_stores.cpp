@@ -1,9 +1,9 @@
 // The two store files as found on disk (written by an older version, another program or a
 // damaged disk): the first byte chooses the store, the rest is the file. After loading, one
 // change is written, as the app would on the next click, which moves an unloadable file aside.
-#include "FavoritesStore.h"
+#include "storage/FavoritesStore.h"
 #include "FuzzSupport.h"
-#include "ProgressStore.h"
+#include "storage/ProgressStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,23 +28,23 @@ void loadProgress(const QByteArray &bytes)
     ProgressStore store(placeFile(QStringLiteral("progress.json"), bytes));
     for (const auto &entry : store.entries())
         FuzzSupport::readAll(entry);
-    for (const QString &type : {QStringLiteral("movie"), QStringLiteral("series")}) {
+    for (const ContentType type : {ContentType::Movie, ContentType::Series}) {
         for (const ProgressEntry &entry : store.inProgress(type))
             (void)entry.resumePositionMs();
     }
-    store.recordPosition(QStringLiteral("movie:1"), QStringLiteral("movie"), QStringLiteral("1"),
+    store.recordPosition(QStringLiteral("movie:1"), ContentType::Movie, QStringLiteral("1"),
                          QStringLiteral("n"), std::nullopt, QStringLiteral("u"), 1000, 2000);
 }
 
 void loadFavorites(const QByteArray &bytes)
 {
     FavoritesStore store(placeFile(QStringLiteral("favorites.json"), bytes));
-    for (const QString &type : {QStringLiteral("live"), QStringLiteral("series")}) {
+    for (const ContentType type : {ContentType::Live, ContentType::Series}) {
         for (const Favorite &favorite : store.items(type))
             FuzzSupport::readAll(favorite);
     }
-    store.add(FavoritesStore::makeFavorite(QStringLiteral("live"), QStringLiteral("1"), QStringLiteral("n"),
-                                           QString()));
+    store.add(
+        FavoritesStore::makeFavorite(ContentType::Live, QStringLiteral("1"), QStringLiteral("n"), QString()));
 }
 
 } // namespace

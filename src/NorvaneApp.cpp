@@ -3,7 +3,7 @@
 
 #include <QQmlExtensionPlugin>
 
-#include "NorvaneQmlPlugins.h"
+#include "shell/NorvaneQmlPlugins.h"
 
 int main(int argc, char *argv[])
 {

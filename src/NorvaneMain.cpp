@@ -6,14 +6,16 @@
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 
-#include "AccessibleItemFactory.h"
-#include "IdleInhibitionPolicy.h"
-#include "IdleInhibitor.h"
-#include "MprisService.h"
 #include "NorvaneBuildConfig.h"
-#include "NowPlaying.h"
-#include "ProcessMemory.h"
-#include "TerminationSignals.h"
+#include "components/AccessibleItemFactory.h"
+#include "mpris/IdleInhibitionPolicy.h"
+#include "mpris/MprisService.h"
+#include "mpris/NowPlaying.h"
+#include "mpris/NowPlayingAttachment.h"
+#include "system/AppInfo.h"
+#include "system/IdleInhibitor.h"
+#include "system/ProcessMemory.h"
+#include "system/TerminationSignals.h"
 
 namespace NorvaneMain {
 
@@ -24,8 +26,8 @@ int run(int argc, char *argv[], const std::function<void(QQmlApplicationEngine &
     // The organisation name stays "Norvane": the preferences file (~/.config/Norvane/Norvane.conf)
     // is found by it. The desktop file name is the launcher's and the icon's name, so the desktop
     // matches the window to its launcher and icon.
-    QGuiApplication::setApplicationName(QStringLiteral("Norvane"));
-    QGuiApplication::setOrganizationName(QStringLiteral("Norvane"));
+    QGuiApplication::setApplicationName(AppInfo::folderName);
+    QGuiApplication::setOrganizationName(AppInfo::folderName);
     QGuiApplication::setOrganizationDomain(QStringLiteral("norvane.app"));
     QGuiApplication::setApplicationVersion(QStringLiteral(NORVANE_VERSION_STRING));
     QGuiApplication::setDesktopFileName(QStringLiteral("app.norvane.Norvane"));
@@ -36,6 +38,7 @@ int run(int argc, char *argv[], const std::function<void(QQmlApplicationEngine &
 
     QObject::connect(TerminationSignals::install(), &TerminationSignals::received, &app,
                      &QCoreApplication::quit);
+    NowPlayingAttachment::install();
     QQmlApplicationEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/"));
     QObject::connect(

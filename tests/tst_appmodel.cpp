@@ -1,12 +1,12 @@
-#include "ApiConnection.h"
-#include "AppModel.h"
-#include "Keychain.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "SessionItems.h"
-#include "SessionStore.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
+#include "client/ApiConnection.h"
+#include "playback/VLCEngine.h"
+#include "session/Keychain.h"
+#include "session/SessionStore.h"
+#include "shell/AppModel.h"
 
 #include <QCoroTask>
 #include <QElapsedTimer>

@@ -1,15 +1,15 @@
-#include "ChannelsModel.h"
-#include "FavoritesStore.h"
-#include "GuideListModel.h"
-#include "LiveStreamAttempt.h"
-#include "NorvaneError.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "SampleProviderThread.h"
 #include "ScriptedPlayer.h"
 #include "TestMain.h"
 #include "TestProvider.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "live/ChannelsModel.h"
+#include "live/GuideListModel.h"
+#include "live/LiveStreamAttempt.h"
+#include "playback/VLCEngine.h"
+#include "storage/FavoritesStore.h"
 
 #include <QAbstractItemModelTester>
 #include <QDateTime>
@@ -190,9 +190,9 @@ private Q_SLOTS:
         QFETCH(QStringList, added);
         QFETCH(QStringList, listed);
         for (qsizetype i = 0; i < added.size(); ++i)
-            m_favorites->add(Favorite("live", QString::number(500 + i), added.at(i),
+            m_favorites->add(Favorite(ContentType::Live, QString::number(500 + i), added.at(i),
                                       QStringLiteral("http://i/%1").arg(i)));
-        m_favorites->add(Favorite("series", "9", "Aaa serie", std::nullopt));
+        m_favorites->add(Favorite(ContentType::Series, "9", "Aaa serie", std::nullopt));
         m_model->selectCategory(QStringLiteral("__favorites__"));
         QVERIFY(!m_model->isLoadingList());
         QVERIFY(m_model->listError().isNull());
@@ -208,8 +208,8 @@ private Q_SLOTS:
 
     void toggleFavoriteTwiceRestoresTheStore()
     {
-        m_favorites->add(Favorite("live", "1", "Uno", std::nullopt));
-        m_favorites->add(Favorite("live", "2", "Dos", std::nullopt));
+        m_favorites->add(Favorite(ContentType::Live, "1", "Uno", std::nullopt));
+        m_favorites->add(Favorite(ContentType::Live, "2", "Dos", std::nullopt));
         const QList<Favorite> before = m_favorites->items();
         const ChannelRow one("1", QStringLiteral("1"), "Uno", std::nullopt);
         m_model->toggleFavorite(one);
@@ -224,7 +224,7 @@ private Q_SLOTS:
         const ChannelRow fresh("7", QStringLiteral("7"), "Siete", QStringLiteral("http://i/7.png"));
         m_model->toggleFavorite(fresh);
         QCOMPARE(m_favorites->items().last(),
-                 Favorite("live", "7", "Siete", QStringLiteral("http://i/7.png")));
+                 Favorite(ContentType::Live, "7", "Siete", QStringLiteral("http://i/7.png")));
         m_model->toggleFavorite(fresh);
         QCOMPARE(m_favorites->items().size(), 2);
         // Written through: a store reading the file sees the same list.

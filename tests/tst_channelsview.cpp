@@ -2,22 +2,22 @@
 #include <QQuickItem>
 #include <QSignalSpy>
 
-#include "ChannelsModel.h"
-#include "ChannelsScreen.h"
-#include "ControlsAutoHide.h"
-#include "FavoritesStore.h"
 #include "ItemInput.h"
-#include "NorvaneError.h"
 #include "PinPromptCheck.h"
 #include "QmlHarness.h"
-#include "RemoteImage.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
 #include "SampleProviderThread.h"
 #include "TestMain.h"
 #include "TestProvider.h"
-#include "TextStyle.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "images/RemoteImage.h"
+#include "live/ChannelsModel.h"
+#include "live/ChannelsScreen.h"
+#include "playback/VLCEngine.h"
+#include "player/ControlsAutoHide.h"
+#include "storage/FavoritesStore.h"
+#include "style/TextStyle.h"
 
 using namespace norvane::test;
 using Status = VLCEngine::Status;
@@ -133,8 +133,8 @@ private:
     void clearLiveFavorites()
     {
         FavoritesStore *store = FavoritesStore::shared();
-        for (const Favorite &favorite : store->items(QStringLiteral("live")))
-            store->remove(QStringLiteral("live"), favorite.id());
+        for (const Favorite &favorite : store->items(ContentType::Live))
+            store->remove(ContentType::Live, favorite.id());
     }
 
 private Q_SLOTS:
@@ -244,7 +244,7 @@ private Q_SLOTS:
         QTRY_VERIFY(menu->property("opened").toBool());
         QCOMPARE(menuItem->property("text").toString(), QStringLiteral("Agregar a favoritos"));
         clickItem(menuItem);
-        QVERIFY(FavoritesStore::shared()->isFavorite(QStringLiteral("live"), QStringLiteral("1004")));
+        QVERIFY(FavoritesStore::shared()->isFavorite(ContentType::Live, QStringLiteral("1004")));
         QVERIFY(isShown(row, QStringLiteral("favoriteStar")));
         QTRY_VERIFY(!menu->property("visible").toBool());
 
@@ -559,10 +559,10 @@ private Q_SLOTS:
         QTest::keyClick(window, Qt::Key_Menu);
         QTRY_VERIFY(menu->property("opened").toBool());
         QVERIFY(pressByAccessibility(findByName<QQuickItem>(menu, QStringLiteral("favoriteMenuItem"))));
-        QVERIFY(FavoritesStore::shared()->isFavorite(QStringLiteral("live"), QStringLiteral("1001")));
+        QVERIFY(FavoritesStore::shared()->isFavorite(ContentType::Live, QStringLiteral("1001")));
         QTRY_VERIFY(!menu->property("visible").toBool());
         // The store's file outlives the program: the next run starts without favourites.
-        FavoritesStore::shared()->remove(QStringLiteral("live"), QStringLiteral("1001"));
+        FavoritesStore::shared()->remove(ContentType::Live, QStringLiteral("1001"));
     }
 
     // Five thousand channels: rows are made only for what is in view, and only those ask for

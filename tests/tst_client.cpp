@@ -1,12 +1,12 @@
-#include "ApiConnection.h"
 #include "CannedNetwork.h"
 #include "ErrorTexts.h"
-#include "NorvaneError.h"
-#include "OwnedDelay.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
 #include "TestProvider.h"
-#include "XtreamClient.h"
+#include "client/ApiConnection.h"
+#include "client/NorvaneError.h"
+#include "client/XtreamClient.h"
+#include "system/OwnedDelay.h"
 
 #include <QCoroTask>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
-#include "ClockText.h"
 #include "TestMain.h"
+#include "system/ClockText.h"
 
 // The main menu clock in the fixed Chilean Spanish locale.
 class TestClockText : public QObject

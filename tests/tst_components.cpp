@@ -3,14 +3,14 @@
 #include <QStringListModel>
 #include <QVariantMap>
 
-#include "AccessibleItemFactory.h"
-#include "CatalogLoadingText.h"
-#include "CategorizedSectionModel.h"
 #include "ItemInput.h"
 #include "QmlHarness.h"
-#include "RemoteImage.h"
 #include "ScriptedPlayer.h"
 #include "TestMain.h"
+#include "catalog/CatalogLoadingText.h"
+#include "components/AccessibleItemFactory.h"
+#include "images/RemoteImage.h"
+#include "sections/CategorizedSectionModel.h"
 
 using namespace norvane::test;
 

@@ -1,17 +1,17 @@
-#include "AppModel.h"
-#include "ChannelsModel.h"
-#include "FavoritesStore.h"
-#include "ImageCache.h"
-#include "Keychain.h"
-#include "MovieDetailModel.h"
-#include "MoviesModel.h"
-#include "PlayerModel.h"
-#include "ProgressStore.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "SampleProviderThread.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
+#include "catalog/MovieDetailModel.h"
+#include "catalog/MoviesModel.h"
+#include "images/ImageCache.h"
+#include "live/ChannelsModel.h"
+#include "playback/VLCEngine.h"
+#include "player/PlayerModel.h"
+#include "session/Keychain.h"
+#include "shell/AppModel.h"
+#include "storage/FavoritesStore.h"
+#include "storage/ProgressStore.h"
 
 #include <QCoroTask>
 #include <QDeadlineTimer>
@@ -26,7 +26,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-#include "NorvaneQmlPlugins.h"
+#include "shell/NorvaneQmlPlugins.h"
 
 namespace {
 

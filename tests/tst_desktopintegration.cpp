@@ -1,21 +1,22 @@
-#include "AppSettings.h"
-#include "ChannelsModel.h"
-#include "ChannelsScreen.h"
-#include "IdleInhibitionPolicy.h"
-#include "IdleInhibitor.h"
-#include "LiveFullscreenPlayback.h"
-#include "MprisService.h"
-#include "NowPlaying.h"
-#include "NowPlayingSource.h"
 #include "QmlHarness.h"
 #include "SampleProvider.h"
 #include "ScriptedPlayback.h"
 #include "ScriptedPlayer.h"
-#include "TerminationSignals.h"
 #include "TestMain.h"
 #include "TestProvider.h"
-#include "VLCEngine.h"
-#include "WindowGeometry.h"
+#include "live/ChannelsModel.h"
+#include "live/ChannelsScreen.h"
+#include "live/LiveFullscreenPlayback.h"
+#include "mpris/IdleInhibitionPolicy.h"
+#include "mpris/MprisService.h"
+#include "mpris/NowPlaying.h"
+#include "mpris/NowPlayingAttachment.h"
+#include "mpris/NowPlayingSource.h"
+#include "playback/VLCEngine.h"
+#include "shell/WindowGeometry.h"
+#include "storage/AppSettings.h"
+#include "system/IdleInhibitor.h"
+#include "system/TerminationSignals.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -246,6 +247,8 @@ private Q_SLOTS:
         // The engines keep their volume in this program's own settings file.
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
         QVERIFY(norvane::test::startPlaybackProvider(m_provider));
+        // As the app does at start: the playing screens' models get their media controls.
+        NowPlayingAttachment::install();
     }
 
     // The inhibition is asked for once, held while wanted and given back when no longer wanted
@@ -413,11 +416,10 @@ private Q_SLOTS:
     void mediaControlsOfAnEpisode()
     {
         const auto episode = [](const QString &id, const char *subtitle, const QString &image) {
-            return PlayableItem(QStringLiteral("Serie"), QString::fromUtf8(subtitle),
-                                QStringLiteral("http://127.0.0.1:1/series/u/p/") + id +
-                                    QStringLiteral(".mp4"),
-                                QStringLiteral("series:77:ep:") + id, QStringLiteral("series"),
-                                QStringLiteral("77"), image, 0);
+            return PlayableItem(
+                QStringLiteral("Serie"), QString::fromUtf8(subtitle),
+                QStringLiteral("http://127.0.0.1:1/series/u/p/") + id + QStringLiteral(".mp4"),
+                QStringLiteral("series:77:ep:") + id, ContentType::Series, QStringLiteral("77"), image, 0);
         };
         // The second episode's artwork is no address the image cache would fetch: the desktop,
         // which opens the artwork itself, is not given it.

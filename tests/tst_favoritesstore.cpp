@@ -1,8 +1,8 @@
-#include "FavoritesStore.h"
 #include "QmlHarness.h"
 #include "RecordFields.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "storage/FavoritesStore.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -47,22 +47,28 @@ private Q_SLOTS:
     {
         writeFile(path(), R"([{"contentId":"1","name":"Canal Uno"},
                               {"contentType":7,"contentId":"2","name":"Canal Dos","imageUrl":5},
-                              {"contentType":"series","contentId":"3","name":"Serie","imageUrl":"c.jpg"}])");
+                              {"contentType":"series","contentId":"3","name":"Serie","imageUrl":"c.jpg"},
+                              {"contentType":"radio","contentId":"4","name":"Radio"}])");
         FavoritesStore store(path());
-        QCOMPARE(ids(store.items()), QStringList({"live:1", "live:2", "series:3"}));
+        QCOMPARE(ids(store.items()), QStringList({"live:1", "live:2", "series:3", "radio:4"}));
         QVERIFY(!store.items().at(1).imageUrl().has_value());
         QCOMPARE(*store.items().at(2).imageUrl(), QString("c.jpg"));
-        QVERIFY(store.isFavorite("live", "1"));
-        QVERIFY(!store.isFavorite("series", "1"));
+        QVERIFY(store.isFavorite(ContentType::Live, "1"));
+        QVERIFY(!store.isFavorite(ContentType::Series, "1"));
+        // A type this app does not know is no favourite of any kind, and stays in the file.
+        QVERIFY(!store.isFavorite(ContentType::Live, "4") && !store.isFavorite(ContentType::Series, "4"));
+        QCOMPARE(ids(store.items(ContentType::Live)), QStringList({"live:2", "live:1"}));
+        store.remove(ContentType::Live, "2");
+        QCOMPARE(ids(FavoritesStore(path()).items()), QStringList({"live:1", "series:3", "radio:4"}));
     }
 
     void addsOnceAndKeepsTheOrderOfAddition()
     {
         FavoritesStore store(path());
         QSignalSpy changed(&store, &FavoritesStore::itemsChanged);
-        store.add(Favorite("live", "9", "Zeta", std::nullopt));
-        store.add(Favorite("live", "8", "alfa", QString("http://h/l.png")));
-        store.add(Favorite("live", "9", "Zeta otra vez", std::nullopt));
+        store.add(Favorite(ContentType::Live, "9", "Zeta", std::nullopt));
+        store.add(Favorite(ContentType::Live, "8", "alfa", QString("http://h/l.png")));
+        store.add(Favorite(ContentType::Live, "9", "Zeta otra vez", std::nullopt));
         QCOMPARE(changed.count(), 2);
         QCOMPARE(ids(store.items()), QStringList({"live:9", "live:8"}));
 
@@ -77,18 +83,18 @@ private Q_SLOTS:
     {
         QLocale::setDefault(QLocale("es_CL"));
         FavoritesStore store(path());
-        store.add(Favorite("live", "1", "Zeta", std::nullopt));
-        store.add(Favorite("live", "2", "árbol", std::nullopt));
-        store.add(Favorite("series", "3", "Beta", std::nullopt));
-        store.add(Favorite("live", "4", "alfa", std::nullopt));
-        store.add(Favorite("live", "5", "Ñandú", std::nullopt));
-        store.add(Favorite("live", "6", "ALFA", std::nullopt));
-        store.add(Favorite("live", "7", "nube", std::nullopt));
-        store.add(Favorite("live", "8", "alfa", std::nullopt));
-        QCOMPARE(names(store.items("live")),
+        store.add(Favorite(ContentType::Live, "1", "Zeta", std::nullopt));
+        store.add(Favorite(ContentType::Live, "2", "árbol", std::nullopt));
+        store.add(Favorite(ContentType::Series, "3", "Beta", std::nullopt));
+        store.add(Favorite(ContentType::Live, "4", "alfa", std::nullopt));
+        store.add(Favorite(ContentType::Live, "5", "Ñandú", std::nullopt));
+        store.add(Favorite(ContentType::Live, "6", "ALFA", std::nullopt));
+        store.add(Favorite(ContentType::Live, "7", "nube", std::nullopt));
+        store.add(Favorite(ContentType::Live, "8", "alfa", std::nullopt));
+        QCOMPARE(names(store.items(ContentType::Live)),
                  QStringList({"alfa", "ALFA", "alfa", "árbol", "nube", "Ñandú", "Zeta"}));
-        QCOMPARE(ids(store.items("live")).mid(0, 3), QStringList({"live:4", "live:6", "live:8"}));
-        QCOMPARE(names(store.items("series")), QStringList{"Beta"});
+        QCOMPARE(ids(store.items(ContentType::Live)).mid(0, 3), QStringList({"live:4", "live:6", "live:8"}));
+        QCOMPARE(names(store.items(ContentType::Series)), QStringList{"Beta"});
         QCOMPARE(ids(store.items()).first(), QString("live:1")); // the store itself keeps addition order
     }
 
@@ -98,11 +104,11 @@ private Q_SLOTS:
             path(),
             R"([{"contentId":"1","name":"A"},{"contentId":"2","name":"B"},{"contentId":"1","name":"A2"}])");
         FavoritesStore store(path());
-        store.remove("live", "1");
+        store.remove(ContentType::Live, "1");
         QCOMPARE(ids(store.items()), QStringList{"live:2"});
         QFile::remove(path());
         QSignalSpy changed(&store, &FavoritesStore::itemsChanged);
-        store.remove("live", "404");
+        store.remove(ContentType::Live, "404");
         QCOMPARE(changed.count(), 0);
         QCOMPARE(FavoritesStore(path()).items(), store.items());
     }
@@ -122,7 +128,7 @@ private Q_SLOTS:
         FavoritesStore store(path());
         QVERIFY(store.items().isEmpty());
         QCOMPARE(readFile(path()), bytes);
-        store.add(Favorite("series", "5", "Serie", std::nullopt));
+        store.add(Favorite(ContentType::Series, "5", "Serie", std::nullopt));
         QCOMPARE(readFile(path() + ".corrupt.1"), bytes);
         QCOMPARE(ids(FavoritesStore(path()).items()), QStringList{"series:5"});
     }
@@ -137,14 +143,14 @@ private Q_SLOTS:
             import Norvane.Core
             QtObject {
                 property int count: FavoritesStore.items.length
-                property bool probe: FavoritesStore.items.length, FavoritesStore.isFavorite("series", "qml-probe")
+                property bool probe: FavoritesStore.items.length, FavoritesStore.items.some(f => f.id === "series:qml-probe")
             })");
         QVERIFY(root);
         const int before = root->property("count").toInt();
-        shared->add(Favorite("series", "qml-probe", "Sonda", std::nullopt));
+        shared->add(Favorite(ContentType::Series, "qml-probe", "Sonda", std::nullopt));
         QCOMPARE(root->property("count").toInt(), before + 1);
         QVERIFY(root->property("probe").toBool());
-        shared->remove("series", "qml-probe");
+        shared->remove(ContentType::Series, "qml-probe");
         QVERIFY(!root->property("probe").toBool());
     }
 };

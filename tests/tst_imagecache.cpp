@@ -1,10 +1,10 @@
 #include "CannedReply.h"
-#include "ImageCache.h"
 #include "QmlHarness.h"
-#include "RemoteImage.h"
 #include "SampleProvider.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "images/ImageCache.h"
+#include "images/RemoteImage.h"
 
 #include <QBuffer>
 #include <QCoroTask>

@@ -1,10 +1,10 @@
-#include "AppModel.h"
-#include "Keychain.h"
 #include "KeyringSandbox.h"
-#include "ParentalControl.h"
 #include "SessionItems.h"
-#include "SessionStore.h"
 #include "TestMain.h"
+#include "session/Keychain.h"
+#include "session/ParentalControl.h"
+#include "session/SessionStore.h"
+#include "shell/AppModel.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

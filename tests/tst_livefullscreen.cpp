@@ -3,12 +3,7 @@
 #include <QQuickItem>
 #include <QSignalSpy>
 
-#include "ChannelRow.h"
-#include "ControlsAutoHide.h"
 #include "ItemInput.h"
-#include "LiveFullscreenPlayback.h"
-#include "LiveStreamAttempt.h"
-#include "NorvaneError.h"
 #include "QmlHarness.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
@@ -16,7 +11,12 @@
 #include "ScriptedPlayer.h"
 #include "TestMain.h"
 #include "TestProvider.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "live/ChannelRow.h"
+#include "live/LiveFullscreenPlayback.h"
+#include "live/LiveStreamAttempt.h"
+#include "playback/VLCEngine.h"
+#include "player/ControlsAutoHide.h"
 
 using namespace norvane::test;
 using Status = VLCEngine::Status;

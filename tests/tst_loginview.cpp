@@ -1,12 +1,12 @@
-#include "ApiConnection.h"
-#include "AppModel.h"
 #include "ItemInput.h"
-#include "Keychain.h"
 #include "QmlHarness.h"
 #include "SampleProvider.h"
 #include "SessionItems.h"
-#include "SessionStore.h"
 #include "TestMain.h"
+#include "client/ApiConnection.h"
+#include "session/Keychain.h"
+#include "session/SessionStore.h"
+#include "shell/AppModel.h"
 #include <QAccessible>
 
 #include <QQuickItem>

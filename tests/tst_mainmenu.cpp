@@ -1,13 +1,13 @@
 #include <QSignalSpy>
 
-#include "AppInfo.h"
-#include "AppModel.h"
-#include "ClockText.h"
 #include "ItemInput.h"
-#include "MenuLayout.h"
-#include "MenuSound.h"
 #include "QmlHarness.h"
 #include "TestMain.h"
+#include "shell/AppModel.h"
+#include "shell/MenuLayout.h"
+#include "system/AppInfo.h"
+#include "system/ClockText.h"
+#include "system/MenuSound.h"
 
 using namespace norvane::test;
 

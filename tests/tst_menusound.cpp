@@ -3,8 +3,8 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
-#include "MenuSound.h"
 #include "TestMain.h"
+#include "system/MenuSound.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 #include "ItemInput.h"
-#include "MovieDetailModel.h"
-#include "MoviesModel.h"
-#include "OnDemandPlayback.h"
 #include "PinPromptCheck.h"
-#include "PlayerModel.h"
-#include "ProgressStore.h"
 #include "ScreenTestBed.h"
-#include "SectionScreen.h"
-#include "SeriesCatalog.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
+#include "catalog/MovieDetailModel.h"
+#include "catalog/MoviesModel.h"
+#include "catalog/SeriesCatalog.h"
+#include "playback/VLCEngine.h"
+#include "player/OnDemandPlayback.h"
+#include "player/PlayerModel.h"
+#include "sections/SectionScreen.h"
+#include "storage/ProgressStore.h"
 
 #include <QQuickItem>
 #include <memory>
@@ -38,7 +38,7 @@ VodStream movie(const QString &extension = QString(),
 ProgressEntry entry(qint64 positionMs, qint64 durationMs,
                     const QString &url = QStringLiteral("http://old/movie/u/p/200002.mkv"))
 {
-    return ProgressEntry(QStringLiteral("movie:200002"), QStringLiteral("movie"), QStringLiteral("200002"),
+    return ProgressEntry(QStringLiteral("movie:200002"), ContentType::Movie, QStringLiteral("200002"),
                          QStringLiteral("La película"), std::nullopt, positionMs, durationMs, 1000.0, url);
 }
 
@@ -174,7 +174,7 @@ private Q_SLOTS:
         QCOMPARE(item.url(), url);
         QCOMPARE(item.startTimeMs(), startMs);
         QCOMPARE(item.progressKey(), QStringLiteral("movie:200002"));
-        QCOMPARE(item.contentType(), QStringLiteral("movie"));
+        QCOMPARE(item.contentType(), ContentType::Movie);
         QCOMPARE(item.imageUrl(), std::optional<QString>(QStringLiteral("http://img/icon.jpg")));
         QVERIFY(!item.subtitle());
     }
@@ -182,7 +182,7 @@ private Q_SLOTS:
     // The detail screen against the provider: both buttons for an unfinished movie.
     void detailScreenShowsResumeAndFromStart()
     {
-        ProgressStore::shared()->recordPosition("movie:200002", "movie", "200002", "La película",
+        ProgressStore::shared()->recordPosition("movie:200002", ContentType::Movie, "200002", "La película",
                                                 std::nullopt, "http://stored/200002.mp4", 125'000, 600'000);
         QObject *root = m_bed.open(R"(
 import QtQuick
@@ -279,8 +279,8 @@ MovieDetailView {
             return ids;
         };
         QCOMPARE(specialIds(), QStringList{"__recent__"});
-        ProgressStore::shared()->recordPosition("movie:200004", "movie", "200004", "Película 4", std::nullopt,
-                                                "http://x/200004.mp4", 60'000, 600'000);
+        ProgressStore::shared()->recordPosition("movie:200004", ContentType::Movie, "200004", "Película 4",
+                                                std::nullopt, "http://x/200004.mp4", 60'000, 600'000);
         QCOMPARE(specialIds(), (QStringList{"__recent__", "__continue__"}));
         QQuickItem *row = m_bed.visibleItem("categoryRow___continue__");
         QVERIFY(row);
@@ -317,7 +317,7 @@ MovieDetailView {
         QFETCH(QString, cards);
         QFETCH(QString, playButton);
         for (const QString id : {"200002", "200004"})
-            ProgressStore::shared()->recordPosition("movie:" + id, "movie", id, "Película " + id,
+            ProgressStore::shared()->recordPosition("movie:" + id, ContentType::Movie, id, "Película " + id,
                                                     std::nullopt, "http://x/" + id + ".mp4", 60'000, 600'000);
         QObject *root = m_bed.open(moviesViewQml);
         QVERIFY(root);

@@ -1,9 +1,9 @@
-#include "CatalogScreen.h"
-#include "MoviesModel.h"
 #include "RecordFields.h"
 #include "SectionModelFixture.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "catalog/CatalogScreen.h"
+#include "catalog/MoviesModel.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -464,16 +464,16 @@ private Q_SLOTS:
         QCOMPARE(rows.size(), 1);
         QVERIFY(ids().contains(QStringLiteral("59")));
 
-        m_progress->recordPosition(QStringLiteral("movie:7"), QStringLiteral("movie"), QStringLiteral("7"),
+        m_progress->recordPosition(QStringLiteral("movie:7"), ContentType::Movie, QStringLiteral("7"),
                                    QStringLiteral("Siete"), std::nullopt, QStringLiteral("http://h/7.mp4"),
                                    60'000, 600'000);
         QCOMPARE(rows.size(), 2);
         QCOMPARE(ids().mid(0, 2),
                  (QStringList{QStringLiteral("__recent__"), QStringLiteral("__continue__")}));
         // A series entry is not this section's.
-        m_progress->recordPosition(QStringLiteral("series:1:ep:2"), QStringLiteral("series"),
-                                   QStringLiteral("1"), QStringLiteral("S"), std::nullopt,
-                                   QStringLiteral("http://h/2.mp4"), 60'000, 600'000);
+        m_progress->recordPosition(QStringLiteral("series:1:ep:2"), ContentType::Series, QStringLiteral("1"),
+                                   QStringLiteral("S"), std::nullopt, QStringLiteral("http://h/2.mp4"),
+                                   60'000, 600'000);
         QCOMPARE(rows.size(), 2);
         m_progress->removeEntry(QStringLiteral("movie:7"));
         QCOMPARE(rows.size(), 3);

@@ -1,8 +1,8 @@
-#include "Keychain.h"
 #include "KeyringSandbox.h"
-#include "ParentalControl.h"
-#include "ParentalLock.h"
 #include "TestMain.h"
+#include "session/Keychain.h"
+#include "session/ParentalControl.h"
+#include "session/ParentalLock.h"
 
 namespace {
 const QString pinAccount = QStringLiteral("parental_pin");

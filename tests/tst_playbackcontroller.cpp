@@ -3,19 +3,19 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include "ChannelsModel.h"
-#include "ChannelsPlayback.h"
-#include "ControlsAutoHide.h"
-#include "FavoritesStore.h"
 #include "ItemInput.h"
-#include "LiveFullscreenPlayback.h"
-#include "LiveStreamAttempt.h"
-#include "OnDemandPlayback.h"
-#include "PlaybackKeys.h"
 #include "QmlHarness.h"
 #include "ScriptedPlayback.h"
 #include "TestMain.h"
-#include "WindowFullScreen.h"
+#include "live/ChannelsModel.h"
+#include "live/ChannelsPlayback.h"
+#include "live/LiveFullscreenPlayback.h"
+#include "live/LiveStreamAttempt.h"
+#include "player/ControlsAutoHide.h"
+#include "player/OnDemandPlayback.h"
+#include "player/PlaybackKeys.h"
+#include "player/WindowFullScreen.h"
+#include "storage/FavoritesStore.h"
 
 using namespace norvane::test;
 using Action = PlaybackKeys::Action;
@@ -72,7 +72,7 @@ PlayableItem episode(int number)
     const QString id = QString::number(number);
     return PlayableItem(QStringLiteral("Serie"), QStringLiteral("E") + id,
                         QStringLiteral("http://127.0.0.1:1/series/u/p/") + id + ".mp4",
-                        QStringLiteral("series:1:ep:") + id, QStringLiteral("series"), QStringLiteral("1"),
+                        QStringLiteral("series:1:ep:") + id, ContentType::Series, QStringLiteral("1"),
                         std::nullopt, 0);
 }
 

@@ -1,12 +1,12 @@
 #include "MediaRoutes.h"
-#include "NorvaneError.h"
-#include "PlayerModel.h"
-#include "ProgressStore.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "ScriptedPlayback.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "playback/VLCEngine.h"
+#include "player/PlayerModel.h"
+#include "storage/ProgressStore.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -20,7 +20,7 @@ PlayableItem movie(const QString &id, qint64 startMs = 0)
 {
     return PlayableItem(QStringLiteral("Película ") + id, std::nullopt,
                         QStringLiteral("http://127.0.0.1:1/movie/u/p/") + id + ".mp4",
-                        QStringLiteral("movie:") + id, QStringLiteral("movie"), id,
+                        QStringLiteral("movie:") + id, ContentType::Movie, id,
                         QStringLiteral("http://img/") + id, startMs);
 }
 
@@ -28,7 +28,7 @@ PlayableItem episode(const QString &id, const std::optional<QString> &subtitle, 
 {
     return PlayableItem(QStringLiteral("Serie"), subtitle,
                         QStringLiteral("http://127.0.0.1:1/series/u/p/") + id + ".mp4",
-                        QStringLiteral("series:77:ep:") + id, QStringLiteral("series"), QStringLiteral("77"),
+                        QStringLiteral("series:77:ep:") + id, ContentType::Series, QStringLiteral("77"),
                         std::nullopt, startMs);
 }
 
@@ -183,7 +183,7 @@ private Q_SLOTS:
         QCOMPARE(f.player->url, QUrl(episode("2", {}).url()));
         QCOMPARE(f.player->options, QStringList{":start-time=42"});
         QCOMPARE(written, QList<qint64>{600'000});
-        QVERIFY(f.store.inProgress(QStringLiteral("series")).isEmpty());
+        QVERIFY(f.store.inProgress(ContentType::Series).isEmpty());
         QTest::qWait(15 * f.model->countdownStepMs());
         QCOMPARE(f.model->index(), 1); // one countdown, one step forward
     }
@@ -362,7 +362,7 @@ private Q_SLOTS:
         const qint64 startMs = (SampleMedia::episodeSeconds - 2) * 1000;
         PlayableItem item(QStringLiteral("Serie"), QStringLiteral("T1 E1"),
                           norvane::test::mediaUrl(provider, QStringLiteral("episode.mp4")),
-                          QStringLiteral("series:1:ep:1"), QStringLiteral("series"), QStringLiteral("1"),
+                          QStringLiteral("series:1:ep:1"), ContentType::Series, QStringLiteral("1"),
                           std::nullopt, startMs);
         PlayerModel model(VLCEngine::shared(), &store);
         model.setQueue({item});

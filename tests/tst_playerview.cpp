@@ -1,14 +1,14 @@
 #include "ItemInput.h"
-#include "NorvaneError.h"
-#include "OnDemandPlayback.h"
-#include "PlayerModel.h"
-#include "PlayerText.h"
-#include "ProgressStore.h"
 #include "ProportionalDigitsFont.h"
 #include "QmlHarness.h"
 #include "ScriptedPlayback.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "playback/VLCEngine.h"
+#include "player/OnDemandPlayback.h"
+#include "player/PlayerModel.h"
+#include "player/PlayerText.h"
+#include "storage/ProgressStore.h"
 
 #include <QAccessible>
 #include <QQuickItem>
@@ -26,7 +26,7 @@ PlayableItem episode(int number, qint64 startMs = 0)
     const QString id = QString::number(100 + number);
     return PlayableItem(QStringLiteral("Serie"), QStringLiteral("T1 · E%1 · Capítulo").arg(number),
                         QStringLiteral("http://127.0.0.1:1/series/u/p/") + id + ".mp4",
-                        QStringLiteral("series:1:ep:") + id, QStringLiteral("series"), QStringLiteral("1"),
+                        QStringLiteral("series:1:ep:") + id, ContentType::Series, QStringLiteral("1"),
                         std::nullopt, startMs);
 }
 
@@ -34,7 +34,7 @@ PlayableItem movie()
 {
     return PlayableItem(QStringLiteral("Película"), std::nullopt,
                         QStringLiteral("http://127.0.0.1:1/movie/u/p/7.mp4"), QStringLiteral("movie:7"),
-                        QStringLiteral("movie"), QStringLiteral("7"), std::nullopt, 0);
+                        ContentType::Movie, QStringLiteral("7"), std::nullopt, 0);
 }
 
 const QByteArray playerQml = R"(

@@ -1,6 +1,6 @@
-#include "ProviderJson.h"
 #include "QmlHarness.h"
 #include "TestMain.h"
+#include "provider/ProviderJson.h"
 
 // Decoding of the provider's records: the tolerant readers, defaults, and list failures.
 class TestRecords : public QObject

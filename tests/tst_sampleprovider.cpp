@@ -1,10 +1,10 @@
 #include "LivePlaylist.h"
-#include "ProviderJson.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
+#include "playback/VLCEngine.h"
+#include "provider/ProviderJson.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>

@@ -1,8 +1,8 @@
-#include "FoldedNameIndex.h"
 #include "SampleProvider.h"
-#include "SearchModel.h"
 #include "TestMain.h"
-#include "TextFolding.h"
+#include "search/FoldedNameIndex.h"
+#include "search/SearchModel.h"
+#include "search/TextFolding.h"
 
 #include <QCoroTask>
 #include <QJsonArray>

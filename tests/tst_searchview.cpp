@@ -1,10 +1,10 @@
 #include "ItemInput.h"
-#include "RemoteImage.h"
 #include "SampleCatalog.h"
 #include "ScreenTestBed.h"
-#include "SearchModel.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
+#include "images/RemoteImage.h"
+#include "playback/VLCEngine.h"
+#include "search/SearchModel.h"
 
 #include <QPointer>
 #include <QQuickItem>

@@ -1,13 +1,13 @@
-#include "ChannelsModel.h"
-#include "FavoritesStore.h"
-#include "MoviesModel.h"
-#include "NorvaneError.h"
-#include "ProgressStore.h"
 #include "SampleProvider.h"
 #include "SectionTestHome.h"
-#include "SeriesModel.h"
 #include "TestMain.h"
 #include "TestProvider.h"
+#include "catalog/MoviesModel.h"
+#include "catalog/SeriesModel.h"
+#include "client/NorvaneError.h"
+#include "live/ChannelsModel.h"
+#include "storage/FavoritesStore.h"
+#include "storage/ProgressStore.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

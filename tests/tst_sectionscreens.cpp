@@ -1,17 +1,17 @@
-#include "CatalogRecords.h"
-#include "CatalogScreen.h"
-#include "ChannelsModel.h"
-#include "ChannelsScreen.h"
-#include "ControlsAutoHide.h"
-#include "ImageCache.h"
-#include "LiveStreamAttempt.h"
-#include "ParentalControl.h"
-#include "PlayerModel.h"
-#include "ProgressEntry.h"
 #include "ScriptedPlayer.h"
-#include "SearchScreen.h"
 #include "TestMain.h"
-#include "VideoBuffer.h"
+#include "catalog/CatalogRecords.h"
+#include "catalog/CatalogScreen.h"
+#include "images/ImageCache.h"
+#include "live/ChannelsModel.h"
+#include "live/ChannelsScreen.h"
+#include "live/LiveStreamAttempt.h"
+#include "playback/VideoBuffer.h"
+#include "player/ControlsAutoHide.h"
+#include "player/PlayerModel.h"
+#include "search/SearchScreen.h"
+#include "session/ParentalControl.h"
+#include "storage/ProgressEntry.h"
 
 #include <QPointer>
 #include <QSignalSpy>
@@ -26,7 +26,7 @@ PlayableItem movie(const QString &id)
 {
     return PlayableItem(QStringLiteral("Película ") + id, std::nullopt,
                         QStringLiteral("http://127.0.0.1:1/movie/u/p/") + id + ".mp4",
-                        QStringLiteral("movie:") + id, QStringLiteral("movie"), id, std::nullopt, 0);
+                        QStringLiteral("movie:") + id, ContentType::Movie, id, std::nullopt, 0);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-#include "ProviderJson.h"
 #include "RecordFields.h"
 #include "TestMain.h"
+#include "provider/ProviderJson.h"
 
 #include <ctime>
 

@@ -1,9 +1,9 @@
-#include "FavoritesStore.h"
 #include "RecordFields.h"
 #include "SectionModelFixture.h"
-#include "SeriesModel.h"
 #include "TestFiles.h"
 #include "TestMain.h"
+#include "catalog/SeriesModel.h"
+#include "storage/FavoritesStore.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -104,12 +104,12 @@ private Q_SLOTS:
 
     void favoritesAreTheFavouriteSeries()
     {
-        m_favorites->add(Favorite(QStringLiteral("series"), QStringLiteral("7"), QStringLiteral("Zeta"),
+        m_favorites->add(Favorite(ContentType::Series, QStringLiteral("7"), QStringLiteral("Zeta"),
                                   QStringLiteral("http://img/7.jpg")));
         m_favorites->add(
-            Favorite(QStringLiteral("live"), QStringLiteral("1001"), QStringLiteral("Canal"), std::nullopt));
+            Favorite(ContentType::Live, QStringLiteral("1001"), QStringLiteral("Canal"), std::nullopt));
         m_favorites->add(
-            Favorite(QStringLiteral("series"), QStringLiteral("3"), QStringLiteral("alfa"), std::nullopt));
+            Favorite(ContentType::Series, QStringLiteral("3"), QStringLiteral("alfa"), std::nullopt));
         SeriesModel &model = makeModel();
         openSection();
         const auto requestsBefore = m_provider->requests().size();
@@ -137,8 +137,8 @@ private Q_SLOTS:
         QCOMPARE(m_provider->requests().size(), requestsBefore);
 
         // No favourites: an empty list, no failure.
-        m_favorites->remove(QStringLiteral("series"), QStringLiteral("3"));
-        m_favorites->remove(QStringLiteral("series"), QStringLiteral("7"));
+        m_favorites->remove(ContentType::Series, QStringLiteral("3"));
+        m_favorites->remove(ContentType::Series, QStringLiteral("7"));
         model.selectCategory(favoritesId);
         QVERIFY(model.items().isEmpty());
         QVERIFY(model.listError().isEmpty());
@@ -147,7 +147,7 @@ private Q_SLOTS:
     void toggleFollowsTheFavouritesOnScreen()
     {
         m_favorites->add(
-            Favorite(QStringLiteral("series"), QStringLiteral("7"), QStringLiteral("Zeta"), std::nullopt));
+            Favorite(ContentType::Series, QStringLiteral("7"), QStringLiteral("Zeta"), std::nullopt));
         SeriesModel &model = makeModel();
         model.selectCategory(favoritesId);
         QCOMPARE(ids(model.items()), QStringList{"7"});
@@ -156,14 +156,14 @@ private Q_SLOTS:
 
         model.toggleFavorite(breaking);
         QTRY_COMPARE(ids(model.items()), (QStringList{"12", "7"}));
-        QVERIFY(m_favorites->isFavorite(QStringLiteral("series"), QStringLiteral("12")));
+        QVERIFY(m_favorites->isFavorite(ContentType::Series, QStringLiteral("12")));
         QCOMPARE(m_favorites->items().last(),
-                 Favorite(QStringLiteral("series"), QStringLiteral("12"), QStringLiteral("Breaking"),
+                 Favorite(ContentType::Series, QStringLiteral("12"), QStringLiteral("Breaking"),
                           QStringLiteral("http://img/12.jpg")));
 
         model.toggleFavorite(breaking);
         QTRY_COMPARE(ids(model.items()), QStringList{"7"});
-        QVERIFY(!m_favorites->isFavorite(QStringLiteral("series"), QStringLiteral("12")));
+        QVERIFY(!m_favorites->isFavorite(ContentType::Series, QStringLiteral("12")));
     }
 
     void toggleElsewhereLeavesTheListAlone()
@@ -176,7 +176,7 @@ private Q_SLOTS:
         model.toggleFavorite(shown.first());
         QTest::qWait(50);
 
-        QVERIFY(m_favorites->isFavorite(QStringLiteral("series"), shown.first().seriesId()));
+        QVERIFY(m_favorites->isFavorite(ContentType::Series, shown.first().seriesId()));
         QCOMPARE(listChanges.size(), 0);
         QCOMPARE(model.items(), shown);
         QCOMPARE(model.selectedCategoryId(), std::optional<QString>(recent));

@@ -1,16 +1,16 @@
-#include "FavoritesStore.h"
 #include "ItemInput.h"
 #include "PinPromptCheck.h"
-#include "PlayerModel.h"
-#include "ProgressStore.h"
 #include "RecordFields.h"
-#include "RemoteImage.h"
 #include "ScreenTestBed.h"
-#include "SectionScreen.h"
-#include "SeriesDetailModel.h"
-#include "SeriesModel.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
+#include "catalog/SeriesDetailModel.h"
+#include "catalog/SeriesModel.h"
+#include "images/RemoteImage.h"
+#include "playback/VLCEngine.h"
+#include "player/PlayerModel.h"
+#include "sections/SectionScreen.h"
+#include "storage/FavoritesStore.h"
+#include "storage/ProgressStore.h"
 
 #include <QImage>
 #include <QQuickItem>
@@ -52,7 +52,7 @@ SeriesStream series(const QString &cover = QStringLiteral("http://img/own.jpg"))
 
 ProgressEntry entry(qint64 positionMs, qint64 durationMs)
 {
-    return ProgressEntry(QStringLiteral("series:7:ep:722"), QStringLiteral("series"), QStringLiteral("7"),
+    return ProgressEntry(QStringLiteral("series:7:ep:722"), ContentType::Series, QStringLiteral("7"),
                          QStringLiteral("La serie"), std::nullopt, positionMs, durationMs, 1000.0,
                          QStringLiteral("http://stored/722.mkv"));
 }
@@ -120,7 +120,7 @@ private Q_SLOTS:
         QCOMPARE(item.subtitle(), std::optional<QString>(QStringLiteral("T2 · E1 · Capítulo 1")));
         QCOMPARE(item.url(), QStringLiteral("http://h:1/series/u/p/741.mp4"));
         QCOMPARE(item.progressKey(), QStringLiteral("series:7:ep:741"));
-        QCOMPARE(item.contentType(), QStringLiteral("series"));
+        QCOMPARE(item.contentType(), ContentType::Series);
         QCOMPARE(item.contentId(), QStringLiteral("7"));
         QCOMPARE(item.startTimeMs(), 0);
         // Nor does the row show a mark.
@@ -188,10 +188,10 @@ private Q_SLOTS:
     {
         const SeriesStream picked = firstSeries();
         // Episode 1 of season 1 of series 1 is id 121, watched to the end.
-        ProgressStore::shared()->recordPosition("series:1:ep:121", "series", "1", "Serie 1", std::nullopt,
-                                                "http://stored/121.mp4", 29'500, 30'000);
-        ProgressStore::shared()->recordPosition("series:1:ep:122", "series", "1", "Serie 1", std::nullopt,
-                                                "http://stored/122.mp4", 15'000, 30'000);
+        ProgressStore::shared()->recordPosition("series:1:ep:121", ContentType::Series, "1", "Serie 1",
+                                                std::nullopt, "http://stored/121.mp4", 29'500, 30'000);
+        ProgressStore::shared()->recordPosition("series:1:ep:122", ContentType::Series, "1", "Serie 1",
+                                                std::nullopt, "http://stored/122.mp4", 15'000, 30'000);
         QObject *root = m_bed.open(R"(
 import QtQuick
 import Norvane
@@ -249,11 +249,11 @@ SeriesDetailView {
         QCOMPARE(favoriteLabel->property("color").value<QColor>(),
                  QColor(230, 233, 239)); // Brand.onBackground
         clickItem(favorite);
-        QVERIFY(FavoritesStore::shared()->isFavorite("series", "1"));
+        QVERIFY(FavoritesStore::shared()->isFavorite(ContentType::Series, "1"));
         QCOMPARE(accessibleName(favorite), QStringLiteral("Quitar favorito"));
         QCOMPARE(favoriteLabel->property("color").value<QColor>(), accent);
         clickItem(favorite);
-        QVERIFY(!FavoritesStore::shared()->isFavorite("series", "1"));
+        QVERIFY(!FavoritesStore::shared()->isFavorite(ContentType::Series, "1"));
 
         // The keyboard reaches that row past the buttons and the season chips, and plays it.
         QQuickWindow *window = &m_bed.harness().window();
@@ -320,7 +320,7 @@ SeriesDetailView {
         QCOMPARE(menuItem->property("text").toString(), QStringLiteral("Agregar a favoritos"));
         QCOMPARE(accessibleName(menuItem), QStringLiteral("Agregar a favoritos"));
         clickItem(menuItem);
-        QVERIFY(FavoritesStore::shared()->isFavorite("series", first.seriesId()));
+        QVERIFY(FavoritesStore::shared()->isFavorite(ContentType::Series, first.seriesId()));
         QTRY_VERIFY(card->property("isFavorite").toBool());
 
         pick("__favorites__");
@@ -331,7 +331,7 @@ SeriesDetailView {
         QVERIFY(menuItem);
         QCOMPARE(menuItem->property("text").toString(), QStringLiteral("Quitar de favoritos"));
         clickItem(menuItem);
-        QVERIFY(!FavoritesStore::shared()->isFavorite("series", first.seriesId()));
+        QVERIFY(!FavoritesStore::shared()->isFavorite(ContentType::Series, first.seriesId()));
         QTRY_VERIFY(hint->isVisible());
     }
 

@@ -1,5 +1,5 @@
-#include "NorvaneServers.h"
 #include "TestMain.h"
+#include "session/NorvaneServers.h"
 
 class TestServers : public QObject
 {

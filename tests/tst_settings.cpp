@@ -1,9 +1,9 @@
-#include "AppModel.h"
 #include "ItemInput.h"
-#include "Keychain.h"
 #include "QmlHarness.h"
 #include "SessionItems.h"
 #include "TestMain.h"
+#include "session/Keychain.h"
+#include "shell/AppModel.h"
 
 using namespace norvane::test;
 

@@ -1,6 +1,6 @@
-#include "FavoritesStore.h"
-#include "ProgressStore.h"
 #include "TestMain.h"
+#include "storage/FavoritesStore.h"
+#include "storage/ProgressStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,10 +28,10 @@ int runWriter(const QString &folder)
     FavoritesStore favorites(folder + QLatin1String("/favorites.json"));
     for (qint64 i = favorites.items().size();; ++i) {
         const QString id = QString::number(i);
-        progress.recordPosition(QStringLiteral("movie:%1").arg(i % 50), QStringLiteral("movie"), id,
+        progress.recordPosition(QStringLiteral("movie:%1").arg(i % 50), ContentType::Movie, id,
                                 QStringLiteral("Película ") + id, std::nullopt,
                                 QStringLiteral("http://h/movie/u/p/%1.mp4").arg(i), 1000 + i, 7'200'000);
-        favorites.add(Favorite(QStringLiteral("live"), id, QStringLiteral("Canal ") + id, std::nullopt));
+        favorites.add(Favorite(ContentType::Live, id, QStringLiteral("Canal ") + id, std::nullopt));
         progress.flush(); // positions are written beside the main thread: done once flushed
         if (::write(STDOUT_FILENO, ".", 1) != 1)
             return 1;

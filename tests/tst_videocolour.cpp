@@ -2,9 +2,9 @@
 #include "QmlHarness.h"
 #include "SampleMedia.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
-#include "VLCPlayerView.h"
-#include "VideoSurface.h"
+#include "playback/VLCEngine.h"
+#include "playback/VLCPlayerView.h"
+#include "playback/VideoSurface.h"
 
 #include <QOffscreenSurface>
 #include <QOpenGLContext>

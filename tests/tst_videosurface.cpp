@@ -1,14 +1,14 @@
-#include "LibVlcPlayer.h"
 #include "MediaRoutes.h"
 #include "QmlHarness.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
-#include "VLCEngine.h"
-#include "VLCPlayerView.h"
-#include "VideoBuffer.h"
-#include "VideoFrameSink.h"
-#include "VideoSurface.h"
+#include "playback/LibVlcPlayer.h"
+#include "playback/VLCEngine.h"
+#include "playback/VLCPlayerView.h"
+#include "playback/VideoBuffer.h"
+#include "playback/VideoFrameSink.h"
+#include "playback/VideoSurface.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

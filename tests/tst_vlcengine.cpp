@@ -1,9 +1,5 @@
-#include "LibVlcPlayer.h"
-#include "LogRedaction.h"
-#include "Logging.h"
 #include "MediaRoutes.h"
 #include "Patience.h"
-#include "PlayerRetirer.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
@@ -11,8 +7,12 @@
 #include "StallMeter.h"
 #include "TestMain.h"
 #include "TestProvider.h"
-#include "VLCEngine.h"
-#include "VideoSurface.h"
+#include "playback/LibVlcPlayer.h"
+#include "playback/PlayerRetirer.h"
+#include "playback/VLCEngine.h"
+#include "playback/VideoSurface.h"
+#include "system/LogRedaction.h"
+#include "system/Logging.h"
 
 #include <QElapsedTimer>
 #include <QMutex>

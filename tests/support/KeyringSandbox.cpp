@@ -1,6 +1,6 @@
 #include "KeyringSandbox.h"
 
-#include "Keychain.h"
+#include "session/Keychain.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -5,11 +5,11 @@
 #include <QQmlExtensionPlugin>
 #include <QtTest>
 
-#include "AccessibleItemFactory.h"
 #include "TestMain.h"
+#include "components/AccessibleItemFactory.h"
 
 // Imported here once for every test program that builds QML through the harness.
-#include "NorvaneQmlPlugins.h"
+#include "shell/NorvaneQmlPlugins.h"
 
 namespace norvane::test {
 

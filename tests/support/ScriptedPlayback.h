@@ -1,9 +1,9 @@
 #pragma once
 
-#include "PlayerModel.h"
-#include "ProgressStore.h"
 #include "ScriptedPlayer.h"
-#include "VLCEngine.h"
+#include "playback/VLCEngine.h"
+#include "player/PlayerModel.h"
+#include "storage/ProgressStore.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MediaPlayerBackend.h"
-#include "VLCEngine.h"
+#include "playback/MediaPlayerBackend.h"
+#include "playback/VLCEngine.h"
 
 #include <QCoreApplication>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ProgressStore.h"
 #include "SampleProvider.h"
 #include "SectionTestHome.h"
 #include "TestProvider.h"
+#include "storage/ProgressStore.h"
 
 #include <QAbstractItemModelTester>
 #include <QByteArray>

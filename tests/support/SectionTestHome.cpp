@@ -1,7 +1,8 @@
 #include "SectionTestHome.h"
 
-#include "DiskCatalogCache.h"
 #include "TestFiles.h"
+#include "storage/DiskCatalogCache.h"
+#include "system/AppInfo.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -25,7 +26,7 @@ QString SectionTestHome::catalogPath(const QString &fileName)
 void SectionTestHome::forgetCatalog(const QString &fileName)
 {
     QFile::remove(catalogPath(fileName));
-    QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane")).remove(QLatin1String("size_") + fileName);
+    QSettings(AppInfo::folderName, AppInfo::folderName).remove(QLatin1String("size_") + fileName);
 }
 
 void SectionTestHome::storeCatalog(const QString &fileName, const QByteArray &body)
@@ -35,13 +36,12 @@ void SectionTestHome::storeCatalog(const QString &fileName, const QByteArray &bo
 
 void SectionTestHome::storeExpectedSize(const QString &fileName, qint64 bytes)
 {
-    QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane"))
-        .setValue(QLatin1String("size_") + fileName, bytes);
+    QSettings(AppInfo::folderName, AppInfo::folderName).setValue(QLatin1String("size_") + fileName, bytes);
 }
 
 qint64 SectionTestHome::expectedSize(const QString &fileName)
 {
-    return QSettings(QStringLiteral("Norvane"), QStringLiteral("Norvane"))
+    return QSettings(AppInfo::folderName, AppInfo::folderName)
         .value(QLatin1String("size_") + fileName, 0)
         .toLongLong();
 }

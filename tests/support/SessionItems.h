@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Keychain.h"
-#include "SessionStore.h"
+#include "session/Keychain.h"
+#include "session/SessionStore.h"
 
 namespace norvane::test {
 

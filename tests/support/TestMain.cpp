@@ -1,6 +1,6 @@
 #include "TestMain.h"
 
-#include "Keychain.h"
+#include "session/Keychain.h"
 
 #include <QGuiApplication>
 #include <QStandardPaths>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "SampleMedia.h"
-#include "XtreamClient.h"
+#include "client/XtreamClient.h"
 
 #include <QDebug>
 

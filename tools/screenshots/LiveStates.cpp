@@ -3,14 +3,14 @@
 // full-screen with controls, and both playback errors.
 #include <QQuickItem>
 
-#include "ChannelsModel.h"
-#include "ChannelsScreen.h"
-#include "LiveFullscreenPlayback.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
 #include "SampleProviderThread.h"
 #include "ScreenshotRun.h"
-#include "VLCEngine.h"
+#include "live/ChannelsModel.h"
+#include "live/ChannelsScreen.h"
+#include "live/LiveFullscreenPlayback.h"
+#include "playback/VLCEngine.h"
 
 namespace {
 

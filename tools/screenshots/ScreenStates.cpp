@@ -5,19 +5,19 @@
 // overlay, and search results of each kind.
 #include <QQuickItem>
 
-#include "CatalogDiskCopy.h"
-#include "MovieDetailModel.h"
-#include "MoviesModel.h"
-#include "PlayerModel.h"
-#include "ProgressStore.h"
 #include "SampleCatalog.h"
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "ScreenshotRun.h"
-#include "SearchModel.h"
-#include "SeriesDetailModel.h"
-#include "SeriesModel.h"
-#include "VLCEngine.h"
+#include "catalog/MovieDetailModel.h"
+#include "catalog/MoviesModel.h"
+#include "catalog/SeriesDetailModel.h"
+#include "catalog/SeriesModel.h"
+#include "playback/VLCEngine.h"
+#include "player/PlayerModel.h"
+#include "search/SearchModel.h"
+#include "storage/CatalogDiskCopy.h"
+#include "storage/ProgressStore.h"
 
 namespace {
 
@@ -51,9 +51,9 @@ QVariantMap withClient(ScreenshotRun &run)
 void recordMovie(const VodStream &movie, qint64 positionMs, qint64 durationMs, ScreenshotRun &run)
 {
     ProgressStore::shared()->recordPosition(
-        MovieDetailModel::progressKey(movie.streamId()), contentTypeName(ContentType::Movie),
-        movie.streamId(), movie.name(), movie.streamIcon(),
-        clientFor(run).streamUrl(ContentType::Movie, movie.streamId(), "mp4"), positionMs, durationMs);
+        MovieDetailModel::progressKey(movie.streamId()), ContentType::Movie, movie.streamId(), movie.name(),
+        movie.streamIcon(), clientFor(run).streamUrl(ContentType::Movie, movie.streamId(), "mp4"), positionMs,
+        durationMs);
 }
 
 // Grid, continue-watching cards and both detail states; returns the movies of the grid.
@@ -135,11 +135,11 @@ void seriesState(ScreenshotRun &run)
     const SeriesStream series(RecordText<SeriesStream::FieldCount>::fromStrings(fields), 0);
     const XtreamClient client = clientFor(run);
     ProgressStore::shared()->recordPosition(
-        "series:1:ep:121", contentTypeName(ContentType::Series), "1", fields[SeriesStream::Name],
-        std::nullopt, client.streamUrl(ContentType::Series, "121", "mp4"), 29'000, 30'000);
+        "series:1:ep:121", ContentType::Series, "1", fields[SeriesStream::Name], std::nullopt,
+        client.streamUrl(ContentType::Series, "121", "mp4"), 29'000, 30'000);
     ProgressStore::shared()->recordPosition(
-        "series:1:ep:122", contentTypeName(ContentType::Series), "1", fields[SeriesStream::Name],
-        std::nullopt, client.streamUrl(ContentType::Series, "122", "mp4"), 12'000, 30'000);
+        "series:1:ep:122", ContentType::Series, "1", fields[SeriesStream::Name], std::nullopt,
+        client.streamUrl(ContentType::Series, "122", "mp4"), 12'000, 30'000);
     QQuickItem *view =
         run.show("import QtQuick\nimport Norvane\nSeriesDetailView { screen: CatalogScreen {} }\n",
                  {{QStringLiteral("client"), QVariant::fromValue(client)},
@@ -170,13 +170,12 @@ void seriesState(ScreenshotRun &run)
 PlayableItem episodeItem(ScreenshotRun &run, int number, qint64 startMs, const QString &address = {})
 {
     const QString id = QString::number(120 + number);
-    return PlayableItem(run.provider().catalog().seriesName(1).value_or(QStringLiteral("Serie")),
-                        QStringLiteral("T1 · E%1 · ").arg(number) +
-                            run.provider().catalog().episodeTitle(id.toLongLong()).value_or(QString()),
-                        address.isEmpty() ? clientFor(run).streamUrl(ContentType::Series, id, "mp4")
-                                          : address,
-                        QStringLiteral("series:1:ep:") + id, contentTypeName(ContentType::Series),
-                        QStringLiteral("1"), std::nullopt, startMs);
+    return PlayableItem(
+        run.provider().catalog().seriesName(1).value_or(QStringLiteral("Serie")),
+        QStringLiteral("T1 · E%1 · ").arg(number) +
+            run.provider().catalog().episodeTitle(id.toLongLong()).value_or(QString()),
+        address.isEmpty() ? clientFor(run).streamUrl(ContentType::Series, id, "mp4") : address,
+        QStringLiteral("series:1:ep:") + id, ContentType::Series, QStringLiteral("1"), std::nullopt, startMs);
 }
 
 // The player screen on a model of `queue`; the model lives as long as the run's window content.

@@ -2,9 +2,9 @@
 // a rejected sign-in, the main menu, settings with its two confirmations, and a section frame.
 #include <QQuickItem>
 
-#include "AppModel.h"
 #include "SampleProvider.h"
 #include "ScreenshotRun.h"
+#include "shell/AppModel.h"
 
 namespace {
 

@@ -12,8 +12,9 @@
 #include "NorvaneBuildConfig.h"
 #include "SampleProvider.h"
 #include "ScreenshotRun.h"
+#include "system/AppInfo.h"
 
-#include "NorvaneQmlPlugins.h"
+#include "shell/NorvaneQmlPlugins.h"
 
 int main(int argc, char *argv[])
 {
@@ -30,8 +31,8 @@ int main(int argc, char *argv[])
         qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("Norvane"));
-    QGuiApplication::setOrganizationName(QStringLiteral("Norvane"));
+    QGuiApplication::setApplicationName(AppInfo::folderName);
+    QGuiApplication::setOrganizationName(AppInfo::folderName);
     QGuiApplication::setApplicationVersion(QStringLiteral(NORVANE_VERSION_STRING));
     QQuickStyle::setStyle(QStringLiteral("Basic"));
 

@@ -1,4 +1,4 @@
-#include "CatalogLoadingText.h"
+#include "catalog/CatalogLoadingText.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ProgressEntry.h"
-#include "XtreamClient.h"
+#include "client/XtreamClient.h"
+#include "storage/ProgressEntry.h"
 
 #include <QAbstractItemModel>
 #include <QByteArray>

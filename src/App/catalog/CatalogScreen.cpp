@@ -1,7 +1,7 @@
-#include "CatalogScreen.h"
+#include "catalog/CatalogScreen.h"
 
-#include "CatalogSectionModel.h"
-#include "PinGate.h"
+#include "catalog/CatalogSectionModel.h"
+#include "sections/PinGate.h"
 
 CatalogScreen::CatalogScreen(QObject *parent) : SectionScreen(parent), m_pinGate(new PinGate(this)) {}
 

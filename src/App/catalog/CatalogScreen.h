@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CatalogSectionModel.h"
-#include "PinGate.h"
-#include "SectionScreen.h"
+#include "catalog/CatalogSectionModel.h"
+#include "sections/PinGate.h"
+#include "sections/SectionScreen.h"
 
 #include <QPointer>
 #include <QString>

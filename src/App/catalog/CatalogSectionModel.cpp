@@ -1,7 +1,7 @@
-#include "CatalogSectionModel.h"
+#include "catalog/CatalogSectionModel.h"
 
-#include "NorvaneError.h"
-#include "ProgressStore.h"
+#include "client/NorvaneError.h"
+#include "storage/ProgressStore.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -9,11 +9,10 @@
 CatalogSectionModel::CatalogSectionModel(const CatalogSource &source, ProgressStore *progress,
                                          QObject *parent)
     : CategorizedSectionModel(parent), m_source(source), m_diskCopy(QString(source.fileName)),
-      m_progress(progress),
-      m_continueRows(new ContinueListModel(progress, contentTypeName(source.contentType), this))
+      m_progress(progress), m_continueRows(new ContinueListModel(progress, source.contentType, this))
 {
     if (m_progress) {
-        m_hasContinueRow = m_progress->hasUnfinished(contentTypeName(m_source.contentType));
+        m_hasContinueRow = m_progress->hasUnfinished(m_source.contentType);
         connect(m_progress, &ProgressStore::entryChanged, this, &CatalogSectionModel::progressChanged);
     }
     connect(this, &CategorizedSectionModel::selectedCategoryIdChanged, this,
@@ -54,7 +53,7 @@ void CatalogSectionModel::removeContinueAt(int row)
 void CatalogSectionModel::progressChanged(const QString &)
 {
     // The "Continuar viendo" row is there while the section has unfinished entries.
-    const bool hasRow = m_progress && m_progress->hasUnfinished(contentTypeName(m_source.contentType));
+    const bool hasRow = m_progress && m_progress->hasUnfinished(m_source.contentType);
     if (hasRow == m_hasContinueRow)
         return;
     m_hasContinueRow = hasRow;

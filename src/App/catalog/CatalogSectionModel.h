@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CatalogDiskCopy.h"
-#include "CatalogRecords.h"
-#include "CatalogSource.h"
-#include "CategorizedSectionModel.h"
-#include "ContinueListModel.h"
-#include "ProgressStore.h"
+#include "catalog/CatalogRecords.h"
+#include "catalog/CatalogSource.h"
+#include "catalog/ContinueListModel.h"
+#include "sections/CategorizedSectionModel.h"
+#include "storage/CatalogDiskCopy.h"
+#include "storage/ProgressStore.h"
 
 #include <QAbstractItemModel>
 #include <QCoroTask>

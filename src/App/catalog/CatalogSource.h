@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ContentType.h"
+#include "provider/ContentType.h"
 
 #include <QLatin1StringView>
 

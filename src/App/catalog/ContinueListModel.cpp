@@ -1,11 +1,11 @@
-#include "ContinueListModel.h"
+#include "catalog/ContinueListModel.h"
 
-#include "ProgressStore.h"
+#include "storage/ProgressStore.h"
 
 #include <algorithm>
 
-ContinueListModel::ContinueListModel(ProgressStore *store, QString contentType, QObject *parent)
-    : QAbstractListModel(parent), m_store(store), m_contentType(std::move(contentType))
+ContinueListModel::ContinueListModel(ProgressStore *store, ContentType contentType, QObject *parent)
+    : QAbstractListModel(parent), m_store(store), m_contentType(contentType)
 {
     if (m_store)
         connect(m_store, &ProgressStore::entryChanged, this, &ContinueListModel::entryChanged);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProgressEntry.h"
+#include "storage/ProgressEntry.h"
 
 #include <QAbstractListModel>
 #include <QList>
@@ -24,7 +24,7 @@ class ContinueListModel : public QAbstractListModel
 public:
     enum Role { KeyRole = Qt::UserRole + 1, TitleRole, ArtworkRole, ProgressRole, EntryRole };
 
-    ContinueListModel(ProgressStore *store, QString contentType, QObject *parent);
+    ContinueListModel(ProgressStore *store, ContentType contentType, QObject *parent);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
@@ -46,7 +46,7 @@ private:
     void refresh();
 
     QPointer<ProgressStore> m_store;
-    QString m_contentType;
+    ContentType m_contentType;
     bool m_active = false;
     QList<ProgressEntry> m_entries;
 };

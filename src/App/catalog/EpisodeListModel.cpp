@@ -1,7 +1,7 @@
-#include "EpisodeListModel.h"
+#include "catalog/EpisodeListModel.h"
 
-#include "ProgressStore.h"
-#include "SeriesDetailModel.h"
+#include "catalog/SeriesDetailModel.h"
+#include "storage/ProgressStore.h"
 
 EpisodeListModel::EpisodeListModel(ProgressStore *store, QObject *parent)
     : QAbstractListModel(parent), m_store(store)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Episode.h"
-#include "ProgressEntry.h"
+#include "provider/Episode.h"
+#include "storage/ProgressEntry.h"
 
 #include <QAbstractListModel>
 #include <QHash>

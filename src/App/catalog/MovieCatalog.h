@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CatalogSource.h"
-#include "ProgressEntry.h"
-#include "VodStream.h"
+#include "catalog/CatalogSource.h"
+#include "provider/VodStream.h"
+#include "storage/ProgressEntry.h"
 
 // Where the movies section takes its records from, what makes a movie recent, and how its card
 // and its continue-watching card read.

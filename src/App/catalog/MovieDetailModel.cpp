@@ -1,6 +1,6 @@
-#include "MovieDetailModel.h"
+#include "catalog/MovieDetailModel.h"
 
-#include "ProgressStore.h"
+#include "storage/ProgressStore.h"
 
 MovieDetailModel::MovieDetailModel(QObject *parent) : MovieDetailModel(ProgressStore::shared(), parent) {}
 
@@ -63,8 +63,8 @@ PlayableItem MovieDetailModel::playableItem(const VodStream &movie, const std::o
     else if (!movie.streamIcon().isEmpty())
         image = movie.streamIcon();
     return PlayableItem(movie.name(), std::nullopt, resume ? entry->url() : playURL,
-                        progressKey(movie.streamId()), contentTypeName(ContentType::Movie), movie.streamId(),
-                        image, resume ? entry->resumePositionMs() : 0);
+                        progressKey(movie.streamId()), ContentType::Movie, movie.streamId(), image,
+                        resume ? entry->resumePositionMs() : 0);
 }
 
 void MovieDetailModel::setMovie(const VodStream &movie)

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "DetailBlock.h"
-#include "PlayableItem.h"
-#include "ProgressEntry.h"
-#include "ProviderDetailModel.h"
-#include "VodInfoResponse.h"
-#include "VodStream.h"
+#include "catalog/DetailBlock.h"
+#include "catalog/ProviderDetailModel.h"
+#include "playback/PlayableItem.h"
+#include "provider/VodInfoResponse.h"
+#include "provider/VodStream.h"
+#include "storage/ProgressEntry.h"
 
 #include <QCoroTask>
 #include <QPointer>

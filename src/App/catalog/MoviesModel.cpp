@@ -1,4 +1,4 @@
-#include "MoviesModel.h"
+#include "catalog/MoviesModel.h"
 
 MoviesModel::MoviesModel(QObject *parent) : MoviesModel(ProgressStore::shared(), parent) {}
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CatalogSectionModel.h"
-#include "MovieCatalog.h"
-#include "TypedCatalogRecords.h"
+#include "catalog/CatalogSectionModel.h"
+#include "catalog/MovieCatalog.h"
+#include "catalog/TypedCatalogRecords.h"
 
 #include <QtQml/qqmlregistration.h>
 

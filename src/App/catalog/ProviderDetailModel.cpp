@@ -1,4 +1,4 @@
-#include "ProviderDetailModel.h"
+#include "catalog/ProviderDetailModel.h"
 
 void ProviderDetailModel::abandonLoad()
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "NorvaneError.h"
-#include "ProviderClientModel.h"
+#include "client/NorvaneError.h"
+#include "sections/ProviderClientModel.h"
 
 #include <QCoroTask>
 #include <QPointer>

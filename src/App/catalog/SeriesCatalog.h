@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CatalogSource.h"
-#include "ProgressEntry.h"
-#include "SeriesStream.h"
+#include "catalog/CatalogSource.h"
+#include "provider/SeriesStream.h"
+#include "storage/ProgressEntry.h"
 
 // Where the series section takes its records from, what makes a series recent, and how its card
 // and its continue-watching card read.

@@ -1,7 +1,7 @@
-#include "SeriesDetailModel.h"
+#include "catalog/SeriesDetailModel.h"
 
-#include "FavoritesStore.h"
-#include "ProgressStore.h"
+#include "storage/FavoritesStore.h"
+#include "storage/ProgressStore.h"
 
 SeriesDetailModel::SeriesDetailModel(QObject *parent)
     : SeriesDetailModel(ProgressStore::shared(), FavoritesStore::shared(), parent)
@@ -51,7 +51,7 @@ PlayableItem SeriesDetailModel::episodeItem(const XtreamClient &client, const Se
         url = client.streamUrl(ContentType::Series, episode.id(), extension);
     }
     return PlayableItem(series.name(), subtitle, url, progressKey(series.seriesId(), episode.id()),
-                        contentTypeName(ContentType::Series), series.seriesId(), image, startMs);
+                        ContentType::Series, series.seriesId(), image, startMs);
 }
 
 void SeriesDetailModel::setSeries(const SeriesStream &series)
@@ -109,7 +109,7 @@ QString SeriesDetailModel::cover() const
 
 void SeriesDetailModel::open()
 {
-    setFav(m_favorites && m_favorites->isFavorite(contentTypeName(ContentType::Series), m_series.seriesId()));
+    setFav(m_favorites && m_favorites->isFavorite(ContentType::Series, m_series.seriesId()));
     load();
 }
 
@@ -132,8 +132,8 @@ void SeriesDetailModel::toggleFavorite()
 {
     if (!m_favorites)
         return;
-    setFav(m_favorites->toggle(FavoritesStore::makeFavorite(contentTypeName(ContentType::Series),
-                                                            m_series.seriesId(), m_series.name(), cover())));
+    setFav(m_favorites->toggle(
+        FavoritesStore::makeFavorite(ContentType::Series, m_series.seriesId(), m_series.name(), cover())));
 }
 
 QList<PlayableItem> SeriesDetailModel::queueFrom(const Episode &episode) const

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "EpisodeListModel.h"
-#include "PlayableItem.h"
-#include "ProgressEntry.h"
-#include "ProviderDetailModel.h"
-#include "SeriesInfoResponse.h"
-#include "SeriesStream.h"
+#include "catalog/EpisodeListModel.h"
+#include "catalog/ProviderDetailModel.h"
+#include "playback/PlayableItem.h"
+#include "provider/SeriesInfoResponse.h"
+#include "provider/SeriesStream.h"
+#include "storage/ProgressEntry.h"
 
 #include <QPointer>
 #include <QVariant>

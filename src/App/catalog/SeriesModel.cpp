@@ -1,4 +1,4 @@
-#include "SeriesModel.h"
+#include "catalog/SeriesModel.h"
 
 SeriesModel::SeriesModel(QObject *parent)
     : SeriesModel(ProgressStore::shared(), FavoritesStore::shared(), parent)
@@ -16,8 +16,8 @@ void SeriesModel::toggleFavorite(const SeriesStream &series)
 {
     if (!m_favorites)
         return;
-    m_favorites->toggle(FavoritesStore::makeFavorite(contentTypeName(ContentType::Series), series.seriesId(),
-                                                     series.name(), series.cover()));
+    m_favorites->toggle(
+        FavoritesStore::makeFavorite(ContentType::Series, series.seriesId(), series.name(), series.cover()));
     // The favourites row is read again, as choosing it again would.
     if (isSelectedCategory(SectionRow::favoritesId))
         selectCategory(SectionRow::favoritesId);
@@ -55,7 +55,7 @@ QList<SeriesStream> SeriesModel::favoriteSeries() const
     if (!m_favorites)
         return series;
     // Only what the favourite remembers: name, id and cover.
-    for (const Favorite &favorite : m_favorites->items(contentTypeName(ContentType::Series)))
+    for (const Favorite &favorite : m_favorites->items(ContentType::Series))
         series.append(SeriesCatalog::known(favorite.contentId(), favorite.name(), favorite.imageUrlText()));
     return series;
 }

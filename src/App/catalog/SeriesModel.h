@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CatalogSectionModel.h"
-#include "FavoritesStore.h"
-#include "SeriesCatalog.h"
-#include "TypedCatalogRecords.h"
+#include "catalog/CatalogSectionModel.h"
+#include "catalog/SeriesCatalog.h"
+#include "catalog/TypedCatalogRecords.h"
+#include "storage/FavoritesStore.h"
 
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CatalogRecords.h"
-#include "DecodeCatalog.h"
-#include "NorvaneError.h"
-#include "RecordListModel.h"
+#include "catalog/CatalogRecords.h"
+#include "client/NorvaneError.h"
+#include "provider/DecodeCatalog.h"
+#include "sections/RecordListModel.h"
 
 #include <QCoroFuture>
 #include <QHash>

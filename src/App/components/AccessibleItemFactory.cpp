@@ -1,6 +1,6 @@
-#include "AccessibleItemFactory.h"
+#include "components/AccessibleItemFactory.h"
 
-#include "Logging.h"
+#include "system/Logging.h"
 
 #include <QtQuick/private/qaccessiblequickitem_p.h>
 #include <QtQuick/private/qquickitem_p.h>

@@ -1,4 +1,4 @@
-#include "FocusReturn.h"
+#include "components/FocusReturn.h"
 
 #include <QQuickWindow>
 

@@ -1,4 +1,4 @@
-#include "KeyActivation.h"
+#include "components/KeyActivation.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

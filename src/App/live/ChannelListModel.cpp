@@ -1,7 +1,7 @@
-#include "ChannelListModel.h"
+#include "live/ChannelListModel.h"
 
-#include "ContentType.h"
-#include "FavoritesStore.h"
+#include "provider/ContentType.h"
+#include "storage/FavoritesStore.h"
 
 ChannelListModel::ChannelListModel(const QHash<QString, QString> *nowTitles, QObject *parent)
     : QAbstractListModel(parent), m_nowTitles(nowTitles)
@@ -31,7 +31,7 @@ QVariant ChannelListModel::data(const QModelIndex &index, int role) const
     case NowTitleRole:
         return m_nowTitles ? m_nowTitles->value(row.streamId()) : QString();
     case IsFavoriteRole:
-        return m_favorites && m_favorites->isFavorite(contentTypeName(ContentType::Live), row.streamId());
+        return m_favorites && m_favorites->isFavorite(ContentType::Live, row.streamId());
     case ChannelRole:
         return QVariant::fromValue(row);
     default:
@@ -72,11 +72,10 @@ void ChannelListModel::followFavorites(FavoritesStore *store)
         disconnect(m_favorites, nullptr, this, nullptr);
     m_favorites = store;
     if (store)
-        connect(store, &FavoritesStore::favoriteChanged, this,
-                [this](const QString &type, const QString &id) {
-                    if (type == contentTypeName(ContentType::Live))
-                        rowsOfChannelChanged(id, IsFavoriteRole);
-                });
+        connect(store, &FavoritesStore::favoriteChanged, this, [this](ContentType type, const QString &id) {
+            if (type == ContentType::Live)
+                rowsOfChannelChanged(id, IsFavoriteRole);
+        });
 }
 
 void ChannelListModel::rowsOfChannelChanged(const QString &streamId, int role)

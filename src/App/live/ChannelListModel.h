@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChannelRow.h"
+#include "live/ChannelRow.h"
 
 #include <QAbstractListModel>
 #include <QHash>

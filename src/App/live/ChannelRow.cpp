@@ -1,4 +1,4 @@
-#include "ChannelRow.h"
+#include "live/ChannelRow.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LiveStream.h"
+#include "provider/LiveStream.h"
 
 #include <QHashFunctions>
 #include <QObject>

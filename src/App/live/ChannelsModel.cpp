@@ -1,10 +1,10 @@
-#include "ChannelsModel.h"
+#include "live/ChannelsModel.h"
 
-#include "FavoritesStore.h"
-#include "LiveStreamAttempt.h"
-#include "NorvaneError.h"
-#include "ParentalControl.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "live/LiveStreamAttempt.h"
+#include "playback/VLCEngine.h"
+#include "session/ParentalControl.h"
+#include "storage/FavoritesStore.h"
 
 ChannelsModel::ChannelsModel(QObject *parent)
     : ChannelsModel(VLCEngine::shared(), FavoritesStore::shared(), parent)
@@ -152,8 +152,7 @@ void ChannelsModel::toggleFavorite(const ChannelRow &channel)
 {
     if (!m_favorites)
         return;
-    m_favorites->toggle(
-        Favorite(contentTypeName(ContentType::Live), channel.streamId(), channel.name(), channel.iconURL()));
+    m_favorites->toggle(Favorite(ContentType::Live, channel.streamId(), channel.name(), channel.iconURL()));
 }
 
 int ChannelsModel::selectedChannelRow() const
@@ -163,7 +162,7 @@ int ChannelsModel::selectedChannelRow() const
 
 bool ChannelsModel::isFavorite(const ChannelRow &channel) const
 {
-    return m_favorites && m_favorites->isFavorite(contentTypeName(ContentType::Live), channel.streamId());
+    return m_favorites && m_favorites->isFavorite(ContentType::Live, channel.streamId());
 }
 
 // ---- helpers ----
@@ -178,7 +177,7 @@ QList<ChannelRow> ChannelsModel::favoriteChannels() const
     QList<ChannelRow> rows;
     if (!m_favorites)
         return rows;
-    const QList<Favorite> favorites = m_favorites->items(contentTypeName(ContentType::Live));
+    const QList<Favorite> favorites = m_favorites->items(ContentType::Live);
     rows.reserve(favorites.size());
     for (const Favorite &favorite : favorites)
         rows.append(ChannelRow(favorite.contentId(), std::nullopt, favorite.name(), favorite.imageUrl()));

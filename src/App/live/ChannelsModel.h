@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CategorizedSectionModel.h"
-#include "ChannelListModel.h"
-#include "ChannelRow.h"
-#include "EPGListing.h"
-#include "LiveStreamAttempt.h"
+#include "live/ChannelListModel.h"
+#include "live/ChannelRow.h"
+#include "live/LiveStreamAttempt.h"
+#include "provider/EPGListing.h"
+#include "sections/CategorizedSectionModel.h"
 
 #include <QCoroTask>
 #include <QHash>

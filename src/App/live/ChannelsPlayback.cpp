@@ -1,6 +1,6 @@
-#include "ChannelsPlayback.h"
+#include "live/ChannelsPlayback.h"
 
-#include "ChannelsModel.h"
+#include "live/ChannelsModel.h"
 
 ChannelsPlayback::ChannelsPlayback(QObject *parent) : LivePlayback(VLCEngine::shared(), true, parent)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LivePlayback.h"
+#include "live/LivePlayback.h"
 
 #include <QCoroTask>
 #include <QPointer>

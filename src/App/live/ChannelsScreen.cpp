@@ -1,8 +1,8 @@
-#include "ChannelsScreen.h"
+#include "live/ChannelsScreen.h"
 
-#include "ChannelsModel.h"
-#include "LiveNowPlaying.h"
-#include "VLCEngine.h"
+#include "live/ChannelsModel.h"
+#include "playback/VLCEngine.h"
+#include "system/CreationHooks.h"
 
 ChannelsScreen::ChannelsScreen(QObject *parent)
     : SectionScreen(parent), m_playback(new ChannelsPlayback(this)), m_pinGate(new PinGate(this))
@@ -12,7 +12,7 @@ ChannelsScreen::ChannelsScreen(QObject *parent)
     // The section's video plays on the section's engine.
     m_playback->setEngine(engine());
     connect(this, &SectionScreen::engineChanged, this, [this] { m_playback->setEngine(engine()); });
-    new LiveNowPlaying(this);
+    CreationHooks<ChannelsScreen>::run(this);
 }
 
 void ChannelsScreen::setModel(ChannelsModel *model)

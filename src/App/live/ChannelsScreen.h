@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Category.h"
+#include "provider/Category.h"
 
 #include <QCoroTask>
 #include <QObject>
@@ -10,10 +10,10 @@
 #include <QtQml/qqmlregistration.h>
 #include <optional>
 
-#include "ChannelsModel.h"
-#include "ChannelsPlayback.h"
-#include "PinGate.h"
-#include "SectionScreen.h"
+#include "live/ChannelsModel.h"
+#include "live/ChannelsPlayback.h"
+#include "sections/PinGate.h"
+#include "sections/SectionScreen.h"
 
 // What the live TV screen decides beyond its section model: the category clicks behind the
 // parental PIN, the rectangle of the preview slot that the floating video follows, and the

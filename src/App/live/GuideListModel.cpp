@@ -1,4 +1,4 @@
-#include "GuideListModel.h"
+#include "live/GuideListModel.h"
 
 #include <QDateTime>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EPGListing.h"
+#include "provider/EPGListing.h"
 
 #include <QAbstractListModel>
 #include <QList>

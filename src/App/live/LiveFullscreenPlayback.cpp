@@ -1,8 +1,8 @@
-#include "LiveFullscreenPlayback.h"
+#include "live/LiveFullscreenPlayback.h"
 
-#include "LiveFullscreenNowPlaying.h"
-#include "LiveStreamAttempt.h"
-#include "NorvaneError.h"
+#include "client/NorvaneError.h"
+#include "live/LiveStreamAttempt.h"
+#include "system/CreationHooks.h"
 
 LiveFullscreenPlayback::LiveFullscreenPlayback(QObject *parent)
     : LiveFullscreenPlayback(VLCEngine::shared(), parent)
@@ -16,7 +16,7 @@ LiveFullscreenPlayback::LiveFullscreenPlayback(VLCEngine *engine, QObject *paren
             [this] { setReconnecting(m_attempt->reconnecting()); });
     connect(m_attempt, &LiveStreamAttempt::lost, this,
             [this] { setError(NorvaneError::channelDidNotPlay()); });
-    new LiveFullscreenNowPlaying(this);
+    CreationHooks<LiveFullscreenPlayback>::run(this);
 }
 
 void LiveFullscreenPlayback::setClient(const XtreamClient &client)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ChannelRow.h"
-#include "LivePlayback.h"
-#include "XtreamClient.h"
+#include "client/XtreamClient.h"
+#include "live/ChannelRow.h"
+#include "live/LivePlayback.h"
 
 #include <QCoroTask>
 #include <QObject>

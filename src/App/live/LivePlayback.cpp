@@ -1,4 +1,4 @@
-#include "LivePlayback.h"
+#include "live/LivePlayback.h"
 
 LivePlayback::LivePlayback(VLCEngine *engine, bool canZap, QObject *parent)
     : PlaybackController(engine, parent), m_canZap(canZap)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlaybackController.h"
+#include "player/PlaybackController.h"
 
 #include <QString>
 #include <QtQml/qqmlregistration.h>

@@ -1,7 +1,7 @@
-#include "LiveStreamAttempt.h"
+#include "live/LiveStreamAttempt.h"
 
-#include "OwnedDelay.h"
-#include "VLCEngine.h"
+#include "playback/VLCEngine.h"
+#include "system/OwnedDelay.h"
 
 #include <algorithm>
 #include <chrono>

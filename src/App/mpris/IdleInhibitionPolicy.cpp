@@ -1,9 +1,9 @@
-#include "IdleInhibitionPolicy.h"
+#include "mpris/IdleInhibitionPolicy.h"
 
-#include "IdleInhibitor.h"
-#include "NowPlaying.h"
-#include "NowPlayingSource.h"
-#include "VLCEngine.h"
+#include "mpris/NowPlaying.h"
+#include "mpris/NowPlayingSource.h"
+#include "playback/VLCEngine.h"
+#include "system/IdleInhibitor.h"
 
 using Status = VLCEngine::Status;
 

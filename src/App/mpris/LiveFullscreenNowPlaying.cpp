@@ -1,7 +1,7 @@
-#include "LiveFullscreenNowPlaying.h"
+#include "mpris/LiveFullscreenNowPlaying.h"
 
-#include "LiveFullscreenPlayback.h"
-#include "NowPlaying.h"
+#include "live/LiveFullscreenPlayback.h"
+#include "mpris/NowPlaying.h"
 
 LiveFullscreenNowPlaying::LiveFullscreenNowPlaying(LiveFullscreenPlayback *playback)
     : QObject(playback), m_playback(playback)

@@ -1,8 +1,8 @@
-#include "LiveNowPlaying.h"
+#include "mpris/LiveNowPlaying.h"
 
-#include "ChannelsModel.h"
-#include "ChannelsScreen.h"
-#include "NowPlaying.h"
+#include "live/ChannelsModel.h"
+#include "live/ChannelsScreen.h"
+#include "mpris/NowPlaying.h"
 
 LiveNowPlaying::LiveNowPlaying(ChannelsScreen *screen) : QObject(screen), m_screen(screen)
 {

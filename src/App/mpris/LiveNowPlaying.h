@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NowPlayingSource.h"
+#include "mpris/NowPlayingSource.h"
 
 #include <QMetaObject>
 #include <QObject>

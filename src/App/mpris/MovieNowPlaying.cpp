@@ -1,8 +1,8 @@
-#include "MovieNowPlaying.h"
+#include "mpris/MovieNowPlaying.h"
 
-#include "NowPlaying.h"
-#include "PlayerModel.h"
-#include "VLCEngine.h"
+#include "mpris/NowPlaying.h"
+#include "playback/VLCEngine.h"
+#include "player/PlayerModel.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
-#include "MprisPlayerAdaptor.h"
+#include "mpris/MprisPlayerAdaptor.h"
 
-#include "MprisService.h"
+#include "mpris/MprisService.h"
 
 MprisPlayerAdaptor::MprisPlayerAdaptor(MprisService *service)
     : QDBusAbstractAdaptor(service), m_service(service)

@@ -1,6 +1,6 @@
-#include "MprisRootAdaptor.h"
+#include "mpris/MprisRootAdaptor.h"
 
-#include "MprisService.h"
+#include "mpris/MprisService.h"
 
 MprisRootAdaptor::MprisRootAdaptor(MprisService *service) : QDBusAbstractAdaptor(service), m_service(service)
 {

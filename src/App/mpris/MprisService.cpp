@@ -1,11 +1,11 @@
-#include "MprisService.h"
+#include "mpris/MprisService.h"
 
-#include "ImageCache.h"
-#include "MprisPlayerAdaptor.h"
-#include "MprisRootAdaptor.h"
-#include "NowPlaying.h"
-#include "NowPlayingSource.h"
-#include "VLCEngine.h"
+#include "images/ImageCache.h"
+#include "mpris/MprisPlayerAdaptor.h"
+#include "mpris/MprisRootAdaptor.h"
+#include "mpris/NowPlaying.h"
+#include "mpris/NowPlayingSource.h"
+#include "playback/VLCEngine.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>

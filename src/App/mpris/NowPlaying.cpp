@@ -1,4 +1,4 @@
-#include "NowPlaying.h"
+#include "mpris/NowPlaying.h"
 
 NowPlaying *NowPlaying::shared()
 {

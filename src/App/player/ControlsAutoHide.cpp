@@ -1,4 +1,4 @@
-#include "ControlsAutoHide.h"
+#include "player/ControlsAutoHide.h"
 
 ControlsAutoHide::ControlsAutoHide(QObject *parent) : QObject(parent)
 {

@@ -1,4 +1,4 @@
-#include "OnDemandPlayback.h"
+#include "player/OnDemandPlayback.h"
 
 #include <QGuiApplication>
 #include <QStyleHints>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PlaybackController.h"
-#include "PlayerModel.h"
+#include "player/PlaybackController.h"
+#include "player/PlayerModel.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -1,4 +1,4 @@
-#include "PlaybackController.h"
+#include "player/PlaybackController.h"
 
 using Status = VLCEngine::Status;
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ControlsAutoHide.h"
-#include "PlaybackKeys.h"
-#include "VLCEngine.h"
-#include "WindowFullScreen.h"
+#include "playback/VLCEngine.h"
+#include "player/ControlsAutoHide.h"
+#include "player/PlaybackKeys.h"
+#include "player/WindowFullScreen.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "PlaybackKeys.h"
+#include "player/PlaybackKeys.h"
 
-#include "ControlsAutoHide.h"
+#include "player/ControlsAutoHide.h"
 
 #include <QKeyEvent>
 #include <QMetaMethod>

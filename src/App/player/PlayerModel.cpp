@@ -1,11 +1,11 @@
-#include "PlayerModel.h"
+#include "player/PlayerModel.h"
 
-#include "MovieNowPlaying.h"
-#include "NorvaneError.h"
-#include "OwnedDelay.h"
-#include "ProgressEntry.h"
-#include "ProgressStore.h"
-#include "VLCEngine.h"
+#include "client/NorvaneError.h"
+#include "playback/VLCEngine.h"
+#include "storage/ProgressEntry.h"
+#include "storage/ProgressStore.h"
+#include "system/CreationHooks.h"
+#include "system/OwnedDelay.h"
 
 #include <algorithm>
 #include <chrono>
@@ -21,7 +21,7 @@ PlayerModel::PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *pa
 {
     m_saveTimer.setInterval(defaultSaveIntervalMs);
     connect(&m_saveTimer, &QTimer::timeout, this, &PlayerModel::saveNow);
-    new MovieNowPlaying(this, engine);
+    CreationHooks<PlayerModel>::run(this);
     if (!m_engine)
         return;
     connect(m_engine, &VLCEngine::seekRequested, this, [this](qint64 targetMs) {

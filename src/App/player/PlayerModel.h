@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PlayableItem.h"
+#include "playback/PlayableItem.h"
 
 #include <QCoroTask>
 #include <QElapsedTimer>
@@ -53,6 +53,7 @@ public:
     PlayerModel(VLCEngine *engine, ProgressStore *progress, QObject *parent = nullptr);
     ~PlayerModel() override;
 
+    VLCEngine *engine() const { return m_engine; }
     QList<PlayableItem> queue() const { return m_queue; }
     void setQueue(const QList<PlayableItem> &queue);
     int index() const { return m_index; }

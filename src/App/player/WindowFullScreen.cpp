@@ -1,4 +1,4 @@
-#include "WindowFullScreen.h"
+#include "player/WindowFullScreen.h"
 
 #include <QTimer>
 

@@ -1,6 +1,6 @@
-#include "FoldedNameIndex.h"
+#include "search/FoldedNameIndex.h"
 
-#include "TextFolding.h"
+#include "search/TextFolding.h"
 
 #include <algorithm>
 #include <array>

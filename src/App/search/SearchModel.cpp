@@ -1,8 +1,8 @@
-#include "SearchModel.h"
+#include "search/SearchModel.h"
 
-#include "DecodeCatalog.h"
-#include "NorvaneError.h"
-#include "TextFolding.h"
+#include "client/NorvaneError.h"
+#include "provider/DecodeCatalog.h"
+#include "search/TextFolding.h"
 
 #include <QCoroFuture>
 #include <QPointer>

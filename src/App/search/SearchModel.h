@@ -1,15 +1,15 @@
 #pragma once
 
-#include "ChannelListModel.h"
-#include "ChannelRow.h"
-#include "FoldedNameIndex.h"
-#include "LiveStream.h"
-#include "MovieCatalog.h"
-#include "ProviderClientModel.h"
-#include "RecordListModel.h"
-#include "SeriesCatalog.h"
-#include "SeriesStream.h"
-#include "VodStream.h"
+#include "catalog/MovieCatalog.h"
+#include "catalog/SeriesCatalog.h"
+#include "live/ChannelListModel.h"
+#include "live/ChannelRow.h"
+#include "provider/LiveStream.h"
+#include "provider/SeriesStream.h"
+#include "provider/VodStream.h"
+#include "search/FoldedNameIndex.h"
+#include "sections/ProviderClientModel.h"
+#include "sections/RecordListModel.h"
 
 #include <QCoroTask>
 #include <QList>

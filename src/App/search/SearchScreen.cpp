@@ -1,8 +1,15 @@
-#include "SearchScreen.h"
+#include "search/SearchScreen.h"
 
-#include "SearchModel.h"
+#include "live/ChannelRow.h"
+#include "search/SearchModel.h"
 
 SearchScreen::SearchScreen(QObject *parent) : SectionScreen(parent) {}
+
+SectionScreen::DetailKind SearchScreen::otherDetailKind(QMetaType type) const
+{
+    // A channel found here opens full screen over the results.
+    return type == QMetaType::fromType<ChannelRow>() ? DetailKind::Channel : DetailKind::None;
+}
 
 SearchScreen::Pane SearchScreen::paneFor(bool isLoading, bool hasError, bool queryTooShort,
                                          qsizetype resultCount)

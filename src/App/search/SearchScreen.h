@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SearchModel.h"
-#include "SectionScreen.h"
+#include "search/SearchModel.h"
+#include "sections/SectionScreen.h"
 
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
@@ -43,6 +43,9 @@ public:
 Q_SIGNALS:
     void modelChanged();
     void paneChanged();
+
+protected:
+    DetailKind otherDetailKind(QMetaType type) const override;
 
 private:
     void update();

@@ -1,4 +1,4 @@
-#include "TextFolding.h"
+#include "search/TextFolding.h"
 
 #include <QTextBoundaryFinder>
 

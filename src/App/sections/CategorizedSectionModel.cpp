@@ -1,6 +1,6 @@
-#include "CategorizedSectionModel.h"
+#include "sections/CategorizedSectionModel.h"
 
-#include "NorvaneError.h"
+#include "client/NorvaneError.h"
 
 #include <QPointer>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Category.h"
-#include "ParentalLock.h"
-#include "SectionRow.h"
-#include "XtreamClient.h"
+#include "client/XtreamClient.h"
+#include "provider/Category.h"
+#include "sections/SectionRow.h"
+#include "session/ParentalLock.h"
 
 #include <QAbstractItemModel>
 #include <QCoroTask>

@@ -1,7 +1,7 @@
-#include "PinGate.h"
+#include "sections/PinGate.h"
 
-#include "CategorizedSectionModel.h"
-#include "ParentalControl.h"
+#include "sections/CategorizedSectionModel.h"
+#include "session/ParentalControl.h"
 
 PinGate::PinGate(QObject *parent) : QObject(parent) {}
 

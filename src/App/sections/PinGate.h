@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Category.h"
+#include "provider/Category.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "ProviderClientModel.h"
+#include "sections/ProviderClientModel.h"
 
 void ProviderClientModel::setClient(const XtreamClient &client)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "XtreamClient.h"
+#include "client/XtreamClient.h"
 
 #include <QObject>
 #include <QtQml/qqmlregistration.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ContentType.h"
-#include "FavoritesStore.h"
+#include "provider/ContentType.h"
+#include "storage/FavoritesStore.h"
 
 #include <QAbstractListModel>
 #include <QHash>
@@ -45,8 +45,8 @@ public:
         if (!store)
             return;
         QObject::connect(store, &FavoritesStore::favoriteChanged, this,
-                         [this](const QString &type, const QString &id) {
-                             if (type == typeName())
+                         [this](ContentType type, const QString &id) {
+                             if (type == Traits::source.contentType)
                                  markChanged(id);
                          });
     }
@@ -70,7 +70,7 @@ public:
         case ArtworkRole:
             return Traits::artwork(record);
         case IsFavoriteRole:
-            return m_favorites && m_favorites->isFavorite(typeName(), Traits::id(record));
+            return m_favorites && m_favorites->isFavorite(Traits::source.contentType, Traits::id(record));
         default:
             return {};
         }
@@ -86,8 +86,6 @@ public:
     }
 
 private:
-    static QString typeName() { return contentTypeName(Traits::source.contentType); }
-
     void markChanged(const QString &id)
     {
         for (qsizetype i = 0; i < m_records.size(); ++i) {

@@ -1,4 +1,4 @@
-#include "SectionRow.h"
+#include "sections/SectionRow.h"
 
 SectionRow::SectionRow(QString id, QString label, QString icon, bool locked)
     : m_id(std::move(id)), m_label(std::move(label)), m_icon(std::move(icon)), m_isLocked(locked)

@@ -1,28 +1,38 @@
-#include "SectionScreen.h"
+#include "sections/SectionScreen.h"
 
-#include "ChannelRow.h"
-#include "PlayerModel.h"
-#include "ProgressStore.h"
-#include "SeriesStream.h"
-#include "VLCEngine.h"
-#include "VodStream.h"
+#include "playback/VLCEngine.h"
+#include "player/PlayerModel.h"
+#include "provider/SeriesStream.h"
+#include "provider/VodStream.h"
+#include "storage/ProgressStore.h"
 
 #include <QKeyEvent>
 #include <QTimer>
 
-SectionScreen::SectionScreen(QObject *parent) : QObject(parent), m_engine(VLCEngine::shared()) {}
+SectionScreen::SectionScreen(QObject *parent) : QObject(parent) {}
 
 SectionScreen::~SectionScreen()
 {
     stopPlayback();
 }
 
+VLCEngine *SectionScreen::engine() const
+{
+    if (!m_engineTaken) {
+        m_engine = VLCEngine::shared();
+        m_engineTaken = true;
+    }
+    return m_engine;
+}
+
 void SectionScreen::setEngine(VLCEngine *engine)
 {
-    if (m_engine == engine)
-        return;
+    // Before the first read the screen stands on the shared engine, if one exists already.
+    const bool same = m_engineTaken ? m_engine == engine : engine && engine == VLCEngine::existing();
     m_engine = engine;
-    Q_EMIT engineChanged();
+    m_engineTaken = true;
+    if (!same)
+        Q_EMIT engineChanged();
 }
 
 void SectionScreen::setDetail(const QVariant &detail)
@@ -40,9 +50,7 @@ SectionScreen::DetailKind SectionScreen::detailKind() const
         return DetailKind::Movie;
     if (type == QMetaType::fromType<SeriesStream>())
         return DetailKind::Series;
-    if (type == QMetaType::fromType<ChannelRow>())
-        return DetailKind::Channel;
-    return DetailKind::None;
+    return m_detail.isValid() ? otherDetailKind(type) : DetailKind::None;
 }
 
 void SectionScreen::setView(QQuickItem *view)
@@ -75,7 +83,7 @@ void SectionScreen::play(const QList<PlayableItem> &queue, int index)
         return;
     if (m_player)
         delete m_player; // saves its position and stops
-    auto *player = new PlayerModel(m_engine, ProgressStore::shared(), this);
+    auto *player = new PlayerModel(engine(), ProgressStore::shared(), this);
     player->setQueue(queue);
     player->setIndex(index);
     connect(player, &PlayerModel::closeRequested, this, [this, player] { dropPlayer(player); });
@@ -90,8 +98,10 @@ void SectionScreen::stopPlayback()
         m_player = nullptr;
         Q_EMIT playerChanged();
     }
-    if (m_engine)
-        m_engine->stop();
+    // A screen that never took an engine stops the one that may play for another.
+    VLCEngine *playing = m_engineTaken ? m_engine.data() : VLCEngine::existing();
+    if (playing)
+        playing->stop();
 }
 
 void SectionScreen::dropPlayer(PlayerModel *player)

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PlayableItem.h"
-#include "PlayerModel.h"
-#include "VLCEngine.h"
+#include "playback/PlayableItem.h"
+#include "playback/VLCEngine.h"
+#include "player/PlayerModel.h"
 
 #include <QList>
 #include <QObject>
@@ -42,7 +42,9 @@ public:
 
     ~SectionScreen() override;
 
-    VLCEngine *engine() const { return m_engine; }
+    // The shared engine unless one was set; taken only when first asked for, so that a screen
+    // that never plays starts no libVLC.
+    VLCEngine *engine() const;
     void setEngine(VLCEngine *engine);
     PlayerModel *player() const { return m_player; }
     QVariant detail() const { return m_detail; }
@@ -71,11 +73,18 @@ protected:
     explicit SectionScreen(QObject *parent);
 
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // The kind of a detail other than a movie or a series (a section's own record type).
+    virtual DetailKind otherDetailKind(QMetaType type) const
+    {
+        Q_UNUSED(type)
+        return DetailKind::None;
+    }
 
 private:
     void dropPlayer(PlayerModel *player);
 
-    QPointer<VLCEngine> m_engine;
+    mutable QPointer<VLCEngine> m_engine;
+    mutable bool m_engineTaken = false;
     PlayerModel *m_player = nullptr;
     QVariant m_detail;
     QPointer<QQuickItem> m_view;

@@ -1,11 +1,11 @@
-#include "AppModel.h"
+#include "shell/AppModel.h"
 
-#include "NorvaneError.h"
+#include "client/NorvaneError.h"
 
-#include "NorvaneServers.h"
-#include "OwnedDelay.h"
-#include "SessionStore.h"
-#include "VLCEngine.h"
+#include "playback/VLCEngine.h"
+#include "session/NorvaneServers.h"
+#include "session/SessionStore.h"
+#include "system/OwnedDelay.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

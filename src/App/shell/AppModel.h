@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LoginOutcome.h"
-#include "XtreamClient.h"
+#include "client/LoginOutcome.h"
+#include "client/XtreamClient.h"
 
 #include <QCoroTask>
 #include <QObject>

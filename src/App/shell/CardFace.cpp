@@ -1,4 +1,4 @@
-#include "CardFace.h"
+#include "shell/CardFace.h"
 
 #include <QImageReader>
 #include <QLinearGradient>

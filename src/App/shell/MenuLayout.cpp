@@ -1,4 +1,4 @@
-#include "MenuLayout.h"
+#include "shell/MenuLayout.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "WindowGeometry.h"
+#include "shell/WindowGeometry.h"
 
-#include "AppSettings.h"
+#include "storage/AppSettings.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "Brand.h"
+#include "style/Brand.h"
 
 #include <QJSEngine>
 

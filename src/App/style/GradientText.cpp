@@ -1,4 +1,4 @@
-#include "GradientText.h"
+#include "style/GradientText.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>

@@ -1,4 +1,4 @@
-#include "RadialGlow.h"
+#include "style/RadialGlow.h"
 
 #include <QPainter>
 #include <QRadialGradient>

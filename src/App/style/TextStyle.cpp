@@ -1,4 +1,4 @@
-#include "TextStyle.h"
+#include "style/TextStyle.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

@@ -1,9 +1,9 @@
-#include "ApiConnection.h"
+#include "client/ApiConnection.h"
 
-#include "DeclaredLength.h"
-#include "NorvaneError.h"
-#include "ReplyWatchdog.h"
-#include "SignalOrGone.h"
+#include "client/DeclaredLength.h"
+#include "client/NorvaneError.h"
+#include "client/ReplyWatchdog.h"
+#include "system/SignalOrGone.h"
 
 #include <QCoreApplication>
 #include <QMutex>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Result.h"
+#include "provider/Result.h"
 
 #include <QByteArray>
 #include <QCoroTask>

@@ -1,4 +1,4 @@
-#include "DeclaredLength.h"
+#include "client/DeclaredLength.h"
 
 #include <QNetworkReply>
 

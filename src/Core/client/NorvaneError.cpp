@@ -1,4 +1,4 @@
-#include "NorvaneError.h"
+#include "client/NorvaneError.h"
 
 namespace NorvaneError {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NorvaneFailure.h"
+#include "provider/NorvaneFailure.h"
 
 #include <QNetworkReply>
 #include <QString>

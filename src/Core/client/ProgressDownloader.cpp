@@ -1,10 +1,11 @@
-#include "ProgressDownloader.h"
+#include "client/ProgressDownloader.h"
 
-#include "DeclaredLength.h"
-#include "DiskCatalogCache.h"
-#include "NorvaneError.h"
-#include "ProviderJson.h"
-#include "ReplyWatchdog.h"
+#include "client/DeclaredLength.h"
+#include "client/NorvaneError.h"
+#include "client/ReplyWatchdog.h"
+#include "provider/ProviderJson.h"
+#include "storage/DiskCatalogCache.h"
+#include "storage/PrivateFiles.h"
 
 #include <QCoroFuture>
 #include <QCoroNetworkReply>
@@ -17,6 +18,7 @@
 #include <QTemporaryFile>
 #include <QtConcurrent/QtConcurrentRun>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
 #include <sys/file.h>
 #include <unistd.h>
@@ -94,16 +96,12 @@ bool openBodyFile(QTemporaryFile &file, const QString &cacheFolder)
 // Reads the finished file in one piece, off the main thread.
 Result<QByteArray> readWhole(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return FileError{file.errorString()};
-    const qint64 size = file.size();
-    QByteArray bytes;
-    bytes.reserve(size + ProviderJson::bodyPadding);
-    bytes.resize(size);
-    if (file.read(bytes.data(), size) != size)
-        return FileError{file.errorString()};
-    return bytes;
+    QString error;
+    std::optional<QByteArray> bytes =
+        PrivateFiles::readAll(path, std::numeric_limits<qint64>::max(), ProviderJson::bodyPadding, &error);
+    if (!bytes)
+        return FileError{error};
+    return std::move(*bytes);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "ReplyWatchdog.h"
+#include "client/ReplyWatchdog.h"
 
 #include <QNetworkReply>
 

@@ -1,9 +1,9 @@
-#include "XtreamClient.h"
+#include "client/XtreamClient.h"
 
-#include "ApiConnection.h"
-#include "Logging.h"
-#include "NorvaneError.h"
-#include "ProgressDownloader.h"
+#include "client/ApiConnection.h"
+#include "client/NorvaneError.h"
+#include "client/ProgressDownloader.h"
+#include "system/Logging.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ContentType.h"
-#include "LoginOutcome.h"
-#include "ProviderJson.h"
-#include "Result.h"
+#include "client/LoginOutcome.h"
+#include "provider/ContentType.h"
+#include "provider/ProviderJson.h"
+#include "provider/Result.h"
 
 #include <QCoroTask>
 #include <QMap>

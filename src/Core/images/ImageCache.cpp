@@ -1,8 +1,9 @@
-#include "ImageCache.h"
+#include "images/ImageCache.h"
 
-#include "DeclaredLength.h"
-#include "Logging.h"
-#include "PrivateFiles.h"
+#include "client/DeclaredLength.h"
+#include "storage/PrivateFiles.h"
+#include "system/AppInfo.h"
+#include "system/Logging.h"
 
 #include <QBuffer>
 #include <QCoroNetworkReply>
@@ -119,8 +120,8 @@ ImageCache *ImageCache::create(QQmlEngine *, QJSEngine *)
 
 QString ImageCache::defaultDiskDir()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-           QLatin1String("/NorvaneImages");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1Char('/') +
+           AppInfo::folderName + QLatin1String("Images");
 }
 
 QString ImageCache::diskPath(const QString &url) const

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ImageMemoryCache.h"
+#include "images/ImageMemoryCache.h"
 
 #include <QCoroTask>
 #include <QImage>

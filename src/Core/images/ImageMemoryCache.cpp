@@ -1,4 +1,4 @@
-#include "ImageMemoryCache.h"
+#include "images/ImageMemoryCache.h"
 
 #include <QMutexLocker>
 

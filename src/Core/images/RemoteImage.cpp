@@ -1,6 +1,6 @@
-#include "RemoteImage.h"
+#include "images/RemoteImage.h"
 
-#include "ImageCache.h"
+#include "images/ImageCache.h"
 
 #include <QPainter>
 #include <QQmlComponent>

@@ -1,9 +1,9 @@
-#include "LibVlcPlayer.h"
+#include "playback/LibVlcPlayer.h"
 
-#include "LogRedaction.h"
-#include "Logging.h"
-#include "VideoBuffer.h"
-#include "VideoFrameSink.h"
+#include "playback/VideoBuffer.h"
+#include "playback/VideoFrameSink.h"
+#include "system/LogRedaction.h"
+#include "system/Logging.h"
 
 #include <vlc/vlc.h>
 

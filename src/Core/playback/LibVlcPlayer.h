@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MediaPlayerBackend.h"
-#include "PlayerRetirer.h"
-#include "VideoBuffer.h"
+#include "playback/MediaPlayerBackend.h"
+#include "playback/PlayerRetirer.h"
+#include "playback/VideoBuffer.h"
 
 #include <chrono>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PictureGeometry.h"
+#include "playback/PictureGeometry.h"
 
 #include <QSize>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "PlanarVideoMaterial.h"
+#include "playback/PlanarVideoMaterial.h"
 
-#include "PlanarVideoShader.h"
+#include "playback/PlanarVideoShader.h"
 
 #include <QSGTexture>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VideoColour.h"
+#include "playback/VideoColour.h"
 
 #include <QMatrix4x4>
 #include <QSGMaterial>

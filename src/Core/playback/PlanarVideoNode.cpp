@@ -1,4 +1,4 @@
-#include "PlanarVideoNode.h"
+#include "playback/PlanarVideoNode.h"
 
 #include <QQuickWindow>
 

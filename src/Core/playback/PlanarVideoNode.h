@@ -1,8 +1,8 @@
 #pragma once
 
-#include "PlanarVideoMaterial.h"
-#include "PlaneTexture.h"
-#include "VideoBuffer.h"
+#include "playback/PlanarVideoMaterial.h"
+#include "playback/PlaneTexture.h"
+#include "playback/VideoBuffer.h"
 
 #include <QRectF>
 #include <QSGGeometry>

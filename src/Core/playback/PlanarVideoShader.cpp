@@ -1,6 +1,6 @@
-#include "PlanarVideoShader.h"
+#include "playback/PlanarVideoShader.h"
 
-#include "PlanarVideoMaterial.h"
+#include "playback/PlanarVideoMaterial.h"
 
 #include <QByteArray>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "PlaneTexture.h"
+#include "playback/PlaneTexture.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "provider/ContentType.h"
+
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
@@ -16,16 +18,16 @@ class PlayableItem
     Q_PROPERTY(bool hasSubtitle READ hasSubtitle CONSTANT FINAL)
     Q_PROPERTY(QString url READ url CONSTANT FINAL)
     Q_PROPERTY(QString progressKey READ progressKey CONSTANT FINAL)
-    Q_PROPERTY(QString contentType READ contentType CONSTANT FINAL)
     Q_PROPERTY(QString contentId READ contentId CONSTANT FINAL)
     Q_PROPERTY(QString imageUrl READ imageUrlText CONSTANT FINAL)
     Q_PROPERTY(qint64 startTimeMs READ startTimeMs CONSTANT FINAL)
 public:
     PlayableItem() = default;
     PlayableItem(QString title, std::optional<QString> subtitle, QString url, QString progressKey,
-                 QString contentType, QString contentId, std::optional<QString> imageUrl, qint64 startTimeMs)
+                 ContentType contentType, QString contentId, std::optional<QString> imageUrl,
+                 qint64 startTimeMs)
         : m_title(std::move(title)), m_subtitle(std::move(subtitle)), m_url(std::move(url)),
-          m_progressKey(std::move(progressKey)), m_contentType(std::move(contentType)),
+          m_progressKey(std::move(progressKey)), m_contentType(contentType),
           m_contentId(std::move(contentId)), m_imageUrl(std::move(imageUrl)), m_startTimeMs(startTimeMs)
     {
     }
@@ -34,7 +36,7 @@ public:
     const std::optional<QString> &subtitle() const { return m_subtitle; }
     QString url() const { return m_url; }
     QString progressKey() const { return m_progressKey; }
-    QString contentType() const { return m_contentType; }
+    ContentType contentType() const { return m_contentType; }
     QString contentId() const { return m_contentId; }
     const std::optional<QString> &imageUrl() const { return m_imageUrl; }
     qint64 startTimeMs() const { return m_startTimeMs; }
@@ -50,7 +52,7 @@ private:
     std::optional<QString> m_subtitle;
     QString m_url;
     QString m_progressKey;
-    QString m_contentType;
+    ContentType m_contentType = ContentType::Movie;
     QString m_contentId;
     std::optional<QString> m_imageUrl;
     qint64 m_startTimeMs = 0;

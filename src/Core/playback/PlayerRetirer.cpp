@@ -1,4 +1,4 @@
-#include "PlayerRetirer.h"
+#include "playback/PlayerRetirer.h"
 
 #include <atomic>
 #include <condition_variable>

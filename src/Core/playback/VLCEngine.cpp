@@ -1,9 +1,9 @@
-#include "VLCEngine.h"
+#include "playback/VLCEngine.h"
 
-#include "AppSettings.h"
-#include "LibVlcPlayer.h"
-#include "Logging.h"
-#include "VideoSurface.h"
+#include "playback/LibVlcPlayer.h"
+#include "playback/VideoSurface.h"
+#include "storage/AppSettings.h"
+#include "system/Logging.h"
 
 #include <QCoreApplication>
 #include <QQmlEngine>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MediaPlayerBackend.h"
-#include "Track.h"
-#include "VideoSurface.h"
+#include "playback/MediaPlayerBackend.h"
+#include "playback/Track.h"
+#include "playback/VideoSurface.h"
 
 #include <QList>
 #include <QObject>

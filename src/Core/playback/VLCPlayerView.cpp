@@ -1,8 +1,8 @@
-#include "VLCPlayerView.h"
+#include "playback/VLCPlayerView.h"
 
-#include "PlanarVideoNode.h"
-#include "VLCEngine.h"
-#include "VideoSurface.h"
+#include "playback/PlanarVideoNode.h"
+#include "playback/VLCEngine.h"
+#include "playback/VideoSurface.h"
 
 #include <QQuickWindow>
 #include <QSGImageNode>

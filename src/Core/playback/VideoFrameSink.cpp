@@ -1,7 +1,7 @@
-#include "VideoFrameSink.h"
+#include "playback/VideoFrameSink.h"
 
-#include "VideoBuffer.h"
-#include "VideoSurface.h"
+#include "playback/VideoBuffer.h"
+#include "playback/VideoSurface.h"
 
 #include <QMutexLocker>
 #include <algorithm>

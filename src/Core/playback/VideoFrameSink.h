@@ -1,7 +1,7 @@
 #pragma once
 
-#include "PictureGeometry.h"
-#include "VideoBuffer.h"
+#include "playback/PictureGeometry.h"
+#include "playback/VideoBuffer.h"
 
 #include <QMutex>
 #include <QSize>

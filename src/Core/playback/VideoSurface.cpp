@@ -1,7 +1,7 @@
-#include "VideoSurface.h"
+#include "playback/VideoSurface.h"
 
-#include "VLCPlayerView.h"
-#include "VideoBuffer.h"
+#include "playback/VLCPlayerView.h"
+#include "playback/VideoBuffer.h"
 
 #include <QMutexLocker>
 #include <QQuickWindow>

@@ -1,4 +1,4 @@
-#include "ContentType.h"
+#include "provider/ContentType.h"
 
 QString contentTypeName(ContentType type)
 {

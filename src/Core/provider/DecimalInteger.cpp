@@ -1,4 +1,4 @@
-#include "DecimalInteger.h"
+#include "provider/DecimalInteger.h"
 
 #include <QVarLengthArray>
 #include <charconv>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProviderJson.h"
+#include "provider/ProviderJson.h"
 
 #include <QByteArray>
 #include <QCoroFuture>

@@ -1,4 +1,4 @@
-#include "EPGListing.h"
+#include "provider/EPGListing.h"
 
 #include <QDateTime>
 

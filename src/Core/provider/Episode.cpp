@@ -1,4 +1,4 @@
-#include "Episode.h"
+#include "provider/Episode.h"
 
 QString Episode::durationText() const
 {

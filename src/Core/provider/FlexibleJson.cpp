@@ -1,7 +1,7 @@
-#include "FlexibleJson.h"
+#include "provider/FlexibleJson.h"
 
-#include "DecimalInteger.h"
-#include "JsonText.h"
+#include "provider/DecimalInteger.h"
+#include "provider/JsonText.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,9 +1,9 @@
 // Decoding of the programme guide answer into plain-text listings.
-#include "ProviderJson.h"
+#include "provider/ProviderJson.h"
 
-#include "DecimalInteger.h"
-#include "FlexibleJson.h"
-#include "JsonDecoding.h"
+#include "provider/DecimalInteger.h"
+#include "provider/FlexibleJson.h"
+#include "provider/JsonDecoding.h"
 
 #include <QStringDecoder>
 

@@ -2,10 +2,10 @@
 
 // Internal to the provider decoders: the shapes every answer shares (a list of objects, an
 // object of members, an object of flat text fields), on simdjson's On-Demand API.
-#include "FlexibleJson.h"
-#include "JsonText.h"
-#include "NorvaneFailure.h"
-#include "Result.h"
+#include "provider/FlexibleJson.h"
+#include "provider/JsonText.h"
+#include "provider/NorvaneFailure.h"
+#include "provider/Result.h"
 
 #include <QFuture>
 #include <QList>

@@ -1,4 +1,4 @@
-#include "JsonText.h"
+#include "provider/JsonText.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

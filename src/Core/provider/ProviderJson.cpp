@@ -1,8 +1,8 @@
-#include "ProviderJson.h"
+#include "provider/ProviderJson.h"
 
-#include "DecimalInteger.h"
-#include "FlexibleJson.h"
-#include "JsonDecoding.h"
+#include "provider/DecimalInteger.h"
+#include "provider/FlexibleJson.h"
+#include "provider/JsonDecoding.h"
 
 using namespace simdjson;
 using JsonDecoding::readFlat;

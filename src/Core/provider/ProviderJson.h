@@ -1,14 +1,14 @@
 #pragma once
 
-#include "AuthResponse.h"
-#include "Category.h"
-#include "EPGResponse.h"
-#include "LiveStream.h"
-#include "Result.h"
-#include "SeriesInfoResponse.h"
-#include "SeriesStream.h"
-#include "VodInfoResponse.h"
-#include "VodStream.h"
+#include "provider/AuthResponse.h"
+#include "provider/Category.h"
+#include "provider/EPGResponse.h"
+#include "provider/LiveStream.h"
+#include "provider/Result.h"
+#include "provider/SeriesInfoResponse.h"
+#include "provider/SeriesStream.h"
+#include "provider/VodInfoResponse.h"
+#include "provider/VodStream.h"
 
 #include <QByteArray>
 #include <QList>

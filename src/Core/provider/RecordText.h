@@ -1,6 +1,6 @@
 #pragma once
 
-#include "JsonText.h"
+#include "provider/JsonText.h"
 
 #include <QHashFunctions>
 #include <QString>

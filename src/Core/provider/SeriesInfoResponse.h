@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Episode.h"
+#include "provider/Episode.h"
 
 #include <QList>
 #include <QObject>

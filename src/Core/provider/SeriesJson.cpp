@@ -1,9 +1,9 @@
 // Decoding of the series answers: the catalog list and one series' seasons and episodes.
-#include "ProviderJson.h"
+#include "provider/ProviderJson.h"
 
-#include "DecimalInteger.h"
-#include "FlexibleJson.h"
-#include "JsonDecoding.h"
+#include "provider/DecimalInteger.h"
+#include "provider/FlexibleJson.h"
+#include "provider/JsonDecoding.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RecordText.h"
+#include "provider/RecordText.h"
 
 #include <QObject>
 #include <QString>

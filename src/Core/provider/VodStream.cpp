@@ -1,6 +1,6 @@
-#include "VodStream.h"
+#include "provider/VodStream.h"
 
-#include "DecimalInteger.h"
+#include "provider/DecimalInteger.h"
 
 VodStream::VodStream(const QString &name, const QString &streamId, const QString &streamIcon,
                      const QString &categoryId, const QString &containerExtension, const QString &added)

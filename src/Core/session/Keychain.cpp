@@ -1,10 +1,10 @@
 // libsecret (gio) must come before any Qt header: Qt's keyword macros clash with gio.
 #include <libsecret/secret.h>
 
-#include "Keychain.h"
-#include "Logging.h"
+#include "session/Keychain.h"
+#include "system/Logging.h"
 
-#include "PendingRemovals.h"
+#include "session/PendingRemovals.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "NorvaneServers.h"
+#include "session/NorvaneServers.h"
 
 #include "NorvaneBuildConfig.h"
 

@@ -1,6 +1,6 @@
-#include "ParentalControl.h"
+#include "session/ParentalControl.h"
 
-#include "Keychain.h"
+#include "session/Keychain.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
-#include "ParentalLock.h"
+#include "session/ParentalLock.h"
 
-#include "ParentalControl.h"
+#include "session/ParentalControl.h"
 
 bool ParentalLock::unlock(const QString &categoryId)
 {

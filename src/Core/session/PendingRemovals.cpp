@@ -1,6 +1,6 @@
-#include "PendingRemovals.h"
+#include "session/PendingRemovals.h"
 
-#include "PrivateFiles.h"
+#include "storage/PrivateFiles.h"
 
 #include <QFile>
 #include <QFileInfo>

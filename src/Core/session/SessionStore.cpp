@@ -1,6 +1,6 @@
-#include "SessionStore.h"
+#include "session/SessionStore.h"
 
-#include "Keychain.h"
+#include "session/Keychain.h"
 
 #include <QJSEngine>
 #include <QQmlEngine>

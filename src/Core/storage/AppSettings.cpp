@@ -1,6 +1,7 @@
-#include "AppSettings.h"
+#include "storage/AppSettings.h"
 
-#include "PrivateFiles.h"
+#include "storage/PrivateFiles.h"
+#include "system/AppInfo.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,8 +10,8 @@
 namespace {
 
 // Named here rather than taken from the application, so tests and tools find the same file.
-constexpr QLatin1StringView organisation("Norvane");
-constexpr QLatin1StringView application("Norvane");
+constexpr QLatin1StringView organisation = AppInfo::folderName;
+constexpr QLatin1StringView application = AppInfo::folderName;
 
 } // namespace
 

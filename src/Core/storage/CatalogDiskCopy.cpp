@@ -1,33 +1,12 @@
-#include "CatalogDiskCopy.h"
+#include "storage/CatalogDiskCopy.h"
 
-#include "AppSettings.h"
-#include "DiskCatalogCache.h"
-#include "PrivateFiles.h"
-#include "ProviderJson.h"
+#include "provider/ProviderJson.h"
+#include "storage/AppSettings.h"
+#include "storage/DiskCatalogCache.h"
+#include "storage/PrivateFiles.h"
 
 #include <QCoroFuture>
-#include <QFile>
 #include <QtConcurrent/QtConcurrentRun>
-
-namespace {
-
-std::optional<QByteArray> readWhole(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const qint64 size = file.size();
-    if (size > CatalogDiskCopy::maxBytes)
-        return std::nullopt;
-    QByteArray bytes;
-    bytes.reserve(size + ProviderJson::bodyPadding);
-    bytes.resize(size);
-    if (file.read(bytes.data(), size) != size)
-        return std::nullopt;
-    return bytes;
-}
-
-} // namespace
 
 CatalogDiskCopy::CatalogDiskCopy(QString fileName) : m_fileName(std::move(fileName)) {}
 
@@ -59,7 +38,8 @@ bool CatalogDiskCopy::isOld(double maxAgeSeconds) const
 
 QCoro::Task<std::optional<QByteArray>> CatalogDiskCopy::read() const
 {
-    co_return co_await QtConcurrent::run(readWhole, path());
+    co_return co_await QtConcurrent::run(
+        [path = path()] { return PrivateFiles::readAll(path, maxBytes, ProviderJson::bodyPadding); });
 }
 
 QCoro::Task<bool> CatalogDiskCopy::write(QByteArray body) const

@@ -1,4 +1,7 @@
-#include "DiskCatalogCache.h"
+#include "storage/DiskCatalogCache.h"
+
+#include "storage/PrivateFiles.h"
+#include "system/AppInfo.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,10 +13,10 @@ namespace DiskCatalogCache {
 
 QString dir()
 {
-    const QString path =
-        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QLatin1String("/Norvane");
-    if (!QFileInfo::exists(path) && QDir().mkpath(path))
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                         QLatin1Char('/') + AppInfo::folderName;
+    if (!QFileInfo::exists(path))
+        PrivateFiles::ensureFolder(path);
     return path;
 }
 

@@ -1,11 +1,10 @@
-#include "Favorite.h"
-
-#include "ContentType.h"
+#include "storage/Favorite.h"
 
 #include <QHashFunctions>
 #include <QJsonValue>
 
-Favorite::Favorite(QString contentType, QString contentId, QString name, std::optional<QString> imageUrl)
+Favorite::Favorite(StoredContentType contentType, QString contentId, QString name,
+                   std::optional<QString> imageUrl)
     : m_contentType(std::move(contentType)), m_contentId(std::move(contentId)), m_name(std::move(name)),
       m_imageUrl(std::move(imageUrl))
 {
@@ -14,7 +13,7 @@ Favorite::Favorite(QString contentType, QString contentId, QString name, std::op
 QJsonObject Favorite::toJson() const
 {
     QJsonObject object{
-        {QStringLiteral("contentType"), m_contentType},
+        {QStringLiteral("contentType"), contentTypeName()},
         {QStringLiteral("contentId"), m_contentId},
         {QStringLiteral("name"), m_name},
     };
@@ -32,12 +31,13 @@ std::optional<Favorite> Favorite::fromJson(const QJsonObject &object)
     // A record without a usable type is a channel.
     const QJsonValue type = object.value(QLatin1StringView("contentType"));
     const QJsonValue image = object.value(QLatin1StringView("imageUrl"));
-    return Favorite(type.isString() ? type.toString() : contentTypeName(ContentType::Live), id.toString(),
-                    name.toString(), image.isString() ? std::optional(image.toString()) : std::nullopt);
+    return Favorite(type.isString() ? StoredContentType::fromName(type.toString()) : ContentType::Live,
+                    id.toString(), name.toString(),
+                    image.isString() ? std::optional(image.toString()) : std::nullopt);
 }
 
 size_t qHash(const Favorite &favorite, size_t seed)
 {
-    return qHashMulti(seed, favorite.contentType(), favorite.contentId(), favorite.name(),
+    return qHashMulti(seed, favorite.contentTypeName(), favorite.contentId(), favorite.name(),
                       favorite.imageUrl().value_or(QString()), favorite.imageUrl().has_value());
 }

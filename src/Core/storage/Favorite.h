@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/StoredContentType.h"
+
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
@@ -11,7 +13,7 @@ class Favorite
 {
     Q_GADGET
     QML_VALUE_TYPE(favorite)
-    Q_PROPERTY(QString contentType READ contentType CONSTANT FINAL)
+    Q_PROPERTY(QString contentType READ contentTypeName CONSTANT FINAL)
     Q_PROPERTY(QString contentId READ contentId CONSTANT FINAL)
     Q_PROPERTY(QString name READ name CONSTANT FINAL)
     // The logo or cover address, "" when there is none (hasImageUrl tells the two apart).
@@ -22,24 +24,26 @@ class Favorite
 
 public:
     Favorite() = default;
-    Favorite(QString contentType, QString contentId, QString name, std::optional<QString> imageUrl);
+    Favorite(StoredContentType contentType, QString contentId, QString name, std::optional<QString> imageUrl);
 
-    const QString &contentType() const { return m_contentType; }
+    // None for a type the file named that this app does not know.
+    std::optional<ContentType> contentType() const { return m_contentType.type(); }
+    QString contentTypeName() const { return m_contentType.name(); }
     const QString &contentId() const { return m_contentId; }
     const QString &name() const { return m_name; }
     const std::optional<QString> &imageUrl() const { return m_imageUrl; }
     QString imageUrlText() const { return m_imageUrl.value_or(QString()); }
     bool hasImageUrl() const { return m_imageUrl.has_value(); }
-    QString id() const { return m_contentType + QLatin1Char(':') + m_contentId; }
+    QString id() const { return contentTypeName() + QLatin1Char(':') + m_contentId; }
 
     QJsonObject toJson() const;
-    // None when "contentId" or "name" is missing or not a string; a missing type reads as "live".
+    // None when "contentId" or "name" is missing or not a string; a missing type reads as a channel.
     static std::optional<Favorite> fromJson(const QJsonObject &object);
 
     bool operator==(const Favorite &) const = default;
 
 private:
-    QString m_contentType;
+    StoredContentType m_contentType = ContentType::Live;
     QString m_contentId;
     QString m_name;
     std::optional<QString> m_imageUrl;

@@ -1,6 +1,6 @@
-#include "FavoritesStore.h"
+#include "storage/FavoritesStore.h"
 
-#include "PrivateFiles.h"
+#include "storage/PrivateFiles.h"
 
 #include <QCollator>
 #include <QJSEngine>
@@ -43,7 +43,7 @@ QString FavoritesStore::defaultFilePath()
     return PrivateFiles::dataFile(QStringLiteral("favorites.json"));
 }
 
-QList<Favorite> FavoritesStore::items(const QString &ofType) const
+QList<Favorite> FavoritesStore::items(ContentType ofType) const
 {
     QList<Favorite> list;
     for (const Favorite &f : m_items) {
@@ -58,7 +58,7 @@ QList<Favorite> FavoritesStore::items(const QString &ofType) const
     return list;
 }
 
-bool FavoritesStore::isFavorite(const QString &type, const QString &id) const
+bool FavoritesStore::isFavorite(ContentType type, const QString &id) const
 {
     return std::any_of(m_items.cbegin(), m_items.cend(),
                        [&](const Favorite &f) { return f.contentType() == type && f.contentId() == id; });
@@ -66,15 +66,17 @@ bool FavoritesStore::isFavorite(const QString &type, const QString &id) const
 
 void FavoritesStore::add(const Favorite &favorite)
 {
-    if (isFavorite(favorite.contentType(), favorite.contentId()))
+    // Only the app's own types are added: a record of a type it does not know comes from the file.
+    const std::optional<ContentType> type = favorite.contentType();
+    if (!type || isFavorite(*type, favorite.contentId()))
         return;
     m_items.append(favorite);
     Q_EMIT itemsChanged();
-    Q_EMIT favoriteChanged(favorite.contentType(), favorite.contentId());
+    Q_EMIT favoriteChanged(*type, favorite.contentId());
     save();
 }
 
-void FavoritesStore::remove(const QString &type, const QString &id)
+void FavoritesStore::remove(ContentType type, const QString &id)
 {
     const auto removed =
         m_items.removeIf([&](const Favorite &f) { return f.contentType() == type && f.contentId() == id; });
@@ -87,15 +89,16 @@ void FavoritesStore::remove(const QString &type, const QString &id)
 
 bool FavoritesStore::toggle(const Favorite &favorite)
 {
-    if (isFavorite(favorite.contentType(), favorite.contentId())) {
-        remove(favorite.contentType(), favorite.contentId());
+    const std::optional<ContentType> type = favorite.contentType();
+    if (type && isFavorite(*type, favorite.contentId())) {
+        remove(*type, favorite.contentId());
         return false;
     }
     add(favorite);
     return true;
 }
 
-Favorite FavoritesStore::makeFavorite(const QString &type, const QString &id, const QString &name,
+Favorite FavoritesStore::makeFavorite(ContentType type, const QString &id, const QString &name,
                                       const QString &imageUrl)
 {
     return Favorite(type, id, name, imageUrl.isEmpty() ? std::nullopt : std::optional(imageUrl));

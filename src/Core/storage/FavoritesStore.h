@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Favorite.h"
-#include "StoreFile.h"
+#include "storage/Favorite.h"
+#include "storage/StoreFile.h"
 
 #include <QList>
 #include <QObject>
@@ -33,27 +33,27 @@ public:
 
     const QList<Favorite> &items() const { return m_items; }
     // The favorites of one type by name (localized, case-insensitive); equal names keep their order.
-    QList<Favorite> items(const QString &ofType) const;
+    QList<Favorite> items(ContentType ofType) const;
     QUrl fileURL() const { return QUrl::fromLocalFile(m_file.path()); }
 
-    Q_INVOKABLE bool isFavorite(const QString &type, const QString &id) const;
+    bool isFavorite(ContentType type, const QString &id) const;
     // Appends the favorite unless one with its type and id is already there.
     Q_INVOKABLE void add(const Favorite &favorite);
     // Removes every favorite with that type and id; the file is written either way.
-    Q_INVOKABLE void remove(const QString &type, const QString &id);
+    void remove(ContentType type, const QString &id);
     // The favourite toggle of every screen: removes the favorite when one with its type and id is
     // there, else adds it. True when it is a favorite afterwards.
     Q_INVOKABLE bool toggle(const Favorite &favorite);
 
     // A favorite whose empty image address means none.
-    static Favorite makeFavorite(const QString &type, const QString &id, const QString &name,
+    static Favorite makeFavorite(ContentType type, const QString &id, const QString &name,
                                  const QString &imageUrl);
 
 Q_SIGNALS:
     void itemsChanged();
     // The favourite state of one item changed (it was added or removed); emitted after
     // itemsChanged, so that a list row can follow its own item without reading the whole list.
-    void favoriteChanged(const QString &type, const QString &id);
+    void favoriteChanged(ContentType type, const QString &id);
 
 private:
     void load();

@@ -1,16 +1,19 @@
-#include "PrivateFiles.h"
+#include "storage/PrivateFiles.h"
+
+#include "system/AppInfo.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <limits>
 
 namespace PrivateFiles {
 
 QString dataFile(const QString &name)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QLatin1String("/Norvane/") + name;
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') +
+           AppInfo::folderName + QLatin1Char('/') + name;
 }
 
 bool ensureFolder(const QString &path)
@@ -35,17 +38,26 @@ bool writeAtomically(const QString &path, const QByteArray &bytes)
     return file.commit();
 }
 
-std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes)
+std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes, qsizetype spare, QString *error)
 {
     QFile file(path);
+    const auto fail = [&](const QString &reason) -> std::optional<QByteArray> {
+        if (error)
+            *error = reason;
+        return std::nullopt;
+    };
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    if (file.size() > maxBytes)
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    // Checked again: the file may have grown since size() was asked.
-    if (bytes.size() > maxBytes || file.error() != QFileDevice::NoError)
-        return std::nullopt;
+        return fail(file.errorString());
+    const qint64 size = file.size();
+    if (size > maxBytes || size > std::numeric_limits<qsizetype>::max() - spare)
+        return fail(QStringLiteral("larger than %1 bytes").arg(maxBytes));
+    QByteArray bytes;
+    bytes.reserve(size + spare);
+    bytes.resize(size);
+    // Exactly the size asked first: a file that grows meanwhile is read no further, one that
+    // shrinks fails.
+    if (file.read(bytes.data(), size) != size)
+        return fail(file.errorString());
     return bytes;
 }
 

@@ -17,7 +17,10 @@ bool ensureFolder(const QString &path);
 // (0600). False when anything failed; the earlier file, if any, is then untouched.
 bool writeAtomically(const QString &path, const QByteArray &bytes);
 
-// The whole file, or none when it is missing, unreadable or larger than maxBytes (read no further).
-std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes);
+// The whole file, or none when it is missing, unreadable or larger than maxBytes (read no further);
+// `error` then says why. The bytes keep `spare` bytes of capacity past their end (room for a JSON
+// parser's padding, so that it need not copy them).
+std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes, qsizetype spare = 0,
+                                  QString *error = nullptr);
 
 } // namespace PrivateFiles

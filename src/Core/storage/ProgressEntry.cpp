@@ -1,4 +1,4 @@
-#include "ProgressEntry.h"
+#include "storage/ProgressEntry.h"
 
 #include <QJsonValue>
 #include <algorithm>
@@ -28,7 +28,7 @@ std::optional<qint64> requiredInteger(const QJsonObject &object, QLatin1StringVi
 
 } // namespace
 
-ProgressEntry::ProgressEntry(QString key, QString contentType, QString contentId, QString name,
+ProgressEntry::ProgressEntry(QString key, StoredContentType contentType, QString contentId, QString name,
                              std::optional<QString> imageUrl, qint64 positionMs, qint64 durationMs,
                              double updatedAt, QString url)
     : m_key(std::move(key)), m_contentType(std::move(contentType)), m_contentId(std::move(contentId)),
@@ -63,7 +63,7 @@ QJsonObject ProgressEntry::toJson() const
 {
     QJsonObject object{
         {QStringLiteral("key"), m_key},
-        {QStringLiteral("contentType"), m_contentType},
+        {QStringLiteral("contentType"), contentTypeName()},
         {QStringLiteral("contentId"), m_contentId},
         {QStringLiteral("name"), m_name},
         {QStringLiteral("positionMs"), m_positionMs},
@@ -98,6 +98,6 @@ std::optional<ProgressEntry> ProgressEntry::fromJson(const QJsonObject &object)
     else if (!image.isUndefined() && !image.isNull())
         return std::nullopt;
 
-    return ProgressEntry(*key, *contentType, *contentId, *name, std::move(imageUrl), *positionMs, *durationMs,
-                         updatedAt.toDouble(), *url);
+    return ProgressEntry(*key, StoredContentType::fromName(*contentType), *contentId, *name,
+                         std::move(imageUrl), *positionMs, *durationMs, updatedAt.toDouble(), *url);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/StoredContentType.h"
+
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
@@ -12,7 +14,7 @@ class ProgressEntry
     Q_GADGET
     QML_VALUE_TYPE(progressEntry)
     Q_PROPERTY(QString key READ key CONSTANT FINAL)
-    Q_PROPERTY(QString contentType READ contentType CONSTANT FINAL)
+    Q_PROPERTY(QString contentType READ contentTypeName CONSTANT FINAL)
     Q_PROPERTY(QString contentId READ contentId CONSTANT FINAL)
     Q_PROPERTY(QString name READ name CONSTANT FINAL)
     // The artwork address, "" when the entry has none (hasImageUrl tells the two apart).
@@ -29,12 +31,14 @@ class ProgressEntry
 
 public:
     ProgressEntry() = default;
-    ProgressEntry(QString key, QString contentType, QString contentId, QString name,
+    ProgressEntry(QString key, StoredContentType contentType, QString contentId, QString name,
                   std::optional<QString> imageUrl, qint64 positionMs, qint64 durationMs, double updatedAt,
                   QString url);
 
     const QString &key() const { return m_key; }
-    const QString &contentType() const { return m_contentType; }
+    // None for a type the file named that this app does not know.
+    std::optional<ContentType> contentType() const { return m_contentType.type(); }
+    QString contentTypeName() const { return m_contentType.name(); }
     const QString &contentId() const { return m_contentId; }
     const QString &name() const { return m_name; }
     const std::optional<QString> &imageUrl() const { return m_imageUrl; }
@@ -71,7 +75,7 @@ public:
 
 private:
     QString m_key;
-    QString m_contentType;
+    StoredContentType m_contentType = ContentType::Movie;
     QString m_contentId;
     QString m_name;
     std::optional<QString> m_imageUrl;

@@ -1,6 +1,6 @@
-#include "ProgressStore.h"
+#include "storage/ProgressStore.h"
 
-#include "PrivateFiles.h"
+#include "storage/PrivateFiles.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -58,7 +58,7 @@ QVariant ProgressStore::entry(const QString &key) const
     return found ? QVariant::fromValue(*found) : QVariant();
 }
 
-QList<ProgressEntry> ProgressStore::inProgress(const QString &contentType) const
+QList<ProgressEntry> ProgressStore::inProgress(ContentType contentType) const
 {
     QList<ProgressEntry> list;
     for (const ProgressEntry &e : m_entries) {
@@ -74,15 +74,7 @@ QList<ProgressEntry> ProgressStore::inProgress(const QString &contentType) const
     return list;
 }
 
-QVariantList ProgressStore::inProgressList(const QString &contentType) const
-{
-    QVariantList list;
-    for (const ProgressEntry &e : inProgress(contentType))
-        list.append(QVariant::fromValue(e));
-    return list;
-}
-
-void ProgressStore::recordPosition(const QString &key, const QString &contentType, const QString &contentId,
+void ProgressStore::recordPosition(const QString &key, ContentType contentType, const QString &contentId,
                                    const QString &name, const std::optional<QString> &imageUrl,
                                    const QString &url, qint64 positionMs, qint64 durationMs)
 {
@@ -125,7 +117,7 @@ void ProgressStore::load()
 void ProgressStore::countUnfinished(const ProgressEntry &entry, int step)
 {
     if (entry.isUnfinished())
-        m_unfinished[entry.contentType()] += step;
+        m_unfinished[entry.contentTypeName()] += step;
 }
 
 void ProgressStore::persist()

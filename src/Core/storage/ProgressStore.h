@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ProgressEntry.h"
-#include "StoreFile.h"
+#include "storage/ProgressEntry.h"
+#include "storage/StoreFile.h"
 
 #include <QFuture>
 #include <QFutureWatcher>
@@ -52,13 +52,15 @@ public:
     Q_INVOKABLE QVariant entry(const QString &key) const;
 
     // The unfinished entries of one content type, most recently updated first.
-    QList<ProgressEntry> inProgress(const QString &contentType) const;
+    QList<ProgressEntry> inProgress(ContentType contentType) const;
     // Whether one entry of the content type is unfinished, without a look at every entry.
-    bool hasUnfinished(const QString &contentType) const { return m_unfinished.value(contentType) > 0; }
-    Q_INVOKABLE QVariantList inProgressList(const QString &contentType) const;
+    bool hasUnfinished(ContentType contentType) const
+    {
+        return m_unfinished.value(contentTypeName(contentType)) > 0;
+    }
 
     // Remembers where the item stopped. Ignored unless both times are at least 1 ms.
-    void recordPosition(const QString &key, const QString &contentType, const QString &contentId,
+    void recordPosition(const QString &key, ContentType contentType, const QString &contentId,
                         const QString &name, const std::optional<QString> &imageUrl, const QString &url,
                         qint64 positionMs, qint64 durationMs);
     Q_INVOKABLE void removeEntry(const QString &key);
@@ -91,6 +93,7 @@ private:
     StoreFile m_file;
     QHash<QString, ProgressEntry> m_entries;
     // Content type to its number of unfinished entries.
+    // By the type's stored name (a file may name types this app does not know).
     QHash<QString, int> m_unfinished;
     // The write under way (the file is touched by it alone), and whether changes wait for the next.
     QFutureWatcher<void> m_writing;

@@ -1,7 +1,7 @@
-#include "StoreFile.h"
+#include "storage/StoreFile.h"
 
-#include "Logging.h"
-#include "PrivateFiles.h"
+#include "storage/PrivateFiles.h"
+#include "system/Logging.h"
 
 #include <QDir>
 #include <QFile>

@@ -6,4 +6,5 @@ set(NORVANE_STORE_SOURCES
   FavoritesStore.h FavoritesStore.cpp
   StoreFile.h StoreFile.cpp
   PrivateFiles.h PrivateFiles.cpp
+  StoredContentType.h StoredContentType.cpp
 )

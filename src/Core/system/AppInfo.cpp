@@ -1,4 +1,4 @@
-#include "AppInfo.h"
+#include "system/AppInfo.h"
 
 #include <QCoreApplication>
 

@@ -16,6 +16,11 @@ class AppInfo : public QObject
 public:
     using QObject::QObject;
 
+    // The app's folder in the user's data, cache and configuration locations, and the
+    // organisation and application names by which Qt finds its settings file
+    // (~/.config/Norvane/Norvane.conf): the one place the name is written.
+    static constexpr QLatin1StringView folderName{"Norvane"};
+
     static QString versionFrom(const QString &applicationVersion);
     QString version() const;
 };

@@ -1,4 +1,4 @@
-#include "ClockText.h"
+#include "system/ClockText.h"
 
 QLocale ClockText::locale()
 {

@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QtQml/qqmlregistration.h>
 
-#include "Snapshot.h"
+#include "system/Snapshot.h"
 
 // Formats the main menu's clock in the fixed locale "es_CL": "9:05 a. m." and
 // "Jueves, 4 de diciembre".

@@ -1,4 +1,4 @@
-#include "IdleInhibitor.h"
+#include "system/IdleInhibitor.h"
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>

@@ -1,4 +1,4 @@
-#include "LogRedaction.h"
+#include "system/LogRedaction.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "Logging.h"
+#include "system/Logging.h"
 
 // QtCriticalMsg as the threshold: debug, info and warning lines stay off until a rule turns them on.
 Q_LOGGING_CATEGORY(lcProvider, "norvane.provider", QtCriticalMsg)

@@ -1,4 +1,4 @@
-#include "MenuSound.h"
+#include "system/MenuSound.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "OwnedDelay.h"
+#include "system/OwnedDelay.h"
 
-#include "SignalOrGone.h"
+#include "system/SignalOrGone.h"
 
 #include <QPointer>
 #include <QTimer>

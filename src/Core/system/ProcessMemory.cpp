@@ -1,4 +1,4 @@
-#include "ProcessMemory.h"
+#include "system/ProcessMemory.h"
 
 #include <cstdlib> // defines __GLIBC__ where the C library is glibc
 #if defined(__GLIBC__)

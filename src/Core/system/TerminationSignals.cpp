@@ -1,4 +1,4 @@
-#include "TerminationSignals.h"
+#include "system/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
