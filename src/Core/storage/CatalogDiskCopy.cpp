@@ -38,8 +38,10 @@ bool CatalogDiskCopy::isOld(double maxAgeSeconds) const
 
 QCoro::Task<std::optional<QByteArray>> CatalogDiskCopy::read() const
 {
-    co_return co_await QtConcurrent::run(
+    // Named before the co_await: GCC 12 destroys a temporary inside one twice.
+    QFuture<std::optional<QByteArray>> reading = QtConcurrent::run(
         [path = path()] { return PrivateFiles::readAll(path, maxBytes, ProviderJson::bodyPadding); });
+    co_return co_await reading;
 }
 
 QCoro::Task<bool> CatalogDiskCopy::write(QByteArray body) const
