@@ -35,7 +35,10 @@ class TestSearchView : public QObject
     bool shows(const QString &name) const { return m_bed.shows(name); }
     void open() { QVERIFY(m_bed.open(searchQml)); }
     // The text the results area shows in place of results; empty while it shows none.
-    QString hint() const { return shows("searchHint") ? item("searchHint")->property("text").toString() : QString(); }
+    QString hint() const
+    {
+        return shows("searchHint") ? item("searchHint")->property("text").toString() : QString();
+    }
     // Into the field, which has the keyboard from the start.
     void typeQuery(const QString &text) { typeText(&m_bed.harness().window(), text); }
 

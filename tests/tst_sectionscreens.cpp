@@ -112,9 +112,10 @@ private Q_SLOTS:
         QTest::addColumn<SearchPane>("pane");
         QTest::addColumn<QString>("hint");
         QTest::newRow("loading first") << true << true << true << 0 << SearchPane::Loading << QString();
-        QTest::newRow("error before the hint") << false << true << true << 0 << SearchPane::Error << QString();
-        QTest::newRow("query too short") << false << false << true << 0 << SearchPane::Hint
-                                         << "Escribe al menos 2 letras para buscar.";
+        QTest::newRow("error before the hint")
+            << false << true << true << 0 << SearchPane::Error << QString();
+        QTest::newRow("query too short")
+            << false << false << true << 0 << SearchPane::Hint << "Escribe al menos 2 letras para buscar.";
         QTest::newRow("no match") << false << false << false << 0 << SearchPane::Empty << "Sin resultados.";
         QTest::newRow("matches") << false << false << false << 3 << SearchPane::Results << QString();
     }
