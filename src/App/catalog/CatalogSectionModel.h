@@ -56,7 +56,6 @@ public:
     virtual QString emptyCategoryText() const = 0;
     virtual QString emptyFavoritesText() const { return {}; }
 
-
     // Selects a category (reserved ids included) and fills the list.
     Q_INVOKABLE void selectCategory(const QString &categoryId) override;
     // The record that a card of the list opens, and that of a continue-watching card.
