@@ -91,10 +91,9 @@ bool openBodyFile(QTemporaryFile &file, const QString &cacheFolder)
     return false;
 }
 
-// Reads the finished file in one piece, off the main thread.
-Result<QByteArray> readWhole(const QString &path)
+// Reads the finished file in one piece.
+Result<QByteArray> readWhole(QFile &file)
 {
-    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return FileError{file.errorString()};
     const qint64 size = file.size();
@@ -103,6 +102,16 @@ Result<QByteArray> readWhole(const QString &path)
     bytes.resize(size);
     if (file.read(bytes.data(), size) != size)
         return FileError{file.errorString()};
+    return bytes;
+}
+
+// Reads the finished file and removes it, off the main thread: giving back the disk blocks of tens
+// of megabytes takes longer than a frame.
+Result<QByteArray> takeWhole(const QString &path)
+{
+    QFile file(path);
+    Result<QByteArray> bytes = readWhole(file);
+    file.remove();
     return bytes;
 }
 
@@ -185,6 +194,11 @@ QCoro::Task<Result<QByteArray>> ProgressDownloader::download(QNetworkRequest req
         co_return QByteArray(); // an empty body
     if (!file.flush())
         co_return FileError{file.errorString()};
+    // Named, so the worker removes it once this handle is closed (a download younger than the
+    // left-overs' age needs no lock to be spared).
     const QString path = file.fileName();
-    co_return co_await QtConcurrent::run(readWhole, path);
+    file.setAutoRemove(false);
+    file.close();
+    QFuture<Result<QByteArray>> taking = QtConcurrent::run(takeWhole, path);
+    co_return co_await taking;
 }
