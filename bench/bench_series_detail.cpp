@@ -139,6 +139,9 @@ QQuickWindow *show(QQmlEngine &engine, const QByteArray &qml, const QVariantMap 
 {
     QQmlComponent component(&engine);
     component.setData(qml, QUrl(QStringLiteral("qrc:/bench/SeriesDetail.qml")));
+    // Qt 6.4 crashes when a component that failed is asked for an object.
+    if (component.isError())
+        qFatal("%s", qPrintable(component.errorString()));
     QObject *root = component.createWithInitialProperties(properties);
     if (!root)
         qFatal("%s", qPrintable(component.errorString()));
@@ -153,7 +156,7 @@ QQuickWindow *show(QQmlEngine &engine, const QByteArray &qml, const QVariantMap 
 // The rows as the detail screen made them before: each reads the whole store on every change.
 const QByteArray wholeStoreRowsQml = R"(
 import QtQuick
-import Norvane
+import Norvane.Core
 ListView {
     width: 1280; height: 800
     model: 200
@@ -210,6 +213,7 @@ int main(int argc, char *argv[])
     const Saves alone = measureSaves(nullptr, key, count);
 
     QQmlEngine engine;
+    engine.addImportPath(QStringLiteral("qrc:/")); // the modules' QML files
     QQuickWindow *baselineWindow = show(engine, wholeStoreRowsQml, {});
     spinUntil([] { return false; }, 300);
     const Saves wholeStore = measureSaves(baselineWindow, key, count);

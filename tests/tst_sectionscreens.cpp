@@ -110,11 +110,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("tooShort");
         QTest::addColumn<int>("count");
         QTest::addColumn<SearchPane>("pane");
-        QTest::newRow("loading first") << true << true << true << 0 << SearchPane::Loading;
-        QTest::newRow("error before the hint") << false << true << true << 0 << SearchPane::Error;
-        QTest::newRow("query too short") << false << false << true << 0 << SearchPane::Hint;
-        QTest::newRow("no match") << false << false << false << 0 << SearchPane::Empty;
-        QTest::newRow("matches") << false << false << false << 3 << SearchPane::Results;
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("loading first") << true << true << true << 0 << SearchPane::Loading << QString();
+        QTest::newRow("error before the hint")
+            << false << true << true << 0 << SearchPane::Error << QString();
+        QTest::newRow("query too short")
+            << false << false << true << 0 << SearchPane::Hint << "Escribe al menos 2 letras para buscar.";
+        QTest::newRow("no match") << false << false << false << 0 << SearchPane::Empty << "Sin resultados.";
+        QTest::newRow("matches") << false << false << false << 3 << SearchPane::Results << QString();
     }
 
     void searchPane()
@@ -124,7 +127,9 @@ private Q_SLOTS:
         QFETCH(bool, tooShort);
         QFETCH(int, count);
         QFETCH(SearchPane, pane);
+        QFETCH(QString, hint);
         QCOMPARE(SearchScreen::paneFor(loading, failed, tooShort, count), pane);
+        QCOMPARE(SearchScreen::hintFor(pane), hint);
     }
 
     void livePane_data()

@@ -26,7 +26,6 @@ class CatalogSectionModel : public CategorizedSectionModel
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("A catalog section is the movies or the series model.")
-    Q_PROPERTY(ProgressStore *progress READ progress CONSTANT FINAL)
     // The section's title: "Películas" or "Series".
     Q_PROPERTY(QString title READ title CONSTANT FINAL)
     Q_PROPERTY(qint64 downloadedBytes READ downloadedBytes NOTIFY downloadedBytesChanged FINAL)
@@ -45,7 +44,6 @@ public:
     // A disk copy older than this is refreshed in the background when the section opens.
     static constexpr double defaultRefreshAgeSeconds = 10800;
 
-    ProgressStore *progress() const { return m_progress; }
     virtual QString title() const = 0;
     qint64 downloadedBytes() const { return m_downloadedBytes; }
     const std::optional<double> &downloadFraction() const { return m_downloadFraction; }

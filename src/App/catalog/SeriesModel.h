@@ -15,7 +15,6 @@ class SeriesModel : public CatalogSectionModel
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(FavoritesStore *favorites READ favorites CONSTANT FINAL)
 
 public:
     using Records = TypedCatalogRecords<SeriesCatalog>;
@@ -24,14 +23,13 @@ public:
     explicit SeriesModel(QObject *parent = nullptr);
     SeriesModel(ProgressStore *progress, FavoritesStore *favorites, QObject *parent = nullptr);
 
-    FavoritesStore *favorites() const { return m_favorites; }
     // The list on screen, and the whole catalog once read or downloaded.
     const QList<SeriesStream> &items() const { return m_records.list(); }
     const std::optional<QList<SeriesStream>> &allSeries() const { return m_records.all(); }
 
     // Adds the series to the favourites, or removes it when it is one; a favourites list on
     // screen follows the change.
-    Q_INVOKABLE void toggleFavorite(const SeriesStream &series);
+    void toggleFavorite(const SeriesStream &series);
 
     QString title() const override { return QStringLiteral("Series"); }
     bool offersFavorites() const override { return true; }

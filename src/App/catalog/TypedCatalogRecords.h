@@ -134,10 +134,13 @@ private:
             (void)QtConcurrent::run([gone = std::move(*records)] {});
     }
 
+    // Decoded and dropped on a worker: only whether it decodes comes back to the main thread.
     static QCoro::Task<bool> decodes(QByteArray body)
     {
-        const std::optional<Records> decoded = co_await decodeCatalog<Records>(std::move(body));
-        co_return decoded.has_value();
+        QFuture<bool> checking = QtConcurrent::run([bytes = std::move(body)]() mutable {
+            return ProviderJson::decode<Records>(std::move(bytes)).toOptional().has_value();
+        });
+        co_return co_await checking;
     }
 
     RecordListModel<Traits> *m_listModel;

@@ -205,37 +205,11 @@ QCoro::Task<bool> SearchModel::fetchInto(Catalog<Record> SearchModel::*catalog, 
 
 void SearchModel::announceList(Kind kind)
 {
-    switch (kind) {
-    case Live:
-        Q_EMIT channelsChanged();
-        break;
-    case Movies:
-        Q_EMIT moviesChanged();
-        break;
-    case Series:
-        Q_EMIT seriesChanged();
-        break;
-    }
     if (kind == m_kind)
         Q_EMIT resultsChanged();
 }
 
 // ---- properties ----
-
-QVariant SearchModel::channelsForQml() const
-{
-    return m_channels.records ? QVariant::fromValue(*m_channels.records) : QVariant();
-}
-
-QVariant SearchModel::moviesForQml() const
-{
-    return m_movies.records ? QVariant::fromValue(*m_movies.records) : QVariant();
-}
-
-QVariant SearchModel::seriesForQml() const
-{
-    return m_series.records ? QVariant::fromValue(*m_series.records) : QVariant();
-}
 
 void SearchModel::setKind(Kind kind)
 {

@@ -37,22 +37,11 @@ public:
 private:
     Q_PROPERTY(Kind kind READ kind WRITE setKind NOTIFY kindChanged FINAL)
     Q_PROPERTY(QString query READ query WRITE setQuery NOTIFY queryChanged FINAL)
-    // The fetched lists; undefined while not fetched (or after a failed fetch).
-    Q_PROPERTY(QVariant channels READ channelsForQml NOTIFY channelsChanged FINAL)
-    Q_PROPERTY(QVariant movies READ moviesForQml NOTIFY moviesChanged FINAL)
-    Q_PROPERTY(QVariant series READ seriesForQml NOTIFY seriesChanged FINAL)
     // The selected kind's failed fetch; null while there is none.
     Q_PROPERTY(QString loadError READ loadError NOTIFY loadErrorChanged FINAL)
-    // Computed afresh on every read; announced whenever the query, the kind or a list changes.
-    Q_PROPERTY(QList<ChannelRow> channelResults READ channelResults NOTIFY resultsChanged FINAL)
-    Q_PROPERTY(QList<VodStream> movieResults READ movieResults NOTIFY resultsChanged FINAL)
-    Q_PROPERTY(QList<SeriesStream> seriesResults READ seriesResults NOTIFY resultsChanged FINAL)
     // The selected kind's results as rows for a lazy view (the same list models as the sections':
     // channel rows, or poster cards), following every change of the query, the kind or a list.
     Q_PROPERTY(QAbstractItemModel *rows READ rows NOTIFY kindChanged FINAL)
-    // Whether the trimmed query has fewer than two user-perceived characters (the screen then
-    // asks for more instead of showing "no results").
-    Q_PROPERTY(bool isQueryTooShort READ isQueryTooShort NOTIFY queryChanged FINAL)
     // The selector's labels, in the order of Kind: "Canales", "Películas", "Series".
     Q_PROPERTY(QStringList kindLabels READ kindLabels CONSTANT FINAL)
 
@@ -74,12 +63,16 @@ public:
     void setKind(Kind kind);
     QString query() const { return m_query; }
     void setQuery(const QString &query);
+    // Fewer than two user-perceived characters once trimmed: the screen asks for more instead of
+    // showing "no results".
     bool isQueryTooShort() const { return !matchableQuery(m_query); }
     const std::optional<QList<LiveStream>> &channels() const { return m_channels.records; }
     const std::optional<QList<VodStream>> &movies() const { return m_movies.records; }
     const std::optional<QList<SeriesStream>> &series() const { return m_series.records; }
     QString loadError() const { return m_loadError; }
 
+    // The selected query's matches of each kind, computed afresh on every read; resultsChanged
+    // announces every change of the query, the kind or the selected kind's list.
     QList<ChannelRow> channelResults() const;
     QList<VodStream> movieResults() const;
     QList<SeriesStream> seriesResults() const;
@@ -95,9 +88,6 @@ public:
 Q_SIGNALS:
     void kindChanged();
     void queryChanged();
-    void channelsChanged();
-    void moviesChanged();
-    void seriesChanged();
     void loadErrorChanged();
     void resultsChanged();
 
@@ -119,9 +109,6 @@ private:
     template <typename Record> QCoro::Task<bool> fetchInto(Catalog<Record> SearchModel::*catalog, Kind kind);
     template <typename Record> QList<Record> matches(const Catalog<Record> &catalog) const;
 
-    QVariant channelsForQml() const;
-    QVariant moviesForQml() const;
-    QVariant seriesForQml() const;
     void setLoadError(const QString &error);
     // Shows the selected kind's loading state and error.
     void showSelectedFetch();

@@ -23,6 +23,18 @@ SearchScreen::Pane SearchScreen::paneFor(bool isLoading, bool hasError, bool que
     return resultCount == 0 ? Pane::Empty : Pane::Results;
 }
 
+QString SearchScreen::hintFor(Pane pane)
+{
+    switch (pane) {
+    case Pane::Hint:
+        return QStringLiteral("Escribe al menos %1 letras para buscar.").arg(SearchModel::minimumQueryLength);
+    case Pane::Empty:
+        return QStringLiteral("Sin resultados.");
+    default:
+        return QString();
+    }
+}
+
 void SearchScreen::setModel(SearchModel *model)
 {
     if (m_model == model)

@@ -14,6 +14,8 @@ class SearchScreen : public SectionScreen
     QML_ELEMENT
     Q_PROPERTY(SearchModel *model READ model WRITE setModel NOTIFY modelChanged FINAL)
     Q_PROPERTY(Pane pane READ pane NOTIFY paneChanged FINAL)
+    // What the results area says instead of results (a short query, no match); "" otherwise.
+    Q_PROPERTY(QString hintText READ hintText NOTIFY paneChanged FINAL)
 
 public:
     enum class Pane {
@@ -28,10 +30,12 @@ public:
     explicit SearchScreen(QObject *parent = nullptr);
 
     static Pane paneFor(bool isLoading, bool hasError, bool queryTooShort, qsizetype resultCount);
+    static QString hintFor(Pane pane);
 
     SearchModel *model() const { return m_model; }
     void setModel(SearchModel *model);
     Pane pane() const { return m_pane; }
+    QString hintText() const { return hintFor(m_pane); }
 
     // A kind chip: that kind's results, its list fetched when it is not here yet.
     Q_INVOKABLE void selectKind(int kind);

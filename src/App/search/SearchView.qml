@@ -185,19 +185,8 @@ Rectangle {
                 Text {
                     objectName: "searchHint"
                     anchors.centerIn: parent
-                    visible: results.shown === SearchScreen.Hint
-                    text: "Escribe al menos 2 letras para buscar."
-                    Accessible.role: Accessible.StaticText
-                    Accessible.name: text
-                    color: Brand.secondaryText
-                    font.pixelSize: TextStyle.body
-                }
-
-                Text {
-                    objectName: "noResults"
-                    anchors.centerIn: parent
-                    visible: results.shown === SearchScreen.Empty
-                    text: "Sin resultados."
+                    visible: text !== ""
+                    text: searchScreen.hintText
                     Accessible.role: Accessible.StaticText
                     Accessible.name: text
                     color: Brand.secondaryText

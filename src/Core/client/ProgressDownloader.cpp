@@ -93,12 +93,14 @@ bool openBodyFile(QTemporaryFile &file, const QString &cacheFolder)
     return false;
 }
 
-// Reads the finished file in one piece, off the main thread.
-Result<QByteArray> readWhole(const QString &path)
+// Reads the finished file and removes it, off the main thread: giving back the disk blocks of tens
+// of megabytes takes longer than a frame.
+Result<QByteArray> takeWhole(const QString &path)
 {
     QString error;
     std::optional<QByteArray> bytes =
         PrivateFiles::readAll(path, std::numeric_limits<qint64>::max(), ProviderJson::bodyPadding, &error);
+    QFile::remove(path);
     if (!bytes)
         return FileError{error};
     return std::move(*bytes);
@@ -183,6 +185,11 @@ QCoro::Task<Result<QByteArray>> ProgressDownloader::download(QNetworkRequest req
         co_return QByteArray(); // an empty body
     if (!file.flush())
         co_return FileError{file.errorString()};
+    // Named, so the worker removes it once this handle is closed (a download younger than the
+    // left-overs' age needs no lock to be spared).
     const QString path = file.fileName();
-    co_return co_await QtConcurrent::run(readWhole, path);
+    file.setAutoRemove(false);
+    file.close();
+    QFuture<Result<QByteArray>> taking = QtConcurrent::run(takeWhole, path);
+    co_return co_await taking;
 }
