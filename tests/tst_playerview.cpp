@@ -193,8 +193,11 @@ private Q_SLOTS:
                                  5000);
         clickItem(target);
         QVERIFY2(f.hidePending(), control.constData());
+        // The player got the chosen track; "Desactivar" is track -1.
         if (menuEntry == QLatin1String("audioTrack_2"))
-            QCOMPARE(f.player->audioTrack, 2); // the engine got the chosen track
+            QCOMPARE(f.player->audioTrack, 2);
+        if (menuEntry.startsWith(QLatin1String("subtitle")))
+            QCOMPARE(f.player->subtitleTrack, menuEntry == QLatin1String("subtitleOff") ? -1 : 3);
         QVERIFY(f.controlsShown());
     }
 
@@ -412,7 +415,9 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QTRY_VERIFY(f.item("errorOverlay")->isVisible());
         // Read out, not only drawn: a screen reader hears why before "Reintentar".
-        QCOMPARE(accessibleText(f.item("errorText")), NorvaneError::contentDidNotPlay());
+        QCOMPARE(accessibleText(f.item("errorText")),
+                 QStringLiteral("No se pudo reproducir este contenido.\nRevisa tu conexión a internet o "
+                                "inténtalo de nuevo."));
         f.player->calls.clear();
         clickItem(f.item("retryButton"));
         QVERIFY(f.player->calls.contains(QStringLiteral("play")));
