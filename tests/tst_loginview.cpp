@@ -239,10 +239,10 @@ private Q_SLOTS:
             return screens;
         };
         QCOMPARE(shown(), QStringList{"splashScreen"});
-        QVERIFY(harness.find<QQuickItem>("splashPhrase0"));
+        QVERIFY(norvane::test::findByName(harness.root(), "splashPhrase0"));
         QTRY_COMPARE_WITH_TIMEOUT(app->phase(), AppModel::Phase::Home, 10'000);
         QTRY_COMPARE(shown(), QStringList{"homeScreen"});
-        QTRY_VERIFY(!harness.find<QQuickItem>("splashPhrase0"));
+        QTRY_VERIFY(!norvane::test::findByName(harness.root(), "splashPhrase0"));
 
         app->logOut();
         QTRY_COMPARE(shown(), QStringList{"loginScreen"});
