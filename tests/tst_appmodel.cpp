@@ -398,23 +398,18 @@ private Q_SLOTS:
         QTest::addColumn<WindowStep>("comeBack");
         QTest::addColumn<bool>("pauses");
         const auto state = [](Qt::ApplicationState to) {
-            return WindowStep(
-                [to](QWindow &) { Q_EMIT qGuiApp->applicationStateChanged(to); });
+            return WindowStep([to](QWindow &) { Q_EMIT qGuiApp->applicationStateChanged(to); });
         };
-        const WindowStep showNormal = [](QWindow &window) {
+        const WindowStep active = state(Qt::ApplicationActive);
+        const WindowStep restore = [](QWindow &window) {
             window.showNormal();
             Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationActive);
         };
-        QTest::newRow("focus lost") << state(Qt::ApplicationInactive) << state(Qt::ApplicationActive) << false;
-        QTest::newRow("window minimised")
-            << WindowStep([](QWindow &window) { window.showMinimized(); }) << showNormal
-            << true;
-        QTest::newRow("window hidden") << WindowStep([](QWindow &window) { window.hide(); })
-                                       << showNormal << true;
-        QTest::newRow("application hidden") << state(Qt::ApplicationHidden) << state(Qt::ApplicationActive)
-                                            << true;
-        QTest::newRow("application suspended")
-            << state(Qt::ApplicationSuspended) << state(Qt::ApplicationActive) << true;
+        QTest::newRow("focus lost") << state(Qt::ApplicationInactive) << active << false;
+        QTest::newRow("window minimised") << WindowStep(&QWindow::showMinimized) << restore << true;
+        QTest::newRow("window hidden") << WindowStep(&QWindow::hide) << restore << true;
+        QTest::newRow("application hidden") << state(Qt::ApplicationHidden) << active << true;
+        QTest::newRow("application suspended") << state(Qt::ApplicationSuspended) << active << true;
     }
     void onlyTheBackgroundPauses()
     {

@@ -240,9 +240,11 @@ private Q_SLOTS:
         QQuickItem *previewButton = item(view, QStringLiteral("favoriteButton"));
         QVERIFY(previewButton->isVisible());
         for (const bool becomes : {true, false}) {
-            QCOMPARE(accessibleName(previewButton), becomes ? QStringLiteral("Favorito") : QStringLiteral("Quitar"));
+            QCOMPARE(accessibleName(previewButton),
+                     becomes ? QStringLiteral("Favorito") : QStringLiteral("Quitar"));
             clickItem(previewButton);
-            QCOMPARE(FavoritesStore::shared()->isFavorite(QStringLiteral("live"), QStringLiteral("1005")), becomes);
+            QCOMPARE(FavoritesStore::shared()->isFavorite(QStringLiteral("live"), QStringLiteral("1005")),
+                     becomes);
             QCOMPARE(isShown(chosen, QStringLiteral("favoriteStar")), becomes);
         }
         QCOMPARE(accessibleName(previewButton), QStringLiteral("Favorito"));

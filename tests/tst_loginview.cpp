@@ -246,8 +246,6 @@ private Q_SLOTS:
 
         app->logOut();
         QTRY_COMPARE(shown(), QStringList{"loginScreen"});
-        QCOMPARE(harness.find<QQuickItem>("userField")->property("text").toString(), m_provider.username());
-        QVERIFY(harness.find<QQuickItem>("submitButton")->isEnabled());
         norvane::test::clickItem(harness.find<QQuickItem>("submitButton"));
         QTRY_COMPARE(app->phase(), AppModel::Phase::Home);
         QTRY_COMPARE(shown(), QStringList{"homeScreen"});

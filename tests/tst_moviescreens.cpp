@@ -226,7 +226,7 @@ MovieDetailView {
     {
         QTest::addColumn<QByteArray>("qml");
         QTest::addColumn<QVariantMap>("properties");
-        QTest::addColumn<QString>("shown");      // what shows once the screen has loaded
+        QTest::addColumn<QString>("shown"); // what shows once the screen has loaded
         QTest::newRow("series episodes")
             << QByteArray("SeriesDetailView { screen: CatalogScreen {} }")
             << QVariantMap{{"series", QVariant::fromValue(SeriesCatalog::known("1", "Serie", ""))}}
@@ -264,9 +264,11 @@ MovieDetailView {
     {
         QFETCH(QByteArray, info);
         QFETCH(QStringList, headings);
-        m_bed.provider().setAnswer("get_vod_info", R"({"info":)" + info + R"(,"movie_data":{"stream_id":200002}})");
-        QObject *root = m_bed.open("import QtQuick\nimport Norvane\nMovieDetailView { width: 1000; height: 700 }",
-                                   {{"movie", QVariant::fromValue(movie())}});
+        m_bed.provider().setAnswer("get_vod_info",
+                                   R"({"info":)" + info + R"(,"movie_data":{"stream_id":200002}})");
+        QObject *root =
+            m_bed.open("import QtQuick\nimport Norvane\nMovieDetailView { width: 1000; height: 700 }",
+                       {{"movie", QVariant::fromValue(movie())}});
         QVERIFY(root);
         auto *detail = root->property("detail").value<MovieDetailModel *>();
         QTRY_VERIFY_WITH_TIMEOUT(!detail->playURL().isEmpty(), 10'000); // answered

@@ -165,7 +165,8 @@ private Q_SLOTS:
         QQuickItem *play = m_bed.visibleItem("resumeButton", 10'000);
         QVERIFY(play);
         clickItem(play);
-        QObject *player = m_bed.root()->property("screen").value<QObject *>()->property("player").value<QObject *>();
+        QObject *player =
+            m_bed.root()->property("screen").value<QObject *>()->property("player").value<QObject *>();
         QVERIFY(player);
         QTRY_VERIFY(shows("playerView"));
         QCOMPARE(m_bed.item("titleText")->property("text").toString(), movie);

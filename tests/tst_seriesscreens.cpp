@@ -300,12 +300,12 @@ SeriesDetailView {
         QTest::addColumn<QStringList>("listedFirst");
         QTest::addColumn<QStringList>("listedAfterLastChip");
         QTest::newRow("two seasons")
-            << QByteArray(R"({"info":{"name":"Dos"},"episodes":{"1":[{"id":"901","episode_num":1,"season":1},)"
-                          R"({"id":"902","episode_num":2,"season":1}],"2":[{"id":"911","episode_num":1,"season":2}]}})")
+            << QByteArray(
+                   R"({"info":{"name":"Dos"},"episodes":{"1":[{"id":"901","episode_num":1,"season":1},)"
+                   R"({"id":"902","episode_num":2,"season":1}],"2":[{"id":"911","episode_num":1,"season":2}]}})")
             << QStringList{"1", "2"} << QStringList{"901", "902"} << QStringList{"911"};
-        QTest::newRow("no seasons")
-            << QByteArray(R"({"info":{"name":"Vac\u00eda"},"episodes":[]})") << QStringList() << QStringList()
-            << QStringList();
+        QTest::newRow("no seasons") << QByteArray(R"({"info":{"name":"Vac\u00eda"},"episodes":[]})")
+                                    << QStringList() << QStringList() << QStringList();
     }
     void seasonChipsChooseTheEpisodes()
     {
@@ -314,9 +314,10 @@ SeriesDetailView {
         QFETCH(QStringList, listedFirst);
         QFETCH(QStringList, listedAfterLastChip);
         m_bed.provider().setAnswer(QStringLiteral("get_series_info"), answer);
-        QObject *root = m_bed.open("import QtQuick\nimport Norvane\nSeriesDetailView { width: 1000; height: 700; "
-                                   "screen: CatalogScreen { } }",
-                                   {{"series", QVariant::fromValue(series())}});
+        QObject *root =
+            m_bed.open("import QtQuick\nimport Norvane\nSeriesDetailView { width: 1000; height: 700; "
+                       "screen: CatalogScreen { } }",
+                       {{"series", QVariant::fromValue(series())}});
         QVERIFY(root);
         auto *detail = root->property("detail").value<SeriesDetailModel *>();
         QTRY_VERIFY_WITH_TIMEOUT(detail->hasResponse(), 5000);
@@ -361,7 +362,8 @@ SeriesDetailView {
         QCOMPARE(m_bed.item("continueCard_0")->property("progress").toDouble(), 0.05);
 
         QQuickItem *card = m_bed.item("continueCard_0");
-        QTest::mouseClick(&m_bed.harness().window(), Qt::RightButton, Qt::NoModifier, sceneCenter(card).toPoint());
+        QTest::mouseClick(&m_bed.harness().window(), Qt::RightButton, Qt::NoModifier,
+                          sceneCenter(card).toPoint());
         auto *menuItem = findByName<QQuickItem>(card, "removeContinueItem");
         QVERIFY(menuItem);
         QObject *menu = menuItem->property("menu").value<QObject *>();
