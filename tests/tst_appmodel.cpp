@@ -43,9 +43,13 @@ QString refusedBase()
     return QStringLiteral("http://127.0.0.1:%1").arg(port);
 }
 
+// What the user does to the application's window (or the desktop to the application).
+using WindowStep = std::function<void(QWindow &)>;
+
 } // namespace
 
 Q_DECLARE_METATYPE(Verdict)
+Q_DECLARE_METATYPE(WindowStep)
 
 class TestAppModel : public QObject
 {
@@ -385,10 +389,33 @@ private Q_SLOTS:
         QCOMPARE(engine->status(), VLCEngine::Status::Stopped);
     }
 
-    // Another window taking the focus leaves the film playing; minimising the window pauses the
-    // engine itself, and bringing the window back does not resume it.
+    // Going to the background pauses the engine itself, and coming back does not resume it. On
+    // a desktop that is a minimised or hidden window, or the whole application hidden or
+    // suspended; another window taking the focus is not, and the film plays on.
+    void onlyTheBackgroundPauses_data()
+    {
+        QTest::addColumn<WindowStep>("leave");
+        QTest::addColumn<WindowStep>("comeBack");
+        QTest::addColumn<bool>("pauses");
+        const auto state = [](Qt::ApplicationState to) {
+            return WindowStep([to](QWindow &) { Q_EMIT qGuiApp->applicationStateChanged(to); });
+        };
+        const WindowStep active = state(Qt::ApplicationActive);
+        const WindowStep restore = [](QWindow &window) {
+            window.showNormal();
+            Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+        };
+        QTest::newRow("focus lost") << state(Qt::ApplicationInactive) << active << false;
+        QTest::newRow("window minimised") << WindowStep(&QWindow::showMinimized) << restore << true;
+        QTest::newRow("window hidden") << WindowStep(&QWindow::hide) << restore << true;
+        QTest::newRow("application hidden") << state(Qt::ApplicationHidden) << active << true;
+        QTest::newRow("application suspended") << state(Qt::ApplicationSuspended) << active << true;
+    }
     void onlyTheBackgroundPauses()
     {
+        QFETCH(WindowStep, leave);
+        QFETCH(WindowStep, comeBack);
+        QFETCH(bool, pauses);
         qputenv("NORVANE_VLC_OPTS", "--aout=adummy,--vout=dummy");
         QVERIFY(SampleMedia::ensureAll());
         auto model = makeModel();
@@ -398,20 +425,20 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         model->setWindow(&window);
         VLCEngine *engine = VLCEngine::shared();
+        const auto stop = qScopeGuard([engine] { engine->stop(); });
         engine->play(QUrl::fromLocalFile(SampleMedia::path(SampleMedia::Kind::MoviePlain)).toString());
         QTRY_COMPARE_WITH_TIMEOUT(engine->status(), VLCEngine::Status::Playing, 15'000);
 
-        Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationInactive);
-        QTest::qWait(100);
-        QCOMPARE(engine->status(), VLCEngine::Status::Playing);
-
-        window.showMinimized();
+        leave(window);
+        if (!pauses) {
+            QTest::qWait(100);
+            QCOMPARE(engine->status(), VLCEngine::Status::Playing);
+            return;
+        }
         QTRY_COMPARE_WITH_TIMEOUT(engine->status(), VLCEngine::Status::Paused, 5'000);
-        window.showNormal();
-        Q_EMIT qGuiApp->applicationStateChanged(Qt::ApplicationActive);
+        comeBack(window);
         QTest::qWait(300);
         QCOMPARE(engine->status(), VLCEngine::Status::Paused);
-        engine->stop();
     }
 
 private:

@@ -222,8 +222,9 @@ private Q_SLOTS:
         QTRY_COMPARE(section->selectedCategoryIdText(), QStringLiteral("12"));
     }
 
-    // Removing a favourite from the row's menu while the favourites are listed drops its star at
-    // once and keeps the row until the favourites are chosen again.
+    // The preview's button and the row's menu both toggle the favourite and its star. Removing a
+    // favourite from the menu while the favourites are listed drops its star at once and keeps
+    // the row until the favourites are chosen again.
     void contextMenuTogglesTheStar()
     {
         answer(QStringLiteral("get_live_streams"), channelsJson({1001, 1004, 1005}));
@@ -231,6 +232,22 @@ private Q_SLOTS:
         QObject *view = viewOnFirstCategory(harness);
         QVERIFY(view);
         ChannelsModel *section = sectionOf(view);
+
+        QQuickItem *chosen = item(view, QStringLiteral("channelRow_1005"));
+        clickItem(chosen);
+        QTRY_COMPARE(item(view, QStringLiteral("previewChannelName"))->property("text").toString(),
+                     QStringLiteral("Canal 1005"));
+        QQuickItem *previewButton = item(view, QStringLiteral("favoriteButton"));
+        QVERIFY(previewButton->isVisible());
+        for (const bool becomes : {true, false}) {
+            QCOMPARE(accessibleName(previewButton),
+                     becomes ? QStringLiteral("Favorito") : QStringLiteral("Quitar"));
+            clickItem(previewButton);
+            QCOMPARE(FavoritesStore::shared()->isFavorite(QStringLiteral("live"), QStringLiteral("1005")),
+                     becomes);
+            QCOMPARE(isShown(chosen, QStringLiteral("favoriteStar")), becomes);
+        }
+        QCOMPARE(accessibleName(previewButton), QStringLiteral("Favorito"));
         auto *menu = findByName<QObject>(view, QStringLiteral("channelMenu"));
         QVERIFY(menu);
         auto *menuItem = findByName<QQuickItem>(menu, QStringLiteral("favoriteMenuItem"));

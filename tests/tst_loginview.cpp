@@ -30,6 +30,8 @@ private Q_SLOTS:
     {
         ApiConnection::setIdleTimeout(400ms);
         QVERIFY(m_provider.listenOn());
+        // The root view's own model signs in to this provider.
+        qputenv("NORVANE_PROVIDER_BASES", m_provider.baseUrl().toUtf8());
         m_harness = std::make_unique<QmlHarness>();
     }
 
@@ -213,6 +215,40 @@ private Q_SLOTS:
         const auto [trailRed, trailBlue] = dominant(box.right() - box.width() / 5, box.right());
         QVERIFY(leadRed > leadBlue);
         QVERIFY(trailBlue > trailRed);
+    }
+
+    // The root view shows the screen of the phase and drops the others once faded out: the
+    // splash while a saved sign-in runs, then home; the form filled in again after signing out;
+    // home after signing in. Its window is the model's, whose minimising pauses playback.
+    void rootViewFollowsThePhase()
+    {
+        SessionStore::shared().saveSignIn(m_provider.username(), m_provider.password(), m_provider.baseUrl());
+        QmlHarness harness;
+        QObject *root = harness.create("import QtQuick\nimport Norvane\nAppRoot { }\n");
+        QVERIFY(root);
+        auto *app = root->property("app").value<AppModel *>();
+        QVERIFY(app);
+        QCOMPARE(app->window(), &harness.window());
+        const auto shown = [&harness] {
+            QStringList screens;
+            for (const char *name : {"splashScreen", "loginScreen", "homeScreen"}) {
+                auto *loader = harness.find<QQuickItem>(QString::fromLatin1(name));
+                if (loader && loader->isVisible() && loader->property("item").value<QQuickItem *>())
+                    screens << QString::fromLatin1(name);
+            }
+            return screens;
+        };
+        QCOMPARE(shown(), QStringList{"splashScreen"});
+        QVERIFY(norvane::test::findByName(harness.root(), "splashPhrase0"));
+        QTRY_COMPARE_WITH_TIMEOUT(app->phase(), AppModel::Phase::Home, 10'000);
+        QTRY_COMPARE(shown(), QStringList{"homeScreen"});
+        QTRY_VERIFY(!norvane::test::findByName(harness.root(), "splashPhrase0"));
+
+        app->logOut();
+        QTRY_COMPARE(shown(), QStringList{"loginScreen"});
+        norvane::test::clickItem(harness.find<QQuickItem>("submitButton"));
+        QTRY_COMPARE(app->phase(), AppModel::Phase::Home);
+        QTRY_COMPARE(shown(), QStringList{"homeScreen"});
     }
 
     // Every symbol name maps to one glyph of the icon font (its private-use area).

@@ -220,40 +220,67 @@ MovieDetailView {
         QCOMPARE(accessibleName(resume), QStringLiteral("Reproducir"));
     }
 
-    // A screen reader reads every text the detail screens and the first catalog download show:
-    // metadata, the blocks of details or their absence, an episode's duration and plot.
+    // A screen reader reads every text the series detail and the first catalog download show: an
+    // episode's duration and plot (the movie detail's: detailBlocksOrTheirAbsence).
     void everyTextIsRead_data()
     {
         QTest::addColumn<QByteArray>("qml");
         QTest::addColumn<QVariantMap>("properties");
-        QTest::addColumn<QByteArray>("vodInfo"); // the provider's answer, when not its own
-        QTest::addColumn<QString>("shown");      // what shows once the screen has loaded
-        const QVariantMap aMovie{{"movie", QVariant::fromValue(movie())}};
-        QTest::newRow("movie details")
-            << QByteArray("MovieDetailView {}") << aMovie << QByteArray() << "detailText_2";
-        QTest::newRow("movie without details")
-            << QByteArray("MovieDetailView {}") << aMovie
-            << QByteArray(R"({"info":[],"movie_data":{"stream_id":200002}})") << "noDetailsText";
+        QTest::addColumn<QString>("shown"); // what shows once the screen has loaded
         QTest::newRow("series episodes")
             << QByteArray("SeriesDetailView { screen: CatalogScreen {} }")
             << QVariantMap{{"series", QVariant::fromValue(SeriesCatalog::known("1", "Serie", ""))}}
-            << QByteArray() << "episodeRow_122";
+            << "episodeRow_122";
         QTest::newRow("first catalog download")
             << QByteArray("Item { property xtreamClient client; CatalogLoadingView { bytes: 1572864 } }")
-            << QVariantMap() << QByteArray() << "catalogFirstTimeNote";
+            << QVariantMap() << "catalogFirstTimeNote";
     }
     void everyTextIsRead()
     {
         QFETCH(QByteArray, qml);
         QFETCH(QVariantMap, properties);
-        QFETCH(QByteArray, vodInfo);
         QFETCH(QString, shown);
-        if (!vodInfo.isEmpty())
-            m_bed.provider().setAnswer("get_vod_info", vodInfo);
         QObject *root = m_bed.open("import QtQuick\nimport Norvane\n" + qml, properties);
         QVERIFY(root);
         QVERIFY(m_bed.visibleItem(shown, 10'000));
         const QStringList unread = unreadTexts(qobject_cast<QQuickItem *>(root));
+        QVERIFY2(unread.isEmpty(), qPrintable(unread.join(", ")));
+    }
+
+    // The blocks follow the answer's plot, director and cast; with none of them to show, the
+    // sentence takes their place. Every text shown is read out.
+    void detailBlocksOrTheirAbsence_data()
+    {
+        QTest::addColumn<QByteArray>("info");
+        QTest::addColumn<QStringList>("headings");
+        QTest::newRow("no info") << QByteArray("[]") << QStringList();
+        QTest::newRow("all three empty")
+            << QByteArray(R"({"plot":"","director":"","cast":"","genre":"Drama"})") << QStringList();
+        QTest::newRow("only the cast") << QByteArray(R"({"plot":"","cast":"Ana"})") << QStringList{"Reparto"};
+        QTest::newRow("all three") << QByteArray(R"({"plot":"P","director":"D","cast":"C"})")
+                                   << QStringList{"Sinopsis", "Dirección", "Reparto"};
+    }
+    void detailBlocksOrTheirAbsence()
+    {
+        QFETCH(QByteArray, info);
+        QFETCH(QStringList, headings);
+        m_bed.provider().setAnswer("get_vod_info",
+                                   R"({"info":)" + info + R"(,"movie_data":{"stream_id":200002}})");
+        QObject *root =
+            m_bed.open("import QtQuick\nimport Norvane\nMovieDetailView { width: 1000; height: 700 }",
+                       {{"movie", QVariant::fromValue(movie())}});
+        QVERIFY(root);
+        auto *detail = root->property("detail").value<MovieDetailModel *>();
+        QTRY_VERIFY_WITH_TIMEOUT(!detail->playURL().isEmpty(), 10'000); // answered
+        QVERIFY(m_bed.visibleItem("detailContent"));
+        QStringList shown;
+        for (int i = 0; QQuickItem *heading = m_bed.item("detailHeading_" + QString::number(i)); ++i)
+            shown << heading->property("text").toString();
+        QCOMPARE(shown, headings);
+        QCOMPARE(m_bed.shows("noDetailsText"), headings.isEmpty());
+        QCOMPARE(m_bed.item("noDetailsText")->property("text").toString(),
+                 QStringLiteral("Sin información adicional para esta película."));
+        const QStringList unread = unreadTexts(qobject_cast<QQuickItem *>(root)); // by a screen reader
         QVERIFY2(unread.isEmpty(), qPrintable(unread.join(", ")));
     }
 

@@ -107,6 +107,8 @@ QQuickItem *openedMenuEntry(Fixture &f, const char *button, const QString &entry
         5000);
     if (!open)
         qWarning() << "menu entries:" << (menu ? menu->property("count") : QVariant()) << "of" << button;
+    // An entry just added sits on the first one until the menu's list has laid it out.
+    waitForLayout(&f.harness.window());
     return found;
 }
 
@@ -188,13 +190,13 @@ private Q_SLOTS:
         QVERIFY(target);
         f.cancelHide();
         QVERIFY(!f.hidePending());
-        // The menu is laid out: the entry sits inside its list.
-        QTRY_VERIFY_WITH_TIMEOUT(target->parentItem() && target->parentItem()->height() >= target->height(),
-                                 5000);
         clickItem(target);
         QVERIFY2(f.hidePending(), control.constData());
+        // The player got the chosen track; "Desactivar" is track -1.
         if (menuEntry == QLatin1String("audioTrack_2"))
-            QCOMPARE(f.player->audioTrack, 2); // the engine got the chosen track
+            QCOMPARE(f.player->audioTrack, 2);
+        if (menuEntry.startsWith(QLatin1String("subtitle")))
+            QCOMPARE(f.player->subtitleTrack, menuEntry == QLatin1String("subtitleOff") ? -1 : 3);
         QVERIFY(f.controlsShown());
     }
 
@@ -413,7 +415,9 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QTRY_VERIFY(f.item("errorOverlay")->isVisible());
         // Read out, not only drawn: a screen reader hears why before "Reintentar".
-        QCOMPARE(accessibleText(f.item("errorText")), NorvaneError::contentDidNotPlay());
+        QCOMPARE(accessibleText(f.item("errorText")),
+                 QStringLiteral("No se pudo reproducir este contenido.\nRevisa tu conexión a internet o "
+                                "inténtalo de nuevo."));
         f.player->calls.clear();
         clickItem(f.item("retryButton"));
         QVERIFY(f.player->calls.contains(QStringLiteral("play")));

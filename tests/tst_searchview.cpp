@@ -129,6 +129,8 @@ private Q_SLOTS:
         QCOMPARE(VLCEngine::shared()->status(), VLCEngine::Status::Stopped);
     }
 
+    // Each kind's result opens its screen, and the screen closes back to the results with the
+    // query kept; a movie found here plays over its detail screen and closes back to it.
     void resultsOfEachKindOpenTheirScreens()
     {
         open();
@@ -164,6 +166,20 @@ private Q_SLOTS:
         clickItem(card);
         QTRY_VERIFY(shows("searchMovieDetail"));
         QVERIFY(!shows("searchScreen"));
+        // Its play button plays over the detail screen; closing the player comes back to it.
+        QQuickItem *play = m_bed.visibleItem("resumeButton", 10'000);
+        QVERIFY(play);
+        clickItem(play);
+        QObject *player =
+            m_bed.root()->property("screen").value<QObject *>()->property("player").value<QObject *>();
+        QVERIFY(player);
+        QTRY_VERIFY(shows("playerView"));
+        QCOMPARE(m_bed.item("titleText")->property("text").toString(), movie);
+        QVERIFY(QMetaObject::invokeMethod(player, "close"));
+        QTRY_VERIFY(!shows("searchPlayerLayer"));
+        QVERIFY(!m_bed.item("playerView"));
+        QVERIFY(shows("searchMovieDetail"));
+        QCOMPARE(VLCEngine::shared()->status(), VLCEngine::Status::Stopped);
         QQuickItem *back = nullptr;
         QTRY_VERIFY((back = item("detailBackButton")));
         clickItem(back);

@@ -62,6 +62,18 @@ QStringList ids(const QList<Episode> &episodes)
     return fieldOf(episodes, &Episode::id);
 }
 
+// The ids after `prefix` of the shown items named with it, in order.
+QStringList shownIds(QQuickItem *item, const QString &prefix)
+{
+    QStringList found;
+    if (item->objectName().startsWith(prefix) && item->isVisible())
+        found << item->objectName().mid(prefix.size());
+    for (QQuickItem *child : item->childItems())
+        found << shownIds(child, prefix);
+    found.sort();
+    return found;
+}
+
 const QByteArray seriesViewQml =
     "import QtQuick\nimport Norvane\nCatalogView { id: view; width: 1100; height: "
     "700; model: SeriesModel { client: view.client } }\n";
@@ -277,6 +289,91 @@ SeriesDetailView {
         QCOMPARE(player->index(), 0);
         QCOMPARE(expected.first().url(), QStringLiteral("http://stored/121.mp4"));
         QCOMPARE(expected.first().startTimeMs(), 0);
+    }
+
+    // The chips follow the answer's seasons: none (and no episodes, no retry) without seasons;
+    // with several the first is chosen, and another chip lists its own episodes alone.
+    void seasonChipsChooseTheEpisodes_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QStringList>("chips");
+        QTest::addColumn<QStringList>("listedFirst");
+        QTest::addColumn<QStringList>("listedAfterLastChip");
+        QTest::newRow("two seasons")
+            << QByteArray(
+                   R"({"info":{"name":"Dos"},"episodes":{"1":[{"id":"901","episode_num":1,"season":1},)"
+                   R"({"id":"902","episode_num":2,"season":1}],"2":[{"id":"911","episode_num":1,"season":2}]}})")
+            << QStringList{"1", "2"} << QStringList{"901", "902"} << QStringList{"911"};
+        QTest::newRow("no seasons") << QByteArray(R"({"info":{"name":"Vac\u00eda"},"episodes":[]})")
+                                    << QStringList() << QStringList() << QStringList();
+    }
+    void seasonChipsChooseTheEpisodes()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QStringList, chips);
+        QFETCH(QStringList, listedFirst);
+        QFETCH(QStringList, listedAfterLastChip);
+        m_bed.provider().setAnswer(QStringLiteral("get_series_info"), answer);
+        QObject *root =
+            m_bed.open("import QtQuick\nimport Norvane\nSeriesDetailView { width: 1000; height: 700; "
+                       "screen: CatalogScreen { } }",
+                       {{"series", QVariant::fromValue(series())}});
+        QVERIFY(root);
+        auto *detail = root->property("detail").value<SeriesDetailModel *>();
+        QTRY_VERIFY_WITH_TIMEOUT(detail->hasResponse(), 5000);
+        waitForLayout(&m_bed.harness().window());
+        QQuickItem *scene = m_bed.harness().window().contentItem();
+        QVERIFY(!m_bed.shows("detailRetry"));
+        QTRY_COMPARE(shownIds(scene, "seasonChip_"), chips);
+        QTRY_COMPARE(shownIds(scene, "episodeRow_"), listedFirst);
+        if (chips.isEmpty())
+            return;
+        QQuickItem *first = m_bed.item("seasonChip_" + chips.first());
+        QQuickItem *last = m_bed.item("seasonChip_" + chips.last());
+        QVERIFY(first->property("selected").toBool());
+        clickItem(last);
+        QTRY_COMPARE(shownIds(scene, "episodeRow_"), listedAfterLastChip);
+        QVERIFY(last->property("selected").toBool());
+        QVERIFY(!first->property("selected").toBool());
+    }
+
+    // Each unfinished episode is a card of its own, all with the series' name; the card's menu
+    // item takes its own episode out of the store and the grid, and the other stays.
+    void continueCardsOfOneSeries()
+    {
+        ProgressStore::shared()->recordPosition("series:7:ep:722", "series", "7", "La serie", std::nullopt,
+                                                "http://stored/722.mkv", 60'000, 600'000);
+        QTest::qWait(5); // a later record, listed first
+        ProgressStore::shared()->recordPosition("series:7:ep:741", "series", "7", "La serie", std::nullopt,
+                                                "http://stored/741.mkv", 30'000, 600'000);
+        QObject *root = m_bed.open(seriesViewQml);
+        QVERIFY(root);
+        auto *model = root->property("model").value<SeriesModel *>();
+        QTRY_VERIFY_WITH_TIMEOUT(!model->isLoadingCategories() && !model->categories().isEmpty(), 20000);
+        QQuickItem *row = m_bed.visibleItem("categoryRow___continue__");
+        QVERIFY(row);
+        clickItem(row);
+        QTRY_COMPARE(model->selectedCategoryIdText(), QStringLiteral("__continue__"));
+        QQuickItem *scene = m_bed.harness().window().contentItem();
+        QTRY_COMPARE(shownIds(scene, "continueCard_"), (QStringList{"0", "1"}));
+        waitForLayout(&m_bed.harness().window());
+        for (const QString name : {"continueCard_0", "continueCard_1"})
+            QCOMPARE(accessibleName(m_bed.item(name)), QStringLiteral("La serie"));
+        QCOMPARE(m_bed.item("continueCard_0")->property("progress").toDouble(), 0.05);
+
+        QQuickItem *card = m_bed.item("continueCard_0");
+        QTest::mouseClick(&m_bed.harness().window(), Qt::RightButton, Qt::NoModifier,
+                          sceneCenter(card).toPoint());
+        auto *menuItem = findByName<QQuickItem>(card, "removeContinueItem");
+        QVERIFY(menuItem);
+        QObject *menu = menuItem->property("menu").value<QObject *>();
+        QTRY_VERIFY(menu && menu->property("opened").toBool());
+        QCOMPARE(accessibleName(menuItem), QStringLiteral("Quitar de Continuar viendo"));
+        clickItem(menuItem);
+        QVERIFY(!ProgressStore::shared()->find("series:7:ep:741"));
+        QVERIFY(ProgressStore::shared()->find("series:7:ep:722"));
+        QTRY_COMPARE(shownIds(scene, "continueCard_"), QStringList{"0"});
+        QCOMPARE(m_bed.item("continueCard_0")->property("progress").toDouble(), 0.1);
     }
 
     // The grid's favourites: the hint while there are none, the card menu's wording and toggle,

@@ -93,6 +93,8 @@ constexpr int playbackTimeoutMs = norvane::test::patience(10'000);
 
 std::thread::id mainThread;
 std::atomic_int sizeAskedOffMainThread{0};
+// The player last told a subtitle track, so that a test can ask libVLC which tracks it took.
+std::atomic<libvlc_media_player_t *> spuPlayer{nullptr};
 
 } // namespace
 
@@ -106,6 +108,14 @@ extern "C" int libvlc_video_get_size(libvlc_media_player_t *player, unsigned num
     if (std::this_thread::get_id() != mainThread)
         ++sizeAskedOffMainThread;
     return real(player, num, width, height);
+}
+
+extern "C" int libvlc_video_set_spu(libvlc_media_player_t *player, int track)
+{
+    using Real = int (*)(libvlc_media_player_t *, int);
+    static const auto real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "libvlc_video_set_spu"));
+    spuPlayer = player;
+    return real(player, track);
 }
 
 // The engine's rules over a scripted player: options, status table, tracks, play and its guards.
@@ -655,9 +665,16 @@ private Q_SLOTS:
         QCOMPARE(engine->subtitleTracks().size(), 1);
         QCOMPARE(engine->subtitleTracks().first().name(), QStringLiteral("Español"));
         QVERIFY(engine->audioTracks().at(0).id() != engine->audioTracks().at(1).id());
-        // Choosing a track and switching subtitles off keep it playing.
-        engine->selectAudioTrack(engine->audioTracks().at(1).id());
+        // The tracks chosen are the ones libVLC takes, "Desactivar" (-1) included, and it plays on.
+        const int subtitle = engine->subtitleTracks().first().id();
+        engine->selectSubtitleTrack(subtitle);
+        QVERIFY(spuPlayer);
+        QCOMPARE(libvlc_video_get_spu(spuPlayer), subtitle);
+        const int english = engine->audioTracks().at(1).id();
+        engine->selectAudioTrack(english);
+        QCOMPARE(libvlc_audio_get_track(spuPlayer), english);
         engine->selectSubtitleTrack(-1);
+        QCOMPARE(libvlc_video_get_spu(spuPlayer), -1);
         QTest::qWait(200);
         QCOMPARE(engine->status(), Status::Playing);
     }
