@@ -341,11 +341,11 @@ SeriesDetailView {
     // item takes its own episode out of the store and the grid, and the other stays.
     void continueCardsOfOneSeries()
     {
-        ProgressStore::shared()->recordPosition("series:7:ep:722", "series", "7", "La serie", std::nullopt,
-                                                "http://stored/722.mkv", 60'000, 600'000);
+        ProgressStore::shared()->recordPosition("series:7:ep:722", ContentType::Series, "7", "La serie",
+                                                std::nullopt, "http://stored/722.mkv", 60'000, 600'000);
         QTest::qWait(5); // a later record, listed first
-        ProgressStore::shared()->recordPosition("series:7:ep:741", "series", "7", "La serie", std::nullopt,
-                                                "http://stored/741.mkv", 30'000, 600'000);
+        ProgressStore::shared()->recordPosition("series:7:ep:741", ContentType::Series, "7", "La serie",
+                                                std::nullopt, "http://stored/741.mkv", 30'000, 600'000);
         QObject *root = m_bed.open(seriesViewQml);
         QVERIFY(root);
         auto *model = root->property("model").value<SeriesModel *>();
