@@ -243,7 +243,7 @@ private Q_SLOTS:
             QCOMPARE(accessibleName(previewButton),
                      becomes ? QStringLiteral("Favorito") : QStringLiteral("Quitar"));
             clickItem(previewButton);
-            QCOMPARE(FavoritesStore::shared()->isFavorite(QStringLiteral("live"), QStringLiteral("1005")),
+            QCOMPARE(FavoritesStore::shared()->isFavorite(ContentType::Live, QStringLiteral("1005")),
                      becomes);
             QCOMPARE(isShown(chosen, QStringLiteral("favoriteStar")), becomes);
         }

@@ -336,7 +336,8 @@ void VLCEngine::pause()
 
 void VLCEngine::pauseIfPlaying()
 {
-    if (m_player->isPlaying())
+    // A stream refilling its buffer plays on once it has: it is paused as well.
+    if (m_player->isPlaying() || m_status == Status::Buffering)
         m_player->pause();
 }
 
