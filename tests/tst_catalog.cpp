@@ -363,24 +363,6 @@ private Q_SLOTS:
         QCOMPARE(request.query.value(QStringLiteral("limit")), QStringLiteral("12"));
         QVERIFY(request.rawQuery.contains("limit=12"));
     }
-
-    void seriesDetailRequest()
-    {
-        m_provider->setAnswer(QStringLiteral("get_series_info"),
-                              R"({"info":{"cover":"c"},"episodes":{"1":[{"id":"9","episode_num":1}]}})");
-        const auto info = QCoro::waitFor(client().seriesInfo(QStringLiteral("31")));
-        QVERIFY(info);
-        QCOMPARE(info->cover(), QStringLiteral("c"));
-        QCOMPARE(info->seasons().at(0).episodes().at(0).id(), QStringLiteral("9"));
-        QCOMPARE(m_provider->requests(QStringLiteral("get_series_info"))
-                     .at(0)
-                     .query.value(QStringLiteral("series_id")),
-                 QStringLiteral("31"));
-        m_provider->setAnswer(QStringLiteral("get_series_info"), "[]");
-        const auto broken = QCoro::waitFor(client().seriesInfo(QStringLiteral("31")));
-        QCOMPARE(NorvaneError::message(broken.failure()),
-                 QStringLiteral("El servidor respondió algo inesperado.\nInténtalo de nuevo."));
-    }
 };
 
 NORVANE_TEST_MAIN(TestCatalog)

@@ -127,20 +127,6 @@ private Q_SLOTS:
         QCOMPARE(requests[1].query.value(QStringLiteral("category_id")), QStringLiteral("5"));
     }
 
-    void vodInfoThroughTheProvider()
-    {
-        m_provider->setAnswer(
-            QStringLiteral("get_vod_info"),
-            R"({"info":{"plot":"Trama","rating":8.0},"movie_data":{"stream_id":42,"container_extension":"mkv"}})");
-        const auto detail = QCoro::waitFor(client().vodInfo(QStringLiteral("42")));
-        QVERIFY(detail);
-        QCOMPARE(detail->info()->rating(), QStringLiteral("8"));
-        QCOMPARE(detail->movieData()->containerExtension(), QStringLiteral("mkv"));
-        QCOMPARE(
-            m_provider->requests(QStringLiteral("get_vod_info")).at(0).query.value(QStringLiteral("vod_id")),
-            QStringLiteral("42"));
-    }
-
     void streamAddresses_data()
     {
         QTest::addColumn<QString>("base");

