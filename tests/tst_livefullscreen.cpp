@@ -201,11 +201,10 @@ private Q_SLOTS:
         QCOMPARE(statusAtClose, Status::Stopped);
     }
 
-    // A channel cut by its provider after it played: the view says "Reconectando…" once libVLC
-    // gives the stream up, starts the same address again and plays on when the channel is back,
-    // with no error. TS is cut at once; HLS after the playlist it keeps reloading is refused. The
-    // channel comes back once the view reconnects: how long libVLC rides an outage out before it
-    // gives up depends on the machine's speed, and a fixed outage would race it.
+    // A channel cut by its provider after it played: "Reconectando…" once libVLC gives the stream
+    // up (TS at once, HLS once its playlist is refused), then the same address again, playing on
+    // with no error when the channel is back. It comes back once the view reconnects: a fixed
+    // outage would race how long libVLC, on this machine, rides it out.
     void cutChannelComesBack_data()
     {
         QTest::addColumn<QString>("extension");

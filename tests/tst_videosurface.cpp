@@ -492,9 +492,9 @@ private Q_SLOTS:
         QVERIFY2(!file.isEmpty(), qPrintable(SampleMedia::lastError()));
         SampleProvider provider;
         QVERIFY(provider.listenOn());
-        // The data stops 0.2 s into each new shape; libVLC, a second ahead, has read all of it by
-        // the time the change is decoded. It stops again 0.2 s before the HD part, so that the 4:3
-        // part stays on screen until libVLC has told its shape, however slowly this machine decodes.
+        // The data stops 0.2 s into each new shape (libVLC, a second ahead, has read it all when
+        // the change is decoded), and 0.2 s before the HD part, so that the 4:3 part stays on
+        // screen until libVLC tells its shape, however slowly this machine decodes.
         const double step = SampleMedia::shapePartSeconds;
         norvane::test::HeldMedia held(provider, {step + 0.2, 2 * step - 0.2, 2 * step + 0.2});
         auto owned = std::make_unique<VideoSurface>();
