@@ -163,6 +163,7 @@ private Q_SLOTS:
         QTest::addColumn<Status>("current");
         QTest::addColumn<Status>("expected");
         QTest::newRow("buffering") << false << 2 << Status::Opening << Status::Buffering;
+        QTest::newRow("buffering while paused") << false << 2 << Status::Paused << Status::Paused;
         QTest::newRow("ended") << false << 3 << Status::Playing << Status::Ended;
         QTest::newRow("playing state alone keeps status")
             << false << 5 << Status::Buffering << Status::Buffering;

@@ -175,7 +175,9 @@ VLCEngine::Status VLCEngine::statusFor(bool isPlaying, int playerState, Status c
     case MediaPlayerBackend::Opening:
         return Status::Opening;
     case MediaPlayerBackend::Buffering:
-        return Status::Buffering;
+        // libVLC reports its cache filling while paused too (after a seek, or a pause that came
+        // while the stream refilled): the player stays paused.
+        return current == Status::Paused ? Status::Paused : Status::Buffering;
     case MediaPlayerBackend::Ended:
         return Status::Ended;
     case MediaPlayerBackend::Error:
