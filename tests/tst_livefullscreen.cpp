@@ -244,7 +244,9 @@ private Q_SLOTS:
         QCOMPARE(playback->stream()->didFallbackToTS(), viaTs);
         QCOMPARE(VLCEngine::shared()->status(), Status::Playing);
 
-        QTRY_VERIFY_WITH_TIMEOUT(playback->reconnecting(), 2 * patienceMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(playback->reconnecting(),
+                                  qPrintable(VLCEngine::statusName(VLCEngine::shared()->status())),
+                                  4 * patienceMs);
         QVERIFY(isShown(view, QStringLiteral("reconnectingText")));
         QCOMPARE(
             findByName<QQuickItem>(view, QStringLiteral("reconnectingText"))->property("text").toString(),
