@@ -400,6 +400,23 @@ private Q_SLOTS:
                                                : QString());
     }
 
+    // libVLC may keep a dead live playlist "playing": a time that stands still while the stream
+    // plays is a drop as well, and the same address is started again; a paused one is left alone.
+    void standingTimeIsADrop()
+    {
+        m_model->stream()->setReconnectWaitMs(30);
+        m_model->select(row(QStringLiteral("5001")));
+        QTRY_VERIFY_WITH_TIMEOUT(m_model->epgLoaded(), 5000);
+        m_streams->player->report(State::Paused, false, 1000);
+        m_model->stream()->setStallMs(100);
+        QTest::qWait(400);
+        QVERIFY(!m_model->reconnecting());
+        const qsizetype before = m_streams->started.size();
+        m_streams->player->report(State::Playing, true, 1000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_streams->started.size() > before, 5000);
+        QCOMPARE(m_streams->started.at(before).second, live(QStringLiteral("5001"), QStringLiteral("m3u8")));
+    }
+
     // Zapping to another channel, or "Reintentar", while a dropped stream waits for its retry:
     // the old retries never start, and nothing is said about the old channel.
     void zapOrRetryEndsTheReconnect_data()

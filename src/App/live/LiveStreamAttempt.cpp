@@ -12,6 +12,7 @@ LiveStreamAttempt::LiveStreamAttempt(VLCEngine *engine, QObject *parent) : QObje
 {
     if (m_engine)
         connect(m_engine, &VLCEngine::statusChanged, this, &LiveStreamAttempt::followStatus);
+    connect(&m_progressCheck, &QTimer::timeout, this, &LiveStreamAttempt::checkProgress);
 }
 
 void LiveStreamAttempt::setWatchMs(int ms)
@@ -30,6 +31,13 @@ void LiveStreamAttempt::setReconnectWaitMs(int ms)
     Q_EMIT timingChanged();
 }
 
+void LiveStreamAttempt::setStallMs(int ms)
+{
+    m_stallMs = std::max(ms, 1);
+    if (m_progressCheck.isActive())
+        m_progressCheck.start(progressStepMs());
+}
+
 QCoro::Task<bool> LiveStreamAttempt::run(XtreamClient client, QString streamId,
                                          std::function<bool()> stillWanted)
 {
@@ -45,7 +53,7 @@ QCoro::Task<bool> LiveStreamAttempt::run(XtreamClient client, QString streamId,
     if (!self)
         co_return false;
     if (!adaptiveFailed) {
-        m_keepAlive = stillCurrent(attempt);
+        keepAlive(stillCurrent(attempt));
         co_return false;
     }
     setDidFallbackToTS(true);
@@ -53,14 +61,14 @@ QCoro::Task<bool> LiveStreamAttempt::run(XtreamClient client, QString streamId,
     const bool bothFailed = co_await failedAfterWatch(attempt);
     if (!self)
         co_return false;
-    m_keepAlive = !bothFailed && stillCurrent(attempt);
+    keepAlive(!bothFailed && stillCurrent(attempt));
     co_return bothFailed;
 }
 
 void LiveStreamAttempt::cancel()
 {
     ++m_attempt;
-    m_keepAlive = false;
+    keepAlive(false);
     setReconnecting(false);
 }
 
@@ -78,7 +86,7 @@ void LiveStreamAttempt::followStatus()
     if (!m_keepAlive || m_reconnecting || !m_engine)
         return;
     if (m_engine->status() == Status::Stopped) {
-        m_keepAlive = false;
+        keepAlive(false);
         return;
     }
     if (streamStopped() && stillCurrent(m_attempt))
@@ -99,11 +107,12 @@ QCoro::Task<> LiveStreamAttempt::reconnect(quint64 attempt)
         if (!self || !stillCurrent(attempt))
             co_return;
         if (plays) {
+            keepAlive(true);
             setReconnecting(false);
             co_return;
         }
     }
-    m_keepAlive = false;
+    keepAlive(false);
     setReconnecting(false);
     Q_EMIT lost();
 }
@@ -123,6 +132,38 @@ QCoro::Task<bool> LiveStreamAttempt::playsWithinWatch(quint64 attempt)
             co_return false;
     }
     co_return false;
+}
+
+void LiveStreamAttempt::keepAlive(bool keep)
+{
+    m_keepAlive = keep;
+    m_lastTimeMs = -1;
+    m_sinceProgress.start();
+    if (!keep)
+        m_progressCheck.stop();
+    else if (!m_progressCheck.isActive())
+        m_progressCheck.start(progressStepMs());
+}
+
+int LiveStreamAttempt::progressStepMs() const
+{
+    return std::clamp(m_stallMs / 10, 1, 1000);
+}
+
+void LiveStreamAttempt::checkProgress()
+{
+    if (!m_keepAlive || m_reconnecting || !m_engine)
+        return;
+    const Status status = m_engine->status();
+    const qint64 timeMs = m_engine->currentTimeMs();
+    if ((status != Status::Playing && status != Status::Buffering) || timeMs != m_lastTimeMs) {
+        // Paused by the user, or moving on: the stall is counted from here.
+        m_lastTimeMs = timeMs;
+        m_sinceProgress.start();
+        return;
+    }
+    if (m_sinceProgress.elapsed() >= m_stallMs && stillCurrent(m_attempt))
+        reconnect(m_attempt);
 }
 
 bool LiveStreamAttempt::stillCurrent(quint64 attempt) const

@@ -3,9 +3,11 @@
 #include "client/XtreamClient.h"
 
 #include <QCoroTask>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <QtQml/qqmlregistration.h>
 #include <functional>
 
@@ -15,9 +17,10 @@ class VLCEngine;
 // after the watch; the transport stream (ts), once, when that has failed; failed when the ts has
 // failed too. A live channel has no natural end, so a stream that ended (an HTML page for a
 // playlist, a broken playlist, a dropped connection) failed as surely as one in error.
-// Once judged working, the attempt keeps the channel alive: a stream that ends or fails later
-// is started again at the same address after 1, 2 and 4 s (reconnecting), and only when the
-// third retry has not played either is the channel lost.
+// Once judged working, the attempt keeps the channel alive: a stream that ends or fails later,
+// or whose time stands still while it plays or buffers (libVLC may keep a dead live playlist
+// "playing"), is started again at the same address after 1, 2 and 4 s (reconnecting), and only
+// when the third retry has not played either is the channel lost.
 // A newer attempt, or cancel(), supersedes the one still watching or reconnecting: it stops acting.
 class LiveStreamAttempt : public QObject
 {
@@ -36,6 +39,7 @@ public:
     static constexpr int defaultWatchMs = 6000;
     static constexpr int defaultReconnectWaitMs = 1000;
     static constexpr int reconnectTries = 3;
+    static constexpr int defaultStallMs = 10000;
 
     explicit LiveStreamAttempt(VLCEngine *engine, QObject *parent = nullptr);
 
@@ -45,6 +49,9 @@ public:
     void setReconnectWaitMs(int ms);
     bool didFallbackToTS() const { return m_didFallbackToTS; }
     bool reconnecting() const { return m_reconnecting; }
+    // How long the time of a stream kept alive may stand still while it plays or buffers.
+    int stallMs() const { return m_stallMs; }
+    void setStallMs(int ms);
 
     // Plays the channel and ends once it is judged: true when both addresses failed while this
     // attempt was still the latest and the caller still wanted the channel (asked when judging,
@@ -68,6 +75,10 @@ private:
     QCoro::Task<bool> playsWithinWatch(quint64 attempt);
     QCoro::Task<> reconnect(quint64 attempt);
     void followStatus();
+    // Looked at every step while a stream is kept alive: a time that stands still is a drop.
+    void checkProgress();
+    int progressStepMs() const;
+    void keepAlive(bool keep);
     bool stillCurrent(quint64 attempt) const;
     bool streamStopped() const;
     void start(const QString &extension);
@@ -87,4 +98,8 @@ private:
     std::function<bool()> m_stillWanted;
     // Judged working and not yet superseded: a drop is answered with retries.
     bool m_keepAlive = false;
+    int m_stallMs = defaultStallMs;
+    QTimer m_progressCheck;
+    QElapsedTimer m_sinceProgress;
+    qint64 m_lastTimeMs = -1;
 };
