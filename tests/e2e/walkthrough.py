@@ -313,10 +313,6 @@ class Walk:
     def place_window(self):
         self.step("mover y redimensionar la ventana")
         self.wait_for("the window on the display", self.display.shown)
-        # Weston ignores its resize binding, then and later, when the drag comes while the window
-        # has only just been mapped: the app first puts up its login form, and weston settles.
-        self.wait_named("Entrar", BUTTONS)
-        time.sleep(2 * SLOWDOWN)
         self.display.place()
         self.wait_for("the window in its new place", self.display.in_place, 10)
 
