@@ -104,9 +104,10 @@ class WaylandDisplay(X11Display):
 
     def place(self):
         """Super and the right button dragged from the window's lower right part resize it from
-        that corner by as much as the pointer moves. Weston 10 leaves a window it mapped a while
-        after it started as it is on that drag, until the window has been moved once (Super and
-        the left button): the walk moves it a little first."""
+        that corner by as much as the pointer moves. Weston 10 was seen to leave a window it mapped
+        a while after it started as it is on that drag, and to take it once the window had been
+        moved (Super and the left button): the walk moves it a little first. Not always enough;
+        the cause is not known (README)."""
         (x1, y1, x2, y2), output = self.scene()
         xdotool("mousemove", x1 + 200, y1 + 200, "keydown", "super", "mousedown", 1,
                 "mousemove", x1 + 220, y1 + 220, "mouseup", 1, "keyup", "super")
