@@ -104,19 +104,15 @@ class WaylandDisplay(X11Display):
 
     def place(self):
         """Super and the right button dragged from the window's lower right part resize it from
-        that corner by as much as the pointer moves. Weston 10 was seen to leave a window it mapped
-        a while after it started as it is on that drag, and to take it once the window had been
-        moved (Super and the left button): the walk moves it a little first. Not always enough;
-        the cause is not known (README)."""
-        (x1, y1, x2, y2), output = self.scene()
-        xdotool("mousemove", x1 + 200, y1 + 200, "keydown", "super", "mousedown", 1,
-                "mousemove", x1 + 220, y1 + 220, "mouseup", 1, "keyup", "super")
-        time.sleep(0.5)
+        that corner by as much as the pointer moves. Weston's x11 backend moves its pointer by
+        how far the X pointer moved, and puts it where the X pointer is only when it enters
+        weston's X window: the pointer first goes out of that window (the X screen is larger than
+        weston's output) and comes back in where the drag starts."""
         (x1, y1, x2, y2), output = self.scene()
         x, y = min(x2, output[2]) - 60, min(y2, output[3]) - 60
         width, height = self.window_size()
-        xdotool("mousemove", x, y, "keydown", "super", "mousedown", 3,
-                "mousemove", x + PLACE[2] - width, y + PLACE[3] - height,
+        xdotool("mousemove", output[2] + 40, output[3] + 40, "sleep", 0.2, "mousemove", x, y, "sleep", 0.2,
+                "keydown", "super", "mousedown", 3, "mousemove", x + PLACE[2] - width, y + PLACE[3] - height,
                 "mouseup", 3, "keyup", "super")
 
     def in_place(self):
